@@ -1,0 +1,37 @@
+// mixorel-cli: the headless companion of Mixorel, for inspecting and tagging music
+// files from a shell or a script.
+#include "cli/InfoCommand.h"
+#include "cli/TagCommand.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: mixorel-cli COMMAND [ARGS]\n"
+    "\n"
+    "commands:\n"
+    "  info PATH...      audio facts and tags of files (folders walked recursively), as CSV\n"
+    "  tag FILE [opts]   write the ID3v1 and ID3v2 tags of a file; see 'mixorel-cli tag'\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "info") {
+        return RunInfoCommand(args);
+    }
+    if (command == "tag") {
+        return RunTagCommand(args);
+    }
+    std::fprintf(stderr, "mixorel-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
+    return 2;
+}

@@ -1,0 +1,3 @@
+#include "Id3v2Fields.h"
+
+void Id3v2Fields::Clear() { *this = Id3v2Fields{}; }

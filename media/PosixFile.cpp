@@ -1,0 +1,106 @@
+#include "PosixFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+PosixFile::~PosixFile() { Close(); }
+
+PosixFile::PosixFile(PosixFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+
+PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+bool PosixFile::OpenRead(const std::string& path) {
+    Close();
+    do {
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (m_fd < 0 && errno == EINTR);
+    return m_fd >= 0;
+}
+
+bool PosixFile::OpenReadWrite(const std::string& path) {
+    Close();
+    do {
+        m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    } while (m_fd < 0 && errno == EINTR);
+    return m_fd >= 0;
+}
+
+void PosixFile::Adopt(int fd) {
+    Close();
+    m_fd = fd;
+}
+
+void PosixFile::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool PosixFile::Stat(struct stat& info) const { return m_fd >= 0 && ::fstat(m_fd, &info) == 0; }
+
+std::int64_t PosixFile::Size() const {
+    struct stat info {};
+    if (!Stat(info)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+std::int64_t PosixFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> buffer) const {
+    if (m_fd < 0 || offset < 0) {
+        return -1;
+    }
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t n = ::pread(m_fd, buffer.data() + done, buffer.size() - done,
+                                  static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+bool PosixFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const {
+    if (m_fd < 0 || offset < 0) {
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(m_fd, bytes.data() + done, bytes.size() - done,
+                                   static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool PosixFile::Truncate(std::int64_t length) const {
+    return m_fd >= 0 && ::ftruncate(m_fd, static_cast<off_t>(length)) == 0;
+}
+
+bool PosixFile::Sync() const { return m_fd >= 0 && ::fsync(m_fd) == 0; }

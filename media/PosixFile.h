@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <sys/stat.h>
+
+// A file descriptor that closes itself, with whole reads and writes at an offset.
+// Used by every reader and writer of music files: no stream objects, no exceptions.
+class PosixFile {
+public:
+    PosixFile() = default;
+    ~PosixFile();
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+    PosixFile(PosixFile&& other) noexcept;
+    PosixFile& operator=(PosixFile&& other) noexcept;
+
+    // Opens for reading only; never creates the file.
+    bool OpenRead(const std::string& path);
+    // Opens for reading and writing; never creates or truncates the file.
+    bool OpenReadWrite(const std::string& path);
+    // Adopts a descriptor (for instance one made by mkstemp).
+    void Adopt(int fd);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+    int Descriptor() const { return m_fd; }
+
+    // File facts from fstat; false when the descriptor cannot be asked.
+    bool Stat(struct stat& info) const;
+    // The file length, or -1.
+    std::int64_t Size() const;
+
+    // Reads up to buffer.size() bytes at offset; answers the count read (short only at
+    // the end of the file) or -1 on an error.
+    std::int64_t ReadAt(std::int64_t offset, std::span<std::uint8_t> buffer) const;
+    // Writes all bytes at offset; false on an error or a short write.
+    bool WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const;
+    bool Truncate(std::int64_t length) const;
+    bool Sync() const;
+
+private:
+    int m_fd = -1;
+};

@@ -1,0 +1,52 @@
+#include "SongFileReader.h"
+
+#include "Id3v2File.h"
+#include "PosixFile.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t kHeadBytes = 64 * 1024;
+
+} // namespace
+
+SongFileFacts SongFileReader::Read(const std::string& path) {
+    SongFileFacts facts;
+    facts.info.fileName = path;
+    PosixFile file;
+    if (!file.OpenRead(path)) {
+        facts.id3v2Result = Id3v2::kCannotOpen;
+        return facts;
+    }
+    const std::int64_t size = file.Size();
+    if (size < 0) {
+        facts.id3v2Result = Id3v2::kCannotOpen;
+        return facts;
+    }
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min(size, kHeadBytes)));
+    const std::int64_t got = file.ReadAt(0, head);
+    head.resize(static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));
+
+    // ID3v2: parsed from the head when the whole tag is in it, else from one more read.
+    const std::size_t tagLength = head.size() >= 10 ? Id3v2::TagLengthAt(head) : 0;
+    if (tagLength == 0) {
+        facts.id3v2Result = Id3v2::kNoHeader;
+    } else if (tagLength <= head.size()) {
+        facts.id3v2Result = Id3v2::ReadTagFromBytes(
+            std::span<const std::uint8_t>(head.data(), tagLength), facts.fields);
+    } else {
+        std::vector<std::uint8_t> tag(
+            static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(tagLength), size)));
+        const std::int64_t n = file.ReadAt(0, tag);
+        tag.resize(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)));
+        facts.id3v2Result = Id3v2::ReadTagFromBytes(tag, facts.fields);
+    }
+
+    facts.mpegResult = facts.info.ReadFrom(file, size, head);
+    if (facts.info.tailIsTag) {
+        facts.hasId3v1 = facts.id3v1.Parse(facts.info.rawTag);
+    }
+    return facts;
+}

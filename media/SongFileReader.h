@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Id3v1Tag.h"
+#include "Id3v2Fields.h"
+#include "MpegFileInfo.h"
+
+#include <string>
+
+// Everything the program reads from one music file, in one pass over it: the frame
+// reader's facts, the ID3v2 fields and the ID3v1 tag. The head of the file is read once
+// and serves the ID3v2 parser, the frame scan and (for small files) the ID3v1 tail.
+struct SongFileFacts {
+    int mpegResult = MpegFileInfo::kNoFrame;
+    MpegFileInfo info;
+    int id3v2Result = 1;
+    Id3v2Fields fields;
+    // The ID3v1 tag at the end of the file, parsed whether or not a frame was found.
+    bool hasId3v1 = false;
+    Id3v1Tag id3v1;
+};
+
+class SongFileReader {
+public:
+    static SongFileFacts Read(const std::string& path);
+};

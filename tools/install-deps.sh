@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the tests, the benchmarks and the fuzz
+# targets need. Safe to run again.
+set -euo pipefail
+
+packages=(
+    # build
+    build-essential cmake ninja-build pkg-config
+    # tests and their tools: generated audio, a second tag reader for interoperability
+    googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen
+    # benchmarks (TagLib only as the comparison) and fuzzing
+    libbenchmark-dev libtag1-dev hyperfine clang libclang-rt-14-dev
+)
+
+run_as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    run_as_root apt-get update -qq
+    run_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
