@@ -21,7 +21,9 @@ std::string ResolveTarget(const std::string& path) {
 
 } // namespace
 
-AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
 
 bool AtomicFileWriter::Create(const std::string& targetPath) {
     Discard();
@@ -72,7 +74,8 @@ bool AtomicFileWriter::Commit() {
     if (::stat(m_strTarget.c_str(), &info) == 0) {
         // Keeping the owner needs privileges we usually lack; failing is fine. The owner
         // goes first because changing it clears set-id bits of the mode.
-        [[maybe_unused]] const int ignored = ::fchown(m_file.Descriptor(), info.st_uid, info.st_gid);
+        [[maybe_unused]] const int ignored =
+            ::fchown(m_file.Descriptor(), info.st_uid, info.st_gid);
         ::fchmod(m_file.Descriptor(), info.st_mode & 07777);
     } else {
         // A new file gets the usual mode for a file we create (0666 less the umask).

@@ -6,17 +6,16 @@
 namespace {
 
 constexpr std::array<std::string_view, GenreTable::kCount> kNames = {
-    "Blues", "ClassicRock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop",
-    "Jazz", "Metal", "NewAge", "Oldies", "Other", "Pop", "R&B", "Rap",
-    "Reggae", "Rock", "Techno", "Industrial", "Alternative", "Ska", "DeathMetal", "Pranks",
-    "Soundtrack", "Euro-Techno", "Ambient", "Trip-Hop", "Vocal", "Jazz+Funk", "Fusion", "Trance",
-    "Classical", "Instrumental", "Acid", "House", "Game", "SoundClip", "Gospel", "Noise",
-    "AlternRock", "Bass", "Soul", "Punk", "Space", "Meditative", "InstrumentalPop",
-    "InstrumentalRock", "Ethnic", "Gothic", "Darkwave", "Techno-Industrial", "Electronic",
-    "Pop-Folk", "Eurodance", "Dream", "SouthernRock", "Comedy", "Cult", "Gangsta", "Top40",
-    "ChristianRap", "Pop/Funk", "Jungle", "NativeAmerican", "Cabaret", "NewWave", "Psychadelic",
-    "Rave", "Showtunes", "Trailer", "Lo-Fi", "Tribal", "AcidPunk", "AcidJazz", "Polka",
-    "Retro", "Musical", "Rock&Roll", "HardRock",
+    "Blues", "ClassicRock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",
+    "Metal", "NewAge", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno",
+    "Industrial", "Alternative", "Ska", "DeathMetal", "Pranks", "Soundtrack", "Euro-Techno",
+    "Ambient", "Trip-Hop", "Vocal", "Jazz+Funk", "Fusion", "Trance", "Classical", "Instrumental",
+    "Acid", "House", "Game", "SoundClip", "Gospel", "Noise", "AlternRock", "Bass", "Soul", "Punk",
+    "Space", "Meditative", "InstrumentalPop", "InstrumentalRock", "Ethnic", "Gothic", "Darkwave",
+    "Techno-Industrial", "Electronic", "Pop-Folk", "Eurodance", "Dream", "SouthernRock", "Comedy",
+    "Cult", "Gangsta", "Top40", "ChristianRap", "Pop/Funk", "Jungle", "NativeAmerican", "Cabaret",
+    "NewWave", "Psychadelic", "Rave", "Showtunes", "Trailer", "Lo-Fi", "Tribal", "AcidPunk",
+    "AcidJazz", "Polka", "Retro", "Musical", "Rock&Roll", "HardRock",
     // The later additions.
     "Folk", "Folk-Rock", "NationalFolk", "Swing", "FastFusion", "Bebob", "Latin", "Revival",
     "Celtic", "Bluegrass", "Avantgarde", "GothicRock", "ProgressiveRock", "PsychedelicRock",
@@ -25,9 +24,9 @@ constexpr std::array<std::string_view, GenreTable::kCount> kNames = {
     "PornGroove", "Satire", "SlowJam", "Club", "Tango", "Samba", "Folklore", "Ballad",
     "PowerBallad", "RhythmicSoul", "Freestyle", "Duet", "PunkRock", "DrumSolo", "Acapella",
     "Euro-House", "DanceHall", "Goa", "Drum&Bass", "Club-House", "Hardcore", "Terror", "Indie",
-    "BritPop", "Afro-Punk", "PolskPunk", "Beat", "ChristianGanstaRap", "HeavyMetal",
-    "BlackMetal", "Crossover", "ContemporaryChristian", "ChristianRock", "Merengue", "Salsa",
-    "ThrashMetal", "Anime", "Jpop", "Synthpop"};
+    "BritPop", "Afro-Punk", "PolskPunk", "Beat", "ChristianGanstaRap", "HeavyMetal", "BlackMetal",
+    "Crossover", "ContemporaryChristian", "ChristianRock", "Merengue", "Salsa", "ThrashMetal",
+    "Anime", "Jpop", "Synthpop"};
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (prefix.size() > text.size()) {

@@ -121,12 +121,22 @@ void Id3v1Tag::StoreText(char* dest, std::string_view utf8) {
     std::memset(dest + n, 0, 31 - n);
 }
 
-void Id3v1Tag::SetTitle(std::string_view utf8) { StoreText(m_szTitle, utf8); }
-void Id3v1Tag::SetArtist(std::string_view utf8) { StoreText(m_szArtist, utf8); }
-void Id3v1Tag::SetAlbum(std::string_view utf8) { StoreText(m_szAlbum, utf8); }
-void Id3v1Tag::SetComment(std::string_view utf8) { StoreText(m_szComment, utf8); }
+void Id3v1Tag::SetTitle(std::string_view utf8) {
+    StoreText(m_szTitle, utf8);
+}
+void Id3v1Tag::SetArtist(std::string_view utf8) {
+    StoreText(m_szArtist, utf8);
+}
+void Id3v1Tag::SetAlbum(std::string_view utf8) {
+    StoreText(m_szAlbum, utf8);
+}
+void Id3v1Tag::SetComment(std::string_view utf8) {
+    StoreText(m_szComment, utf8);
+}
 
-void Id3v1Tag::SetYear(int year) { m_nYear = (year >= 1000 && year <= 3000) ? year : 0; }
+void Id3v1Tag::SetYear(int year) {
+    m_nYear = (year >= 1000 && year <= 3000) ? year : 0;
+}
 
 void Id3v1Tag::SetTrack(int track) {
     if (track == -1) {
@@ -138,28 +148,47 @@ void Id3v1Tag::SetTrack(int track) {
     }
 }
 
-void Id3v1Tag::SetGenreByName(std::string_view name) { m_nGenre = GenreTable::IndexByPrefix(name); }
+void Id3v1Tag::SetGenreByName(std::string_view name) {
+    m_nGenre = GenreTable::IndexByPrefix(name);
+}
 
-std::string Id3v1Tag::Title() const { return TextCodec::Latin1ToUtf8(m_szTitle); }
-std::string Id3v1Tag::Artist() const { return TextCodec::Latin1ToUtf8(m_szArtist); }
-std::string Id3v1Tag::Album() const { return TextCodec::Latin1ToUtf8(m_szAlbum); }
-std::string Id3v1Tag::Comment() const { return TextCodec::Latin1ToUtf8(m_szComment); }
+std::string Id3v1Tag::Title() const {
+    return TextCodec::Latin1ToUtf8(m_szTitle);
+}
+std::string Id3v1Tag::Artist() const {
+    return TextCodec::Latin1ToUtf8(m_szArtist);
+}
+std::string Id3v1Tag::Album() const {
+    return TextCodec::Latin1ToUtf8(m_szAlbum);
+}
+std::string Id3v1Tag::Comment() const {
+    return TextCodec::Latin1ToUtf8(m_szComment);
+}
 
 std::string Id3v1Tag::GenreName() const {
     return m_nGenre < GenreTable::kCount ? std::string(GenreTable::Name(m_nGenre))
                                          : std::string("~unrecognized~");
 }
 
-std::string Id3v1Tag::DisplayTitle() const { return DisplayForm(Title()); }
-std::string Id3v1Tag::DisplayArtist() const { return DisplayForm(Artist()); }
-std::string Id3v1Tag::DisplayAlbum() const { return DisplayForm(Album()); }
-std::string Id3v1Tag::DisplayComment() const { return DisplayForm(Comment()); }
-std::string Id3v1Tag::DisplayGenreName() const { return DisplayForm(GenreName()); }
+std::string Id3v1Tag::DisplayTitle() const {
+    return DisplayForm(Title());
+}
+std::string Id3v1Tag::DisplayArtist() const {
+    return DisplayForm(Artist());
+}
+std::string Id3v1Tag::DisplayAlbum() const {
+    return DisplayForm(Album());
+}
+std::string Id3v1Tag::DisplayComment() const {
+    return DisplayForm(Comment());
+}
+std::string Id3v1Tag::DisplayGenreName() const {
+    return DisplayForm(GenreName());
+}
 
-int Id3v1Tag::WriteToFile(const std::string& path, std::string_view title,
-                          std::string_view artist, std::string_view album, int year,
-                          std::string_view comment, int track, std::string_view genreName,
-                          bool remove) {
+int Id3v1Tag::WriteToFile(const std::string& path, std::string_view title, std::string_view artist,
+                          std::string_view album, int year, std::string_view comment, int track,
+                          std::string_view genreName, bool remove) {
     SetTitle(title);
     SetArtist(artist);
     SetAlbum(album);

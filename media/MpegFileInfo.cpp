@@ -40,9 +40,7 @@ public:
         return m_view.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
     }
 
-    std::int64_t Available() {
-        return static_cast<std::int64_t>(m_view.size());
-    }
+    std::int64_t Available() { return static_cast<std::int64_t>(m_view.size()); }
 
 private:
     // The first growth of an empty view reads one head's worth; any later one reads the
@@ -208,7 +206,9 @@ void MpegFileInfo::ReadXing(std::span<const std::uint8_t> frame) {
     }
 }
 
-std::int64_t MpegFileInfo::AudioSize() const { return audioEnd - audioStart; }
+std::int64_t MpegFileInfo::AudioSize() const {
+    return audioEnd - audioStart;
+}
 
 int MpegFileInfo::BitRate() const {
     if (!isVbr || xingFrames <= 0) {

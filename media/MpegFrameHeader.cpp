@@ -10,11 +10,10 @@ constexpr int kBitrates[5][16] = {
     {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}};
 
-constexpr int kSampleRates[4][3] = {
-    {11025, 12000, 8000}, // MPEG 2.5
-    {0, 0, 0},            // reserved
-    {22050, 24000, 16000},
-    {44100, 48000, 32000}};
+constexpr int kSampleRates[4][3] = {{11025, 12000, 8000}, // MPEG 2.5
+                                    {0, 0, 0},            // reserved
+                                    {22050, 24000, 16000},
+                                    {44100, 48000, 32000}};
 
 } // namespace
 
@@ -26,8 +25,7 @@ MpegFrameHeader MpegFrameHeader::FromBytes(const std::uint8_t* bytes) {
 
 bool MpegFrameHeader::IsValid() const {
     return (m_word & 0xFFE00000u) == 0xFFE00000u && Version() != kReserved && Layer() != 0 &&
-           BitrateIndex() != 0 && BitrateIndex() != 15 && SampleRateIndex() != 3 &&
-           Emphasis() != 2;
+           BitrateIndex() != 0 && BitrateIndex() != 15 && SampleRateIndex() != 3 && Emphasis() != 2;
 }
 
 int MpegFrameHeader::Layer() const {

@@ -5,7 +5,9 @@
 #include <unistd.h>
 #include <utility>
 
-PosixFile::~PosixFile() { Close(); }
+PosixFile::~PosixFile() {
+    Close();
+}
 
 PosixFile::PosixFile(PosixFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
 
@@ -45,7 +47,9 @@ void PosixFile::Close() {
     }
 }
 
-bool PosixFile::Stat(struct stat& info) const { return m_fd >= 0 && ::fstat(m_fd, &info) == 0; }
+bool PosixFile::Stat(struct stat& info) const {
+    return m_fd >= 0 && ::fstat(m_fd, &info) == 0;
+}
 
 std::int64_t PosixFile::Size() const {
     struct stat info {};
@@ -103,4 +107,6 @@ bool PosixFile::Truncate(std::int64_t length) const {
     return m_fd >= 0 && ::ftruncate(m_fd, static_cast<off_t>(length)) == 0;
 }
 
-bool PosixFile::Sync() const { return m_fd >= 0 && ::fsync(m_fd) == 0; }
+bool PosixFile::Sync() const {
+    return m_fd >= 0 && ::fsync(m_fd) == 0;
+}

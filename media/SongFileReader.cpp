@@ -37,8 +37,8 @@ SongFileFacts SongFileReader::Read(const std::string& path) {
         facts.id3v2Result = Id3v2::ReadTagFromBytes(
             std::span<const std::uint8_t>(head.data(), tagLength), facts.fields);
     } else {
-        std::vector<std::uint8_t> tag(
-            static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(tagLength), size)));
+        std::vector<std::uint8_t> tag(static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(tagLength), size)));
         const std::int64_t n = file.ReadAt(0, tag);
         tag.resize(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)));
         facts.id3v2Result = Id3v2::ReadTagFromBytes(tag, facts.fields);

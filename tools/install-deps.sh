@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     # build
     build-essential cmake ninja-build pkg-config
+    # the platform layer and the desktop program
+    qt6-base-dev
     # tests and their tools: generated audio, a second tag reader for interoperability
     googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen
     # benchmarks (TagLib only as the comparison) and fuzzing

@@ -115,8 +115,9 @@ TagValues FromId3v2(const Id3v2Fields& f) {
 }
 
 TagValues FromId3v1(const Id3v1Tag& t) {
-    return TagValues{t.Title(), t.Artist(), t.Album(),  t.Comment(),
-                     std::string(GenreTable::Name(t.Genre())), t.Year(), t.Track()};
+    return TagValues{
+        t.Title(), t.Artist(), t.Album(), t.Comment(), std::string(GenreTable::Name(t.Genre())),
+        t.Year(),  t.Track()};
 }
 
 void ApplyOptions(TagValues& v, const TagOptions& o) {
@@ -171,7 +172,8 @@ int WriteId3v2(const TagOptions& o, const TagValues& v, const SongFileFacts& fac
     fields.year = v.year > 0 ? std::to_string(v.year) : std::string();
     fields.track = v.track > 0 ? std::to_string(v.track) : std::string();
     const int result = Id3v2::WriteTag(fields, o.path);
-    return result == 0 ? 0 : Fail(o.path, "writing the ID3v2 tag failed: " + WriteResultText(result));
+    return result == 0 ? 0
+                       : Fail(o.path, "writing the ID3v2 tag failed: " + WriteResultText(result));
 }
 
 int WriteId3v1(const TagOptions& o, const TagValues& v) {
@@ -210,10 +212,10 @@ int RunTagCommand(const std::vector<std::string>& args) {
     }
     const bool hasV2 = facts.id3v2Result == 0;
     // Each tag starts from its own values; a tag the file lacks starts from the other one.
-    TagValues v2 = hasV2 ? FromId3v2(facts.fields)
-                         : (facts.hasId3v1 ? FromId3v1(facts.id3v1) : TagValues{});
-    TagValues v1 = facts.hasId3v1 ? FromId3v1(facts.id3v1)
-                                  : (hasV2 ? FromId3v2(facts.fields) : TagValues{});
+    TagValues v2 =
+        hasV2 ? FromId3v2(facts.fields) : (facts.hasId3v1 ? FromId3v1(facts.id3v1) : TagValues{});
+    TagValues v1 =
+        facts.hasId3v1 ? FromId3v1(facts.id3v1) : (hasV2 ? FromId3v2(facts.fields) : TagValues{});
     ApplyOptions(v2, options);
     ApplyOptions(v1, options);
 

@@ -6,7 +6,7 @@
 
 using namespace CliSupport;
 using TestFiles::HaveTool;
-using TestFiles::Run;
+
 using TestFiles::ShellQuote;
 
 namespace {
@@ -30,7 +30,8 @@ protected:
             "mkdir -p " + d + "/sub/.hidden",
             "sox -n -r 44100 -c 2 " + wav + " synth 6 sine 440 sine 660",
             "lame --quiet -b 128 --id3v2-only --tt 'Cbr, \"quoted\"' --ta Artiste --tl Album "
-            "--ty 1999 --tn 3/12 --tg Rock --tc 'note' " + wav + " " + d + "/cbr.mp3",
+            "--ty 1999 --tn 3/12 --tg Rock --tc 'note' " +
+                wav + " " + d + "/cbr.mp3",
             "lame --quiet -V 4 --id3v1-only --tt V1Title --ta V1Artist --tg Pop --tn 5 " + wav +
                 " " + d + "/sub/vbr.mp3",
             "lame --quiet -b 64 --resample 22.05 " + wav + " " + d + "/sub/.hidden/mpeg2.mp3",
@@ -40,7 +41,7 @@ protected:
             "printf 'not music' > " + d + "/notes.txt",
         };
         for (const std::string& command : commands) {
-            if (Run(command) != 0) {
+            if (TestFiles::Run(command) != 0) {
                 ADD_FAILURE() << "cannot make test music: " << command;
                 return;
             }
@@ -134,10 +135,10 @@ TEST_F(CliInfoTest, LowSamplingRatesAndLayerTwo) {
 
 TEST_F(CliInfoTest, FilesWithoutFramesAndUnreadablePathsDoNotStopTheListing) {
     int status = -1;
-    const std::string csv = Cli("info " + ShellQuote(Music() + "/tone.wav") + " /no/such/file " +
-                                    ShellQuote(Music() + "/sub/song.wma") + " " +
-                                    ShellQuote(Music() + "/notes.txt"),
-                                &status);
+    const std::string csv =
+        Cli("info " + ShellQuote(Music() + "/tone.wav") + " /no/such/file " +
+                ShellQuote(Music() + "/sub/song.wma") + " " + ShellQuote(Music() + "/notes.txt"),
+            &status);
     EXPECT_EQ(status, 1); // the missing path is reported
     auto rows = ParseInfo(csv);
     ASSERT_EQ(rows.size(), 3u);

@@ -6,7 +6,7 @@
 
 using namespace CliSupport;
 using TestFiles::HaveTool;
-using TestFiles::Run;
+
 using TestFiles::ShellQuote;
 
 namespace {
@@ -25,7 +25,8 @@ protected:
     }
     std::map<std::string, std::string> Info(const std::string& path) {
         auto rows = ParseInfo(Cli("info " + ShellQuote(path)));
-        return rows.begin() == rows.end() ? std::map<std::string, std::string>{} : rows.begin()->second;
+        return rows.begin() == rows.end() ? std::map<std::string, std::string>{}
+                                          : rows.begin()->second;
     }
     int Tag(const std::string& args) {
         int status = -1;
@@ -91,18 +92,21 @@ TEST_F(CliTagTest, GenreReferencesShowTheTableName) {
     if (!HaveTool("mid3v2")) {
         GTEST_SKIP() << "mid3v2 (python3-mutagen) is needed";
     }
-    const std::pair<const char*, const char*> cases[] = {
-        {"(17)", "Rock"}, {"17", "Rock"}, {"(17)Rock", "Rock"}, {"(200)", ""}, {"Chillwave", "Chillwave"}};
+    const std::pair<const char*, const char*> cases[] = {{"(17)", "Rock"},
+                                                         {"17", "Rock"},
+                                                         {"(17)Rock", "Rock"},
+                                                         {"(200)", ""},
+                                                         {"Chillwave", "Chillwave"}};
     for (const auto& [stored, shown] : cases) {
         SCOPED_TRACE(stored);
         const std::string song = NewSong("g.mp3");
         // mutagen turns some references into names on writing; write the raw frame.
-        ASSERT_EQ(Run("python3 -c " +
-                      ShellQuote("import sys\nfrom mutagen.id3 import ID3, TCON, TIT2\n"
-                                 "t = ID3()\nt.add(TIT2(encoding=0, text='x'))\n"
-                                 "f = TCON(encoding=0, text=sys.argv[2])\n"
-                                 "t.add(f)\nt.save(sys.argv[1], v2_version=3)\n") +
-                      " " + ShellQuote(song) + " " + ShellQuote(stored)),
+        ASSERT_EQ(TestFiles::Run("/usr/bin/python3 -c " +
+                                 ShellQuote("import sys\nfrom mutagen.id3 import ID3, TCON, TIT2\n"
+                                            "t = ID3()\nt.add(TIT2(encoding=0, text='x'))\n"
+                                            "f = TCON(encoding=0, text=sys.argv[2])\n"
+                                            "t.add(f)\nt.save(sys.argv[1], v2_version=3)\n") +
+                                 " " + ShellQuote(song) + " " + ShellQuote(stored)),
                   0);
         EXPECT_EQ(Info(song)["genre"], shown);
     }
@@ -117,8 +121,8 @@ TEST_F(CliTagTest, FailuresAreReportedAndLeaveTheFileAlone) {
     const std::string song = NewSong("ro.mp3");
     ASSERT_EQ(::chmod(song.c_str(), 0444), 0);
     int status = -1;
-    const std::string err = TestFiles::Capture(std::string(MIXOREL_CLI) + " tag " + ShellQuote(song) +
-                                                   " --title X 2>&1 >/dev/null",
+    const std::string err = TestFiles::Capture(std::string(MIXOREL_CLI) + " tag " +
+                                                   ShellQuote(song) + " --title X 2>&1 >/dev/null",
                                                &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(err.find("ro.mp3"), std::string::npos);

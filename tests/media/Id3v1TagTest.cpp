@@ -88,7 +88,7 @@ TEST(Id3v1TagTest, BuildRoundTripsAndRemoveGivesZeros) {
     EXPECT_EQ(back.Track(), 12);
     EXPECT_EQ(back.GenreName(), "Synthpop");
     // Latin-1 on disk: "ö" is one byte.
-    EXPECT_EQ(block[33 + 3], 0xF6);
+    EXPECT_EQ(block[33 + 2], 0xF6);
 
     const auto removed = tag.Build(true);
     EXPECT_TRUE(std::all_of(removed.begin(), removed.end(), [](std::uint8_t b) { return b == 0; }));

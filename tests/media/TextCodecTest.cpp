@@ -16,10 +16,10 @@ TEST(TextCodecTest, Latin1AndWindows1252) {
 TEST(TextCodecTest, Utf8Validity) {
     EXPECT_TRUE(TextCodec::IsValidUtf8("plain"));
     EXPECT_TRUE(TextCodec::IsValidUtf8("東京 𝄞"));
-    EXPECT_FALSE(TextCodec::IsValidUtf8("\xC0\xAF"));         // overlong
-    EXPECT_FALSE(TextCodec::IsValidUtf8("\xED\xA0\x80"));     // surrogate
-    EXPECT_FALSE(TextCodec::IsValidUtf8("caf\xE9"));          // Latin-1
-    EXPECT_FALSE(TextCodec::IsValidUtf8("\xE6\x9D"));         // cut short
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xC0\xAF"));     // overlong
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xED\xA0\x80")); // surrogate
+    EXPECT_FALSE(TextCodec::IsValidUtf8("caf\xE9"));      // Latin-1
+    EXPECT_FALSE(TextCodec::IsValidUtf8("\xE6\x9D"));     // cut short
 }
 
 TEST(TextCodecTest, Utf16BothOrdersWithSurrogates) {
@@ -31,7 +31,8 @@ TEST(TextCodecTest, Utf16BothOrdersWithSurrogates) {
         EXPECT_EQ(TextCodec::Utf16ToUtf8({data, units.size()}, big), text);
     }
     const std::uint8_t lone[] = {0x00, 0xD8, 0x41, 0x00}; // unpaired high surrogate, 'A'
-    EXPECT_EQ(TextCodec::Utf16ToUtf8(lone, false), "\xEF\xBF\xBD" "A");
+    EXPECT_EQ(TextCodec::Utf16ToUtf8(lone, false), "\xEF\xBF\xBD"
+                                                   "A");
 }
 
 TEST(TextCodecTest, TruncationNeverSplitsACharacter) {

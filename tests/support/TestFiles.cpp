@@ -1,8 +1,8 @@
 #include "support/TestFiles.h"
 
 #include <array>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 
 namespace TestFiles {

@@ -1,0 +1,95 @@
+// Fuzz target of the MPEG frame reader. The input is the whole music file: it goes into
+// an in-memory file and is read with the full head, with an empty head (every byte comes
+// from file reads) and with half of it as head. The head only saves reads, so all three
+// must agree, and the one-pass song reader must agree with them too.
+#include "media/MpegFileInfo.h"
+#include "media/PosixFile.h"
+#include "media/SongFileReader.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// A memory-backed file holding the bytes; -1 when it cannot be made.
+int MakeMemoryFile(const std::uint8_t* data, std::size_t size) {
+    const int fd = ::memfd_create("fuzz_mpeg_frames", MFD_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n <= 0) {
+            ::close(fd);
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return fd;
+}
+
+struct Outcome {
+    int result = 0;
+    MpegFileInfo info;
+};
+
+Outcome ReadWithHead(const PosixFile& file, std::span<const std::uint8_t> all, std::size_t head) {
+    Outcome outcome;
+    outcome.result =
+        outcome.info.ReadFrom(file, static_cast<std::int64_t>(all.size()), all.first(head));
+    return outcome;
+}
+
+// Every value the program takes from the reader, so each accessor runs on fuzzed state.
+void UseFacts(const MpegFileInfo& info) {
+    volatile std::int64_t sink = info.BitRate();
+    sink = sink + info.SamplingRate() + info.ChannelMode() + info.AudioSize();
+    sink = sink + info.header.FrameLength() + info.header.SamplesPerFrame();
+    std::array<std::uint8_t, Id3v1Tag::kSize> raw{};
+    sink = sink + (info.CopyRawTag(raw) ? raw[127] : 0);
+    sink = sink + static_cast<std::int64_t>(info.tag.Title().size() + info.tag.GenreName().size());
+}
+
+bool Same(const Outcome& a, const Outcome& b) {
+    return a.result == b.result && a.info.header.Word() == b.info.header.Word() &&
+           a.info.xingFrames == b.info.xingFrames && a.info.isVbr == b.info.isVbr &&
+           a.info.hasId3v1 == b.info.hasId3v1 && a.info.tailIsTag == b.info.tailIsTag &&
+           a.info.rawTag == b.info.rawTag && a.info.audioStart == b.info.audioStart &&
+           a.info.audioEnd == b.info.audioEnd && a.info.frameOffset == b.info.frameOffset &&
+           a.info.fileSize == b.info.fileSize;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const int fd = MakeMemoryFile(data, size);
+    if (fd < 0) {
+        return 0;
+    }
+    PosixFile file;
+    file.Adopt(fd);
+    const std::span<const std::uint8_t> all(data, size);
+
+    const Outcome full = ReadWithHead(file, all, size);
+    const Outcome none = ReadWithHead(file, all, 0);
+    const Outcome half = ReadWithHead(file, all, size / 2);
+    UseFacts(full.info);
+    if (!Same(full, none) || !Same(full, half)) {
+        __builtin_trap();
+    }
+
+    const SongFileFacts facts = SongFileReader::Read("/proc/self/fd/" + std::to_string(fd));
+    Outcome song;
+    song.result = facts.mpegResult;
+    song.info = facts.info;
+    if (!Same(full, song)) {
+        __builtin_trap();
+    }
+    return 0;
+}

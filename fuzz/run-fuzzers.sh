@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (clang, ASan + UBSan), writes small seed corpora and runs each
+# target for SECONDS. Fails when any target finds a crash, a leak or a time-out.
+#
+#   fuzz/run-fuzzers.sh [SECONDS] [TARGET...]
+#
+# MIXOREL_FUZZ_JOBS=2 runs two targets at a time (the default is one after another).
+# Corpora, logs and crash inputs stay in build-fuzz/fuzz-run/ for the next run.
+set -euo pipefail
+
+seconds=${1:-60}
+shift || true
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2)
+fi
+jobs=${MIXOREL_FUZZ_JOBS:-1}
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build-fuzz"
+work="$build/fuzz-run"
+
+cd "$root"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target "${targets[@]}"
+
+# ---- seeds: a few valid inputs of each kind, made here rather than kept as binaries ----
+rm -rf "$work/seeds"
+mkdir -p "$work/seeds"
+python3 - "$work/seeds" <<'PY'
+import math, os, struct, sys
+
+out = sys.argv[1]
+
+def save(target, name, data):
+    os.makedirs(os.path.join(out, target), exist_ok=True)
+    with open(os.path.join(out, target, name), "wb") as f:
+        f.write(data)
+
+def syncsafe(n):
+    return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+
+# MPEG frames with zero bodies: b1 holds version and layer, the bit-rate and sampling
+# rate indices pick the length the caller gives.
+def frames(b1, b2, b3, length, count):
+    one = bytes([0xFF, b1, b2, b3]) + bytes(length - 4)
+    return one * count
+
+def xing_first(frame, side_info, count, total):
+    at = 4 + side_info
+    body = b"Xing" + struct.pack(">III", 0x0F, count, total) + bytes(range(100)) + struct.pack(">I", 60)
+    return frame[:at] + body + frame[at + len(body):]
+
+def id3v1(title, track=3, genre=17):
+    f = lambda s, n: s.encode("latin-1")[:n].ljust(n, b"\0")
+    return (b"TAG" + f(title, 30) + f("Artist", 30) + f("Album", 30) + b"1999" +
+            f("Comment", 28) + bytes([0, track, genre]))
+
+def text_frame(fid, text, enc=0, v=3):
+    if enc == 0:
+        body = b"\0" + text.encode("latin-1")
+    elif enc == 1:
+        body = b"\1" + text.encode("utf-16")
+    elif enc == 2:
+        body = b"\2" + text.encode("utf-16-be")
+    else:
+        body = b"\3" + text.encode("utf-8")
+    if v == 2:
+        return fid.encode() + struct.pack(">I", len(body))[1:] + body
+    size = syncsafe(len(body)) if v == 4 else struct.pack(">I", len(body))
+    return fid.encode() + size + b"\0\0" + body
+
+def comm(text, v=3, fid="COMM"):
+    body = b"\0eng" + b"desc\0" + text.encode("latin-1")
+    if v == 2:
+        return b"COM" + struct.pack(">I", len(body))[1:] + body
+    size = syncsafe(len(body)) if v == 4 else struct.pack(">I", len(body))
+    return fid.encode() + size + b"\0\0" + body
+
+def tag(version, body, flags=0, padding=64):
+    body = body + bytes(padding)
+    return b"ID3" + bytes([version, 0, flags]) + syncsafe(len(body)) + body
+
+def unsync(data):
+    res = bytearray()
+    for i, b in enumerate(data):
+        res.append(b)
+        if b == 0xFF and (i + 1 == len(data) or data[i + 1] >= 0xE0 or data[i + 1] == 0):
+            res.append(0)
+    return bytes(res)
+
+v22 = tag(2, text_frame("TT2", "Old title", 0, 2) + text_frame("TP1", "Old artist", 1, 2) +
+          comm("old comment", 2) + b"PIC" + struct.pack(">I", 12)[1:] + b"\0PNG\3\0" + bytes(6))
+v23 = tag(3, text_frame("TIT2", "Title") + text_frame("TPE1", "Artïst", 1) +
+          text_frame("TALB", "Album") + text_frame("TYER", "2001") + text_frame("TRCK", "4/12") +
+          text_frame("TCON", "(17)") + comm("A comment") +
+          b"WXXX" + struct.pack(">I", 18) + b"\0\0" + b"\0site\0http://x.org")
+v24 = tag(4, text_frame("TIT2", "夜の街", 3, 4) + text_frame("TPE1", "Artist", 2, 4) +
+          text_frame("TDRC", "2004-05-06", 0, 4) + comm("four", 4))
+ext_body = struct.pack(">IH", 6, 0) + bytes(4)  # 2.3 extended header, no CRC
+v23_ext = tag(3, ext_body + text_frame("TIT2", "With extended header"), flags=0x40)
+body = unsync(text_frame("TIT2", "Unsync \xff\xfb title") + text_frame("TPE1", "\xff"))
+v23_unsync = b"ID3\3\0\x80" + syncsafe(len(body)) + body
+v24_body = text_frame("TIT2", "Footer", 0, 4)
+v24_footer = (b"ID3\4\0\x10" + syncsafe(len(v24_body)) + v24_body +
+              b"3DI\4\0\x10" + syncsafe(len(v24_body)))
+tags = {"v22": v22, "v23": v23, "v24": v24, "v23ext": v23_ext, "v23unsync": v23_unsync,
+        "v24footer": v24_footer}
+
+mp3 = frames(0xFB, 0x90, 0x44, 417, 8)          # MPEG-1 Layer III 128 kbit/s 44.1 kHz
+mp3_48 = frames(0xFB, 0x94, 0xC4, 384, 6)       # 128 kbit/s 48 kHz, single channel
+mpeg2 = frames(0xF3, 0x80, 0x44, 208, 6)        # MPEG-2 Layer III 64 kbit/s 22.05 kHz
+layer2 = frames(0xFD, 0xA4, 0x04, 480, 6)       # MPEG-1 Layer II 160 kbit/s 48 kHz
+layer1 = frames(0xFF, 0x84, 0x04, 256, 4)       # MPEG-1 Layer I 256 kbit/s 48 kHz
+first = xing_first(mp3[:417], 32, 8, len(mp3))
+xing = first + mp3[417:]
+
+save("fuzz_mpeg_frames", "plain.mp3", mp3 + id3v1("Plain"))
+save("fuzz_mpeg_frames", "mono48.mp3", mp3_48)
+save("fuzz_mpeg_frames", "mpeg2.mp3", mpeg2 + id3v1("Two", 0))
+save("fuzz_mpeg_frames", "layer2.mp2", layer2)
+save("fuzz_mpeg_frames", "layer1.mp1", layer1)
+save("fuzz_mpeg_frames", "xing.mp3", v23 + xing + id3v1("Xing"))
+save("fuzz_mpeg_frames", "tagged24.mp3", v24 + mp3)
+save("fuzz_mpeg_frames", "twotags.mp3", v22 + v23 + mp3)
+save("fuzz_mpeg_frames", "garbage-first.mp3", b"\xff\xfb\x90\x44" + bytes(100) + mp3)
+pcm = bytes((int(3000 * math.sin(i / 7.0)) >> (8 * (i & 1))) & 0xFF for i in range(4000))
+wav = b"RIFF" + struct.pack("<I", 36 + len(pcm)) + b"WAVEfmt " + struct.pack(
+    "<IHHIIHH", 16, 1, 2, 44100, 176400, 4, 16) + b"data" + struct.pack("<I", len(pcm)) + pcm
+save("fuzz_mpeg_frames", "pcm.wav", wav)
+
+save("fuzz_id3v1", "v11.tag", id3v1("Title one", 7, 17))
+save("fuzz_id3v1", "v10.tag", id3v1("Title two", 0, 255)[:125] + b"end")
+save("fuzz_id3v1", "setters.tag", id3v1("Song", 1, 3) + "Ünïcode text for the setters 1999".encode())
+save("fuzz_id3v1", "latin1.tag", b"TAG" + b"Caf\xe9".ljust(30, b" ") + bytes(95))
+
+# First byte: bit 0 selects the write round trip, the rest picks the fields written.
+for name, data in tags.items():
+    save("fuzz_id3v2", name + ".tag", b"\0" + data)
+    save("fuzz_id3v2", name + "-write.mp3", bytes([1]) + data + mp3[:417 * 2])
+for control in (3, 5, 7, 9):
+    save("fuzz_id3v2", "plain-write-%d.mp3" % control, bytes([control]) + mp3[:417 * 2])
+PY
+
+# ---- runs ---------------------------------------------------------------------------
+max_len() {
+    case "$1" in
+    fuzz_mpeg_frames) echo 300000 ;;
+    fuzz_id3v1) echo 1024 ;;
+    *) echo 65536 ;;
+    esac
+}
+
+run_target() {
+    local name=$1
+    local corpus="$work/corpus/$name" artifacts="$work/artifacts/$name/"
+    mkdir -p "$corpus" "$artifacts"
+    echo "== $name: ${seconds}s"
+    "$build/fuzz/$name" -max_total_time="$seconds" -max_len="$(max_len "$name")" \
+        -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
+        -artifact_prefix="$artifacts" "$corpus" "$work/seeds/$name" \
+        >"$work/$name.log" 2>&1 || true
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done)' "$work/$name.log" || true
+}
+
+mkdir -p "$work"
+running=0
+for name in "${targets[@]}"; do
+    run_target "$name" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait -n || true
+        running=$((running - 1))
+    fi
+done
+wait
+
+found=$(find "$work/artifacts" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
+    -o -name 'oom-*' \) | sort)
+if [ -n "$found" ]; then
+    echo "FAILED: the fuzzers found problems (logs in $work):"
+    echo "$found"
+    exit 1
+fi
+echo "OK: no crash in ${#targets[@]} target(s), ${seconds}s each"

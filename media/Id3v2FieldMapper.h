@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Id3v2Fields.h"
+#include "Id3v2Tag.h"
+
+// Moves the twelve edited texts between a tag's frames and an Id3v2Fields block.
+namespace Id3v2FieldMapper {
+
+// Fills the fields from the first usable frame of each kind (the first comment with an
+// empty description, else the first comment). Each stored CR LF becomes LF, then the
+// text is cut to the field's capacity in characters. The fields must be clear.
+void ExtractFields(const Id3v2Tag& tag, Id3v2Fields& fields);
+
+// Replaces the twelve frames of a 2.3 or 2.4 tag (space set for writing) with the
+// fields, in the order title, artist, album, year, comment, genre, copyright, original
+// artist, URL, encoded by, composer, track. Each replaced frame leaves its place and is
+// appended anew; when the padding lacks room the body grows by the frame's data size
+// plus 1034 bytes, so 1024 bytes of padding remain after it.
+void ApplyFields(const Id3v2Fields& fields, Id3v2Tag& tag);
+
+} // namespace Id3v2FieldMapper
