@@ -91,10 +91,14 @@ bool CArchiveReader::ReadText(std::string& text) {
     if (!ReadRawText(text)) {
         return false;
     }
+    ToUtf8(text);
+    return true;
+}
+
+void CArchiveReader::ToUtf8(std::string& text) {
     if (!TextCodec::IsValidUtf8(text)) {
         text = TextCodec::Windows1252ToUtf8(text);
     }
-    return true;
 }
 
 bool CArchiveReader::ReadDateTime(CDateTime& value) {

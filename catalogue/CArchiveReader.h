@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 // Reads items in our archive encodings (see CArchiveWriter.h) from a byte buffer that it
 // does not own. Every read checks that its bytes are there before it takes or allocates
@@ -17,6 +18,8 @@ public:
     enum Result : int { kOk = 0, kTruncated = 1, kDamaged = 2 };
 
     explicit CArchiveReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    // The reader keeps no copy: a buffer that dies at once cannot be read.
+    explicit CArchiveReader(std::vector<std::uint8_t>&&) = delete;
 
     bool ReadInt32(std::int32_t& value);
     bool ReadUInt32(std::uint32_t& value);
@@ -33,6 +36,8 @@ public:
     bool Ok() const { return m_nResult == kOk; }
     std::size_t Position() const { return m_nPos; }
     std::size_t Remaining() const { return m_bytes.size() - m_nPos; }
+    // Converts bytes that are not valid UTF-8 from Windows-1252.
+    static void ToUtf8(std::string& text);
     // Marks the stream damaged (for a check made by the caller); keeps an earlier failure.
     void SetDamaged();
 

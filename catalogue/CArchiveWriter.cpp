@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::size_t kShortLimit = 0xFF;   // lengths below it take one byte
+constexpr std::size_t kShortLimit = 0xFF;    // lengths below it take one byte
 constexpr std::size_t kMediumLimit = 0xFFFE; // lengths below it take 0xFF + 2 bytes
 
 } // namespace
@@ -20,7 +20,9 @@ void CArchiveWriter::WriteInt32(std::int32_t value) {
     Append(static_cast<std::uint32_t>(value), 4);
 }
 
-void CArchiveWriter::WriteUInt32(std::uint32_t value) { Append(value, 4); }
+void CArchiveWriter::WriteUInt32(std::uint32_t value) {
+    Append(value, 4);
+}
 
 void CArchiveWriter::WriteText(std::string_view text) {
     const std::size_t length = text.size();

@@ -33,7 +33,9 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -44,8 +46,7 @@ const std::int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);
 
 } // namespace
 
-CDateTime CDateTime::FromCalendar(int year, int month, int day, int hour, int minute,
-                                  int second) {
+CDateTime CDateTime::FromCalendar(int year, int month, int day, int hour, int minute, int second) {
     if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
         day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
         second < 0 || second > 59) {
@@ -57,9 +58,13 @@ CDateTime CDateTime::FromCalendar(int year, int month, int day, int hour, int mi
     return CDateTime(days >= 0 ? days + fraction : days - fraction, kValid);
 }
 
-CDateTime CDateTime::FromTime(std::time_t time) {
+CDateTime CDateTime::FromTime(std::time_t time) { return FromTm(time, true); }
+
+CDateTime CDateTime::FromUtcTime(std::time_t time) { return FromTm(time, false); }
+
+CDateTime CDateTime::FromTm(std::time_t time, bool localTime) {
     std::tm local{};
-    if (::localtime_r(&time, &local) == nullptr) {
+    if ((localTime ? ::localtime_r(&time, &local) : ::gmtime_r(&time, &local)) == nullptr) {
         return CDateTime(0.0, kInvalid);
     }
     // A leap second (60) is taken as the last second of its minute.
@@ -74,8 +79,8 @@ bool CDateTime::GetCalendar(std::tm& fields) const {
     // The calendar day is the whole part; the time of day is the fraction's magnitude.
     const double whole = std::trunc(m_dt);
     auto calendarDay = static_cast<std::int64_t>(whole);
-    auto seconds = static_cast<std::int64_t>(std::llround(std::fabs(m_dt - whole) *
-                                                          static_cast<double>(kSecondsPerDay)));
+    auto seconds = static_cast<std::int64_t>(
+        std::llround(std::fabs(m_dt - whole) * static_cast<double>(kSecondsPerDay)));
     if (seconds >= kSecondsPerDay) {
         seconds -= kSecondsPerDay;
         ++calendarDay;
@@ -111,7 +116,9 @@ std::string CDateTime::Format(const char* pattern) const {
     return std::string(buffer, length);
 }
 
-std::string CDateTime::Format() const { return Format("%Y-%m-%d %H:%M"); }
+std::string CDateTime::Format() const {
+    return Format("%Y-%m-%d %H:%M");
+}
 
 bool CDateTime::operator==(const CDateTime& other) const {
     return m_status == other.m_status && std::memcmp(&m_dt, &other.m_dt, sizeof(m_dt)) == 0;

@@ -18,10 +18,12 @@ public:
     static CDateTime Null() { return CDateTime(0.0, kNull); }
     // The day number of a calendar date and time; status invalid when a field is out of
     // range (month 1-12, day within the month, hour 0-23, minute and second 0-59).
-    static CDateTime FromCalendar(int year, int month, int day, int hour, int minute,
-                                  int second);
+    static CDateTime FromCalendar(int year, int month, int day, int hour, int minute, int second);
     // The local calendar fields of a system time.
     static CDateTime FromTime(std::time_t time);
+    // The same in UTC calendar fields: file dates are kept as the file system gives them,
+    // without conversion to local time.
+    static CDateTime FromUtcTime(std::time_t time);
 
     double GetValue() const { return m_dt; }
     Status GetStatus() const { return m_status; }
@@ -41,6 +43,7 @@ public:
     bool operator==(const CDateTime& other) const;
 
 private:
+    static CDateTime FromTm(std::time_t time, bool localTime);
     double m_dt = 0.0;
     Status m_status = kValid;
 };

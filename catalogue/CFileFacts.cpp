@@ -11,7 +11,7 @@ bool CFileFacts::Read(const std::string& path) {
         m_nSize = info.stx_size;
         const bool haveBirth = (info.stx_mask & STATX_BTIME) != 0;
         const auto seconds = haveBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
-        m_dtCreated = CDateTime::FromTime(static_cast<std::time_t>(seconds));
+        m_dtCreated = CDateTime::FromUtcTime(static_cast<std::time_t>(seconds));
         return true;
     }
     if (errno != ENOSYS) {
@@ -23,7 +23,7 @@ bool CFileFacts::Read(const std::string& path) {
         return false;
     }
     m_nSize = static_cast<std::uint64_t>(plain.st_size);
-    m_dtCreated = CDateTime::FromTime(plain.st_mtime);
+    m_dtCreated = CDateTime::FromUtcTime(plain.st_mtime);
     return true;
 }
 

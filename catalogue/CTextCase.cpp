@@ -4,8 +4,12 @@
 
 namespace {
 
-bool In(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
-bool IsEven(char32_t c) { return c % 2 == 0; }
+bool In(char32_t c, char32_t first, char32_t last) {
+    return c >= first && c <= last;
+}
+bool IsEven(char32_t c) {
+    return c % 2 == 0;
+}
 
 // Ranges where upper and lower case letters alternate: upper at even code points
 // (Latin Extended-A and the Cyrillic supplements) or at odd ones.
@@ -37,11 +41,16 @@ char32_t CTextCase::ToLower(char32_t c) {
         return c + 0x20;
     }
     switch (c) {
-    case 0x178: return 0xFF;  // Ÿ
-    case 0x386: return 0x3AC; // Ά
-    case 0x38C: return 0x3CC; // Ό
-    case 0x4C0: return 0x4CF; // Ӏ
-    default: break;
+    case 0x178:
+        return 0xFF; // Ÿ
+    case 0x386:
+        return 0x3AC; // Ά
+    case 0x38C:
+        return 0x3CC; // Ό
+    case 0x4C0:
+        return 0x4CF; // Ӏ
+    default:
+        break;
     }
     if (In(c, 0x388, 0x38A)) {
         return c + 0x25;
@@ -61,12 +70,18 @@ char32_t CTextCase::ToUpper(char32_t c) {
         return c - 0x20;
     }
     switch (c) {
-    case 0xFF: return 0x178;
-    case 0x3AC: return 0x386;
-    case 0x3C2: return 0x3A3; // final sigma
-    case 0x3CC: return 0x38C;
-    case 0x4CF: return 0x4C0;
-    default: break;
+    case 0xFF:
+        return 0x178;
+    case 0x3AC:
+        return 0x386;
+    case 0x3C2:
+        return 0x3A3; // final sigma
+    case 0x3CC:
+        return 0x38C;
+    case 0x4CF:
+        return 0x4C0;
+    default:
+        break;
     }
     if (In(c, 0x3AD, 0x3AF)) {
         return c - 0x25;

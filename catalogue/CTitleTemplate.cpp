@@ -56,12 +56,10 @@ std::string_view CTitleTemplate::Trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-void CTitleTemplate::ReplaceAll(std::string& text, std::string_view token,
-                                std::string_view value) {
+void CTitleTemplate::ReplaceAll(std::string& text, std::string_view token, std::string_view value) {
     std::string out;
     std::size_t from = 0;
-    for (std::size_t at = text.find(token); at != std::string::npos;
-         at = text.find(token, from)) {
+    for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, from)) {
         out.append(text, from, at - from);
         out.append(value);
         from = at + token.size();

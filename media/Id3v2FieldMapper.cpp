@@ -14,7 +14,7 @@ namespace {
 
 enum class Kind { kText, kComment, kLink, kYear, kTrack };
 
-struct FieldSpec {
+struct FieldEntry {
     std::string Id3v2Fields::*member;
     std::string_view id22;
     std::string_view id23;
@@ -24,7 +24,7 @@ struct FieldSpec {
 
 // In the order the frames are replaced when writing; the track comes last.
 constexpr std::size_t kCap = Id3v2Fields::kTextCapacity;
-const std::array<FieldSpec, 12> kFields = {{
+const std::array<FieldEntry, 12> kFields = {{
     {&Id3v2Fields::title, "TT2", "TIT2", kCap, Kind::kText},
     {&Id3v2Fields::artist, "TP1", "TPE1", kCap, Kind::kText},
     {&Id3v2Fields::album, "TAL", "TALB", kCap, Kind::kText},
@@ -43,8 +43,8 @@ constexpr std::string_view kDateId24 = "TDRC";
 constexpr std::size_t kFrameHeaderLength = 10;
 constexpr std::int64_t kGrowthReserve = 1034; // 1024 bytes of padding + one frame header
 
-std::string_view IdFor(const FieldSpec& spec, int version) {
-    return version == 2 ? spec.id22 : spec.id23;
+std::string_view IdFor(const FieldEntry& entry, int version) {
+    return version == 2 ? entry.id22 : entry.id23;
 }
 
 // The value of the first decodable frame with that identifier.
@@ -91,21 +91,22 @@ std::string LinkOf(const Id3v2Tag& tag, std::string_view id) {
     return link ? link->url : std::string();
 }
 
-std::string ValueOf(const Id3v2Tag& tag, const FieldSpec& spec) {
-    const std::string_view id = IdFor(spec, tag.Version());
-    switch (spec.kind) {
+std::string ValueOf(const Id3v2Tag& tag, const FieldEntry& entry) {
+    const std::string_view id = IdFor(entry, tag.Version());
+    switch (entry.kind) {
     case Kind::kComment:
         return CommentOf(tag, id);
     case Kind::kLink:
         return LinkOf(tag, id);
-    case Kind::kYear:
-        if (tag.Version() == 4) {
-            std::string date = TextOf(tag, kDateId24);
-            if (!date.empty()) {
-                return date;
-            }
+    case Kind::kYear: {
+        // The version's own frame first, the other one as found in tags of careless writers.
+        const bool dateFirst = tag.Version() == 4;
+        std::string year = TextOf(tag, dateFirst ? kDateId24 : id);
+        if (year.empty() && tag.Version() != 2) {
+            year = TextOf(tag, dateFirst ? id : kDateId24);
         }
-        return TextOf(tag, id);
+        return year;
+    }
     default:
         return TextOf(tag, id);
     }
@@ -163,8 +164,8 @@ bool IsEmptyDescriptionComment(const Id3v2Frame& frame, int version) {
     return comment && comment->description.empty();
 }
 
-std::vector<std::uint8_t> BuildData(const FieldSpec& spec, std::string_view value, int version) {
-    switch (spec.kind) {
+std::vector<std::uint8_t> BuildData(const FieldEntry& entry, std::string_view value, int version) {
+    switch (entry.kind) {
     case Kind::kComment:
         return Id3v2FrameCodec::BuildComment(value, version);
     case Kind::kLink:
@@ -176,23 +177,27 @@ std::vector<std::uint8_t> BuildData(const FieldSpec& spec, std::string_view valu
     }
 }
 
-void ReplaceFrame(Id3v2Tag& tag, const FieldSpec& spec, std::string_view value) {
+void ReplaceFrame(Id3v2Tag& tag, const FieldEntry& entry, std::string_view value) {
     const int version = tag.Version();
     const std::string_view id =
-        spec.kind == Kind::kYear && version == 4 ? kDateId24 : IdFor(spec, version);
+        entry.kind == Kind::kYear && version == 4 ? kDateId24 : IdFor(entry, version);
     std::int64_t body = tag.BodySize();
     std::int64_t padding = tag.Padding();
     auto& frames = tag.Frames();
-    for (auto it = frames.begin(); it != frames.end(); ++it) {
-        if (it->id == id && (spec.kind != Kind::kComment || IsEmptyDescriptionComment(*it, version))) {
+    // Every frame the field replaces goes, not just the first: a duplicate left behind
+    // would be read back instead of the new value.
+    for (auto it = frames.begin(); it != frames.end();) {
+        if (it->id == id &&
+            (entry.kind != Kind::kComment || IsEmptyDescriptionComment(*it, version))) {
             padding += static_cast<std::int64_t>(kFrameHeaderLength + it->data.size());
-            frames.erase(it);
-            break;
+            it = frames.erase(it);
+        } else {
+            ++it;
         }
     }
     Id3v2Frame frame;
     frame.id = std::string(id);
-    frame.data = BuildData(spec, value, version);
+    frame.data = BuildData(entry, value, version);
     const auto needed = static_cast<std::int64_t>(kFrameHeaderLength + frame.data.size());
     if (padding - needed < 1) {
         const auto growth = static_cast<std::int64_t>(frame.data.size()) + kGrowthReserve;
@@ -207,16 +212,17 @@ void ReplaceFrame(Id3v2Tag& tag, const FieldSpec& spec, std::string_view value) 
 } // namespace
 
 void ExtractFields(const Id3v2Tag& tag, Id3v2Fields& fields) {
-    for (const FieldSpec& spec : kFields) {
-        const std::string text = RemoveCrBeforeLf(ValueOf(tag, spec));
-        fields.*spec.member = TextCodec::TruncateCharacters(text, spec.capacity);
+    for (const FieldEntry& entry : kFields) {
+        const std::string text = RemoveCrBeforeLf(ValueOf(tag, entry));
+        fields.*entry.member = TextCodec::TruncateCharacters(text, entry.capacity);
     }
 }
 
 void ApplyFields(const Id3v2Fields& fields, Id3v2Tag& tag) {
-    for (const FieldSpec& spec : kFields) {
-        const std::string text = TextCodec::TruncateCharacters(fields.*spec.member, spec.capacity);
-        ReplaceFrame(tag, spec, spec.kind == Kind::kTrack ? text : InsertCrBeforeLf(text));
+    for (const FieldEntry& entry : kFields) {
+        const std::string text =
+            TextCodec::TruncateCharacters(fields.*entry.member, entry.capacity);
+        ReplaceFrame(tag, entry, entry.kind == Kind::kTrack ? text : InsertCrBeforeLf(text));
     }
 }
 

@@ -123,6 +123,8 @@ int WriteInPlace(const std::string& path, const FileHead& head,
         return kFileChanged;
     }
     if (!file.WriteAt(0, tag)) {
+        // Put the old tag back as far as the file lets us.
+        file.WriteAt(0, head.tagBytes);
         return kInPlaceShortWrite;
     }
     file.Sync();
@@ -167,8 +169,9 @@ int WriteTagOrThrow(const Id3v2Fields& fields, const std::string& path) {
     if (bytes.empty()) {
         return kTempWriteFailed;
     }
-    // The new tag never is shorter than the old one; equal length fits in place.
-    if (head.tagLength > 0 && bytes.size() <= head.tagLength) {
+    // The new tag starts from the old one's whole length and only grows, so one of the
+    // same length covers exactly the old tag.
+    if (head.tagLength > 0 && bytes.size() == head.tagLength) {
         return WriteInPlace(path, head, bytes);
     }
     return Rewrite(path, head, bytes);
@@ -181,7 +184,9 @@ std::uint32_t BodySizeOf(const std::uint8_t* header) {
 
 } // namespace
 
-std::size_t TagLengthAt(std::span<const std::uint8_t> head) { return Id3v2Tag::LengthAt(head); }
+std::size_t TagLengthAt(std::span<const std::uint8_t> head) {
+    return Id3v2Tag::LengthAt(head);
+}
 
 int ReadTagFromBytes(std::span<const std::uint8_t> tagBytes, Id3v2Fields& fields) {
     fields.Clear();

@@ -12,7 +12,13 @@
 // a music file. Each call answers one of the result codes below; nothing throws.
 namespace Id3v2 {
 
-enum ReadResult : int { kRead = 0, kCannotOpen = 1, kNoHeader = 2, kBadExtendedHeader = 3, kNoFrame = 4 };
+enum ReadResult : int {
+    kRead = 0,
+    kCannotOpen = 1,
+    kNoHeader = 2,
+    kBadExtendedHeader = 3,
+    kNoFrame = 4
+};
 
 enum WriteResult : int {
     kWritten = 0,

@@ -13,7 +13,9 @@ struct DecodedText {
     bool terminated = false;
 };
 
-bool IsWide(std::uint8_t encoding) { return encoding == kUtf16Bom || encoding == kUtf16Be; }
+bool IsWide(std::uint8_t encoding) {
+    return encoding == kUtf16Bom || encoding == kUtf16Be;
+}
 
 // Offset of the encoding's terminator in bytes, or bytes.size() when there is none.
 std::size_t FindTerminator(std::uint8_t encoding, std::span<const std::uint8_t> bytes) {
@@ -69,7 +71,9 @@ DecodedText DecodeText(std::uint8_t encoding, std::span<const std::uint8_t> byte
     return out;
 }
 
-bool KnownEncoding(std::uint8_t encoding) { return encoding <= kUtf8; }
+bool KnownEncoding(std::uint8_t encoding) {
+    return encoding <= kUtf8;
+}
 
 std::uint8_t ChooseEncoding(std::string_view text, int version) {
     if (TextCodec::FitsLatin1(text)) {
@@ -131,7 +135,8 @@ std::optional<std::span<const std::uint8_t>> Content(const Id3v2Frame& frame, in
     if (version == 3 && (frame.formatFlags & 0x20) != 0) {
         skip = 1; // group identifier
     } else if (version == 4) {
-        skip = ((frame.formatFlags & 0x40) != 0 ? 1 : 0) + ((frame.formatFlags & 0x01) != 0 ? 4 : 0);
+        skip =
+            ((frame.formatFlags & 0x40) != 0 ? 1 : 0) + ((frame.formatFlags & 0x01) != 0 ? 4 : 0);
     }
     if (frame.data.size() < skip) {
         return std::nullopt;

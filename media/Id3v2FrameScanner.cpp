@@ -6,7 +6,9 @@ constexpr std::uint8_t kFormatUnsync24 = 0x02;
 constexpr std::uint8_t kFormatCompressed24 = 0x08;
 constexpr std::uint8_t kFormatEncrypted24 = 0x04;
 
-bool IsIdByte(std::uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9'); }
+bool IsIdByte(std::uint8_t b) {
+    return (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9');
+}
 
 std::uint64_t PlainNumber(const std::uint8_t* p, std::size_t count) {
     std::uint64_t value = 0;
@@ -29,9 +31,8 @@ std::uint64_t SevenBitNumber(const std::uint8_t* p) {
 
 Id3v2FrameScanner::Id3v2FrameScanner(std::span<const std::uint8_t> body, int version,
                                      bool tagUnsync)
-    : m_body(body), m_nVersion(version), m_bTagUnsync(tagUnsync),
-      m_nIdLength(version == 2 ? 3 : 4), m_nHeaderLength(version == 2 ? 6 : 10),
-      m_nZeroTail(body.size()) {
+    : m_body(body), m_nVersion(version), m_bTagUnsync(tagUnsync), m_nIdLength(version == 2 ? 3 : 4),
+      m_nHeaderLength(version == 2 ? 6 : 10), m_nZeroTail(body.size()) {
     while (m_nZeroTail > 0 && m_body[m_nZeroTail - 1] == 0) {
         --m_nZeroTail;
     }
@@ -142,8 +143,8 @@ Id3v2Frame Id3v2FrameScanner::MakeFrame(std::size_t pos, std::size_t size) const
     }
     frame.statusFlags = m_body[pos + 8];
     frame.formatFlags = m_body[pos + 9];
-    const bool opaque = m_nVersion == 4 && (frame.formatFlags &
-                                            (kFormatCompressed24 | kFormatEncrypted24)) != 0;
+    const bool opaque =
+        m_nVersion == 4 && (frame.formatFlags & (kFormatCompressed24 | kFormatEncrypted24)) != 0;
     const bool unsync =
         m_nVersion == 4 && (m_bTagUnsync || (frame.formatFlags & kFormatUnsync24) != 0);
     if (unsync && !opaque) {

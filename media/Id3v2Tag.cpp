@@ -90,8 +90,8 @@ int Id3v2Tag::Parse(std::span<const std::uint8_t> bytes) {
         return Id3v2::kNoHeader;
     }
     // A file shorter than its tag leaves only the bytes that are there.
-    const std::size_t available = std::min<std::size_t>(
-        static_cast<std::size_t>(m_nHeaderSize), bytes.size() - kHeaderLength);
+    const std::size_t available = std::min<std::size_t>(static_cast<std::size_t>(m_nHeaderSize),
+                                                        bytes.size() - kHeaderLength);
     const auto body = bytes.subspan(kHeaderLength, available);
     if (m_nVersion < 4 && (m_nFlags & kFlagUnsync) != 0) {
         const std::vector<std::uint8_t> plain = Id3v2FrameScanner::UndoUnsync(body);

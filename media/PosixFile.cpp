@@ -22,7 +22,7 @@ PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
 bool PosixFile::OpenRead(const std::string& path) {
     Close();
     do {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     } while (m_fd < 0 && errno == EINTR);
     return m_fd >= 0;
 }
@@ -30,7 +30,7 @@ bool PosixFile::OpenRead(const std::string& path) {
 bool PosixFile::OpenReadWrite(const std::string& path) {
     Close();
     do {
-        m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        m_fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     } while (m_fd < 0 && errno == EINTR);
     return m_fd >= 0;
 }

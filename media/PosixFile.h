@@ -16,7 +16,8 @@ public:
     PosixFile(PosixFile&& other) noexcept;
     PosixFile& operator=(PosixFile&& other) noexcept;
 
-    // Opens for reading only; never creates the file.
+    // Opens for reading only; never creates the file. Opening never blocks (a FIFO or a
+    // device answers at once; reading a FIFO at an offset then fails).
     bool OpenRead(const std::string& path);
     // Opens for reading and writing; never creates or truncates the file.
     bool OpenReadWrite(const std::string& path);

@@ -22,8 +22,7 @@ bool CMemorySettingsStore::WriteProfileInt(std::string_view section, std::string
     return Store(section, key, nValue);
 }
 
-std::string CMemorySettingsStore::GetProfileString(std::string_view section,
-                                                   std::string_view key,
+std::string CMemorySettingsStore::GetProfileString(std::string_view section, std::string_view key,
                                                    std::string_view strDefault) {
     Value value;
     if (!Find(section, key, value)) {

@@ -48,7 +48,9 @@ bool IsCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsSeparator(char c) { return c == ' ' || c == ','; }
+bool IsSeparator(char c) {
+    return c == ' ' || c == ',';
+}
 
 std::string NameFromLine(const std::string& line) {
     std::string name;

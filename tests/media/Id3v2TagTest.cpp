@@ -17,7 +17,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes B(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes B(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -28,8 +30,9 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 }
 
 Bytes SevenBit(std::uint32_t n) {
-    return {static_cast<std::uint8_t>((n >> 21) & 0x7F), static_cast<std::uint8_t>((n >> 14) & 0x7F),
-            static_cast<std::uint8_t>((n >> 7) & 0x7F), static_cast<std::uint8_t>(n & 0x7F)};
+    return {static_cast<std::uint8_t>((n >> 21) & 0x7F),
+            static_cast<std::uint8_t>((n >> 14) & 0x7F), static_cast<std::uint8_t>((n >> 7) & 0x7F),
+            static_cast<std::uint8_t>(n & 0x7F)};
 }
 
 Bytes Plain(std::uint32_t n, int width = 4) {
@@ -41,8 +44,8 @@ Bytes Plain(std::uint32_t n, int width = 4) {
 }
 
 // A frame with explicit size bytes.
-Bytes RawFrame(std::string_view id, const Bytes& sizeBytes, const Bytes& data, std::uint8_t status = 0,
-               std::uint8_t format = 0) {
+Bytes RawFrame(std::string_view id, const Bytes& sizeBytes, const Bytes& data,
+               std::uint8_t status = 0, std::uint8_t format = 0) {
     Bytes out = Cat({B(id), sizeBytes});
     if (id.size() == 4) {
         out.push_back(status);
@@ -51,7 +54,9 @@ Bytes RawFrame(std::string_view id, const Bytes& sizeBytes, const Bytes& data, s
     return Cat({out, data});
 }
 
-Bytes Frame22(std::string_view id, const Bytes& data) { return RawFrame(id, Plain(static_cast<std::uint32_t>(data.size()), 3), data); }
+Bytes Frame22(std::string_view id, const Bytes& data) {
+    return RawFrame(id, Plain(static_cast<std::uint32_t>(data.size()), 3), data);
+}
 Bytes Frame23(std::string_view id, const Bytes& data, std::uint8_t format = 0) {
     return RawFrame(id, Plain(static_cast<std::uint32_t>(data.size())), data, 0, format);
 }
@@ -60,7 +65,9 @@ Bytes Frame24(std::string_view id, const Bytes& data, std::uint8_t format = 0) {
 }
 
 // Encoding byte 0 followed by Latin-1 text.
-Bytes Latin(std::string_view text) { return Cat({Bytes{0}, B(text)}); }
+Bytes Latin(std::string_view text) {
+    return Cat({Bytes{0}, B(text)});
+}
 
 Bytes Tag(int version, std::uint8_t flags, const Bytes& body, std::size_t padding = 0) {
     Bytes out = Cat({B("ID3"), Bytes{static_cast<std::uint8_t>(version), 0, flags},
@@ -82,7 +89,9 @@ Bytes Unsync(const Bytes& in) {
     return out;
 }
 
-Bytes Utf16(std::string_view utf8, bool bigEndian) { return B(TextCodec::Utf8ToUtf16(utf8, bigEndian)); }
+Bytes Utf16(std::string_view utf8, bool bigEndian) {
+    return B(TextCodec::Utf8ToUtf16(utf8, bigEndian));
+}
 
 std::string Repeat(std::string_view unit, std::size_t count) {
     std::string out;
@@ -92,7 +101,9 @@ std::string Repeat(std::string_view unit, std::size_t count) {
     return out;
 }
 
-int Read(const Bytes& tag, Id3v2Fields& fields) { return Id3v2::ReadTagFromBytes(tag, fields); }
+int Read(const Bytes& tag, Id3v2Fields& fields) {
+    return Id3v2::ReadTagFromBytes(tag, fields);
+}
 
 } // namespace
 
@@ -121,10 +132,10 @@ TEST(Id3v2TagLength, RejectsWhatIsNotAHeader) {
 TEST(Id3v2ReadBytes, FrameSizesIn23ArePlainNumbers) {
     // Size bytes 00 00 01 00: 256 data bytes, as the standard has it.
     const std::string title = Repeat("abcdefghijklmnopq", 15); // 255 characters
-    const Bytes tag = Tag(3, 0,
-                          Cat({RawFrame("TIT2", Bytes{0, 0, 1, 0}, Latin(title)),
-                               Frame23("TPE1", Latin("Band"))}),
-                          100);
+    const Bytes tag = Tag(
+        3, 0,
+        Cat({RawFrame("TIT2", Bytes{0, 0, 1, 0}, Latin(title)), Frame23("TPE1", Latin("Band"))}),
+        100);
     Id3v2Fields fields;
     ASSERT_EQ(Read(tag, fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, title);
@@ -136,11 +147,11 @@ TEST(Id3v2ReadBytes, SevenBitSizesOfTheOlderProgramStillRead) {
     // The older version of this program wrote 7-bit sizes in 2.3: 00 00 01 00 meant 128.
     const std::string title(127, 'a');
     const std::string composer(200, 'c');
-    const Bytes tag = Tag(3, 0,
-                          Cat({RawFrame("TIT2", Bytes{0, 0, 1, 0}, Latin(title)),
-                               Frame23("TPE1", Latin("Band")),
-                               RawFrame("TCOM", SevenBit(201), Latin(composer))}),
-                          1024);
+    const Bytes tag =
+        Tag(3, 0,
+            Cat({RawFrame("TIT2", Bytes{0, 0, 1, 0}, Latin(title)), Frame23("TPE1", Latin("Band")),
+                 RawFrame("TCOM", SevenBit(201), Latin(composer))}),
+            1024);
     Id3v2Fields fields;
     ASSERT_EQ(Read(tag, fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, title);
@@ -190,11 +201,12 @@ TEST(Id3v2ReadBytes, Version22ReadsAllTwelveFields) {
 TEST(Id3v2ReadBytes, Version24DecodesUtf8Utf16BeAndTakesTheFirstValue) {
     const std::string title = "Ünïcödé — 東京";
     const std::string artist = "Привет 𝄞";
-    const Bytes body = Cat({Frame24("TIT2", Cat({Bytes{3}, B(title)})),
-                            Frame24("TPE1", Cat({Bytes{2}, Utf16(artist, true)})),
-                            Frame24("TALB", Cat({Bytes{3}, B("One"), Bytes{0}, B("Two")})),
-                            Frame24("TCON", Cat({Bytes{2}, Utf16("Jazz", true), Bytes{0, 0}, Utf16("Pop", true)})),
-                            Frame24("TDRC", Latin("2004-05-06T10:00")), Frame24("TYER", Latin("1990"))});
+    const Bytes body =
+        Cat({Frame24("TIT2", Cat({Bytes{3}, B(title)})),
+             Frame24("TPE1", Cat({Bytes{2}, Utf16(artist, true)})),
+             Frame24("TALB", Cat({Bytes{3}, B("One"), Bytes{0}, B("Two")})),
+             Frame24("TCON", Cat({Bytes{2}, Utf16("Jazz", true), Bytes{0, 0}, Utf16("Pop", true)})),
+             Frame24("TDRC", Latin("2004-05-06T10:00")), Frame24("TYER", Latin("1990"))});
     Id3v2Fields fields;
     ASSERT_EQ(Read(Tag(4, 0, body, 10), fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, title);
@@ -203,15 +215,19 @@ TEST(Id3v2ReadBytes, Version24DecodesUtf8Utf16BeAndTakesTheFirstValue) {
     EXPECT_EQ(fields.genre, "Jazz");
     EXPECT_EQ(fields.year, "2004");
 
-    // Without a date frame the year falls back to TYER.
+    // Without a date frame the year falls back to TYER, and a 2.3 tag without TYER
+    // takes the 2.4 date frame some writers put there.
     ASSERT_EQ(Read(Tag(4, 0, Frame24("TYER", Latin("1990"))), fields), Id3v2::kRead);
     EXPECT_EQ(fields.year, "1990");
+    ASSERT_EQ(Read(Tag(3, 0, Frame23("TDRC", Latin("1985-02"))), fields), Id3v2::kRead);
+    EXPECT_EQ(fields.year, "1985");
 }
 
 TEST(Id3v2ReadBytes, Version24UndoesFrameUnsyncAndDropsTheDataLength) {
     // Latin-1 "ÿé": FF E9 is a false sync, so unsynchronisation stores FF 00 E9.
     const Bytes content = {0, 0xFF, 0xE9, 'x'};
-    const Bytes frameData = Unsync(Cat({SevenBit(static_cast<std::uint32_t>(content.size())), content}));
+    const Bytes frameData =
+        Unsync(Cat({SevenBit(static_cast<std::uint32_t>(content.size())), content}));
     ASSERT_EQ(frameData.size(), 9u);
     const Bytes grouped = Cat({Bytes{0x07}, Latin("Grouped")});
     const Bytes tag = Tag(4, 0,
@@ -234,7 +250,8 @@ TEST(Id3v2ReadBytes, Version23UndoesUnsyncOfTheWholeTag) {
     // 511 data bytes: the size bytes 00 00 01 FF are followed by a zero flag byte, so
     // unsynchronisation reaches into the frame header too.
     const std::string title(510, 'q');
-    const Bytes body = Cat({Frame23("TIT2", Latin(title)), Frame23("TPE1", Bytes{0, 0xFF, 0xFF, 0xE0})});
+    const Bytes body =
+        Cat({Frame23("TIT2", Latin(title)), Frame23("TPE1", Bytes{0, 0xFF, 0xFF, 0xE0})});
     const Bytes tag = Tag(3, 0x80, Unsync(body), 16);
     Id3v2Fields fields;
     ASSERT_EQ(Read(tag, fields), Id3v2::kRead);
@@ -248,23 +265,28 @@ TEST(Id3v2ReadBytes, ExtendedHeadersAreSkipped) {
     // 2.3: plain size not counting itself (6, or 10 with a CRC).
     ASSERT_EQ(Read(Tag(3, 0x40, Cat({Plain(6), Bytes(6, 0), frames}), 8), fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, "Behind");
-    ASSERT_EQ(Read(Tag(3, 0x40, Cat({Plain(10), Bytes{0x80, 0, 0, 0, 0, 0, 1, 2, 3, 4}, frames})), fields),
+    ASSERT_EQ(Read(Tag(3, 0x40, Cat({Plain(10), Bytes{0x80, 0, 0, 0, 0, 0, 1, 2, 3, 4}, frames})),
+                   fields),
               Id3v2::kRead);
     EXPECT_EQ(fields.title, "Behind");
     // 2.4: 7-bit size counting itself, flag-byte count, flags.
     const Bytes frames24 = Frame24("TIT2", Latin("Behind"));
-    ASSERT_EQ(Read(Tag(4, 0x40, Cat({SevenBit(6), Bytes{1, 0}, frames24}), 8), fields), Id3v2::kRead);
+    ASSERT_EQ(Read(Tag(4, 0x40, Cat({SevenBit(6), Bytes{1, 0}, frames24}), 8), fields),
+              Id3v2::kRead);
     EXPECT_EQ(fields.title, "Behind");
 }
 
 TEST(Id3v2ReadBytes, DamagedExtendedHeadersGiveThree) {
     Id3v2Fields fields;
-    EXPECT_EQ(Read(Tag(3, 0x40, Cat({Plain(4096), Bytes(6, 0)})), fields), Id3v2::kBadExtendedHeader);
+    EXPECT_EQ(Read(Tag(3, 0x40, Cat({Plain(4096), Bytes(6, 0)})), fields),
+              Id3v2::kBadExtendedHeader);
     EXPECT_EQ(Read(Tag(3, 0x40, Bytes{0, 0}), fields), Id3v2::kBadExtendedHeader);
-    EXPECT_EQ(Read(Tag(4, 0x40, Cat({SevenBit(5), Bytes(20, 0)})), fields), Id3v2::kBadExtendedHeader);
+    EXPECT_EQ(Read(Tag(4, 0x40, Cat({SevenBit(5), Bytes(20, 0)})), fields),
+              Id3v2::kBadExtendedHeader);
     EXPECT_EQ(Read(Tag(4, 0x40, Cat({Bytes{0, 0, 0x80, 6}, Bytes(20, 0)})), fields),
               Id3v2::kBadExtendedHeader);
-    EXPECT_EQ(Read(Tag(4, 0x40, Cat({SevenBit(200), Bytes(20, 0)})), fields), Id3v2::kBadExtendedHeader);
+    EXPECT_EQ(Read(Tag(4, 0x40, Cat({SevenBit(200), Bytes(20, 0)})), fields),
+              Id3v2::kBadExtendedHeader);
 }
 
 TEST(Id3v2ReadBytes, Version24FooterAddsTenBytes) {
@@ -286,8 +308,8 @@ TEST(Id3v2ReadBytes, Utf16HonoursTheByteOrderMarkAndDefaultsToLittleEndian) {
         Cat({Frame23("TIT2", Cat({Bytes{1, 0xFF, 0xFE}, Utf16(text, false), Bytes{0, 0}})),
              Frame23("TPE1", Cat({Bytes{1, 0xFE, 0xFF}, Utf16(text, true)})),
              Frame23("TALB", Cat({Bytes{1}, Utf16(text, false)})),
-             Frame23("TCOP", Cat({Bytes{1, 0xFF, 0xFE}, Utf16("a", false), Bytes{0, 0}, Bytes{0xFF, 0xFE},
-                                  Utf16("b", false)}))});
+             Frame23("TCOP", Cat({Bytes{1, 0xFF, 0xFE}, Utf16("a", false), Bytes{0, 0},
+                                  Bytes{0xFF, 0xFE}, Utf16("b", false)}))});
     Id3v2Fields fields;
     ASSERT_EQ(Read(Tag(3, 0, body), fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, text);
@@ -297,7 +319,8 @@ TEST(Id3v2ReadBytes, Utf16HonoursTheByteOrderMarkAndDefaultsToLittleEndian) {
 }
 
 TEST(Id3v2ReadBytes, CommentPrefersAnEmptyDescription) {
-    const Bytes normalisation = Frame23("COMM", Cat({Bytes{0}, B("eng"), B("iTunNORM"), Bytes{0}, B(" 0000 1111")}));
+    const Bytes normalisation =
+        Frame23("COMM", Cat({Bytes{0}, B("eng"), B("iTunNORM"), Bytes{0}, B(" 0000 1111")}));
     const Bytes plain = Frame23("COMM", Cat({Bytes{0}, B("eng"), Bytes{0}, B("The comment")}));
     Id3v2Fields fields;
     ASSERT_EQ(Read(Tag(3, 0, Cat({normalisation, plain})), fields), Id3v2::kRead);
@@ -307,20 +330,23 @@ TEST(Id3v2ReadBytes, CommentPrefersAnEmptyDescription) {
 
     // UTF-16 description "Āa" (00 01 61 00): its terminator lies at an even offset, not at
     // the first pair of zero bytes.
-    const Bytes wide = Frame23("COMM", Cat({Bytes{1}, B("deu"), Bytes{0xFF, 0xFE}, Utf16("Āa", false),
-                                            Bytes{0, 0}, Bytes{0xFF, 0xFE}, Utf16("Text ü", false)}));
+    const Bytes wide =
+        Frame23("COMM", Cat({Bytes{1}, B("deu"), Bytes{0xFF, 0xFE}, Utf16("Āa", false), Bytes{0, 0},
+                             Bytes{0xFF, 0xFE}, Utf16("Text ü", false)}));
     ASSERT_EQ(Read(Tag(3, 0, wide), fields), Id3v2::kRead);
     EXPECT_EQ(fields.comment, "Text ü");
 }
 
 TEST(Id3v2ReadBytes, UserLinkIsSplitFromItsDescription) {
     Id3v2Fields fields;
-    ASSERT_EQ(Read(Tag(3, 0, Frame23("WXXX", Cat({Bytes{0}, B("Homepage"), Bytes{0}, B("http://example.com/")}))),
+    ASSERT_EQ(Read(Tag(3, 0,
+                       Frame23("WXXX",
+                               Cat({Bytes{0}, B("Homepage"), Bytes{0}, B("http://example.com/")}))),
                    fields),
               Id3v2::kRead);
     EXPECT_EQ(fields.url, "http://example.com/");
-    const Bytes wide = Frame23("WXXX", Cat({Bytes{1, 0xFF, 0xFE}, Utf16("Seite", false), Bytes{0, 0},
-                                            B("http://example.de/\xE4")}));
+    const Bytes wide = Frame23("WXXX", Cat({Bytes{1, 0xFF, 0xFE}, Utf16("Seite", false),
+                                            Bytes{0, 0}, B("http://example.de/\xE4")}));
     ASSERT_EQ(Read(Tag(3, 0, wide), fields), Id3v2::kRead);
     EXPECT_EQ(fields.url, "http://example.de/ä");
     // The older program wrote the URL straight after the encoding byte.
@@ -335,10 +361,11 @@ TEST(Id3v2ReadBytes, StoredCrLfReadsAsLf) {
 }
 
 TEST(Id3v2ReadBytes, TextsAreCutToCapacityByCharacters) {
-    const Bytes body = Cat({Frame24("TIT2", Cat({Bytes{3}, B(Repeat("東", 1100))})),
-                            Frame24("TCON", Cat({Bytes{3}, B(Repeat("é", 600))})),
-                            Frame24("COMM", Cat({Bytes{3}, B("eng"), Bytes{0}, B(Repeat("ж", 1500))})),
-                            Frame24("TYER", Latin("20245")), Frame24("TRCK", Latin("3/12"))});
+    const Bytes body =
+        Cat({Frame24("TIT2", Cat({Bytes{3}, B(Repeat("東", 1100))})),
+             Frame24("TCON", Cat({Bytes{3}, B(Repeat("é", 600))})),
+             Frame24("COMM", Cat({Bytes{3}, B("eng"), Bytes{0}, B(Repeat("ж", 1500))})),
+             Frame24("TYER", Latin("20245")), Frame24("TRCK", Latin("3/12"))});
     Id3v2Fields fields;
     ASSERT_EQ(Read(Tag(4, 0, body), fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, Repeat("東", 1023));
@@ -363,7 +390,8 @@ TEST(Id3v2ReadBytes, UndecodableFramesAreSkippedOrLeftEmpty) {
 }
 
 TEST(Id3v2ReadBytes, ZeroFirstIdentifierByteStartsThePadding) {
-    const Bytes tag = Tag(3, 0, Cat({Frame23("TIT2", Latin("Kept")), Bytes{0, 'J', 'U', 'N', 'K'}}), 5);
+    const Bytes tag =
+        Tag(3, 0, Cat({Frame23("TIT2", Latin("Kept")), Bytes{0, 'J', 'U', 'N', 'K'}}), 5);
     Id3v2Fields fields;
     ASSERT_EQ(Read(tag, fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, "Kept");
@@ -389,9 +417,12 @@ TEST(Id3v2DamagedBytes, DamagedFramesGiveFourAndClearTheFields) {
         {"blank in identifier", Tag(3, 0, Cat({good, Frame23("TP 1", Latin("x"))}))},
         {"size 0", Tag(3, 0, Cat({good, RawFrame("TPE1", Plain(0), {})}), 10)},
         {"size past the tag", Tag(3, 0, Cat({good, RawFrame("TPE1", Plain(500), Latin("x"))}), 10)},
-        {"huge size", Tag(3, 0, Cat({good, RawFrame("TPE1", Bytes{0xFF, 0xFF, 0xFF, 0xFF}, Latin("x"))}))},
-        {"2.3 reserved status bit", Tag(3, 0, Cat({good, RawFrame("TPE1", Plain(2), Latin("x"), 0x01)}))},
-        {"2.3 reserved format bit", Tag(3, 0, Cat({good, RawFrame("TPE1", Plain(2), Latin("x"), 0, 0x10)}))},
+        {"huge size",
+         Tag(3, 0, Cat({good, RawFrame("TPE1", Bytes{0xFF, 0xFF, 0xFF, 0xFF}, Latin("x"))}))},
+        {"2.3 reserved status bit",
+         Tag(3, 0, Cat({good, RawFrame("TPE1", Plain(2), Latin("x"), 0x01)}))},
+        {"2.3 reserved format bit",
+         Tag(3, 0, Cat({good, RawFrame("TPE1", Plain(2), Latin("x"), 0, 0x10)}))},
         {"2.4 reserved format bit", Tag(4, 0, Cat({Frame24("TIT2", Latin("x"), 0x80)}))},
         {"header cut by the tag end", Tag(3, 0, Cat({good, B("TPE1\x00")}))},
         {"only padding", Tag(3, 0, {}, 100)},
@@ -410,7 +441,8 @@ TEST(Id3v2DamagedBytes, DamagedFramesGiveFourAndClearTheFields) {
 TEST(Id3v2DamagedBytes, TruncatedAndAbsurdTagsNeedNoHugeBuffers) {
     Id3v2Fields fields;
     // The header promises 256 MiB; only a frame's worth is there.
-    Bytes absurd = Cat({B("ID3"), Bytes{3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F}, Frame23("TIT2", Latin("x"))});
+    Bytes absurd =
+        Cat({B("ID3"), Bytes{3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F}, Frame23("TIT2", Latin("x"))});
     EXPECT_EQ(Read(absurd, fields), Id3v2::kRead);
     EXPECT_EQ(fields.title, "x");
     absurd = Cat({absurd, RawFrame("TPE1", Plain(0x7FFFFFF0), Latin("y"))});
@@ -423,15 +455,20 @@ TEST(Id3v2DamagedBytes, TruncatedAndAbsurdTagsNeedNoHugeBuffers) {
 
 TEST(Id3v2DamagedBytes, MutatedTagsNeverCrash) {
     const std::vector<Bytes> seeds = {
-        Tag(3, 0, Cat({Frame23("TIT2", Cat({Bytes{1, 0xFF, 0xFE}, Utf16("Titel ü", false)})),
-                       Frame23("COMM", Cat({Bytes{1}, B("eng"), Bytes{0xFF, 0xFE, 'd', 0, 0, 0}, Utf16("c", false)})),
-                       Frame23("WXXX", Cat({Bytes{0}, B("d"), Bytes{0}, B("http://x/")})),
-                       Frame23("APIC", Bytes(300, 0xAB))}),
+        Tag(3, 0,
+            Cat({Frame23("TIT2", Cat({Bytes{1, 0xFF, 0xFE}, Utf16("Titel ü", false)})),
+                 Frame23("COMM", Cat({Bytes{1}, B("eng"), Bytes{0xFF, 0xFE, 'd', 0, 0, 0},
+                                      Utf16("c", false)})),
+                 Frame23("WXXX", Cat({Bytes{0}, B("d"), Bytes{0}, B("http://x/")})),
+                 Frame23("APIC", Bytes(300, 0xAB))}),
             40),
-        Tag(4, 0x40, Cat({SevenBit(6), Bytes{1, 0}, Frame24("TIT2", Cat({Bytes{3}, B("東京")}), 0x02),
-                          Frame24("TDRC", Latin("2001"))}),
+        Tag(4, 0x40,
+            Cat({SevenBit(6), Bytes{1, 0}, Frame24("TIT2", Cat({Bytes{3}, B("東京")}), 0x02),
+                 Frame24("TDRC", Latin("2001"))}),
             20),
-        Tag(2, 0x80, Unsync(Cat({Frame22("TT2", Latin("\xFF\xFF")), Frame22("COM", Bytes{0, 'e', 'n', 'g', 0, 'x'})}))),
+        Tag(2, 0x80,
+            Unsync(Cat({Frame22("TT2", Latin("\xFF\xFF")),
+                        Frame22("COM", Bytes{0, 'e', 'n', 'g', 0, 'x'})}))),
     };
     std::mt19937 random(12345);
     for (int round = 0; round < 4000; ++round) {
@@ -447,7 +484,8 @@ TEST(Id3v2DamagedBytes, MutatedTagsNeverCrash) {
         const int result = Read(tag, fields);
         ASSERT_GE(result, Id3v2::kRead);
         ASSERT_LE(result, Id3v2::kNoFrame);
-        for (const std::string* text : {&fields.title, &fields.comment, &fields.url, &fields.year}) {
+        for (const std::string* text :
+             {&fields.title, &fields.comment, &fields.url, &fields.year}) {
             ASSERT_TRUE(TextCodec::IsValidUtf8(*text)) << "round " << round;
             ASSERT_LE(TextCodec::CharacterCount(*text), 1023u);
         }

@@ -1,0 +1,274 @@
+#include "platform/QtSettingsStore.h"
+#include "settings/CMemorySettingsStore.h"
+#include "settings/CSettings.h"
+
+#include "support/TempDir.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+std::string FileText(const std::string& path) {
+    const auto bytes = ReadAll(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+ino_t Inode(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Each test works in its own XDG_CONFIG_HOME.
+class QtSettingsStoreTest : public ::testing::Test {
+protected:
+    QtSettingsStoreTest() : m_config("XDG_CONFIG_HOME", m_dir.File("config")) {}
+
+    std::string IniPath() const { return m_dir.File("config/Mixorel/Mixorel.ini"); }
+
+    TempDir m_dir;
+    ScopedEnv m_config;
+};
+
+TEST_F(QtSettingsStoreTest, FileLiesUnderTheConfigHome) {
+    EXPECT_EQ(QtSettingsStore::DefaultFilePath().toStdString(), IniPath());
+    ScopedEnv relative("XDG_CONFIG_HOME", "not/absolute");
+    ScopedEnv home("HOME", m_dir.Path());
+    EXPECT_EQ(QtSettingsStore::DefaultFilePath().toStdString(),
+              m_dir.File(".config/Mixorel/Mixorel.ini"));
+}
+
+TEST_F(QtSettingsStoreTest, WriteInOneObjectReadInAFreshOne) {
+    {
+        QtSettingsStore store;
+        ASSERT_TRUE(store.WriteProfileInt("internal", "mixseconds", 12));
+        ASSERT_TRUE(store.WriteProfileString("list", "id3tags", "%4 (%3)"));
+    }
+    QtSettingsStore fresh;
+    EXPECT_EQ(fresh.GetProfileInt("internal", "mixseconds", 0), 12);
+    EXPECT_EQ(fresh.GetProfileString("list", "id3tags", ""), "%4 (%3)");
+    const std::string text = FileText(IniPath());
+    EXPECT_NE(text.find("[internal]"), std::string::npos) << text;
+    EXPECT_NE(text.find("mixseconds=12"), std::string::npos) << text;
+}
+
+TEST_F(QtSettingsStoreTest, WriteIsOnDiskBeforeItReturns) {
+    QtSettingsStore store;
+    ASSERT_TRUE(store.WriteProfileInt("misc", "stoploopatend", 1));
+    EXPECT_NE(FileText(IniPath()).find("stoploopatend=1"), std::string::npos);
+}
+
+TEST_F(QtSettingsStoreTest, NamesAreStoredLowerCase) {
+    {
+        QtSettingsStore store;
+        ASSERT_TRUE(store.WriteProfileInt("Internal", "UseMixer", 0));
+        ASSERT_TRUE(
+            store.WriteProfileBinary("ColorData", "ColorTable", std::vector<std::uint8_t>{1}));
+    }
+    const std::string text = FileText(IniPath());
+    EXPECT_NE(text.find("[internal]\nusemixer=0"), std::string::npos) << text;
+    EXPECT_NE(text.find("[colordata]\ncolortable="), std::string::npos) << text;
+    EXPECT_EQ(text.find("UseMixer"), std::string::npos) << text;
+    QtSettingsStore fresh;
+    EXPECT_EQ(fresh.GetProfileInt("INTERNAL", "usemixer", 1), 0);
+    EXPECT_EQ(fresh.GetProfileInt("internal", "USEMIXER", 1), 0);
+}
+
+TEST_F(QtSettingsStoreTest, ByteBlocksRoundTripEveryByteValue) {
+    std::vector<std::uint8_t> block;
+    for (int i = 0; i < 256; ++i) {
+        block.push_back(static_cast<std::uint8_t>(i));
+    }
+    block.push_back(0);
+    {
+        QtSettingsStore store;
+        ASSERT_TRUE(store.WriteProfileBinary("ColorData", "MRU", block));
+        ASSERT_TRUE(store.WriteProfileBinary("ColorData", "Empty", {}));
+    }
+    QtSettingsStore fresh;
+    std::vector<std::uint8_t> read;
+    ASSERT_TRUE(fresh.GetProfileBinary("colordata", "mru", read));
+    EXPECT_EQ(read, block);
+    ASSERT_TRUE(fresh.GetProfileBinary("colordata", "empty", read));
+    EXPECT_TRUE(read.empty());
+}
+
+TEST_F(QtSettingsStoreTest, AwkwardTextsRoundTrip) {
+    const std::vector<std::string> texts = {"mp3,mp2;wav",
+                                            "@ByteArray(not bytes)",
+                                            "  padded  ",
+                                            "quote \" and ; and =",
+                                            "back\\slash\\path",
+                                            "line\nbreak",
+                                            "\xC3\xA4\xE2\x82\xAC",
+                                            "",
+                                            "[section]",
+                                            "#comment-like",
+                                            "-17"};
+    {
+        QtSettingsStore store;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            ASSERT_TRUE(store.WriteProfileString("texts", "t" + std::to_string(i), texts[i]));
+        }
+    }
+    QtSettingsStore fresh;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(fresh.GetProfileString("texts", "t" + std::to_string(i), "missing"), texts[i]);
+    }
+}
+
+TEST_F(QtSettingsStoreTest, HandEditedFileIsReadWhateverItsCase) {
+    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
+    const std::string text = "[Global]\nFileExtensions=mp3,ogg\nUseWinamp=1\n"
+                             "[internal]\nmixspeed=fast\nmixseconds = 7 \n";
+    WriteAll(IniPath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    QtSettingsStore store;
+    EXPECT_EQ(store.GetProfileInt("global", "usewinamp", 0), 1);
+    EXPECT_EQ(store.GetProfileString("GLOBAL", "fileextensions", ""), "mp3,ogg");
+    EXPECT_EQ(store.GetProfileInt("internal", "mixspeed", 10), 10);
+    EXPECT_EQ(store.GetProfileInt("internal", "mixseconds", 5), 7);
+    // A write (always lower-case) is what later reads see.
+    ASSERT_TRUE(store.WriteProfileInt("Global", "UseWinamp", 0));
+    EXPECT_EQ(store.GetProfileInt("global", "usewinamp", 1), 0);
+    EXPECT_EQ(QtSettingsStore().GetProfileInt("GLOBAL", "USEWINAMP", 1), 0);
+}
+
+TEST_F(QtSettingsStoreTest, UnquotedCommaTextReadsAsOneText) {
+    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
+    const std::string text = "[global]\nfileextensions=mp3,ogg,flac\n";
+    WriteAll(IniPath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    QtSettingsStore store;
+    EXPECT_EQ(store.GetProfileString("global", "fileextensions", ""), "mp3,ogg,flac");
+    EXPECT_EQ(store.GetProfileInt("global", "fileextensions", 3), 3);
+}
+
+TEST_F(QtSettingsStoreTest, EveryWriteReplacesTheFileThroughARename) {
+    QtSettingsStore store;
+    ASSERT_TRUE(store.WriteProfileInt("a", "b", 1));
+    const ino_t before = Inode(IniPath());
+    ASSERT_TRUE(store.WriteProfileInt("a", "b", 2));
+    const ino_t after = Inode(IniPath());
+    EXPECT_NE(before, 0u);
+    EXPECT_NE(before, after);
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.File("config/Mixorel"))) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "Mixorel.ini" || name == "Mixorel.ini.lock") << name;
+    }
+}
+
+TEST_F(QtSettingsStoreTest, DamagedFileIsKeptAsideAndReadableValuesCarryOn) {
+    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
+    const std::string damaged = std::string("[internal]\nmixspeed=3\n[\x01\x02\n\0\xff=", 30);
+    const std::vector<std::uint8_t> bytes(damaged.begin(), damaged.end());
+    WriteAll(IniPath(), bytes);
+    QtSettingsStore store;
+    ASSERT_FALSE(store.DamagedFilePath().isEmpty());
+    EXPECT_EQ(ReadAll(store.DamagedFilePath().toStdString()), bytes);
+    EXPECT_EQ(store.GetProfileInt("internal", "mixspeed", 10), 3);
+    ASSERT_TRUE(store.WriteProfileInt("internal", "mixtype", 2));
+    QtSettingsStore fresh;
+    EXPECT_TRUE(fresh.DamagedFilePath().isEmpty());
+    EXPECT_EQ(fresh.GetProfileInt("internal", "mixspeed", 10), 3);
+    EXPECT_EQ(fresh.GetProfileInt("internal", "mixtype", 0), 2);
+}
+
+TEST_F(QtSettingsStoreTest, WriteThatCannotReachTheDiskFails) {
+    WriteAll(m_dir.File("blocker"), {'x'});
+    QtSettingsStore store(QString::fromStdString(m_dir.File("blocker/Mixorel.ini")));
+    EXPECT_FALSE(store.WriteProfileInt("a", "b", 1));
+    EXPECT_FALSE(store.WriteProfileString("a", "c", "x"));
+    EXPECT_EQ(store.GetProfileInt("a", "b", 9), 9);
+}
+
+TEST_F(QtSettingsStoreTest, WritesSucceedAgainOnceTheFolderIsUsable) {
+    const std::string folder = m_dir.File("later");
+    WriteAll(folder, {'x'});
+    QtSettingsStore store(QString::fromStdString(folder + "/Mixorel.ini"));
+    EXPECT_FALSE(store.WriteProfileInt("a", "b", 1));
+    std::filesystem::remove(folder);
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(store.WriteProfileInt("a", "b", 2));
+    EXPECT_EQ(store.GetProfileInt("a", "b", 0), 2);
+}
+
+TEST_F(QtSettingsStoreTest, TwoThreadsHammeringKeepEveryValue) {
+    QtSettingsStore store;
+    constexpr int kRounds = 150;
+    auto work = [&store](const std::string& section) {
+        for (int i = 0; i < kRounds; ++i) {
+            EXPECT_TRUE(store.WriteProfileInt(section, "counter", i));
+            EXPECT_EQ(store.GetProfileInt(section, "counter", -1), i);
+            EXPECT_TRUE(
+                store.WriteProfileString(section, "k" + std::to_string(i % 5), std::to_string(i)));
+            (void)store.GetProfileString(section == "a" ? "b" : "a", "k0", "");
+        }
+    };
+    std::thread first(work, "a");
+    std::thread second(work, "b");
+    first.join();
+    second.join();
+    QtSettingsStore fresh;
+    EXPECT_EQ(fresh.GetProfileInt("a", "counter", -1), kRounds - 1);
+    EXPECT_EQ(fresh.GetProfileInt("b", "counter", -1), kRounds - 1);
+    EXPECT_EQ(fresh.GetProfileString("a", "k4", ""), std::to_string(kRounds - 1));
+}
+
+TEST_F(QtSettingsStoreTest, SettingsRecordRoundTripsThroughTheFile) {
+    {
+        QtSettingsStore store;
+        CSettings settings(store);
+        settings.Load();
+        settings.m_bUseMixer = 5;
+        settings.m_nMixSeconds = 8;
+        settings.m_strListViewFontName = "DejaVu Sans, Book";
+        settings.m_crLoopBk = 0x00010203;
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(settings.Save());
+        // A whole save (every key synced) stays quick enough for the options dialog.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
+    QtSettingsStore fresh;
+    EXPECT_FALSE(CSettings::IsFirstRun(fresh));
+    CSettings loaded(fresh);
+    loaded.Load();
+    EXPECT_EQ(loaded.m_bUseMixer, 0);
+    EXPECT_EQ(loaded.m_nMixSeconds, 8);
+    EXPECT_EQ(loaded.m_strListViewFontName, "DejaVu Sans, Book");
+    EXPECT_EQ(loaded.m_crLoopBk, 0x00010203u);
+    EXPECT_EQ(loaded.m_strFileExtensions, "mp3;mp2;wma;wav");
+}
+
+} // namespace

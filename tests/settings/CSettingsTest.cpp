@@ -1,0 +1,370 @@
+#include "settings/CSettings.h"
+#include "settings/CDefaultSystemColours.h"
+#include "settings/CMemorySettingsStore.h"
+#include "settings/SystemColours.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A memory store that also remembers every write in order, as "section/key=value".
+class RecordingStore : public CMemorySettingsStore {
+public:
+    bool WriteProfileInt(std::string_view section, std::string_view key,
+                         std::int32_t nValue) override {
+        m_writes.push_back(Entry(section, key, std::to_string(nValue)));
+        return CMemorySettingsStore::WriteProfileInt(section, key, nValue);
+    }
+    bool WriteProfileString(std::string_view section, std::string_view key,
+                            std::string_view strValue) override {
+        m_writes.push_back(Entry(section, key, std::string(strValue)));
+        return CMemorySettingsStore::WriteProfileString(section, key, strValue);
+    }
+    static std::string Entry(std::string_view section, std::string_view key,
+                             const std::string& value) {
+        return std::string(section) + "/" + std::string(key) + "=" + value;
+    }
+    std::vector<std::string> m_writes;
+};
+
+// A store that refuses every write.
+class RefusingStore : public CMemorySettingsStore {
+public:
+    bool WriteProfileInt(std::string_view, std::string_view, std::int32_t) override {
+        return false;
+    }
+    bool WriteProfileString(std::string_view, std::string_view, std::string_view) override {
+        return false;
+    }
+};
+
+// Distinct colours per index, so a test sees which index a default came from.
+class MarkedColours : public ISystemColours {
+public:
+    std::uint32_t GetSystemColour(int index) const override {
+        return 0x00010000u * static_cast<std::uint32_t>(index) + 0x42;
+    }
+};
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+std::string ProgramFolderFromEnv() {
+    return std::getenv("MIXOREL_HOME");
+}
+
+// Every key of the record in save order with the value an empty store loads, given the
+// colour provider MarkedColours.
+const std::vector<std::string> kSavedDefaults = {
+    "global/emptylastproject=1",
+    "global/fileextensions=mp3;mp2;wma;wav",
+    "global/loadlastused=1",
+    "global/maximizechild=1",
+    "global/startwinamp=1",
+    "global/newfileatstart=1",
+    "global/minimizetotray=0",
+    "global/usewinamp=0",
+    "global/autosaveonexit=0",
+    "global/rearrangeonnew=0",
+    "global/closewinamp=1",
+    "winamp/winamppath=",
+    "list/closerandomized=2",
+    "list/autobackup=1",
+    "list/autobackupminutes=5",
+    "list/id3tags=%3 - %4",
+    "list/fastmoveup=5",
+    "list/fastmovedown=5",
+    "colors/nexttoplayfg=" + std::to_string(0x00140042),
+    "colors/nexttoplaybk=" + std::to_string(0x00010042),
+    "colors/loopfg=0",
+    "colors/loopbk=" + std::to_string(0xF0FBFF),
+    "colors/schedulefg=0",
+    "colors/schedulebk=" + std::to_string(0xA0ABAF),
+    "colors/nexttoschedulefg=" + std::to_string(0x00140042),
+    "colors/nexttoschedulebk=" + std::to_string(0x00010042),
+    "fonts/listofplaylistsicon=1",
+    "fonts/listviewfontname=Microsoft Sans Serif",
+    "fonts/listviewfontsize=90",
+    "internal/mixseconds=5",
+    "internal/usemixer=1",
+    "internal/mixspeed=10",
+    "internal/mixtype=0",
+    "misc/autoshowplaynext=0",
+    "misc/autoshowplaynextonskip=0",
+    "misc/showalertaftersetnext=1",
+    "misc/noplaylisttooltips=0",
+    "misc/stoploopatend=0",
+    "misc/askshutdownpc=1",
+    "onairix/keeponairixlog=0",
+};
+
+// Pointers to every flag field.
+std::vector<CSettings::Flag*> FlagFields(CSettings& s) {
+    return {
+        &s.m_bEmptyLastProject,   &s.m_bLoadLastUsed,   &s.m_bMaximizeChild, &s.m_bStartWinamp,
+        &s.m_bNewFileAtStart,     &s.m_bMinimizeToTray, &s.m_bUseWinamp,     &s.m_bAutoSaveOnExit,
+        &s.m_bRearrangeOnNew,     &s.m_bCloseWinamp,    &s.m_bAutoBackup,    &s.m_bUseMixer,
+        &s.m_bNoPlaylistTooltips, &s.m_bStopLoopAtEnd,  &s.m_bAskShutdownPc, &s.m_bKeepOnairixLog};
+}
+
+class CSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetSystemColours(std::make_shared<MarkedColours>()); }
+    void TearDown() override { SetSystemColours(nullptr); }
+
+    std::string LogPath() const { return ProgramFolderFromEnv() + "/onairix.log"; }
+
+    RecordingStore m_store;
+};
+
+TEST_F(CSettingsTest, EmptyStoreLoadsEveryDefaultAndSavesInSectionOrder) {
+    CSettings settings(m_store);
+    ASSERT_TRUE(settings.Load());
+    ASSERT_TRUE(settings.Save());
+    std::vector<std::string> expected = kSavedDefaults;
+    expected.push_back("onairix/logpath=" + LogPath());
+    EXPECT_EQ(m_store.m_writes, expected);
+}
+
+TEST_F(CSettingsTest, FreshRecordDiffersOnlyInExtensionListAndWinampPath) {
+    CSettings fresh(m_store);
+    EXPECT_EQ(fresh.m_strFileExtensions, "mp3;mp2;wav;wma");
+    EXPECT_EQ(fresh.m_strWinampPath, "");
+    ASSERT_TRUE(fresh.Save());
+    std::vector<std::string> expected = kSavedDefaults;
+    expected[1] = "global/fileextensions=mp3;mp2;wav;wma";
+    expected.push_back("onairix/logpath=" + LogPath());
+    EXPECT_EQ(m_store.m_writes, expected);
+}
+
+TEST_F(CSettingsTest, LoadedRecordHasTheDocumentedDefaults) {
+    CSettings settings(m_store);
+    settings.Load();
+    EXPECT_EQ(settings.m_strFileExtensions, "mp3;mp2;wma;wav");
+    EXPECT_EQ(settings.m_strListViewFontName, "Microsoft Sans Serif");
+    EXPECT_EQ(settings.m_nListViewFontSize, 90);
+    EXPECT_EQ(settings.m_strLogPath, LogPath());
+    EXPECT_EQ(settings.m_crLoopBk, 0xF0FBFFu);
+    EXPECT_EQ(settings.m_crScheduleBk, 0xA0ABAFu);
+    EXPECT_EQ(settings.m_crNextToPlayFg, MarkedColours().GetSystemColour(20));
+    EXPECT_EQ(settings.m_crNextToPlayBk, MarkedColours().GetSystemColour(1));
+}
+
+TEST_F(CSettingsTest, ColourDefaultsWithoutDesktopPalette) {
+    SetSystemColours(nullptr);
+    CSettings settings(m_store);
+    settings.Load();
+    EXPECT_EQ(settings.m_crNextToPlayFg, 0x00FFFFFFu);
+    EXPECT_EQ(settings.m_crNextToPlayBk, 0x00808000u);
+    EXPECT_EQ(settings.m_crNextToScheduleFg, 0x00FFFFFFu);
+    EXPECT_EQ(settings.m_crNextToScheduleBk, 0x00808000u);
+}
+
+TEST_F(CSettingsTest, FlagsAreWrittenAsOneOrZero) {
+    for (const int value : {5, 2, -1, 0, 1}) {
+        CSettings settings(m_store);
+        for (CSettings::Flag* flag : FlagFields(settings)) {
+            *flag = value;
+        }
+        settings.Save();
+        CSettings loaded(m_store);
+        loaded.Load();
+        for (CSettings::Flag* flag : FlagFields(loaded)) {
+            EXPECT_EQ(*flag, value == 1 ? 1 : 0) << "value " << value;
+        }
+    }
+}
+
+TEST_F(CSettingsTest, OtherFieldsAreWrittenAsTheyAre) {
+    CSettings settings(m_store);
+    settings.m_nCloseRandomized = 7;
+    settings.m_nMixSeconds = -3;
+    settings.m_nMixSpeed = 5000;
+    settings.m_nMixType = 99;
+    settings.m_nAutoShowPlayNext = 5;
+    settings.m_nShowAlertAfterSetNext = 2;
+    settings.m_crLoopFg = 0x00123456;
+    settings.m_crScheduleBk = 0xFF000000; // top byte is kept too
+    settings.m_strId3Tags = "%1";
+    settings.m_strWinampPath = "/usr/bin/audacious";
+    settings.m_strLogPath = "/var/log/x.log";
+    settings.Save();
+
+    CSettings loaded(m_store);
+    loaded.Load();
+    EXPECT_EQ(loaded.m_nCloseRandomized, 7);
+    EXPECT_EQ(loaded.m_nMixSeconds, -3);
+    EXPECT_EQ(loaded.m_nMixSpeed, 5000);
+    EXPECT_EQ(loaded.m_nMixType, 99);
+    EXPECT_EQ(loaded.m_nAutoShowPlayNext, 5);
+    EXPECT_EQ(loaded.m_nShowAlertAfterSetNext, 2);
+    EXPECT_EQ(loaded.m_crLoopFg, 0x00123456u);
+    EXPECT_EQ(loaded.m_crScheduleBk, 0xFF000000u);
+    EXPECT_EQ(loaded.m_strId3Tags, "%1");
+    EXPECT_EQ(loaded.m_strWinampPath, "/usr/bin/audacious");
+    EXPECT_EQ(loaded.m_strLogPath, "/var/log/x.log");
+}
+
+TEST_F(CSettingsTest, KeysAreFoundWhateverTheirCase) {
+    m_store.WriteProfileInt("INTERNAL", "UseMixer", 0);
+    m_store.WriteProfileString("Fonts", "ListViewFontName", "DejaVu Sans");
+    CSettings settings(m_store);
+    settings.Load();
+    EXPECT_EQ(settings.m_bUseMixer, 0);
+    EXPECT_EQ(settings.m_strListViewFontName, "DejaVu Sans");
+}
+
+TEST_F(CSettingsTest, UnreadableIntegerTakesItsDefault) {
+    m_store.WriteProfileString("internal", "mixseconds", "soon");
+    m_store.WriteProfileString("internal", "mixspeed", " 12 ");
+    CSettings settings(m_store);
+    settings.Load();
+    EXPECT_EQ(settings.m_nMixSeconds, 5);
+    EXPECT_EQ(settings.m_nMixSpeed, 12);
+}
+
+TEST_F(CSettingsTest, SaveReportsARefusedWrite) {
+    RefusingStore refusing;
+    CSettings settings(refusing);
+    EXPECT_TRUE(settings.Load());
+    EXPECT_FALSE(settings.Save());
+}
+
+TEST_F(CSettingsTest, DefaultLogPathFollowsTheProgramFolderAtEachLoad) {
+    const std::string base = ProgramFolderFromEnv();
+    ScopedEnv first("MIXOREL_HOME", base + "/first/");
+    CSettings settings(m_store);
+    EXPECT_EQ(settings.m_strLogPath, base + "/first/onairix.log");
+    {
+        ScopedEnv second("MIXOREL_HOME", base + "/second");
+        settings.Load();
+        EXPECT_EQ(settings.m_strLogPath, base + "/second/onairix.log");
+    }
+    m_store.WriteProfileString("onairix", "logpath", "/srv/air.log");
+    settings.Load();
+    EXPECT_EQ(settings.m_strLogPath, "/srv/air.log");
+}
+
+TEST_F(CSettingsTest, HasFileExtensionIsACaseBlindSubstringTest) {
+    CSettings settings(m_store);
+    settings.Load();
+    EXPECT_TRUE(settings.HasFileExtension("mp3"));
+    EXPECT_TRUE(settings.HasFileExtension("MP3"));
+    EXPECT_TRUE(settings.HasFileExtension("p3"));
+    EXPECT_TRUE(settings.HasFileExtension("3;m"));
+    EXPECT_FALSE(settings.HasFileExtension(""));
+    EXPECT_FALSE(settings.HasFileExtension("ogg"));
+    EXPECT_FALSE(settings.HasFileExtension("mp3;mp2;wma;wav;"));
+
+    settings.m_strFileExtensions = "MP3;FLAC";
+    EXPECT_TRUE(settings.HasFileExtension("mp3"));
+    EXPECT_TRUE(settings.HasFileExtension("Flac"));
+    settings.m_strFileExtensions.clear();
+    EXPECT_FALSE(settings.HasFileExtension("mp3"));
+}
+
+class RegionTest : public CSettingsTest {};
+
+TEST_F(RegionTest, RoundTripKeepsNameAndColours) {
+    CSettings settings(m_store);
+    ASSERT_TRUE(settings.WriteRegion(0, "  Opening set \t", 0x00112233, 0x00445566));
+    std::string name;
+    CSettings::ColorRef text = 0;
+    CSettings::ColorRef back = 0;
+    ASSERT_TRUE(settings.ReadRegion(0, name, text, back));
+    EXPECT_EQ(name, "Opening set");
+    EXPECT_EQ(text, 0x00112233u);
+    EXPECT_EQ(back, 0x00445566u);
+}
+
+TEST_F(RegionTest, BlankNameIsNotWritten) {
+    CSettings settings(m_store);
+    EXPECT_FALSE(settings.WriteRegion(0, "  \t ", 1, 2));
+    EXPECT_FALSE(settings.WriteRegion(1, "", 1, 2));
+    EXPECT_EQ(m_store.GetValueCount(), 0u);
+}
+
+TEST_F(RegionTest, MissingColoursReadAsWindowTextAndWindow) {
+    m_store.WriteProfileString("regions", "name0", "Late night");
+    CSettings settings(m_store);
+    std::string name;
+    CSettings::ColorRef text = 0;
+    CSettings::ColorRef back = 0;
+    ASSERT_TRUE(settings.ReadRegion(0, name, text, back));
+    EXPECT_EQ(text, MarkedColours().GetSystemColour(8));
+    EXPECT_EQ(back, MarkedColours().GetSystemColour(5));
+}
+
+TEST_F(RegionTest, ReadersStopAtTheFirstGap) {
+    CSettings settings(m_store);
+    settings.WriteRegion(0, "a", 1, 1);
+    settings.WriteRegion(1, "b", 2, 2);
+    settings.WriteRegion(3, "d", 4, 4);
+    std::vector<std::string> names;
+    std::string name;
+    CSettings::ColorRef text = 0;
+    CSettings::ColorRef back = 0;
+    for (int i = 0; settings.ReadRegion(i, name, text, back); ++i) {
+        names.push_back(name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+}
+
+TEST_F(RegionTest, IndicesBeyondTwentyAreRefused) {
+    CSettings settings(m_store);
+    EXPECT_TRUE(settings.WriteRegion(19, "last", 1, 1));
+    EXPECT_FALSE(settings.WriteRegion(20, "one too many", 1, 1));
+    EXPECT_FALSE(settings.WriteRegion(-1, "negative", 1, 1));
+    m_store.WriteProfileString("regions", "name20", "hand-made");
+    std::string name;
+    CSettings::ColorRef text = 0;
+    CSettings::ColorRef back = 0;
+    EXPECT_TRUE(settings.ReadRegion(19, name, text, back));
+    EXPECT_FALSE(settings.ReadRegion(20, name, text, back));
+    EXPECT_FALSE(settings.ReadRegion(-1, name, text, back));
+}
+
+TEST_F(CSettingsTest, FirstRunEndsWithTheFirstSave) {
+    EXPECT_TRUE(CSettings::IsFirstRun(m_store));
+    CSettings settings(m_store);
+    settings.Load();
+    EXPECT_TRUE(CSettings::IsFirstRun(m_store));
+    settings.Save();
+    EXPECT_FALSE(CSettings::IsFirstRun(m_store));
+}
+
+TEST_F(CSettingsTest, DefaultArgumentUsesTheProcessStore) {
+    auto store = std::make_shared<CMemorySettingsStore>();
+    SetSettingsStore(store);
+    CSettings settings;
+    settings.m_nMixType = 4;
+    settings.Save();
+    EXPECT_EQ(store->GetProfileInt("internal", "mixtype", -1), 4);
+    SetSettingsStore(nullptr);
+    EXPECT_EQ(GetSettingsStore().GetProfileInt("internal", "mixtype", -1), -1);
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include "settings/CMemorySettingsStore.h"
+#include "settings/ProcessSettingsStore.h"
+#include "settings/StoreValueRules.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(MemorySettingsStoreTest, MissingValuesReadAsTheDefault) {
+    CMemorySettingsStore store;
+    EXPECT_EQ(store.GetProfileInt("global", "nothing", 17), 17);
+    EXPECT_EQ(store.GetProfileString("global", "nothing", "dflt"), "dflt");
+    std::vector<std::uint8_t> bytes{1, 2};
+    EXPECT_FALSE(store.GetProfileBinary("global", "nothing", bytes));
+    EXPECT_TRUE(bytes.empty());
+}
+
+TEST(MemorySettingsStoreTest, NamesCompareWithoutCase) {
+    CMemorySettingsStore store;
+    ASSERT_TRUE(store.WriteProfileInt("Position", "Width", 640));
+    EXPECT_EQ(store.GetProfileInt("POSITION", "width", 0), 640);
+    ASSERT_TRUE(store.WriteProfileInt("position", "WIDTH", 800));
+    EXPECT_EQ(store.GetProfileInt("Position", "Width", 0), 800);
+    EXPECT_EQ(store.GetValueCount(), 1u);
+}
+
+TEST(MemorySettingsStoreTest, ValuesReadAcrossTypesAsTheFileStoreWould) {
+    CMemorySettingsStore store;
+    store.WriteProfileInt("s", "int", -42);
+    store.WriteProfileString("s", "number", "123");
+    store.WriteProfileString("s", "word", "12abc");
+    const std::vector<std::uint8_t> block{0, 1, 2, 255};
+    store.WriteProfileBinary("s", "bytes", block);
+
+    EXPECT_EQ(store.GetProfileString("s", "int", "x"), "-42");
+    EXPECT_EQ(store.GetProfileInt("s", "number", 0), 123);
+    EXPECT_EQ(store.GetProfileInt("s", "word", 7), 7);
+    EXPECT_EQ(store.GetProfileInt("s", "bytes", 7), 7);
+    EXPECT_EQ(store.GetProfileString("s", "bytes", "x"), "x");
+    std::vector<std::uint8_t> read;
+    EXPECT_FALSE(store.GetProfileBinary("s", "int", read));
+    ASSERT_TRUE(store.GetProfileBinary("s", "bytes", read));
+    EXPECT_EQ(read, block);
+}
+
+TEST(MemorySettingsStoreTest, EmptyBlockAndEmptyTextAreValues) {
+    CMemorySettingsStore store;
+    store.WriteProfileString("s", "text", "");
+    store.WriteProfileBinary("s", "block", {});
+    EXPECT_EQ(store.GetProfileString("s", "text", "dflt"), "");
+    std::vector<std::uint8_t> read{9};
+    EXPECT_TRUE(store.GetProfileBinary("s", "block", read));
+    EXPECT_TRUE(read.empty());
+}
+
+TEST(MemorySettingsStoreTest, NamesWithSlashesOrEmptyNamesAreRefused) {
+    CMemorySettingsStore store;
+    EXPECT_FALSE(store.WriteProfileInt("a/b", "c", 1));
+    EXPECT_FALSE(store.WriteProfileInt("a", "b\\c", 1));
+    EXPECT_FALSE(store.WriteProfileString("", "c", "x"));
+    EXPECT_FALSE(store.WriteProfileString("a", "", "x"));
+    EXPECT_EQ(store.GetProfileInt("a/b", "c", 5), 5);
+    EXPECT_EQ(store.GetValueCount(), 0u);
+}
+
+TEST(MemorySettingsStoreTest, TwoThreadsWritingAndReadingKeepEveryValue) {
+    CMemorySettingsStore store;
+    constexpr int kRounds = 2000;
+    auto work = [&store](const std::string& section) {
+        for (int i = 0; i < kRounds; ++i) {
+            store.WriteProfileInt(section, "counter", i);
+            store.WriteProfileString(section, "key" + std::to_string(i % 10), std::to_string(i));
+            (void)store.GetProfileInt(section == "a" ? "b" : "a", "counter", 0);
+        }
+    };
+    std::thread first(work, "a");
+    std::thread second(work, "b");
+    first.join();
+    second.join();
+    EXPECT_EQ(store.GetProfileInt("a", "counter", -1), kRounds - 1);
+    EXPECT_EQ(store.GetProfileInt("b", "counter", -1), kRounds - 1);
+    EXPECT_EQ(store.GetProfileString("b", "key9", ""), std::to_string(kRounds - 1));
+    EXPECT_EQ(store.GetValueCount(), 22u);
+}
+
+TEST(ProcessSettingsStoreTest, DefaultsToAMemoryStoreAndCanBeReplaced) {
+    ISettingsStore& initial = GetSettingsStore();
+    EXPECT_NE(dynamic_cast<CMemorySettingsStore*>(&initial), nullptr);
+
+    auto mine = std::make_shared<CMemorySettingsStore>();
+    SetSettingsStore(mine);
+    EXPECT_EQ(&GetSettingsStore(), mine.get());
+    GetSettingsStore().WriteProfileInt("s", "k", 3);
+    // The replaced store is still usable through a reference taken earlier.
+    initial.WriteProfileInt("s", "k", 4);
+
+    SetSettingsStore(nullptr);
+    EXPECT_NE(&GetSettingsStore(), mine.get());
+    EXPECT_EQ(GetSettingsStore().GetProfileInt("s", "k", -1), -1);
+    EXPECT_EQ(mine->GetProfileInt("s", "k", -1), 3);
+}
+
+TEST(StoreValueRulesTest, IntegersParseStrictlyWithinThirtyTwoBits) {
+    using StoreValueRules::ParseInt;
+    EXPECT_EQ(ParseInt("0"), 0);
+    EXPECT_EQ(ParseInt(" -17 "), -17);
+    EXPECT_EQ(ParseInt("+8"), 8);
+    EXPECT_EQ(ParseInt("2147483647"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(ParseInt("-2147483648"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_FALSE(ParseInt("2147483648"));
+    EXPECT_FALSE(ParseInt("-2147483649"));
+    EXPECT_FALSE(ParseInt("99999999999999999999999"));
+    EXPECT_FALSE(ParseInt(""));
+    EXPECT_FALSE(ParseInt("-"));
+    EXPECT_FALSE(ParseInt("12abc"));
+    EXPECT_FALSE(ParseInt("1 2"));
+    EXPECT_FALSE(ParseInt("0x10"));
+}
+
+TEST(StoreValueRulesTest, NamesAreLowerCasedAsciiOnly) {
+    using StoreValueRules::NormalizeName;
+    EXPECT_EQ(NormalizeName("ColorData"), "colordata");
+    EXPECT_EQ(NormalizeName("qmx2001-SCBar-59420"), "qmx2001-scbar-59420");
+    EXPECT_EQ(NormalizeName("\xC3\x84rger"), "\xC3\x84rger"); // bytes above ASCII untouched
+    EXPECT_FALSE(NormalizeName(""));
+    EXPECT_FALSE(NormalizeName("a/b"));
+    EXPECT_FALSE(NormalizeName("a\\b"));
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+#include "settings/CMixIniReader.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Steps = std::vector<std::int32_t>;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+std::vector<MixType> Parse(const std::string& text) {
+    return CMixIniReader::Parse(Bytes(text));
+}
+
+TEST(MixIniTokenTest, BlanksAndCommasSeparateInAnyRun) {
+    EXPECT_EQ(CMixIniReader::ParseSteps("1000, 800 600,,400\n"), (Steps{1000, 800, 600, 400}));
+    EXPECT_EQ(CMixIniReader::ParseSteps("  , 5 ,\t6\n"), (Steps{5, 6}));
+}
+
+TEST(MixIniTokenTest, TrailingSeparatorGivesAStepOfZero) {
+    EXPECT_EQ(CMixIniReader::ParseSteps("1000, 800 600,,400,\n"), (Steps{1000, 800, 600, 400, 0}));
+    EXPECT_EQ(CMixIniReader::ParseSteps("1000 \n"), (Steps{1000, 0}));
+    // Without a line break (last line of a file) nothing follows the separator.
+    EXPECT_EQ(CMixIniReader::ParseSteps("1000 "), (Steps{1000}));
+}
+
+TEST(MixIniTokenTest, TabDoesNotSeparate) {
+    EXPECT_EQ(CMixIniReader::ParseSteps("100\t200\n"), (Steps{100}));
+    EXPECT_EQ(CMixIniReader::ParseSteps("\t300,\t400\n"), (Steps{300, 400}));
+}
+
+TEST(MixIniTokenTest, LineBreakAloneIsOneStepOfZero) {
+    EXPECT_EQ(CMixIniReader::ParseSteps("\n"), (Steps{0}));
+    EXPECT_EQ(CMixIniReader::ParseSteps(""), Steps{});
+    EXPECT_EQ(CMixIniReader::ParseSteps(" ,, "), Steps{});
+}
+
+TEST(MixIniTokenTest, StepsFollowAtolRules) {
+    EXPECT_EQ(CMixIniReader::ParseStep("12abc"), 12);
+    EXPECT_EQ(CMixIniReader::ParseStep("abc"), 0);
+    EXPECT_EQ(CMixIniReader::ParseStep("-250"), -250);
+    EXPECT_EQ(CMixIniReader::ParseStep("+75\n"), 75);
+    EXPECT_EQ(CMixIniReader::ParseStep("\t\v\f\r 9"), 9);
+    EXPECT_EQ(CMixIniReader::ParseStep("--5"), 0);
+    EXPECT_EQ(CMixIniReader::ParseStep("0x1F"), 0);
+    EXPECT_EQ(CMixIniReader::ParseStep("1e3"), 1);
+}
+
+TEST(MixIniTokenTest, OutOfRangeStepsSaturate) {
+    EXPECT_EQ(CMixIniReader::ParseStep("2147483647"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(CMixIniReader::ParseStep("99999999999999999999"),
+              std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(CMixIniReader::ParseStep("-2147483648"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(CMixIniReader::ParseStep("-99999999999999999999"),
+              std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(MixIniRecordTest, RecordsOfThreeLinesInFileOrder) {
+    const auto types = Parse("Fast\n500, 1000\n500, 0\nSlow one\n250,500,750,1000\n0\n");
+    ASSERT_EQ(types.size(), 2u);
+    EXPECT_EQ(types[0], (MixType{"Fast", {500, 1000}, {500, 0}}));
+    EXPECT_EQ(types[1], (MixType{"Slow one", {250, 500, 750, 1000}, {0}}));
+}
+
+TEST(MixIniRecordTest, NameLosesLineBreaksOnly) {
+    const auto types = Parse("  Spaced\r name\t\r\n1\n0\n");
+    ASSERT_EQ(types.size(), 1u);
+    EXPECT_EQ(types[0].m_strName, "  Spaced name\t");
+}
+
+TEST(MixIniRecordTest, CrLfCountsAsOneLineBreak) {
+    const auto types = Parse("Windows\r\n1000, 500,\r\n0\r\n");
+    ASSERT_EQ(types.size(), 1u);
+    EXPECT_EQ(types[0].m_strName, "Windows");
+    EXPECT_EQ(types[0].m_aFadeIn, (Steps{1000, 500, 0}));
+    EXPECT_EQ(types[0].m_aFadeOut, (Steps{0}));
+}
+
+TEST(MixIniRecordTest, IncompleteLastRecordIsDropped) {
+    EXPECT_EQ(Parse("A\n1\n0\nB\n5\n").size(), 1u);
+    EXPECT_EQ(Parse("A\n1\n0\nB\n").size(), 1u);
+    EXPECT_EQ(Parse("A\n1\n0").size(), 1u);
+    EXPECT_EQ(Parse("A\n1\n").size(), 0u);
+}
+
+TEST(MixIniRecordTest, EmptyFileHasNoEntries) {
+    EXPECT_TRUE(Parse("").empty());
+    // A single blank line is only a name.
+    EXPECT_TRUE(Parse("\n").empty());
+    // Three blank lines are one nameless record with a step of 0 each way.
+    EXPECT_EQ(Parse("\n\n\n"), (std::vector<MixType>{MixType{"", {0}, {0}}}));
+}
+
+TEST(MixIniLineLengthTest, LongNameLineContinuesAsTheNextLine) {
+    const std::string longName(5000, 'n');
+    const auto types = Parse(longName + "\n300\n0\n");
+    ASSERT_EQ(types.size(), 1u);
+    EXPECT_EQ(types[0].m_strName, std::string(4095, 'n'));
+    // The rest of the name line (905 letters and the break) became the fade-in line.
+    EXPECT_EQ(types[0].m_aFadeIn, (Steps{0}));
+    EXPECT_EQ(types[0].m_aFadeOut, (Steps{300}));
+}
+
+TEST(MixIniLineLengthTest, LongValueLineIsReadInPiecesOf4095) {
+    // "7," repeated: 2500 tokens in 5000 characters, then the break.
+    std::string line;
+    for (int i = 0; i < 2500; ++i) {
+        line += "7,";
+    }
+    const auto types = Parse("Long\n" + line + "\n9\nNext\n1\n0\n");
+    ASSERT_EQ(types.size(), 2u);
+    // The first 4095 characters hold 2048 tokens (the last one "7" without its comma).
+    EXPECT_EQ(types[0].m_aFadeIn.size(), 2048u);
+    // The rest: ",7,7,...,7,\n" gives 452 tokens of 7 and the break's 0.
+    Steps rest(452, 7);
+    rest.push_back(0);
+    EXPECT_EQ(types[0].m_aFadeOut, rest);
+    // Everything after is shifted by one line.
+    EXPECT_EQ(types[1].m_strName, "9");
+    EXPECT_EQ(types[1].m_aFadeIn, (Steps{0}));
+    EXPECT_EQ(types[1].m_aFadeOut, (Steps{1}));
+}
+
+TEST(MixIniLineLengthTest, LineOfExactly4095CharactersLeavesItsBreakAlone) {
+    const std::string name(4095, 'x');
+    const auto types = Parse(name + "\n1\n0\n");
+    ASSERT_EQ(types.size(), 1u);
+    EXPECT_EQ(types[0].m_strName, name);
+    EXPECT_EQ(types[0].m_aFadeIn, (Steps{0})); // the lone break
+    EXPECT_EQ(types[0].m_aFadeOut, (Steps{1}));
+}
+
+TEST(MixIniDamagedTest, NulByteEndsTheLineText) {
+    constexpr char kText[] = "Na\0me\n10\0 20\n0\n";
+    const std::string text(kText, sizeof(kText) - 1);
+    const auto types = Parse(text);
+    ASSERT_EQ(types.size(), 1u);
+    EXPECT_EQ(types[0].m_strName, "Na");
+    EXPECT_EQ(types[0].m_aFadeIn, (Steps{10}));
+    EXPECT_EQ(types[0].m_aFadeOut, (Steps{0}));
+}
+
+TEST(MixIniDamagedTest, ArbitraryBytesParseWithoutHarm) {
+    std::mt19937 random(20010);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::uint8_t> bytes(random() % 20000);
+        for (auto& byte : bytes) {
+            // Favour the characters the reader cares about.
+            const std::uint8_t pick = static_cast<std::uint8_t>(random());
+            const char special[] = {'\n', '\r', ',', ' ', '\0', '\t', '-', '9'};
+            byte = pick < 128 ? static_cast<std::uint8_t>(special[pick % 8]) : pick;
+        }
+        const auto types = CMixIniReader::Parse(bytes);
+        for (const auto& type : types) {
+            EXPECT_EQ(type.m_strName.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+            EXPECT_LE(type.m_strName.size(), CMixIniReader::kMaxLineLength);
+        }
+    }
+}
+
+class MixIniFileTest : public ::testing::Test {
+protected:
+    TempDir m_dir;
+};
+
+TEST_F(MixIniFileTest, ReadsAFile) {
+    const std::string path = m_dir.File("mix.ini");
+    WriteAll(path, Bytes("Fade\n1, 2\n3\n"));
+    std::vector<MixType> types;
+    ASSERT_EQ(CMixIniReader::ReadFile(path, types), CMixIniReader::kRead);
+    EXPECT_EQ(types, (std::vector<MixType>{MixType{"Fade", {1, 2}, {3}}}));
+}
+
+TEST_F(MixIniFileTest, MissingFileOrFolderCannotBeOpened) {
+    std::vector<MixType> types{MixType{"keep", {}, {}}};
+    EXPECT_EQ(CMixIniReader::ReadFile(m_dir.File("absent.ini"), types), CMixIniReader::kCannotOpen);
+    EXPECT_EQ(CMixIniReader::ReadFile(m_dir.Path(), types), CMixIniReader::kCannotOpen);
+    EXPECT_EQ(types.size(), 1u);
+}
+
+TEST_F(MixIniFileTest, OversizedFileIsRefused) {
+    const std::string path = m_dir.File("huge.ini");
+    WriteAll(path, {});
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(CMixIniReader::kMaxFileSize + 1)), 0);
+    std::vector<MixType> types;
+    EXPECT_EQ(CMixIniReader::ReadFile(path, types), CMixIniReader::kTooLarge);
+    EXPECT_TRUE(types.empty());
+}
+
+} // namespace

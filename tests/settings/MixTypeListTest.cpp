@@ -1,0 +1,186 @@
+#include "settings/CMixIniReader.h"
+#include "settings/CMixTypeList.h"
+#include "settings/DefaultMixIni.h"
+#include "settings/ProgramFolder.h"
+
+#include "support/TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Steps = std::vector<std::int32_t>;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+std::vector<std::uint8_t> DefaultBytes() {
+    const auto bytes = GetDefaultMixIni();
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+class MixTypeListTest : public ::testing::Test {
+protected:
+    std::string Path() const { return m_dir.File("mix.ini"); }
+
+    TempDir m_dir;
+    CMixTypeList m_list;
+};
+
+TEST_F(MixTypeListTest, LinearFadeHasTwentyStepsEachWay) {
+    const MixType linear = CMixTypeList::GetLinearFade();
+    ASSERT_EQ(linear.m_aFadeIn.size(), 20u);
+    ASSERT_EQ(linear.m_aFadeOut.size(), 20u);
+    for (std::size_t i = 0; i < 20; ++i) {
+        EXPECT_EQ(linear.m_aFadeIn[i], static_cast<std::int32_t>(50 * (i + 1)));
+        EXPECT_EQ(linear.m_aFadeOut[i], static_cast<std::int32_t>(950 - 50 * i));
+    }
+}
+
+TEST_F(MixTypeListTest, MissingFileFallsBackToTheBuiltInTypes) {
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    EXPECT_TRUE(m_list.IsBuiltIn());
+    EXPECT_EQ(static_cast<std::size_t>(m_list.GetCount()),
+              CMixIniReader::Parse(GetDefaultMixIni()).size());
+    Steps in;
+    Steps out;
+    ASSERT_TRUE(m_list.GetFadeIn(0, in));
+    ASSERT_TRUE(m_list.GetFadeOut(0, out));
+    EXPECT_EQ(in, CMixTypeList::GetLinearFade().m_aFadeIn);
+    EXPECT_EQ(out, CMixTypeList::GetLinearFade().m_aFadeOut);
+}
+
+TEST_F(MixTypeListTest, FileAppearingLaterIsPickedUpWithoutForce) {
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    ASSERT_TRUE(m_list.IsBuiltIn());
+    WriteAll(Path(), Bytes("Own\n500, 1000\n500, 0\n"));
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    EXPECT_FALSE(m_list.IsBuiltIn());
+    EXPECT_EQ(m_list.GetCount(), 1);
+    EXPECT_EQ(m_list.GetName(0), "Own");
+}
+
+TEST_F(MixTypeListTest, ReadOnceUnlessForced) {
+    WriteAll(Path(), Bytes("One\n1000\n0\n"));
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    WriteAll(Path(), Bytes("One\n1000\n0\nTwo\n1000\n0\n"));
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    EXPECT_EQ(m_list.GetCount(), 1);
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path(), true));
+    EXPECT_EQ(m_list.GetCount(), 2);
+    EXPECT_EQ(m_list.GetName(1), "Two");
+}
+
+TEST_F(MixTypeListTest, ForcedReadOfAVanishedFileFallsBack) {
+    WriteAll(Path(), Bytes("One\n1000\n0\n"));
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    std::filesystem::remove(Path());
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path(), true));
+    EXPECT_TRUE(m_list.IsBuiltIn());
+    EXPECT_EQ(m_list.GetName(0), "Linear");
+}
+
+TEST_F(MixTypeListTest, EmptyFileGivesAnEmptyListAndTheLinearFallback) {
+    WriteAll(Path(), {});
+    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    EXPECT_FALSE(m_list.IsBuiltIn());
+    EXPECT_EQ(m_list.GetCount(), 0);
+    EXPECT_FALSE(m_list.IsValidIndex(0));
+    Steps steps;
+    m_list.GetFadeInOrLinear(0, steps);
+    EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeIn);
+    m_list.GetFadeOutOrLinear(0, steps);
+    EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeOut);
+}
+
+TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalse) {
+    m_list.SetMixTypes({MixType{"A", {1000}, {0}}});
+    EXPECT_TRUE(m_list.IsValidIndex(0));
+    EXPECT_FALSE(m_list.IsValidIndex(1));
+    EXPECT_FALSE(m_list.IsValidIndex(-1));
+    EXPECT_EQ(m_list.GetName(1), "");
+    EXPECT_EQ(m_list.GetName(-1), "");
+    Steps steps{42};
+    EXPECT_FALSE(m_list.GetFadeIn(1, steps));
+    EXPECT_FALSE(m_list.GetFadeOut(-1, steps));
+    EXPECT_EQ(steps, (Steps{42}));
+    m_list.GetFadeInOrLinear(5, steps);
+    EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeIn);
+}
+
+TEST_F(MixTypeListTest, GetFadeReplacesTheCallersSteps) {
+    m_list.SetMixTypes({MixType{"A", {300, 1000}, {600, 0}}});
+    Steps steps{1, 2, 3, 4, 5};
+    ASSERT_TRUE(m_list.GetFadeIn(0, steps));
+    EXPECT_EQ(steps, (Steps{300, 1000}));
+    ASSERT_TRUE(m_list.GetFadeOut(0, steps));
+    EXPECT_EQ(steps, (Steps{600, 0}));
+}
+
+TEST_F(MixTypeListTest, ReadsTheProgramFolderFile) {
+    // The program folder (MIXOREL_HOME of the test run) gets the built-in file on first use.
+    const std::string path = GetMixIniPath();
+    EXPECT_EQ(ReadAll(path), DefaultBytes());
+    ASSERT_TRUE(m_list.ReadMixTypes(true));
+    EXPECT_FALSE(m_list.IsBuiltIn());
+    EXPECT_EQ(m_list.GetName(0), "Linear");
+}
+
+class ShippedMixIniTest : public ::testing::Test {
+protected:
+    static std::string ResourcePath() {
+        return std::string(MIXOREL_TEST_DATA) + "/../../resources/mix.ini";
+    }
+};
+
+TEST_F(ShippedMixIniTest, BuiltInCopyIsByteIdenticalToTheResource) {
+    EXPECT_EQ(DefaultBytes(), ReadAll(ResourcePath()));
+}
+
+TEST_F(ShippedMixIniTest, ParsesIntoWellFormedCurves) {
+    const auto bytes = ReadAll(ResourcePath());
+    const auto types = CMixIniReader::Parse(bytes);
+    ASSERT_GE(types.size(), 6u);
+    EXPECT_EQ(types[0].m_aFadeIn, CMixTypeList::GetLinearFade().m_aFadeIn);
+    EXPECT_EQ(types[0].m_aFadeOut, CMixTypeList::GetLinearFade().m_aFadeOut);
+    std::vector<std::string> names;
+    for (const MixType& type : types) {
+        SCOPED_TRACE(type.m_strName);
+        EXPECT_FALSE(type.m_strName.empty());
+        ASSERT_FALSE(type.m_aFadeIn.empty());
+        ASSERT_FALSE(type.m_aFadeOut.empty());
+        EXPECT_EQ(type.m_aFadeIn.back(), 1000);
+        EXPECT_EQ(type.m_aFadeOut.back(), 0);
+        for (std::size_t i = 0; i < type.m_aFadeIn.size(); ++i) {
+            EXPECT_GE(type.m_aFadeIn[i], i == 0 ? 1 : type.m_aFadeIn[i - 1]);
+            EXPECT_LE(type.m_aFadeIn[i], 1000);
+        }
+        for (std::size_t i = 0; i < type.m_aFadeOut.size(); ++i) {
+            // Below full volume, or the fade-out would skip the step without a pause.
+            EXPECT_LT(type.m_aFadeOut[i], 1000);
+            EXPECT_LE(type.m_aFadeOut[i], i == 0 ? 999 : type.m_aFadeOut[i - 1]);
+            EXPECT_GE(type.m_aFadeOut[i], 0);
+        }
+        names.push_back(type.m_strName);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+}
+
+TEST_F(ShippedMixIniTest, HoldsWholeRecordsWithUnixLineBreaks) {
+    const auto bytes = ReadAll(ResourcePath());
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.back(), '\n');
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 0);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') % 3, 0);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') / 3,
+              static_cast<long>(CMixIniReader::Parse(bytes).size()));
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+#include "settings/CColumnLayoutSettings.h"
+#include "settings/CMemorySettingsStore.h"
+#include "settings/CRecentAlbumSettings.h"
+#include "settings/CSharedSettings.h"
+#include "settings/CWindowPlacementSettings.h"
+#include "settings/SettingsKeys.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+TEST(SettingsKeysTest, IndexedAndBarSectionNames) {
+    EXPECT_EQ(SettingsKeys::Indexed("name", 0), "name0");
+    EXPECT_EQ(SettingsKeys::Indexed("Size", 12), "Size12");
+    EXPECT_EQ(SettingsKeys::BarSizeSection(SettingsKeys::kBarSizeProfile, 59420),
+              "qmx2001-SCBar-59420");
+}
+
+TEST(WindowPlacementSettingsTest, DefaultsAndRoundTrip) {
+    CMemorySettingsStore store;
+    CWindowPlacementSettings placement;
+    placement.Load(store);
+    EXPECT_EQ(placement.m_nX, 100);
+    EXPECT_EQ(placement.m_nY, 100);
+    EXPECT_EQ(placement.m_nWidth, 543);
+    EXPECT_EQ(placement.m_nHeight, 561);
+    EXPECT_EQ(placement.m_nCmdShow, 5);
+    EXPECT_EQ(placement.m_nFlags, 0);
+
+    placement = {-20, 30, 1024, 700, 3, 2};
+    ASSERT_TRUE(placement.Save(store));
+    CWindowPlacementSettings loaded;
+    loaded.Load(store);
+    EXPECT_EQ(loaded.m_nX, -20);
+    EXPECT_EQ(loaded.m_nHeight, 700);
+    EXPECT_EQ(loaded.m_nCmdShow, 3);
+    EXPECT_EQ(store.GetProfileInt("position", "flags", -1), 2);
+}
+
+TEST(ColumnLayoutSettingsTest, MissingOrNegativeValuesMeanNotStored) {
+    CMemorySettingsStore store;
+    store.WriteProfileInt("playlistview", "Col0", 2);
+    store.WriteProfileInt("playlistview", "Col1", -5);
+    store.WriteProfileInt("playlistview", "Col2", 9); // no such column
+    store.WriteProfileInt("playlistview", "Size0", 120);
+    store.WriteProfileInt("playlistview", "Size2", -7);
+    CColumnLayoutSettings layout;
+    layout.Load(4, store);
+    EXPECT_EQ(layout.GetColumnAt(0), 2);
+    EXPECT_EQ(layout.GetColumnAt(1), 1);
+    EXPECT_EQ(layout.GetColumnAt(2), 2);
+    EXPECT_EQ(layout.GetColumnAt(3), 3);
+    EXPECT_EQ(layout.GetSize(0), 120);
+    EXPECT_EQ(layout.GetSize(1), -1);
+    EXPECT_EQ(layout.GetSize(2), -1);
+    EXPECT_EQ(layout.GetSize(7), -1);
+}
+
+TEST(ColumnLayoutSettingsTest, RoundTrip) {
+    CMemorySettingsStore store;
+    CColumnLayoutSettings layout;
+    layout.m_anOrder = {1, 0, 2};
+    layout.m_anSize = {80, 200, 45};
+    ASSERT_TRUE(layout.Save(store));
+    CColumnLayoutSettings loaded;
+    loaded.Load(3, store);
+    EXPECT_EQ(loaded.m_anOrder, layout.m_anOrder);
+    EXPECT_EQ(loaded.m_anSize, layout.m_anSize);
+    EXPECT_EQ(store.GetProfileInt("PlaylistView", "col0", -1), 1);
+}
+
+TEST(RecentAlbumSettingsTest, KeepsFourEntriesAndSkipsEmptyOnes) {
+    CMemorySettingsStore store;
+    CRecentAlbumSettings recent;
+    recent.m_astrPaths = {"/a.qma", "/b.qma"};
+    ASSERT_TRUE(recent.Save(store));
+    EXPECT_EQ(store.GetProfileString("projectmru", "1", ""), "/a.qma");
+    EXPECT_EQ(store.GetProfileString("projectmru", "3", "x"), "");
+    store.WriteProfileString("projectmru", "4", "/d.qma");
+    store.WriteProfileString("projectmru", "5", "/ignored.qma");
+    CRecentAlbumSettings loaded;
+    loaded.Load(store);
+    EXPECT_EQ(loaded.m_astrPaths, (std::vector<std::string>{"/a.qma", "/b.qma", "/d.qma"}));
+}
+
+TEST(SharedSettingsTest, ReloadWhileOtherThreadsReadCopies) {
+    CMemorySettingsStore store;
+    CSharedSettings shared(store);
+    std::atomic<bool> stop{false};
+    std::atomic<int> reads{0};
+    std::thread reader([&] {
+        while (!stop.load()) {
+            const CSettings copy = shared.Get();
+            EXPECT_TRUE(copy.m_strId3Tags == "%3 - %4" ||
+                        copy.m_strId3Tags.rfind("pattern", 0) == 0);
+            reads.fetch_add(1);
+        }
+    });
+    for (int i = 0; i < 300; ++i) {
+        store.WriteProfileString("list", "id3tags", "pattern " + std::to_string(i));
+        shared.Reload();
+    }
+    stop.store(true);
+    reader.join();
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(shared.Get().m_strId3Tags, "pattern 299");
+}
+
+} // namespace
