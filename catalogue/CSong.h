@@ -107,6 +107,9 @@ public:
     std::uint32_t GetSize() const { return m_nSize; }
     std::int32_t GetMark() const { return m_nMark; }
     bool HasInfo() const { return m_bInfo != 0; }
+    // The two flags as stored, for tools that show a record exactly.
+    std::int32_t GetInfoValue() const { return m_bInfo; }
+    std::int32_t GetRegionValue() const { return m_bRegion; }
     void SetInfoFlag(bool info) { m_bInfo = info ? 1 : 0; }
     bool IsRegion() const { return m_bRegion != 0; }
     void SetRegion(bool region) { m_bRegion = region ? 1 : 0; }

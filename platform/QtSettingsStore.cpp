@@ -108,8 +108,7 @@ void QtSettingsStore::RecoverDamagedFile() {
     m_pSettings->sync();
 }
 
-QVariant QtSettingsStore::ReadValue(const QString& qtKey) {
-    std::lock_guard lock(m_mutex);
+QVariant QtSettingsStore::FindValue(const QString& qtKey) const {
     if (m_pSettings->contains(qtKey)) {
         return m_pSettings->value(qtKey);
     }
@@ -123,13 +122,8 @@ QVariant QtSettingsStore::ReadValue(const QString& qtKey) {
     return {};
 }
 
-bool QtSettingsStore::Write(std::string_view section, std::string_view key, const QVariant& value) {
-    const auto qtKey = QtKey(section, key);
-    if (!qtKey) {
-        return false;
-    }
-    std::lock_guard lock(m_mutex);
-    m_pSettings->setValue(*qtKey, value);
+bool QtSettingsStore::StoreValue(const QString& qtKey, const QVariant& value) {
+    m_pSettings->setValue(qtKey, value);
     m_pSettings->sync();
     if (m_pSettings->status() == QSettings::NoError) {
         return true;
@@ -139,13 +133,18 @@ bool QtSettingsStore::Write(std::string_view section, std::string_view key, cons
     return false;
 }
 
+// Every Qt value below is made, shared with QSettings and dropped while the mutex is
+// held, so that no reference count of QSettings' data is touched by two threads at once
+// outside it.
+
 std::int32_t QtSettingsStore::GetProfileInt(std::string_view section, std::string_view key,
                                             std::int32_t nDefault) {
+    std::lock_guard lock(m_mutex);
     const auto qtKey = QtKey(section, key);
     if (!qtKey) {
         return nDefault;
     }
-    const QVariant value = ReadValue(*qtKey);
+    const QVariant value = FindValue(*qtKey);
     if (IsNumber(value)) {
         bool ok = false;
         const qlonglong number = value.toLongLong(&ok);
@@ -161,16 +160,19 @@ std::int32_t QtSettingsStore::GetProfileInt(std::string_view section, std::strin
 
 bool QtSettingsStore::WriteProfileInt(std::string_view section, std::string_view key,
                                       std::int32_t nValue) {
-    return Write(section, key, QVariant(static_cast<int>(nValue)));
+    std::lock_guard lock(m_mutex);
+    const auto qtKey = QtKey(section, key);
+    return qtKey && StoreValue(*qtKey, QVariant(static_cast<int>(nValue)));
 }
 
 std::string QtSettingsStore::GetProfileString(std::string_view section, std::string_view key,
                                               std::string_view strDefault) {
+    std::lock_guard lock(m_mutex);
     const auto qtKey = QtKey(section, key);
     if (!qtKey) {
         return std::string(strDefault);
     }
-    const QVariant value = ReadValue(*qtKey);
+    const QVariant value = FindValue(*qtKey);
     if (value.typeId() == QMetaType::QString || IsNumber(value)) {
         return value.toString().toStdString();
     }
@@ -183,18 +185,21 @@ std::string QtSettingsStore::GetProfileString(std::string_view section, std::str
 
 bool QtSettingsStore::WriteProfileString(std::string_view section, std::string_view key,
                                          std::string_view strValue) {
+    std::lock_guard lock(m_mutex);
+    const auto qtKey = QtKey(section, key);
     const auto size = static_cast<qsizetype>(strValue.size());
-    return Write(section, key, QVariant(QString::fromUtf8(strValue.data(), size)));
+    return qtKey && StoreValue(*qtKey, QVariant(QString::fromUtf8(strValue.data(), size)));
 }
 
 bool QtSettingsStore::GetProfileBinary(std::string_view section, std::string_view key,
                                        std::vector<std::uint8_t>& bytes) {
     bytes.clear();
+    std::lock_guard lock(m_mutex);
     const auto qtKey = QtKey(section, key);
     if (!qtKey) {
         return false;
     }
-    const QVariant value = ReadValue(*qtKey);
+    const QVariant value = FindValue(*qtKey);
     if (value.typeId() != QMetaType::QByteArray) {
         return false;
     }
@@ -205,7 +210,9 @@ bool QtSettingsStore::GetProfileBinary(std::string_view section, std::string_vie
 
 bool QtSettingsStore::WriteProfileBinary(std::string_view section, std::string_view key,
                                          std::span<const std::uint8_t> bytes) {
+    std::lock_guard lock(m_mutex);
+    const auto qtKey = QtKey(section, key);
     const QByteArray block(reinterpret_cast<const char*>(bytes.data()),
                            static_cast<qsizetype>(bytes.size()));
-    return Write(section, key, QVariant(block));
+    return qtKey && StoreValue(*qtKey, QVariant(block));
 }

@@ -51,8 +51,9 @@ public:
 private:
     void Open();
     void RecoverDamagedFile();
-    QVariant ReadValue(const QString& qtKey);
-    bool Write(std::string_view section, std::string_view key, const QVariant& value);
+    // Both expect the mutex to be held.
+    QVariant FindValue(const QString& qtKey) const;
+    bool StoreValue(const QString& qtKey, const QVariant& value);
 
     QString m_strFilePath;
     QString m_strDamagedPath;

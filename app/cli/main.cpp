@@ -1,6 +1,7 @@
 // mixorel-cli: the headless companion of Mixorel, for inspecting and tagging music
 // files from a shell or a script.
 #include "cli/InfoCommand.h"
+#include "cli/PlaylistCommand.h"
 #include "cli/TagCommand.h"
 
 #include <cstdio>
@@ -15,7 +16,11 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info PATH...      audio facts and tags of files (folders walked recursively), as CSV\n"
-    "  tag FILE [opts]   write the ID3v1 and ID3v2 tags of a file; see 'mixorel-cli tag'\n";
+    "  tag FILE [opts]   write the ID3v1 and ID3v2 tags of a file; see 'mixorel-cli tag'\n"
+    "  playlist dump FILE.qmx\n"
+    "                    a playlist file as JSON\n"
+    "  playlist create OUT.qmx [--template T] PATH...\n"
+    "                    a playlist of the music files given (folders walked)\n";
 
 } // namespace
 
@@ -31,6 +36,9 @@ int main(int argc, char** argv) {
     }
     if (command == "tag") {
         return RunTagCommand(args);
+    }
+    if (command == "playlist") {
+        return RunPlaylistCommand(args);
     }
     std::fprintf(stderr, "mixorel-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
