@@ -49,7 +49,7 @@ bool IsCSpace(char c) {
 }
 
 bool IsSeparator(char c) {
-    return c == ' ' || c == ',' || c == '\t';
+    return c == ' ' || c == ',';
 }
 
 std::string NameFromLine(const std::string& line) {
