@@ -12,7 +12,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2)
+    targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini)
 fi
 jobs=${MIXOREL_FUZZ_JOBS:-1}
 
@@ -140,13 +140,37 @@ for name, data in tags.items():
     save("fuzz_id3v2", name + "-write.mp3", bytes([1]) + data + mp3[:417 * 2])
 for control in (3, 5, 7, 9):
     save("fuzz_id3v2", "plain-write-%d.mp3" % control, bytes([control]) + mp3[:417 * 2])
+
+# Playlists: texts with a length prefix, 32-bit numbers, dates as status + day number.
+def qtext(b):
+    if len(b) < 255:
+        return bytes([len(b)]) + b
+    return b"\xff" + struct.pack("<H", len(b)) + b
+def qdate(status, days):
+    return struct.pack("<id", status, days)
+def record(path, title, region=0, marker=True):
+    body = (qtext(path) + qtext(title) + qdate(2, 0.0) + struct.pack("<10i", 0, 0, 44100, 1, 128000,
+            4000000, 1, region, 0x808000, 0xFFFFFF) + id3v1("Seed") )
+    return (qtext(b"qmxv50") + body + qdate(0, 45000.5)) if marker else body
+def playlist(signature, records, tail=True):
+    out = qtext(signature) + struct.pack("<i", len(records)) + b"".join(records) + qdate(2, 0.0)
+    return out + (struct.pack("<ii", 1, 1) if tail else b"")
+save("fuzz_playlist_file", "empty.qmx", playlist(b"qmx201-4", []))
+save("fuzz_playlist_file", "two.qmx", playlist(b"qmx201-4", [record(b"/music/a.mp3", b"A"),
+     record(b"", b"Region", 1)]))
+save("fuzz_playlist_file", "old.qmx", playlist(b"qmx201-2", [record(b"/m/b.mp3", b"B", 0, False)]))
+save("fuzz_playlist_file", "long.qmx", playlist(b"QMX201-4", [record(b"/m/" + b"x" * 300, "é".encode())]))
 PY
+mkdir -p "$work/seeds/fuzz_mix_ini"
+cp resources/mix.ini "$work/seeds/fuzz_mix_ini/mix.ini"
+printf 'Tabs\tand, commas\n1,2 3\t4,,1000\r\n12abc, -5 0\n' > "$work/seeds/fuzz_mix_ini/odd.ini"
 
 # ---- runs ---------------------------------------------------------------------------
 max_len() {
     case "$1" in
     fuzz_mpeg_frames) echo 300000 ;;
     fuzz_id3v1) echo 1024 ;;
+    fuzz_playlist_file) echo 200000 ;;
     *) echo 65536 ;;
     esac
 }

@@ -89,8 +89,10 @@ bool SameFile(const std::string& path, const struct stat& before) {
 
 // Sets the version, body size and padding the new tag starts from. An old tag keeps its
 // whole length (extended header, footer and unreadable rest become padding), so an
-// in-place write covers exactly the old tag; padding counts only after a clean read.
-void PrepareForWrite(Id3v2Tag& tag, int readResult) {
+// in-place write covers exactly the old tag; padding counts only after a clean read. A
+// header that claims more bytes than the file holds keeps only what is there, so a
+// damaged size never blows the file up.
+void PrepareForWrite(Id3v2Tag& tag, int readResult, std::int64_t fileSize) {
     if (tag.Version() == 0) {
         tag.Frames().clear();
         tag.SetVersion(3);
@@ -100,8 +102,9 @@ void PrepareForWrite(Id3v2Tag& tag, int readResult) {
     if (tag.Version() == 2) {
         Id3v2Upgrade::ToVersion23(tag);
     }
-    std::int64_t body = static_cast<std::int64_t>(tag.TotalLength()) -
-                        static_cast<std::int64_t>(Id3v2Tag::kHeaderLength);
+    std::int64_t body =
+        std::min(static_cast<std::int64_t>(tag.TotalLength()), fileSize) -
+        static_cast<std::int64_t>(Id3v2Tag::kHeaderLength);
     const std::int64_t used = tag.UsedBytes();
     std::int64_t padding = readResult == kRead ? body - used : 0;
     if (used > body || padding < 0) {
@@ -163,7 +166,7 @@ int WriteTagOrThrow(const Id3v2Fields& fields, const std::string& path) {
     file.Close();
     Id3v2Tag tag;
     const int readResult = head.tagLength > 0 ? tag.Parse(head.tagBytes) : kNoHeader;
-    PrepareForWrite(tag, readResult);
+    PrepareForWrite(tag, readResult, static_cast<std::int64_t>(head.info.st_size));
     Id3v2FieldMapper::ApplyFields(fields, tag);
     const std::vector<std::uint8_t> bytes = tag.Serialize();
     if (bytes.empty()) {

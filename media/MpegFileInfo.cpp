@@ -40,7 +40,13 @@ public:
         return m_view.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
     }
 
-    std::int64_t Available() { return static_cast<std::int64_t>(m_view.size()); }
+    // The bytes already held from offset on (nothing is read).
+    std::span<const std::uint8_t> From(std::int64_t offset) const {
+        if (offset < 0 || offset >= static_cast<std::int64_t>(m_view.size())) {
+            return {};
+        }
+        return m_view.subspan(static_cast<std::size_t>(offset));
+    }
 
 private:
     // The first growth of an empty view reads one head's worth; any later one reads the
@@ -100,6 +106,25 @@ std::int64_t LeadingTagsLength(const PosixFile& file, std::int64_t fileSize,
     return std::min(offset, fileSize);
 }
 
+// A candidate counts when the audio data ends right after its frame or a header of the
+// same version, layer and sampling rate follows there.
+bool Confirmed(ScanBuffer& buffer, const MpegFrameHeader& candidate, std::int64_t p,
+               std::int64_t audioStart, std::int64_t audioEnd, std::int64_t size) {
+    const std::int64_t next = audioStart + p + candidate.FrameLength();
+    if (next == audioEnd || next == size) {
+        return true;
+    }
+    if (next + 4 > size) {
+        return false;
+    }
+    const auto second = buffer.At(p + candidate.FrameLength(), 4);
+    if (second.empty()) {
+        return false;
+    }
+    const MpegFrameHeader follower = MpegFrameHeader::FromBytes(second.data());
+    return follower.IsValid() && follower.SameStream(candidate);
+}
+
 } // namespace
 
 int MpegFileInfo::Read(const std::string& path) {
@@ -154,37 +179,39 @@ int MpegFileInfo::ReadFrom(const PosixFile& file, std::int64_t size,
     const std::int64_t windowEnd = std::min(size, audioStart + kScanWindow + kScanSlack);
     ScanBuffer buffer(file, audioStart, windowEnd, initial);
 
-    for (std::int64_t p = 0; p <= kScanWindow && audioStart + p + 4 <= size; ++p) {
+    const std::int64_t lastCandidate = std::min(kScanWindow, size - audioStart - 4);
+    std::int64_t p = 0;
+    while (p <= lastCandidate) {
+        if (buffer.At(p, 4).empty()) {
+            break;
+        }
+        // Jump to the next 0xFF byte: every header starts with one.
+        const auto rest = buffer.From(p);
+        const std::size_t span =
+            std::min<std::size_t>(rest.size(), static_cast<std::size_t>(lastCandidate - p + 1));
+        const void* hit = std::memchr(rest.data(), 0xFF, span);
+        if (hit == nullptr) {
+            p += static_cast<std::int64_t>(span);
+            continue;
+        }
+        p += static_cast<const std::uint8_t*>(hit) - rest.data();
+        if (p > lastCandidate) {
+            break;
+        }
         const auto bytes = buffer.At(p, 4);
         if (bytes.empty()) {
             break;
         }
-        if (bytes[0] != 0xFF) {
-            continue;
-        }
         const MpegFrameHeader candidate = MpegFrameHeader::FromBytes(bytes.data());
-        if (!candidate.IsValid()) {
-            continue;
+        if (candidate.IsValid() && Confirmed(buffer, candidate, p, audioStart, audioEnd, size)) {
+            header = candidate;
+            frameOffset = audioStart + p;
+            // The Xing header may lie past what the head held; this read may grow it.
+            ReadXing(buffer.At(p, 4 + candidate.SideInfoLength() + 12));
+            hasId3v1 = tailTag && tag.Parse(rawTag);
+            return kRead;
         }
-        const std::int64_t next = audioStart + p + candidate.FrameLength();
-        bool confirmed = next == audioEnd || next == size;
-        if (!confirmed && next + 4 <= size) {
-            const auto second = buffer.At(p + candidate.FrameLength(), 4);
-            if (!second.empty()) {
-                const MpegFrameHeader follower = MpegFrameHeader::FromBytes(second.data());
-                confirmed = follower.IsValid() && follower.SameStream(candidate);
-            }
-        }
-        if (!confirmed) {
-            continue;
-        }
-        header = candidate;
-        frameOffset = audioStart + p;
-        const std::int64_t frameBytes =
-            std::min<std::int64_t>(candidate.FrameLength(), buffer.Available() - p);
-        ReadXing(buffer.At(p, std::max<std::int64_t>(frameBytes, 0)));
-        hasId3v1 = tailTag && tag.Parse(rawTag);
-        return kRead;
+        ++p;
     }
     return kNoFrame;
 }

@@ -8,6 +8,11 @@ packages=(
     build-essential cmake ninja-build pkg-config
     # the platform layer and the desktop program
     qt6-base-dev
+    # playback: GStreamer with the codecs of mp3, mp2, wav, wma, flac, ogg and CD audio;
+    # a PulseAudio server whose null sink the end-to-end tests record
+    libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base
+    gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+    gstreamer1.0-pulseaudio gstreamer1.0-tools pulseaudio pulseaudio-utils libpulse-dev
     # tests and their tools: generated audio, a second tag reader for interoperability
     googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen
     # benchmarks (TagLib only as the comparison) and fuzzing
