@@ -9,7 +9,9 @@
 
 namespace {
 
-std::string Data(const std::string& name) { return std::string(MIXOREL_TEST_DATA) + "/" + name; }
+std::string Data(const std::string& name) {
+    return std::string(MIXOREL_TEST_DATA) + "/" + name;
+}
 
 TEST(FuzzRegressionTest, XingHeaderBeyondTheFirstReadIsFound) {
     // The head read ended inside the only frame; the Xing header behind it was missed.

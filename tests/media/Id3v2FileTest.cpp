@@ -3,6 +3,7 @@
 
 #include "media/Id3v2File.h"
 #include "media/TextCodec.h"
+#include "support/Id3v2Bytes.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -27,33 +28,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes B(std::string_view text) {
-    return Bytes(text.begin(), text.end());
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) {
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
-}
-
-Bytes SevenBit(std::uint32_t n) {
-    return {static_cast<std::uint8_t>((n >> 21) & 0x7F),
-            static_cast<std::uint8_t>((n >> 14) & 0x7F), static_cast<std::uint8_t>((n >> 7) & 0x7F),
-            static_cast<std::uint8_t>(n & 0x7F)};
-}
-
-Bytes Plain(std::uint32_t n, int width = 4) {
-    Bytes out;
-    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) {
-        out.push_back(static_cast<std::uint8_t>(n >> shift));
-    }
-    return out;
-}
+using namespace Id3v2Bytes;
 
 Bytes Frame(int version, std::string_view id, const Bytes& data, std::uint8_t format = 0) {
     const auto size = static_cast<std::uint32_t>(data.size());
@@ -61,17 +36,6 @@ Bytes Frame(int version, std::string_view id, const Bytes& data, std::uint8_t fo
         return Cat({B(id), Plain(size, 3), data});
     }
     return Cat({B(id), version == 4 ? SevenBit(size) : Plain(size), Bytes{0, format}, data});
-}
-
-Bytes Latin(std::string_view text) {
-    return Cat({Bytes{0}, B(text)});
-}
-
-Bytes Tag(int version, std::uint8_t flags, const Bytes& body, std::size_t padding) {
-    Bytes out = Cat({B("ID3"), Bytes{static_cast<std::uint8_t>(version), 0, flags},
-                     SevenBit(static_cast<std::uint32_t>(body.size() + padding)), body});
-    out.resize(out.size() + padding, 0);
-    return out;
 }
 
 // Stand-in audio: MPEG-1 Layer III frames with a byte pattern in their bodies.
