@@ -6,6 +6,7 @@
 #include "settings/SettingsKeys.h"
 
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -98,14 +99,18 @@ TEST(SharedSettingsTest, ReloadWhileOtherThreadsReadCopies) {
             reads.fetch_add(1);
         }
     });
-    for (int i = 0; i < 300; ++i) {
+    // Reload at least 300 times, and on until the reader has run (a loaded machine may
+    // not schedule it at once), within a bounded time.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int i = 0;
+    for (; i < 300 || (reads.load() == 0 && std::chrono::steady_clock::now() < deadline); ++i) {
         store.WriteProfileString("list", "id3tags", "pattern " + std::to_string(i));
         shared.Reload();
     }
     stop.store(true);
     reader.join();
     EXPECT_GT(reads.load(), 0);
-    EXPECT_EQ(shared.Get().m_strId3Tags, "pattern 299");
+    EXPECT_EQ(shared.Get().m_strId3Tags, "pattern " + std::to_string(i - 1));
 }
 
 } // namespace
