@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// What a device is doing, as "status ... mode" reports it.
+enum class EAudioMode { kStopped, kPlaying, kPaused };
+
+// One playing device behind a media-control alias: a file or an audio CD track, played
+// from and to positions in milliseconds, with one gain. Operations answer 0 or a
+// media-control error code (MciErrors.h). A device is used by one thread only: the one
+// whose context opened it.
+class IAudioDevice {
+public:
+    virtual ~IAudioDevice() = default;
+
+    // Loads a file and makes it ready to play; returns when it is ready or has failed
+    // (bounded). On failure the device holds nothing.
+    virtual std::uint32_t OpenFile(const std::string& path) = 0;
+    // Checks that audio CDs can be played at all; tracks are loaded by OpenCdTrack.
+    virtual std::uint32_t OpenCdDrive() = 0;
+    // Loads track (1-based) of the disc in the drive, ready to play from its start.
+    virtual std::uint32_t OpenCdTrack(int track) = 0;
+    // Length of a track of the disc in the drive, -1 when unknown.
+    virtual std::int64_t CdTrackLengthMs(int track) = 0;
+
+    // Plays from fromMs (-1: where it stands) up to toMs (-1: the end of the media).
+    virtual std::uint32_t Play(std::int64_t fromMs, std::int64_t toMs) = 0;
+    virtual std::uint32_t Pause() = 0;
+    virtual std::uint32_t Resume() = 0;
+    // Stops; the position stays where it was.
+    virtual std::uint32_t Stop() = 0;
+    // Releases the media and everything held for it; safe to call more than once.
+    virtual void Close() = 0;
+
+    // 0.0 silent to 1.0 full. A device that can glides to it over a few milliseconds.
+    virtual void SetGain(double gain) = 0;
+
+    virtual EAudioMode Mode() = 0;
+    // The length the device knows, in ms; -1 while it does not know it.
+    virtual std::int64_t DurationMs() = 0;
+    virtual std::int64_t PositionMs() = 0;
+    // True once playing stopped because the media ended (not at a "to" position).
+    virtual bool ReachedEnd() = 0;
+    // "info ... product".
+    virtual std::string ProductName() const = 0;
+};
+
+// Makes a fresh device for each "open".
+using AudioDeviceMaker = std::function<std::unique_ptr<IAudioDevice>()>;

@@ -1,0 +1,128 @@
+#include "GstTestSupport.h"
+
+#include "platform/mci/MciErrors.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class GstTransportTest : public GstContextFixture {};
+
+TEST_F(GstTransportTest, OpenPlayPauseResumeStopClose) {
+    const std::string song = Media("long.mp3");
+    ASSERT_EQ(Send("new alias mpeg type mpegvideo"), 0u);
+    ASSERT_EQ(Open(song), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
+    EXPECT_EQ(Send("set mpeg seek exactly on wait"), 0u);
+    EXPECT_EQ(Send("set mpeg time format ms wait"), 0u);
+    EXPECT_EQ(Send("set mpeg speed 1000 wait"), 0u);
+    EXPECT_EQ(Ask("info mpeg file"), song);
+    ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    EXPECT_TRUE(WaitFor([&] { return AskNumber("status mpeg position wait") >= 400; }, 3s));
+
+    ASSERT_EQ(Send("pause mpeg"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "paused");
+    const std::int64_t paused = AskNumber("status mpeg position");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_NEAR(AskNumber("status mpeg position"), paused, 30);
+
+    ASSERT_EQ(Send("resume mpeg"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    EXPECT_TRUE(WaitFor([&] { return AskNumber("status mpeg position") >= paused + 200; }, 3s));
+
+    ASSERT_EQ(Send("stop mpeg wait"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
+    const std::int64_t stopped = AskNumber("status mpeg position");
+    EXPECT_GE(stopped, paused + 200);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(AskNumber("status mpeg position"), stopped);
+
+    ASSERT_EQ(Send("close mpeg wait"), 0u);
+    EXPECT_EQ(Send("status mpeg mode"), MciError::kDeviceNotOpen);
+    EXPECT_EQ(OpenDescriptors(song), 0);
+}
+
+TEST_F(GstTransportTest, PositionKeepsToTheWallClock) {
+    ASSERT_EQ(Open(Media("long.mp3")), 0u);
+    // Held prerolled for a while first: the re-preroll before playing keeps it on time.
+    std::this_thread::sleep_for(500ms);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+    std::this_thread::sleep_for(1000ms);
+    const std::int64_t position = AskNumber("status mpeg position");
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    EXPECT_NEAR(position, elapsed.count(), 150);
+}
+
+TEST_F(GstTransportTest, PlaysToTheEndThenStopsAndPlaysAgain) {
+    ASSERT_EQ(Open(Media("cbr.mp3")), 0u);
+    const std::int64_t length = AskNumber("status mpeg length");
+    ASSERT_EQ(Send("play mpeg from 2200 notify"), 0u);
+    EXPECT_TRUE(WaitFor([&] { return Ask("status mpeg mode") == "stopped"; }, 4s));
+    EXPECT_NEAR(AskNumber("status mpeg position"), length, 100);
+    EXPECT_NEAR(AskNumber("status mpeg length"), length, 100);
+
+    ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    EXPECT_TRUE(WaitFor([&] { return AskNumber("status mpeg position") >= 200; }, 3s));
+}
+
+TEST_F(GstTransportTest, PlayFromToStopsAtTheEndPosition) {
+    ASSERT_EQ(Open(Media("long.mp3")), 0u);
+    ASSERT_EQ(Send("play mpeg from 1000 to 1600"), 0u);
+    EXPECT_TRUE(WaitFor([&] { return Ask("status mpeg mode") == "stopped"; }, 3s));
+    EXPECT_NEAR(AskNumber("status mpeg position"), 1600, 100);
+    EXPECT_NEAR(AskNumber("status mpeg length"), 4000, 150);
+    EXPECT_EQ(Send("play mpeg from 9000 notify"), MciError::kOutOfRange);
+}
+
+TEST_F(GstTransportTest, SeekWhilePlaying) {
+    ASSERT_EQ(Open(Media("long.mp3")), 0u);
+    ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+    ASSERT_EQ(Send("play mpeg from 3000 notify"), 0u);
+    const std::int64_t position = AskNumber("status mpeg position");
+    EXPECT_GE(position, 2990);
+    EXPECT_LT(position, 3300);
+}
+
+TEST_F(GstTransportTest, TwoContextsEachHoldTheirOwnMpeg) {
+    auto other = m_factory.CreateContext();
+    std::string reply;
+    ASSERT_EQ(Open(Media("long.mp3")), 0u);
+    ASSERT_EQ(other->SendString("open \"" + Media("cbr.mp3") + "\" alias mpeg wait", reply), 0u);
+    ASSERT_EQ(Send("play mpeg from 2000 notify"), 0u);
+    ASSERT_EQ(other->SendString("play mpeg from 0 notify", reply), 0u);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_GE(AskNumber("status mpeg position"), 2200);
+    ASSERT_EQ(other->SendString("status mpeg position", reply), 0u);
+    EXPECT_LT(std::stoll(reply), 1000);
+    ASSERT_EQ(other->SendString("info mpeg file", reply), 0u);
+    EXPECT_EQ(reply, Media("cbr.mp3"));
+}
+
+// Closing, destroying the context and failing all let go of the file.
+TEST_F(GstTransportTest, EveryWayOutReleasesTheFile) {
+    const std::string song = Media("tone.wav");
+    ASSERT_EQ(Open(song), 0u);
+    ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+    EXPECT_GE(OpenDescriptors(song), 1);
+    m_pContext.reset();
+    EXPECT_EQ(OpenDescriptors(song), 0);
+
+    m_pContext = m_factory.CreateContext();
+    ASSERT_EQ(Open(song), 0u);
+    EXPECT_EQ(Open(song), MciError::kDuplicateAlias);
+    ASSERT_EQ(Send("close mpeg"), 0u);
+    EXPECT_EQ(OpenDescriptors(song), 0);
+}
+
+TEST_F(GstTransportTest, WaveFilesPlayToo) {
+    ASSERT_EQ(Open(Media("tone.wav")), 0u);
+    EXPECT_EQ(AskNumber("status mpeg length"), 3000);
+    ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+    EXPECT_TRUE(WaitFor([&] { return AskNumber("status mpeg position") >= 100; }, 3s));
+}
+
+} // namespace

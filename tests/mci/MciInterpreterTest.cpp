@@ -1,0 +1,238 @@
+#include "MciTestSupport.h"
+
+#include "platform/mci/CMciInterpreter.h"
+#include "platform/mci/MciErrors.h"
+
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kSong = "/music/Artist - Song.mp3";
+
+class MciInterpreterTest : public MciContextFixture {
+protected:
+    void SetUp() override { m_pHost->AddFile(kSong, 200'000); }
+
+    // The strings a plain start sends, in order.
+    void OpenAndPlay(const std::string& path) {
+        Send("new alias mpeg type mpegvideo");
+        Send("close mpeg wait");
+        ASSERT_EQ(Send("open \"" + path + "\" alias mpeg wait"), 0u);
+        ASSERT_EQ(Send("set mpeg seek exactly on wait"), 0u);
+        ASSERT_EQ(Send("set mpeg time format ms wait"), 0u);
+        ASSERT_EQ(Send("set mpeg speed 1000 wait"), 0u);
+        ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+    }
+
+    std::vector<double> Gains() const {
+        std::vector<double> gains;
+        for (const auto& gain : m_pHost->Gains()) {
+            gains.push_back(gain.dGain);
+        }
+        return gains;
+    }
+};
+
+TEST_F(MciInterpreterTest, PlainStartSequence) {
+    EXPECT_EQ(Send("new alias mpeg type mpegvideo"), 0u);
+    EXPECT_EQ(Send("close mpeg wait"), MciError::kDeviceNotOpen);
+    EXPECT_EQ(Send(std::string("open \"") + kSong + "\" alias mpeg wait"), 0u);
+    EXPECT_EQ(m_strReply, "");
+    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
+    EXPECT_EQ(Send("set mpeg seek exactly on wait"), 0u);
+    EXPECT_EQ(Send("set mpeg time format ms wait"), 0u);
+    EXPECT_EQ(Send("set mpeg speed 1000 wait"), 0u);
+    EXPECT_EQ(Send("play mpeg from 0 notify"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    EXPECT_EQ(Ask("status mpeg length"), "200000");
+    EXPECT_EQ(Ask("status mpeg position wait"), "0");
+    EXPECT_EQ(Ask("info mpeg file"), kSong);
+    EXPECT_EQ(Ask("status mpeg time format"), "milliseconds");
+}
+
+TEST_F(MciInterpreterTest, PositionFollowsTheClockAndStopsAtTheEnd) {
+    OpenAndPlay(kSong);
+    Advance(1500);
+    EXPECT_EQ(Ask("status mpeg position"), "1500");
+    EXPECT_EQ(Ask("status mpeg position wait"), "1500");
+    Advance(197'000);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    EXPECT_EQ(Ask("status mpeg position"), "198500");
+    Advance(10'000);
+    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
+    EXPECT_EQ(Ask("status mpeg position"), "200000");
+    EXPECT_EQ(Ask("status mpeg length"), "200000");
+}
+
+TEST_F(MciInterpreterTest, PlayFromAPositionAndUpToAnother) {
+    OpenAndPlay(kSong);
+    EXPECT_EQ(Send("play mpeg from 96000 notify"), 0u);
+    EXPECT_EQ(Ask("status mpeg position"), "96000");
+    Advance(4000);
+    EXPECT_EQ(Ask("status mpeg position"), "100000");
+
+    EXPECT_EQ(Send("play mpeg from 5000 to 6000"), 0u);
+    Advance(700);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    Advance(700);
+    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
+    EXPECT_EQ(Ask("status mpeg position"), "6000");
+    // Stopping at a "to" position says nothing about the length.
+    EXPECT_EQ(Ask("status mpeg length"), "200000");
+
+    EXPECT_EQ(Send("play mpeg from 300000 notify"), MciError::kOutOfRange);
+    EXPECT_EQ(Send("play mpeg from 9000 to 8000"), MciError::kOutOfRange);
+}
+
+TEST_F(MciInterpreterTest, PauseResumeAndStop) {
+    OpenAndPlay(kSong);
+    Advance(2000);
+    EXPECT_EQ(Send("pause mpeg"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "paused");
+    Advance(5000);
+    EXPECT_EQ(Ask("status mpeg position"), "2000");
+    EXPECT_EQ(Send("resume mpeg"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    Advance(1000);
+    EXPECT_EQ(Ask("status mpeg position"), "3000");
+
+    EXPECT_EQ(Send("stop mpeg wait"), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
+    Advance(1000);
+    EXPECT_EQ(Ask("status mpeg position"), "3000");
+    EXPECT_EQ(Send("close mpeg"), 0u);
+    EXPECT_EQ(Send("status mpeg mode"), MciError::kDeviceNotOpen);
+    EXPECT_EQ(m_strReply, "");
+    EXPECT_EQ(m_pHost->OpenDevices(), 0);
+}
+
+TEST_F(MciInterpreterTest, LeftAndRightVolumesMakeOneGainTheirMean) {
+    OpenAndPlay(kSong);
+    EXPECT_EQ(Send("setaudio mpeg left volume to 0"), 0u);
+    EXPECT_EQ(Send("setaudio mpeg right volume to 0"), 0u);
+    EXPECT_EQ(Send("setaudio mpeg left volume to 500 wait"), 0u);
+    EXPECT_EQ(Send("setaudio mpeg right volume to 1000 wait"), 0u);
+    EXPECT_EQ(Send("setaudio mpeg volume to 1000"), 0u);
+    EXPECT_EQ(Send("SetAudio MPEG Left Volume To 200 Wait"), 0u);
+    EXPECT_EQ(Gains(), (std::vector<double>{0.5, 0.0, 0.25, 0.75, 1.0, 0.6}));
+}
+
+TEST_F(MciInterpreterTest, VolumeOutOfRangeOrNotANumberIsRejected) {
+    OpenAndPlay(kSong);
+    EXPECT_EQ(Send("setaudio mpeg left volume to 1001"), MciError::kOutOfRange);
+    EXPECT_EQ(Send("setaudio mpeg left volume to -1"), MciError::kBadInteger);
+    EXPECT_EQ(Send("setaudio mpeg left volume to loud"), MciError::kBadInteger);
+    EXPECT_EQ(Send("setaudio mpeg left volume"), MciError::kMissingParameter);
+    EXPECT_TRUE(Gains().empty());
+}
+
+TEST_F(MciInterpreterTest, KeywordsAndAliasesIgnoreCase) {
+    ASSERT_EQ(Send(std::string("OPEN \"") + kSong + "\" ALIAS Mpeg WAIT"), 0u);
+    EXPECT_EQ(Send("Set mpeg time format MS"), 0u);
+    EXPECT_EQ(Send("PLAY MPEG FROM 0 NOTIFY"), 0u);
+    EXPECT_EQ(Ask("Status MPEG Mode"), "playing");
+    EXPECT_EQ(Send("Close MPEG Wait"), 0u);
+}
+
+TEST_F(MciInterpreterTest, OpenVariants) {
+    EXPECT_EQ(Send(std::string("open \"") + kSong + "\" type mpegvideo alias mpeg wait"), 0u);
+    EXPECT_EQ(Send("close mpeg"), 0u);
+    EXPECT_EQ(Send(std::string("open \"") + kSong + "\" alias mpeg type MPEGVideo shareable"), 0u);
+    EXPECT_EQ(Send("close mpeg"), 0u);
+    // Without an alias the element names the device.
+    EXPECT_EQ(Send(std::string("open \"") + kSong + "\""), 0u);
+    EXPECT_EQ(Ask(std::string("status \"") + kSong + "\" mode"), "stopped");
+    EXPECT_EQ(Send("close all"), 0u);
+    EXPECT_EQ(Send(std::string("open \"") + kSong + "\" type sequencer alias mpeg"),
+              MciError::kDeviceNotOpen);
+    EXPECT_EQ(m_pHost->OpenDevices(), 0);
+}
+
+TEST_F(MciInterpreterTest, UnplayableInputsGiveErrorsAndHoldNothing) {
+    const std::string text = m_dir.File("notes.mp3");
+    WriteAll(text, std::vector<std::uint8_t>(300, 'x'));
+    std::filesystem::create_directory(m_dir.File("folder.mp3"));
+    EXPECT_EQ(Send("open \"" + m_dir.File("missing.mp3") + "\" alias mpeg wait"),
+              MciError::kFileNotFound);
+    EXPECT_EQ(Send("open \"" + text + "\" alias mpeg wait"), MciError::kInvalidFile);
+    EXPECT_EQ(Send("open \"" + m_dir.File("folder.mp3") + "\" alias mpeg wait"),
+              MciError::kInvalidFile);
+    EXPECT_EQ(Send("status mpeg mode"), MciError::kDeviceNotOpen);
+    EXPECT_EQ(m_pHost->OpenDevices(), 0);
+    // The alias is still free.
+    EXPECT_EQ(Send(std::string("open \"") + kSong + "\" alias mpeg wait"), 0u);
+}
+
+TEST_F(MciInterpreterTest, CommandErrors) {
+    ASSERT_EQ(Send(std::string("open \"") + kSong + "\" alias mpeg wait"), 0u);
+    EXPECT_EQ(Send(std::string("open \"") + kSong + "\" alias MPEG wait"),
+              MciError::kDuplicateAlias);
+    EXPECT_EQ(Send(""), MciError::kMissingCommand);
+    EXPECT_EQ(Send("fadein mpeg"), MciError::kUnrecognizedCommand);
+    EXPECT_EQ(Send("jump mpeg to 5"), MciError::kUnrecognizedCommand);
+    EXPECT_EQ(Send("play"), MciError::kMissingDeviceName);
+    EXPECT_EQ(Send("status other mode"), MciError::kDeviceNotOpen);
+    EXPECT_EQ(Send("pause other"), MciError::kDeviceNotOpen);
+    EXPECT_EQ(Send("status mpeg"), MciError::kMissingParameter);
+    EXPECT_EQ(Send("status mpeg colour"), MciError::kUnrecognizedKeyword);
+    EXPECT_EQ(Send("status mpeg mode loudly"), MciError::kUnrecognizedKeyword);
+    EXPECT_EQ(m_strReply, "");
+    EXPECT_EQ(Send("info mpeg"), MciError::kMissingParameter);
+    EXPECT_EQ(Send("play mpeg from soon"), MciError::kBadInteger);
+    EXPECT_EQ(Send("set mpeg speed 500 wait"), MciError::kUnsupportedFunction);
+    EXPECT_EQ(Send("set mpeg time format tmsf"), MciError::kBadTimeFormat);
+    EXPECT_EQ(Send("set mpeg time format frames"), MciError::kBadTimeFormat);
+    EXPECT_EQ(Send("set mpeg"), MciError::kMissingParameter);
+    EXPECT_EQ(Send("open \"/music/x.mp3 alias y"), MciError::kNoClosingQuote);
+    EXPECT_EQ(Send("status mpeg length track 2"), MciError::kUnsupportedFunction);
+    EXPECT_EQ(Send("close nothing"), MciError::kDeviceNotOpen);
+    // The device is untouched by all of that.
+    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
+}
+
+TEST_F(MciInterpreterTest, AliasIsPrivateToItsContext) {
+    auto other = m_factory.CreateContext();
+    std::string reply;
+    ASSERT_EQ(Send(std::string("open \"") + kSong + "\" alias mpeg wait"), 0u);
+    ASSERT_EQ(other->SendString(std::string("open \"") + kSong + "\" alias mpeg wait", reply), 0u);
+    ASSERT_EQ(Send("play mpeg from 0"), 0u);
+    Advance(3000);
+    ASSERT_EQ(other->SendString("play mpeg from 0", reply), 0u);
+    Advance(1000);
+    EXPECT_EQ(Ask("status mpeg position"), "4000");
+    ASSERT_EQ(other->SendString("status mpeg position", reply), 0u);
+    EXPECT_EQ(reply, "1000");
+    ASSERT_EQ(other->SendString("close mpeg", reply), 0u);
+    EXPECT_EQ(Ask("status mpeg mode"), "playing");
+    EXPECT_EQ(m_pHost->OpenDevices(), 1);
+}
+
+TEST_F(MciInterpreterTest, DestroyingTheContextClosesItsDevices) {
+    OpenAndPlay(kSong);
+    EXPECT_EQ(m_pHost->OpenDevices(), 1);
+    m_pContext.reset();
+    EXPECT_EQ(m_pHost->OpenDevices(), 0);
+    const auto events = EventsOf(1);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), "close");
+}
+
+TEST_F(MciInterpreterTest, JournalHoldsEveryCommandWithItsResult) {
+    OpenAndPlay(kSong);
+    Send("status mpeg mode");
+    const auto commands = m_pHost->Commands();
+    ASSERT_EQ(commands.size(), 8u);
+    EXPECT_EQ(commands[0].strCommand, "new alias mpeg type mpegvideo");
+    EXPECT_EQ(commands[1].nError, MciError::kDeviceNotOpen);
+    EXPECT_EQ(commands[6].strCommand, "play mpeg from 0 notify");
+    EXPECT_EQ(commands[7].strReply, "playing");
+    EXPECT_EQ(EventsOf(1), (std::vector<std::string>{std::string("open ") + kSong, "play 0 -1"}));
+}
+
+TEST_F(MciInterpreterTest, InfoProductNamesTheDevice) {
+    OpenAndPlay(kSong);
+    EXPECT_EQ(Ask("info mpeg product"), "Mixorel simulated audio");
+    EXPECT_EQ(Ask("status mpeg ready"), "true");
+}
+
+} // namespace
