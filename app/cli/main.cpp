@@ -1,6 +1,7 @@
 // mixorel-cli: the headless companion of Mixorel, for inspecting and tagging music
 // files from a shell or a script.
 #include "cli/InfoCommand.h"
+#include "cli/PlayCommand.h"
 #include "cli/PlaylistCommand.h"
 #include "cli/TagCommand.h"
 
@@ -20,7 +21,9 @@ constexpr const char* kUsage =
     "  playlist dump FILE.qmx\n"
     "                    a playlist file as JSON\n"
     "  playlist create OUT.qmx [--template T] PATH...\n"
-    "                    a playlist of the music files given (folders walked)\n";
+    "                    a playlist of the music files given (folders walked)\n"
+    "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
+    "                    play the files one after another, mixed as the loop mixes them\n";
 
 } // namespace
 
@@ -39,6 +42,9 @@ int main(int argc, char** argv) {
     }
     if (command == "playlist") {
         return RunPlaylistCommand(args);
+    }
+    if (command == "play") {
+        return RunPlayCommand(args);
     }
     std::fprintf(stderr, "mixorel-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;

@@ -1,5 +1,8 @@
 #include "platform/gst/CGstAudioDevice.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/gst/GstRuntime.h"
 #include "platform/mci/MciErrors.h"
 
@@ -217,11 +220,31 @@ std::uint32_t CGstAudioDevice::Seek(std::int64_t fromMs, std::int64_t toMs) {
     return WaitForState(kStateTimeoutMs);
 }
 
+// Volume steps are heard a little after they are sent (they glide ahead of the playing
+// position). Before the sound is cut, let the planned curve play out, so a stop right
+// after a step to silence does not chop audio that is still loud: that would click.
+void CGstAudioDevice::WaitForGlide() {
+    const std::int64_t end = m_ramp.CurveEndNs();
+    if (m_pPipeline == nullptr || m_eMode != EAudioMode::kPlaying || end < 0) {
+        return;
+    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kGlideWaitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::int64_t position = QueryPositionNs();
+        if (position < 0 || position >= end || m_bEnded) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 std::uint32_t CGstAudioDevice::Pause() {
     PollBus();
     if (m_pPipeline == nullptr || m_eMode != EAudioMode::kPlaying) {
         return MciError::kNone;
     }
+    WaitForGlide();
     gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
     const std::uint32_t error = WaitForState(kStateTimeoutMs);
     if (error != MciError::kNone) {
@@ -248,6 +271,7 @@ std::uint32_t CGstAudioDevice::Stop() {
     if (m_pPipeline == nullptr || m_eMode == EAudioMode::kStopped) {
         return MciError::kNone;
     }
+    WaitForGlide();
     const std::int64_t position = QueryPositionNs();
     if (position >= 0) {
         m_nHeldPositionMs = position / kNsPerMs;
@@ -260,6 +284,7 @@ std::uint32_t CGstAudioDevice::Stop() {
 }
 
 void CGstAudioDevice::Close() {
+    WaitForGlide();
     ReleasePipeline();
     m_bCdDrive = false;
     m_nTrack = 0;

@@ -59,6 +59,9 @@ private:
     void ReleasePipeline();
     void PollBus();
     std::int64_t QueryPositionNs();
+    void WaitForGlide();
+    // The longest a stop waits for a volume glide to be heard.
+    static constexpr int kGlideWaitMs = 600;
 
     GstElement* m_pPipeline = nullptr;
     GstBus* m_pBus = nullptr;

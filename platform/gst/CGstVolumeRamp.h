@@ -45,6 +45,8 @@ public:
 
     double Gain() const { return m_dGain; }
     std::int64_t LeadNs() const { return m_nLeadNs; }
+    // Stream time at which the planned curve ends (-1 when nothing is planned).
+    std::int64_t CurveEndNs() const { return m_points.empty() ? -1 : m_points.back().first; }
     // Gain the element applies at a stream time, from the curve.
     double GainAt(std::int64_t streamTimeNs) const;
 

@@ -1,0 +1,518 @@
+#include "CMCIPlayer.h"
+
+#include "CCdTrackPath.h"
+#include "PlayerStrings.h"
+#include "platform/mci/MciContext.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <utility>
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// EndWorker waits this long for the worker's thread per round, and gives up after so
+// many rounds (a worker stuck in its device then ends by itself when it can).
+constexpr milliseconds kEndWait{500};
+constexpr int kEndRounds = 20;
+// Pauses after making a worker for a mixed start and between the rounds of destruction;
+// real time always (the injected sleeper paces the fade steps only).
+constexpr milliseconds kAfterCreate{40};
+constexpr milliseconds kBetweenEnds{50};
+// The error text buffer holds at most this many characters.
+constexpr std::size_t kErrorTextCapacity = 1023;
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+std::string OpenCommand(const std::string& path) {
+    return "open \"" + path + "\" alias mpeg wait";
+}
+
+std::string PlayTrackCommand(long nTrack) {
+    return "play mpeg from " + std::to_string(nTrack) + " to " + std::to_string(nTrack + 1);
+}
+
+} // namespace
+
+CMCIPlayer::CMCIPlayer(PlaybackEnvironment environment) : m_environment(std::move(environment)) {}
+
+CMCIPlayer::~CMCIPlayer() {
+    Stop();
+    for (int round = 0; round < 3; ++round) {
+        if (CMCIThread::LiveWorkers() < 1) {
+            break;
+        }
+        EndWorker();
+        std::this_thread::sleep_for(kBetweenEnds);
+    }
+    // Workers still fading out a song end with the player, not after it.
+    EndFadingWorkers();
+}
+
+// ---- command exchange ----------------------------------------------------------------
+
+bool CMCIPlayer::SendCommand(std::string_view command, std::string& reply,
+                             const std::shared_ptr<CMCIThread>& pWorker, bool bForce) {
+    reply.clear();
+    const std::shared_ptr<CMCIThread> worker = pWorker ? pWorker : CurrentWorker();
+    if (!worker) {
+        return false;
+    }
+    if (worker->IsBusy() && !bForce) {
+        return false;
+    }
+    std::unique_lock lock(m_playerLock, std::defer_lock);
+    if (!lock.try_lock_for(m_environment.lockTimeout)) {
+        return false;
+    }
+    if (!worker->BeginExchange()) {
+        return false;
+    }
+    std::uint32_t error = 0;
+    // A worker whose queue is closed is on its way out and will not answer.
+    if (worker->PostCommand(command, GetMixSpeed(), GetMixType())) {
+        worker->WaitReply(m_environment.replyTimeout, reply, error);
+    } else {
+        reply.clear();
+    }
+    worker->EndExchange();
+    lock.unlock();
+    if (error != 0) {
+        std::string text = GetMciErrorString(error); // kept for a debugger; shown nowhere
+        text.resize(std::min(text.size(), kErrorTextCapacity));
+        return false;
+    }
+    return true;
+}
+
+void CMCIPlayer::SendAll(const std::vector<std::string>& commands,
+                         const std::shared_ptr<CMCIThread>& pWorker) {
+    std::string reply;
+    for (const std::string& command : commands) {
+        SendCommand(command, reply, pWorker);
+    }
+}
+
+// ---- workers -------------------------------------------------------------------------
+
+std::shared_ptr<CMCIThread> CMCIPlayer::CurrentWorker() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_pWorker;
+}
+
+void CMCIPlayer::SetCurrentWorker(std::shared_ptr<CMCIThread> pWorker) {
+    std::lock_guard lock(m_stateMutex);
+    m_pWorker = std::move(pWorker);
+}
+
+bool CMCIPlayer::IsWorkerAlive() const {
+    const std::shared_ptr<CMCIThread> worker = CurrentWorker();
+    return worker && worker->IsAlive();
+}
+
+bool CMCIPlayer::EndWorker() {
+    const std::shared_ptr<CMCIThread> worker = CurrentWorker();
+    if (!worker) {
+        return true;
+    }
+    const bool result = EndWorkerOf(worker);
+    std::lock_guard lock(m_stateMutex);
+    if (m_pWorker == worker) {
+        m_pWorker.reset();
+    }
+    return result;
+}
+
+bool CMCIPlayer::EndWorkerOf(const std::shared_ptr<CMCIThread>& pWorker) {
+    bool result = true;
+    for (int round = 0; pWorker->IsAlive() && round < kEndRounds; ++round) {
+        pWorker->PostQuit();
+        if (pWorker->WaitEnded(kEndWait)) {
+            break;
+        }
+        result = false;
+    }
+    if (pWorker->IsAlive()) {
+        RememberFading(pWorker); // the destructor tries once more
+    }
+    return result;
+}
+
+void CMCIPlayer::RememberFading(const std::shared_ptr<CMCIThread>& pWorker) {
+    std::lock_guard lock(m_stateMutex);
+    std::erase_if(m_fadingWorkers, [](const std::weak_ptr<CMCIThread>& w) { return w.expired(); });
+    m_fadingWorkers.push_back(pWorker);
+}
+
+void CMCIPlayer::EndFadingWorkers() {
+    std::vector<std::weak_ptr<CMCIThread>> fading;
+    {
+        std::lock_guard lock(m_stateMutex);
+        fading.swap(m_fadingWorkers);
+    }
+    for (const std::weak_ptr<CMCIThread>& weak : fading) {
+        if (const std::shared_ptr<CMCIThread> worker = weak.lock()) {
+            for (int round = 0; worker->IsAlive() && round < kEndRounds; ++round) {
+                worker->PostQuit();
+                worker->WaitEnded(kEndWait);
+            }
+        }
+    }
+}
+
+bool CMCIPlayer::Connect(std::int32_t /*nIndex*/, bool /*bStart*/) {
+    std::shared_ptr<CMCIThread> worker = CurrentWorker();
+    if (!worker || !worker->IsAlive()) {
+        worker = CMCIThread::Create(m_environment);
+        if (!worker) {
+            return false;
+        }
+        SetCurrentWorker(worker);
+    }
+    std::string reply;
+    SendCommand("new alias mpeg type mpegvideo", reply, worker);
+    return true;
+}
+
+bool CMCIPlayer::IsConnected(std::int32_t) {
+    return true;
+}
+
+std::int32_t CMCIPlayer::Release() {
+    const std::int32_t count = --m_nRefCount;
+    if (count == 0) {
+        return EndWorker() ? 1 : 0;
+    }
+    return count;
+}
+
+// ---- starting songs ------------------------------------------------------------------
+
+std::string CMCIPlayer::CurrentPath() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_strPath;
+}
+
+bool CMCIPlayer::IsCdTrack() const {
+    return CCdTrackPath::IsCdTrack(CurrentPath());
+}
+
+bool CMCIPlayer::Play(const std::string& path, std::int32_t) {
+    m_bStopPending.store(false);
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_strPath = path;
+    }
+    if (IsMixEnabled()) {
+        return MixedStart(path);
+    }
+    Stop();
+    SendPlainStart(path);
+    return true;
+}
+
+void CMCIPlayer::SendPlainStart(const std::string& path) {
+    const std::shared_ptr<CMCIThread> worker = CurrentWorker();
+    if (CCdTrackPath::IsCdTrack(path)) {
+        const long track = CCdTrackPath::TrackNumber(path);
+        SendAll({"open cdaudio alias mpeg", "Set mpeg time format TMSF", PlayTrackCommand(track)},
+                worker);
+    } else {
+        SendAll({"close mpeg wait", OpenCommand(path), "set mpeg seek exactly on wait",
+                 "set mpeg time format ms wait", "set mpeg speed 1000 wait",
+                 "play mpeg from 0 notify"},
+                worker);
+    }
+    // A song started without a fade plays at full volume, so a later fade-out has a
+    // level to come down from.
+    if (worker) {
+        worker->SetLevel(1000);
+    }
+}
+
+void CMCIPlayer::SendSilentStart(const std::string& path,
+                                 const std::shared_ptr<CMCIThread>& pWorker) {
+    if (CCdTrackPath::IsCdTrack(path)) {
+        const long track = CCdTrackPath::TrackNumber(path);
+        SendAll({"open cdaudio alias mpeg", "Set mpeg time format TMSF",
+                 "setaudio mpeg left volume to 0", "setaudio mpeg right volume to 0",
+                 PlayTrackCommand(track)},
+                pWorker);
+    } else {
+        SendAll({OpenCommand(path), "set mpeg seek exactly on wait", "set mpeg time format ms wait",
+                 "set mpeg speed 1000 wait", "setaudio mpeg left volume to 0",
+                 "setaudio mpeg right volume to 0", "play mpeg from 0 notify"},
+                pWorker);
+    }
+}
+
+bool CMCIPlayer::MixedStart(const std::string& path) {
+    std::unique_lock lock(m_playerLock, std::defer_lock);
+    if (!lock.try_lock_for(m_environment.lockTimeout)) {
+        return false;
+    }
+    std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
+    std::this_thread::sleep_for(kAfterCreate);
+    if (!fresh) {
+        return false;
+    }
+    std::shared_ptr<CMCIThread> previous;
+    {
+        std::lock_guard stateLock(m_stateMutex);
+        previous = std::exchange(m_pWorker, fresh);
+    }
+    if (previous && previous->IsAlive()) {
+        if (CCdTrackPath::IsCdTrack(path)) {
+            EndWorkerOf(previous);
+        } else {
+            std::string reply;
+            SendCommand("fadekill mpeg", reply, previous, true);
+            RememberFading(previous);
+        }
+    }
+    SendSilentStart(path, fresh);
+    std::string reply;
+    SendCommand("fadein mpeg", reply, fresh);
+    return true;
+}
+
+// ---- stopping ------------------------------------------------------------------------
+
+bool CMCIPlayer::Stop(std::int32_t) {
+    if (!IsActive(true)) {
+        return true;
+    }
+    if (IsMixEnabled()) {
+        return FadeStop();
+    }
+    std::string reply;
+    SendCommand("stop mpeg wait", reply, nullptr, true);
+    SendCommand("close mpeg", reply, nullptr, true);
+    return true;
+}
+
+bool CMCIPlayer::FadeStop(std::int32_t) {
+    if (!IsActive(true)) {
+        return true;
+    }
+    std::string reply;
+    SendCommand(IsCdTrack() ? "stop mpeg wait" : "fadestop mpeg", reply, nullptr, true);
+    // Dropped while the worker still fades; its next plain start closes the device.
+    SendCommand("close mpeg", reply, nullptr, false);
+    return true;
+}
+
+bool CMCIPlayer::FadeStopWait(std::int32_t) {
+    return true;
+}
+
+bool CMCIPlayer::Skip() {
+    if (!IsActive(true)) {
+        return true;
+    }
+    if (IsMixEnabled()) {
+        // The song plays on; the loop driver sees it as ended and mixes the next one in.
+        m_bStopPending.store(true);
+        return true;
+    }
+    return Stop();
+}
+
+bool CMCIPlayer::FadeSkip() {
+    if (!IsActive(true)) {
+        return true;
+    }
+    if (IsMixEnabled()) {
+        m_bStopPending.store(true);
+        return true;
+    }
+    return FadeStop();
+}
+
+bool CMCIPlayer::PauseResume(std::int32_t) {
+    if (IsCdTrack()) {
+        ShowMessage(PlayerStrings::kIdsCdPauseUnavailable, PlayerStrings::kCdPauseUnavailable);
+        return false;
+    }
+    std::string reply;
+    SendCommand(GetMode(true) == kModePaused ? "resume mpeg" : "pause mpeg", reply);
+    return true;
+}
+
+void CMCIPlayer::SetMessageSink(MessageSink sink) {
+    std::lock_guard lock(m_stateMutex);
+    m_messageSink = std::move(sink);
+}
+
+void CMCIPlayer::ShowMessage(int nId, std::string_view text) {
+    MessageSink sink;
+    {
+        std::lock_guard lock(m_stateMutex);
+        sink = m_messageSink;
+    }
+    if (sink) {
+        sink(nId, text);
+    }
+}
+
+// ---- state queries -------------------------------------------------------------------
+
+bool CMCIPlayer::IsActive(bool bRaw, std::int32_t) {
+    std::unique_lock lock(m_playerLock, std::defer_lock);
+    if (!lock.try_lock_for(m_environment.lockTimeout)) {
+        return false;
+    }
+    const std::int32_t mode = GetMode(bRaw);
+    return mode == kModePlaying || mode == kModePaused;
+}
+
+std::int32_t CMCIPlayer::GetMode(bool bRaw, std::int32_t) {
+    const std::shared_ptr<CMCIThread> worker = CurrentWorker();
+    if ((!bRaw && m_bStopPending.load()) || !worker || !worker->IsAlive()) {
+        return kModeStopped;
+    }
+    if (worker->IsBusy()) {
+        return kModePlaying;
+    }
+    std::string reply;
+    SendCommand("status mpeg mode", reply, worker);
+    reply = Lower(reply);
+    if (reply.find("playing") != std::string::npos) {
+        if (!bRaw) {
+            if (m_bStopPending.load()) {
+                return kModeStopped;
+            }
+            if (IsMixEnabled()) {
+                std::int32_t position = 0;
+                std::int32_t length = 0;
+                GetPosition(position);
+                GetLength(length);
+                if (length - position <= GetMixSeconds()) {
+                    return kModeStopped; // within the mix: the next song may start
+                }
+            }
+        }
+        return kModePlaying;
+    }
+    if (reply.find("paused") != std::string::npos) {
+        return kModePaused;
+    }
+    return kModeStopped;
+}
+
+std::int32_t CMCIPlayer::CdSeconds(const std::string& reply) {
+    long minutes = 0;
+    long seconds = 0;
+    long frames = 0;
+    std::sscanf(reply.c_str(), "%2ld:%2ld:%2ld", &minutes, &seconds, &frames);
+    return static_cast<std::int32_t>(minutes * 60 + seconds);
+}
+
+bool CMCIPlayer::GetLength(std::int32_t& nSeconds, std::int32_t) {
+    std::string reply;
+    const std::string path = CurrentPath();
+    if (CCdTrackPath::IsCdTrack(path)) {
+        SendCommand("status mpeg length track " + CCdTrackPath::TrackText(path), reply);
+        nSeconds = CdSeconds(reply);
+    } else {
+        SendCommand("status mpeg length", reply);
+        nSeconds = static_cast<std::int32_t>(std::atol(reply.c_str()) / 1000);
+    }
+    return true;
+}
+
+bool CMCIPlayer::GetPosition(std::int32_t& nSeconds, std::int32_t) {
+    std::string reply;
+    SendCommand("status mpeg position wait", reply);
+    if (IsCdTrack()) {
+        nSeconds = CdSeconds(reply);
+    } else {
+        nSeconds = static_cast<std::int32_t>(std::atol(reply.c_str()) / 1000);
+    }
+    return true;
+}
+
+bool CMCIPlayer::PlayFrom(std::int32_t nSeconds, std::int32_t) {
+    std::string reply;
+    SendCommand("play mpeg from " + std::to_string(static_cast<long>(nSeconds) * 1000) + " notify",
+                reply);
+    return true;
+}
+
+bool CMCIPlayer::SetVolume(std::int32_t, std::int32_t nAttenuation) {
+    const std::string level = std::to_string(1000L - nAttenuation);
+    std::string reply;
+    SendCommand("setaudio mpeg left volume to " + level, reply);
+    SendCommand("setaudio mpeg right volume to " + level, reply);
+    return true;
+}
+
+bool CMCIPlayer::GetTitle(std::string& title) {
+    title.clear();
+    if (!IsActive(true)) {
+        return false;
+    }
+    std::string reply;
+    SendCommand("info mpeg file", reply);
+    const std::size_t slash = reply.find_last_of('/');
+    title = slash == std::string::npos ? reply : reply.substr(slash + 1);
+    if (title.empty()) {
+        title = CurrentPath();
+    }
+    return true;
+}
+
+bool CMCIPlayer::GetStatusText(std::string& text) {
+    std::string title;
+    GetTitle(title);
+    const std::int32_t mode = GetMode(true);
+    if (mode == kModeStopped) {
+        text = PlayerStrings::kStopped;
+        return true;
+    }
+    std::string_view state;
+    if (mode == kModePlaying) {
+        state = PlayerStrings::kPlaying;
+    } else if (mode == kModePaused) {
+        state = PlayerStrings::kPaused;
+    }
+    std::int32_t position = 0;
+    std::int32_t length = 0;
+    GetPosition(position);
+    GetLength(length);
+    const long remaining = static_cast<long>(length) - position;
+    char time[96];
+    std::snprintf(time, sizeof time, "%ld:%.2ld/%ld:%.2ld", remaining / 60, remaining % 60,
+                  static_cast<long>(length) / 60, static_cast<long>(length) % 60);
+    text = std::string(state) + " " + time + " [" + title + "]";
+    return true;
+}
+
+bool CMCIPlayer::Enqueue(const std::string&) {
+    return true;
+}
+
+bool CMCIPlayer::IsAvailable(std::int32_t) {
+    return true;
+}
+
+bool CMCIPlayer::VolumeDown(std::int32_t) {
+    return true;
+}
+
+bool CMCIPlayer::VolumeUp(std::int32_t) {
+    return true;
+}
+
+bool CMCIPlayer::GetVersion(std::int32_t&) {
+    return true;
+}

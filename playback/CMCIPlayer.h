@@ -1,0 +1,104 @@
+#pragma once
+
+// The media-control player: plays files and audio CD tracks by command strings, each
+// carried out by a fader worker (CMCIThread) in the worker's own media-control context.
+// One worker carries one song; a mixed start makes a new worker and tells the previous one
+// to fade its song out and end, so that the two songs overlap.
+//
+// Threads: the user-interface thread, the loop driver and the scheduler call the player
+// at the same time; each worker runs on its own thread.
+// Ownership: the player holds the current worker and weak references to the workers it
+// sent away to fade out; a worker's thread keeps its own object alive until it has ended.
+// Locks, in order: the player lock (re-entrant, timed; held across each command exchange,
+// across a whole mixed start and across IsActive), then a worker's exchange lock. The
+// state mutex guards the current worker, the path and the list of fading workers for a
+// moment at a time and is never held while a command is sent.
+
+#include "CMCIThread.h"
+#include "CPlayer.h"
+#include "CRecursiveTimedMutex.h"
+#include "PlaybackEnvironment.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CMCIPlayer : public CPlayer {
+public:
+    // Shows a text of the string table to the user (number and text).
+    using MessageSink = std::function<void(int nId, std::string_view text)>;
+
+    explicit CMCIPlayer(PlaybackEnvironment environment = {});
+    ~CMCIPlayer() override;
+
+    bool Stop(std::int32_t nIgnored = kIgnored) override;
+    bool FadeStop(std::int32_t nIgnored = kIgnored) override;
+    bool FadeStopWait(std::int32_t nIgnored = kIgnored) override;
+    bool PauseResume(std::int32_t nIgnored = kIgnored) override;
+    bool Enqueue(const std::string& path) override;
+    bool IsAvailable(std::int32_t nIgnored = kIgnored) override;
+    bool IsActive(bool bRaw, std::int32_t nIgnored = kIgnored) override;
+    bool SetVolume(std::int32_t nIgnored, std::int32_t nAttenuation) override;
+    bool VolumeDown(std::int32_t nIgnored = kIgnored) override;
+    bool VolumeUp(std::int32_t nIgnored = kIgnored) override;
+    bool GetVersion(std::int32_t& nVersion) override;
+    bool GetLength(std::int32_t& nSeconds, std::int32_t nIgnored = kIgnored) override;
+    bool GetPosition(std::int32_t& nSeconds, std::int32_t nIgnored = kIgnored) override;
+    bool PlayFrom(std::int32_t nSeconds, std::int32_t nIgnored = kIgnored) override;
+    bool GetTitle(std::string& title) override;
+    std::int32_t GetMode(bool bRaw, std::int32_t nIgnored = kIgnored) override;
+    bool IsConnected(std::int32_t nIgnored = kIgnored) override;
+    bool Skip() override;
+    bool FadeSkip() override;
+    bool GetStatusText(std::string& text) override;
+    std::int32_t Release() override;
+    bool Play(const std::string& path, std::int32_t nIgnored = kIgnored) override;
+    bool Connect(std::int32_t nIndex, bool bStart) override;
+
+    // Hands one command to a worker (the current one when none is named) and waits for
+    // its reply (at most the reply limit; on time-out the reply is empty and the command
+    // counts as done). A worker busy with a fade gets the command only with force. True
+    // when the command was carried out without a media-control error. Any thread.
+    bool SendCommand(std::string_view command, std::string& reply,
+                     const std::shared_ptr<CMCIThread>& pWorker = nullptr, bool bForce = false);
+    // True when the current worker's thread still runs. Any thread.
+    bool IsWorkerAlive() const;
+    // Ends the current worker (quit message, waits of 500 ms); false when a wait timed
+    // out. Any thread.
+    bool EndWorker();
+    // Where PauseResume shows its message for a CD track; set before other threads use
+    // the player. Without a sink the message is dropped.
+    void SetMessageSink(MessageSink sink);
+
+private:
+    bool MixedStart(const std::string& path);
+    void SendPlainStart(const std::string& path);
+    void SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    // Sends each command in turn, ignoring the results.
+    void SendAll(const std::vector<std::string>& commands,
+                 const std::shared_ptr<CMCIThread>& pWorker);
+    bool EndWorkerOf(const std::shared_ptr<CMCIThread>& pWorker);
+    void RememberFading(const std::shared_ptr<CMCIThread>& pWorker);
+    void EndFadingWorkers();
+    void ShowMessage(int nId, std::string_view text);
+
+    std::shared_ptr<CMCIThread> CurrentWorker() const;
+    void SetCurrentWorker(std::shared_ptr<CMCIThread> pWorker);
+    std::string CurrentPath() const;
+    bool IsCdTrack() const;
+    // The three fields "mm:ss:ff" of a CD time as seconds (frames dropped).
+    static std::int32_t CdSeconds(const std::string& reply);
+
+    PlaybackEnvironment m_environment;
+    mutable std::mutex m_stateMutex;
+    std::string m_strPath;
+    std::shared_ptr<CMCIThread> m_pWorker;
+    std::vector<std::weak_ptr<CMCIThread>> m_fadingWorkers;
+    MessageSink m_messageSink;
+    CRecursiveTimedMutex m_playerLock;
+    // Set by Skip and FadeSkip while mixing, cleared by Play.
+    std::atomic<bool> m_bStopPending{false};
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+// Texts of the string table that the players show or answer, under their numbers.
+namespace PlayerStrings {
+
+inline constexpr int kIdsCdPauseUnavailable = 132;
+inline constexpr std::string_view kCdPauseUnavailable =
+    "Pause option not available for Audio CD while using the Internal player.";
+inline constexpr int kIdsWinampNotRunning = 155;
+inline constexpr std::string_view kWinampNotRunning =
+    "WinAmp is not running. Did you specify the WinAmp path in the configuration?\n\nUse "
+    "tools->options to setup the WinAmp path.";
+inline constexpr int kIdsPlaying = 159;
+inline constexpr std::string_view kPlaying = "Playing";
+inline constexpr int kIdsPaused = 161;
+inline constexpr std::string_view kPaused = "Paused";
+inline constexpr int kIdsStopped = 165;
+inline constexpr std::string_view kStopped = "Stopped";
+
+} // namespace PlayerStrings

@@ -1,0 +1,416 @@
+// The media-control player through GStreamer into a private PulseAudio null sink, whose
+// monitor is recorded and measured: two songs mixed as the loop mixes them.
+//
+// Threads and processes: the test thread drives the player (whose fader workers run on
+// their own threads) and starts three child processes, the sound server, a low-latency
+// reader that keeps the idle sink's latency down, and the recorder; each is stopped by
+// its process id, with every wait bounded.
+#include "AudioAnalysis.h"
+
+#include "platform/gst/CGstMciContextFactory.h"
+#include "playback/CMCIPlayer.h"
+#include "settings/CMixTypeList.h"
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kFrameSeconds = 0.01; // the hop of the level measurements
+constexpr const char* kSink = "mixorel_e2e";
+
+// A child process started with extra environment, its output in a file, stopped by its
+// process id. A process that is a zombie counts as gone.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() { Stop(SIGKILL, 2000ms); }
+
+    bool Start(const std::vector<std::string>& args, const std::string& outputPath,
+               const std::map<std::string, std::string>& extraEnvironment) {
+        std::map<std::string, std::string> environment;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            const std::size_t equals = text.find('=');
+            if (equals != std::string::npos) {
+                environment[text.substr(0, equals)] = text.substr(equals + 1);
+            }
+        }
+        for (const auto& [name, value] : extraEnvironment) {
+            environment[name] = value;
+        }
+        std::vector<std::string> envTexts;
+        for (const auto& [name, value] : environment) {
+            envTexts.push_back(name + "=" + value);
+        }
+        std::vector<char*> argv;
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (const std::string& text : envTexts) {
+            envp.push_back(const_cast<char*>(text.c_str()));
+        }
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const int error =
+            posix_spawnp(&m_pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (error != 0) {
+            m_pid = 0;
+        }
+        return m_pid > 0;
+    }
+
+    bool IsGone() {
+        if (m_pid <= 0) {
+            return true;
+        }
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = 0;
+            return true;
+        }
+        std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
+        std::string text;
+        if (!std::getline(stat, text)) {
+            return true;
+        }
+        const std::size_t close = text.rfind(')');
+        return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
+    }
+
+    // Sends the signal and waits until the process is gone; kills it after the limit.
+    bool Stop(int signal, std::chrono::milliseconds limit) {
+        if (IsGone()) {
+            return true;
+        }
+        ::kill(m_pid, signal);
+        const auto deadline = Clock::now() + limit;
+        while (!IsGone()) {
+            if (Clock::now() >= deadline) {
+                ::kill(m_pid, SIGKILL);
+                const auto killDeadline = Clock::now() + 2000ms;
+                while (!IsGone() && Clock::now() < killDeadline) {
+                    std::this_thread::sleep_for(10ms);
+                }
+                return false;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    }
+
+private:
+    pid_t m_pid = 0;
+};
+
+// Sets environment variables of the test process for a scope and puts them back after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    explicit ScopedEnvironment(const std::map<std::string, std::string>& values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name.c_str());
+            m_old[name] = old ? std::optional<std::string>(old) : std::nullopt;
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : m_old) {
+            if (value) {
+                ::setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                ::unsetenv(name.c_str());
+            }
+        }
+    }
+
+private:
+    std::map<std::string, std::optional<std::string>> m_old;
+};
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit,
+               std::chrono::milliseconds period = 20ms) {
+    const auto deadline = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(period);
+    }
+    return true;
+}
+
+// The latency "pactl list sinks" shows for the test sink, in microseconds; -1 unknown.
+long SinkLatencyUsec() {
+    std::istringstream lines(TestFiles::Capture("pactl list sinks 2>/dev/null"));
+    std::string line;
+    bool bOurs = false;
+    while (std::getline(lines, line)) {
+        if (line.find("Name: ") != std::string::npos) {
+            bOurs = line.find(kSink) != std::string::npos;
+        }
+        const std::size_t at = line.find("Latency: ");
+        if (bOurs && at != std::string::npos) {
+            return std::atol(line.c_str() + at + 9);
+        }
+    }
+    return -1;
+}
+
+std::vector<float> Sine(double frequency, double seconds, int rate) {
+    std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<float>(
+            0.5 * std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) / rate));
+    }
+    return samples;
+}
+
+std::size_t Frame(double seconds) {
+    return static_cast<std::size_t>(std::lround(seconds / kFrameSeconds));
+}
+
+} // namespace
+
+// ---- the measurements themselves, on made-up signals ------------------------------------
+
+TEST(AudioAnalysisTest, ToneLevelsFindEachToneAtItsAmplitude) {
+    std::vector<float> mix = Sine(440, 1.0, 44100);
+    const std::vector<float> other = Sine(1000, 1.0, 44100);
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        mix[i] = 0.5f * mix[i] + 0.25f * other[i];
+    }
+    const auto at440 = AudioAnalysis::ToneLevels(mix, 44100, 440);
+    const auto at1000 = AudioAnalysis::ToneLevels(mix, 44100, 1000);
+    ASSERT_EQ(at440.size(), 96u);
+    EXPECT_NEAR(AudioAnalysis::Median(at440, 0, at440.size()), 0.25, 0.01);
+    EXPECT_NEAR(AudioAnalysis::Median(at1000, 0, at1000.size()), 0.125, 0.01);
+    EXPECT_LT(AudioAnalysis::Max(AudioAnalysis::ToneLevels(mix, 44100, 3000), 0, 96), 0.005);
+}
+
+TEST(AudioAnalysisTest, ClickDetectorSeesAGainJumpButNotASmoothFade) {
+    const int rate = 44100;
+    std::vector<float> smooth = Sine(1000, 2.0, rate);
+    std::vector<float> stepped = smooth;
+    for (std::size_t i = 0; i < smooth.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        // A 1 s linear fade-in, its steps a quarter period off the zero crossings.
+        const double gain = std::clamp(t - 0.50025, 0.0, 1.0);
+        smooth[i] = static_cast<float>(smooth[i] * gain);
+        // The same fade in 20 jumps of 0.05, as a volume set without a glide would be.
+        stepped[i] = static_cast<float>(stepped[i] * std::floor(gain * 20.0) / 20.0);
+    }
+    const auto smoothPeaks =
+        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(smooth, rate, 5000), rate);
+    const auto steppedPeaks =
+        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(stepped, rate, 5000), rate);
+    EXPECT_LT(AudioAnalysis::Max(smoothPeaks, 10, smoothPeaks.size()), 0.002);
+    EXPECT_GT(AudioAnalysis::Max(steppedPeaks, 10, steppedPeaks.size()), 0.01);
+}
+
+// ---- two songs through the sound server ---------------------------------------------------
+
+TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClicks) {
+    for (const char* tool :
+         {"pulseaudio", "parec", "parecord", "pactl", "sox", "gst-inspect-1.0"}) {
+        if (!TestFiles::HaveTool(tool)) {
+            GTEST_SKIP() << tool << " is not installed";
+        }
+    }
+    if (TestFiles::Run("gst-inspect-1.0 pulsesink > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "GStreamer has no pulsesink";
+    }
+    TempDir dir;
+    const std::string first = dir.File("first-440.wav");
+    const std::string second = dir.File("second-1000.wav");
+    ASSERT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + TestFiles::ShellQuote(first) +
+                             " synth 4 sine 440 vol 0.5 && sox -n -r 44100 -c 2 " +
+                             TestFiles::ShellQuote(second) + " synth 3 sine 1000 vol 0.5"),
+              0);
+
+    // A private sound server with a null sink, in the temporary folder.
+    std::filesystem::create_directories(dir.File("run"));
+    std::filesystem::create_directories(dir.File("state"));
+    const std::string server = "unix:" + dir.File("native");
+    const std::map<std::string, std::string> pulseEnvironment = {
+        {"PULSE_RUNTIME_PATH", dir.File("run")},
+        {"PULSE_STATE_PATH", dir.File("state")},
+        {"PULSE_SERVER", server}};
+    std::map<std::string, std::string> daemonEnvironment = pulseEnvironment;
+    daemonEnvironment["HOME"] = dir.Path();
+    ChildProcess daemon;
+    ASSERT_TRUE(daemon.Start(
+        {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "-L",
+         "module-native-protocol-unix auth-anonymous=1 socket=" + dir.File("native"), "-L",
+         std::string("module-null-sink sink_name=") + kSink},
+        dir.File("pulseaudio.log"), daemonEnvironment));
+    ScopedEnvironment environment({{"PULSE_SERVER", server}, {"MIXOREL_AUDIO_SINK", "pulsesink"}});
+    ASSERT_TRUE(
+        WaitUntil([] { return TestFiles::Run("pactl info > /dev/null 2>&1") == 0; }, 5000ms, 50ms))
+        << "the sound server did not come up";
+
+    // An idle null sink runs with 2 s of latency; a low-latency reader brings it down.
+    ChildProcess reader;
+    ASSERT_TRUE(reader.Start({"parec", "-d", std::string(kSink) + ".monitor", "--latency-msec=20"},
+                             "/dev/null", pulseEnvironment));
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            const long latency = SinkLatencyUsec();
+            return latency >= 0 && latency < 100000;
+        },
+        8000ms, 100ms))
+        << "the sink's latency stayed at " << SinkLatencyUsec() << " us";
+
+    const std::string recordingPath = dir.File("recording.wav");
+    ChildProcess recorder;
+    ASSERT_TRUE(recorder.Start({"parecord", "-d", std::string(kSink) + ".monitor",
+                                "--file-format=wav", "--format=s16le", "--rate=44100",
+                                "--channels=2", "--latency-msec=20", recordingPath},
+                               dir.File("parecord.log"), pulseEnvironment));
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(recordingPath); }, 3000ms));
+    std::this_thread::sleep_for(300ms);
+
+    // Mix seconds 2, speed 20 (50 ms steps) and the linear fade: 1 s ramps.
+    auto mixTypes = std::make_shared<CMixTypeList>();
+    mixTypes->SetMixTypes({CMixTypeList::GetLinearFade()});
+    PlaybackEnvironment playback;
+    playback.pFactory = std::make_shared<CGstMciContextFactory>();
+    playback.pMixTypes = mixTypes;
+    double mixAtSeconds = 0;
+    {
+        CMCIPlayer player(playback);
+        player.SetMixEnabled(true);
+        player.SetMixSeconds(2);
+        player.SetMixSpeed(20);
+        player.SetMixType(0);
+        ASSERT_TRUE(player.Connect(-1, true));
+        const auto start = Clock::now();
+        ASSERT_TRUE(player.Play(first));
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsActive(false); }, 8000ms))
+            << "the first song never came within mix seconds of its end";
+        mixAtSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        ASSERT_TRUE(player.Play(second));
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsActive(true); }, 8000ms))
+            << "the second song never ended";
+    }
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(recorder.Stop(SIGINT, 3000ms));
+    EXPECT_TRUE(reader.Stop(SIGTERM, 3000ms));
+    EXPECT_TRUE(daemon.Stop(SIGTERM, 3000ms));
+
+    AudioAnalysis::Recording recording;
+    std::string error;
+    ASSERT_TRUE(AudioAnalysis::ReadWav(recordingPath, recording, error)) << error;
+    const int rate = recording.nRate;
+    const auto a440 = AudioAnalysis::ToneLevels(recording.mono, rate, 440);
+    const auto a1000 = AudioAnalysis::ToneLevels(recording.mono, rate, 1000);
+    const double peak440 = AudioAnalysis::Max(a440, 0, a440.size());
+    const double peak1000 = AudioAnalysis::Max(a1000, 0, a1000.size());
+    ASSERT_GT(peak440, 0.1) << "the first song is not in the recording";
+    ASSERT_GT(peak1000, 0.1) << "the second song is not in the recording";
+
+    // Onsets: both songs start silent and fade in from their first step.
+    const long on440 = AudioAnalysis::FirstCrossing(a440, 0, 0.03 * peak440, false);
+    const long on1000 = AudioAnalysis::FirstCrossing(a1000, 0, 0.03 * peak1000, false);
+    ASSERT_GE(on440, 0);
+    ASSERT_GT(on1000, on440 + static_cast<long>(Frame(1.5)));
+    const auto mix = static_cast<std::size_t>(on1000);
+    ASSERT_GT(a1000.size(), mix + Frame(1.9)) << "the recording ends too early";
+    const double gapSeconds = static_cast<double>(on1000 - on440) * kFrameSeconds;
+    std::printf("first song at %.2f s, second at %.2f s of the recording (player saw the "
+                "mix point at %.2f s)\n",
+                on440 * kFrameSeconds, on1000 * kFrameSeconds, mixAtSeconds);
+    // The overlap starts when mix seconds remain of the 4 s song (the loop polls).
+    EXPECT_GE(mixAtSeconds, 1.9);
+    EXPECT_LE(mixAtSeconds, 2.6);
+    EXPECT_GE(gapSeconds, 1.8);
+    EXPECT_LE(gapSeconds, 2.6);
+
+    const double full440 = AudioAnalysis::Median(a440, mix - Frame(0.6), mix - Frame(0.1));
+    const double full1000 = AudioAnalysis::Median(a1000, mix + Frame(1.3), mix + Frame(1.8));
+    ASSERT_GT(full440, 0.1);
+    ASSERT_GT(full1000, 0.1);
+
+    // Along the ramps the old song falls while the new one rises, step for step: with the
+    // linear fade the two relative levels add up to about one.
+    for (const double t : {0.25, 0.5, 0.75}) {
+        const double out = a440[mix + Frame(t)] / full440;
+        const double in = a1000[mix + Frame(t)] / full1000;
+        const double outLater = a440[mix + Frame(t + 0.2)] / full440;
+        const double inLater = a1000[mix + Frame(t + 0.2)] / full1000;
+        EXPECT_GT(out, outLater + 0.08) << "440 Hz does not fall at " << t << " s into the mix";
+        EXPECT_LT(in, inLater - 0.08) << "1000 Hz does not rise at " << t << " s into the mix";
+        EXPECT_NEAR(out + in, 1.0, 0.35) << "at " << t << " s into the mix";
+    }
+    EXPECT_GT(a440[mix - Frame(0.1)] / full440, 0.85) << "the old song faded before the mix";
+    EXPECT_LT(a440[mix + Frame(1.3)] / full440, 0.05) << "the old song is still heard";
+    EXPECT_GT(a1000[mix + Frame(1.3)] / full1000, 0.85) << "the new song is not at full volume";
+
+    // A 1 s linear ramp spends about 0.8 s between its 90 % and 10 % points.
+    const long fall90 = AudioAnalysis::FirstCrossing(a440, mix - Frame(0.3), 0.9 * full440, true);
+    const long fall10 = AudioAnalysis::FirstCrossing(a440, mix - Frame(0.3), 0.1 * full440, true);
+    const long rise10 = AudioAnalysis::FirstCrossing(a1000, mix, 0.1 * full1000, false);
+    const long rise90 = AudioAnalysis::FirstCrossing(a1000, mix, 0.9 * full1000, false);
+    ASSERT_TRUE(fall90 >= 0 && fall10 >= 0 && rise10 >= 0 && rise90 >= 0);
+    const double fallSeconds = static_cast<double>(fall10 - fall90) * kFrameSeconds;
+    const double riseSeconds = static_cast<double>(rise90 - rise10) * kFrameSeconds;
+    std::printf("fade-out 90-10 %% in %.2f s, fade-in 10-90 %% in %.2f s\n", fallSeconds,
+                riseSeconds);
+    EXPECT_GE(fallSeconds, 0.5);
+    EXPECT_LE(fallSeconds, 1.3);
+    EXPECT_GE(riseSeconds, 0.5);
+    EXPECT_LE(riseSeconds, 1.3);
+
+    // No click during the mix: nothing above 5 kHz stands out from the steady parts.
+    const auto clicks =
+        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(recording.mono, rate, 5000), rate);
+    const double baseline =
+        std::max(AudioAnalysis::Max(clicks, mix - Frame(0.6), mix - Frame(0.1)),
+                 AudioAnalysis::Max(clicks, mix + Frame(1.3), mix + Frame(1.8)));
+    const double duringMix = AudioAnalysis::Max(clicks, mix - Frame(0.3), mix + Frame(1.25));
+    std::printf("above 5 kHz: %.5f during the mix, %.5f in the steady parts\n", duringMix,
+                baseline);
+    std::size_t worst = mix - Frame(0.3);
+    for (std::size_t i = worst; i < mix + Frame(1.25) && i < clicks.size(); ++i) {
+        worst = clicks[i] > clicks[worst] ? i : worst;
+    }
+    EXPECT_LT(duringMix, std::max(0.01, 4.0 * baseline))
+        << "a click " << (static_cast<double>(worst) - static_cast<double>(mix)) * kFrameSeconds
+        << " s after the mix began (440 Hz at " << a440[worst] / full440 << " of full, 1000 Hz at "
+        << a1000[worst] / full1000 << ")";
+}

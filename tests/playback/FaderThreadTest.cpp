@@ -1,0 +1,330 @@
+#include "PlayerTestFixture.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Exchanged {
+    bool bAnswered = false;
+    std::string reply;
+    std::uint32_t nError = 0;
+};
+
+// The worker tests speak to a worker as the player does, one exchange at a time.
+class FaderThreadTest : public PlayerTestFixture {
+protected:
+    void TearDown() override {
+        m_pSleeper->Open();
+        for (const auto& worker : m_workers) {
+            worker->PostQuit();
+            EXPECT_TRUE(worker->WaitEnded(5000ms));
+        }
+        PlayerTestFixture::TearDown();
+    }
+
+    std::shared_ptr<CMCIThread> StartWorker() {
+        std::shared_ptr<CMCIThread> worker = CMCIThread::Create(m_environment);
+        if (worker) {
+            m_workers.push_back(worker);
+        }
+        return worker;
+    }
+
+    Exchanged Exchange(CMCIThread& worker, const std::string& command, int nSpeed = 20,
+                       int nType = kSteps, std::chrono::milliseconds timeout = 3000ms) {
+        Exchanged result;
+        EXPECT_TRUE(worker.BeginExchange());
+        EXPECT_TRUE(worker.PostCommand(command, nSpeed, nType));
+        result.bAnswered = worker.WaitReply(timeout, result.reply, result.nError);
+        worker.EndExchange();
+        return result;
+    }
+
+    // Opens an exchange and posts the command at once; Finish waits for the reply. Lets a
+    // test place a command in the queue before it lets a held ramp go on.
+    void Start(CMCIThread& worker, const std::string& command, int nType = kSteps) {
+        ASSERT_TRUE(worker.BeginExchange());
+        ASSERT_TRUE(worker.PostCommand(command, 20, nType));
+    }
+    Exchanged Finish(CMCIThread& worker) {
+        Exchanged result;
+        result.bAnswered = worker.WaitReply(3000ms, result.reply, result.nError);
+        worker.EndExchange();
+        return result;
+    }
+
+    // Waits until context 0 has received count commands.
+    bool WaitForCommands(std::size_t nCount) {
+        return m_pDevice->WaitUntil(
+            [&](const std::vector<FakeMciDevice::Entry>& log) { return log.size() >= nCount; },
+            3000ms);
+    }
+
+    bool WaitIdle(const CMCIThread& worker) {
+        const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+        while (worker.IsBusy()) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    // Runs a whole fade-in of mix type kSteps and forgets what it sent.
+    void FadeInFully(CMCIThread& worker) {
+        ASSERT_EQ(Exchange(worker, "fadein mpeg").reply, "fadingin");
+        ASSERT_TRUE(WaitForCommands(12));
+        ASSERT_TRUE(WaitIdle(worker));
+        m_pDevice->ClearLog();
+    }
+
+    std::vector<std::shared_ptr<CMCIThread>> m_workers;
+};
+
+const std::vector<std::string> kStopAndSilence = {"stop mpeg wait",
+                                                  "setaudio mpeg left volume to 0 wait",
+                                                  "setaudio mpeg right volume to 0 wait"};
+
+} // namespace
+
+// ---- start and end -------------------------------------------------------------------
+
+TEST_F(FaderThreadTest, StartsWithoutAReadMixListAndEndsWithItsDeviceStoppedAndFreed) {
+    const std::int32_t before = CMCIThread::LiveWorkers();
+    auto worker = CMCIThread::Create(m_environment); // an unread list, as with no mix.ini
+    ASSERT_NE(worker, nullptr);
+    EXPECT_TRUE(worker->IsAlive());
+    EXPECT_EQ(CMCIThread::LiveWorkers(), before + 1);
+    EXPECT_EQ(m_pDevice->ContextsAlive(), 1);
+
+    ASSERT_TRUE(worker->PostQuit());
+    ASSERT_TRUE(worker->WaitEnded(5000ms));
+    EXPECT_FALSE(worker->IsAlive());
+    EXPECT_EQ(CMCIThread::LiveWorkers(), before);
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+    EXPECT_FALSE(worker->BeginExchange()) << "an ended worker takes no exchange";
+}
+
+TEST_F(FaderThreadTest, FailsItsStartWhenNoContextCanBeMade) {
+    m_pFactory->SetFailing(true);
+    EXPECT_EQ(CMCIThread::Create(m_environment), nullptr);
+    EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore, 3000ms));
+}
+
+TEST_F(FaderThreadTest, CarriesOutACommandAndHandsBackReplyAndError) {
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->SetReply("play mpeg from 99 notify", "", 282);
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+
+    Exchanged mode = Exchange(*worker, "status mpeg mode");
+    EXPECT_TRUE(mode.bAnswered);
+    EXPECT_EQ(mode.reply, "playing");
+    EXPECT_EQ(mode.nError, 0u);
+    Exchanged play = Exchange(*worker, "play mpeg from 99 notify");
+    EXPECT_TRUE(play.bAnswered);
+    EXPECT_EQ(play.nError, 282u);
+    // The device gets the text as it was written (paths are case-sensitive).
+    EXPECT_EQ(Exchange(*worker, "Set mpeg time format TMSF").nError, 0u);
+    EXPECT_EQ(m_pDevice->Commands(0).back(), "Set mpeg time format TMSF");
+}
+
+TEST_F(FaderThreadTest, AReplyThatCameTooLateNeverAnswersTheNextExchange) {
+    m_pDevice->SetReply("status mpeg length", "1000");
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->Block("status mpeg length");
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+
+    Exchanged late = Exchange(*worker, "status mpeg length", 20, kSteps, 50ms);
+    EXPECT_FALSE(late.bAnswered);
+    EXPECT_EQ(late.reply, "");
+    EXPECT_EQ(late.nError, 0u);
+    m_pDevice->Unblock();
+    EXPECT_EQ(Exchange(*worker, "status mpeg mode").reply, "playing");
+    const auto commands = m_pDevice->Commands(0);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "status mpeg length"), 1);
+}
+
+// ---- ramps ---------------------------------------------------------------------------
+
+TEST_F(FaderThreadTest, FadeInRisesAlongItsTableThenSetsFullVolume) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    Exchanged fade = Exchange(*worker, "fadein mpeg");
+    EXPECT_EQ(fade.reply, "fadingin");
+    ASSERT_TRUE(WaitForCommands(12));
+    ASSERT_TRUE(WaitIdle(*worker));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              Join({RampSteps({200, 400, 600, 800, 1000}), RampSteps({1000})}));
+    EXPECT_EQ(worker->GetLevel(), 1000);
+    EXPECT_EQ(m_pSleeper->Sleeps(), std::vector<std::chrono::milliseconds>(5, 50ms));
+}
+
+TEST_F(FaderThreadTest, RecognisesAFadeWrittenInCapitals) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    EXPECT_EQ(Exchange(*worker, "FadeIn mpeg").reply, "fadingin");
+    ASSERT_TRUE(WaitForCommands(12));
+    ASSERT_TRUE(WaitIdle(*worker));
+    const auto commands = m_pDevice->Commands(0);
+    EXPECT_EQ(commands, Join({RampSteps({200, 400, 600, 800, 1000}), RampSteps({1000})}));
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "FadeIn mpeg"), 0);
+}
+
+TEST_F(FaderThreadTest, AMixTypeThatNamesNoEntryFadesAlongTheBuiltInLinearFade) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    EXPECT_EQ(Exchange(*worker, "fadein mpeg", 20, 42).reply, "fadingin");
+    ASSERT_TRUE(WaitForCommands(42));
+    ASSERT_TRUE(WaitIdle(*worker));
+    const auto commands = m_pDevice->Commands(0);
+    ASSERT_EQ(commands.size(), 42u);
+    EXPECT_EQ(commands.front(), "setaudio mpeg left volume to 50 wait");
+    EXPECT_EQ(commands[39], "setaudio mpeg right volume to 1000 wait");
+    // Speed 20 and a table of 20 values: the ramp takes about one second.
+    EXPECT_EQ(m_pSleeper->Total(), 1000ms);
+}
+
+TEST_F(FaderThreadTest, FadeOutAfterAFullFadeInAppliesEveryStepBelowFullVolume) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    FadeInFully(*worker);
+    const std::size_t sleepsBefore = m_pSleeper->Sleeps().size();
+
+    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
+    ASSERT_TRUE(WaitForCommands(13));
+    ASSERT_TRUE(WaitIdle(*worker));
+    EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({800, 600, 400, 200, 0}), kStopAndSilence}));
+    EXPECT_EQ(m_pSleeper->Sleeps().size() - sleepsBefore, 5u);
+    EXPECT_TRUE(worker->IsAlive()) << "fadestop keeps the worker";
+    EXPECT_EQ(worker->GetLevel(), 1000) << "a fade-out never lowers the level";
+}
+
+TEST_F(FaderThreadTest, FadeOutAfterAFadeInLeftEarlyOnlyAppliesTheStepsBelowItsLevel) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    m_pSleeper->Close();
+    EXPECT_EQ(Exchange(*worker, "fadein mpeg").reply, "fadingin");
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms)); // after the step to 200
+    Start(*worker, "fadestop mpeg");
+    m_pSleeper->Open(); // the step to 400 sees the command and leaves the ramp
+    EXPECT_EQ(Finish(*worker).reply, "fadingout");
+    ASSERT_TRUE(WaitForCommands(11));
+    ASSERT_TRUE(WaitIdle(*worker));
+    EXPECT_EQ(worker->GetLevel(), 400);
+    EXPECT_EQ(m_pDevice->Commands(0),
+              Join({RampSteps({200, 400}), RampSteps({200, 0}), kStopAndSilence}));
+}
+
+TEST_F(FaderThreadTest, FadeOutOfASongNeverFadedInStopsAtOnce) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
+    ASSERT_TRUE(WaitForCommands(3));
+    ASSERT_TRUE(WaitIdle(*worker));
+    EXPECT_EQ(m_pDevice->Commands(0), kStopAndSilence);
+    EXPECT_TRUE(m_pSleeper->Sleeps().empty());
+}
+
+TEST_F(FaderThreadTest, FadeKillClosesTheDeviceAndEndsTheWorker) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    FadeInFully(*worker);
+    EXPECT_EQ(Exchange(*worker, "fadekill mpeg", 20, kQuick).reply, "fadingout");
+    ASSERT_TRUE(worker->WaitEnded(3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              Join({RampSteps({500, 0}),
+                    kStopAndSilence,
+                    {"close mpeg wait", "stop mpeg wait", "close mpeg wait"}}));
+    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+}
+
+TEST_F(FaderThreadTest, StepPeriodFollowsTheMixSpeed) {
+    EXPECT_EQ(CMCIThread::StepPeriod(1), 1000ms);
+    EXPECT_EQ(CMCIThread::StepPeriod(10), 550ms);
+    EXPECT_EQ(CMCIThread::StepPeriod(20), 50ms);
+    EXPECT_EQ(CMCIThread::StepPeriod(0), 1000ms) << "speeds outside 1 to 20 are held to it";
+    EXPECT_EQ(CMCIThread::StepPeriod(35), 50ms);
+
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    EXPECT_EQ(Exchange(*worker, "fadein mpeg", 10, kQuick).reply, "fadingin");
+    ASSERT_TRUE(WaitForCommands(6));
+    ASSERT_TRUE(WaitIdle(*worker));
+    EXPECT_EQ(m_pSleeper->Sleeps(), (std::vector<std::chrono::milliseconds>{550ms, 550ms}));
+}
+
+// ---- commands and messages inside a ramp -------------------------------------------
+
+TEST_F(FaderThreadTest, ARampServesACommandBetweenTwoSteps) {
+    m_pDevice->SetReply("status mpeg position wait", "1234");
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    m_pSleeper->Close();
+    EXPECT_EQ(Exchange(*worker, "fadein mpeg").reply, "fadingin");
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms)); // held after the step to 200
+    EXPECT_TRUE(worker->IsBusy());
+
+    Start(*worker, "status mpeg position wait");
+    m_pSleeper->Release(1); // the step to 400, then the command
+    const Exchanged answer = Finish(*worker);
+    EXPECT_TRUE(answer.bAnswered);
+    EXPECT_EQ(answer.reply, "1234");
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(2, 3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({200, 400}), {"status mpeg position wait"}}));
+    EXPECT_TRUE(worker->IsBusy()) << "the ramp goes on after the command";
+    m_pSleeper->Open();
+    ASSERT_TRUE(WaitIdle(*worker));
+    EXPECT_EQ(worker->GetLevel(), 1000);
+}
+
+TEST_F(FaderThreadTest, AQuitMessageDuringAFadeInStopsAndFreesTheDevice) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    m_pSleeper->Close();
+    EXPECT_EQ(Exchange(*worker, "fadein mpeg").reply, "fadingin");
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));
+    ASSERT_TRUE(worker->PostQuit());
+    m_pSleeper->Release(1);
+    ASSERT_TRUE(worker->WaitEnded(3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              Join({RampSteps({200, 400}), {"stop mpeg wait", "close mpeg wait"}}));
+    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+}
+
+TEST_F(FaderThreadTest, AQuitMessageDuringAFadeOutStopsAndFreesTheDevice) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    FadeInFully(*worker);
+    m_pSleeper->Close();
+    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(6, 3000ms)); // five of the fade-in, one here
+    ASSERT_TRUE(worker->PostQuit());
+    m_pSleeper->Release(1);
+    ASSERT_TRUE(worker->WaitEnded(3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              Join({RampSteps({800}), {"stop mpeg wait", "close mpeg wait"}}));
+    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+}
+
+TEST_F(FaderThreadTest, AKillArrivingDuringAFadeStopClosesAtTheEnd) {
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    FadeInFully(*worker);
+    m_pSleeper->Close();
+    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(6, 3000ms));
+    Start(*worker, "fadekill mpeg");
+    m_pSleeper->Open();
+    EXPECT_EQ(Finish(*worker).reply, "fadingout");
+    ASSERT_TRUE(worker->WaitEnded(3000ms));
+    const auto commands = m_pDevice->Commands(0);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "fadekill mpeg"), 0);
+    EXPECT_EQ(commands, Join({RampSteps({800, 600, 400, 200, 0}),
+                              kStopAndSilence,
+                              {"close mpeg wait", "stop mpeg wait", "close mpeg wait"}}));
+}

@@ -1,0 +1,280 @@
+#include "PlayerTestFixture.h"
+
+#include "playback/PlayerStrings.h"
+
+#include <algorithm>
+
+namespace {
+
+using MCIPlayerStartTest = PlayerTestFixture;
+
+const std::string kSong = "/music/Artist - Song.mp3";
+const std::string kOpenSong = "open \"/music/Artist - Song.mp3\" alias mpeg wait";
+
+const std::vector<std::string> kFileSetup = {
+    "set mpeg seek exactly on wait", "set mpeg time format ms wait", "set mpeg speed 1000 wait"};
+const std::vector<std::string> kSilence = {"setaudio mpeg left volume to 0",
+                                           "setaudio mpeg right volume to 0"};
+
+bool Contains(const std::vector<std::string>& commands, const std::string& command) {
+    return std::find(commands.begin(), commands.end(), command) != commands.end();
+}
+
+} // namespace
+
+// ---- plain starts ----------------------------------------------------------------------
+
+TEST_F(MCIPlayerStartTest, ConnectMakesAWorkerAndNamesTheDeviceType) {
+    CMCIPlayer& player = Player();
+    EXPECT_FALSE(player.IsWorkerAlive());
+    ASSERT_TRUE(player.Connect(-1, true));
+    EXPECT_TRUE(player.IsWorkerAlive());
+    EXPECT_EQ(m_pDevice->Commands(0), (std::vector<std::string>{"new alias mpeg type mpegvideo"}));
+    ASSERT_TRUE(player.Connect(-1, true)) << "a live worker is kept";
+    EXPECT_EQ(m_pDevice->ContextsMade(), 1);
+}
+
+TEST_F(MCIPlayerStartTest, ConnectFailsWhenNoWorkerCanStart) {
+    m_pFactory->SetFailing(true);
+    EXPECT_FALSE(Player().Connect(-1, true));
+    EXPECT_TRUE(Player().Play(kSong)) << "a plain start without a worker sends nothing";
+    EXPECT_TRUE(m_pDevice->Log().empty());
+}
+
+TEST_F(MCIPlayerStartTest, PlainStartOfAFileSendsTheWholeSequenceInOrder) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play(kSong));
+    EXPECT_EQ(m_pDevice->Commands(0), Join({{"status mpeg mode", "close mpeg wait", kOpenSong},
+                                            kFileSetup,
+                                            {"play mpeg from 0 notify"}}));
+}
+
+TEST_F(MCIPlayerStartTest, PlainStartStopsAPlayingSongFirst) {
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play(kSong));
+    const auto commands = m_pDevice->Commands(0);
+    ASSERT_GE(commands.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 4),
+              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg",
+                                        "close mpeg wait"}));
+}
+
+TEST_F(MCIPlayerStartTest, PlainStartOfACdTrackPlaysFromTheTrackToTheNext) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play("/media/cdrom/Track07.cda"));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"status mpeg mode", "open cdaudio alias mpeg",
+                                        "Set mpeg time format TMSF", "play mpeg from 7 to 8"}));
+}
+
+TEST_F(MCIPlayerStartTest, CommandErrorsDoNotChangeThePlainStartsResult) {
+    m_pDevice->SetReply(kOpenSong, "", 275);
+    CMCIPlayer& player = ConnectedPlayer();
+    std::string reply;
+    EXPECT_FALSE(player.SendCommand(kOpenSong, reply));
+    EXPECT_TRUE(player.Play(kSong));
+}
+
+// ---- mixed starts ----------------------------------------------------------------------
+
+TEST_F(MCIPlayerStartTest, MixedStartOpensSilentlyInANewWorkerAndFadesIn) {
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixEnabled(true);
+    ASSERT_TRUE(player.Play(kSong));
+    ASSERT_TRUE(WaitForCount(1, 19));
+    ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms));
+
+    EXPECT_EQ(m_pDevice->Commands(1), Join({{kOpenSong},
+                                            kFileSetup,
+                                            kSilence,
+                                            {"play mpeg from 0 notify"},
+                                            RampSteps({200, 400, 600, 800, 1000}),
+                                            {"setaudio mpeg left volume to 1000 wait",
+                                             "setaudio mpeg right volume to 1000 wait"}}));
+    // The first worker had no song: it stops, closes and ends without a volume step.
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
+                                        "setaudio mpeg right volume to 0 wait", "close mpeg wait",
+                                        "stop mpeg wait", "close mpeg wait"}));
+    EXPECT_TRUE(player.IsWorkerAlive());
+}
+
+TEST_F(MCIPlayerStartTest, MixedStartFadesTheSongOfAPlainStartOut) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play("/music/first.mp3"));
+    m_pDevice->ClearLog();
+    player.SetMixEnabled(true);
+    ASSERT_TRUE(player.Play(kSong));
+    ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms));
+    // A plain start counts as full volume, so the old song comes down every step.
+    EXPECT_EQ(m_pDevice->Commands(0),
+              Join({RampSteps({800, 600, 400, 200, 0}),
+                    {"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
+                     "setaudio mpeg right volume to 0 wait", "close mpeg wait", "stop mpeg wait",
+                     "close mpeg wait"}}));
+    EXPECT_TRUE(m_pDevice->WaitForCommand(1, "play mpeg from 0 notify", 3000ms));
+}
+
+TEST_F(MCIPlayerStartTest, MixedStartOfACdTrackEndsThePreviousWorkerAtOnce) {
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixEnabled(true);
+    ASSERT_TRUE(player.Play("/media/cdrom/Track03.cda"));
+    ASSERT_TRUE(m_pDevice->WaitForCommand(1, "setaudio mpeg right volume to 1000 wait", 3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    const auto commands = m_pDevice->Commands(1);
+    ASSERT_GE(commands.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 5),
+              Join({{"open cdaudio alias mpeg", "Set mpeg time format TMSF"},
+                    kSilence,
+                    {"play mpeg from 3 to 4"}}));
+}
+
+TEST_F(MCIPlayerStartTest, MixedStartFailsWhenNoWorkerCanStart) {
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixEnabled(true);
+    m_pFactory->SetFailing(true);
+    EXPECT_FALSE(player.Play(kSong));
+    EXPECT_TRUE(player.IsWorkerAlive()) << "the previous worker stays current";
+}
+
+// ---- stopping ------------------------------------------------------------------------
+
+TEST_F(MCIPlayerStartTest, StopOfAPlayingSongStopsAndClosesIt) {
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Stop());
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg"}));
+}
+
+TEST_F(MCIPlayerStartTest, StopOfAStoppedSongSendsNothingMore) {
+    m_pDevice->SetReply("status mpeg mode", "stopped");
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Stop());
+    EXPECT_EQ(m_pDevice->Commands(0), (std::vector<std::string>{"status mpeg mode"}));
+}
+
+TEST_F(MCIPlayerStartTest, FadeStopFadesOutASongStartedWithoutMixing) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play(kSong));
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->ClearLog();
+    ASSERT_TRUE(player.FadeStop());
+    ASSERT_TRUE(WaitForCount(0, 14));
+    const auto commands = m_pDevice->Commands(0);
+    ASSERT_GE(commands.size(), 14u);
+    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 14),
+              Join({{"status mpeg mode"},
+                    RampSteps({800, 600, 400, 200, 0}),
+                    {"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
+                     "setaudio mpeg right volume to 0 wait"}}));
+    EXPECT_TRUE(player.IsWorkerAlive()) << "fade stop keeps the worker for the next song";
+}
+
+TEST_F(MCIPlayerStartTest, StopWhileMixingFadesOut) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play(kSong));
+    player.SetMixEnabled(true);
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->ClearLog();
+    ASSERT_TRUE(player.Stop());
+    ASSERT_TRUE(m_pDevice->WaitForCommand(0, "stop mpeg wait", 3000ms));
+    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "setaudio mpeg left volume to 800 wait"));
+}
+
+TEST_F(MCIPlayerStartTest, FadeStopOfACdTrackStopsAtOnce) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play("/media/cdrom/Track02.cda"));
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->ClearLog();
+    ASSERT_TRUE(player.FadeStop());
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg"}));
+}
+
+TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesOverIt) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play("/music/first.mp3"));
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->SetReply("status mpeg length", "200000");
+    m_pDevice->SetReply("status mpeg position wait", "10000");
+    player.SetMixEnabled(true);
+    m_pDevice->ClearLog();
+
+    ASSERT_TRUE(player.Skip());
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
+    EXPECT_FALSE(player.IsActive(false));
+    EXPECT_EQ(player.GetMode(true), CPlayer::kModePlaying) << "the sound goes on";
+    for (const std::string& command : m_pDevice->Commands(0)) {
+        EXPECT_EQ(command, "status mpeg mode") << "nothing but status queries after Skip";
+    }
+
+    ASSERT_TRUE(player.Play(kSong));
+    EXPECT_TRUE(m_pDevice->WaitForCommand(0, "setaudio mpeg left volume to 800 wait", 3000ms));
+    EXPECT_TRUE(m_pDevice->WaitForCommand(1, "play mpeg from 0 notify", 3000ms));
+    EXPECT_TRUE(player.IsActive(false)) << "Play clears the pending stop";
+}
+
+TEST_F(MCIPlayerStartTest, SkipWithoutMixingStopsTheSong) {
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Skip());
+    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "stop mpeg wait"));
+    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "close mpeg"));
+}
+
+TEST_F(MCIPlayerStartTest, FadeSkipWhileMixingOnlyMarksTheSongAsEnded) {
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixEnabled(true);
+    ASSERT_TRUE(player.FadeSkip());
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
+    EXPECT_FALSE(Contains(m_pDevice->Commands(0), "stop mpeg wait"));
+}
+
+// ---- other commands ----------------------------------------------------------------------
+
+TEST_F(MCIPlayerStartTest, PauseResumeFollowsTheMode) {
+    CMCIPlayer& player = ConnectedPlayer();
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    ASSERT_TRUE(player.PauseResume());
+    m_pDevice->SetReply("status mpeg mode", "paused");
+    ASSERT_TRUE(player.PauseResume());
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"status mpeg mode", "pause mpeg", "status mpeg mode",
+                                        "resume mpeg"}));
+}
+
+TEST_F(MCIPlayerStartTest, PauseOfACdTrackShowsMessage132) {
+    CMCIPlayer& player = ConnectedPlayer();
+    int shown = 0;
+    std::string text;
+    player.SetMessageSink([&](int nId, std::string_view message) {
+        shown = nId;
+        text = message;
+    });
+    ASSERT_TRUE(player.Play("/media/cdrom/Track01.cda"));
+    EXPECT_FALSE(player.PauseResume());
+    EXPECT_EQ(shown, 132);
+    EXPECT_EQ(text, PlayerStrings::kCdPauseUnavailable);
+}
+
+TEST_F(MCIPlayerStartTest, VolumeSeekAndTheOperationsThatDoNothing) {
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.SetVolume(-1, 250));
+    ASSERT_TRUE(player.PlayFrom(42));
+    EXPECT_EQ(m_pDevice->Commands(0), (std::vector<std::string>{"setaudio mpeg left volume to 750",
+                                                                "setaudio mpeg right volume to 750",
+                                                                "play mpeg from 42000 notify"}));
+    std::int32_t version = 7;
+    EXPECT_TRUE(player.GetVersion(version));
+    EXPECT_TRUE(player.FadeStopWait());
+    EXPECT_TRUE(player.Enqueue(kSong));
+    EXPECT_TRUE(player.IsAvailable());
+    EXPECT_TRUE(player.IsConnected());
+    EXPECT_TRUE(player.VolumeUp());
+    EXPECT_TRUE(player.VolumeDown());
+    EXPECT_EQ(m_pDevice->Commands(0).size(), 3u);
+}

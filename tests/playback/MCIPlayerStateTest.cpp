@@ -1,0 +1,302 @@
+#include "PlayerTestFixture.h"
+
+#include "playback/ApplyPlayerSettings.h"
+#include "settings/CMemorySettingsStore.h"
+#include "settings/CSettings.h"
+
+#include <atomic>
+#include <future>
+
+namespace {
+
+using MCIPlayerStateTest = PlayerTestFixture;
+
+} // namespace
+
+class MCIPlayerLookAheadTest : public PlayerTestFixture {
+protected:
+    CMCIPlayer& PlayingAt(const std::string& positionMs) {
+        m_pDevice->SetReply("status mpeg mode", "playing");
+        m_pDevice->SetReply("status mpeg length", "200000");
+        m_pDevice->SetReply("status mpeg position wait", positionMs);
+        return ConnectedPlayer();
+    }
+};
+
+// ---- mode and the mix look-ahead --------------------------------------------------------
+
+TEST_F(MCIPlayerLookAheadTest, WithMixingTheSongCountsAsEndedWhenMixSecondsRemain) {
+    CMCIPlayer& player = PlayingAt("194999");
+    player.SetMixEnabled(true);
+    player.SetMixSeconds(5);
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModePlaying);
+    m_pDevice->SetReply("status mpeg position wait", "195000");
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
+    EXPECT_FALSE(player.IsActive(false));
+    EXPECT_TRUE(player.IsActive(true)) << "the song itself still plays";
+}
+
+TEST_F(MCIPlayerLookAheadTest, WithoutMixingTheSongPlaysToItsEnd) {
+    CMCIPlayer& player = PlayingAt("199000");
+    player.SetMixSeconds(5);
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModePlaying);
+    EXPECT_TRUE(player.IsActive(false));
+}
+
+TEST_F(MCIPlayerLookAheadTest, AnUnknownLengthCountsAsEndedWhileMixing) {
+    CMCIPlayer& player = PlayingAt("1000");
+    m_pDevice->SetReply("status mpeg length", "");
+    player.SetMixEnabled(true);
+    player.SetMixSeconds(5);
+    std::int32_t length = -1;
+    EXPECT_TRUE(player.GetLength(length));
+    EXPECT_EQ(length, 0) << "a zero-length reply gives length 0";
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
+}
+
+TEST_F(MCIPlayerLookAheadTest, ModesFromTheStatusReply) {
+    CMCIPlayer& player = PlayingAt("0");
+    m_pDevice->SetReply("status mpeg mode", "Paused");
+    EXPECT_EQ(player.GetMode(true), CPlayer::kModePaused);
+    EXPECT_TRUE(player.IsActive(true));
+    m_pDevice->SetReply("status mpeg mode", "stopped");
+    EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
+    m_pDevice->SetReply("status mpeg mode", "", 263);
+    EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
+}
+
+TEST_F(MCIPlayerLookAheadTest, ABusyWorkerCountsAsPlayingWithoutAQuery) {
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixEnabled(true);
+    m_pSleeper->Close(); // hold the fade-in
+    ASSERT_TRUE(player.Play("/music/song.mp3"));
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));          // after the first step
+    ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms)); // the first worker is gone
+    m_pDevice->ClearLog();
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModePlaying);
+    std::string reply;
+    EXPECT_FALSE(player.SendCommand("status mpeg mode", reply)) << "refused while fading";
+    EXPECT_TRUE(m_pDevice->Log().empty());
+    m_pSleeper->Open();
+}
+
+TEST_F(MCIPlayerLookAheadTest, WithoutAWorkerEverythingIsStopped) {
+    CMCIPlayer& player = Player();
+    EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
+    EXPECT_FALSE(player.IsActive(true));
+    EXPECT_TRUE(player.Stop());
+    EXPECT_TRUE(player.Skip());
+    std::string reply;
+    EXPECT_FALSE(player.SendCommand("status mpeg mode", reply));
+}
+
+// ---- lengths, positions, title, status text ----------------------------------------------
+
+TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfFilesAreWholeSeconds) {
+    m_pDevice->SetReply("status mpeg length", "221999");
+    m_pDevice->SetReply("status mpeg position wait", "96500");
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play("/music/song.mp3"));
+    std::int32_t length = 0;
+    std::int32_t position = 0;
+    EXPECT_TRUE(player.GetLength(length));
+    EXPECT_TRUE(player.GetPosition(position));
+    EXPECT_EQ(length, 221);
+    EXPECT_EQ(position, 96);
+}
+
+TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfCdTracksReadMinutesAndSeconds) {
+    m_pDevice->SetReply("status mpeg length track 7", "03:41:10");
+    m_pDevice->SetReply("status mpeg position wait", "07:02:05");
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play("/media/cdrom/Track07.cda"));
+    std::int32_t length = 0;
+    std::int32_t position = 0;
+    EXPECT_TRUE(player.GetLength(length));
+    EXPECT_TRUE(player.GetPosition(position));
+    EXPECT_EQ(length, 221);
+    EXPECT_EQ(position, 7 * 60 + 2) << "the track field counts as minutes";
+}
+
+TEST_F(MCIPlayerStateTest, TitleIsTheFileNameOfTheDevicesFile) {
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    CMCIPlayer& player = ConnectedPlayer();
+    ASSERT_TRUE(player.Play("/music/sub/song.mp3"));
+    std::string title;
+    m_pDevice->SetReply("info mpeg file", "/music/sub/song.mp3");
+    EXPECT_TRUE(player.GetTitle(title));
+    EXPECT_EQ(title, "song.mp3");
+    m_pDevice->SetReply("info mpeg file", "plain name.mp3");
+    EXPECT_TRUE(player.GetTitle(title));
+    EXPECT_EQ(title, "plain name.mp3") << "a reply without a separator is used whole";
+    m_pDevice->SetReply("info mpeg file", "");
+    EXPECT_TRUE(player.GetTitle(title));
+    EXPECT_EQ(title, "/music/sub/song.mp3") << "an empty reply gives the current path";
+    m_pDevice->SetReply("status mpeg mode", "stopped");
+    EXPECT_FALSE(player.GetTitle(title));
+    EXPECT_EQ(title, "");
+}
+
+TEST_F(MCIPlayerStateTest, StatusTextShowsStateRemainingAndTotalTimeAndTitle) {
+    CMCIPlayer& player = ConnectedPlayer();
+    std::string text;
+    EXPECT_TRUE(player.GetStatusText(text));
+    EXPECT_EQ(text, "Stopped");
+
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->SetReply("status mpeg length", "221000");
+    m_pDevice->SetReply("status mpeg position wait", "96000");
+    m_pDevice->SetReply("info mpeg file", "/music/song.mp3");
+    EXPECT_TRUE(player.GetStatusText(text));
+    EXPECT_EQ(text, "Playing 2:05/3:41 [song.mp3]");
+    m_pDevice->SetReply("status mpeg mode", "paused");
+    m_pDevice->SetReply("status mpeg position wait", "215000");
+    EXPECT_TRUE(player.GetStatusText(text));
+    EXPECT_EQ(text, "Paused 0:06/3:41 [song.mp3]");
+}
+
+// ---- the exchange limit --------------------------------------------------------------------
+
+TEST_F(MCIPlayerStateTest, TheReplyLimitIsTenSecondsByDefault) {
+    EXPECT_EQ(PlaybackEnvironment{}.replyTimeout, std::chrono::milliseconds(10000));
+}
+
+TEST_F(MCIPlayerStateTest, ADeviceThatNeverAnswersCostsOneReplyLimitAndAnEmptyReply) {
+    m_environment.replyTimeout = 150ms;
+    m_pDevice->SetReply("status mpeg length", "5000");
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->Block("status mpeg length");
+    CMCIPlayer& player = ConnectedPlayer();
+
+    const auto start = std::chrono::steady_clock::now();
+    std::string reply = "old";
+    EXPECT_TRUE(player.SendCommand("status mpeg length", reply)) << "a time-out counts as done";
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(reply, "");
+    EXPECT_GE(elapsed, 140ms);
+    EXPECT_LT(elapsed, 2000ms);
+
+    std::int32_t length = -1;
+    EXPECT_TRUE(player.GetLength(length));
+    EXPECT_EQ(length, 0);
+    m_pDevice->Unblock();
+    EXPECT_TRUE(player.SendCommand("status mpeg mode", reply));
+    EXPECT_EQ(reply, "playing") << "the late replies do not answer later commands";
+}
+
+// ---- reference count, ending, destruction ---------------------------------------------------
+
+TEST_F(MCIPlayerStateTest, ReleaseOfTheLastDocumentEndsTheWorker) {
+    CMCIPlayer& player = ConnectedPlayer();
+    EXPECT_EQ(player.AddRef(), 1);
+    EXPECT_EQ(player.AddRef(), 2);
+    EXPECT_EQ(player.Release(), 1);
+    EXPECT_TRUE(player.IsWorkerAlive());
+    EXPECT_EQ(player.Release(), 1) << "the result of EndWorker";
+    EXPECT_FALSE(player.IsWorkerAlive());
+    EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore, 3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    EXPECT_TRUE(player.EndWorker()) << "no worker: nothing to end";
+}
+
+TEST_F(MCIPlayerStateTest, DecRefOnlyCounts) {
+    CMCIPlayer& player = ConnectedPlayer();
+    player.AddRef();
+    EXPECT_EQ(player.DecRef(), 0);
+    EXPECT_TRUE(player.IsWorkerAlive());
+}
+
+TEST_F(MCIPlayerStateTest, DestructionDuringAMixEndsBothWorkersAndFreesBothDevices) {
+    // Slow ramps (speed 1, 20 steps of 100 ms) that destruction must cut short.
+    m_environment.pSleeper = std::make_shared<TestSleeper>(10);
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixType(42);
+    player.SetMixSpeed(1);
+    ASSERT_TRUE(player.Play("/music/first.mp3"));
+    player.SetMixEnabled(true);
+    ASSERT_TRUE(player.Play("/music/second.mp3"));
+    ASSERT_TRUE(m_pDevice->WaitForCommand(0, "setaudio mpeg left volume to 950 wait", 3000ms));
+    ASSERT_TRUE(m_pDevice->WaitForCommand(1, "setaudio mpeg left volume to 50 wait", 3000ms));
+    EXPECT_EQ(CMCIThread::LiveWorkers(), m_nLiveBefore + 2);
+
+    const auto start = std::chrono::steady_clock::now();
+    m_pPlayer.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3000ms);
+    EXPECT_EQ(CMCIThread::LiveWorkers(), m_nLiveBefore);
+    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+    for (int context = 0; context < 2; ++context) {
+        const auto commands = m_pDevice->Commands(context);
+        ASSERT_GE(commands.size(), 2u);
+        EXPECT_EQ(commands[commands.size() - 2], "stop mpeg wait");
+        EXPECT_EQ(commands.back(), "close mpeg wait");
+    }
+}
+
+// ---- settings and threads --------------------------------------------------------------------
+
+TEST_F(MCIPlayerStateTest, ApplyPlayerSettingsHandsOverTheFourMixValues) {
+    CMemorySettingsStore store;
+    CSettings settings(store);
+    settings.Load();
+    CMCIPlayer& player = Player();
+    EXPECT_EQ(player.GetMixSeconds(), 20) << "before any settings";
+    ApplyPlayerSettings(player, settings);
+    EXPECT_TRUE(player.IsMixEnabled());
+    EXPECT_EQ(player.GetMixSeconds(), 5);
+    EXPECT_EQ(player.GetMixSpeed(), 10);
+    EXPECT_EQ(player.GetMixType(), 0);
+
+    settings.m_bUseMixer = 2; // only 1 switches mixing on
+    settings.m_nMixSeconds = 8;
+    settings.m_nMixSpeed = 17;
+    settings.m_nMixType = 3;
+    ApplyPlayerSettings(player, settings);
+    EXPECT_FALSE(player.IsMixEnabled());
+    EXPECT_EQ(player.GetMixSeconds(), 8);
+    EXPECT_EQ(player.GetMixSpeed(), 17);
+    EXPECT_EQ(player.GetMixType(), 3);
+}
+
+TEST_F(MCIPlayerStateTest, ThreadsPollingWhileMixedStartsRunSeeConsistentModes) {
+    m_pDevice->SetReply("status mpeg mode", "playing");
+    m_pDevice->SetReply("status mpeg length", "200000");
+    m_pDevice->SetReply("status mpeg position wait", "1000");
+    m_pDevice->SetReply("info mpeg file", "/music/song.mp3");
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixEnabled(true);
+    player.SetMixSeconds(5);
+    std::atomic<bool> done{false};
+    std::atomic<int> started{0};
+    auto poll = [&] {
+        int polls = 0;
+        ++started;
+        while (!done.load()) {
+            const std::int32_t mode = player.GetMode(false);
+            EXPECT_TRUE(mode == CPlayer::kModeStopped || mode == CPlayer::kModePlaying);
+            std::string text;
+            player.GetStatusText(text);
+            ++polls;
+        }
+        return polls;
+    };
+    auto pollerA = std::async(std::launch::async, poll);
+    auto pollerB = std::async(std::launch::async, [&] {
+        ++started;
+        while (!done.load()) {
+            player.IsActive(true);
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+    while (started.load() < 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    for (int song = 0; song < 4; ++song) {
+        EXPECT_TRUE(player.Play("/music/song" + std::to_string(song) + ".mp3"));
+    }
+    player.Skip();
+    done.store(true);
+    EXPECT_GT(pollerA.get(), 0);
+    pollerB.get();
+    EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 5000ms)) << "previous workers end";
+}

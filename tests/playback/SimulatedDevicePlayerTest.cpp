@@ -1,0 +1,196 @@
+#include "PlayerTestFixture.h"
+
+#include "platform/mci/CManualMciClock.h"
+#include "platform/mci/CSimulatedDeviceHost.h"
+#include "platform/mci/CSimulatedMciContextFactory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// The player on the simulated devices of the media-control layer, whose song positions
+// follow a clock the test moves by hand.
+class SimulatedDevicePlayerTest : public PlayerTestFixture {
+protected:
+    SimulatedDevicePlayerTest() {
+        m_environment.pFactory = std::make_shared<CSimulatedMciContextFactory>(m_pHost);
+        m_pHost->AddFile("/music/first.mp3", 30000);
+        m_pHost->AddFile("/music/second.mp3", 20000);
+    }
+
+    void TearDown() override {
+        PlayerTestFixture::TearDown();
+        EXPECT_EQ(m_pHost->OpenDevices(), 0) << "a song was left open";
+    }
+
+    // The device that opened path; -1 when none did.
+    int DeviceOf(const std::string& path) const {
+        for (const auto& event : m_pHost->Events()) {
+            if (event.strText.find(path) != std::string::npos &&
+                event.strText.rfind("open", 0) == 0) {
+                return event.nDevice;
+            }
+        }
+        return -1;
+    }
+
+    std::vector<double> GainsOf(int device) const {
+        std::vector<double> gains;
+        for (const auto& gain : m_pHost->Gains()) {
+            if (gain.nDevice == device) {
+                gains.push_back(gain.dGain);
+            }
+        }
+        return gains;
+    }
+
+    // True when the gains pass through the values in this order (each within 0.001), and
+    // never rise (bFalling) or never fall (otherwise) on the way.
+    static bool MovesThrough(const std::vector<double>& gains, const std::vector<double>& values,
+                             bool bFalling) {
+        std::size_t next = 0;
+        for (std::size_t i = 0; i < gains.size(); ++i) {
+            if (i > 0 &&
+                (bFalling ? gains[i] > gains[i - 1] + 1e-9 : gains[i] < gains[i - 1] - 1e-9)) {
+                return false;
+            }
+            if (next < values.size() && std::abs(gains[i] - values[next]) < 0.001) {
+                ++next;
+            }
+        }
+        return next == values.size();
+    }
+
+    static bool WaitUntil(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    // Waits until the device's last gain is the given one.
+    bool WaitForGain(const std::string& path, double gain) const {
+        const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::vector<double> gains = GainsOf(DeviceOf(path));
+            if (!gains.empty() && gains.back() == gain) {
+                return true;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return false;
+    }
+
+    bool WaitForOpenDevices(int count) const {
+        const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+        while (m_pHost->OpenDevices() != count) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    std::shared_ptr<CManualMciClock> m_pClock = std::make_shared<CManualMciClock>(0);
+    std::shared_ptr<CSimulatedDeviceHost> m_pHost =
+        std::make_shared<CSimulatedDeviceHost>(m_pClock);
+};
+
+} // namespace
+
+TEST_F(SimulatedDevicePlayerTest, TwoSongsMixWhenMixSecondsRemain) {
+    CMCIPlayer& player = Player();
+    player.SetMixEnabled(true);
+    player.SetMixSeconds(5);
+    ASSERT_TRUE(player.Connect(-1, true));
+    ASSERT_TRUE(player.Play("/music/first.mp3"));
+    // The whole fade-in: the silent start (2 gains), 5 steps and full volume (2 each).
+    ASSERT_TRUE(WaitUntil([&] { return GainsOf(DeviceOf("/music/first.mp3")).size() >= 14; }));
+    // Silent before it plays (left and right set one gain, their mean), then the steps.
+    std::vector<double> in = GainsOf(DeviceOf("/music/first.mp3"));
+    ASSERT_GE(in.size(), 2u);
+    EXPECT_EQ(in[1], 0.0);
+    in.erase(in.begin(), in.begin() + 2);
+    EXPECT_TRUE(MovesThrough(in, {0.2, 0.4, 0.6, 0.8, 1.0}, false));
+
+    m_pClock->Advance(24999);
+    EXPECT_TRUE(player.IsActive(false));
+    m_pClock->Advance(1);
+    EXPECT_FALSE(player.IsActive(false)) << "5 s remain: the loop starts the next song";
+    EXPECT_TRUE(player.IsActive(true));
+
+    ASSERT_TRUE(player.Play("/music/second.mp3"));
+    ASSERT_TRUE(WaitForGain("/music/second.mp3", 1.0));
+    ASSERT_TRUE(WaitForOpenDevices(1)) << "the old song is closed after its fade-out";
+    std::vector<double> out = GainsOf(DeviceOf("/music/first.mp3"));
+    out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(in.size() + 2));
+    EXPECT_TRUE(MovesThrough(out, {0.8, 0.6, 0.4, 0.2, 0.0}, true));
+    EXPECT_EQ(out.back(), 0.0);
+    EXPECT_TRUE(player.IsActive(false));
+
+    m_pClock->Advance(20000);
+    const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+    while (player.IsActive(true) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms); // the last steps of the fade-in may still run
+    }
+    EXPECT_FALSE(player.IsActive(true)) << "the second song played to its end";
+}
+
+TEST_F(SimulatedDevicePlayerTest, FadeStopFadesOutAPlainStart) {
+    CMCIPlayer& player = Player();
+    ASSERT_TRUE(player.Connect(-1, true));
+    ASSERT_TRUE(player.Play("/music/first.mp3"));
+    EXPECT_TRUE(player.IsActive(true));
+    ASSERT_TRUE(player.FadeStop());
+    ASSERT_TRUE(WaitForGain("/music/first.mp3", 0.0));
+    const std::vector<double> gains = GainsOf(DeviceOf("/music/first.mp3"));
+    EXPECT_NE(std::find(gains.begin(), gains.end(), 0.8), gains.end());
+    const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+    while (player.IsActive(true) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
+}
+
+TEST_F(SimulatedDevicePlayerTest, EndingAWorkerDuringAFadeInClosesItsSong) {
+    CMCIPlayer& player = Player();
+    player.SetMixEnabled(true);
+    ASSERT_TRUE(player.Connect(-1, true));
+    m_pSleeper->Close();
+    ASSERT_TRUE(player.Play("/music/first.mp3"));
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));
+    EXPECT_EQ(m_pHost->OpenDevices(), 1);
+    m_pSleeper->Open();
+    player.EndWorker();
+    EXPECT_FALSE(player.IsWorkerAlive());
+    EXPECT_TRUE(WaitForOpenDevices(0));
+}
+
+TEST_F(SimulatedDevicePlayerTest, AMissingFileIsAnErrorAndNeverPlays) {
+    CMCIPlayer& player = Player();
+    ASSERT_TRUE(player.Connect(-1, true));
+    std::string reply;
+    EXPECT_FALSE(player.SendCommand("open \"/music/missing.mp3\" alias mpeg wait", reply));
+    EXPECT_TRUE(player.Play("/music/missing.mp3")) << "errors of single commands are ignored";
+    EXPECT_FALSE(player.IsActive(true));
+    std::string text;
+    EXPECT_TRUE(player.GetStatusText(text));
+    EXPECT_EQ(text, "Stopped");
+}
+
+TEST_F(SimulatedDevicePlayerTest, StatusTextOfAPlayingSong) {
+    CMCIPlayer& player = Player();
+    ASSERT_TRUE(player.Connect(-1, true));
+    ASSERT_TRUE(player.Play("/music/first.mp3"));
+    m_pClock->Advance(12000);
+    std::string text;
+    EXPECT_TRUE(player.GetStatusText(text));
+    EXPECT_EQ(text, "Playing 0:18/0:30 [first.mp3]");
+}
