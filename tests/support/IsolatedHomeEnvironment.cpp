@@ -6,9 +6,10 @@
 
 namespace {
 
-// Points the program folder and the per-user folders into a temporary folder for the
-// whole run, so that no test touches the home folder.
-class SettingsTestEnvironment : public ::testing::Environment {
+// Points the program folder (where the fader workers look for mix.ini) and the per-user
+// folders into a temporary folder for the whole run, so that no test touches the home
+// folder. Linked into the test programs that read settings or the program folder.
+class IsolatedHomeEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         m_pHome = std::make_unique<TempDir>();
@@ -23,6 +24,6 @@ private:
     std::unique_ptr<TempDir> m_pHome;
 };
 
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SettingsTestEnvironment);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new IsolatedHomeEnvironment);
 
 } // namespace
