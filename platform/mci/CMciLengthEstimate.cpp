@@ -1,6 +1,7 @@
 #include "platform/mci/CMciLengthEstimate.h"
 
 #include "media/MpegFileInfo.h"
+#include "media/MpegFrameCounter.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -28,17 +29,17 @@ std::int64_t CMciLengthEstimate::Answer(std::int64_t deviceLengthMs, std::int64_
     std::int64_t best = -1;
     if (m_nEndMs > 0) {
         best = m_nEndMs;
-    } else if (m_bDeviceKnew && deviceLengthMs > 0) {
-        best = deviceLengthMs;
+    } else if (m_bDeviceKnew) {
+        // A failed query falls back on the length known when the media became ready.
+        best = deviceLengthMs > 0 ? deviceLengthMs : m_nAcceptedMs;
+    } else if (m_nEstimateMs > 0) {
+        // The frame reader's length is exact for constant rates, Xing files and counted
+        // frames; GStreamer's late guess for such files drifts (a quiet intro of a VBR
+        // file made it answer 6.1 s for 5.5 s), so it is not taken over the frames.
+        best = m_nEstimateMs;
     } else {
         Track(deviceLengthMs);
-        if (m_nAcceptedMs > 0) {
-            best = m_nAcceptedMs;
-        } else if (m_nEstimateMs > 0) {
-            best = m_nEstimateMs;
-        } else {
-            best = deviceLengthMs;
-        }
+        best = m_nAcceptedMs > 0 ? m_nAcceptedMs : deviceLengthMs;
     }
     // A song that plays on past the estimate is at least as long as its position.
     return std::max<std::int64_t>({best, positionMs, 1});
@@ -70,10 +71,7 @@ std::int64_t CMciLengthEstimate::FromFrames(const std::string& path) {
             static_cast<std::int64_t>(info.xingFrames) * info.header.SamplesPerFrame();
         return std::max<std::int64_t>(samples * 1000 / rate, 1);
     }
-    const int kbps = info.header.BitrateKbps();
-    if (kbps <= 0) {
-        return -1;
-    }
-    // kbit/s is bits per millisecond.
-    return std::max<std::int64_t>(info.AudioSize() * 8 / kbps, 1);
+    // Without a frame count the frames themselves are counted when their rate varies;
+    // a constant rate is answered from the audio size (kbit/s is bits per millisecond).
+    return MpegFrameCounter::DurationMs(path, info);
 }

@@ -10,10 +10,12 @@
 //
 // A device may not know the length when the media becomes ready (GStreamer answers
 // nothing for MP2 and for VBR mp3 without a Xing header, then an estimate that drifts
-// while it reads on). Until it knows, the frame reader's estimate answers. A length the
-// device knew when the media became ready is taken as it is; one that appears later is
-// taken once it has held still for a while. When the media has played to its end, the
-// end position is the length. The answer is never below the position and never 0.
+// while it reads on). A length the device knew when the media became ready is taken as
+// it is; otherwise the frame reader's length answers (exact for constant rates, Xing
+// files and counted frames). Only media the frame reader cannot read take a length the
+// device finds later, once it has held still for a while. When the media has played to
+// its end, the end position is the length. The answer is never below the position and
+// never 0.
 class CMciLengthEstimate {
 public:
     // How long a late device length must stay within 0.5 % before it is believed.
@@ -28,7 +30,8 @@ public:
     std::int64_t Answer(std::int64_t deviceLengthMs, std::int64_t positionMs, bool reachedEnd);
 
     // The frame reader's estimate for a file in ms: frames x samples per frame / rate
-    // for a Xing file, audio size x 8 / bit rate otherwise; -1 when it finds no frame.
+    // for a Xing file, audio size x 8 / bit rate at a constant rate, the frames counted
+    // when the rate varies; -1 when it finds no frame.
     static std::int64_t FromFrames(const std::string& path);
 
 private:

@@ -73,12 +73,12 @@ private:
 
 // What the polls saw after a mixed start.
 struct SWatch {
-    bool bPlayed = false;           // Play answered true
-    std::int32_t nFirstMode = -1;   // the first poll's answer
-    double dTurnSeconds = -1;       // when GetMode first answered finished; -1 never
-    std::int64_t nPositionMs = -1;  // the song's position then, as the device says
-    std::int64_t nLengthMs = -1;    // and its length
-    std::string trace;              // "seconds:mode" of each poll, for failure messages
+    bool bPlayed = false;          // Play answered true
+    std::int32_t nFirstMode = -1;  // the first poll's answer
+    double dTurnSeconds = -1;      // when GetMode first answered finished; -1 never
+    std::int64_t nPositionMs = -1; // the song's position then, as the device says
+    std::int64_t nLengthMs = -1;   // and its length
+    std::string trace;             // "seconds:mode" of each poll, for failure messages
 };
 
 class PlayerMixStartTest : public ::testing::Test {
