@@ -239,20 +239,26 @@ void CMCIPlayer::SendPlainStart(const std::string& path) {
     }
 }
 
-void CMCIPlayer::SendSilentStart(const std::string& path,
+bool CMCIPlayer::SendSilentStart(const std::string& path,
                                  const std::shared_ptr<CMCIThread>& pWorker) {
-    if (CCdTrackPath::IsCdTrack(path)) {
+    const bool cd = CCdTrackPath::IsCdTrack(path);
+    std::string reply;
+    if (!SendCommand(cd ? std::string("open cdaudio alias mpeg") : OpenCommand(path), reply,
+                     pWorker)) {
+        return false;
+    }
+    if (cd) {
         const long track = CCdTrackPath::TrackNumber(path);
-        SendAll({"open cdaudio alias mpeg", "Set mpeg time format TMSF",
-                 "setaudio mpeg left volume to 0", "setaudio mpeg right volume to 0",
-                 PlayTrackCommand(track)},
+        SendAll({"Set mpeg time format TMSF", "setaudio mpeg left volume to 0",
+                 "setaudio mpeg right volume to 0", PlayTrackCommand(track)},
                 pWorker);
     } else {
-        SendAll({OpenCommand(path), "set mpeg seek exactly on wait", "set mpeg time format ms wait",
+        SendAll({"set mpeg seek exactly on wait", "set mpeg time format ms wait",
                  "set mpeg speed 1000 wait", "setaudio mpeg left volume to 0",
                  "setaudio mpeg right volume to 0", "play mpeg from 0 notify"},
                 pWorker);
     }
+    return true;
 }
 
 bool CMCIPlayer::MixedStart(const std::string& path) {
@@ -279,9 +285,14 @@ bool CMCIPlayer::MixedStart(const std::string& path) {
             RememberFading(previous);
         }
     }
-    SendSilentStart(path, fresh);
-    std::string reply;
-    SendCommand("fadein mpeg", reply, fresh);
+    // A song that cannot be opened gets no fade-in: a worker busy fading a device that is
+    // not there would count as playing through the whole ramp (11 s at the default speed)
+    // while the previous song has faded out, and a loop would sit in silence that long.
+    // Without it the mode asks the device, which answers nothing, and the loop goes on.
+    if (SendSilentStart(path, fresh)) {
+        std::string reply;
+        SendCommand("fadein mpeg", reply, fresh);
+    }
     return true;
 }
 

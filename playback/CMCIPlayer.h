@@ -76,7 +76,8 @@ public:
 private:
     bool MixedStart(const std::string& path);
     void SendPlainStart(const std::string& path);
-    void SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    // Opens the song silent and starts it; false (nothing more sent) when it cannot be opened.
+    bool SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     // Sends each command in turn, ignoring the results.
     void SendAll(const std::vector<std::string>& commands,
                  const std::shared_ptr<CMCIThread>& pWorker);

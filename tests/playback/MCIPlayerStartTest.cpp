@@ -100,6 +100,19 @@ TEST_F(MCIPlayerStartTest, MixedStartOpensSilentlyInANewWorkerAndFadesIn) {
     EXPECT_TRUE(player.IsWorkerAlive());
 }
 
+TEST_F(MCIPlayerStartTest, MixedStartOfASongThatCannotOpenSkipsTheFadeIn) {
+    // No fade-in for a device that is not there: the player reports the song finished at
+    // once, so a loop goes on instead of waiting out the ramp in silence.
+    CMCIPlayer& player = ConnectedPlayer();
+    player.SetMixEnabled(true);
+    m_pDevice->SetReply(kOpenSong, "", 275);
+    m_pDevice->SetReply("status mpeg mode", "", 263);
+    ASSERT_TRUE(player.Play(kSong));
+    ASSERT_TRUE(WaitForCount(1, 1));
+    EXPECT_EQ(player.GetMode(false), 0);
+    EXPECT_EQ(m_pDevice->Commands(1), (std::vector<std::string>{kOpenSong, "status mpeg mode"}));
+}
+
 TEST_F(MCIPlayerStartTest, MixedStartFadesTheSongOfAPlainStartOut) {
     CMCIPlayer& player = ConnectedPlayer();
     ASSERT_TRUE(player.Play("/music/first.mp3"));
