@@ -1,0 +1,63 @@
+#pragma once
+
+#include "catalogue/IDocumentView.h"
+#include "catalogue/IUserPrompt.h"
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A prompt that records what it was asked and answers from scripts; with an empty
+// script a duplicate question answers no, a question yes, the song dialog cancel.
+class FakePrompt : public IUserPrompt {
+public:
+    void Message(const std::string& text) override { m_messages.push_back(text); }
+    Answer Question(const std::string& text, bool /*withCancel*/) override {
+        m_questions.push_back(text);
+        return Pop(m_answers, kAnswerYes);
+    }
+    DuplicateAnswer DuplicateQuestion(const std::string& songTitle,
+                                      const std::string& text) override {
+        m_duplicateTitles.push_back(songTitle);
+        m_duplicateTexts.push_back(text);
+        return Pop(m_duplicateAnswers, kNo);
+    }
+    bool SongData(std::string& title, std::string& location) override {
+        if (m_songData.empty()) {
+            return false;
+        }
+        title = m_songData.front().first;
+        location = m_songData.front().second;
+        m_songData.pop_front();
+        return true;
+    }
+
+    std::vector<std::string> m_messages;
+    std::vector<std::string> m_questions;
+    std::vector<std::string> m_duplicateTitles;
+    std::vector<std::string> m_duplicateTexts;
+    std::deque<Answer> m_answers;
+    std::deque<DuplicateAnswer> m_duplicateAnswers;
+    std::deque<std::pair<std::string, std::string>> m_songData;
+
+private:
+    template <typename T> static T Pop(std::deque<T>& script, T fallback) {
+        if (script.empty()) {
+            return fallback;
+        }
+        T value = script.front();
+        script.pop_front();
+        return value;
+    }
+};
+
+// A view that records the requests it gets.
+class FakeView : public IDocumentView {
+public:
+    void RedrawLine(int line) override { m_redrawn.push_back(line); }
+    void ScrollToLine(int line) override { m_scrolled.push_back(line); }
+
+    std::vector<int> m_redrawn;
+    std::vector<int> m_scrolled;
+};

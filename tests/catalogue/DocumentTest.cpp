@@ -1,0 +1,451 @@
+#include "DocumentFakes.h"
+
+#include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/CPlaylistContent.h"
+#include "catalogue/CPlaylistFile.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A song line with a path and, when bitrate is not 0, audio information.
+CSong MakeSong(const std::string& path, std::uint32_t size = 0, std::int32_t bitrate = 0) {
+    CSong song;
+    song.SetPathText(path);
+    song.SetTitle("Title of " + path);
+    if (bitrate != 0) {
+        song.SetInfo(size, bitrate, 44100, 0);
+        song.SetInfoFlag(true);
+    }
+    return song;
+}
+
+CSong MakeRegion(const std::string& name) {
+    CSong song;
+    song.SetRegion(true);
+    song.SetInfoFlag(true);
+    song.SetTitle(name);
+    return song;
+}
+
+class DocumentTest : public ::testing::Test {
+protected:
+    DocumentTest() { m_doc.AddView(&m_view); }
+
+    // Appends songs "/m/0.mp3" ... and answers their identities.
+    std::vector<std::string> Fill(int count) {
+        std::vector<std::string> ids;
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+        for (int n = 0; n < count; ++n) {
+            std::string id;
+            EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast,
+                                           MakeSong("/m/" + std::to_string(n) + ".mp3"), answer,
+                                           &id));
+            ids.push_back(id);
+        }
+        return ids;
+    }
+
+    std::string PathAt(int index) const {
+        const CSong* song = m_doc.GetSongAt(index);
+        return song != nullptr ? song->GetPath() : std::string("<none>");
+    }
+
+    FakePrompt m_prompt;
+    FakeView m_view;
+    CMixorel2001Doc m_doc{&m_prompt};
+};
+
+TEST_F(DocumentTest, InsertsAtHeadAfterLineAndAfterLast) {
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/b"), answer));
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a"), answer));
+    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/d"), answer));
+    ASSERT_TRUE(m_doc.InsertSongAt(1, MakeSong("/c"), answer));
+    ASSERT_TRUE(m_doc.InsertSongAt(1000, MakeSong("/e"), answer));
+    ASSERT_EQ(m_doc.GetCount(), 5);
+    for (int n = 0; n < 5; ++n) {
+        EXPECT_EQ(PathAt(n), std::string("/") + static_cast<char>('a' + n));
+    }
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_TRUE(m_prompt.m_duplicateTexts.empty());
+}
+
+TEST_F(DocumentTest, CopyGetsFreshIdentityFoundByIdAndIndex) {
+    const CSong source = MakeSong("/x.mp3");
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    Fill(3);
+    std::string id;
+    ASSERT_TRUE(m_doc.InsertSongAt(0, source, answer, &id));
+    EXPECT_NE(id, source.GetId());
+    int index = -1;
+    CSong* song = m_doc.FindById(id, &index);
+    ASSERT_NE(song, nullptr);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(m_doc.IndexOf(song), 1);
+    EXPECT_EQ(m_doc.IndexOf(&source), -1);
+    EXPECT_EQ(m_doc.FindById(source.GetId()), nullptr);
+    EXPECT_TRUE(m_doc.Contains("/x.mp3"));
+    EXPECT_FALSE(m_doc.Contains("/X.mp3"));
+}
+
+TEST_F(DocumentTest, DuplicateAskedOnceThenYesToAllCoversTheRun) {
+    Fill(2);
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kYesToAll};
+    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3"), answer));
+    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/1.mp3"), answer));
+    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3"), answer));
+    ASSERT_EQ(m_prompt.m_duplicateTitles.size(), 1u);
+    EXPECT_EQ(m_prompt.m_duplicateTitles[0], "Title of /m/0.mp3");
+    EXPECT_EQ(m_prompt.m_duplicateTexts[0], "Item already in the list, add it anyway?");
+    EXPECT_EQ(m_doc.GetCount(), 5);
+}
+
+TEST_F(DocumentTest, NoToAllSkipsSilentlyAndNoAsksAgain) {
+    Fill(2);
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kNo, IUserPrompt::kNoToAll};
+    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
+    EXPECT_EQ(answer, IUserPrompt::kNo);
+    EXPECT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/new.mp3"), answer));
+    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/1.mp3"), answer));
+    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
+    EXPECT_EQ(answer, IUserPrompt::kNoToAll);
+    EXPECT_EQ(m_prompt.m_duplicateTitles.size(), 2u);
+    EXPECT_EQ(m_doc.GetCount(), 3);
+}
+
+TEST_F(DocumentTest, CancelInsertsNothing) {
+    Fill(1);
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kCancel};
+    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
+    EXPECT_EQ(answer, IUserPrompt::kCancel);
+    EXPECT_EQ(m_doc.GetCount(), 1);
+}
+
+TEST_F(DocumentTest, TotalsFollowInsertsAndRemoves) {
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    std::string a;
+    std::string b;
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a", 160000, 128000), answer, &a));
+    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeSong("/b", 320000, 128000), answer, &b));
+    EXPECT_EQ(m_doc.GetTotalTime(), 30u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 480000.0);
+    ASSERT_TRUE(m_doc.RemoveSongs({a}));
+    EXPECT_EQ(m_doc.GetTotalTime(), 20u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 320000.0);
+    ASSERT_TRUE(m_doc.RemoveSongs({b}));
+    EXPECT_EQ(m_doc.GetTotalTime(), 0u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 0.0);
+}
+
+TEST_F(DocumentTest, LoopAndSchedulePositionsStayOnTheirSongThroughInserts) {
+    Fill(5);
+    m_doc.SetLoopPos(2);
+    m_doc.SetSchedulePos(3);
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/head"), answer));
+    EXPECT_EQ(m_doc.GetLoopPos(), 3);
+    EXPECT_EQ(m_doc.GetSchedulePos(), 4);
+    ASSERT_TRUE(m_doc.InsertSongAt(2, MakeSong("/above-loop"), answer));
+    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/2.mp3");
+    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/3.mp3");
+    ASSERT_TRUE(m_doc.InsertSongAt(4, MakeSong("/below-loop"), answer));
+    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/2.mp3");
+    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/3.mp3");
+}
+
+TEST_F(DocumentTest, PositionsStayOnTheirSongThroughRemovesAbove) {
+    const std::vector<std::string> ids = Fill(8);
+    m_doc.SetLoopPos(5);
+    m_doc.SetSchedulePos(6);
+    ASSERT_TRUE(m_doc.RemoveSongs({ids[4], ids[0], ids[7]}));
+    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/5.mp3");
+    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/6.mp3");
+}
+
+TEST_F(DocumentTest, RemovingThePositionLineMakesTheFollowingSongNext) {
+    const std::vector<std::string> ids = Fill(6);
+    m_doc.SetLoopPos(2);
+    m_doc.SetSchedulePos(2);
+    ASSERT_TRUE(m_doc.RemoveSongs({ids[2], ids[3], ids[0]}));
+    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/4.mp3");
+    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/4.mp3");
+}
+
+TEST_F(DocumentTest, RemovingTheLastLinesWrapsThePositionToZero) {
+    const std::vector<std::string> ids = Fill(4);
+    m_doc.SetLoopPos(3);
+    ASSERT_TRUE(m_doc.RemoveSongs({ids[3], ids[2]}));
+    EXPECT_EQ(m_doc.GetLoopPos(), 0);
+    ASSERT_TRUE(m_doc.RemoveSongs({ids[0], ids[1]}));
+    EXPECT_EQ(m_doc.GetLoopPos(), -1);
+}
+
+TEST_F(DocumentTest, ClearedFlagsLeaveThePositions) {
+    const std::vector<std::string> ids = Fill(4);
+    m_doc.SetLoopPos(3);
+    m_doc.SetSchedulePos(2);
+    ASSERT_TRUE(m_doc.RemoveSongs({ids[0]}, false, true));
+    EXPECT_EQ(m_doc.GetLoopPos(), 3);
+    EXPECT_EQ(m_doc.GetSchedulePos(), 1);
+}
+
+TEST_F(DocumentTest, RemoveRefusedWhileLocked) {
+    const std::vector<std::string> ids = Fill(2);
+    m_doc.SetLocked(true, false);
+    EXPECT_FALSE(m_doc.RemoveSongs({ids[0]}));
+    EXPECT_EQ(m_doc.GetCount(), 2);
+    ASSERT_EQ(m_prompt.m_messages.size(), 1u);
+    EXPECT_EQ(m_prompt.m_messages[0], "List locked. Operation unavailable.");
+}
+
+TEST_F(DocumentTest, RemoveSkipsUnknownAndRepeatedIdsAndRedrawsOnce) {
+    const std::vector<std::string> ids = Fill(3);
+    m_view.m_redrawn.clear();
+    ASSERT_TRUE(m_doc.RemoveSongs({ids[1], "no such id", ids[1]}));
+    EXPECT_EQ(m_doc.GetCount(), 2);
+    EXPECT_EQ(m_view.m_redrawn, std::vector<int>{-1});
+    EXPECT_EQ(m_doc.FindById(ids[1]), nullptr);
+    EXPECT_FALSE(m_doc.Contains("/m/1.mp3"));
+    int index = -1;
+    EXPECT_NE(m_doc.FindById(ids[2], &index), nullptr);
+    EXPECT_EQ(index, 1);
+}
+
+TEST_F(DocumentTest, AMarkIsHeldByOneLineOnly) {
+    Fill(4);
+    m_doc.MarkSong(1, CSong::kNextToPlay);
+    m_view.m_redrawn.clear();
+    m_doc.MarkSong(3, CSong::kNextToPlay);
+    EXPECT_EQ(m_doc.GetSongAt(1)->GetMark(), CSong::kNoMark);
+    EXPECT_EQ(m_doc.GetSongAt(3)->GetMark(), CSong::kNextToPlay);
+    EXPECT_EQ(m_view.m_redrawn, (std::vector<int>{1, 3}));
+    EXPECT_EQ(m_doc.FindMark(CSong::kNextToPlay), 3);
+
+    m_doc.MarkSong(0, CSong::kPlaying);
+    m_doc.MarkSong(3, CSong::kPlaying);
+    EXPECT_EQ(m_doc.GetSongAt(0)->GetMark(), CSong::kNoMark);
+    EXPECT_EQ(m_doc.FindMark(CSong::kNextToPlay), -1);
+    EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), 3);
+    m_doc.MarkSong(2, CSong::kNextToPlay);
+    m_doc.ClearMark(CSong::kPlaying);
+    EXPECT_EQ(m_doc.GetSongAt(3)->GetMark(), CSong::kNoMark);
+    EXPECT_EQ(m_doc.GetSongAt(2)->GetMark(), CSong::kNextToPlay);
+    m_doc.ClearMark(CSong::kNextToPlay);
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(m_doc.GetSongAt(n)->GetMark(), CSong::kNoMark) << n;
+    }
+}
+
+TEST_F(DocumentTest, MarkFollowsItsLineThroughInsertsAndRemoves) {
+    const std::vector<std::string> ids = Fill(4);
+    m_doc.MarkSong(2, CSong::kPlaying);
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/head"), answer));
+    EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), 3);
+    ASSERT_TRUE(m_doc.RemoveSongs({ids[2]}));
+    EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), -1);
+    m_doc.MarkSong(0, CSong::kPlaying);
+    EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), 0);
+}
+
+TEST_F(DocumentTest, BadLinesAreIgnored) {
+    Fill(2);
+    EXPECT_EQ(m_doc.GetSongAt(-1), nullptr);
+    EXPECT_EQ(m_doc.GetSongAt(2), nullptr);
+    m_doc.MarkSong(7, CSong::kPlaying);
+    m_doc.MarkSong(-3, CSong::kPlaying);
+    m_doc.ClearMark(CSong::kTemporary);
+    EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), -1);
+    EXPECT_EQ(m_doc.IndexOf(nullptr), -1);
+    EXPECT_TRUE(m_doc.RemoveSongs({}));
+}
+
+TEST_F(DocumentTest, SongsWithoutInfoAreQueuedOnceInOrder) {
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    std::string a;
+    std::string b;
+    std::string c;
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a"), answer, &a));
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/b", 1000, 128000), answer, &b));
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/c"), answer, &c));
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeRegion("Dance"), answer));
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{a, c}));
+    m_doc.SetProcessed(*m_doc.FindById(a), false);
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{a, c}));
+    m_doc.SetProcessed(*m_doc.FindById(a), true);
+    EXPECT_TRUE(m_doc.FindById(a)->HasInfo());
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{c}));
+    m_doc.SetProcessed(*m_doc.FindById(b), false);
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{c, b}));
+    ASSERT_TRUE(m_doc.RemoveSongs({c}));
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{b}));
+}
+
+TEST_F(DocumentTest, RegionListKeepsListOrder) {
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    Fill(3);
+    std::string r1;
+    std::string r2;
+    std::string r3;
+    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeRegion("Late"), answer, &r3));
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeRegion("Early"), answer, &r1));
+    ASSERT_TRUE(m_doc.InsertSongAt(1, MakeRegion("Middle"), answer, &r2));
+    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{r1, r2, r3}));
+    EXPECT_TRUE(m_doc.Contains("Middle"));
+    ASSERT_TRUE(m_doc.RemoveSongs({r2}));
+    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{r1, r3}));
+}
+
+TEST_F(DocumentTest, SavedPlaylistLoadsBackWithDuplicatesAndFlags) {
+    TempDir dir;
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    Fill(2);
+    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeRegion("Evening"), answer));
+    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3", 16000, 128000),
+                                   answer));
+    const CDateTime alarm = CDateTime::FromCalendar(2026, 12, 6, 20, 30, 0);
+    m_doc.SetAlarm(alarm);
+    m_doc.SetLocked(true, true);
+    ASSERT_EQ(m_doc.OnSaveDocument(dir.File("list.qmx")), CPlaylistFile::kOk);
+    EXPECT_FALSE(m_doc.IsModified());
+
+    FakePrompt prompt;
+    CMixorel2001Doc loaded(&prompt);
+    ASSERT_EQ(loaded.OnOpenDocument(dir.File("list.qmx")), CPlaylistFile::kOk);
+    EXPECT_TRUE(prompt.m_duplicateTitles.empty());
+    ASSERT_EQ(loaded.GetCount(), 4);
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(loaded.GetSongAt(n)->GetLocation(), m_doc.GetSongAt(n)->GetLocation());
+        EXPECT_EQ(loaded.GetSongAt(n)->IsRegion(), m_doc.GetSongAt(n)->IsRegion());
+    }
+    EXPECT_EQ(loaded.GetRegionList().size(), 1u);
+    EXPECT_EQ(loaded.GetTotalTime(), 1u);
+    EXPECT_EQ(loaded.GetAlarm(), alarm);
+    EXPECT_TRUE(loaded.IsLocked());
+    EXPECT_TRUE(loaded.IsPlayerCommandsDisabled());
+    EXPECT_FALSE(loaded.IsModified());
+    EXPECT_EQ(loaded.GetLoopPos(), -1);
+}
+
+TEST_F(DocumentTest, DamagedFileLeavesTheDocument) {
+    TempDir dir;
+    Fill(2);
+    WriteAll(dir.File("bad.qmx"), {'x', 'y', 'z'});
+    EXPECT_NE(m_doc.OnOpenDocument(dir.File("bad.qmx")), CPlaylistFile::kOk);
+    EXPECT_NE(m_doc.OnOpenDocument(dir.File("missing.qmx")), CPlaylistFile::kOk);
+    EXPECT_EQ(m_doc.GetCount(), 2);
+}
+
+TEST_F(DocumentTest, TitleCarriesTheModifiedMarker) {
+    CMixorel2001Doc doc;
+    doc.SetTitle("party.qmx");
+    doc.SetModifiedFlag(true);
+    EXPECT_EQ(doc.GetTitle(), "party *");
+    doc.SetModifiedFlag(true);
+    EXPECT_EQ(doc.GetTitle(), "party *");
+    doc.SetModifiedFlag(false);
+    EXPECT_EQ(doc.GetTitle(), "party");
+    doc.SetTitle("Untitled");
+    doc.SetModifiedFlag(true);
+    EXPECT_EQ(doc.GetTitle(), "Untitled *");
+}
+
+TEST_F(DocumentTest, AddSongLocationInsertsAfterTheSelectedLine) {
+    Fill(3);
+    m_prompt.m_songData = {{"My stream", "http://radio/x"}, {"", "/m/0.mp3"}};
+    ASSERT_TRUE(m_doc.AddSongLocation(1));
+    EXPECT_EQ(PathAt(2), "http://radio/x");
+    EXPECT_EQ(m_doc.GetSongAt(2)->GetTitle(), "My stream");
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kYes};
+    ASSERT_TRUE(m_doc.AddSongLocation(-1));
+    EXPECT_EQ(PathAt(0), "/m/0.mp3");
+    EXPECT_EQ(m_doc.GetSongAt(0)->GetTitle(), "");
+    EXPECT_EQ(m_prompt.m_duplicateTitles.size(), 1u);
+    EXPECT_FALSE(m_doc.AddSongLocation(0));
+    EXPECT_EQ(m_doc.GetCount(), 5);
+}
+
+TEST_F(DocumentTest, LockTimesOutWhileAnotherThreadHoldsIt) {
+    std::unique_lock<std::recursive_timed_mutex> held(m_doc.GetMutex());
+    auto attempt = std::async(std::launch::async, [this] {
+        std::unique_lock<std::recursive_timed_mutex> lock(m_doc.GetMutex(), std::defer_lock);
+        return lock.try_lock_for(std::chrono::milliseconds(50));
+    });
+    ASSERT_EQ(attempt.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(attempt.get());
+}
+
+TEST(DocumentThreadsTest, InsertsRemovesAndMarksFromTwoThreadsKeepTheIndexesRight) {
+    constexpr int kSongs = 2000;
+    CMixorel2001Doc doc;
+    auto inserter = std::async(std::launch::async, [&doc] {
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+        for (int n = 0; n < kSongs; ++n) {
+            doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/kept/" + std::to_string(n)),
+                             answer);
+        }
+    });
+    auto churner = std::async(std::launch::async, [&doc] {
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+        for (int n = 0; n < kSongs / 4; ++n) {
+            std::string id;
+            doc.InsertSongAt(-1, MakeSong("/gone/" + std::to_string(n)), answer, &id);
+            doc.MarkSong(doc.GetCount() / 2, CSong::kPlaying);
+            doc.RemoveSongs({id});
+        }
+    });
+    ASSERT_EQ(inserter.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    ASSERT_EQ(churner.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    ASSERT_EQ(doc.GetCount(), kSongs);
+    int marked = 0;
+    for (int n = 0; n < kSongs; ++n) {
+        const CSong* song = doc.GetSongAt(n);
+        EXPECT_EQ(song->GetPath(), "/kept/" + std::to_string(n));
+        EXPECT_EQ(doc.IndexOf(song), n);
+        marked += song->GetMark() != CSong::kNoMark ? 1 : 0;
+    }
+    EXPECT_LE(marked, 1);
+    EXPECT_EQ(doc.GetProcessingQueue().size(), static_cast<std::size_t>(kSongs));
+}
+
+TEST(DocumentLargeTest, RemovingHalfOfAHundredThousandIsLinear) {
+    constexpr int kCount = 100000;
+    CPlaylistContent content;
+    content.m_songs.reserve(kCount);
+    for (int n = 0; n < kCount; ++n) {
+        content.m_songs.push_back(MakeSong("/music/" + std::to_string(n) + ".mp3", 16000, 128000));
+    }
+    CMixorel2001Doc doc;
+    doc.Serialize(content);
+    ASSERT_EQ(doc.GetCount(), kCount);
+    doc.SetLoopPos(kCount - 1);
+    std::vector<std::string> ids;
+    for (int n = 0; n < kCount; n += 2) {
+        ids.push_back(doc.GetSongAt(n)->GetId());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(doc.RemoveSongs(ids));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    ASSERT_EQ(doc.GetCount(), kCount / 2);
+    EXPECT_EQ(doc.GetLoopPos(), kCount / 2 - 1);
+    EXPECT_EQ(doc.GetTotalTime(), static_cast<std::uint32_t>(kCount / 2));
+    for (int n = 0; n < kCount / 2; n += 997) {
+        const CSong* song = doc.GetSongAt(n);
+        EXPECT_EQ(song->GetPath(), "/music/" + std::to_string(2 * n + 1) + ".mp3");
+        EXPECT_EQ(doc.IndexOf(song), n);
+    }
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+#include "catalogue/CProcessingQueue.h"
+#include "catalogue/CSongList.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<CSong> NewSong(const std::string& path) {
+    auto song = std::make_unique<CSong>();
+    song->SetPathText(path);
+    return song;
+}
+
+TEST(SongListTest, IdentityIndexFollowsInsertsInTheMiddleAndRemovals) {
+    CSongList list;
+    std::vector<std::string> ids;
+    for (int n = 0; n < 50; ++n) {
+        ids.push_back(list.Insert(list.GetCount(), NewSong("/" + std::to_string(n))).GetId());
+    }
+    const std::string head = list.Insert(0, NewSong("/head")).GetId();
+    const std::string middle = list.Insert(20, NewSong("/middle")).GetId();
+    EXPECT_EQ(list.FindIndex(head), 0);
+    EXPECT_EQ(list.FindIndex(middle), 20);
+    EXPECT_EQ(list.FindIndex(ids[49]), 51);
+    std::vector<bool> flags(list.GetCount(), false);
+    flags[0] = flags[10] = flags[20] = true;
+    const auto removed = list.RemoveFlagged(flags);
+    ASSERT_EQ(removed.size(), 3u);
+    EXPECT_EQ(removed[1]->GetId(), ids[9]);
+    EXPECT_EQ(list.FindIndex(head), -1);
+    EXPECT_EQ(list.FindIndex(middle), -1);
+    for (std::size_t index = 0; index < list.GetCount(); ++index) {
+        EXPECT_EQ(list.FindIndex(list.GetAt(index)->GetId()), static_cast<std::int64_t>(index));
+    }
+    EXPECT_FALSE(list.ContainsLocation("/9"));
+    EXPECT_TRUE(list.ContainsLocation("/10"));
+}
+
+TEST(SongListTest, LocationsAreCountedPerRecord) {
+    CSongList list;
+    list.Insert(0, NewSong("/same"));
+    list.Insert(0, NewSong("/same"));
+    std::vector<bool> flags{true, false};
+    list.RemoveFlagged(flags);
+    EXPECT_TRUE(list.ContainsLocation("/same"));
+    list.UpdateLocation("/same", "/other");
+    EXPECT_FALSE(list.ContainsLocation("/same"));
+    EXPECT_TRUE(list.ContainsLocation("/other"));
+    const std::unique_ptr<CSong> old = list.Replace(0, NewSong("/third"));
+    EXPECT_EQ(list.FindIndex(old->GetId()), -1);
+    EXPECT_EQ(list.FindIndex(list.GetAt(0)->GetId()), 0);
+    EXPECT_TRUE(list.ContainsLocation("/third"));
+    list.Clear();
+    EXPECT_FALSE(list.ContainsLocation("/third"));
+    EXPECT_EQ(list.GetCount(), 0u);
+}
+
+TEST(ProcessingQueueTest, KeepsOrderAndOneEntryPerIdentityThroughCompaction) {
+    CProcessingQueue queue;
+    for (int n = 0; n < 100; ++n) {
+        EXPECT_TRUE(queue.Add(std::to_string(n)));
+    }
+    EXPECT_FALSE(queue.Add("5"));
+    for (int n = 0; n < 95; ++n) {
+        EXPECT_TRUE(queue.Remove(std::to_string(n)));
+    }
+    EXPECT_FALSE(queue.Remove("0"));
+    EXPECT_TRUE(queue.Add("3"));
+    EXPECT_TRUE(queue.Remove("97"));
+    EXPECT_TRUE(queue.Add("97"));
+    EXPECT_EQ(queue.GetAll(), (std::vector<std::string>{"95", "96", "98", "99", "3", "97"}));
+    EXPECT_EQ(queue.GetCount(), 6u);
+    EXPECT_TRUE(queue.Contains("3"));
+    queue.Clear();
+    EXPECT_TRUE(queue.IsEmpty());
+}
+
+} // namespace
