@@ -58,9 +58,13 @@ CDateTime CDateTime::FromCalendar(int year, int month, int day, int hour, int mi
     return CDateTime(days >= 0 ? days + fraction : days - fraction, kValid);
 }
 
-CDateTime CDateTime::FromTime(std::time_t time) { return FromTm(time, true); }
+CDateTime CDateTime::FromTime(std::time_t time) {
+    return FromTm(time, true);
+}
 
-CDateTime CDateTime::FromUtcTime(std::time_t time) { return FromTm(time, false); }
+CDateTime CDateTime::FromUtcTime(std::time_t time) {
+    return FromTm(time, false);
+}
 
 CDateTime CDateTime::FromTm(std::time_t time, bool localTime) {
     std::tm local{};

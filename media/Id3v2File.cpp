@@ -102,9 +102,8 @@ void PrepareForWrite(Id3v2Tag& tag, int readResult, std::int64_t fileSize) {
     if (tag.Version() == 2) {
         Id3v2Upgrade::ToVersion23(tag);
     }
-    std::int64_t body =
-        std::min(static_cast<std::int64_t>(tag.TotalLength()), fileSize) -
-        static_cast<std::int64_t>(Id3v2Tag::kHeaderLength);
+    std::int64_t body = std::min(static_cast<std::int64_t>(tag.TotalLength()), fileSize) -
+                        static_cast<std::int64_t>(Id3v2Tag::kHeaderLength);
     const std::int64_t used = tag.UsedBytes();
     std::int64_t padding = readResult == kRead ? body - used : 0;
     if (used > body || padding < 0) {
