@@ -3,15 +3,33 @@
 #include "CArchiveWriter.h"
 #include "CPlaylistContent.h"
 #include "CPlaylistFile.h"
+#include "CProcessListThread.h"
+
+#include "media/SongFileReader.h"
+#include "settings/CSharedSettings.h"
 
 #include <algorithm>
 #include <memory>
+#include <system_error>
 #include <unordered_set>
 #include <utility>
 
 CMixorel2001Doc::CMixorel2001Doc(IUserPrompt* prompt) : m_pPrompt(prompt) {}
 
-CMixorel2001Doc::~CMixorel2001Doc() = default;
+// A thread still reading a file after the stop wait must not outlive the document, so it
+// is then waited for to the end.
+CMixorel2001Doc::~CMixorel2001Doc() {
+    if (!StopProcessThread()) {
+        std::thread handle;
+        {
+            Lock lock(m_mutex);
+            handle = std::move(m_processThread);
+        }
+        if (handle.joinable()) {
+            handle.join();
+        }
+    }
+}
 
 void CMixorel2001Doc::SetPrompt(IUserPrompt* prompt) {
     Lock lock(m_mutex);
@@ -199,6 +217,7 @@ void CMixorel2001Doc::SetProcessed(CSong& song, bool processed) {
         song.SetTag(nullptr);
         m_queue.Add(song.GetId());
     }
+    TellProcessThread();
 }
 
 CSong* CMixorel2001Doc::FindById(const std::string& id, int* index) const {
@@ -509,4 +528,169 @@ std::string CMixorel2001Doc::TitleFor(const std::string& title, bool modified) {
         text.replace(at, kQmxMarked.size(), " *");
     }
     return text;
+}
+
+// ---- Processing thread ----
+
+bool CMixorel2001Doc::CreateProcessThread(bool idlePriority) {
+    Lock lock(m_mutex);
+    if (m_pProcessThread != nullptr) {
+        return true;
+    }
+    auto thread = std::make_unique<CProcessListThread>(*this, m_pPrompt, idlePriority);
+    if (!thread->CreateEvents() && m_pPrompt != nullptr) {
+        m_pPrompt->Message(
+            "CMixorel2001Doc::CreateProcessThread() - m_pProcessThread->CreateEvents() == false");
+    }
+    try {
+        m_processThread = std::thread([worker = thread.get()] { worker->Run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_pProcessThread = std::move(thread);
+    TellProcessThread();
+    return true;
+}
+
+// The wait runs without the document lock, which the thread needs to finish its song.
+// Only the user-interface thread drops the object, so the pointer stays good meanwhile.
+bool CMixorel2001Doc::StopProcessThread() {
+    CProcessListThread* thread = nullptr;
+    {
+        Lock lock(m_mutex);
+        thread = m_pProcessThread.get();
+    }
+    if (thread == nullptr) {
+        return true;
+    }
+    thread->SetStartProcessing(true);
+    thread->SetDie(true);
+    if (!thread->WaitEnded(kProcessStopWait)) {
+        return false;
+    }
+    std::unique_ptr<CProcessListThread> ended;
+    std::thread handle;
+    {
+        Lock lock(m_mutex);
+        ended = std::move(m_pProcessThread);
+        handle = std::move(m_processThread);
+    }
+    if (handle.joinable()) {
+        handle.join();
+    }
+    return true;
+}
+
+bool CMixorel2001Doc::HasProcessThread() const {
+    Lock lock(m_mutex);
+    return m_pProcessThread != nullptr;
+}
+
+bool CMixorel2001Doc::SetProcessRange(int first, int last) {
+    Lock lock(m_mutex);
+    return m_pProcessThread != nullptr && m_pProcessThread->SetRange(first, last);
+}
+
+void CMixorel2001Doc::SetSharedSettings(const CSharedSettings* settings) {
+    Lock lock(m_mutex);
+    m_pSettings = settings;
+}
+
+std::string CMixorel2001Doc::GetTitleTemplate() const {
+    const CSharedSettings* settings = nullptr;
+    {
+        Lock lock(m_mutex);
+        settings = m_pSettings;
+    }
+    return settings != nullptr ? settings->Get().m_strId3Tags : std::string();
+}
+
+// With the document lock held: the thread works while the queue holds songs.
+void CMixorel2001Doc::TellProcessThread() {
+    if (m_pProcessThread != nullptr) {
+        m_pProcessThread->SetStartProcessing(!m_queue.IsEmpty());
+    }
+}
+
+bool CMixorel2001Doc::ProcessSong(const std::string& id) {
+    std::string location;
+    {
+        Lock lock(m_mutex);
+        CSong* song = FindById(id);
+        if (song == nullptr) {
+            return false;
+        }
+        if (song->HasInfo()) {
+            SetProcessed(*song, true);
+            return true;
+        }
+        location = song->GetLocation();
+    }
+    const std::string titleTemplate = GetTitleTemplate();
+    const SongFileFacts facts = SongFileReader::Read(location);
+    Lock lock(m_mutex, std::defer_lock);
+    if (!CProcessListThread::LockWithin(lock, kProcessLockWait)) {
+        return false;
+    }
+    int index = -1;
+    CSong* song = FindById(id, &index);
+    if (song == nullptr) {
+        return true;
+    }
+    if (song->HasInfo()) {
+        // Given its facts meanwhile (a location edit): those stand.
+        SetProcessed(*song, true);
+    } else if (song->GetLocation() == location) {
+        StoreFacts(*song, index, facts, titleTemplate);
+    }
+    // A song whose location changed meanwhile stays queued and is read again.
+    return true;
+}
+
+// The totals follow the record: its old time and size leave them, the new ones enter.
+// A file without audio frames keeps no size, so its line counts nothing.
+void CMixorel2001Doc::StoreFacts(CSong& song, int index, const SongFileFacts& facts,
+                                 const std::string& titleTemplate) {
+    m_nTotalTime -= std::min(m_nTotalTime, song.GetDuration());
+    m_dTotalSize = std::max(0.0, m_dTotalSize - song.GetSize());
+    song.ProcessFromFacts(facts, titleTemplate);
+    if (facts.mpegResult != MpegFileInfo::kRead) {
+        song.SetInfo(0, 0, 0, 0);
+    }
+    SetProcessed(song, true);
+    m_nTotalTime += song.GetDuration();
+    m_dTotalSize += song.GetSize();
+    UpdateViews(index);
+}
+
+bool CMixorel2001Doc::ProcessSongAt(int index) {
+    std::string id;
+    {
+        Lock lock(m_mutex);
+        const CSong* song = GetSongAt(index);
+        if (song == nullptr || song->HasInfo()) {
+            return false;
+        }
+        id = song->GetId();
+    }
+    return ProcessSong(id);
+}
+
+// A queue left empty by a list rebuild also puts the thread back to sleep here.
+bool CMixorel2001Doc::ProcessNextQueued() {
+    std::string id;
+    {
+        Lock lock(m_mutex);
+        if (m_queue.IsEmpty()) {
+            TellProcessThread();
+            return false;
+        }
+        id = m_queue.Front();
+        if (FindById(id) == nullptr) {
+            m_queue.Remove(id);
+            TellProcessThread();
+            return false;
+        }
+    }
+    return ProcessSong(id);
 }

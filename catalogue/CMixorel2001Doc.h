@@ -1,9 +1,12 @@
 #pragma once
 
-// Threads: none are started here yet. Any thread may call the document; every operation
+// Threads: the document starts its processing thread (CProcessListThread) and stops it
+// from the user-interface thread. Any thread may call the document; every operation
 // takes the document lock (m_mutex, re-entrant, timed). The loop and schedule positions
 // have their own lock (m_posMutex), always taken after the document lock when both are
-// held. Views and the duplicate question are called with the document lock held.
+// held. The processing thread's own locks come after the document lock too (SetProcessed
+// wakes the thread with the document lock held). Views and the duplicate question are
+// called with the document lock held. Song files are read without the document lock.
 
 #include "CDateTime.h"
 #include "CProcessingQueue.h"
@@ -15,11 +18,16 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CArchiveWriter;
+class CProcessListThread;
+class CSharedSettings;
+struct SongFileFacts;
 struct CPlaylistContent;
 
 // One open playlist: its lines (CSong records) with identity and location indexes, the
@@ -27,12 +35,12 @@ struct CPlaylistContent;
 // alarm, the lock flags and the modified marker. It loads and stores itself as a .qmx
 // file through CPlaylistFile. Lines are kept by CSongList (vector plus identity and
 // location indexes; see there why whole-list work stays linear). Operations wait for the
-// document lock without limit; the processing step will wait at most kProcessLockWait.
+// document lock without limit; the processing step waits at most kProcessLockWait.
 //
-// Still to come: the processing thread and ProcessSong, the loop driver and scheduler
-// hooks, SetSongAt, swaps and moves, EditSongLocation, the close and lock decisions,
-// randomize, sort, the song clipboard and the played-songs list, the region bookkeeping
-// of the scheduler, and the playlists-bar refresh of the notify-bar flag.
+// Still to come: the loop driver and scheduler hooks, SetSongAt, swaps and moves,
+// EditSongLocation, the close and lock decisions, randomize, sort, the song clipboard and the
+// played-songs list, the region bookkeeping of the scheduler, and the playlists-bar refresh of the
+// notify-bar flag.
 class CMixorel2001Doc {
 public:
     using DuplicateAnswer = IUserPrompt::DuplicateAnswer;
@@ -118,6 +126,32 @@ public:
     bool IsNotifyBar() const;
     void SetNotifyBar(bool notify);
 
+    // ---- Processing thread ----
+    static constexpr std::chrono::milliseconds kProcessStopWait{5000};
+    // User-interface thread: starts the processing thread unless one exists (songs already
+    // queued are served at once). Without idlePriority it keeps the normal priority.
+    // False when the thread could not be started.
+    bool CreateProcessThread(bool idlePriority = true);
+    // User-interface thread: wakes the thread, tells it to end and waits at most
+    // kProcessStopWait. True when it ended (or none ran); false on a time-out, when the
+    // thread is kept.
+    bool StopProcessThread();
+    bool HasProcessThread() const;
+    // Any thread (the view): the range of lines to serve first; false when no thread runs
+    // or the range lock was busy.
+    bool SetProcessRange(int first, int last);
+    // Where the title template ("id3tags") comes from; none: titles are file names.
+    void SetSharedSettings(const CSharedSettings* settings);
+    // Processing thread (or any thread that does not hold the document lock, since the
+    // file is read without it): reads the file of the song with that identity and stores
+    // its facts. False when the song is unknown or the lock was not had in time (the
+    // song stays queued).
+    bool ProcessSong(const std::string& id);
+    // As ProcessSong for the line at index when it still lacks its facts.
+    bool ProcessSongAt(int index);
+    // As ProcessSong for the first queued song; false when the queue is empty.
+    bool ProcessNextQueued();
+
     bool IsModified() const;
     // Marks or clears; on a real change the title follows the modified-marker rule.
     void SetModifiedFlag(bool modified = true);
@@ -135,6 +169,11 @@ private:
     void RebuildRegionList();
     static int FollowRemove(int pos, const std::vector<bool>& flags, std::size_t count);
     static std::string TitleFor(const std::string& title, bool modified);
+    // Processing thread helpers; TellProcessThread runs with the document lock held.
+    void TellProcessThread();
+    std::string GetTitleTemplate() const;
+    void StoreFacts(CSong& song, int index, const SongFileFacts& facts,
+                    const std::string& titleTemplate);
 
     mutable std::recursive_timed_mutex m_mutex;
     mutable std::mutex m_posMutex;
@@ -158,4 +197,10 @@ private:
     bool m_bLocked = false;
     bool m_bPlayerCommandsDisabled = false;
     bool m_bModified = false;
+
+    // The processing thread object and its thread, under the document lock; created and
+    // dropped by the user-interface thread only.
+    std::unique_ptr<CProcessListThread> m_pProcessThread;
+    std::thread m_processThread;
+    const CSharedSettings* m_pSettings = nullptr;
 };

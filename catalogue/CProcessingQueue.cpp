@@ -30,9 +30,17 @@ std::vector<std::string> CProcessingQueue::GetAll() const {
     return ids;
 }
 
+std::string CProcessingQueue::Front() const {
+    while (m_nHead < m_slots.size() && !IsLive(m_slots[m_nHead])) {
+        ++m_nHead;
+    }
+    return m_nHead < m_slots.size() ? m_slots[m_nHead].m_strId : std::string();
+}
+
 void CProcessingQueue::Clear() {
     m_slots.clear();
     m_live.clear();
+    m_nHead = 0;
 }
 
 bool CProcessingQueue::IsLive(const Slot& slot) const {
@@ -49,4 +57,5 @@ void CProcessingQueue::Compact() {
         }
     }
     m_slots = std::move(kept);
+    m_nHead = 0;
 }

@@ -21,6 +21,9 @@ public:
     bool IsEmpty() const { return m_live.empty(); }
     // The queued identities in order.
     std::vector<std::string> GetAll() const;
+    // The identity that has waited longest; empty when none waits. Amortised constant:
+    // slots of removed identities at the head are stepped over once.
+    std::string Front() const;
     void Clear();
 
 private:
@@ -34,4 +37,6 @@ private:
     std::vector<Slot> m_slots;
     std::unordered_map<std::string, std::uint64_t> m_live;
     std::uint64_t m_nNextSequence = 0;
+    // Slots before this one belong to identities that are no longer queued.
+    mutable std::size_t m_nHead = 0;
 };

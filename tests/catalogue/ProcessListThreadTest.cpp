@@ -1,0 +1,345 @@
+// Threads: each test's document runs its processing thread; the test body is the user-
+// interface side, and one test adds a second user-interface-like thread that changes the
+// list. Test code reads records and recording views only under the document lock.
+
+#include "DocumentFakes.h"
+
+#include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/CPlaylistContent.h"
+#include "catalogue/CProcessListThread.h"
+#include "settings/CMemorySettingsStore.h"
+#include "settings/CSharedSettings.h"
+
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sched.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Generous bounds: the machine may be loaded and the build may run under ThreadSanitizer.
+constexpr auto kDoneWait = 60s;
+
+// Polls until the condition holds or the time is up; answers the condition.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return condition();
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+// A song line that still needs processing.
+CSong MakeSong(const std::string& path) {
+    CSong song;
+    song.SetPathText(path);
+    song.SetTitle("placeholder");
+    return song;
+}
+
+// A document with a recording view; the document calls the view under its lock, so the
+// test reads what the view recorded under the same lock.
+class ProcessListThreadTest : public ::testing::Test {
+protected:
+    ProcessListThreadTest() : m_doc(&m_prompt) { m_doc.AddView(&m_view); }
+    ~ProcessListThreadTest() override {
+        EXPECT_TRUE(m_doc.StopProcessThread());
+        m_doc.RemoveView(&m_view);
+    }
+
+    // A small MPEG-1 layer III file: count frames of 128 kbit/s at 44100 Hz.
+    std::string WriteMpeg(const std::string& name, int count) {
+        const std::string path = m_dir.File(name);
+        WriteAll(path, TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 0, count));
+        return path;
+    }
+
+    // The list as a playlist file would load it: every song still unprocessed.
+    void Load(const std::vector<std::string>& paths) {
+        CPlaylistContent content;
+        for (const std::string& path : paths) {
+            content.m_songs.push_back(MakeSong(path));
+        }
+        m_doc.Serialize(content);
+    }
+
+    bool AllProcessed() const {
+        std::lock_guard lock(m_doc.GetMutex());
+        for (int index = 0; index < m_doc.GetCount(); ++index) {
+            if (!m_doc.GetSongAt(index)->HasInfo()) {
+                return false;
+            }
+        }
+        return m_doc.GetProcessingQueue().empty();
+    }
+
+    // The lines the processing redrew, in order.
+    std::vector<int> Redrawn() const {
+        std::lock_guard lock(m_doc.GetMutex());
+        std::vector<int> lines = m_view.m_redrawn;
+        std::erase(lines, -1);
+        return lines;
+    }
+
+    TempDir m_dir;
+    FakePrompt m_prompt;
+    FakeView m_view;
+    CMixorel2001Doc m_doc;
+};
+
+TEST_F(ProcessListThreadTest, ProcessesEverySongOfALoadedList) {
+    std::vector<std::string> paths;
+    for (int n = 0; n < 20; ++n) {
+        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 20 + n));
+    }
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    Load(paths);
+    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+
+    std::lock_guard lock(m_doc.GetMutex());
+    std::uint32_t totalTime = 0;
+    double totalSize = 0;
+    for (int index = 0; index < m_doc.GetCount(); ++index) {
+        const CSong* song = m_doc.GetSongAt(index);
+        EXPECT_EQ(song->GetBitrate(), 128000);
+        EXPECT_EQ(song->GetSampleRate(), 44100);
+        EXPECT_GT(song->GetSize(), 0u);
+        EXPECT_NE(song->GetTitle(), "placeholder");
+        totalTime += song->GetDuration();
+        totalSize += song->GetSize();
+    }
+    EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
+    EXPECT_TRUE(m_prompt.m_messages.empty());
+}
+
+TEST_F(ProcessListThreadTest, TitleComesFromTheTemplateOfTheSettings) {
+    CMemorySettingsStore store;
+    CSharedSettings settings(store);
+    ASSERT_TRUE(settings.Reload());
+    m_doc.SetSharedSettings(&settings);
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    Load({WriteMpeg("plain name.mp3", 10)});
+    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+    std::lock_guard lock(m_doc.GetMutex());
+    EXPECT_NE(m_doc.GetSongAt(0)->GetTitle(), "placeholder");
+    EXPECT_FALSE(m_doc.GetSongAt(0)->GetTitle().empty());
+}
+
+TEST_F(ProcessListThreadTest, ServesTheVisibleRangeBeforeTheQueue) {
+    std::vector<std::string> paths;
+    for (int n = 0; n < 60; ++n) {
+        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 5));
+    }
+    // The thread sleeps on the empty list while it is given the range; the load wakes it.
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    ASSERT_TRUE(m_doc.SetProcessRange(40, 49));
+    {
+        std::lock_guard lock(m_doc.GetMutex());
+        Load(paths);
+        m_view.m_redrawn.clear();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+    const std::vector<int> lines = Redrawn();
+    ASSERT_EQ(lines.size(), 60u);
+    for (int n = 0; n < 10; ++n) {
+        EXPECT_EQ(lines[static_cast<std::size_t>(n)], 40 + n);
+    }
+    EXPECT_EQ(lines[10], 0);
+}
+
+TEST_F(ProcessListThreadTest, ARangePastTheEndIsSkipped) {
+    std::vector<std::string> paths;
+    for (int n = 0; n < 5; ++n) {
+        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 5));
+    }
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    ASSERT_TRUE(m_doc.SetProcessRange(3, 2000000000));
+    {
+        std::lock_guard lock(m_doc.GetMutex());
+        Load(paths);
+        m_view.m_redrawn.clear();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+    const std::vector<int> lines = Redrawn();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], 3);
+    EXPECT_EQ(lines[1], 4);
+    EXPECT_EQ(lines[2], 0);
+
+    // A range wholly past the end, then a new song: the thread goes on with the queue.
+    ASSERT_TRUE(m_doc.SetProcessRange(100, 120));
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong(WriteMpeg("late.mp3", 5)),
+                                   answer));
+    EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+}
+
+TEST_F(ProcessListThreadTest, AFileWithoutFramesGetsZeroInfoAndCountsAsProcessed) {
+    std::vector<std::uint8_t> wav = {'R', 'I', 'F', 'F', 0x24, 0x10, 0, 0, 'W', 'A', 'V', 'E',
+                                     'f', 'm', 't', ' ', 16,   0,    0, 0, 1,   0,   2,   0};
+    wav.resize(4096, 0);
+    const std::string path = m_dir.File("sound.wav");
+    WriteAll(path, wav);
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    Load({path, m_dir.File("missing.mp3")});
+    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+
+    std::lock_guard lock(m_doc.GetMutex());
+    for (int index = 0; index < 2; ++index) {
+        const CSong* song = m_doc.GetSongAt(index);
+        EXPECT_TRUE(song->HasInfo());
+        EXPECT_EQ(song->GetSize(), 0u);
+        EXPECT_EQ(song->GetBitrate(), 0);
+        EXPECT_EQ(song->GetSampleRate(), 0);
+        EXPECT_EQ(song->GetChannelMode(), 0);
+        EXPECT_EQ(song->GetDuration(), 0u);
+    }
+    EXPECT_EQ(m_doc.GetTotalTime(), 0u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 0.0);
+}
+
+TEST_F(ProcessListThreadTest, AnEmptyQueueLetsTheThreadSleepAndANewSongWakesIt) {
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    EXPECT_TRUE(m_doc.HasProcessThread());
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    ASSERT_TRUE(
+        m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong(WriteMpeg("a.mp3", 5)), answer));
+    EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+}
+
+// A view that notes the scheduling class of the thread that redraws a song's line, which
+// for a processed song is the processing thread.
+class PolicyView : public IDocumentView {
+public:
+    void RedrawLine(int line) override {
+        if (line >= 0) {
+            m_policies.push_back(sched_getscheduler(0));
+        }
+    }
+    void ScrollToLine(int /*line*/) override {}
+
+    std::vector<int> m_policies;
+};
+
+TEST_F(ProcessListThreadTest, RunsAtIdlePriority) {
+    PolicyView view;
+    m_doc.AddView(&view);
+    ASSERT_TRUE(m_doc.CreateProcessThread());
+    Load({WriteMpeg("a.mp3", 5), WriteMpeg("b.mp3", 5)});
+    EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+    std::lock_guard lock(m_doc.GetMutex());
+    m_doc.RemoveView(&view);
+    ASSERT_EQ(view.m_policies.size(), 2u);
+    EXPECT_EQ(view.m_policies[0], SCHED_IDLE);
+    EXPECT_EQ(view.m_policies[1], SCHED_IDLE);
+}
+
+TEST_F(ProcessListThreadTest, ClosingWhileProcessingEndsWithinTheLimit) {
+    const std::string path = WriteMpeg("shared.mp3", 200);
+    CPlaylistContent content;
+    for (int n = 0; n < 2000; ++n) {
+        content.m_songs.push_back(MakeSong(path));
+    }
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    m_doc.Serialize(content);
+    ASSERT_TRUE(WaitUntil([&] { return m_doc.GetProcessingQueue().size() < 1990; }, kDoneWait));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(m_doc.StopProcessThread());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, CMixorel2001Doc::kProcessStopWait);
+    EXPECT_FALSE(m_doc.HasProcessThread());
+    // Without a thread nothing more is processed.
+    const std::size_t left = m_doc.GetProcessingQueue().size();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(m_doc.GetProcessingQueue().size(), left);
+}
+
+TEST_F(ProcessListThreadTest, StoppingWithoutAThreadSucceeds) {
+    EXPECT_TRUE(m_doc.StopProcessThread());
+    EXPECT_FALSE(m_doc.SetProcessRange(0, 10));
+}
+
+TEST_F(ProcessListThreadTest, AUserInterfaceThreadChangesTheListWhileTheThreadWorks) {
+    std::vector<std::string> paths;
+    for (int n = 0; n < 20; ++n) {
+        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 10 + n));
+    }
+    CPlaylistContent content;
+    for (int n = 0; n < 2000; ++n) {
+        content.m_songs.push_back(MakeSong(paths[static_cast<std::size_t>(n % 20)]));
+    }
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    m_doc.Serialize(content);
+
+    std::thread ui([&] {
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+        for (int n = 0; n < 300; ++n) {
+            const int count = m_doc.GetCount();
+            m_doc.InsertSongAt((n * 37) % count, MakeSong(paths[static_cast<std::size_t>(n % 20)]),
+                               answer);
+            std::string id;
+            {
+                std::lock_guard lock(m_doc.GetMutex());
+                const CSong* song = m_doc.GetSongAt((n * 53) % m_doc.GetCount());
+                id = song->GetId();
+            }
+            m_doc.RemoveSongs({id});
+            m_doc.SetProcessRange((n * 7) % count, (n * 7) % count + 20);
+            std::this_thread::yield();
+        }
+    });
+    ui.join();
+    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, 120s));
+
+    std::lock_guard lock(m_doc.GetMutex());
+    EXPECT_EQ(m_doc.GetCount(), 2000);
+    std::uint32_t totalTime = 0;
+    double totalSize = 0;
+    for (int index = 0; index < m_doc.GetCount(); ++index) {
+        const CSong* song = m_doc.GetSongAt(index);
+        EXPECT_EQ(song->GetBitrate(), 128000);
+        totalTime += song->GetDuration();
+        totalSize += song->GetSize();
+    }
+    EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
+}
+
+TEST(ProcessListThreadUnitTest, RangeAndEventsWithoutRunning) {
+    CMixorel2001Doc doc;
+    CProcessListThread thread(doc, nullptr, false);
+    EXPECT_TRUE(thread.SetRange(1, 2));
+    thread.SetStartProcessing(true);
+    thread.SetDie(true);
+    // Without events Run ends at once.
+    thread.Run();
+    EXPECT_TRUE(thread.WaitEnded(0ms));
+}
+
+TEST(ProcessListThreadUnitTest, RunEndsWhenDieIsSetBeforeItStarts) {
+    CMixorel2001Doc doc;
+    CProcessListThread thread(doc, nullptr, false);
+    ASSERT_TRUE(thread.CreateEvents());
+    thread.SetDie(true);
+    std::thread worker([&] { thread.Run(); });
+    EXPECT_TRUE(thread.WaitEnded(10s));
+    worker.join();
+}
+
+} // namespace
