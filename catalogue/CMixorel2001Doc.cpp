@@ -482,6 +482,60 @@ void CMixorel2001Doc::SetNotifyBar(bool notify) {
     m_bNotifyBar = notify;
 }
 
+// ---- Rearranging lines ----
+
+// Each cycle of the permutation is walked once: one placeholder takes the first line's
+// place, then every record moves straight to its new line, so the work and the index
+// updates are linear in the number of lines.
+bool CMixorel2001Doc::RearrangeLines(const std::vector<std::size_t>& order) {
+    Lock lock(m_mutex);
+    const std::size_t count = m_songs.GetCount();
+    if (order.size() != count) {
+        return false;
+    }
+    // destination[j]: the new line of the record now at line j.
+    std::vector<std::size_t> destination(count, count);
+    for (std::size_t line = 0; line < count; ++line) {
+        if (order[line] >= count || destination[order[line]] != count) {
+            return false;
+        }
+        destination[order[line]] = line;
+    }
+    // Region lines keep their places, so the region list keeps its order.
+    for (std::size_t line = 0; line < count; ++line) {
+        if (m_songs.GetAt(line)->IsRegion() && destination[line] != line) {
+            return false;
+        }
+    }
+    auto placeholder = std::make_unique<CSong>();
+    std::vector<bool> moved(count, false);
+    for (std::size_t start = 0; start < count; ++start) {
+        if (moved[start] || destination[start] == start) {
+            continue;
+        }
+        std::unique_ptr<CSong> carried = m_songs.Replace(start, std::move(placeholder));
+        for (std::size_t from = start;; from = destination[from]) {
+            moved[from] = true;
+            if (destination[from] == start) {
+                placeholder = m_songs.Replace(start, std::move(carried));
+                break;
+            }
+            carried = m_songs.Replace(destination[from], std::move(carried));
+        }
+    }
+    {
+        std::lock_guard<std::mutex> positions(m_posMutex);
+        for (int* pos : {&m_nLoopPos, &m_nSchedulePos}) {
+            if (*pos >= 0 && static_cast<std::size_t>(*pos) < count) {
+                *pos = static_cast<int>(destination[static_cast<std::size_t>(*pos)]);
+            }
+        }
+    }
+    SetModifiedFlag(true);
+    UpdateViews(-1);
+    return true;
+}
+
 bool CMixorel2001Doc::IsModified() const {
     Lock lock(m_mutex);
     return m_bModified;

@@ -152,6 +152,14 @@ public:
     // As ProcessSong for the first queued song; false when the queue is empty.
     bool ProcessNextQueued();
 
+    // ---- Rearranging lines ----
+    // Puts every line in a new order at once: line i receives the record that was at line
+    // order[i]. False (nothing changes) unless order is a permutation of all the lines
+    // that leaves every region line in its place. Marks travel with their records and the
+    // loop and schedule positions stay on their songs. The document is marked modified and
+    // every view redraws.
+    bool RearrangeLines(const std::vector<std::size_t>& order);
+
     bool IsModified() const;
     // Marks or clears; on a real change the title follows the modified-marker rule.
     void SetModifiedFlag(bool modified = true);

@@ -3,6 +3,7 @@
 #include "catalogue/CPlaylistFile.h"
 #include "catalogue/CSong.h"
 #include "cli/JsonText.h"
+#include "cli/PlaylistArrangeCommand.h"
 #include "cli/SettingsStoreLoader.h"
 #include "media/SongFileReader.h"
 #include "settings/CSettings.h"
@@ -17,7 +18,9 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: mixorel-cli playlist dump FILE.qmx\n"
-    "       mixorel-cli playlist create OUT.qmx [--template T] PATH...\n";
+    "       mixorel-cli playlist create OUT.qmx [--template T] PATH...\n"
+    "       mixorel-cli playlist sort IN.qmx --by title|duration|bitrate|date [--desc] -o OUT.qmx\n"
+    "       mixorel-cli playlist shuffle IN.qmx -o OUT.qmx\n";
 
 std::string DateJson(const CDateTime& date) {
     return "{\"status\": " + std::to_string(static_cast<int>(date.GetStatus())) +
@@ -191,6 +194,12 @@ int RunPlaylistCommand(const std::vector<std::string>& args) {
     }
     if (args[0] == "create") {
         return Create(rest);
+    }
+    if (args[0] == "sort") {
+        return RunPlaylistSort(rest);
+    }
+    if (args[0] == "shuffle") {
+        return RunPlaylistShuffle(rest);
     }
     std::fprintf(stderr, "mixorel-cli playlist: unknown command '%s'\n%s", args[0].c_str(), kUsage);
     return 2;

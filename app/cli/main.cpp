@@ -22,6 +22,9 @@ constexpr const char* kUsage =
     "                    a playlist file as JSON\n"
     "  playlist create OUT.qmx [--template T] PATH...\n"
     "                    a playlist of the music files given (folders walked)\n"
+    "  playlist sort IN.qmx --by title|duration|bitrate|date [--desc] -o OUT.qmx\n"
+    "  playlist shuffle IN.qmx -o OUT.qmx\n"
+    "                    sort or shuffle each section between region lines\n"
     "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
     "                    play the files one after another, mixed as the loop mixes them\n";
 
