@@ -23,6 +23,7 @@
 #include "platform/mci/MciContext.h"
 #include "playback/CMCIPlayer.h"
 #include "settings/CMixTypeList.h"
+#include "support/ChildProcess.h"
 
 #include <algorithm>
 #include <atomic>
@@ -292,130 +293,6 @@ private:
     std::vector<float> m_left;
     std::vector<std::pair<std::size_t, Clock::time_point>> m_reads;
     std::vector<std::uint8_t> m_partial;
-};
-
-// ---- a child process stopped by its id ------------------------------------------------
-
-class CChild {
-public:
-    CChild() = default;
-    CChild(const CChild&) = delete;
-    CChild& operator=(const CChild&) = delete;
-    ~CChild() { Stop(SIGKILL); }
-
-    bool Start(const std::vector<std::string>& args, const std::string& output,
-               const std::map<std::string, std::string>& extra) {
-        std::map<std::string, std::string> environment;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string text = *entry;
-            const std::size_t equals = text.find('=');
-            if (equals != std::string::npos) {
-                environment[text.substr(0, equals)] = text.substr(equals + 1);
-            }
-        }
-        for (const auto& [name, value] : extra) {
-            environment[name] = value;
-        }
-        std::vector<std::string> texts;
-        for (const auto& [name, value] : environment) {
-            texts.push_back(name + "=" + value);
-        }
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (const std::string& text : texts) {
-            envp.push_back(const_cast<char*>(text.c_str()));
-        }
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const int error =
-            ::posix_spawnp(&m_pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (error != 0) {
-            m_pid = 0;
-        }
-        return m_pid > 0;
-    }
-
-    pid_t Pid() const { return m_pid; }
-
-    // A zombie counts as gone.
-    bool IsGone() {
-        if (m_pid <= 0) {
-            return true;
-        }
-        int status = 0;
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = 0;
-            return true;
-        }
-        std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
-        std::string text;
-        if (!std::getline(stat, text)) {
-            return true;
-        }
-        const std::size_t close = text.rfind(')');
-        return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
-    }
-
-    // Sends the signal, waits at most 3 s, then kills.
-    void Stop(int signal) {
-        if (IsGone()) {
-            return;
-        }
-        ::kill(m_pid, signal);
-        const auto deadline = Clock::now() + 3s;
-        while (!IsGone() && Clock::now() < deadline) {
-            std::this_thread::sleep_for(10ms);
-        }
-        if (!IsGone()) {
-            ::kill(m_pid, SIGKILL);
-            const auto killDeadline = Clock::now() + 2s;
-            while (!IsGone() && Clock::now() < killDeadline) {
-                std::this_thread::sleep_for(10ms);
-            }
-        }
-    }
-
-    // User + system CPU seconds of the child so far; -1 when unknown.
-    double CpuSeconds() const {
-        std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
-        std::string text;
-        if (m_pid <= 0 || !std::getline(stat, text)) {
-            return -1;
-        }
-        const std::size_t close = text.rfind(')');
-        if (close == std::string::npos) {
-            return -1;
-        }
-        // Fields after the name: state is field 3; utime and stime are fields 14 and 15.
-        std::vector<std::string> fields;
-        std::size_t at = close + 2;
-        while (at < text.size()) {
-            const std::size_t blank = text.find(' ', at);
-            fields.push_back(text.substr(at, blank - at));
-            if (blank == std::string::npos) {
-                break;
-            }
-            at = blank + 1;
-        }
-        if (fields.size() < 13) {
-            return -1;
-        }
-        const double ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
-        return (std::atof(fields[11].c_str()) + std::atof(fields[12].c_str())) / ticks;
-    }
-
-private:
-    pid_t m_pid = 0;
 };
 
 // ---- helpers around the player ----------------------------------------------------------
@@ -757,7 +634,7 @@ double ProcessCpuSeconds() {
 // CPU of the process (and of a sound server, when given) while one song plays for 3 s,
 // then while two songs mix for 5 s (speed 16: both ramps take 5 s).
 void MeasureCpu(const SMedia& media, const std::string& sink, const std::string& name,
-                const CChild* server) {
+                const ChildProcess* server) {
     ::setenv("MIXOREL_AUDIO_SINK", sink.c_str(), 1);
     auto log = std::make_shared<CStampLog>();
     CMCIPlayer player(MakeEnvironment(log));
@@ -797,7 +674,7 @@ void MeasureCpuWithPulse(const SMedia& media, const CScratchDir& dir) {
     std::filesystem::create_directories(dir.File("pulse-state"));
     const std::string socket = dir.File("pulse-native");
     const std::string server = "unix:" + socket;
-    CChild daemon;
+    ChildProcess daemon;
     if (!daemon.Start({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                        "--use-pid-file=no", "-L",
                        "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
@@ -813,11 +690,11 @@ void MeasureCpuWithPulse(const SMedia& media, const CScratchDir& dir) {
     ::setenv("PULSE_SERVER", server.c_str(), 1);
     if (!WaitUntil([] { return Shell("pactl info > /dev/null 2>&1") == 0; }, 5000ms, 50ms)) {
         std::puts("cpu with pulsesink: the sound server did not answer");
-        daemon.Stop(SIGTERM);
+        daemon.Stop(SIGTERM, 3s);
         return;
     }
     MeasureCpu(media, "pulsesink", "pulsesink", &daemon);
-    daemon.Stop(SIGTERM);
+    daemon.Stop(SIGTERM, 3s);
     ::unsetenv("PULSE_SERVER");
 }
 

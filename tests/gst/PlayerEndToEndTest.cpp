@@ -10,6 +10,7 @@
 #include "platform/gst/CGstMciContextFactory.h"
 #include "playback/CMCIPlayer.h"
 #include "settings/CMixTypeList.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -41,101 +42,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kFrameSeconds = 0.01; // the hop of the level measurements
 constexpr const char* kSink = "mixorel_e2e";
-
-// A child process started with extra environment, its output in a file, stopped by its
-// process id. A process that is a zombie counts as gone.
-class ChildProcess {
-public:
-    ChildProcess() = default;
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    ~ChildProcess() { Stop(SIGKILL, 2000ms); }
-
-    bool Start(const std::vector<std::string>& args, const std::string& outputPath,
-               const std::map<std::string, std::string>& extraEnvironment) {
-        std::map<std::string, std::string> environment;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string text = *entry;
-            const std::size_t equals = text.find('=');
-            if (equals != std::string::npos) {
-                environment[text.substr(0, equals)] = text.substr(equals + 1);
-            }
-        }
-        for (const auto& [name, value] : extraEnvironment) {
-            environment[name] = value;
-        }
-        std::vector<std::string> envTexts;
-        for (const auto& [name, value] : environment) {
-            envTexts.push_back(name + "=" + value);
-        }
-        std::vector<char*> argv;
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (const std::string& text : envTexts) {
-            envp.push_back(const_cast<char*>(text.c_str()));
-        }
-        envp.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const int error =
-            posix_spawnp(&m_pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (error != 0) {
-            m_pid = 0;
-        }
-        return m_pid > 0;
-    }
-
-    bool IsGone() {
-        if (m_pid <= 0) {
-            return true;
-        }
-        int status = 0;
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = 0;
-            return true;
-        }
-        std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
-        std::string text;
-        if (!std::getline(stat, text)) {
-            return true;
-        }
-        const std::size_t close = text.rfind(')');
-        return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
-    }
-
-    // Sends the signal and waits until the process is gone; kills it after the limit.
-    bool Stop(int signal, std::chrono::milliseconds limit) {
-        if (IsGone()) {
-            return true;
-        }
-        ::kill(m_pid, signal);
-        const auto deadline = Clock::now() + limit;
-        while (!IsGone()) {
-            if (Clock::now() >= deadline) {
-                ::kill(m_pid, SIGKILL);
-                const auto killDeadline = Clock::now() + 2000ms;
-                while (!IsGone() && Clock::now() < killDeadline) {
-                    std::this_thread::sleep_for(10ms);
-                }
-                return false;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
-    }
-
-private:
-    pid_t m_pid = 0;
-};
 
 // Sets environment variables of the test process for a scope and puts them back after.
 class ScopedEnvironment {
