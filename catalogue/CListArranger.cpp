@@ -84,6 +84,25 @@ bool CListArranger::Shuffle(std::uint64_t seed) {
     return m_doc.RearrangeLines(order);
 }
 
+bool CListArranger::ShuffleRegion(const std::string& regionId) {
+    std::lock_guard<std::recursive_timed_mutex> lock(m_doc.GetMutex());
+    int region = -1;
+    const CSong* header = m_doc.FindById(regionId, &region);
+    if (header == nullptr || !header->IsRegion()) {
+        return false;
+    }
+    const auto count = static_cast<std::size_t>(m_doc.GetCount());
+    Order order = Identity(count);
+    Section section{static_cast<std::size_t>(region) + 1, 0};
+    while (section.first + section.count < count &&
+           !m_doc.GetSongAt(static_cast<int>(section.first + section.count))->IsRegion()) {
+        ++section.count;
+    }
+    std::mt19937_64 rng(FreshSeed());
+    ShuffleSection(order, section, rng);
+    return m_doc.RearrangeLines(order);
+}
+
 bool CListArranger::Sort(Criterion criterion, bool ascending) {
     std::lock_guard<std::recursive_timed_mutex> lock(m_doc.GetMutex());
     const auto count = static_cast<std::size_t>(m_doc.GetCount());

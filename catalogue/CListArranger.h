@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CMixorel2001Doc;
@@ -27,6 +28,8 @@ public:
     bool Shuffle();
     // The same with a given seed, so that a run can be repeated.
     bool Shuffle(std::uint64_t seed);
+    // Shuffles the songs after one region line, up to the next region line.
+    bool ShuffleRegion(const std::string& regionId);
     // Sorts every section by the criterion; equal keys keep their order in both
     // directions. An empty list succeeds at once.
     bool Sort(Criterion criterion, bool ascending);

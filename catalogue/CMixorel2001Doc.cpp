@@ -1,9 +1,12 @@
 #include "CMixorel2001Doc.h"
 
 #include "CArchiveWriter.h"
+#include "CListArranger.h"
+#include "CPlayedSongs.h"
 #include "CPlaylistContent.h"
 #include "CPlaylistFile.h"
 #include "CProcessListThread.h"
+#include "CSongClipboardData.h"
 
 #include "media/SongFileReader.h"
 #include "settings/CSharedSettings.h"
@@ -36,6 +39,16 @@ void CMixorel2001Doc::SetPrompt(IUserPrompt* prompt) {
     m_pPrompt = prompt;
 }
 
+void CMixorel2001Doc::SetHost(IDocumentHost* host) {
+    Lock lock(m_mutex);
+    m_pHost = host;
+}
+
+void CMixorel2001Doc::SetClipboard(ISongClipboard* clipboard) {
+    Lock lock(m_mutex);
+    m_pClipboard = clipboard;
+}
+
 void CMixorel2001Doc::AddView(IDocumentView* view) {
     Lock lock(m_mutex);
     if (view != nullptr && std::find(m_views.begin(), m_views.end(), view) == m_views.end()) {
@@ -65,18 +78,8 @@ void CMixorel2001Doc::ScrollViews(int line) const {
 bool CMixorel2001Doc::InsertSong(std::int64_t after, const CSong& source, DuplicateAnswer& answer,
                                  std::string* newId) {
     Lock lock(m_mutex);
-    if (m_songs.ContainsLocation(source.GetLocation())) {
-        if (answer == IUserPrompt::kNoToAll) {
-            return false;
-        }
-        if (answer != IUserPrompt::kYesToAll) {
-            answer = m_pPrompt != nullptr
-                         ? m_pPrompt->DuplicateQuestion(source.GetTitle(), kDuplicateText)
-                         : IUserPrompt::kNo;
-        }
-        if (answer != IUserPrompt::kYes && answer != IUserPrompt::kYesToAll) {
-            return false;
-        }
+    if (m_songs.ContainsLocation(source.GetLocation()) && !AcceptDuplicate(source, answer)) {
+        return false;
     }
     auto song = std::make_unique<CSong>();
     song->Assign(source, false);
@@ -92,6 +95,19 @@ bool CMixorel2001Doc::InsertSong(std::int64_t after, const CSong& source, Duplic
     m_dTotalSize += record.GetSize();
     SetModifiedFlag(true);
     return true;
+}
+
+// The duplicate question, unless a bulk run's answer already covers it.
+bool CMixorel2001Doc::AcceptDuplicate(const CSong& song, DuplicateAnswer& answer) const {
+    if (answer == IUserPrompt::kNoToAll) {
+        return false;
+    }
+    if (answer != IUserPrompt::kYesToAll) {
+        answer = m_pPrompt != nullptr
+                     ? m_pPrompt->DuplicateQuestion(song.GetTitle(), kDuplicateText)
+                     : IUserPrompt::kNo;
+    }
+    return answer == IUserPrompt::kYes || answer == IUserPrompt::kYesToAll;
 }
 
 bool CMixorel2001Doc::InsertSongAt(int index, const CSong& source, DuplicateAnswer& answer,
@@ -645,7 +661,7 @@ bool CMixorel2001Doc::SetProcessRange(int first, int last) {
     return m_pProcessThread != nullptr && m_pProcessThread->SetRange(first, last);
 }
 
-void CMixorel2001Doc::SetSharedSettings(const CSharedSettings* settings) {
+void CMixorel2001Doc::SetSharedSettings(CSharedSettings* settings) {
     Lock lock(m_mutex);
     m_pSettings = settings;
 }
@@ -747,4 +763,624 @@ bool CMixorel2001Doc::ProcessNextQueued() {
         }
     }
     return ProcessSong(id);
+}
+
+// ---- Editing a location ----
+
+bool CMixorel2001Doc::EditSongLocation(int index) {
+    IUserPrompt* prompt = nullptr;
+    std::string id;
+    std::string title;
+    std::string location;
+    {
+        Lock lock(m_mutex);
+        if (RefuseWhenLocked()) {
+            return false;
+        }
+        const CSong* song = GetSongAt(index);
+        if (song == nullptr || m_pPrompt == nullptr) {
+            return false;
+        }
+        prompt = m_pPrompt;
+        id = song->GetId();
+        title = song->GetTitleWithDate(false);
+        location = song->GetLocation();
+    }
+    if (!prompt->SongData(title, location)) {
+        return false;
+    }
+    Lock lock(m_mutex);
+    int line = -1;
+    CSong* song = FindById(id, &line);
+    if (song == nullptr) {
+        return false;
+    }
+    const std::string oldLocation = song->GetLocation();
+    m_nTotalTime -= std::min(m_nTotalTime, song->GetDuration());
+    m_dTotalSize = std::max(0.0, m_dTotalSize - song->GetSize());
+    song->SetPath(location, GetTitleTemplate(), false);
+    song->SetTitle(title);
+    song->SetInfo(0, 0, 0, 0);
+    SetProcessed(*song, true);
+    m_songs.UpdateLocation(oldLocation, song->GetLocation());
+    SetModifiedFlag(true);
+    UpdateViews(line);
+    return true;
+}
+
+// ---- Swaps and moves ----
+
+bool CMixorel2001Doc::SwapLines(int a, int b) {
+    Lock lock(m_mutex);
+    const auto count = static_cast<int>(m_songs.GetCount());
+    if (a < 0 || b < 0 || a >= count || b >= count) {
+        return false;
+    }
+    if (a != b) {
+        const bool region = m_songs.GetAt(static_cast<std::size_t>(a))->IsRegion() ||
+                            m_songs.GetAt(static_cast<std::size_t>(b))->IsRegion();
+        m_songs.Swap(static_cast<std::size_t>(a), static_cast<std::size_t>(b));
+        if (region) {
+            RebuildRegionList();
+        }
+    }
+    SetModifiedFlag(true);
+    return true;
+}
+
+bool CMixorel2001Doc::MoveUp(int index) {
+    Lock lock(m_mutex);
+    if (index < 1 || index >= GetCount()) {
+        return false;
+    }
+    const bool region = m_songs.GetAt(static_cast<std::size_t>(index))->IsRegion();
+    SwapLines(index - 1, index);
+    FollowMoveUp(index, region);
+    UpdateViews(-1);
+    return true;
+}
+
+// Moving a line down is moving its lower neighbour up.
+bool CMixorel2001Doc::MoveDown(int index) {
+    Lock lock(m_mutex);
+    if (index < 0 || index + 1 >= GetCount()) {
+        return false;
+    }
+    const bool region = m_songs.GetAt(static_cast<std::size_t>(index) + 1)->IsRegion();
+    SwapLines(index, index + 1);
+    FollowMoveUp(index + 1, region);
+    UpdateViews(-1);
+    return true;
+}
+
+// The loop position names the next song to play. When that song moves above the line
+// playing now it counts as played, so the loop goes on after the playing line; when the
+// playing line moves above the next song, the position follows the next song.
+void CMixorel2001Doc::FollowMoveUp(int moved, bool regionMoved) {
+    const auto count = static_cast<int>(m_songs.GetCount());
+    std::lock_guard<std::mutex> positions(m_posMutex);
+    if (regionMoved && m_nLoopPos == moved) {
+        m_nLoopPos = std::max(0, m_nLoopPos - 1);
+    } else if (m_nLoopPos >= 0 && (m_nLoopPos == moved || m_nLoopPos == moved - 1)) {
+        m_nLoopPos = m_nLoopPos + 1 >= count ? 0 : m_nLoopPos + 1;
+    }
+}
+
+bool CMixorel2001Doc::MoveToTop(int index) {
+    return MoveLine(index, true);
+}
+
+bool CMixorel2001Doc::MoveToBottom(int index) {
+    return MoveLine(index, false);
+}
+
+// The record leaves its line and enters again at the head or the end; the positions
+// follow the removal and the insertion as for any other line.
+bool CMixorel2001Doc::MoveLine(int index, bool toTop) {
+    Lock lock(m_mutex);
+    const std::size_t count = m_songs.GetCount();
+    if (index < 0 || static_cast<std::size_t>(index) >= count) {
+        return false;
+    }
+    std::vector<bool> flags(count, false);
+    flags[static_cast<std::size_t>(index)] = true;
+    std::vector<std::unique_ptr<CSong>> taken = m_songs.RemoveFlagged(flags);
+    const std::size_t target = toTop ? 0 : count - 1;
+    int* positions[] = {&m_nLoopPos, &m_nSchedulePos};
+    {
+        std::lock_guard<std::mutex> lock2(m_posMutex);
+        for (int* pos : positions) {
+            if (*pos == index) {
+                *pos = static_cast<int>(target);
+            } else if (*pos > index && !toTop) {
+                *pos -= 1;
+            } else if (*pos >= 0 && *pos < index && toTop) {
+                *pos += 1;
+            }
+        }
+    }
+    const bool region = taken.front()->IsRegion();
+    m_songs.Insert(target, std::move(taken.front()));
+    if (region) {
+        RebuildRegionList();
+    }
+    SetModifiedFlag(true);
+    UpdateViews(-1);
+    return true;
+}
+
+void CMixorel2001Doc::RebuildRegionList() {
+    m_regions.clear();
+    for (std::size_t line = 0; line < m_songs.GetCount(); ++line) {
+        if (m_songs.GetAt(line)->IsRegion()) {
+            m_regions.push_back(m_songs.GetAt(line)->GetId());
+        }
+    }
+}
+
+// ---- Shared checks ----
+
+bool CMixorel2001Doc::RefuseWhenLocked() const {
+    if (!m_bLocked) {
+        return false;
+    }
+    if (m_pPrompt != nullptr) {
+        m_pPrompt->Message(kLockedText);
+    }
+    return true;
+}
+
+bool CMixorel2001Doc::AskYes(const std::string& text) const {
+    return m_pPrompt == nullptr || m_pPrompt->Question(text, false) == IUserPrompt::kAnswerYes;
+}
+
+// ---- Randomize and sort ----
+
+bool CMixorel2001Doc::Randomize() {
+    int choice = 2;
+    {
+        Lock lock(m_mutex);
+        if (RefuseWhenLocked()) {
+            return false;
+        }
+        if (m_pSettings != nullptr) {
+            choice = m_pSettings->Get().m_nCloseRandomized;
+        }
+    }
+    if (choice == 1) {
+        choice = AskYes(kKeepOriginalText) ? 3 : 2;
+    }
+    if (choice == 3) {
+        return RandomizeToNew() != nullptr;
+    }
+    if (choice != 2) {
+        return false;
+    }
+    Lock lock(m_mutex);
+    const bool notify = m_bNotifyBar;
+    m_bNotifyBar = false;
+    const bool shuffled = ShuffleInPlace(true);
+    m_bNotifyBar = notify;
+    SetModifiedFlag(true);
+    return shuffled;
+}
+
+bool CMixorel2001Doc::ShuffleInPlace(bool ask) {
+    Lock lock(m_mutex);
+    if (ask && IsLooping() && !AskYes(kRandomizeLoopingText)) {
+        return false;
+    }
+    CListArranger arranger(*this);
+    return arranger.Shuffle();
+}
+
+// "Rnd " and the title in lower case without its ".qmx" (Party.qmx gives "Rnd party").
+CMixorel2001Doc* CMixorel2001Doc::RandomizeToNew() {
+    std::string title = GetTitle();
+    for (char& c : title) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    if (title.size() >= 4 && title.ends_with(".qmx")) {
+        title.resize(title.size() - 4);
+    }
+    CMixorel2001Doc* copy = NewDocumentFor("Rnd " + title);
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    {
+        Lock lock(m_mutex);
+        DuplicateAnswer answer = IUserPrompt::kYesToAll;
+        std::vector<CSong> songs;
+        songs.reserve(m_songs.GetCount());
+        for (std::size_t line = 0; line < m_songs.GetCount(); ++line) {
+            songs.emplace_back().Assign(*m_songs.GetAt(line), true);
+        }
+        Lock other(copy->m_mutex);
+        copy->m_bNotifyBar = false;
+        copy->InsertBlock(copy->m_songs.GetCount(), songs, nullptr, answer);
+    }
+    copy->ShuffleInPlace(false);
+    Lock other(copy->m_mutex);
+    copy->m_bNotifyBar = true;
+    copy->SetModifiedFlag(true);
+    if (m_pHost != nullptr) {
+        m_pHost->ShowDocument(*copy);
+    }
+    return copy;
+}
+
+bool CMixorel2001Doc::ShuffleRegion(const std::string& regionId, bool ask) {
+    Lock lock(m_mutex);
+    if (ask && IsLooping() && !AskYes(kRandomizeLoopingText)) {
+        return false;
+    }
+    CListArranger arranger(*this);
+    return arranger.ShuffleRegion(regionId);
+}
+
+bool CMixorel2001Doc::Sort(int criterion, bool ascending) {
+    CListArranger arranger(*this);
+    return arranger.Sort(static_cast<CListArranger::Criterion>(criterion), ascending);
+}
+
+bool CMixorel2001Doc::SortCommand(int criterion, bool ascending) {
+    Lock lock(m_mutex);
+    if (RefuseWhenLocked() || (IsLooping() && !AskYes(kSortLoopingText))) {
+        return false;
+    }
+    return Sort(criterion, ascending);
+}
+
+// ---- Song clipboard ----
+
+std::vector<const CSong*> CMixorel2001Doc::FindSongs(const std::vector<std::string>& ids) const {
+    std::vector<const CSong*> songs;
+    songs.reserve(ids.size());
+    for (const std::string& id : ids) {
+        const CSong* song = FindById(id);
+        if (song == nullptr) {
+            return {};
+        }
+        songs.push_back(song);
+    }
+    return songs;
+}
+
+bool CMixorel2001Doc::CopySongs(const std::vector<std::string>& ids, bool cut, bool drag) {
+    Lock lock(m_mutex);
+    if (cut && RefuseWhenLocked()) {
+        return false;
+    }
+    const std::vector<const CSong*> songs = FindSongs(ids);
+    if (m_pClipboard == nullptr || (songs.empty() && !ids.empty())) {
+        return false;
+    }
+    const char* format = drag ? ISongClipboard::kDragFormat : ISongClipboard::kSongFormat;
+    if (!m_pClipboard->SetData(format, CSongClipboardData::Build(songs))) {
+        return false;
+    }
+    std::vector<std::string> paths;
+    paths.reserve(songs.size());
+    for (const CSong* song : songs) {
+        paths.push_back(song->GetLocation());
+    }
+    m_pClipboard->SetFileList(paths, true, cut);
+    return !cut || RemoveSongs(ids);
+}
+
+bool CMixorel2001Doc::PasteSongs(int after, std::vector<std::string>* newIds, bool drag,
+                                 DuplicateAnswer& answer) {
+    Lock lock(m_mutex);
+    const char* format = drag ? ISongClipboard::kDragFormat : ISongClipboard::kSongFormat;
+    std::vector<std::uint8_t> data;
+    std::vector<CSong> songs;
+    if (m_pClipboard == nullptr || !m_pClipboard->GetData(format, data) ||
+        CSongClipboardData::Parse(data, songs) != CPlaylistFile::kOk) {
+        return false;
+    }
+    const auto count = static_cast<int>(m_songs.GetCount());
+    const int first = after == kAfterLast || after >= count ? count : std::max(after + 1, 0);
+    const int inserted = InsertBlock(static_cast<std::size_t>(first), songs, newIds, answer);
+    if (drag) {
+        m_pClipboard->RemoveData(format);
+    }
+    SetModifiedFlag(true);
+    UpdateViews(-1);
+    return inserted == static_cast<int>(songs.size());
+}
+
+// Inserts the songs at one line in their order, asking about duplicates as InsertSong
+// does (also among the block's own songs). Declined songs leave no gap; a cancel ends the
+// run. The tail of the list moves once, so a large paste stays linear. Answers the number
+// inserted.
+int CMixorel2001Doc::InsertBlock(std::size_t index, std::vector<CSong>& songs,
+                                 std::vector<std::string>* newIds, DuplicateAnswer& answer) {
+    std::vector<std::unique_ptr<CSong>> block;
+    block.reserve(songs.size());
+    std::unordered_set<std::string> blockLocations;
+    for (const CSong& source : songs) {
+        const std::string& location = source.GetLocation();
+        if ((m_songs.ContainsLocation(location) || blockLocations.count(location) != 0) &&
+            !AcceptDuplicate(source, answer)) {
+            if (answer == IUserPrompt::kCancel) {
+                break;
+            }
+            continue;
+        }
+        auto song = std::make_unique<CSong>();
+        song->Assign(source, false);
+        blockLocations.insert(location);
+        block.push_back(std::move(song));
+    }
+    if (block.empty()) {
+        return 0;
+    }
+    const std::size_t added = block.size();
+    std::vector<CSong*> records;
+    records.reserve(added);
+    for (const std::unique_ptr<CSong>& song : block) {
+        records.push_back(song.get());
+    }
+    m_songs.InsertRange(index, std::move(block));
+    bool region = false;
+    for (CSong* song : records) {
+        if (newIds != nullptr) {
+            newIds->push_back(song->GetId());
+        }
+        region = region || song->IsRegion();
+        if (!song->IsRegion() && !song->HasInfo()) {
+            SetProcessed(*song, false);
+        }
+        m_nTotalTime += song->GetDuration();
+        m_dTotalSize += song->GetSize();
+    }
+    if (region) {
+        RebuildRegionList();
+    }
+    {
+        std::lock_guard<std::mutex> positions(m_posMutex);
+        for (int* pos : {&m_nLoopPos, &m_nSchedulePos}) {
+            if (*pos >= static_cast<int>(index)) {
+                *pos += static_cast<int>(added);
+            }
+        }
+    }
+    SetModifiedFlag(true);
+    return static_cast<int>(added);
+}
+
+bool CMixorel2001Doc::CopyFilesForExplorer(const std::vector<std::string>& ids,
+                                           bool addToClipboard) {
+    Lock lock(m_mutex);
+    const std::vector<const CSong*> songs = FindSongs(ids);
+    if (m_pClipboard == nullptr || (songs.empty() && !ids.empty())) {
+        return false;
+    }
+    std::vector<std::string> paths;
+    paths.reserve(songs.size());
+    for (const CSong* song : songs) {
+        paths.push_back(song->GetLocation());
+    }
+    return m_pClipboard->SetFileList(paths, addToClipboard, false);
+}
+
+// ---- Played songs ----
+
+bool CMixorel2001Doc::AddPlayed(const CSong& song) {
+    return CPlayedSongs::Shared().Add(song);
+}
+
+bool CMixorel2001Doc::HasPlayed() {
+    return CPlayedSongs::Shared().GetCount() > 0;
+}
+
+CMixorel2001Doc* CMixorel2001Doc::ShowPlayed() {
+    CMixorel2001Doc* played = NewDocumentFor(kPlayedTitle);
+    if (played == nullptr) {
+        return nullptr;
+    }
+    std::vector<CSong> songs;
+    CPlayedSongs::Shared().ForEach(
+        [&songs](const CSong& song) { songs.emplace_back().Assign(song, true); });
+    {
+        Lock lock(played->m_mutex);
+        DuplicateAnswer answer = IUserPrompt::kYesToAll;
+        played->InsertBlock(played->m_songs.GetCount(), songs, nullptr, answer);
+        played->SetModifiedFlag(false);
+        played->UpdateViews(-1);
+    }
+    if (m_pHost != nullptr) {
+        m_pHost->ShowDocument(*played);
+    }
+    return played;
+}
+
+bool CMixorel2001Doc::EmptyPlayed(bool ask) {
+    {
+        Lock lock(m_mutex);
+        if (RefuseWhenLocked() || (ask && !AskYes(kEmptyPlayedText))) {
+            return false;
+        }
+    }
+    CPlayedSongs::Shared().Empty();
+    return true;
+}
+
+CMixorel2001Doc* CMixorel2001Doc::NewDocumentFor(const std::string& title) const {
+    IDocumentHost* host = nullptr;
+    {
+        Lock lock(m_mutex);
+        host = m_pHost;
+    }
+    CMixorel2001Doc* doc = host != nullptr ? host->CreateDocument(title) : nullptr;
+    if (doc != nullptr) {
+        doc->SetTitle(title);
+    }
+    return doc;
+}
+
+// ---- Life cycle and closing ----
+
+void CMixorel2001Doc::StartWorking() {
+    if (m_pSettings != nullptr) {
+        m_pSettings->Reload();
+    }
+}
+
+bool CMixorel2001Doc::OnNewDocument() {
+    if (m_pHost != nullptr && !m_pHost->HasActivePlayer()) {
+        return false;
+    }
+    StartWorking();
+    DeleteContents();
+    CreateProcessThread();
+    if (m_pHost != nullptr) {
+        m_pHost->PrepareActivePlayer(*this);
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+int CMixorel2001Doc::OpenDocument(const std::string& path) {
+    if (m_pHost != nullptr && !m_pHost->HasActivePlayer()) {
+        return CPlaylistFile::kCannotOpen;
+    }
+    StartWorking();
+    const int result = OnOpenDocument(path);
+    if (result != CPlaylistFile::kOk) {
+        return result;
+    }
+    if (!CreateProcessThread()) {
+        return kNoProcessThread;
+    }
+    if (m_pHost != nullptr) {
+        m_pHost->PrepareActivePlayer(*this);
+    }
+    return result;
+}
+
+void CMixorel2001Doc::OnCloseDocument() {
+    StopLoop();
+    if (!StopProcessThread()) {
+        std::thread handle;
+        {
+            Lock lock(m_mutex);
+            handle = std::move(m_processThread);
+        }
+        if (handle.joinable()) {
+            handle.join();
+        }
+        Lock lock(m_mutex);
+        m_pProcessThread.reset();
+    }
+    if (m_pHost != nullptr) {
+        m_pHost->ReleaseActivePlayer(*this);
+    }
+    DeleteContents();
+}
+
+CMixorel2001Doc::CloseAnswer CMixorel2001Doc::SaveModified(bool quickClose) {
+    Lock lock(m_mutex);
+    if (m_bImportRunning) {
+        if (m_pHost != nullptr) {
+            m_pHost->ShowImportProgress(*this);
+        }
+        return kCloseRefused;
+    }
+    if (m_bScheduled) {
+        if (m_pPrompt != nullptr) {
+            m_pPrompt->Message(kScheduleOnText);
+        }
+        return kCloseRefused;
+    }
+    if (quickClose) {
+        return kCloseWithoutAsking;
+    }
+    if (IsLooping()) {
+        if (!AskYes(kCloseLoopingText)) {
+            return kCloseRefused;
+        }
+        StopLoop();
+        return kCloseWithoutAsking;
+    }
+    return m_bModified ? kCloseAskToSave : kCloseWithoutAsking;
+}
+
+CMixorel2001Doc::CloseAnswer CMixorel2001Doc::CloseCommand(bool quickClose) {
+    Lock lock(m_mutex);
+    const CloseAnswer answer = SaveModified(quickClose);
+    if (answer == kCloseWithoutAsking && !quickClose && m_bModified) {
+        // A stopped loop goes on to the framework close, which asks about the changes.
+        return kCloseAskToSave;
+    }
+    return answer;
+}
+
+bool CMixorel2001Doc::QuickClose() {
+    Lock lock(m_mutex);
+    if (RefuseWhenLocked()) {
+        return false;
+    }
+    if (m_bScheduled) {
+        if (m_pPrompt != nullptr) {
+            m_pPrompt->Message(kScheduleOnText);
+        }
+        return false;
+    }
+    if (IsLooping()) {
+        if (!AskYes(kQuickCloseLoopingText)) {
+            return false;
+        }
+        StopLoop();
+    }
+    return true;
+}
+
+void CMixorel2001Doc::ApplyLock(bool locked, bool disablePlayerCommands) {
+    Lock lock(m_mutex);
+    if (locked && disablePlayerCommands && IsLooping()) {
+        if (m_pPrompt != nullptr) {
+            m_pPrompt->Message(kLoopingCommandsText);
+        }
+        disablePlayerCommands = false;
+    }
+    SetLocked(locked, disablePlayerCommands);
+}
+
+// ---- Worker state ----
+
+bool CMixorel2001Doc::IsLooping() const {
+    Lock lock(m_mutex);
+    return m_bLooping;
+}
+
+void CMixorel2001Doc::SetLooping(bool looping) {
+    Lock lock(m_mutex);
+    m_bLooping = looping;
+}
+
+bool CMixorel2001Doc::IsScheduled() const {
+    Lock lock(m_mutex);
+    return m_bScheduled;
+}
+
+void CMixorel2001Doc::SetScheduled(bool scheduled) {
+    Lock lock(m_mutex);
+    m_bScheduled = scheduled;
+}
+
+bool CMixorel2001Doc::IsImportRunning() const {
+    Lock lock(m_mutex);
+    return m_bImportRunning;
+}
+
+void CMixorel2001Doc::SetImportRunning(bool running) {
+    Lock lock(m_mutex);
+    m_bImportRunning = running;
+}
+
+void CMixorel2001Doc::StopLoop() {
+    SetLooping(false);
 }

@@ -12,7 +12,9 @@
 #include "CProcessingQueue.h"
 #include "CSong.h"
 #include "CSongList.h"
+#include "IDocumentHost.h"
 #include "IDocumentView.h"
+#include "ISongClipboard.h"
 #include "IUserPrompt.h"
 
 #include <chrono>
@@ -37,10 +39,6 @@ struct CPlaylistContent;
 // location indexes; see there why whole-list work stays linear). Operations wait for the
 // document lock without limit; the processing step waits at most kProcessLockWait.
 //
-// Still to come: the loop driver and scheduler hooks, SetSongAt, swaps and moves,
-// EditSongLocation, the close and lock decisions, randomize, sort, the song clipboard and the
-// played-songs list, the region bookkeeping of the scheduler, and the playlists-bar refresh of the
-// notify-bar flag.
 class CMixorel2001Doc {
 public:
     using DuplicateAnswer = IUserPrompt::DuplicateAnswer;
@@ -49,6 +47,25 @@ public:
     static constexpr std::chrono::milliseconds kProcessLockWait{1000};
     static constexpr const char* kDuplicateText = "Item already in the list, add it anyway?";
     static constexpr const char* kLockedText = "List locked. Operation unavailable.";
+    static constexpr const char* kScheduleOnText =
+        "Please turn off the schedule before closing the playlist.";
+    static constexpr const char* kCloseLoopingText =
+        "Are you sure you want to close the looping list?";
+    static constexpr const char* kQuickCloseLoopingText =
+        "Are you sure you want to close the list?\n\nList is currently looping. Contents will "
+        "not be saved.";
+    static constexpr const char* kLoopingCommandsText =
+        "The player commands will not be locked for the looping list.";
+    static constexpr const char* kKeepOriginalText = "Keep original list open after randomize?";
+    static constexpr const char* kRandomizeLoopingText =
+        "Are you sure you want to randomize the looping list?\n\nIt will destroy list order if "
+        "you randomize it.";
+    static constexpr const char* kSortLoopingText =
+        "Are you sure you want to sort the looping list?\n\nIt will destroy current song order "
+        "if you sort it.";
+    static constexpr const char* kEmptyPlayedText =
+        "Are you sure you want to empty the list of the played songs?";
+    static constexpr const char* kPlayedTitle = "Played music";
 
     explicit CMixorel2001Doc(IUserPrompt* prompt = nullptr);
     ~CMixorel2001Doc();
@@ -59,6 +76,8 @@ public:
     std::recursive_timed_mutex& GetMutex() const { return m_mutex; }
 
     void SetPrompt(IUserPrompt* prompt);
+    void SetHost(IDocumentHost* host);
+    void SetClipboard(ISongClipboard* clipboard);
     void AddView(IDocumentView* view);
     void RemoveView(IDocumentView* view);
     // Redraw one line, or all for -1, in every view.
@@ -96,6 +115,22 @@ public:
 
     // Asks the song data dialog and inserts the new line after `selected` (-1: the head).
     bool AddSongLocation(int selected);
+    // Asks the song data dialog for the line and gives it the new title and location; the
+    // song counts as processed without audio information until it is reprocessed.
+    bool EditSongLocation(int index);
+
+    // ---- Swaps and moves ----
+    // Exchanges the records of two lines; positions stay on their lines.
+    bool SwapLines(int a, int b);
+    // Exchange a line with its neighbour. The loop position advances by one (wrapping)
+    // when it is on either of the two lines, or goes back by one when a region line moves
+    // up from it.
+    bool MoveUp(int index);
+    bool MoveDown(int index);
+    // Take a line out and put it at the head or after the last line; positions stay on
+    // their songs.
+    bool MoveToTop(int index);
+    bool MoveToBottom(int index);
 
     // Loads a playlist file's content in place of the current list.
     void Serialize(const CPlaylistContent& content);
@@ -141,7 +176,7 @@ public:
     // or the range lock was busy.
     bool SetProcessRange(int first, int last);
     // Where the title template ("id3tags") comes from; none: titles are file names.
-    void SetSharedSettings(const CSharedSettings* settings);
+    void SetSharedSettings(CSharedSettings* settings);
     // Processing thread (or any thread that does not hold the document lock, since the
     // file is read without it): reads the file of the song with that identity and stores
     // its facts. False when the song is unknown or the lock was not had in time (the
@@ -160,6 +195,68 @@ public:
     // every view redraws.
     bool RearrangeLines(const std::vector<std::size_t>& order);
 
+    // ---- Randomize and sort ----
+    // The Randomize command: the "closerandomized" setting (1 ask, 2 in place, 3 a copy).
+    bool Randomize();
+    // Shuffles every section, asking first (when ask is set) if the list loops.
+    bool ShuffleInPlace(bool ask = true);
+    // A new playlist "Rnd <title>" holding a shuffled copy; this one stays as it was.
+    CMixorel2001Doc* RandomizeToNew();
+    // Shuffles the songs of one region only.
+    bool ShuffleRegion(const std::string& regionId, bool ask);
+    // Sorts every section by a criterion (0 title, 1 duration, 2 bitrate, 3 file date).
+    bool Sort(int criterion, bool ascending);
+    // The sort commands of the view: refused while locked, asking first if the list loops.
+    bool SortCommand(int criterion, bool ascending);
+
+    // ---- Song clipboard ----
+    // Places the records on the clipboard (with their file list); a cut then removes them.
+    bool CopySongs(const std::vector<std::string>& ids, bool cut, bool drag);
+    // Inserts the clipboard's songs after line `after` (-1 the head, kAfterLast the end) in
+    // clipboard order, collecting their new identities; a cancel stops the paste.
+    bool PasteSongs(int after, std::vector<std::string>* newIds, bool drag,
+                    DuplicateAnswer& answer);
+    bool CopyFilesForExplorer(const std::vector<std::string>& ids, bool addToClipboard);
+
+    // ---- Played songs (process-wide) ----
+    static bool AddPlayed(const CSong& song);
+    static bool HasPlayed();
+    // A new playlist "Played music" with the played songs in playing order.
+    CMixorel2001Doc* ShowPlayed();
+    bool EmptyPlayed(bool ask);
+
+    // ---- Life cycle and closing ----
+    static constexpr int kNoProcessThread = 100;
+    enum CloseAnswer : int { kCloseRefused = 0, kCloseWithoutAsking, kCloseAskToSave };
+    // A new, empty playlist: needs an active player; re-reads the settings, starts the
+    // processing thread, prepares the player and clears the modified mark.
+    bool OnNewDocument();
+    // Opening a file as the window does: loaded, then as OnNewDocument without emptying.
+    // A CPlaylistFile result, or kNoProcessThread when the thread could not start.
+    int OpenDocument(const std::string& path);
+    // Stops the loop and the processing thread and releases the player before emptying.
+    void OnCloseDocument();
+    // The framework's save-modified step; kCloseAskToSave: ask whether to save.
+    CloseAnswer SaveModified(bool quickClose);
+    // The "&Close" command; kCloseAskToSave: the framework close goes on.
+    CloseAnswer CloseCommand(bool quickClose);
+    // Esc in the list: true when the window may close (without saving).
+    bool QuickClose();
+    // The lock dialog's answer; the player commands stay enabled for the looping list.
+    void ApplyLock(bool locked, bool disablePlayerCommands);
+
+    // ---- Worker state told to the document ----
+    // The loop driver and the scheduler report whether they run for this document; a
+    // folder import reports while it runs.
+    bool IsLooping() const;
+    void SetLooping(bool looping);
+    bool IsScheduled() const;
+    void SetScheduled(bool scheduled);
+    bool IsImportRunning() const;
+    void SetImportRunning(bool running);
+    // Ends the loop of this document (the loop driver's stop).
+    void StopLoop();
+
     bool IsModified() const;
     // Marks or clears; on a real change the title follows the modified-marker rule.
     void SetModifiedFlag(bool modified = true);
@@ -177,6 +274,16 @@ private:
     void RebuildRegionList();
     static int FollowRemove(int pos, const std::vector<bool>& flags, std::size_t count);
     static std::string TitleFor(const std::string& title, bool modified);
+    bool RefuseWhenLocked() const;
+    bool AskYes(const std::string& text) const;
+    void FollowMoveUp(int moved, bool regionMoved);
+    bool MoveLine(int index, bool toTop);
+    std::vector<const CSong*> FindSongs(const std::vector<std::string>& ids) const;
+    int InsertBlock(std::size_t index, std::vector<CSong>& songs, std::vector<std::string>* newIds,
+                    DuplicateAnswer& answer);
+    bool AcceptDuplicate(const CSong& song, DuplicateAnswer& answer) const;
+    CMixorel2001Doc* NewDocumentFor(const std::string& title) const;
+    void StartWorking();
     // Processing thread helpers; TellProcessThread runs with the document lock held.
     void TellProcessThread();
     std::string GetTitleTemplate() const;
@@ -186,6 +293,8 @@ private:
     mutable std::recursive_timed_mutex m_mutex;
     mutable std::mutex m_posMutex;
     IUserPrompt* m_pPrompt = nullptr;
+    IDocumentHost* m_pHost = nullptr;
+    ISongClipboard* m_pClipboard = nullptr;
     std::vector<IDocumentView*> m_views;
 
     CSongList m_songs;
@@ -205,10 +314,13 @@ private:
     bool m_bLocked = false;
     bool m_bPlayerCommandsDisabled = false;
     bool m_bModified = false;
+    bool m_bLooping = false;
+    bool m_bScheduled = false;
+    bool m_bImportRunning = false;
 
     // The processing thread object and its thread, under the document lock; created and
     // dropped by the user-interface thread only.
     std::unique_ptr<CProcessListThread> m_pProcessThread;
     std::thread m_processThread;
-    const CSharedSettings* m_pSettings = nullptr;
+    CSharedSettings* m_pSettings = nullptr;
 };

@@ -46,6 +46,8 @@ public:
     static constexpr std::size_t kMinRecordSize = 1 + 1 + 12 + 10 * 4 + CSong::kTagSize;
 
     static int Parse(std::span<const std::uint8_t> bytes, CPlaylistContent& content);
+    // A 32-bit count and that many song records (the song clipboard holds the same).
+    static int ReadRecords(CArchiveReader& ar, std::vector<CSong>& songs);
     // Reads the whole file at once and parses it.
     static int Read(const std::string& path, CPlaylistContent& content);
 
@@ -65,7 +67,6 @@ public:
 
 private:
     static bool HasPrefixNoCase(std::string_view text, std::string_view prefix);
-    static int ReadRecords(CArchiveReader& ar, std::vector<CSong>& songs);
     static int ArchiveResult(const CArchiveReader& ar);
     static int SaveBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 };

@@ -19,6 +19,29 @@ CSong& CSongList::Insert(std::size_t index, std::unique_ptr<CSong> song) {
     return record;
 }
 
+void CSongList::InsertRange(std::size_t index, std::vector<std::unique_ptr<CSong>> songs) {
+    index = std::min(index, m_songs.size());
+    const bool atEnd = index == m_songs.size();
+    const bool wasValid = m_nValidUpTo == m_songs.size();
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+        m_ids[songs[i]->GetId()] = index + i;
+        AddLocation(songs[i]->GetLocation());
+    }
+    m_songs.insert(m_songs.begin() + static_cast<std::ptrdiff_t>(index),
+                   std::make_move_iterator(songs.begin()), std::make_move_iterator(songs.end()));
+    if (atEnd && wasValid) {
+        m_nValidUpTo = m_songs.size();
+    } else {
+        m_nValidUpTo = std::min(m_nValidUpTo, index);
+    }
+}
+
+void CSongList::Swap(std::size_t a, std::size_t b) {
+    std::swap(m_songs[a], m_songs[b]);
+    m_ids[m_songs[a]->GetId()] = a;
+    m_ids[m_songs[b]->GetId()] = b;
+}
+
 std::int64_t CSongList::FindIndex(const std::string& id) const {
     for (int attempt = 0; attempt < 2; ++attempt) {
         const auto found = m_ids.find(id);

@@ -27,6 +27,10 @@ public:
 
     // Inserts at index (0 ... count) and indexes the record.
     CSong& Insert(std::size_t index, std::unique_ptr<CSong> song);
+    // Inserts a block of records at index (0 ... count) in one move of the tail.
+    void InsertRange(std::size_t index, std::vector<std::unique_ptr<CSong>> songs);
+    // Exchanges the records of two lines.
+    void Swap(std::size_t a, std::size_t b);
     // The line of an identity, or -1.
     std::int64_t FindIndex(const std::string& id) const;
     bool ContainsLocation(const std::string& location) const;

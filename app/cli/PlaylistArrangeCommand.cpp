@@ -71,7 +71,7 @@ void ProcessQueued(CMixorel2001Doc& doc) {
 
 // Loads IN, arranges it and saves OUT; the settings give the title template for songs
 // read on the way.
-int Arrange(const ArrangeArgs& args, const std::function<bool(CListArranger&)>& arrange) {
+int Arrange(const ArrangeArgs& args, const std::function<bool(CMixorel2001Doc&)>& arrange) {
     InstallSettingsStore();
     CSharedSettings settings;
     settings.Reload();
@@ -89,8 +89,7 @@ int Arrange(const ArrangeArgs& args, const std::function<bool(CListArranger&)>& 
         return 1;
     }
     ProcessQueued(doc);
-    CListArranger arranger(doc);
-    if (!arrange(arranger)) {
+    if (!arrange(doc)) {
         std::fprintf(stderr, "mixorel-cli: %s: the list could not be arranged\n", args.in.c_str());
         return 1;
     }
@@ -113,8 +112,8 @@ int RunPlaylistSort(const std::vector<std::string>& args) {
         return 2;
     }
     const bool ascending = !parsed->descending;
-    return Arrange(*parsed, [&criterion, ascending](CListArranger& arranger) {
-        return arranger.Sort(*criterion, ascending);
+    return Arrange(*parsed, [&criterion, ascending](CMixorel2001Doc& doc) {
+        return doc.Sort(*criterion, ascending);
     });
 }
 
@@ -124,5 +123,5 @@ int RunPlaylistShuffle(const std::vector<std::string>& args) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    return Arrange(*parsed, [](CListArranger& arranger) { return arranger.Shuffle(); });
+    return Arrange(*parsed, [](CMixorel2001Doc& doc) { return doc.ShuffleInPlace(false); });
 }
