@@ -7,6 +7,8 @@
 // MIXOREL_BENCH_SONGS sets the number of songs (default 100000). The counters of
 // BM_ParseFromBuffer give the heap taken per loaded record, in all and beyond its texts.
 #include "catalogue/CArchiveWriter.h"
+#include "catalogue/CMemorySongClipboard.h"
+#include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistFile.h"
 #include "media/Id3v2Fields.h"
 
@@ -17,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <malloc.h>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -171,6 +174,124 @@ void BM_ReadFile(benchmark::State& state) {
     SetCounters(state);
 }
 
+// ---- The document on the same list ----
+
+// A document loaded from the library file (outside the timing).
+std::unique_ptr<CMixorel2001Doc> LoadedDocument(CMemorySongClipboard* clipboard = nullptr) {
+    auto doc = std::make_unique<CMixorel2001Doc>();
+    doc->SetClipboard(clipboard);
+    if (doc->OnOpenDocument(TempPath()) != CPlaylistFile::kOk) {
+        return nullptr;
+    }
+    return doc;
+}
+
+// Opening the .qmx into a document with every index built; the counters give the heap
+// of the open document per song, in all and beyond the songs' texts.
+void BM_OpenDocument(benchmark::State& state) {
+    if (CPlaylistFile::Write(TempPath(), Library()) != CPlaylistFile::kOk) {
+        state.SkipWithError("write failed");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = std::make_unique<CMixorel2001Doc>();
+        state.ResumeTiming();
+        if (doc->OnOpenDocument(TempPath()) != CPlaylistFile::kOk) {
+            state.SkipWithError("open failed");
+            break;
+        }
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+    const std::size_t before = mallinfo2().uordblks;
+    auto doc = LoadedDocument();
+    const std::size_t after = mallinfo2().uordblks;
+    std::size_t textHeap = 0;
+    for (int line = 0; line < doc->GetCount(); ++line) {
+        const CSong& song = *doc->GetSongAt(line);
+        for (const std::string* text : {&song.GetId(), &song.GetTitle(), &song.GetPath()}) {
+            textHeap +=
+                text->capacity() > 15 ? malloc_usable_size(const_cast<char*>(text->data())) + 8 : 0;
+        }
+    }
+    const auto count = static_cast<double>(doc->GetCount());
+    state.counters["heap_per_song"] = static_cast<double>(after - before) / count;
+    state.counters["beyond_texts_per_song"] =
+        static_cast<double>(after - before - textHeap) / count;
+    state.counters["songs"] = count;
+}
+
+// Runs one operation on a freshly loaded document per iteration.
+template <typename Prepare, typename Operation>
+void OnLoadedDocument(benchmark::State& state, Prepare prepare, Operation operation) {
+    CMemorySongClipboard clipboard;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto doc = LoadedDocument(&clipboard);
+        if (doc == nullptr) {
+            state.SkipWithError("open failed");
+            break;
+        }
+        auto input = prepare(*doc);
+        state.ResumeTiming();
+        if (!operation(*doc, input)) {
+            state.SkipWithError("the operation failed");
+            break;
+        }
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+    state.counters["songs"] = static_cast<double>(Library().m_songs.size());
+}
+
+std::vector<std::string> EverySecondId(CMixorel2001Doc& doc) {
+    std::vector<std::string> ids;
+    for (int line = 0; line < doc.GetCount(); line += 2) {
+        ids.push_back(doc.GetSongAt(line)->GetId());
+    }
+    return ids;
+}
+
+void BM_RemoveHalf(benchmark::State& state) {
+    OnLoadedDocument(state, EverySecondId, [](CMixorel2001Doc& doc, const auto& ids) {
+        return doc.RemoveSongs(ids) && doc.GetCount() == static_cast<int>(ids.size());
+    });
+}
+
+void BM_SortByTitle(benchmark::State& state) {
+    OnLoadedDocument(
+        state, [](CMixorel2001Doc&) { return 0; },
+        [](CMixorel2001Doc& doc, int) { return doc.Sort(0, true); });
+}
+
+void BM_Shuffle(benchmark::State& state) {
+    OnLoadedDocument(
+        state, [](CMixorel2001Doc&) { return 0; },
+        [](CMixorel2001Doc& doc, int) { return doc.ShuffleInPlace(false); });
+}
+
+// A tenth of the list (10,000 songs of 100,000) copied and pasted into the middle; the
+// copies are duplicates, answered "yes to all".
+void BM_PasteTenth(benchmark::State& state) {
+    OnLoadedDocument(
+        state,
+        [](CMixorel2001Doc& doc) {
+            std::vector<std::string> ids = EverySecondId(doc);
+            ids.resize(static_cast<std::size_t>(doc.GetCount() / 10));
+            doc.CopySongs(ids, false, false);
+            return ids.size();
+        },
+        [](CMixorel2001Doc& doc, std::size_t pasted) {
+            IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+            const int before = doc.GetCount();
+            return doc.PasteSongs(before / 2, nullptr, false, answer) &&
+                   doc.GetCount() == before + static_cast<int>(pasted);
+        });
+}
+
 double Min(const std::vector<double>& values) {
     return *std::min_element(values.begin(), values.end());
 }
@@ -186,6 +307,11 @@ BENCHMARK(BM_SerializeToBuffer)->Apply(Configure);
 BENCHMARK(BM_ParseFromBuffer)->Apply(Configure);
 BENCHMARK(BM_FlushToDisk)->Apply(Configure);
 BENCHMARK(BM_ReadFile)->Apply(Configure);
+BENCHMARK(BM_OpenDocument)->Apply(Configure);
+BENCHMARK(BM_RemoveHalf)->Apply(Configure);
+BENCHMARK(BM_SortByTitle)->Apply(Configure);
+BENCHMARK(BM_Shuffle)->Apply(Configure);
+BENCHMARK(BM_PasteTenth)->Apply(Configure);
 
 } // namespace
 

@@ -8,6 +8,8 @@
 //   mixorel-bench --make-wav FILE            only write the WAV file
 //
 // MIXOREL_BENCH_FILES sets the number of song files (default 2000).
+#include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/CPlaylistContent.h"
 #include "media/MpegFileInfo.h"
 #include "media/SongFileReader.h"
 
@@ -20,6 +22,7 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +33,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -559,6 +563,33 @@ void BM_WavNoFrame(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+// The playlist's processing thread on the same files: a loaded list of unread songs, the
+// thread started at its idle priority, the time until the queue is empty. Its files/s are
+// to be compared with BM_SongFileReader's, which is what `mixorel-cli info` does.
+void BM_ProcessingThread(benchmark::State& state) {
+    const auto& songs = g_library->songs;
+    CPlaylistContent content;
+    for (const std::string& path : songs) {
+        CSong song;
+        song.SetPathText(path);
+        content.m_songs.push_back(std::move(song));
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        CMixorel2001Doc doc;
+        doc.Serialize(content);
+        state.ResumeTiming();
+        doc.CreateProcessThread(true);
+        while (!doc.GetProcessingQueue().empty()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        state.PauseTiming();
+        doc.StopProcessThread();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(songs.size()));
+}
+
 double Smallest(const std::vector<double>& values) {
     return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
 }
@@ -580,6 +611,7 @@ void RegisterAll() {
     add("BM_TagLib", BM_TagLib, benchmark::kMillisecond);
 #endif
     add("BM_WavNoFrame", BM_WavNoFrame, benchmark::kMicrosecond);
+    add("BM_ProcessingThread", BM_ProcessingThread, benchmark::kMillisecond);
 }
 
 // The generator on its own, for timing whole processes on the same kind of library.

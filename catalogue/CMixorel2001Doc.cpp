@@ -78,7 +78,8 @@ void CMixorel2001Doc::ScrollViews(int line) const {
 bool CMixorel2001Doc::InsertSong(std::int64_t after, const CSong& source, DuplicateAnswer& answer,
                                  std::string* newId) {
     Lock lock(m_mutex);
-    if (m_songs.ContainsLocation(source.GetLocation()) && !AcceptDuplicate(source, answer)) {
+    if (answer != IUserPrompt::kYesToAll && m_songs.ContainsLocation(source.GetLocation()) &&
+        !AcceptDuplicate(source, answer)) {
         return false;
     }
     auto song = std::make_unique<CSong>();
@@ -354,6 +355,25 @@ void CMixorel2001Doc::Serialize(const CPlaylistContent& content) {
     for (const CSong& song : content.m_songs) {
         InsertSongAt(kAfterLast, song, answer);
     }
+    TakeFileState(content);
+}
+
+// As loading through InsertSong with "yes to all", but the records read from the file
+// move into the list instead of being copied.
+void CMixorel2001Doc::Load(CPlaylistContent&& content) {
+    Lock lock(m_mutex);
+    DeleteContents();
+    for (CSong& song : content.m_songs) {
+        const std::size_t index = m_songs.GetCount();
+        CSong& record = m_songs.Insert(index, std::make_unique<CSong>(std::move(song)));
+        IndexNewSong(record, index);
+        m_nTotalTime += record.GetDuration();
+        m_dTotalSize += record.GetSize();
+    }
+    TakeFileState(content);
+}
+
+void CMixorel2001Doc::TakeFileState(const CPlaylistContent& content) {
     m_dtAlarm = content.m_dtAlarm;
     m_bLocked = content.m_bLocked;
     m_bPlayerCommandsDisabled = content.m_bLocked && content.m_bPlayerCommandsDisabled;
@@ -375,7 +395,7 @@ int CMixorel2001Doc::OnOpenDocument(const std::string& path) {
     CPlaylistContent content;
     const int result = CPlaylistFile::Read(path, content);
     if (result == CPlaylistFile::kOk) {
-        Serialize(content);
+        Load(std::move(content));
     }
     return result;
 }
@@ -500,9 +520,8 @@ void CMixorel2001Doc::SetNotifyBar(bool notify) {
 
 // ---- Rearranging lines ----
 
-// Each cycle of the permutation is walked once: one placeholder takes the first line's
-// place, then every record moves straight to its new line, so the work and the index
-// updates are linear in the number of lines.
+// The records move as pointers in one pass; the identity index catches up lazily and
+// the location index does not change, so the work stays linear in the number of lines.
 bool CMixorel2001Doc::RearrangeLines(const std::vector<std::size_t>& order) {
     Lock lock(m_mutex);
     const std::size_t count = m_songs.GetCount();
@@ -519,26 +538,11 @@ bool CMixorel2001Doc::RearrangeLines(const std::vector<std::size_t>& order) {
     }
     // Region lines keep their places, so the region list keeps its order.
     for (std::size_t line = 0; line < count; ++line) {
-        if (m_songs.GetAt(line)->IsRegion() && destination[line] != line) {
+        if (destination[line] != line && m_songs.GetAt(line)->IsRegion()) {
             return false;
         }
     }
-    auto placeholder = std::make_unique<CSong>();
-    std::vector<bool> moved(count, false);
-    for (std::size_t start = 0; start < count; ++start) {
-        if (moved[start] || destination[start] == start) {
-            continue;
-        }
-        std::unique_ptr<CSong> carried = m_songs.Replace(start, std::move(placeholder));
-        for (std::size_t from = start;; from = destination[from]) {
-            moved[from] = true;
-            if (destination[from] == start) {
-                placeholder = m_songs.Replace(start, std::move(carried));
-                break;
-            }
-            carried = m_songs.Replace(destination[from], std::move(carried));
-        }
-    }
+    m_songs.Permute(order);
     {
         std::lock_guard<std::mutex> positions(m_posMutex);
         for (int* pos : {&m_nLoopPos, &m_nSchedulePos}) {

@@ -274,6 +274,8 @@ private:
     void RebuildRegionList();
     static int FollowRemove(int pos, const std::vector<bool>& flags, std::size_t count);
     static std::string TitleFor(const std::string& title, bool modified);
+    void Load(CPlaylistContent&& content);
+    void TakeFileState(const CPlaylistContent& content);
     bool RefuseWhenLocked() const;
     bool AskYes(const std::string& text) const;
     void FollowMoveUp(int moved, bool regionMoved);

@@ -36,6 +36,19 @@ void CSongList::InsertRange(std::size_t index, std::vector<std::unique_ptr<CSong
     }
 }
 
+void CSongList::Permute(const std::vector<std::size_t>& order) {
+    std::vector<std::unique_ptr<CSong>> lines(m_songs.size());
+    std::size_t firstMoved = m_songs.size();
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        if (order[line] != line && firstMoved == m_songs.size()) {
+            firstMoved = line;
+        }
+        lines[line] = std::move(m_songs[order[line]]);
+    }
+    m_songs = std::move(lines);
+    m_nValidUpTo = std::min(m_nValidUpTo, firstMoved);
+}
+
 void CSongList::Swap(std::size_t a, std::size_t b) {
     std::swap(m_songs[a], m_songs[b]);
     m_ids[m_songs[a]->GetId()] = a;

@@ -29,6 +29,10 @@ public:
     CSong& Insert(std::size_t index, std::unique_ptr<CSong> song);
     // Inserts a block of records at index (0 ... count) in one move of the tail.
     void InsertRange(std::size_t index, std::vector<std::unique_ptr<CSong>> songs);
+    // Puts the lines in a new order: line i receives the record of line order[i] (order
+    // must be a permutation). The locations stay the same set, so only the identity index
+    // is refreshed, lazily.
+    void Permute(const std::vector<std::size_t>& order);
     // Exchanges the records of two lines.
     void Swap(std::size_t a, std::size_t b);
     // The line of an identity, or -1.

@@ -12,7 +12,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini)
+    targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini fuzz_song_clipboard)
 fi
 jobs=${MIXOREL_FUZZ_JOBS:-1}
 
@@ -160,6 +160,10 @@ save("fuzz_playlist_file", "two.qmx", playlist(b"qmx201-4", [record(b"/music/a.m
      record(b"", b"Region", 1)]))
 save("fuzz_playlist_file", "old.qmx", playlist(b"qmx201-2", [record(b"/m/b.mp3", b"B", 0, False)]))
 save("fuzz_playlist_file", "long.qmx", playlist(b"QMX201-4", [record(b"/m/" + b"x" * 300, "é".encode())]))
+def songs(records):
+    return struct.pack("<i", len(records)) + b"".join(records)
+save("fuzz_song_clipboard", "two.bin", songs([record(b"/music/a.mp3", b"A"), record(b"", b"Region", 1)]))
+save("fuzz_song_clipboard", "old.bin", songs([record(b"/m/b.mp3", b"B", 0, False)]))
 PY
 mkdir -p "$work/seeds/fuzz_mix_ini"
 cp resources/mix.ini "$work/seeds/fuzz_mix_ini/mix.ini"

@@ -4,6 +4,7 @@
 
 #include "DocumentFakes.h"
 
+#include "catalogue/CMemorySongClipboard.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistContent.h"
 #include "catalogue/CProcessListThread.h"
@@ -17,9 +18,11 @@
 
 #include <sched.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -317,6 +320,84 @@ TEST_F(ProcessListThreadTest, AUserInterfaceThreadChangesTheListWhileTheThreadWo
         totalTime += song->GetDuration();
         totalSize += song->GetSize();
     }
+    EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
+}
+
+// Moves, sorts, shuffles, cut and paste from one thread and settings reloads from
+// another while the processing thread reads songs: every line ends processed once, the
+// totals match the lines and no song is lost or doubled.
+TEST_F(ProcessListThreadTest, WholeListCommandsRaceTheThread) {
+    std::vector<std::string> paths;
+    for (int n = 0; n < 16; ++n) {
+        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 10 + n));
+    }
+    CPlaylistContent content;
+    for (int n = 0; n < 3000; ++n) {
+        content.m_songs.push_back(MakeSong(paths[static_cast<std::size_t>(n % 16)]));
+    }
+    CMemorySettingsStore store;
+    CSharedSettings settings(store);
+    ASSERT_TRUE(settings.Reload());
+    m_doc.SetSharedSettings(&settings);
+    CMemorySongClipboard clipboard;
+    m_doc.SetClipboard(&clipboard);
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    m_doc.Serialize(content);
+
+    std::atomic<bool> done{false};
+    std::thread reloader([&] {
+        while (!done) {
+            settings.Reload();
+            std::this_thread::yield();
+        }
+    });
+    std::thread ui([&] {
+        for (int n = 0; n < 200; ++n) {
+            const int count = m_doc.GetCount();
+            m_doc.MoveUp((n * 31) % count);
+            m_doc.MoveDown((n * 17) % count);
+            m_doc.MoveToTop((n * 13) % count);
+            m_doc.MoveToBottom((n * 11) % count);
+            m_doc.SwapLines(n % count, (n * 7) % count);
+            if (n % 40 == 0) {
+                m_doc.Sort(n % 4, n % 80 == 0);
+                m_doc.ShuffleInPlace(false);
+            }
+            std::vector<std::string> ids;
+            {
+                std::lock_guard lock(m_doc.GetMutex());
+                ids.push_back(m_doc.GetSongAt((n * 53) % count)->GetId());
+                ids.push_back(m_doc.GetSongAt((n * 59 + 1) % count)->GetId());
+            }
+            if (ids[0] != ids[1] && m_doc.CopySongs(ids, true, false)) {
+                IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+                m_doc.PasteSongs((n * 3) % (count - 2), nullptr, false, answer);
+            }
+            m_doc.SetProcessRange((n * 7) % count, (n * 7) % count + 20);
+        }
+    });
+    ui.join();
+    done = true;
+    reloader.join();
+    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, 120s));
+
+    std::lock_guard lock(m_doc.GetMutex());
+    EXPECT_EQ(m_doc.GetCount(), 3000);
+    std::uint32_t totalTime = 0;
+    double totalSize = 0;
+    std::set<std::string> ids;
+    for (int index = 0; index < m_doc.GetCount(); ++index) {
+        const CSong* song = m_doc.GetSongAt(index);
+        EXPECT_EQ(song->GetBitrate(), 128000);
+        totalTime += song->GetDuration();
+        totalSize += song->GetSize();
+        ids.insert(song->GetId());
+        int found = -1;
+        EXPECT_EQ(m_doc.FindById(song->GetId(), &found), song);
+        EXPECT_EQ(found, index);
+    }
+    EXPECT_EQ(ids.size(), 3000u);
     EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
     EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
 }
