@@ -24,16 +24,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -564,9 +565,37 @@ void BM_WavNoFrame(benchmark::State& state) {
 }
 
 // The playlist's processing thread on the same files: a loaded list of unread songs, the
-// thread started at its idle priority, the time until the queue is empty. Its files/s are
-// to be compared with BM_SongFileReader's, which is what `mixorel-cli info` does.
-void BM_ProcessingThread(benchmark::State& state) {
+// thread started, the time until the queue is empty. Its files/s are to be compared with
+// BM_SongFileReader's, which is what `mixorel-cli info` does. The idle variant runs the
+// thread as the program does (SCHED_IDLE), so it only gets a processor nobody else
+// wants: measure it on a quiet machine.
+// A view that counts the lines redrawn after their song was read, so the benchmark waits
+// for the last one without polling the document.
+class DoneCounter : public IDocumentView {
+public:
+    explicit DoneCounter(std::size_t expected) : m_nExpected(expected) {}
+    void RedrawLine(int line) override {
+        if (line >= 0) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (++m_nDone == m_nExpected) {
+                m_done.notify_all();
+            }
+        }
+    }
+    void ScrollToLine(int /*line*/) override {}
+    void Wait() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_done.wait(lock, [this] { return m_nDone >= m_nExpected; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    std::size_t m_nDone = 0;
+    std::size_t m_nExpected;
+};
+
+void ProcessingThread(benchmark::State& state, bool idle) {
     const auto& songs = g_library->songs;
     CPlaylistContent content;
     for (const std::string& path : songs) {
@@ -578,16 +607,25 @@ void BM_ProcessingThread(benchmark::State& state) {
         state.PauseTiming();
         CMixorel2001Doc doc;
         doc.Serialize(content);
+        DoneCounter counter(songs.size());
+        doc.AddView(&counter);
         state.ResumeTiming();
-        doc.CreateProcessThread(true);
-        while (!doc.GetProcessingQueue().empty()) {
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
+        doc.CreateProcessThread(idle);
+        counter.Wait();
         state.PauseTiming();
+        doc.RemoveView(&counter);
         doc.StopProcessThread();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(songs.size()));
+}
+
+void BM_ProcessingThread(benchmark::State& state) {
+    ProcessingThread(state, false);
+}
+
+void BM_ProcessingThreadIdle(benchmark::State& state) {
+    ProcessingThread(state, true);
 }
 
 double Smallest(const std::vector<double>& values) {
@@ -612,6 +650,7 @@ void RegisterAll() {
 #endif
     add("BM_WavNoFrame", BM_WavNoFrame, benchmark::kMicrosecond);
     add("BM_ProcessingThread", BM_ProcessingThread, benchmark::kMillisecond);
+    add("BM_ProcessingThreadIdle", BM_ProcessingThreadIdle, benchmark::kMillisecond);
 }
 
 // The generator on its own, for timing whole processes on the same kind of library.

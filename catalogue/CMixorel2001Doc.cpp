@@ -363,6 +363,7 @@ void CMixorel2001Doc::Serialize(const CPlaylistContent& content) {
 void CMixorel2001Doc::Load(CPlaylistContent&& content) {
     Lock lock(m_mutex);
     DeleteContents();
+    m_songs.Reserve(content.m_songs.size());
     for (CSong& song : content.m_songs) {
         const std::size_t index = m_songs.GetCount();
         CSong& record = m_songs.Insert(index, std::make_unique<CSong>(std::move(song)));

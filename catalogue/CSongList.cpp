@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+void CSongList::Reserve(std::size_t count) {
+    m_songs.reserve(count);
+    m_ids.reserve(count);
+    m_locations.reserve(count);
+}
+
 CSong& CSongList::Insert(std::size_t index, std::unique_ptr<CSong> song) {
     index = std::min(index, m_songs.size());
     CSong& record = *song;

@@ -25,6 +25,8 @@ public:
     std::size_t GetCount() const { return m_songs.size(); }
     CSong* GetAt(std::size_t index) const { return m_songs[index].get(); }
 
+    // Room for count lines in all, so that loading does not grow the indexes step by step.
+    void Reserve(std::size_t count);
     // Inserts at index (0 ... count) and indexes the record.
     CSong& Insert(std::size_t index, std::unique_ptr<CSong> song);
     // Inserts a block of records at index (0 ... count) in one move of the tail.
