@@ -2,6 +2,7 @@
 
 #include "CArchiveWriter.h"
 #include "CListArranger.h"
+#include "CLoopState.h"
 #include "CPlayedSongs.h"
 #include "CPlaylistContent.h"
 #include "CPlaylistFile.h"
@@ -12,6 +13,7 @@
 #include "settings/CSharedSettings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <system_error>
 #include <unordered_set>
@@ -22,6 +24,7 @@ CMixorel2001Doc::CMixorel2001Doc(IUserPrompt* prompt) : m_pPrompt(prompt) {}
 // A thread still reading a file after the stop wait must not outlive the document, so it
 // is then waited for to the end.
 CMixorel2001Doc::~CMixorel2001Doc() {
+    EndLoopDriver();
     if (!StopProcessThread()) {
         std::thread handle;
         {
@@ -153,12 +156,15 @@ void CMixorel2001Doc::ShiftPositionsForInsert(std::size_t index) {
 bool CMixorel2001Doc::RemoveSongs(const std::vector<std::string>& ids, bool followLoop,
                                   bool followSchedule) {
     Lock lock(m_mutex);
-    if (m_bLocked) {
-        if (m_pPrompt != nullptr) {
-            m_pPrompt->Message(kLockedText);
-        }
+    if (RefuseWhenLocked()) {
         return false;
     }
+    return RemoveLines(ids, followLoop, followSchedule);
+}
+
+bool CMixorel2001Doc::RemoveLines(const std::vector<std::string>& ids, bool followLoop,
+                                  bool followSchedule) {
+    Lock lock(m_mutex);
     std::vector<bool> flags(m_songs.GetCount(), false);
     std::size_t removedCount = 0;
     for (const std::string& id : ids) {
@@ -1267,7 +1273,7 @@ int CMixorel2001Doc::OpenDocument(const std::string& path) {
 }
 
 void CMixorel2001Doc::OnCloseDocument() {
-    StopLoop();
+    EndLoopDriver();
     if (!StopProcessThread()) {
         std::thread handle;
         {
@@ -1286,18 +1292,17 @@ void CMixorel2001Doc::OnCloseDocument() {
     DeleteContents();
 }
 
+// The close decisions run without holding the document lock, since stopping the loop
+// waits for the driver, which needs the lock to end.
 CMixorel2001Doc::CloseAnswer CMixorel2001Doc::SaveModified(bool quickClose) {
-    Lock lock(m_mutex);
-    if (m_bImportRunning) {
+    if (IsImportRunning()) {
         if (m_pHost != nullptr) {
             m_pHost->ShowImportProgress(*this);
         }
         return kCloseRefused;
     }
-    if (m_bScheduled) {
-        if (m_pPrompt != nullptr) {
-            m_pPrompt->Message(kScheduleOnText);
-        }
+    if (IsScheduled()) {
+        ShowMessage(m_pPrompt, kScheduleOnText);
         return kCloseRefused;
     }
     if (quickClose) {
@@ -1310,13 +1315,12 @@ CMixorel2001Doc::CloseAnswer CMixorel2001Doc::SaveModified(bool quickClose) {
         StopLoop();
         return kCloseWithoutAsking;
     }
-    return m_bModified ? kCloseAskToSave : kCloseWithoutAsking;
+    return IsModified() ? kCloseAskToSave : kCloseWithoutAsking;
 }
 
 CMixorel2001Doc::CloseAnswer CMixorel2001Doc::CloseCommand(bool quickClose) {
-    Lock lock(m_mutex);
     const CloseAnswer answer = SaveModified(quickClose);
-    if (answer == kCloseWithoutAsking && !quickClose && m_bModified) {
+    if (answer == kCloseWithoutAsking && !quickClose && IsModified()) {
         // A stopped loop goes on to the framework close, which asks about the changes.
         return kCloseAskToSave;
     }
@@ -1324,14 +1328,14 @@ CMixorel2001Doc::CloseAnswer CMixorel2001Doc::CloseCommand(bool quickClose) {
 }
 
 bool CMixorel2001Doc::QuickClose() {
-    Lock lock(m_mutex);
-    if (RefuseWhenLocked()) {
-        return false;
-    }
-    if (m_bScheduled) {
-        if (m_pPrompt != nullptr) {
-            m_pPrompt->Message(kScheduleOnText);
+    {
+        Lock lock(m_mutex);
+        if (RefuseWhenLocked()) {
+            return false;
         }
+    }
+    if (IsScheduled()) {
+        ShowMessage(m_pPrompt, kScheduleOnText);
         return false;
     }
     if (IsLooping()) {
@@ -1341,6 +1345,12 @@ bool CMixorel2001Doc::QuickClose() {
         StopLoop();
     }
     return true;
+}
+
+void CMixorel2001Doc::ShowMessage(IUserPrompt* prompt, const char* text) {
+    if (prompt != nullptr) {
+        prompt->Message(text);
+    }
 }
 
 void CMixorel2001Doc::ApplyLock(bool locked, bool disablePlayerCommands) {
@@ -1355,16 +1365,6 @@ void CMixorel2001Doc::ApplyLock(bool locked, bool disablePlayerCommands) {
 }
 
 // ---- Worker state ----
-
-bool CMixorel2001Doc::IsLooping() const {
-    Lock lock(m_mutex);
-    return m_bLooping;
-}
-
-void CMixorel2001Doc::SetLooping(bool looping) {
-    Lock lock(m_mutex);
-    m_bLooping = looping;
-}
 
 bool CMixorel2001Doc::IsScheduled() const {
     Lock lock(m_mutex);
@@ -1386,6 +1386,277 @@ void CMixorel2001Doc::SetImportRunning(bool running) {
     m_bImportRunning = running;
 }
 
+// ---- Looping and regions ----
+
+namespace {
+std::atomic<IShutdownRequest*> g_pShutdownRequest{nullptr};
+} // namespace
+
+void CMixorel2001Doc::SetPlayerLink(IPlayerLink* player) {
+    Lock lock(m_mutex);
+    m_pPlayer = player;
+}
+
+IPlayerLink* CMixorel2001Doc::GetPlayerLink() const {
+    Lock lock(m_mutex);
+    return m_pPlayer;
+}
+
+void CMixorel2001Doc::SetLoopFactory(ILoopRunnerFactory* factory) {
+    Lock lock(m_mutex);
+    m_pLoopFactory = factory;
+}
+
+void CMixorel2001Doc::SetShutdownRequest(IShutdownRequest* request) {
+    g_pShutdownRequest = request;
+}
+
+void CMixorel2001Doc::SetShutdownAtEnd(bool shutdown) {
+    CLoopState::s_bShutdownAtEnd = shutdown;
+}
+
+bool CMixorel2001Doc::IsShutdownAtEnd() {
+    return CLoopState::s_bShutdownAtEnd;
+}
+
+CSettings CMixorel2001Doc::GetSettings() const {
+    const CSharedSettings* settings = nullptr;
+    {
+        Lock lock(m_mutex);
+        settings = m_pSettings;
+    }
+    return settings != nullptr ? settings->Get() : CSettings();
+}
+
+bool CMixorel2001Doc::StartLoopAt(int index, std::uint32_t token) {
+    std::string id;
+    std::string last;
+    {
+        Lock lock(m_mutex);
+        if (const CSong* song = GetSongAt(index); song != nullptr) {
+            id = song->GetId();
+        }
+        last = m_strLastLoopId;
+    }
+    IPlayerLink* player = GetPlayerLink();
+    if (IsLooping() && !id.empty() && id == last && player != nullptr) {
+        player->Skip();
+    }
+    {
+        Lock lock(m_mutex);
+        m_strLastLoopId = CLoopState::s_bRegionPlaying ? std::string() : id;
+    }
+    StopLoop();
+    SetPlayPosition(index, kLoopMode);
+    return StartLoop(token);
+}
+
+bool CMixorel2001Doc::StartLoop(std::uint32_t token) {
+    if (IsLooping()) {
+        StopLoop();
+        if (IPlayerLink* player = GetPlayerLink(); player != nullptr) {
+            player->Stop();
+        }
+    }
+    ILoopRunnerFactory* factory = nullptr;
+    {
+        Lock lock(m_mutex);
+        factory = m_pLoopFactory;
+    }
+    std::unique_ptr<ILoopRunner> runner =
+        factory != nullptr ? factory->StartDriver(*this, token) : nullptr;
+    if (runner == nullptr) {
+        return false;
+    }
+    std::unique_ptr<ILoopRunner> previous;
+    {
+        Lock lock(m_mutex);
+        previous = std::move(m_pLoopRunner);
+        m_pLoopRunner = std::move(runner);
+    }
+    return true;
+}
+
+// A driver that ended by itself is only forgotten: the process-wide stop flag must not
+// reach a loop that another playlist started since.
 void CMixorel2001Doc::StopLoop() {
-    SetLooping(false);
+    ILoopRunner* runner = nullptr;
+    {
+        Lock lock(m_mutex);
+        runner = m_pLoopRunner.get();
+    }
+    if (runner == nullptr) {
+        return;
+    }
+    if (!runner->WaitEnded(std::chrono::milliseconds(0))) {
+        runner->RequestStop();
+        if (!runner->WaitEnded(kLoopStopWait)) {
+            return;
+        }
+    }
+    std::unique_ptr<ILoopRunner> ended;
+    Lock lock(m_mutex);
+    ended = std::move(m_pLoopRunner);
+}
+
+// Closing: the driver must be gone before the records are, however long it takes.
+void CMixorel2001Doc::EndLoopDriver() {
+    StopLoop();
+    std::unique_ptr<ILoopRunner> runner;
+    {
+        Lock lock(m_mutex);
+        runner = std::move(m_pLoopRunner);
+    }
+    if (runner != nullptr) {
+        runner->RequestStop();
+        while (!runner->WaitEnded(kLoopStopWait)) {
+        }
+    }
+}
+
+bool CMixorel2001Doc::IsLooping() const {
+    ILoopRunner* runner = nullptr;
+    {
+        Lock lock(m_mutex);
+        runner = m_pLoopRunner.get();
+    }
+    return runner != nullptr && !runner->WaitEnded(std::chrono::milliseconds(0));
+}
+
+int CMixorel2001Doc::GetPlayPosition(int mode) {
+    Lock lock(m_mutex);
+    const auto count = static_cast<int>(m_songs.GetCount());
+    std::lock_guard<std::mutex> positions(m_posMutex);
+    int& pos = mode == kLoopMode ? m_nLoopPos : m_nSchedulePos;
+    if (pos < 0 || pos >= count) {
+        pos = 0;
+    }
+    return pos;
+}
+
+bool CMixorel2001Doc::SetPlayPosition(int index, int mode) {
+    Lock lock(m_mutex);
+    if (index < 0 || index >= static_cast<int>(m_songs.GetCount())) {
+        return false;
+    }
+    std::lock_guard<std::mutex> positions(m_posMutex);
+    (mode == kLoopMode ? m_nLoopPos : m_nSchedulePos) = index;
+    return true;
+}
+
+bool CMixorel2001Doc::NextIndex(bool advance, int mode, int& index) {
+    Lock lock(m_mutex);
+    const auto count = static_cast<int>(m_songs.GetCount());
+    if (count == 0) {
+        return false;
+    }
+    const int candidate = GetPlayPosition(mode) + (advance ? 1 : 0);
+    if (candidate < count) {
+        index = candidate;
+        return true;
+    }
+    if (mode == kLoopMode && GetSettings().m_bStopLoopAtEnd == 1) {
+        IShutdownRequest* request = g_pShutdownRequest;
+        if (CLoopState::s_bShutdownAtEnd && request != nullptr) {
+            request->RequestShutdown();
+        }
+        return false;
+    }
+    index = 0;
+    return true;
+}
+
+bool CMixorel2001Doc::PlaySong(int index, bool showMessages, bool afterLoop) {
+    IPlayerLink* player = GetPlayerLink();
+    if (player == nullptr || (!player->IsConnected() && !player->Connect())) {
+        if (showMessages) {
+            ShowMessage(m_pPrompt, kPlayerMissingText);
+        }
+        return false;
+    }
+    Lock lock(m_mutex);
+    const CSong* song = GetSongAt(index);
+    if (song == nullptr) {
+        return false;
+    }
+    if (song->IsRegion()) {
+        return true;
+    }
+    if (!player->PlayLogged(song->GetPath())) {
+        return false;
+    }
+    bool ok = AddPlayed(*song);
+    if (m_bRemovePlayed) {
+        RemoveLines({song->GetId()}, true, true);
+    } else if (afterLoop && GetSettings().m_nAutoShowPlayNext == 1 && !CLoopState::s_bStop) {
+        ScrollViews(GetLoopPos());
+    }
+    return ok;
+}
+
+// The started song carries the "playing" mark of its mode (1 for the loop, 4 for a
+// region) so the view can show it.
+bool CMixorel2001Doc::PlayNext(int mode) {
+    Lock lock(m_mutex);
+    int index = -1;
+    if (!NextIndex(false, mode, index)) {
+        return false;
+    }
+    if (!PlaySong(index, false, true)) {
+        IUserPrompt* prompt = m_pPrompt;
+        lock.unlock();
+        ShowMessage(prompt, kPlayerMissingText);
+        return false;
+    }
+    if (!m_bRemovePlayed) {
+        MarkSong(index, mode == kLoopMode ? kMarkLoopPlaying : kMarkSchedulePlaying);
+    }
+    int next = -1;
+    if (!NextIndex(!m_bRemovePlayed, mode, next)) {
+        return false;
+    }
+    SetPlayPosition(next, mode);
+    return MarkNext(mode);
+}
+
+bool CMixorel2001Doc::MarkNext(int mode) {
+    Lock lock(m_mutex);
+    int index = GetPlayPosition(mode);
+    const CSong* song = GetSongAt(index);
+    if (song == nullptr) {
+        return false;
+    }
+    if (mode == kLoopMode) {
+        if (song->IsRegion() &&
+            (!NextIndex(true, kLoopMode, index) || !SetPlayPosition(index, kLoopMode))) {
+            return false;
+        }
+        MarkSong(index, kMarkLoopNext);
+        return true;
+    }
+    if (song->IsRegion()) {
+        ClearMark(kMarkSchedulePlaying);
+        ClearMark(kMarkScheduleNext);
+        return false;
+    }
+    MarkSong(index, kMarkScheduleNext);
+    return true;
+}
+
+bool CMixorel2001Doc::HasPlayableSongs() const {
+    Lock lock(m_mutex);
+    return m_songs.GetCount() > m_regions.size();
+}
+
+std::vector<std::pair<int, CDateTime>> CMixorel2001Doc::GetRegionStarts() const {
+    Lock lock(m_mutex);
+    std::vector<std::pair<int, CDateTime>> starts;
+    starts.reserve(m_regions.size());
+    for (const std::string& id : m_regions) {
+        int index = -1;
+        if (const CSong* header = FindById(id, &index); header != nullptr) {
+            starts.emplace_back(index, header->GetStart());
+        }
+    }
+    return starts;
 }

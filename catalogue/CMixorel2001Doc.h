@@ -14,6 +14,8 @@
 #include "CSongList.h"
 #include "IDocumentHost.h"
 #include "IDocumentView.h"
+#include "ILoopRunner.h"
+#include "IPlayerLink.h"
 #include "ISongClipboard.h"
 #include "IUserPrompt.h"
 
@@ -28,6 +30,7 @@
 
 class CArchiveWriter;
 class CProcessListThread;
+class CSettings;
 class CSharedSettings;
 struct SongFileFacts;
 struct CPlaylistContent;
@@ -245,17 +248,60 @@ public:
     // The lock dialog's answer; the player commands stay enabled for the looping list.
     void ApplyLock(bool locked, bool disablePlayerCommands);
 
-    // ---- Worker state told to the document ----
-    // The loop driver and the scheduler report whether they run for this document; a
-    // folder import reports while it runs.
+    // ---- Looping (loop mode 0) and regions (scheduler mode 1) ----
+    enum PlayMode : int { kLoopMode = 0, kScheduleMode = 1 };
+    enum Mark : std::int32_t {
+        kMarkLoopPlaying = 1,
+        kMarkLoopNext = 2,
+        kMarkSchedulePlaying = 4,
+        kMarkScheduleNext = 5
+    };
+    static constexpr std::chrono::milliseconds kLoopStopWait{200};
+    static constexpr const char* kPlayerMissingText =
+        "WinAmp is not running. Did you specify the WinAmp path in the configuration?\n\nUse "
+        "tools->options to setup the WinAmp path.";
+    void SetPlayerLink(IPlayerLink* player);
+    IPlayerLink* GetPlayerLink() const;
+    void SetLoopFactory(ILoopRunnerFactory* factory);
+    // The end of a loop with "stoploopatend" and the shut-down flag set asks it.
+    static void SetShutdownRequest(IShutdownRequest* request);
+    static void SetShutdownAtEnd(bool shutdown);
+    static bool IsShutdownAtEnd();
+
+    // The Loop command: a second press on the song that loops skips it; then the loop
+    // starts again at index. Call without holding the document lock.
+    bool StartLoopAt(int index, std::uint32_t token);
+    // Stops this document's driver and the player, then starts a new driver.
+    bool StartLoop(std::uint32_t token);
+    // Asks this document's driver to end and waits a little for it. Call without holding
+    // the document lock: the driver needs it to finish.
+    void StopLoop();
     bool IsLooping() const;
-    void SetLooping(bool looping);
+    // The position of a mode, set to 0 when it lies outside the list.
+    int GetPlayPosition(int mode);
+    bool SetPlayPosition(int index, int mode);
+    // The next line of a mode (the position, plus one with advance). Past the end: the
+    // loop ends there with "stoploopatend" (asking for the shut-down when that is on),
+    // otherwise the list wraps to 0. False for an empty list or the end of the loop.
+    bool NextIndex(bool advance, int mode, int& index);
+    // Starts one song through the player link; a region line plays nothing.
+    bool PlaySong(int index, bool showMessages, bool afterLoop);
+    // Plays the song at the mode's position and moves the position on.
+    bool PlayNext(int mode);
+    // Marks the song at the mode's position as next; false when the loop has no next
+    // song or the region has ended.
+    bool MarkNext(int mode);
+    bool HasPlayableSongs() const;
+    // The region headers in list order with their indexes, for the scheduler.
+    std::vector<std::pair<int, CDateTime>> GetRegionStarts() const;
+
+    // ---- Worker state told to the document ----
+    // The scheduler reports whether it runs for this document; a folder import reports
+    // while it runs.
     bool IsScheduled() const;
     void SetScheduled(bool scheduled);
     bool IsImportRunning() const;
     void SetImportRunning(bool running);
-    // Ends the loop of this document (the loop driver's stop).
-    void StopLoop();
 
     bool IsModified() const;
     // Marks or clears; on a real change the title follows the modified-marker rule.
@@ -286,6 +332,10 @@ private:
     bool AcceptDuplicate(const CSong& song, DuplicateAnswer& answer) const;
     CMixorel2001Doc* NewDocumentFor(const std::string& title) const;
     void StartWorking();
+    void EndLoopDriver();
+    bool RemoveLines(const std::vector<std::string>& ids, bool followLoop, bool followSchedule);
+    CSettings GetSettings() const;
+    static void ShowMessage(IUserPrompt* prompt, const char* text);
     // Processing thread helpers; TellProcessThread runs with the document lock held.
     void TellProcessThread();
     std::string GetTitleTemplate() const;
@@ -316,7 +366,10 @@ private:
     bool m_bLocked = false;
     bool m_bPlayerCommandsDisabled = false;
     bool m_bModified = false;
-    bool m_bLooping = false;
+    IPlayerLink* m_pPlayer = nullptr;
+    ILoopRunnerFactory* m_pLoopFactory = nullptr;
+    std::unique_ptr<ILoopRunner> m_pLoopRunner;
+    std::string m_strLastLoopId;
     bool m_bScheduled = false;
     bool m_bImportRunning = false;
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,24 @@ public:
     int m_nImportShown = 0;
 };
 
+// A loop driver that runs until it is asked to stop.
+class FakeRunner : public ILoopRunner {
+public:
+    void RequestStop() override { m_bStopped = true; }
+    bool WaitEnded(std::chrono::milliseconds /*timeout*/) override { return m_bStopped; }
+
+private:
+    bool m_bStopped = false;
+};
+
+class FakeLoopFactory : public ILoopRunnerFactory {
+public:
+    std::unique_ptr<ILoopRunner> StartDriver(CMixorel2001Doc& /*doc*/,
+                                             std::uint32_t /*token*/) override {
+        return std::make_unique<FakeRunner>();
+    }
+};
+
 class DocumentCommandsTest : public ::testing::Test {
 protected:
     DocumentCommandsTest() {
@@ -67,6 +86,7 @@ protected:
             doc->SetPrompt(&m_prompt);
             doc->SetHost(&m_host);
             doc->SetClipboard(&m_clipboard);
+            doc->SetLoopFactory(&m_loops);
         }
         m_doc.AddView(&m_view);
         CPlayedSongs::Shared().Empty();
@@ -104,6 +124,7 @@ protected:
     FakePrompt m_prompt;
     FakeView m_view;
     FakeHost m_host;
+    FakeLoopFactory m_loops;
     CMemorySongClipboard m_clipboard;
     CMemorySettingsStore m_store;
     CSharedSettings m_settings{m_store};
@@ -218,7 +239,7 @@ TEST_F(DocumentCommandsTest, CloseRulesInTheirOrder) {
     m_doc.SetScheduled(false);
 
     // Looping: one question, then no question about saving.
-    m_doc.SetLooping(true);
+    ASSERT_TRUE(m_doc.StartLoop(1));
     m_prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerYes};
     EXPECT_EQ(m_doc.SaveModified(false), CMixorel2001Doc::kCloseRefused);
     EXPECT_TRUE(m_doc.IsLooping());
@@ -228,15 +249,15 @@ TEST_F(DocumentCommandsTest, CloseRulesInTheirOrder) {
               (std::vector<std::string>(2, CMixorel2001Doc::kCloseLoopingText)));
 
     // The Close command goes on to the framework's question after stopping the loop.
-    m_doc.SetLooping(true);
+    ASSERT_TRUE(m_doc.StartLoop(1));
     m_prompt.m_answers = {IUserPrompt::kAnswerYes};
     EXPECT_EQ(m_doc.CloseCommand(false), CMixorel2001Doc::kCloseAskToSave);
     // Quick close asks nothing, even while looping.
-    m_doc.SetLooping(true);
+    ASSERT_TRUE(m_doc.StartLoop(1));
     const std::size_t questions = m_prompt.m_questions.size();
     EXPECT_EQ(m_doc.SaveModified(true), CMixorel2001Doc::kCloseWithoutAsking);
     EXPECT_EQ(m_prompt.m_questions.size(), questions);
-    m_doc.SetLooping(false);
+    m_doc.StopLoop();
     EXPECT_EQ(m_doc.SaveModified(false), CMixorel2001Doc::kCloseAskToSave);
     m_doc.SetModifiedFlag(false);
     EXPECT_EQ(m_doc.SaveModified(false), CMixorel2001Doc::kCloseWithoutAsking);
@@ -251,19 +272,19 @@ TEST_F(DocumentCommandsTest, QuickCloseAndLocking) {
     EXPECT_FALSE(m_doc.IsLocked());
     EXPECT_FALSE(m_doc.IsPlayerCommandsDisabled());
 
-    m_doc.SetLooping(true);
+    ASSERT_TRUE(m_doc.StartLoop(1));
     m_prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerYes};
     EXPECT_FALSE(m_doc.QuickClose());
     EXPECT_TRUE(m_doc.QuickClose());
     EXPECT_EQ(m_prompt.m_questions.back(), CMixorel2001Doc::kQuickCloseLoopingText);
     EXPECT_FALSE(m_doc.IsLooping());
 
-    m_doc.SetLooping(true);
+    ASSERT_TRUE(m_doc.StartLoop(1));
     m_doc.ApplyLock(true, true);
     EXPECT_TRUE(m_doc.IsLocked());
     EXPECT_FALSE(m_doc.IsPlayerCommandsDisabled());
     EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kLoopingCommandsText);
-    m_doc.SetLooping(false);
+    m_doc.StopLoop();
     m_doc.ApplyLock(true, true);
     EXPECT_TRUE(m_doc.IsPlayerCommandsDisabled());
 }
@@ -309,7 +330,7 @@ TEST_F(DocumentCommandsTest, CloseRandomizedChoosesInPlaceOrCopy) {
 
 TEST_F(DocumentCommandsTest, ShufflingTheLoopingListAsksFirst) {
     Load(m_doc, {"R0", "a", "b", "c", "R1", "d", "e", "f", "g"});
-    m_doc.SetLooping(true);
+    ASSERT_TRUE(m_doc.StartLoop(1));
     m_prompt.m_answers = {IUserPrompt::kAnswerNo};
     EXPECT_FALSE(m_doc.ShuffleInPlace(true));
     EXPECT_EQ(m_prompt.m_questions.back(), CMixorel2001Doc::kRandomizeLoopingText);
@@ -474,7 +495,7 @@ TEST_F(DocumentCommandsTest, NewOpenAndCloseRunTheWorkers) {
     EXPECT_FALSE(m_doc.IsModified());
     EXPECT_TRUE(m_doc.HasProcessThread());
     EXPECT_EQ(m_host.m_nPrepared, 1);
-    m_doc.SetLooping(true);
+    ASSERT_TRUE(m_doc.StartLoop(1));
     m_doc.OnCloseDocument();
     EXPECT_FALSE(m_doc.HasProcessThread());
     EXPECT_FALSE(m_doc.IsLooping());
