@@ -1,0 +1,235 @@
+// The loop driver and the scheduler on a player whose songs end by an accelerated clock.
+// Threads: the driver and the scheduler run their own threads; the test body plays the
+// user-interface thread.
+#include "LoopFakes.h"
+
+#include "catalogue/CLoopState.h"
+#include "catalogue/CMixorel2001Doc.h"
+#include "playback/CPlayListThreadFactory.h"
+#include "playback/CScheduleListThread.h"
+#include "settings/CMemorySettingsStore.h"
+#include "settings/CSharedSettings.h"
+#include "settings/SettingsKeys.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Texts = std::vector<std::string>;
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return condition();
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+const CDateTime kStart = CDateTime::FromCalendar(2026, 12, 6, 20, 59, 50);
+
+class LoopDriverTest : public ::testing::Test {
+protected:
+    LoopDriverTest() {
+        m_settings.Reload();
+        for (CMixorel2001Doc* doc : {&m_doc, &m_other}) {
+            doc->SetSharedSettings(&m_settings);
+            doc->SetPlayerLink(&m_player);
+            doc->SetLoopFactory(&m_factory);
+        }
+        CMixorel2001Doc::SetShutdownRequest(&m_shutdown);
+        CMixorel2001Doc::SetShutdownAtEnd(false);
+    }
+    ~LoopDriverTest() override {
+        CScheduleListThread::StopScheduler();
+        m_doc.OnCloseDocument();
+        m_other.OnCloseDocument();
+        CMixorel2001Doc::SetShutdownRequest(nullptr);
+    }
+
+    // "R..." lines are region headers (with "R@s" starting s seconds after kStart).
+    static void Load(CMixorel2001Doc& doc, const Texts& lines) {
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+        for (const std::string& line : lines) {
+            CSong song;
+            if (line.starts_with("R")) {
+                song.SetRegion(true);
+                song.SetTitle(line);
+                if (const auto at = line.find('@'); at != std::string::npos) {
+                    const int seconds = std::stoi(line.substr(at + 1));
+                    song.SetStart(
+                        CDateTime(kStart.GetValue() + seconds / 86400.0, CDateTime::kValid));
+                }
+            } else {
+                song.SetPathText(line);
+                song.SetInfo(32000, 128000, 44100, 0);
+            }
+            song.SetInfoFlag(true);
+            doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer);
+        }
+    }
+    static Texts Songs(int count) {
+        Texts songs;
+        for (int n = 1; n <= count; ++n) {
+            songs.push_back("s" + std::to_string(n));
+        }
+        return songs;
+    }
+    void Set(std::string_view section, std::string_view key, int value) {
+        m_store.WriteProfileInt(section, key, value);
+        m_settings.Reload();
+    }
+
+    CMemorySettingsStore m_store;
+    CSharedSettings m_settings{m_store};
+    AcceleratedClock m_clock{40, kStart};
+    ClockedPlayer m_player{m_clock, 2000, 500};
+    CPlayListThreadFactory m_factory{m_clock, &m_settings};
+    FakeShutdown m_shutdown;
+    CMixorel2001Doc m_doc;
+    CMixorel2001Doc m_other;
+};
+
+TEST_F(LoopDriverTest, LoopFromTheFifthSongWrapsToTheTop) {
+    Load(m_doc, Songs(10));
+    ASSERT_TRUE(m_doc.StartLoopAt(4, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 9; }));
+    const Texts paths = m_player.Paths();
+    EXPECT_EQ(Texts(paths.begin(), paths.begin() + 9),
+              (Texts{"s5", "s6", "s7", "s8", "s9", "s10", "s1", "s2", "s3"}));
+    EXPECT_TRUE(m_doc.IsLooping());
+    // Each start waits for the previous song's mix point: 1500 ms of a 2000 ms song.
+    const auto starts = m_player.Starts();
+    for (std::size_t n = 1; n < 8; ++n) {
+        const std::int64_t gap = starts[n].atMs - starts[n - 1].atMs;
+        EXPECT_GE(gap, 1500);
+        EXPECT_LT(gap, 1500 + 600);
+    }
+    m_doc.StopLoop();
+    EXPECT_FALSE(m_doc.IsLooping());
+    EXPECT_EQ(m_doc.FindMark(CMixorel2001Doc::kMarkLoopNext), -1);
+}
+
+TEST_F(LoopDriverTest, StopLoopAtEndEndsAfterTheLastStartAndAsksForTheShutDown) {
+    Set(SettingsKeys::kSectionMisc, SettingsKeys::kStopLoopAtEnd, 1);
+    CMixorel2001Doc::SetShutdownAtEnd(true);
+    Load(m_doc, Songs(10));
+    ASSERT_TRUE(m_doc.StartLoopAt(7, 1));
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping(); }));
+    EXPECT_EQ(m_player.Paths(), (Texts{"s8", "s9", "s10"}));
+    EXPECT_EQ(m_shutdown.m_nRequests, 1);
+    EXPECT_EQ(CLoopState::s_nCurrentToken, 0u);
+}
+
+TEST_F(LoopDriverTest, LoopPressedTwiceOnThePlayingSongSkipsIt) {
+    Load(m_doc, Songs(4));
+    ASSERT_TRUE(m_doc.StartLoopAt(1, 7));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
+    ASSERT_TRUE(m_doc.StartLoopAt(1, 7));
+    EXPECT_EQ(m_player.Skips(), 1);
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 3; }));
+    const Texts paths = m_player.Paths();
+    EXPECT_EQ(Texts(paths.begin(), paths.begin() + 3), (Texts{"s2", "s2", "s3"}));
+    // The restarted song came at once, not after the first one's mix point.
+    const auto starts = m_player.Starts();
+    EXPECT_LT(starts[1].atMs - starts[0].atMs, 1500);
+}
+
+TEST_F(LoopDriverTest, RegionHeadersAreSteppedOverOneAtATime) {
+    Load(m_doc, {"s1", "R1", "s2", "R2", "R3", "s3"});
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 4; }));
+    const Texts paths = m_player.Paths();
+    EXPECT_EQ(Texts(paths.begin(), paths.begin() + 4), (Texts{"s1", "s2", "s3", "s1"}));
+    // The second of two headers was next and played nothing: s3 came one poll later.
+}
+
+TEST_F(LoopDriverTest, RemovePlayedShrinksTheListUntilOnlyHeadersRemain) {
+    Load(m_doc, {"R1", "s1", "s2", "R2", "s3"});
+    m_doc.SetRemovePlayed(true);
+    ASSERT_TRUE(m_doc.StartLoopAt(1, 1));
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping(); }));
+    EXPECT_EQ(m_player.Paths(), (Texts{"s1", "s2", "s3"}));
+    EXPECT_EQ(m_doc.GetCount(), 2);
+    EXPECT_FALSE(m_doc.HasPlayableSongs());
+}
+
+TEST_F(LoopDriverTest, ASecondLoopEndsTheFirst) {
+    Load(m_doc, Songs(3));
+    Load(m_other, {"o1", "o2"});
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
+    ASSERT_TRUE(m_other.StartLoopAt(0, 2));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 3; }));
+    EXPECT_FALSE(m_doc.IsLooping());
+    EXPECT_TRUE(m_other.IsLooping());
+    const Texts paths = m_player.Paths();
+    EXPECT_EQ(Texts(paths.begin(), paths.begin() + 3), (Texts{"s1", "o1", "o2"}));
+    // The first list's song played on until the new loop started.
+    const auto starts = m_player.Starts();
+    EXPECT_GE(starts[1].atMs - starts[0].atMs, 1500);
+    EXPECT_EQ(CLoopState::s_nCurrentToken, 2u);
+}
+
+TEST_F(LoopDriverTest, ARegionCutsInAtItsSecondAndTheLoopResumesAfterIt) {
+    // kStart + 10 s is 21:00:00.
+    Load(m_doc, {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "R1@10", "r1", "r2", "R2"});
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
+    EXPECT_TRUE(m_doc.IsScheduled());
+    ASSERT_TRUE(WaitFor([&] {
+        const Texts paths = m_player.Paths();
+        return std::find(paths.begin(), paths.end(), "r2") != paths.end() && paths.back() != "r2";
+    }));
+    const auto starts = m_player.Starts();
+    std::size_t region = 0;
+    while (starts[region].path != "r1") {
+        ++region;
+    }
+    // r1 started within its second, cutting into the song that played.
+    EXPECT_GE(starts[region].atMs, 10000);
+    EXPECT_LT(starts[region].atMs, 11000);
+    EXPECT_LT(starts[region].atMs - starts[region - 1].atMs, 1500);
+    EXPECT_EQ(starts[region + 1].path, "r2");
+    // Then the loop goes on with the song under its own position.
+    EXPECT_EQ(starts[region + 2].path.front(), 'a');
+    EXPECT_EQ(starts[region + 2].path, "a" + std::to_string(region + 1));
+    CScheduleListThread::StopScheduler();
+    EXPECT_FALSE(m_doc.IsScheduled());
+    EXPECT_FALSE(CLoopState::s_bHold);
+}
+
+TEST_F(LoopDriverTest, OfTwoRegionsDueAtOnceTheFirstInTheListPlays) {
+    Load(m_doc, {"R1@2", "x1", "R2@2", "y1"});
+    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
+    EXPECT_EQ(m_player.Paths().front(), "x1");
+    CScheduleListThread::StopScheduler();
+}
+
+TEST_F(LoopDriverTest, RegionsWithoutOrWithPastStartNeverPlay) {
+    Load(m_doc, {"R1", "x1", "R2@-5", "y1"});
+    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
+    m_clock.WaitUntil(3000);
+    EXPECT_EQ(m_player.Count(), 0u);
+    CScheduleListThread::StopScheduler();
+}
+
+TEST(SchedulerUnitTest, SecondsCompareAfterRounding) {
+    const CDateTime at = CDateTime::FromCalendar(2026, 12, 6, 21, 0, 0);
+    const CDateTime hairBelow(at.GetValue() - 0.2 / 86400.0, CDateTime::kValid);
+    EXPECT_TRUE(CScheduleListThread::SameSecond(at, hairBelow));
+    const CDateTime nextSecond(at.GetValue() + 1.0 / 86400.0, CDateTime::kValid);
+    EXPECT_FALSE(CScheduleListThread::SameSecond(at, nextSecond));
+    EXPECT_FALSE(CScheduleListThread::SameSecond(at, CDateTime::Null()));
+}
+
+} // namespace
