@@ -1,6 +1,7 @@
 // mixorel-cli: the headless companion of Mixorel, for inspecting and tagging music
 // files from a shell or a script.
 #include "cli/InfoCommand.h"
+#include "cli/LoopCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/PlaylistCommand.h"
 #include "cli/TagCommand.h"
@@ -26,7 +27,9 @@ constexpr const char* kUsage =
     "  playlist shuffle IN.qmx -o OUT.qmx\n"
     "                    sort or shuffle each section between region lines\n"
     "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
-    "                    play the files one after another, mixed as the loop mixes them\n";
+    "                    play the files one after another, mixed as the loop mixes them\n"
+    "  loop [--from N] [--no-mix] [--schedule] [--log FILE] PLAYLIST.qmx\n"
+    "                    loop a playlist as the Loop command does, until Ctrl+C\n";
 
 } // namespace
 
@@ -45,6 +48,9 @@ int main(int argc, char** argv) {
     }
     if (command == "playlist") {
         return RunPlaylistCommand(args);
+    }
+    if (command == "loop") {
+        return RunLoopCommand(args);
     }
     if (command == "play") {
         return RunPlayCommand(args);
