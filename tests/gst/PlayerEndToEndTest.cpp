@@ -6,6 +6,7 @@
 // reader that keeps the idle sink's latency down, and the recorder; each is stopped by
 // its process id, with every wait bounded.
 #include "AudioAnalysis.h"
+#include "PulseNullSink.h"
 
 #include "platform/gst/CGstMciContextFactory.h"
 #include "playback/CMCIPlayer.h"
@@ -41,7 +42,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kFrameSeconds = 0.01; // the hop of the level measurements
-constexpr const char* kSink = "mixorel_e2e";
 
 // Sets environment variables of the test process for a scope and puts them back after.
 class ScopedEnvironment {
@@ -79,23 +79,6 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         std::this_thread::sleep_for(period);
     }
     return true;
-}
-
-// The latency "pactl list sinks" shows for the test sink, in microseconds; -1 unknown.
-long SinkLatencyUsec() {
-    std::istringstream lines(TestFiles::Capture("pactl list sinks 2>/dev/null"));
-    std::string line;
-    bool bOurs = false;
-    while (std::getline(lines, line)) {
-        if (line.find("Name: ") != std::string::npos) {
-            bOurs = line.find(kSink) != std::string::npos;
-        }
-        const std::size_t at = line.find("Latency: ");
-        if (bOurs && at != std::string::npos) {
-            return std::atol(line.c_str() + at + 9);
-        }
-    }
-    return -1;
 }
 
 std::vector<float> Sine(double frequency, double seconds, int rate) {
@@ -152,14 +135,8 @@ TEST(AudioAnalysisTest, ClickDetectorSeesAGainJumpButNotASmoothFade) {
 // ---- two songs through the sound server ---------------------------------------------------
 
 TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClicks) {
-    for (const char* tool :
-         {"pulseaudio", "parec", "parecord", "pactl", "sox", "gst-inspect-1.0"}) {
-        if (!TestFiles::HaveTool(tool)) {
-            GTEST_SKIP() << tool << " is not installed";
-        }
-    }
-    if (TestFiles::Run("gst-inspect-1.0 pulsesink > /dev/null 2>&1") != 0) {
-        GTEST_SKIP() << "GStreamer has no pulsesink";
+    if (const std::string missing = PulseNullSink::MissingTool(); !missing.empty()) {
+        GTEST_SKIP() << missing << " is not installed";
     }
     TempDir dir;
     const std::string first = dir.File("first-440.wav");
@@ -169,47 +146,11 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
                              TestFiles::ShellQuote(second) + " synth 3 sine 1000 vol 0.5"),
               0);
 
-    // A private sound server with a null sink, in the temporary folder.
-    std::filesystem::create_directories(dir.File("run"));
-    std::filesystem::create_directories(dir.File("state"));
-    const std::string server = "unix:" + dir.File("native");
-    const std::map<std::string, std::string> pulseEnvironment = {
-        {"PULSE_RUNTIME_PATH", dir.File("run")},
-        {"PULSE_STATE_PATH", dir.File("state")},
-        {"PULSE_SERVER", server}};
-    std::map<std::string, std::string> daemonEnvironment = pulseEnvironment;
-    daemonEnvironment["HOME"] = dir.Path();
-    ChildProcess daemon;
-    ASSERT_TRUE(daemon.Start(
-        {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "-L",
-         "module-native-protocol-unix auth-anonymous=1 socket=" + dir.File("native"), "-L",
-         std::string("module-null-sink sink_name=") + kSink},
-        dir.File("pulseaudio.log"), daemonEnvironment));
-    ScopedEnvironment environment({{"PULSE_SERVER", server}, {"MIXOREL_AUDIO_SINK", "pulsesink"}});
-    ASSERT_TRUE(
-        WaitUntil([] { return TestFiles::Run("pactl info > /dev/null 2>&1") == 0; }, 5000ms, 50ms))
-        << "the sound server did not come up";
-
-    // An idle null sink runs with 2 s of latency; a low-latency reader brings it down.
-    ChildProcess reader;
-    ASSERT_TRUE(reader.Start({"parec", "-d", std::string(kSink) + ".monitor", "--latency-msec=20"},
-                             "/dev/null", pulseEnvironment));
-    ASSERT_TRUE(WaitUntil(
-        [] {
-            const long latency = SinkLatencyUsec();
-            return latency >= 0 && latency < 100000;
-        },
-        8000ms, 100ms))
-        << "the sink's latency stayed at " << SinkLatencyUsec() << " us";
-
-    const std::string recordingPath = dir.File("recording.wav");
-    ChildProcess recorder;
-    ASSERT_TRUE(recorder.Start({"parecord", "-d", std::string(kSink) + ".monitor",
-                                "--file-format=wav", "--format=s16le", "--rate=44100",
-                                "--channels=2", "--latency-msec=20", recordingPath},
-                               dir.File("parecord.log"), pulseEnvironment));
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(recordingPath); }, 3000ms));
-    std::this_thread::sleep_for(300ms);
+    PulseNullSink sink;
+    std::string error;
+    ASSERT_TRUE(sink.Start(dir.Path(), error)) << error;
+    ScopedEnvironment environment({{"PULSE_SERVER", sink.ClientEnvironment().at("PULSE_SERVER")},
+                                   {"MIXOREL_AUDIO_SINK", "pulsesink"}});
 
     // Mix seconds 2, speed 20 (50 ms steps) and the linear fade: 1 s ramps.
     auto mixTypes = std::make_shared<CMixTypeList>();
@@ -235,13 +176,10 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
             << "the second song never ended";
     }
     std::this_thread::sleep_for(300ms);
-    EXPECT_TRUE(recorder.Stop(SIGINT, 3000ms));
-    EXPECT_TRUE(reader.Stop(SIGTERM, 3000ms));
-    EXPECT_TRUE(daemon.Stop(SIGTERM, 3000ms));
+    EXPECT_TRUE(sink.Stop());
 
     AudioAnalysis::Recording recording;
-    std::string error;
-    ASSERT_TRUE(AudioAnalysis::ReadWav(recordingPath, recording, error)) << error;
+    ASSERT_TRUE(AudioAnalysis::ReadWav(sink.RecordingPath(), recording, error)) << error;
     const int rate = recording.nRate;
     const auto a440 = AudioAnalysis::ToneLevels(recording.mono, rate, 440);
     const auto a1000 = AudioAnalysis::ToneLevels(recording.mono, rate, 1000);
