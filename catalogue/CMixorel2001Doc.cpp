@@ -575,6 +575,9 @@ void CMixorel2001Doc::SetModifiedFlag(bool modified) {
     }
     m_bModified = modified;
     m_strTitle = TitleFor(m_strTitle, modified);
+    if (m_bNotifyBar && m_pHost != nullptr) {
+        m_pHost->RefreshPlaylistsBar(*this);
+    }
 }
 
 std::string CMixorel2001Doc::GetTitle() const {
@@ -1659,4 +1662,84 @@ std::vector<std::pair<int, CDateTime>> CMixorel2001Doc::GetRegionStarts() const 
         }
     }
     return starts;
+}
+
+// ---- Region commands ----
+
+CSong CMixorel2001Doc::MakeRegionHeader(const std::string& name, const CDateTime& start,
+                                        std::uint32_t crBack, std::uint32_t crText) {
+    CSong header;
+    header.SetRegion(true);
+    header.SetInfoFlag(true);
+    header.SetTitle(name);
+    header.SetStart(start);
+    header.SetBackColor(crBack);
+    header.SetTextColor(crText);
+    return header;
+}
+
+bool CMixorel2001Doc::AddRegion(int selected, const CSong& header, std::string* newId) {
+    Lock lock(m_mutex);
+    if (RefuseWhenLocked()) {
+        return false;
+    }
+    if (header.GetTitle().find_first_not_of(" \t\r\n") == std::string::npos) {
+        ShowMessage(m_pPrompt, kEmptyRegionNameText);
+        return false;
+    }
+    DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    if (!InsertSongAt(selected < 0 ? -1 : selected, header, answer, newId)) {
+        return false;
+    }
+    UpdateViews(-1);
+    return true;
+}
+
+bool CMixorel2001Doc::EditRegion(const std::string& id, const std::string& name,
+                                 const CDateTime& start, std::uint32_t crBack,
+                                 std::uint32_t crText) {
+    Lock lock(m_mutex);
+    CSong* header = FindById(id);
+    if (header == nullptr || !header->IsRegion()) {
+        return false;
+    }
+    const std::string oldLocation = header->GetLocation();
+    header->SetTitle(name);
+    header->SetStart(start);
+    header->SetBackColor(crBack);
+    header->SetTextColor(crText);
+    m_songs.UpdateLocation(oldLocation, header->GetLocation());
+    SetModifiedFlag(true);
+    UpdateViews(-1);
+    return true;
+}
+
+bool CMixorel2001Doc::RemoveAllRegions(bool ask) {
+    std::vector<std::string> regions;
+    {
+        Lock lock(m_mutex);
+        if (RefuseWhenLocked()) {
+            return false;
+        }
+        regions = m_regions;
+    }
+    if (regions.empty() || (ask && !AskYes(kRemoveAllRegionsText))) {
+        return false;
+    }
+    Lock lock(m_mutex);
+    return RemoveLines(regions, true, true);
+}
+
+int CMixorel2001Doc::SaveCommand(const std::string& path) {
+    Lock lock(m_mutex);
+    const bool wasModified = m_bModified;
+    SetModifiedFlag(false);
+    const int result = OnSaveDocument(path);
+    if (result != CPlaylistFile::kOk && wasModified) {
+        SetModifiedFlag(true);
+    }
+    if (result == CPlaylistFile::kOk && m_bNotifyBar && m_pHost != nullptr) {
+        m_pHost->RefreshPlaylistsBar(*this);
+    }
+    return result;
 }

@@ -295,6 +295,27 @@ public:
     // The region headers in list order with their indexes, for the scheduler.
     std::vector<std::pair<int, CDateTime>> GetRegionStarts() const;
 
+    // ---- Region commands ----
+    static constexpr const char* kEmptyRegionNameText = "Empty name for a region not allowed";
+    static constexpr const char* kRemoveAllRegionsText =
+        "Are you sure you want to remove all regions?";
+    // A region header line: name, start (null for none) and its colours.
+    static CSong MakeRegionHeader(const std::string& name, const CDateTime& start,
+                                  std::uint32_t crBack, std::uint32_t crText);
+    // "&Add...": inserts the header after the selected line (-1: at the head); refused
+    // while locked or for an empty name.
+    bool AddRegion(int selected, const CSong& header, std::string* newId = nullptr);
+    // "Ed&it...": the header takes the dialog's name, start and colours.
+    bool EditRegion(const std::string& id, const std::string& name, const CDateTime& start,
+                    std::uint32_t crBack, std::uint32_t crText);
+    // "Remove a&ll": asks first (when ask is set and the list has regions), then takes
+    // every header line out; the songs stay.
+    bool RemoveAllRegions(bool ask);
+
+    // "&Save": the modified mark goes first, so neither the title nor the proposed file
+    // name carries it; a failed save of a modified playlist marks it modified again.
+    int SaveCommand(const std::string& path);
+
     // ---- Worker state told to the document ----
     // The scheduler reports whether it runs for this document; a folder import reports
     // while it runs.

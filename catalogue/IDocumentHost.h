@@ -24,4 +24,6 @@ public:
     virtual void ReleaseActivePlayer(CMixorel2001Doc& doc) = 0;
     // Restores the progress window of the document's folder import and brings it forward.
     virtual void ShowImportProgress(CMixorel2001Doc& doc) = 0;
+    // The playlists bar shows the document's modified state anew.
+    virtual void RefreshPlaylistsBar(CMixorel2001Doc& /*doc*/) {}
 };

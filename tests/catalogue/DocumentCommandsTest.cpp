@@ -512,3 +512,55 @@ TEST_F(DocumentCommandsTest, NewOpenAndCloseRunTheWorkers) {
 }
 
 } // namespace
+
+namespace {
+
+class RegionCommandsTest : public DocumentCommandsTest {};
+
+TEST_F(RegionCommandsTest, AddEditAndRemoveAllRegions) {
+    Load(m_doc, {"a", "b", "c"});
+    const CDateTime start = CDateTime::FromCalendar(2026, 12, 31, 21, 0, 0);
+    std::string id;
+    ASSERT_TRUE(m_doc.AddRegion(0, CMixorel2001Doc::MakeRegionHeader("Party", start, 1, 2), &id));
+    EXPECT_EQ(Lines(m_doc), (Texts{"a", "Party", "b", "c"}));
+    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{id}));
+    EXPECT_EQ(m_doc.GetRegionStarts().front().first, 1);
+    EXPECT_FALSE(m_doc.AddRegion(-1, CMixorel2001Doc::MakeRegionHeader(" ", start, 1, 2)));
+    EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kEmptyRegionNameText);
+    ASSERT_TRUE(m_doc.AddRegion(-1, CMixorel2001Doc::MakeRegionHeader("Intro", start, 1, 2)));
+    EXPECT_EQ(Lines(m_doc).front(), "Intro");
+
+    ASSERT_TRUE(m_doc.EditRegion(id, "Late party", CDateTime::Null(), 3, 4));
+    const CSong* header = m_doc.FindById(id);
+    EXPECT_EQ(header->GetTitle(), "Late party");
+    EXPECT_TRUE(header->GetStart().IsNull());
+    EXPECT_EQ(header->GetBackColor(), 3u);
+    EXPECT_EQ(header->GetTextColor(), 4u);
+
+    m_prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerYes};
+    EXPECT_FALSE(m_doc.RemoveAllRegions(true));
+    EXPECT_EQ(m_prompt.m_questions.back(), CMixorel2001Doc::kRemoveAllRegionsText);
+    EXPECT_TRUE(m_doc.RemoveAllRegions(true));
+    EXPECT_EQ(Lines(m_doc), (Texts{"a", "b", "c"}));
+    EXPECT_TRUE(m_doc.GetRegionList().empty());
+
+    m_doc.SetLocked(true, false);
+    EXPECT_FALSE(m_doc.AddRegion(0, CMixorel2001Doc::MakeRegionHeader("X", start, 1, 2)));
+    EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kLockedText);
+}
+
+TEST_F(RegionCommandsTest, SaveClearsTheMarkFirstAndPutsItBackOnFailure) {
+    TempDir dir;
+    Load(m_doc, {"a"});
+    m_doc.SetTitle("party.qmx");
+    m_doc.SetModifiedFlag(true);
+    EXPECT_EQ(m_doc.GetTitle(), "party *");
+    EXPECT_NE(m_doc.SaveCommand(dir.Path() + "/no/such/folder/party.qmx"), CPlaylistFile::kOk);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.GetTitle(), "party *");
+    EXPECT_EQ(m_doc.SaveCommand(dir.Path() + "/party.qmx"), CPlaylistFile::kOk);
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.GetTitle(), "party");
+}
+
+} // namespace
