@@ -143,6 +143,44 @@ TEST_F(LoopDriverTest, LoopPressedTwiceOnThePlayingSongSkipsIt) {
     EXPECT_LT(starts[1].atMs - starts[0].atMs, 1500);
 }
 
+// A view that records the lines it is asked to bring into view.
+class ScrollRecorder : public IDocumentView {
+public:
+    void RedrawLine(int /*line*/) override {}
+    void ScrollToLine(int line) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.push_back(line);
+    }
+    std::vector<int> Lines() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<int> m_lines;
+};
+
+TEST_F(LoopDriverTest, AutoShowPlayNextScrollsToTheNextSongAfterEachStart) {
+    Load(m_doc, Songs(3));
+    ScrollRecorder view;
+    m_doc.AddView(&view);
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 2; }));
+    m_doc.StopLoop();
+    EXPECT_TRUE(view.Lines().empty());
+
+    Set(SettingsKeys::kSectionMisc, SettingsKeys::kAutoShowPlayNext, 1);
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return view.Lines().size() >= 2; }));
+    m_doc.StopLoop();
+    m_doc.RemoveView(&view);
+    const std::vector<int> lines = view.Lines();
+    // The position still names the song just started when the view is asked.
+    EXPECT_EQ(lines[0], 0);
+    EXPECT_EQ(lines[1], 1);
+}
+
 TEST_F(LoopDriverTest, RegionHeadersAreSteppedOverOneAtATime) {
     Load(m_doc, {"s1", "R1", "s2", "R2", "R3", "s3"});
     ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
