@@ -26,7 +26,9 @@ constexpr const char* kUsage =
     "  playlist shuffle IN.qmx -o OUT.qmx\n"
     "                    sort or shuffle each section between region lines\n"
     "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
-    "                    play the files one after another, mixed as the loop mixes them\n";
+    "                    play the files one after another, mixed as the loop mixes them\n"
+    "  play --remote FILE...\n"
+    "                    the same through a remote MPRIS player (mpv, VLC, ...)\n";
 
 } // namespace
 
