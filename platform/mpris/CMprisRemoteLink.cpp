@@ -157,7 +157,6 @@ std::vector<RemoteWindow> CMprisRemoteLink::EnumLocked() {
             window = m_nextWindow++;
             Player player;
             player.strUniqueName = unique;
-            player.strBusName = name;
             m_players.emplace(window, std::move(player));
         }
         if (std::find(windows.begin(), windows.end(), window) == windows.end()) {

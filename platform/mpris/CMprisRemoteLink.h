@@ -5,34 +5,34 @@
 // the message class "Winamp v1.x"; the messages of the remote player's interface map
 // onto MPRIS calls and properties as follows:
 //
-// | message                               | MPRIS                                        |
-// |---------------------------------------|----------------------------------------------|
-// | IPC_GETVERSION                        | 0x2095 while the player is on the bus, else 0 |
-// | WM_COPYDATA IPC_PLAYFILE, or the      | OpenUri (file:// URI of the path)            |
-// |   one-byte IPC_PLAYFILE ended by 0    |                                              |
-// | IPC_DELETE                            | Stop                                         |
-// | IPC_STARTPLAY                         | Play                                         |
-// | IPC_ISPLAYING                         | 1 when PlaybackStatus is "Playing" or        |
-// |                                       | Position moves forward, 3 when "Paused",     |
-// |                                       | else 0 (see CMprisPlayState)                 |
-// | IPC_GETOUTPUTTIME 0 / 1               | Position in ms / mpris:length in s           |
-// | IPC_JUMPTOTIME                        | SetPosition (Seek without a track id)        |
-// | IPC_SETVOLUME                         | Volume := level / 255                        |
-// | WM_COMMAND 40046                      | PlayPause                                    |
-// | WM_COMMAND 40047, 40147               | Stop                                         |
-// | WM_COMMAND 40048                      | Next                                         |
-// | WM_COMMAND 40058 / 40059              | Volume + / - 0.05                            |
-// | WM_CLOSE                              | Quit                                         |
-// | caption                               | xesam:title, else the file name of xesam:url |
-// | start a program                       | the program is run (words split as a shell   |
-// |                                       | would when the text names no file)           |
+// | message                          | MPRIS                                             |
+// |----------------------------------|---------------------------------------------------|
+// | IPC_GETVERSION                   | 0x2095 while the player is on the bus, else 0     |
+// | WM_COPYDATA IPC_PLAYFILE, or the | OpenUri (file:// URI of the path)                 |
+// |   one-byte IPC_PLAYFILE up to 0  |                                                   |
+// | IPC_DELETE                       | Stop                                              |
+// | IPC_STARTPLAY                    | Play                                              |
+// | IPC_ISPLAYING                    | 1 when PlaybackStatus is "Playing" (with a track  |
+// |                                  | loaded) or Position moves forward, 3 when         |
+// |                                  | "Paused", else 0 (see CMprisPlayState)            |
+// | IPC_GETOUTPUTTIME 0 / 1          | Position in ms / mpris:length in s                |
+// | IPC_JUMPTOTIME                   | SetPosition (Seek when there is no track id)      |
+// | IPC_SETVOLUME                    | Volume := level / 255                             |
+// | WM_COMMAND 40046                 | PlayPause                                         |
+// | WM_COMMAND 40047, 40147          | Stop                                              |
+// | WM_COMMAND 40048                 | Next                                              |
+// | WM_COMMAND 40058 / 40059         | Volume + / - 0.05                                 |
+// | WM_CLOSE                         | Quit                                              |
+// | caption                          | xesam:title, else the file name of xesam:url      |
+// | start a program                  | the program is run (its words split as a shell    |
+// |                                  | would when the text names no file)                |
 //
 // Other messages answer 0. There is never a window of the newer player's root class.
 // A window is the player's unique bus name, so a player that quits and comes back is a
 // new window, and the old handle answers version 0.
 //
 // Threads: any thread may call; one mutex serialises the calls on the link's own bus
-// connection. Sent messages wait at most kCallTimeout for the player's answer; posted
+// connection. Sent messages wait at most kCallTimeoutMs for the player's answer; posted
 // ones are handed to the bus without waiting.
 
 #include "CMprisPlayState.h"
@@ -77,7 +77,6 @@ public:
 private:
     struct Player {
         QString strUniqueName;
-        QString strBusName;
         std::string bytes; // one-byte IPC_PLAYFILE messages so far
         CMprisPlayState state;
     };

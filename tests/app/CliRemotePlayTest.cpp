@@ -57,12 +57,8 @@ protected:
             << "\n[winamp]\nwinamppath=" << script << " --ao=null --no-video\n";
     }
     std::string Song(const std::string& name, int seconds) {
-        const std::string wav = m_dir.File(name + ".wav");
         const std::string mp3 = m_dir.File(name + ".mp3");
-        EXPECT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + ShellQuote(wav) + " synth " +
-                                 std::to_string(seconds) + " sine 440 && lame --quiet -b 128 " +
-                                 ShellQuote(wav) + " " + ShellQuote(mp3)),
-                  0);
+        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, 440));
         return mp3;
     }
     // Runs the script on a private session bus; answers what it printed (stderr too).

@@ -73,13 +73,9 @@ protected:
         m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kCloseWinamp, nClose);
     }
     std::string Song(const std::string& name, int seconds, const std::string& title) {
-        const std::string wav = m_dir.File(name + ".wav");
         const std::string mp3 = m_dir.File(name + ".mp3");
-        const std::string tag = title.empty() ? "" : " --tt " + ShellQuote(title);
-        EXPECT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + ShellQuote(wav) + " synth " +
-                                 std::to_string(seconds) + " sine 440 && lame --quiet -b 128" +
-                                 tag + " " + ShellQuote(wav) + " " + ShellQuote(mp3)),
-                  0);
+        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, 440,
+                                            title.empty() ? "" : "--tt " + ShellQuote(title)));
         return mp3;
     }
     std::int32_t Position() {
