@@ -483,29 +483,7 @@ bool CMCIPlayer::GetTitle(std::string& title) {
 }
 
 bool CMCIPlayer::GetStatusText(std::string& text) {
-    std::string title;
-    GetTitle(title);
-    const std::int32_t mode = GetMode(true);
-    if (mode == kModeStopped) {
-        text = PlayerStrings::kStopped;
-        return true;
-    }
-    std::string_view state;
-    if (mode == kModePlaying) {
-        state = PlayerStrings::kPlaying;
-    } else if (mode == kModePaused) {
-        state = PlayerStrings::kPaused;
-    }
-    std::int32_t position = 0;
-    std::int32_t length = 0;
-    GetPosition(position);
-    GetLength(length);
-    const long remaining = static_cast<long>(length) - position;
-    char time[96];
-    std::snprintf(time, sizeof time, "%ld:%.2ld/%ld:%.2ld", remaining / 60, remaining % 60,
-                  static_cast<long>(length) / 60, static_cast<long>(length) % 60);
-    text = std::string(state) + " " + time + " [" + title + "]";
-    return true;
+    return ComposeStatusText(text);
 }
 
 bool CMCIPlayer::Enqueue(const std::string&) {

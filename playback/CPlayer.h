@@ -69,6 +69,11 @@ public:
     virtual bool Connect(std::int32_t nIndex, bool bStart) = 0;
 
 protected:
+    // The status text of both back ends from GetTitle, GetMode (raw), GetPosition and
+    // GetLength: "Stopped", or the state word, the remaining and total time and the title,
+    // as in "Playing 2:05/3:41 [song.mp3]". Always true.
+    bool ComposeStatusText(std::string& text);
+
     std::atomic<bool> m_bMixEnabled{false};
     // Seconds before a song's end at which a mixed song counts as finished.
     std::atomic<std::int32_t> m_nMixSeconds{20};

@@ -15,6 +15,8 @@ packages=(
     gstreamer1.0-pulseaudio gstreamer1.0-tools pulseaudio pulseaudio-utils libpulse-dev
     # tests and their tools: generated audio, a second tag reader for interoperability
     googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen
+    # the remote-player back end's tests: a private session bus and a real MPRIS player
+    dbus-daemon dbus-bin mpv mpv-mpris
     # benchmarks (TagLib only as the comparison) and fuzzing
     libbenchmark-dev libtag1-dev hyperfine clang libclang-rt-14-dev
 )

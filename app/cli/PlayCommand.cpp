@@ -1,14 +1,18 @@
-// `mixorel-cli play`: the loop driver's way of playing, for a shell.
+// `mixorel-cli play`: the loop driver's way of playing, for a shell, through the
+// media-control player or (--remote) a remote player driven over MPRIS.
 //
-// Threads: the main thread drives the player and polls it every 100 ms; the player's
-// fader workers run on their own threads (see playback/CMCIPlayer.h). SIGINT and SIGTERM
-// only count up an atomic that the main thread polls.
+// Threads: the main thread drives the player and polls it every 100 ms; the media-control
+// player's fader workers run on their own threads (see playback/CMCIPlayer.h). SIGINT and
+// SIGTERM only count up an atomic that the main thread polls.
 #include "cli/PlayCommand.h"
 
 #include "cli/GstBackendLoader.h"
+#include "cli/MprisLinkLoader.h"
 #include "cli/SettingsStoreLoader.h"
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CMCIPlayer.h"
+#include "playback/CWinampPlayer.h"
+#include "playback/PlayerStrings.h"
 #include "settings/CSettings.h"
 
 #include <atomic>
@@ -26,11 +30,17 @@ using namespace std::chrono_literals;
 
 constexpr const char* kUsage =
     "usage: mixorel-cli play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
+    "       mixorel-cli play --remote FILE...\n"
     "  plays the files one after another; with mixing each next file fades in while the\n"
-    "  previous one fades out, S seconds before its end. Ctrl+C fades out and stops.\n";
+    "  previous one fades out, S seconds before its end. Ctrl+C fades out and stops.\n"
+    "  --remote plays them through a remote MPRIS player (mpv, VLC, ...) instead, started\n"
+    "  from the \"winamppath\" setting when none runs and closed at the end when\n"
+    "  \"closewinamp\" is 1.\n";
 
-// How often the player is asked whether its song has ended, as the loop driver does.
+// How often the player is asked whether its song has ended, and how long a start is
+// given to settle before the first look, as the loop driver does.
 constexpr auto kPollPeriod = 100ms;
+constexpr auto kStartSettle = 250ms;
 // A fade-out after Ctrl+C is waited for at most this long (a second Ctrl+C cuts it).
 constexpr auto kFadeOutLimit = 30s;
 
@@ -54,6 +64,7 @@ struct PlayOptions {
     std::optional<int> nMixType;
     std::optional<int> nSpeed;
     bool bNoMix = false;
+    bool bRemote = false;
     std::vector<std::string> files;
 };
 
@@ -82,6 +93,10 @@ bool ParseOptions(const std::vector<std::string>& args, PlayOptions& options) {
         }
         if (arg == "--no-mix") {
             options.bNoMix = true;
+            continue;
+        }
+        if (arg == "--remote") {
+            options.bRemote = true;
             continue;
         }
         struct Numeric {
@@ -168,7 +183,7 @@ bool WaitWhileActive(CPlayer& player, bool bRaw, int nSignalsBefore,
 
 // Stops after Ctrl+C: a fade-out while mixing (a second Ctrl+C cuts it short), then the
 // worker ends with its device stopped and freed.
-void StopOnSignal(CMCIPlayer& player) {
+void StopOnSignal(CPlayer& player) {
     const int signals = g_nSignals.load();
     std::puts("stopping");
     std::fflush(stdout);
@@ -176,7 +191,7 @@ void StopOnSignal(CMCIPlayer& player) {
     WaitWhileActive(player, true, signals, kFadeOutLimit);
 }
 
-int PlayFiles(CMCIPlayer& player, const std::vector<std::string>& files) {
+int PlayFiles(CPlayer& player, bool bRemote, const std::vector<std::string>& files) {
     const auto start = std::chrono::steady_clock::now();
     const auto forever = std::chrono::hours(24 * 365);
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -186,20 +201,48 @@ int PlayFiles(CMCIPlayer& player, const std::vector<std::string>& files) {
             StopOnSignal(player);
             return 0;
         }
-        const bool bMixed = player.IsMixEnabled();
+        // A remote player that went away is looked for (and started) again.
+        if (!player.IsConnected() && !player.Connect(-1, true)) {
+            std::fprintf(stderr, "mixorel-cli: %s\n", PlayerStrings::kWinampNotRunning.data());
+            return 1;
+        }
+        const char* how = bRemote ? "remote" : player.IsMixEnabled() ? "mixed" : "plain";
         if (!player.Play(files[i])) {
             std::fprintf(stderr, "mixorel-cli: %s: cannot start playing\n", files[i].c_str());
             return 1;
         }
         const std::chrono::duration<double> at = std::chrono::steady_clock::now() - start;
-        std::printf("%7.1f s  start %zu/%zu (%s): %s\n", at.count(), i + 1, files.size(),
-                    bMixed ? "mixed" : "plain", files[i].c_str());
+        std::printf("%7.1f s  start %zu/%zu (%s): %s\n", at.count(), i + 1, files.size(), how,
+                    files[i].c_str());
         std::fflush(stdout);
+        std::this_thread::sleep_for(kStartSettle);
     }
     if (!WaitWhileActive(player, true, 0, forever)) {
         StopOnSignal(player);
     }
     return 0;
+}
+
+// Plays through a remote player; Release at the end closes it as a closing playlist
+// does (when "closewinamp" is 1).
+int PlayRemote(const PlayOptions& options) {
+    std::string error;
+    const std::shared_ptr<IRemotePlayerLink> pLink = LoadMprisLink(error);
+    if (!pLink) {
+        std::fprintf(stderr, "mixorel-cli: cannot load the MPRIS link (%s)\n", error.c_str());
+        return 1;
+    }
+    InstallSignalHandlers();
+    CWinampPlayer player(pLink);
+    ApplyOptions(player, options); // stored only: the remote player does its own mixing
+    if (!player.Connect(-1, true)) {
+        std::fprintf(stderr, "mixorel-cli: %s\n", PlayerStrings::kWinampNotRunning.data());
+        return 1;
+    }
+    player.AddRef();
+    const int status = PlayFiles(player, true, options.files);
+    player.Release();
+    return status;
 }
 
 } // namespace
@@ -214,6 +257,9 @@ int RunPlayCommand(const std::vector<std::string>& args) {
         return 1;
     }
     InstallSettingsStore();
+    if (options.bRemote) {
+        return PlayRemote(options);
+    }
     std::string error;
     if (!InstallGstBackend(error)) {
         std::fprintf(stderr, "mixorel-cli: cannot load the GStreamer back end (%s)\n",
@@ -228,7 +274,7 @@ int RunPlayCommand(const std::vector<std::string>& args) {
         return 1;
     }
     player.AddRef();
-    const int status = PlayFiles(player, options.files);
+    const int status = PlayFiles(player, false, options.files);
     player.Release();
     return status;
 }

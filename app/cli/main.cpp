@@ -28,6 +28,8 @@ constexpr const char* kUsage =
     "                    sort or shuffle each section between region lines\n"
     "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
     "                    play the files one after another, mixed as the loop mixes them\n"
+    "  play --remote FILE...\n"
+    "                    the same through a remote MPRIS player (mpv, VLC, ...)\n"
     "  loop [--from N] [--no-mix] [--schedule] [--log FILE] PLAYLIST.qmx\n"
     "                    loop a playlist as the Loop command does, until Ctrl+C\n";
 

@@ -20,13 +20,8 @@ protected:
                 " MIXOREL_AUDIO_SINK='fakesink sync=true' ";
     }
     std::string Song(const std::string& name, int hz, int seconds) {
-        const std::string wav = m_dir.File(name + ".wav");
         const std::string mp3 = m_dir.File(name + ".mp3");
-        EXPECT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + ShellQuote(wav) + " synth " +
-                                 std::to_string(seconds) + " sine " + std::to_string(hz) +
-                                 " && lame --quiet -b 128 " + ShellQuote(wav) + " " +
-                                 ShellQuote(mp3)),
-                  0);
+        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, hz));
         return mp3;
     }
 

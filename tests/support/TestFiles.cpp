@@ -133,4 +133,11 @@ std::string ShellQuote(const std::string& text) {
     return out;
 }
 
+bool WriteSineMp3(const std::string& path, int seconds, int hz, const std::string& lameOptions) {
+    const std::string wav = path + ".wav";
+    return Run("sox -n -r 44100 -c 2 " + ShellQuote(wav) + " synth " + std::to_string(seconds) +
+               " sine " + std::to_string(hz) + " && lame --quiet -b 128 " + lameOptions + " " +
+               ShellQuote(wav) + " " + ShellQuote(path)) == 0;
+}
+
 } // namespace TestFiles

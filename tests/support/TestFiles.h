@@ -34,5 +34,10 @@ int Run(const std::string& command);
 std::string Capture(const std::string& command, int* status = nullptr);
 // Quotes a text for the shell.
 std::string ShellQuote(const std::string& text);
+// Writes a stereo sine tone of that many seconds as a 128 kbit/s MP3 at path (sox, then
+// lame with the extra options given, such as a title tag); the WAV beside it is kept.
+// False when a tool failed.
+bool WriteSineMp3(const std::string& path, int seconds, int hz,
+                  const std::string& lameOptions = {});
 
 } // namespace TestFiles

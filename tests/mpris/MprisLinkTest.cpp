@@ -1,0 +1,188 @@
+#include "MprisTestSupport.h"
+
+#include "platform/mpris/CMprisRemoteLink.h"
+#include "platform/remote/RemoteMessages.h"
+#include "playback/CWinampPlayer.h"
+#include "settings/CMemorySettingsStore.h"
+#include "settings/ProcessSettingsStore.h"
+#include "settings/SettingsKeys.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <thread>
+
+namespace Keys = SettingsKeys;
+using namespace std::chrono_literals;
+using MprisTestSupport::WaitFor;
+using TestFiles::ShellQuote;
+
+namespace {
+
+// Drives a real mpv (with mpv-mpris) on the private session bus through the remote back
+// end, as the program does.
+class MprisLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string missing;
+        for (const char* tool : {"mpv", "sox", "lame"}) {
+            if (!TestFiles::HaveTool(tool)) {
+                missing += std::string(" ") + tool;
+            }
+        }
+        if (MprisTestSupport::MprisScript().empty()) {
+            missing += " mpv-mpris";
+        }
+        if (!missing.empty()) {
+            if (MprisTestSupport::InCi()) {
+                FAIL() << "missing in CI:" << missing;
+            }
+            GTEST_SKIP() << "missing:" << missing;
+        }
+        m_pStore = std::make_shared<CMemorySettingsStore>();
+        SetSettingsStore(m_pStore);
+        m_pLink = std::make_shared<CMprisRemoteLink>();
+        ASSERT_TRUE(m_pLink->IsBusConnected()) << "run under dbus-run-session";
+        m_pPlayer = std::make_unique<CWinampPlayer>(m_pLink);
+    }
+    void TearDown() override {
+        // A player this test started and did not close is ended by its process id.
+        std::ifstream pidFile(m_dir.File("mpv.pid"));
+        long pid = 0;
+        if (pidFile >> pid && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0) {
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+        }
+        m_pPlayer.reset();
+        m_pLink.reset();
+        SetSettingsStore(nullptr);
+    }
+
+    // "winamppath": a script that notes its process id and becomes mpv.
+    void Settings(int nStart, int nClose) {
+        const std::string script = m_dir.File("start-mpv");
+        std::ofstream(script) << "#!/bin/sh\necho $$ > " << ShellQuote(m_dir.File("mpv.pid"))
+                              << "\nexec " << MprisTestSupport::MpvCommand() << "\n";
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        m_pStore->WriteProfileString(Keys::kSectionWinamp, Keys::kWinampPath, script);
+        m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kStartWinamp, nStart);
+        m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kCloseWinamp, nClose);
+    }
+    std::string Song(const std::string& name, int seconds, const std::string& title) {
+        const std::string mp3 = m_dir.File(name + ".mp3");
+        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, 440,
+                                            title.empty() ? "" : "--tt " + ShellQuote(title)));
+        return mp3;
+    }
+    std::int32_t Position() {
+        std::int32_t seconds = -1;
+        m_pPlayer->GetPosition(seconds);
+        return seconds;
+    }
+    bool ModeBecomes(std::int32_t nMode, std::chrono::milliseconds limit = 5s) {
+        return WaitFor([&] { return m_pPlayer->GetMode(true) == nMode; }, limit);
+    }
+
+    TempDir m_dir;
+    std::shared_ptr<CMemorySettingsStore> m_pStore;
+    std::shared_ptr<CMprisRemoteLink> m_pLink;
+    std::unique_ptr<CWinampPlayer> m_pPlayer;
+};
+
+TEST_F(MprisLinkTest, StartsThePlayerPlaysSeeksAndClosesIt) {
+    const std::string tagged = Song("tagged", 8, "Remote Song");
+    const std::string plain = Song("plain name", 2, "");
+    Settings(1, 1);
+    ASSERT_EQ(m_pLink->FindWindow("Winamp v1.x"), 0u) << "a player is already on the bus";
+
+    // Nothing runs: Connect starts "winamppath" and waits for it on the bus.
+    ASSERT_TRUE(m_pPlayer->Connect(-1, true));
+    EXPECT_NE(m_pPlayer->GetWindow(), 0u);
+    EXPECT_EQ(m_pPlayer->GetStoredVersion(), 0x2095);
+    EXPECT_TRUE(m_pPlayer->IsConnected());
+    EXPECT_TRUE(m_pPlayer->IsAvailable());
+    EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModeStopped);
+
+    ASSERT_TRUE(m_pPlayer->Play(tagged));
+    EXPECT_TRUE(m_pPlayer->IsActive(false)); // at once, though the player still loads
+    ASSERT_TRUE(WaitFor([&] { return Position() >= 1; }, 5s));
+    EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModePlaying);
+    std::int32_t length = 0;
+    EXPECT_TRUE(m_pPlayer->GetLength(length));
+    EXPECT_EQ(length, 8);
+    std::string title;
+    EXPECT_TRUE(m_pPlayer->GetTitle(title));
+    EXPECT_EQ(title, "Remote Song");
+    std::string status;
+    m_pPlayer->GetStatusText(status);
+    EXPECT_EQ(status.rfind("Playing 0:", 0), 0u) << status;
+
+    m_pPlayer->PauseResume();
+    EXPECT_TRUE(ModeBecomes(CPlayer::kModePaused));
+    const std::int32_t pausedAt = Position();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Position(), pausedAt);
+    m_pPlayer->PauseResume();
+    EXPECT_TRUE(ModeBecomes(CPlayer::kModePlaying));
+
+    m_pPlayer->PlayFrom(5);
+    EXPECT_TRUE(WaitFor([&] { return Position() >= 5; }, 3s));
+    m_pPlayer->SetVolume(-1, 51);
+    m_pPlayer->VolumeUp();
+
+    m_pPlayer->Stop();
+    EXPECT_TRUE(ModeBecomes(CPlayer::kModeStopped));
+
+    // A file without tags shows its name; it plays to its end and then counts as stopped.
+    ASSERT_TRUE(m_pPlayer->Play(plain));
+    ASSERT_TRUE(WaitFor([&] { return Position() >= 1; }, 5s));
+    EXPECT_TRUE(m_pPlayer->GetTitle(title));
+    EXPECT_EQ(title, "plain name.mp3");
+    EXPECT_TRUE(ModeBecomes(CPlayer::kModeStopped, 6s));
+    EXPECT_FALSE(m_pPlayer->IsActive(false));
+
+    // Closing the document closes the player ("closewinamp" 1).
+    m_pPlayer->Release();
+    EXPECT_TRUE(WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") == 0; }, 5s));
+    EXPECT_FALSE(m_pPlayer->IsConnected());
+}
+
+TEST_F(MprisLinkTest, FindsARunningPlayerAndLeavesItOpenWhenNotAsked) {
+    Settings(0, 0);
+    // Nothing runs and the player may not be started.
+    EXPECT_FALSE(m_pPlayer->Connect(-1, true));
+
+    ChildProcess mpv;
+    ASSERT_TRUE(mpv.Start({"/bin/sh", "-c", "exec " + MprisTestSupport::MpvCommand()},
+                          m_dir.File("mpv.log"), {}));
+    ASSERT_TRUE(WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s));
+    ASSERT_TRUE(m_pPlayer->Connect(-1, false));
+    const RemoteWindow window = m_pPlayer->GetWindow();
+    EXPECT_EQ(m_pLink->GetClassName(window), "Winamp v1.x");
+    EXPECT_EQ(m_pLink->EnumWindows(), std::vector<RemoteWindow>{window});
+    EXPECT_EQ(m_pLink->SendMessage(window, RemoteMessages::kWmUser, 0,
+                                   RemoteMessages::kIpcGetPlaylistFile),
+              0);
+
+    m_pPlayer->Release();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_FALSE(mpv.IsGone());
+    EXPECT_TRUE(m_pPlayer->IsConnected());
+
+    // A player that leaves the bus is forgotten, and its handle never comes back.
+    mpv.Stop(SIGTERM, 3000ms);
+    EXPECT_TRUE(WaitFor([&] { return !m_pPlayer->IsConnected(); }, 3s));
+    EXPECT_EQ(m_pLink->GetClassName(window), "");
+    ChildProcess again;
+    ASSERT_TRUE(again.Start({"/bin/sh", "-c", "exec " + MprisTestSupport::MpvCommand()},
+                            m_dir.File("mpv2.log"), {}));
+    ASSERT_TRUE(WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s));
+    EXPECT_NE(m_pLink->FindWindow("Winamp v1.x"), window);
+    EXPECT_EQ(m_pLink->FindWindow("BaseWindow_RootWnd"), 0u);
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "MprisTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QString>
+#include <QVariantMap>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace MprisTestSupport {
+
+bool InCi() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::string(ci) == "true";
+}
+
+std::string MprisScript() {
+    for (const char* path : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"}) {
+        std::error_code error;
+        if (std::filesystem::exists(path, error)) {
+            return path;
+        }
+    }
+    return {};
+}
+
+std::string MpvCommand() {
+    return "mpv --no-config --idle=yes --ao=null --no-video --no-terminal --script=" +
+           MprisScript();
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+std::string SelfPath() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+namespace {
+
+// A player that answers every property with a value of the wrong type ("wrongtypes"),
+// with metadata whose entries have the wrong types ("wrongmeta"), or that leaves the bus
+// in the middle of a call ("vanish"). Quit ends it.
+class ScriptedPlayer : public QDBusVirtualObject {
+public:
+    explicit ScriptedPlayer(QString mode) : m_strMode(std::move(mode)) {}
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        const QString member = message.member();
+        if (member == QStringLiteral("Quit")) {
+            connection.send(message.createReply());
+            QCoreApplication::exit(0);
+            return true;
+        }
+        if (m_strMode == QStringLiteral("vanish") && member == QStringLiteral("OpenUri")) {
+            ::_exit(0); // no answer: the caller sees the player gone mid-call
+        }
+        if (member == QStringLiteral("Get") && message.arguments().size() == 2) {
+            connection.send(message.createReply(
+                QVariant::fromValue(QDBusVariant(Value(message.arguments()[1].toString())))));
+            return true;
+        }
+        if (member == QStringLiteral("Set")) {
+            connection.send(message.createErrorReply(QStringLiteral("org.example.Refused"),
+                                                     QStringLiteral("no")));
+            return true;
+        }
+        connection.send(message.createReply());
+        return true;
+    }
+
+private:
+    QVariant Value(const QString& property) const {
+        if (m_strMode == QStringLiteral("wrongmeta") && property == QStringLiteral("Metadata")) {
+            QVariantMap metadata;
+            metadata.insert(QStringLiteral("mpris:length"), QStringLiteral("long"));
+            metadata.insert(QStringLiteral("mpris:trackid"), 12);
+            metadata.insert(QStringLiteral("xesam:title"), 3.5);
+            metadata.insert(QStringLiteral("xesam:url"), QStringList{QStringLiteral("x")});
+            return metadata;
+        }
+        if (property == QStringLiteral("PlaybackStatus")) {
+            return 7;
+        }
+        if (property == QStringLiteral("Position")) {
+            return QStringLiteral("soon");
+        }
+        if (property == QStringLiteral("Volume")) {
+            return QStringLiteral("loud");
+        }
+        if (property == QStringLiteral("Metadata")) {
+            return QStringLiteral("none");
+        }
+        return QVariant::fromValue(QDBusVariant(QVariant(true)));
+    }
+
+    QString m_strMode;
+};
+
+} // namespace
+
+int ServePlayer(int argc, char** argv, const std::string& mode) {
+    QCoreApplication app(argc, argv);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ScriptedPlayer player(QString::fromStdString(mode));
+    if (!bus.registerVirtualObject(QStringLiteral("/org/mpris/MediaPlayer2"), &player) ||
+        !bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.scripted"))) {
+        return 1;
+    }
+    return app.exec();
+}
+
+} // namespace MprisTestSupport

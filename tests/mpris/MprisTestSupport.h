@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+// Shared by the tests of the MPRIS link, which run on a private session bus
+// (dbus-run-session).
+namespace MprisTestSupport {
+
+// True when the tests run in CI, where a missing tool is a failure, not a skip.
+bool InCi();
+// The mpris script of mpv-mpris; empty when it is not installed.
+std::string MprisScript();
+// The command line of a quiet, idle mpv that shows itself on the bus.
+std::string MpvCommand();
+// Polls the condition every 20 ms until it holds or the limit passes.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+// This test program, for a child that serves a scripted player on the bus.
+std::string SelfPath();
+// The child's entry: serves the player that mode names until it is told to quit.
+int ServePlayer(int argc, char** argv, const std::string& mode);
+
+} // namespace MprisTestSupport
