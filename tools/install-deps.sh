@@ -15,6 +15,8 @@ packages=(
     gstreamer1.0-pulseaudio gstreamer1.0-tools pulseaudio pulseaudio-utils libpulse-dev
     # tests and their tools: generated audio, a second tag reader for interoperability
     googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen
+    # a browser that shows the HTML song list headless
+    chromium
     # benchmarks (TagLib only as the comparison) and fuzzing
     libbenchmark-dev libtag1-dev hyperfine clang libclang-rt-14-dev
 )
