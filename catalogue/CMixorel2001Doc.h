@@ -211,4 +211,18 @@ private:
     std::unique_ptr<CProcessListThread> m_pProcessThread;
     std::thread m_processThread;
     const CSharedSettings* m_pSettings = nullptr;
+
+public:
+    // ---- Reprocessing ----
+    // Reads the audio information and tags of songs again: the selected lines when more
+    // than one is selected, else every line. Each song's time leaves the total, its
+    // information and tag block are cleared and it is queued for the processing thread.
+    // Region lines have no file and are left alone. Marks the document modified.
+    bool Reprocess(const std::vector<std::string>& selectedIds);
+    // Every song whose location holds "D:\" or "d:\" is pointed at folder + its file
+    // name and queued as by Reprocess. Answers the number of songs moved.
+    int SetSourceFolder(const std::string& folder);
+
+private:
+    void RequeueSong(CSong& song);
 };

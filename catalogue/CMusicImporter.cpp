@@ -119,10 +119,15 @@ bool CMusicImporter::OnImportLocations() {
 
 bool CMusicImporter::ImportFile(const std::string& path, DuplicateAnswer& answer, bool atHead,
                                 bool* added) {
+    return ImportFileInto(m_doc, path, answer, atHead, added);
+}
+
+bool CMusicImporter::ImportFileInto(CMixorel2001Doc& doc, const std::string& path,
+                                    DuplicateAnswer& answer, bool atHead, bool* added) {
     CSong song;
     song.SetPath(path, std::string_view(), false);
     const bool inserted =
-        m_doc.InsertSongAt(atHead ? -1 : CMixorel2001Doc::kAfterLast, song, answer);
+        doc.InsertSongAt(atHead ? -1 : CMixorel2001Doc::kAfterLast, song, answer);
     if (added != nullptr) {
         *added = inserted;
     }

@@ -63,6 +63,10 @@ public:
     // or no to all; false when the user declined the duplicate.
     bool ImportFile(const std::string& path, DuplicateAnswer& answer, bool atHead = false,
                     bool* added = nullptr);
+    // The same for any document (migrate imports its copies this way).
+    static bool ImportFileInto(CMixorel2001Doc& doc, const std::string& path,
+                               DuplicateAnswer& answer, bool atHead = false,
+                               bool* added = nullptr);
     // Each path chosen in the file dialog, in the dialog's order, unfiltered, until a
     // declined duplicate or cancel. False when the dialog was cancelled.
     bool ImportFiles();
