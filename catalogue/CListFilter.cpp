@@ -57,7 +57,12 @@ std::string CListFilter::EffectivePattern(std::string_view pattern) {
     if (pattern.find('*') != std::string_view::npos) {
         return std::string(pattern);
     }
-    return "*" + std::string(pattern) + "*";
+    std::string wrapped;
+    wrapped.reserve(pattern.size() + 2);
+    wrapped.push_back('*');
+    wrapped.append(pattern);
+    wrapped.push_back('*');
+    return wrapped;
 }
 
 std::string CListFilter::TitleFor(std::string_view pattern) {

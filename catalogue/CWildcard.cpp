@@ -58,6 +58,13 @@ void CWildcard::Decode(std::string_view utf8, std::u32string& out) {
     out.clear();
     std::size_t pos = 0;
     while (pos < utf8.size() && out.size() < kMaxCharacters) {
+        // Most titles are mostly ASCII: their case needs no table.
+        const auto byte = static_cast<unsigned char>(utf8[pos]);
+        if (byte < 0x80) {
+            out.push_back(byte >= 'a' && byte <= 'z' ? byte - ('a' - 'A') : byte);
+            ++pos;
+            continue;
+        }
         char32_t c = 0;
         const std::size_t length = DecodeOne(utf8, pos, c);
         if (length == 0) {
