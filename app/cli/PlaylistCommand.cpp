@@ -5,6 +5,7 @@
 #include "cli/JsonText.h"
 #include "cli/PlaylistArrangeCommand.h"
 #include "cli/PlaylistExchangeCommand.h"
+#include "cli/PlaylistImportCommand.h"
 #include "cli/SettingsStoreLoader.h"
 #include "media/SongFileReader.h"
 #include "settings/CSettings.h"
@@ -22,6 +23,8 @@ constexpr const char* kUsage =
     "       mixorel-cli playlist create OUT.qmx [--template T] PATH...\n"
     "       mixorel-cli playlist sort IN.qmx --by title|duration|bitrate|date [--desc] -o OUT.qmx\n"
     "       mixorel-cli playlist shuffle IN.qmx -o OUT.qmx\n"
+    "       mixorel-cli playlist import DIR -o OUT.qmx [--single-folder]\n"
+    "       mixorel-cli playlist filter IN.qmx PATTERN -o OUT.qmx\n"
     "       mixorel-cli playlist m3u IN.m3u -o OUT.qmx\n"
     "       mixorel-cli playlist html IN.qmx OUT.html\n";
 
@@ -203,6 +206,12 @@ int RunPlaylistCommand(const std::vector<std::string>& args) {
     }
     if (args[0] == "shuffle") {
         return RunPlaylistShuffle(rest);
+    }
+    if (args[0] == "import") {
+        return RunPlaylistImport(rest);
+    }
+    if (args[0] == "filter") {
+        return RunPlaylistFilter(rest);
     }
     if (args[0] == "m3u") {
         return RunPlaylistM3u(rest);
