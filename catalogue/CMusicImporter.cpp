@@ -1,6 +1,8 @@
 #include "CMusicImporter.h"
 
+#include "CAlbumManager.h"
 #include "CMixorel2001Doc.h"
+#include "CPlaylistFile.h"
 #include "settings/CSharedSettings.h"
 
 #include <chrono>
@@ -126,8 +128,7 @@ bool CMusicImporter::ImportFileInto(CMixorel2001Doc& doc, const std::string& pat
                                     DuplicateAnswer& answer, bool atHead, bool* added) {
     CSong song;
     song.SetPath(path, std::string_view(), false);
-    const bool inserted =
-        doc.InsertSongAt(atHead ? -1 : CMixorel2001Doc::kAfterLast, song, answer);
+    const bool inserted = doc.InsertSongAt(atHead ? -1 : CMixorel2001Doc::kAfterLast, song, answer);
     if (added != nullptr) {
         *added = inserted;
     }
@@ -367,4 +368,68 @@ void CMusicImporter::BringProgressToFront() {
     if (m_pProgress != nullptr) {
         m_pProgress->BringToFront();
     }
+}
+
+namespace {
+
+bool ContainsNoCase(const std::string& path, std::string_view upper) {
+    std::string text = path;
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text.find(upper) != std::string::npos;
+}
+
+} // namespace
+
+bool CMusicImporter::DropFiles(int line, const std::vector<std::string>& paths,
+                               CAlbumManager* albums) {
+    std::lock_guard lock(m_doc.GetMutex());
+    const CSettings settings = LoadSettings();
+    DuplicateAnswer answer = IUserPrompt::kNone;
+    // Lines go in after `after`: the line above the drop point, so before that line.
+    int after = line < 0 ? CMixorel2001Doc::kAfterLast : line - 1;
+    bool ok = true;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
+            continue;
+        }
+        if (ContainsNoCase(path, ".QMX")) {
+            CPlaylistContent content;
+            const int result = CPlaylistFile::Read(path, content);
+            if (result != CPlaylistFile::kOk) {
+                m_prompt.Message(path + "\n" + CPlaylistFile::ResultText(result));
+                ok = false;
+                continue;
+            }
+            DuplicateAnswer all = IUserPrompt::kYesToAll;
+            for (const CSong& song : content.m_songs) {
+                m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, all);
+            }
+            m_doc.SetAlarm(content.m_dtAlarm);
+            m_doc.SetLocked(content.m_bLocked, content.m_bPlayerCommandsDisabled);
+            m_doc.SetModifiedFlag(false);
+            continue;
+        }
+        if (ContainsNoCase(path, ".QMA")) {
+            if (albums != nullptr) {
+                albums->OpenAlbum(path, false);
+            }
+            continue;
+        }
+        CSong song;
+        song.SetPath(path, settings.m_strId3Tags, false);
+        if (!m_doc.InsertSongAt(after, song, answer)) {
+            ok = false;
+            break;
+        }
+        if (after != CMixorel2001Doc::kAfterLast) {
+            ++after;
+        }
+    }
+    m_doc.UpdateViews(-1);
+    return ok;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+class CAlbumManager;
 class CMixorel2001Doc;
 class CSharedSettings;
 class CSettings;
@@ -65,8 +66,7 @@ public:
                     bool* added = nullptr);
     // The same for any document (migrate imports its copies this way).
     static bool ImportFileInto(CMixorel2001Doc& doc, const std::string& path,
-                               DuplicateAnswer& answer, bool atHead = false,
-                               bool* added = nullptr);
+                               DuplicateAnswer& answer, bool atHead = false, bool* added = nullptr);
     // Each path chosen in the file dialog, in the dialog's order, unfiltered, until a
     // declined duplicate or cancel. False when the dialog was cancelled.
     bool ImportFiles();
@@ -79,6 +79,15 @@ public:
     int ScanFolder(const std::string& folder, bool recursive, DuplicateAnswer& answer, long& count);
     // The dialog of the music locations and the scan of the chosen ones.
     bool ImportLocations();
+
+    // Files dropped on the playlist's list, in the order the drop gives them, inserted
+    // before line (after the last line for -1), asking about duplicates: folders are
+    // skipped; a path holding ".QMX" (any case) is read into this playlist, its lines
+    // appended and its alarm and lock flags taken over; one holding ".QMA" is opened as
+    // an album through albums (when given); any other path becomes a line. A declined
+    // duplicate skips the rest. False when a playlist could not be read or a song was
+    // declined.
+    bool DropFiles(int line, const std::vector<std::string>& paths, CAlbumManager* albums);
 
     // For the locations dialog: on "&Selected location(s)" with nothing selected, asks
     // whether to take all; false (back to the list) on no, else selected holds every line.

@@ -1,7 +1,10 @@
 #include "DocumentFakes.h"
 
+#include "catalogue/CAlbumFile.h"
+#include "catalogue/CAlbumManager.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CMusicImporter.h"
+#include "catalogue/CPlaylistFile.h"
 
 #include "support/TempDir.h"
 
@@ -381,6 +384,71 @@ TEST_F(MusicImporterTest, LoopsAndVanishedEntries) {
     EXPECT_EQ(m_importer.ScanFolder(m_dir.File("gone/"), true, answer, count),
               CMusicImporter::kScanFinished);
     EXPECT_EQ(count, 0);
+}
+
+} // namespace
+
+namespace {
+
+class NullAlbumHost : public IAlbumHost {
+public:
+    bool ChooseAlbumToOpen(std::string&) override { return false; }
+    bool ChooseAlbumToSave(const std::string&, std::string&) override { return false; }
+    void CloseAlbum() override {}
+    void SetAlbumTitle(const std::string&) override {}
+    bool OpenPlaylist(const std::string& path) override {
+        m_opened.push_back(path);
+        return true;
+    }
+    std::vector<IAlbumPlaylist*> GetOpenPlaylists() override { return {}; }
+    void ReportError(const std::string&) override {}
+
+    std::vector<std::string> m_opened;
+};
+
+// Dropped files go in before the line under the drop point, in the drop's order;
+// folders are skipped, a playlist file is appended with its flags, an album is opened.
+TEST_F(MusicImporterTest, DropOnThePlaylist) {
+    for (const char* name : {"one.mp3", "two.mp3", "c.mp3", "d.mp3", "e.mp3"}) {
+        Touch(std::string("music/") + name);
+    }
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    for (const char* name : {"one.mp3", "two.mp3"}) {
+        ASSERT_TRUE(m_importer.ImportFile(Music(name), answer));
+    }
+    CPlaylistContent content;
+    CSong listed;
+    listed.SetPathText("/elsewhere/listed.mp3");
+    listed.SetTitle("Listed");
+    content.m_songs.push_back(std::move(listed));
+    content.m_bLocked = true;
+    ASSERT_EQ(CPlaylistFile::Write(m_dir.File("other.QMX"), content), CPlaylistFile::kOk);
+    ASSERT_EQ(CAlbumFile::Write(m_dir.File("set.qma"), {"/p/a.qmx"}), CAlbumFile::kOk);
+    NullAlbumHost host;
+    CAlbumManager albums(host);
+
+    EXPECT_TRUE(m_importer.DropFiles(1,
+                                     {Music("a.mp3"), Music("sub"), Music("b.MP3"),
+                                      m_dir.File("other.QMX"), m_dir.File("set.qma")},
+                                     &albums));
+    EXPECT_EQ(Titles(),
+              (std::vector<std::string>{"One.mp3", "A.mp3", "B.mp3", "Two.mp3", "Listed"}));
+    EXPECT_TRUE(m_doc.IsLocked());
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(host.m_opened, std::vector<std::string>{"/p/a.qmx"});
+
+    // A declined duplicate skips the rest; -1 appends.
+    m_doc.SetLocked(false, false);
+    m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
+    EXPECT_FALSE(
+        m_importer.DropFiles(-1, {Music("c.mp3"), Music("a.mp3"), Music("d.mp3")}, nullptr));
+    EXPECT_EQ(Titles().back(), "C.mp3");
+    EXPECT_EQ(m_doc.GetCount(), 6);
+    // A damaged playlist file is reported and the others still go in.
+    WriteAll(m_dir.File("bad.qmx"), {1, 2, 3});
+    EXPECT_FALSE(m_importer.DropFiles(0, {m_dir.File("bad.qmx"), Music("e.mp3")}, nullptr));
+    EXPECT_EQ(Titles().front(), "E.mp3");
+    EXPECT_NE(m_prompt.m_messages.back().find("bad.qmx"), std::string::npos);
 }
 
 } // namespace
