@@ -1,6 +1,8 @@
 #include "CHtmlListWriter.h"
 
 #include "CMixorel2001Doc.h"
+#include "IExchangeUi.h"
+#include "IUserPrompt.h"
 #include "media/AtomicFileWriter.h"
 
 #include <charconv>
@@ -166,6 +168,17 @@ bool CHtmlListWriter::WriteHtmlList(const CMixorel2001Doc& doc, const std::strin
     } catch (const std::exception&) {
         return false;
     }
+}
+
+bool CHtmlListWriter::Export(const CMixorel2001Doc& doc, IExchangeUi& ui, IUserPrompt& prompt) {
+    std::string path;
+    if (!ui.ChooseHtmlFile(path) || !WriteHtmlList(doc, path, NowText())) {
+        return false;
+    }
+    if (prompt.Question(kViewQuestion, false) == IUserPrompt::kAnswerYes) {
+        ui.OpenWithSystem(path);
+    }
+    return true;
 }
 
 std::string CHtmlListWriter::NowText() {

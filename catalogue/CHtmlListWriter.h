@@ -7,6 +7,8 @@
 
 class CMixorel2001Doc;
 class CSong;
+class IExchangeUi;
+class IUserPrompt;
 
 // The HTML song list of a playlist: a stand-alone page with the playlist's title, total
 // playing time, song count and one table row per line (number, title, format, duration
@@ -31,6 +33,12 @@ public:
     // be written (the old file is then untouched).
     static bool WriteHtmlList(const CMixorel2001Doc& doc, const std::string& path,
                               std::string_view created);
+
+    // The command "Create HTML song list...": the save dialog, the page, then the
+    // question "Do you want to view the created HTML file?" (yes opens it). A file that
+    // cannot be written ends the command silently. False when nothing was written.
+    static bool Export(const CMixorel2001Doc& doc, IExchangeUi& ui, IUserPrompt& prompt);
+    static constexpr const char* kViewQuestion = "Do you want to view the created HTML file?";
 
     // The current local date and time in the user's format (the locale of LC_TIME);
     // with SOURCE_DATE_EPOCH set, that time in UTC, so pages can be made reproducibly.

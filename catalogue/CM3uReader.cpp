@@ -1,6 +1,7 @@
 #include "CM3uReader.h"
 
 #include "CMixorel2001Doc.h"
+#include "IExchangeUi.h"
 #include "media/PosixFile.h"
 #include "media/TextCodec.h"
 
@@ -144,4 +145,12 @@ bool CM3uReader::ReadM3u(CMixorel2001Doc& doc, const std::string& path, IUserPro
         }
     }
     return true;
+}
+
+bool CM3uReader::ImportM3u(CMixorel2001Doc& doc, IExchangeUi& ui, IUserPrompt& prompt) {
+    std::string path;
+    if (!ui.ChooseM3uFile(path)) {
+        return false;
+    }
+    return ReadM3u(doc, path, &prompt);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 class CMixorel2001Doc;
+class IExchangeUi;
 class IUserPrompt;
 
 // Reads M3U playlists (as Winamp and most players write them) into a playlist document.
@@ -42,4 +43,7 @@ public:
     // imported so far stay). count, when given, receives the number of lines added.
     static bool ReadM3u(CMixorel2001Doc& doc, const std::string& path, IUserPrompt* prompt,
                         std::size_t* count = nullptr);
+    // The command "Import w&inamp list...": the open-file dialog, then ReadM3u. The
+    // playlist keeps its lines; the new ones are appended.
+    static bool ImportM3u(CMixorel2001Doc& doc, IExchangeUi& ui, IUserPrompt& prompt);
 };

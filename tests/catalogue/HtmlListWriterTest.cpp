@@ -2,6 +2,7 @@
 
 #include "catalogue/CHtmlListWriter.h"
 #include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/IExchangeUi.h"
 
 #include "support/TempDir.h"
 
@@ -138,6 +139,38 @@ TEST(HtmlListWriterTest, WritesTheFileAtomically) {
     const std::vector<std::uint8_t> bytes = ReadAll(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CHtmlListWriter::Build(doc, kCreated));
     EXPECT_FALSE(CHtmlListWriter::WriteHtmlList(doc, dir.File("none/list.html"), kCreated));
+}
+
+class FakeHtmlUi : public IExchangeUi {
+public:
+    bool ChooseM3uFile(std::string&) override { return false; }
+    bool ChooseHtmlFile(std::string& path) override {
+        path = m_choice;
+        return !m_choice.empty();
+    }
+    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
+
+    std::string m_choice;
+    std::vector<std::string> m_opened;
+};
+
+// The view question comes only after a page was written; yes opens it.
+TEST(HtmlListWriterTest, ExportCommand) {
+    TempDir dir;
+    FakePrompt prompt;
+    FakeHtmlUi ui;
+    CMixorel2001Doc doc;
+    EXPECT_FALSE(CHtmlListWriter::Export(doc, ui, prompt));
+    ui.m_choice = dir.File("none/list.html");
+    EXPECT_FALSE(CHtmlListWriter::Export(doc, ui, prompt));
+    EXPECT_TRUE(prompt.m_questions.empty());
+    ui.m_choice = dir.File("list.html");
+    prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerYes};
+    EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
+    EXPECT_TRUE(ui.m_opened.empty());
+    EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
+    EXPECT_EQ(ui.m_opened, std::vector<std::string>{dir.File("list.html")});
+    EXPECT_EQ(prompt.m_questions.back(), CHtmlListWriter::kViewQuestion);
 }
 
 } // namespace

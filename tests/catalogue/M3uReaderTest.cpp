@@ -2,6 +2,7 @@
 
 #include "catalogue/CM3uReader.h"
 #include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/IExchangeUi.h"
 
 #include "support/TempDir.h"
 
@@ -55,6 +56,9 @@ TEST(M3uReaderTest, RelativePaths) {
                  {"/home/me/up/c.mp3", ""},
                  {"/home/me/lists/d.mp3", ""},
                  {"/abs/e.mp3", ""}}));
+    // A long line is one location, not several pieces.
+    const std::string longName = "/" + std::string(2000, 'n') + ".mp3";
+    EXPECT_EQ(Parse("#EXTINF:1,Long\n" + longName + "\n"), (Entries{{longName, "Long"}}));
     // A path longer than any the system takes skips its line.
     EXPECT_EQ(Parse(std::string(5000, 'x') + "\nok.mp3\n", false, "/l"),
               (Entries{{"/l/ok.mp3", ""}}));
@@ -107,6 +111,34 @@ TEST_F(M3uImportTest, AppendsEveryLineWithoutAsking) {
     EXPECT_TRUE(m_prompt.m_messages.empty());
     // The imported lines wait for the processing thread.
     EXPECT_EQ(m_doc.GetProcessingQueue().size(), 4u);
+}
+
+class FakeExchangeUi : public IExchangeUi {
+public:
+    bool ChooseM3uFile(std::string& path) override {
+        path = m_choice;
+        return !m_choice.empty();
+    }
+    bool ChooseHtmlFile(std::string& path) override {
+        path = m_choice;
+        return !m_choice.empty();
+    }
+    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
+
+    std::string m_choice;
+    std::vector<std::string> m_opened;
+};
+
+// The command appends without asking about erasing the playlist.
+TEST_F(M3uImportTest, CommandAppendsTheChosenList) {
+    FakeExchangeUi ui;
+    EXPECT_FALSE(CM3uReader::ImportM3u(m_doc, ui, m_prompt));
+    Write("a.m3u8", "one.mp3\n");
+    ui.m_choice = m_dir.File("a.m3u8");
+    EXPECT_TRUE(CM3uReader::ImportM3u(m_doc, ui, m_prompt));
+    EXPECT_TRUE(CM3uReader::ImportM3u(m_doc, ui, m_prompt));
+    EXPECT_EQ(m_doc.GetCount(), 2);
+    EXPECT_TRUE(m_prompt.m_questions.empty());
 }
 
 TEST_F(M3uImportTest, MissingFileImportsNothingAndShowsNothing) {
