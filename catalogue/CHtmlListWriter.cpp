@@ -40,7 +40,11 @@ void Cell(std::string& out, std::string_view align, std::string_view text) {
 
 // printf's "%2.2d": at least two digits.
 std::string TwoDigits(std::uint32_t value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (text.size() < 2) {
+        text.insert(text.begin(), '0');
+    }
+    return text;
 }
 
 } // namespace

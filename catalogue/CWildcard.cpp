@@ -2,6 +2,8 @@
 
 #include "CTextCase.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace {
@@ -211,6 +213,13 @@ bool CWildcard::Match(std::string_view utf8) const {
     return e == m_elements.size();
 }
 
+// A filter matches one pattern against many titles: the last pattern stays compiled.
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
-    return CWildcard(pattern).Match(text);
+    thread_local std::string lastPattern;
+    thread_local std::optional<CWildcard> compiled;
+    if (!compiled || pattern != lastPattern) {
+        compiled.emplace(pattern);
+        lastPattern.assign(pattern);
+    }
+    return compiled->Match(text);
 }
