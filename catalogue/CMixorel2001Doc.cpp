@@ -1743,3 +1743,56 @@ int CMixorel2001Doc::SaveCommand(const std::string& path) {
     }
     return result;
 }
+
+// ---- Reprocessing ----
+
+void CMixorel2001Doc::RequeueSong(CSong& song) {
+    m_nTotalTime -= std::min(m_nTotalTime, song.GetDuration());
+    SetProcessed(song, false);
+}
+
+bool CMixorel2001Doc::Reprocess(const std::vector<std::string>& selectedIds) {
+    Lock lock(m_mutex);
+    if (selectedIds.size() > 1) {
+        for (const std::string& id : selectedIds) {
+            CSong* song = FindById(id);
+            if (song != nullptr && !song->IsRegion()) {
+                RequeueSong(*song);
+            }
+        }
+    } else {
+        for (std::size_t index = 0; index < m_songs.GetCount(); ++index) {
+            CSong& song = *m_songs.GetAt(index);
+            if (!song.IsRegion()) {
+                RequeueSong(song);
+            }
+        }
+    }
+    SetModifiedFlag(true);
+    UpdateViews(-1);
+    return true;
+}
+
+int CMixorel2001Doc::SetSourceFolder(const std::string& folder) {
+    Lock lock(m_mutex);
+    int moved = 0;
+    for (std::size_t index = 0; index < m_songs.GetCount(); ++index) {
+        CSong& song = *m_songs.GetAt(index);
+        const std::string& location = song.GetLocation();
+        if (song.IsRegion() || (location.find("D:\\") == std::string::npos &&
+                                location.find("d:\\") == std::string::npos)) {
+            continue;
+        }
+        // Paths written on Windows separate their folders with backslashes.
+        const std::string oldLocation = location;
+        song.SetPathText(folder + oldLocation.substr(oldLocation.find_last_of("/\\") + 1));
+        m_songs.UpdateLocation(oldLocation, song.GetLocation());
+        RequeueSong(song);
+        ++moved;
+    }
+    if (moved > 0) {
+        SetModifiedFlag(true);
+        UpdateViews(-1);
+    }
+    return moved;
+}

@@ -295,6 +295,16 @@ public:
     // The region headers in list order with their indexes, for the scheduler.
     std::vector<std::pair<int, CDateTime>> GetRegionStarts() const;
 
+    // ---- Reprocessing ----
+    // Reads the audio information and tags of songs again: the selected lines when more
+    // than one is selected, else every line. Each song's time leaves the total, its
+    // information and tag block are cleared and it is queued for the processing thread.
+    // Region lines have no file and are left alone. Marks the document modified.
+    bool Reprocess(const std::vector<std::string>& selectedIds);
+    // Every song whose location holds "D:\" or "d:\" is pointed at folder + its file
+    // name and queued as by Reprocess. Answers the number of songs moved.
+    int SetSourceFolder(const std::string& folder);
+
     // ---- Region commands ----
     static constexpr const char* kEmptyRegionNameText = "Empty name for a region not allowed";
     static constexpr const char* kRemoveAllRegionsText =
@@ -353,6 +363,7 @@ private:
     bool AcceptDuplicate(const CSong& song, DuplicateAnswer& answer) const;
     CMixorel2001Doc* NewDocumentFor(const std::string& title) const;
     void StartWorking();
+    void RequeueSong(CSong& song);
     void EndLoopDriver();
     bool RemoveLines(const std::vector<std::string>& ids, bool followLoop, bool followSchedule);
     CSettings GetSettings() const;

@@ -12,7 +12,8 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini fuzz_song_clipboard)
+    targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini fuzz_song_clipboard
+        fuzz_m3u fuzz_album_file fuzz_locations)
 fi
 jobs=${MIXOREL_FUZZ_JOBS:-1}
 
@@ -164,6 +165,18 @@ def songs(records):
     return struct.pack("<i", len(records)) + b"".join(records)
 save("fuzz_song_clipboard", "two.bin", songs([record(b"/music/a.mp3", b"A"), record(b"", b"Region", 1)]))
 save("fuzz_song_clipboard", "old.bin", songs([record(b"/m/b.mp3", b"B", 0, False)]))
+
+save("fuzz_m3u", "extended.m3u", b"\0#EXTM3U\r\n#EXTINF:215,Artist - Song\r\nmusic\\a.mp3\r\n"
+     b"# comment\r\n\r\nhttp://radio.example/live\r\n../up/b.mp3\r\n/abs/c.mp3")
+save("fuzz_m3u", "cp1252.m3u", b"\0#EXTINF:1,Caf\xe9 \x80\n\xe9t\xe9.mp3\n")
+save("fuzz_m3u", "utf8.m3u8", b"\1\xef\xbb\xbf#EXTINF:-1,\xe5\xa4\x9c\n\xe5\xa4\x9c.mp3\rhttps://x.example/s\n")
+save("fuzz_album_file", "two.qma", qtext(b"qmx-p") + struct.pack("<i", 2) + qtext(b"/m/a.qmx") +
+     qtext("/m/ö.qmx".encode()))
+save("fuzz_album_file", "empty.qma", qtext(b"qmx-p") + struct.pack("<i", 0))
+save("fuzz_album_file", "long.qma", qtext(b"qmx-p") + struct.pack("<i", 1) + qtext(b"/" + b"y" * 400))
+save("fuzz_locations", "three.dat", struct.pack("<i", 3) + qtext(b"/music/") + qtext(b"/M\xfcsik/") +
+     qtext("/夜/".encode()))
+save("fuzz_locations", "empty.dat", struct.pack("<i", 0))
 PY
 mkdir -p "$work/seeds/fuzz_mix_ini"
 cp resources/mix.ini "$work/seeds/fuzz_mix_ini/mix.ini"

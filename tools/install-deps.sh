@@ -17,6 +17,8 @@ packages=(
     googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen
     # the remote-player back end's tests: a private session bus and a real MPRIS player
     dbus-daemon dbus-bin mpv mpv-mpris
+    # a browser that shows the HTML song list headless
+    chromium
     # benchmarks (TagLib only as the comparison) and fuzzing
     libbenchmark-dev libtag1-dev hyperfine clang libclang-rt-14-dev
 )

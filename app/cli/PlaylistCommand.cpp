@@ -4,6 +4,8 @@
 #include "catalogue/CSong.h"
 #include "cli/JsonText.h"
 #include "cli/PlaylistArrangeCommand.h"
+#include "cli/PlaylistExchangeCommand.h"
+#include "cli/PlaylistImportCommand.h"
 #include "cli/SettingsStoreLoader.h"
 #include "media/SongFileReader.h"
 #include "settings/CSettings.h"
@@ -20,7 +22,11 @@ constexpr const char* kUsage =
     "usage: mixorel-cli playlist dump FILE.qmx\n"
     "       mixorel-cli playlist create OUT.qmx [--template T] PATH...\n"
     "       mixorel-cli playlist sort IN.qmx --by title|duration|bitrate|date [--desc] -o OUT.qmx\n"
-    "       mixorel-cli playlist shuffle IN.qmx -o OUT.qmx\n";
+    "       mixorel-cli playlist shuffle IN.qmx -o OUT.qmx\n"
+    "       mixorel-cli playlist import DIR -o OUT.qmx [--single-folder]\n"
+    "       mixorel-cli playlist filter IN.qmx PATTERN -o OUT.qmx\n"
+    "       mixorel-cli playlist m3u IN.m3u -o OUT.qmx\n"
+    "       mixorel-cli playlist html IN.qmx OUT.html\n";
 
 std::string DateJson(const CDateTime& date) {
     return "{\"status\": " + std::to_string(static_cast<int>(date.GetStatus())) +
@@ -200,6 +206,18 @@ int RunPlaylistCommand(const std::vector<std::string>& args) {
     }
     if (args[0] == "shuffle") {
         return RunPlaylistShuffle(rest);
+    }
+    if (args[0] == "import") {
+        return RunPlaylistImport(rest);
+    }
+    if (args[0] == "filter") {
+        return RunPlaylistFilter(rest);
+    }
+    if (args[0] == "m3u") {
+        return RunPlaylistM3u(rest);
+    }
+    if (args[0] == "html") {
+        return RunPlaylistHtml(rest);
     }
     std::fprintf(stderr, "mixorel-cli playlist: unknown command '%s'\n%s", args[0].c_str(), kUsage);
     return 2;

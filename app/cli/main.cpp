@@ -1,5 +1,6 @@
 // mixorel-cli: the headless companion of Mixorel, for inspecting and tagging music
 // files from a shell or a script.
+#include "cli/AlbumCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LoopCommand.h"
 #include "cli/PlayCommand.h"
@@ -26,6 +27,16 @@ constexpr const char* kUsage =
     "  playlist sort IN.qmx --by title|duration|bitrate|date [--desc] -o OUT.qmx\n"
     "  playlist shuffle IN.qmx -o OUT.qmx\n"
     "                    sort or shuffle each section between region lines\n"
+    "  playlist import DIR -o OUT.qmx [--single-folder]\n"
+    "                    a playlist of a folder's music files (subfolders too), every song read\n"
+    "  playlist filter IN.qmx PATTERN -o OUT.qmx\n"
+    "                    the songs whose titles match a wildcard pattern (*, ?, [set])\n"
+    "  playlist m3u IN.m3u -o OUT.qmx\n"
+    "                    a playlist of the lines of an M3U list\n"
+    "  playlist html IN.qmx OUT.html\n"
+    "                    the HTML song list of a playlist\n"
+    "  album dump FILE.qma\n"
+    "                    an album file as JSON\n"
     "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
     "                    play the files one after another, mixed as the loop mixes them\n"
     "  play --remote FILE...\n"
@@ -53,6 +64,9 @@ int main(int argc, char** argv) {
     }
     if (command == "loop") {
         return RunLoopCommand(args);
+    }
+    if (command == "album") {
+        return RunAlbumCommand(args);
     }
     if (command == "play") {
         return RunPlayCommand(args);

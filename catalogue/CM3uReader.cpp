@@ -1,0 +1,156 @@
+#include "CM3uReader.h"
+
+#include "CMixorel2001Doc.h"
+#include "IExchangeUi.h"
+#include "media/PosixFile.h"
+#include "media/TextCodec.h"
+
+#include <exception>
+#include <filesystem>
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsBlank(std::string_view line) {
+    return line.find_first_not_of(" \t\f\v") == std::string_view::npos;
+}
+
+// An absolute, normalised path for a location of the list; empty when it is too long.
+std::string AbsoluteLocation(std::string_view location, std::string_view folder) {
+    std::string path;
+    if (location.front() == '/') {
+        path.assign(location);
+    } else {
+        path.assign(folder);
+        if (path.empty() || path.back() != '/') {
+            path.push_back('/');
+        }
+        for (const char c : location) {
+            path.push_back(c == '\\' ? '/' : c);
+        }
+    }
+    path = std::filesystem::path(path).lexically_normal().string();
+    return path.size() > CM3uReader::kMaxPath ? std::string() : path;
+}
+
+} // namespace
+
+bool CM3uReader::IsUtf8Name(std::string_view path) {
+    return path.size() >= 5 && StartsWithNoCase(path.substr(path.size() - 5), ".m3u8");
+}
+
+std::vector<CM3uReader::Entry> CM3uReader::Parse(std::span<const std::uint8_t> bytes,
+                                                 std::string_view folder, bool utf8) {
+    std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (raw.starts_with("\xEF\xBB\xBF")) {
+        raw.remove_prefix(3);
+    }
+    std::string converted;
+    if (!utf8 && !TextCodec::IsValidUtf8(raw)) {
+        converted = TextCodec::Windows1252ToUtf8(raw);
+        raw = converted;
+    }
+    std::vector<Entry> entries;
+    std::string title;
+    std::size_t pos = 0;
+    while (pos < raw.size()) {
+        std::size_t end = raw.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            end = raw.size();
+        }
+        const std::string_view line = raw.substr(pos, end - pos);
+        pos = end + 1;
+        if (IsBlank(line)) {
+            continue;
+        }
+        if (line.starts_with("#EXT")) {
+            const std::size_t comma = line.find(',');
+            title.assign(comma == std::string_view::npos ? line : line.substr(comma + 1));
+            continue;
+        }
+        if (line.front() == '#') {
+            continue;
+        }
+        Entry entry;
+        if (StartsWithNoCase(line, "http:") || StartsWithNoCase(line, "https:")) {
+            entry.m_strLocation.assign(line);
+        } else {
+            entry.m_strLocation = AbsoluteLocation(line, folder);
+            if (entry.m_strLocation.empty()) {
+                continue;
+            }
+        }
+        entry.m_strTitle = title;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool CM3uReader::ReadM3u(CMixorel2001Doc& doc, const std::string& path, IUserPrompt* prompt,
+                         std::size_t* count) {
+    if (count != nullptr) {
+        *count = 0;
+    }
+    std::vector<Entry> entries;
+    try {
+        PosixFile file;
+        if (!file.OpenRead(path)) {
+            return false;
+        }
+        const std::int64_t size = file.Size();
+        if (size < 0 || size > kMaxFileSize) {
+            return false;
+        }
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+        if (file.ReadAt(0, bytes) != size) {
+            return false;
+        }
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+        if (error) {
+            return false;
+        }
+        entries = Parse(bytes, absolute.parent_path().string(), IsUtf8Name(path));
+    } catch (const std::exception&) {
+        return false;
+    }
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    for (const Entry& entry : entries) {
+        CSong song;
+        song.SetPathText(entry.m_strLocation);
+        song.SetTitle(entry.m_strTitle);
+        if (!doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer)) {
+            if (prompt != nullptr) {
+                prompt->Message(kFailedText);
+            }
+            return false;
+        }
+        if (count != nullptr) {
+            ++*count;
+        }
+    }
+    return true;
+}
+
+bool CM3uReader::ImportM3u(CMixorel2001Doc& doc, IExchangeUi& ui, IUserPrompt& prompt) {
+    std::string path;
+    if (!ui.ChooseM3uFile(path)) {
+        return false;
+    }
+    return ReadM3u(doc, path, &prompt);
+}

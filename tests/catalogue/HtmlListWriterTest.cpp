@@ -1,0 +1,176 @@
+#include "DocumentFakes.h"
+
+#include "catalogue/CHtmlListWriter.h"
+#include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/IExchangeUi.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kHead =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\n"
+    "\n"
+    "<HTML>\n"
+    "<HEAD>\n"
+    "<META http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n";
+
+const std::string kHeaderRow =
+    "<TABLE align=\"center\" border=1 cellpadding=\"1\" cellspacing=\"1\">\n"
+    "<TR>\n"
+    "<TD BGCOLOR=\"#CCFFFF\"><font face=\"Arial, Helvetica, sans-serif\" "
+    "size=\"2\"><b>Index</b></font></TD>\n"
+    "<TD BGCOLOR=\"#CCFFFF\"><font face=\"Arial, Helvetica, sans-serif\" "
+    "size=\"2\"><b>Title</b></font></TD>\n"
+    "<TD BGCOLOR=\"#CCFFFF\" align=\"center\"><font face=\"Arial, Helvetica, sans-serif\" "
+    "size=\"2\"><b>MP3 Info</b></font></TD>\n"
+    "<TD BGCOLOR=\"#CCFFFF\" align=\"center\"><font face=\"Arial, Helvetica, sans-serif\" "
+    "size=\"2\"><b>Duration</b></font></TD>\n"
+    "<TD BGCOLOR=\"#CCFFFF\" align=\"right\"><font face=\"Arial, Helvetica, sans-serif\" "
+    "size=\"2\"><b>Size (Mb)</b></font></TD>\n"
+    "</TR>\n";
+
+const std::string kTail = "</TABLE>\n"
+                          "</TD></TR>\n"
+                          "</TABLE>\n"
+                          "<center><font face=\"Arial\" size=\"-3\">Created by Mixorel - "
+                          "2026-12-06 12:00</font></center>\n"
+                          "</BODY>\n"
+                          "</HTML>";
+
+std::string Summary(const std::string& title, const std::string& time, int count) {
+    return "<TITLE>" + title +
+           "</TITLE>\n"
+           "</HEAD>\n"
+           "\n"
+           "<BODY BGCOLOR=\"white\" link=\"#CC0000\">\n"
+           "<TABLE WIDTH=630 align=\"center\">\n"
+           "<TR><TD align=\"left\">\n"
+           "<font face=\"Arial, Helvetica, sans-serif\" size=\"-1\"><b>Playlist:</b> " +
+           title +
+           "</font><br>\n"
+           "<font face=\"Arial, Helvetica, sans-serif\" size=\"-1\"><b>Total playing time:</b> " +
+           time +
+           "</font><br>\n"
+           "<font face=\"Arial, Helvetica, sans-serif\" size=\"-1\"><b>Song count:</b> " +
+           std::to_string(count) +
+           "</font><p>\n"
+           "</TD><TR align=\"center\"><TD align=\"center\">\n";
+}
+
+std::string Row(int index, const std::string& title, const std::string& format,
+                const std::string& duration, const std::string& size) {
+    const std::string font = "<font face=\"Arial, Helvetica, sans-serif\" size=\"2\">";
+    return "<TR>\n<TD>" + font + std::to_string(index) + "</font></TD>\n<TD>" + font + title +
+           "</font></TD>\n<TD align=\"center\">" + font + format +
+           "</font></TD>\n<TD align=\"center\">" + font + duration +
+           "</font></TD>\n<TD align=\"right\">" + font + size + "</font></TD>\n</TR>\n";
+}
+
+const char* const kCreated = "2026-12-06 12:00";
+
+TEST(HtmlListWriterTest, EmptyPlaylistPage) {
+    CMixorel2001Doc doc;
+    doc.SetTitle("party.qmx");
+    EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated),
+              kHead + Summary("party.qmx", "00h 00m 00s", 0) + kHeaderRow + kTail);
+}
+
+// A song of 5,000,000 bytes at 128 kbit/s (312 s) and a region line; titles escaped.
+TEST(HtmlListWriterTest, PlaylistWithRegionPage) {
+    FakePrompt prompt;
+    CMixorel2001Doc doc(&prompt);
+    doc.SetTitle("Rock & \"Roll\" <live>");
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    CSong song;
+    song.SetPathText("/m/a.mp3");
+    song.SetTitle("AC/DC - Rock & Roll Ain't <Noise> \"Pollution\"");
+    song.SetInfo(5000000, 128000, 44100, 0);
+    song.SetInfoFlag(true);
+    CSong region;
+    region.SetRegion(true);
+    region.SetInfoFlag(true);
+    region.SetTitle("Late night");
+    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer));
+    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, region, answer));
+    // The title shows the modified mark, as the window does.
+    const std::string title = "Rock &amp; &quot;Roll&quot; &lt;live&gt; *";
+    EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated),
+              kHead + Summary(title, "00h 05m 12s", 2) + kHeaderRow +
+                  Row(1, "AC/DC - Rock &amp; Roll Ain't &lt;Noise&gt; &quot;Pollution&quot;",
+                      "128 - 44", "5:12", "4.77") +
+                  Row(2, "Late night", "", "", "0.00") + kTail);
+}
+
+// Hours are not limited to two digits; sizes use "." in a locale with a decimal comma.
+TEST(HtmlListWriterTest, NumbersInAnyLocale) {
+    const std::vector<CHtmlListWriter::Row> rows = {{"x", "", "", 1048576 * 3 / 2}};
+    EXPECT_NE(CHtmlListWriter::Build("t", 100 * 3600, {}, kCreated).find("100h 00m 00s"),
+              std::string::npos);
+    EXPECT_NE(CHtmlListWriter::Build("t", 3599, {}, kCreated).find("00h 59m 59s"),
+              std::string::npos);
+    const char* before = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = before != nullptr ? before : "C";
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "C.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            EXPECT_NE(CHtmlListWriter::Build("t", 0, rows, kCreated).find(">1.50<"),
+                      std::string::npos)
+                << name;
+        }
+    }
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(CHtmlListWriter::Megabytes(0xFFFFFFFFu), "4096.00");
+    EXPECT_EQ(CHtmlListWriter::Megabytes(5000000), "4.77");
+}
+
+TEST(HtmlListWriterTest, WritesTheFileAtomically) {
+    TempDir dir;
+    CMixorel2001Doc doc;
+    doc.SetTitle("empty");
+    const std::string path = dir.File("list.html");
+    WriteAll(path, {'o', 'l', 'd'});
+    ASSERT_TRUE(CHtmlListWriter::WriteHtmlList(doc, path, kCreated));
+    const std::vector<std::uint8_t> bytes = ReadAll(path);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CHtmlListWriter::Build(doc, kCreated));
+    EXPECT_FALSE(CHtmlListWriter::WriteHtmlList(doc, dir.File("none/list.html"), kCreated));
+}
+
+class FakeHtmlUi : public IExchangeUi {
+public:
+    bool ChooseM3uFile(std::string&) override { return false; }
+    bool ChooseHtmlFile(std::string& path) override {
+        path = m_choice;
+        return !m_choice.empty();
+    }
+    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
+
+    std::string m_choice;
+    std::vector<std::string> m_opened;
+};
+
+// The view question comes only after a page was written; yes opens it.
+TEST(HtmlListWriterTest, ExportCommand) {
+    TempDir dir;
+    FakePrompt prompt;
+    FakeHtmlUi ui;
+    CMixorel2001Doc doc;
+    EXPECT_FALSE(CHtmlListWriter::Export(doc, ui, prompt));
+    ui.m_choice = dir.File("none/list.html");
+    EXPECT_FALSE(CHtmlListWriter::Export(doc, ui, prompt));
+    EXPECT_TRUE(prompt.m_questions.empty());
+    ui.m_choice = dir.File("list.html");
+    prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerYes};
+    EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
+    EXPECT_TRUE(ui.m_opened.empty());
+    EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
+    EXPECT_EQ(ui.m_opened, std::vector<std::string>{dir.File("list.html")});
+    EXPECT_EQ(prompt.m_questions.back(), CHtmlListWriter::kViewQuestion);
+}
+
+} // namespace
