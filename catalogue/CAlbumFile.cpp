@@ -49,16 +49,9 @@ int CAlbumFile::Read(const std::string& path, std::vector<std::string>& paths) {
         if (!file.OpenRead(path)) {
             return kCannotOpen;
         }
-        const std::int64_t size = file.Size();
-        if (size < 0) {
-            return kCannotOpen;
-        }
-        if (size > kMaxFileSize) {
-            return kTooLarge;
-        }
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-        if (file.ReadAt(0, bytes) != size) {
-            return kCannotOpen;
+        std::vector<std::uint8_t> bytes;
+        if (const int read = file.ReadAll(kMaxFileSize, bytes); read != PosixFile::kReadAll) {
+            return read == PosixFile::kReadAllTooLarge ? kTooLarge : kCannotOpen;
         }
         return Parse(bytes, paths);
     } catch (const std::bad_alloc&) {

@@ -80,13 +80,9 @@ bool CLocationList::Load(const std::string& path) {
     }
     PosixFile file;
     file.Adopt(fd);
-    const std::int64_t size = file.Size();
-    if (size <= 0 || size > kMaxFileSize) {
-        return false;
-    }
     try {
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-        if (file.ReadAt(0, bytes) != size) {
+        std::vector<std::uint8_t> bytes;
+        if (file.ReadAll(kMaxFileSize, bytes) != PosixFile::kReadAll || bytes.empty()) {
             return false;
         }
         return Parse(bytes);

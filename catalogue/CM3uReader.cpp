@@ -1,6 +1,7 @@
 #include "CM3uReader.h"
 
 #include "CMixorel2001Doc.h"
+#include "CTextCase.h"
 #include "IExchangeUi.h"
 #include "media/PosixFile.h"
 #include "media/TextCodec.h"
@@ -9,22 +10,6 @@
 #include <filesystem>
 
 namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool IsBlank(std::string_view line) {
     return line.find_first_not_of(" \t\f\v") == std::string_view::npos;
@@ -51,7 +36,7 @@ std::string AbsoluteLocation(std::string_view location, std::string_view folder)
 } // namespace
 
 bool CM3uReader::IsUtf8Name(std::string_view path) {
-    return path.size() >= 5 && StartsWithNoCase(path.substr(path.size() - 5), ".m3u8");
+    return path.size() >= 5 && CTextCase::StartsWithNoCase(path.substr(path.size() - 5), ".m3u8");
 }
 
 std::vector<CM3uReader::Entry> CM3uReader::Parse(std::span<const std::uint8_t> bytes,
@@ -87,7 +72,8 @@ std::vector<CM3uReader::Entry> CM3uReader::Parse(std::span<const std::uint8_t> b
             continue;
         }
         Entry entry;
-        if (StartsWithNoCase(line, "http:") || StartsWithNoCase(line, "https:")) {
+        if (CTextCase::StartsWithNoCase(line, "http:") ||
+            CTextCase::StartsWithNoCase(line, "https:")) {
             entry.m_strLocation.assign(line);
         } else {
             entry.m_strLocation = AbsoluteLocation(line, folder);
@@ -112,12 +98,8 @@ bool CM3uReader::ReadM3u(CMixorel2001Doc& doc, const std::string& path, IUserPro
         if (!file.OpenRead(path)) {
             return false;
         }
-        const std::int64_t size = file.Size();
-        if (size < 0 || size > kMaxFileSize) {
-            return false;
-        }
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-        if (file.ReadAt(0, bytes) != size) {
+        std::vector<std::uint8_t> bytes;
+        if (file.ReadAll(kMaxFileSize, bytes) != PosixFile::kReadAll) {
             return false;
         }
         std::error_code error;

@@ -2,6 +2,7 @@
 
 #include "CArchiveReader.h"
 #include "CArchiveWriter.h"
+#include "CTextCase.h"
 #include "media/AtomicFileWriter.h"
 #include "media/PosixFile.h"
 
@@ -10,22 +11,6 @@
 
 int CPlaylistFile::ArchiveResult(const CArchiveReader& ar) {
     return ar.GetResult() == CArchiveReader::kTruncated ? kTruncated : kDamaged;
-}
-
-bool CPlaylistFile::HasPrefixNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 int CPlaylistFile::ReadRecords(CArchiveReader& ar, std::vector<CSong>& songs) {
@@ -54,7 +39,7 @@ int CPlaylistFile::Parse(std::span<const std::uint8_t> bytes, CPlaylistContent& 
         CArchiveReader ar(bytes);
         CPlaylistContent loaded;
         if (!ar.ReadRawText(loaded.m_strSignature) ||
-            !HasPrefixNoCase(loaded.m_strSignature, kSignaturePrefix)) {
+            !CTextCase::StartsWithNoCase(loaded.m_strSignature, kSignaturePrefix)) {
             return kWrongSignature;
         }
         const std::string signature = loaded.m_strSignature;
@@ -88,16 +73,9 @@ int CPlaylistFile::Read(const std::string& path, CPlaylistContent& content) {
         if (!file.OpenRead(path)) {
             return kCannotOpen;
         }
-        const std::int64_t size = file.Size();
-        if (size < 0) {
-            return kCannotOpen;
-        }
-        if (size > kMaxFileSize) {
-            return kTooLarge;
-        }
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-        if (file.ReadAt(0, bytes) != size) {
-            return kCannotOpen;
+        std::vector<std::uint8_t> bytes;
+        if (const int read = file.ReadAll(kMaxFileSize, bytes); read != PosixFile::kReadAll) {
+            return read == PosixFile::kReadAllTooLarge ? kTooLarge : kCannotOpen;
         }
         return Parse(bytes, content);
     } catch (const std::bad_alloc&) {

@@ -66,7 +66,6 @@ public:
     static const char* ResultText(int result);
 
 private:
-    static bool HasPrefixNoCase(std::string_view text, std::string_view prefix);
     static int ArchiveResult(const CArchiveReader& ar);
     static int SaveBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 };

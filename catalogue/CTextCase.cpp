@@ -162,3 +162,19 @@ std::string CTextCase::ToTitleCase(std::string_view utf8) {
     }
     return out;
 }
+
+bool CTextCase::StartsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
+    if (text.size() < lowerPrefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != lowerPrefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}

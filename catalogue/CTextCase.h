@@ -12,6 +12,9 @@ public:
     static char32_t ToUpper(char32_t c);
 
     static std::string ToLower(std::string_view utf8);
+    // True when text begins with prefix, ASCII letters of text compared in lower case
+    // (prefix is given in lower case).
+    static bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix);
     // The whole text in lower case, then its first character and every character after
     // a space in upper case: "THE beatles" gives "The Beatles".
     static std::string ToTitleCase(std::string_view utf8);

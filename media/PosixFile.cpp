@@ -110,3 +110,15 @@ bool PosixFile::Truncate(std::int64_t length) const {
 bool PosixFile::Sync() const {
     return m_fd >= 0 && ::fsync(m_fd) == 0;
 }
+
+int PosixFile::ReadAll(std::int64_t maxSize, std::vector<std::uint8_t>& bytes) const {
+    const std::int64_t size = Size();
+    if (size < 0) {
+        return kReadAllFailed;
+    }
+    if (size > maxSize) {
+        return kReadAllTooLarge;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    return ReadAt(0, bytes) == size ? kReadAll : kReadAllFailed;
+}

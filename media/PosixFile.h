@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 // A file descriptor that closes itself, with whole reads and writes at an offset.
 // Used by every reader and writer of music files: no stream objects, no exceptions.
@@ -35,6 +36,10 @@ public:
     // Reads up to buffer.size() bytes at offset; answers the count read (short only at
     // the end of the file) or -1 on an error.
     std::int64_t ReadAt(std::int64_t offset, std::span<std::uint8_t> buffer) const;
+    enum ReadAllResult : int { kReadAll = 0, kReadAllFailed = 1, kReadAllTooLarge = 2 };
+    // The whole file from its start, when it holds at most maxSize bytes. May throw
+    // std::bad_alloc for a large file.
+    int ReadAll(std::int64_t maxSize, std::vector<std::uint8_t>& bytes) const;
     // Writes all bytes at offset; false on an error or a short write.
     bool WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const;
     bool Truncate(std::int64_t length) const;
