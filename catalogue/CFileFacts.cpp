@@ -27,6 +27,11 @@ bool CFileFacts::Read(const std::string& path) {
     return true;
 }
 
+void CFileFacts::Set(std::uint64_t size, std::int64_t createdSeconds) {
+    m_nSize = size;
+    m_dtCreated = CDateTime::FromUtcTime(static_cast<std::time_t>(createdSeconds));
+}
+
 std::uint32_t CFileFacts::GetSize32() const {
     return m_nSize > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(m_nSize);
 }

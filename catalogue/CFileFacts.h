@@ -12,6 +12,8 @@ class CFileFacts {
 public:
     // False when the file system does not answer for the path.
     bool Read(const std::string& path);
+    // Facts already had from an open file (seconds since 1970 for the creation time).
+    void Set(std::uint64_t size, std::int64_t createdSeconds);
 
     // The size in bytes; sizes beyond 32 bits read as 0xFFFFFFFF.
     std::uint32_t GetSize32() const;

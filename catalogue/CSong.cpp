@@ -114,9 +114,12 @@ bool CSong::SetPath(const std::string& path, std::string_view titleTemplate, boo
 }
 
 void CSong::UpdatePath(const std::string& path, std::string_view titleTemplate, bool readTag,
-                       const Id3v2Fields* fields) {
+                       const Id3v2Fields* fields, const CFileFacts* known) {
     CFileFacts facts;
-    if (facts.Read(path)) {
+    if (known != nullptr) {
+        facts = *known;
+    }
+    if (known != nullptr || facts.Read(path)) {
         // The audio size of a processed song is not replaced by the file size.
         if (!HasAudioFacts()) {
             m_nSize = facts.GetSize32();
@@ -195,8 +198,14 @@ void CSong::ProcessFromFacts(const SongFileFacts& facts, std::string_view titleT
     }
     m_bInfo = 1;
     const std::string path = m_strPath;
+    // The file was just read: its size and creation time came with it.
+    CFileFacts fileFacts;
+    if (facts.hasFileFacts) {
+        fileFacts.Set(static_cast<std::uint64_t>(facts.fileSize), facts.createdSeconds);
+    }
     UpdatePath(path, titleTemplate, false,
-               facts.id3v2Result == Id3v2::kRead ? &facts.fields : nullptr);
+               facts.id3v2Result == Id3v2::kRead ? &facts.fields : nullptr,
+               facts.hasFileFacts ? &fileFacts : nullptr);
 }
 
 std::uint32_t CSong::GetDuration() const {

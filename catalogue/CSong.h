@@ -11,6 +11,7 @@
 
 class CArchiveReader;
 class CArchiveWriter;
+class CFileFacts;
 struct Id3v2Fields;
 struct SongFileFacts;
 
@@ -129,8 +130,9 @@ private:
     bool HasAudioFacts() const { return m_bInfo != 0 && m_nBitrate != 0; }
     // SetPath with the ID3v2 texts already known (nullptr: the file has none readable)
     // or, with readTag, read from the file when the template needs them.
+    // known: the file's facts when the caller already has them (nullptr: asked here).
     void UpdatePath(const std::string& path, std::string_view titleTemplate, bool readTag,
-                    const Id3v2Fields* fields);
+                    const Id3v2Fields* fields, const CFileFacts* known = nullptr);
     std::string MakeTitleWith(const std::string& path, std::string_view titleTemplate,
                               const Id3v2Fields* fields);
     std::string ReplaceFromBlock(std::string text) const;

@@ -59,6 +59,27 @@ std::int64_t PosixFile::Size() const {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+bool PosixFile::SizeAndCreated(std::int64_t& size, std::int64_t& createdSeconds) const {
+    if (m_fd < 0) {
+        return false;
+    }
+    struct statx info {};
+    const unsigned int wanted = STATX_SIZE | STATX_BTIME | STATX_MTIME;
+    if (::statx(m_fd, "", AT_EMPTY_PATH, wanted, &info) == 0) {
+        size = static_cast<std::int64_t>(info.stx_size);
+        const bool haveBirth = (info.stx_mask & STATX_BTIME) != 0;
+        createdSeconds = haveBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
+        return true;
+    }
+    struct stat plain {};
+    if (!Stat(plain)) {
+        return false;
+    }
+    size = static_cast<std::int64_t>(plain.st_size);
+    createdSeconds = plain.st_mtime;
+    return true;
+}
+
 std::int64_t PosixFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> buffer) const {
     if (m_fd < 0 || offset < 0) {
         return -1;

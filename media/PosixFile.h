@@ -32,6 +32,9 @@ public:
     bool Stat(struct stat& info) const;
     // The file length, or -1.
     std::int64_t Size() const;
+    // The length and the creation time (birth time where the file system keeps it, else
+    // the modification time) in seconds since 1970, from one call; false on an error.
+    bool SizeAndCreated(std::int64_t& size, std::int64_t& createdSeconds) const;
 
     // Reads up to buffer.size() bytes at offset; answers the count read (short only at
     // the end of the file) or -1 on an error.

@@ -20,11 +20,13 @@ SongFileFacts SongFileReader::Read(const std::string& path) {
         facts.id3v2Result = Id3v2::kCannotOpen;
         return facts;
     }
-    const std::int64_t size = file.Size();
-    if (size < 0) {
+    std::int64_t size = 0;
+    if (!file.SizeAndCreated(size, facts.createdSeconds) || size < 0) {
         facts.id3v2Result = Id3v2::kCannotOpen;
         return facts;
     }
+    facts.hasFileFacts = true;
+    facts.fileSize = size;
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min(size, kHeadBytes)));
     const std::int64_t got = file.ReadAt(0, head);
     head.resize(static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));

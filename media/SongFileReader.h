@@ -17,6 +17,11 @@ struct SongFileFacts {
     // The ID3v1 tag at the end of the file, parsed whether or not a frame was found.
     bool hasId3v1 = false;
     Id3v1Tag id3v1;
+    // The file's length and creation time (seconds since 1970) when it could be opened,
+    // so the song record need not ask the file system again.
+    bool hasFileFacts = false;
+    std::int64_t fileSize = 0;
+    std::int64_t createdSeconds = 0;
 };
 
 class SongFileReader {

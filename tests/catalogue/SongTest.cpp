@@ -299,6 +299,10 @@ TEST_F(SongFileTest, ProcessingStoresTheAudioSize) {
     manual.SetTag(facts.info.rawTag);
     manual.SetPath(path, "%3 - %4", true);
     EXPECT_EQ(manual.GetSize(), audio.size());
+    // The file date taken from the open file is the one a path lookup gives.
+    EXPECT_TRUE(facts.hasFileFacts);
+    EXPECT_EQ(song.GetFileDate(), manual.GetFileDate());
+    EXPECT_TRUE(song.GetFileDate().IsValid());
 
     const std::string wav = Make("noise.wav", Bytes(5000, 0x55));
     CSong unreadable;
