@@ -18,6 +18,8 @@
 #include "catalogue/CMusicImporter.h"
 #include "catalogue/CWildcard.h"
 
+#include "BenchConfig.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -191,21 +193,10 @@ void BM_ImportFolderTree(benchmark::State& state) {
     state.counters["files"] = static_cast<double>(count);
 }
 
-double Min(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
-}
-
-void Configure(benchmark::internal::Benchmark* bench) {
-    bench->Unit(benchmark::kMillisecond)
-        ->Repetitions(3)
-        ->ComputeStatistics("min", Min)
-        ->ReportAggregatesOnly(true);
-}
-
-BENCHMARK(BM_WildcardTwoStars)->Apply(Configure);
-BENCHMARK(BM_WildcardMatchEach)->Apply(Configure);
-BENCHMARK(BM_FilterToNewPlaylist)->Apply(Configure);
-BENCHMARK(BM_ImportFolderTree)->Apply(Configure);
+BENCHMARK(BM_WildcardTwoStars)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_WildcardMatchEach)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_FilterToNewPlaylist)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_ImportFolderTree)->Apply(ConfigureThreeRuns);
 
 } // namespace
 

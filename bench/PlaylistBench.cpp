@@ -12,6 +12,8 @@
 #include "catalogue/CPlaylistFile.h"
 #include "media/Id3v2Fields.h"
 
+#include "BenchConfig.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -292,26 +294,15 @@ void BM_PasteTenth(benchmark::State& state) {
         });
 }
 
-double Min(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
-}
-
-void Configure(benchmark::internal::Benchmark* bench) {
-    bench->Unit(benchmark::kMillisecond)
-        ->Repetitions(3)
-        ->ComputeStatistics("min", Min)
-        ->ReportAggregatesOnly(true);
-}
-
-BENCHMARK(BM_SerializeToBuffer)->Apply(Configure);
-BENCHMARK(BM_ParseFromBuffer)->Apply(Configure);
-BENCHMARK(BM_FlushToDisk)->Apply(Configure);
-BENCHMARK(BM_ReadFile)->Apply(Configure);
-BENCHMARK(BM_OpenDocument)->Apply(Configure);
-BENCHMARK(BM_RemoveHalf)->Apply(Configure);
-BENCHMARK(BM_SortByTitle)->Apply(Configure);
-BENCHMARK(BM_Shuffle)->Apply(Configure);
-BENCHMARK(BM_PasteTenth)->Apply(Configure);
+BENCHMARK(BM_SerializeToBuffer)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_ParseFromBuffer)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_FlushToDisk)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_ReadFile)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_OpenDocument)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_RemoveHalf)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_SortByTitle)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_Shuffle)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_PasteTenth)->Apply(ConfigureThreeRuns);
 
 } // namespace
 

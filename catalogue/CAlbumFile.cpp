@@ -45,12 +45,9 @@ int CAlbumFile::Parse(std::span<const std::uint8_t> bytes, std::vector<std::stri
 int CAlbumFile::Read(const std::string& path, std::vector<std::string>& paths) {
     paths.clear();
     try {
-        PosixFile file;
-        if (!file.OpenRead(path)) {
-            return kCannotOpen;
-        }
         std::vector<std::uint8_t> bytes;
-        if (const int read = file.ReadAll(kMaxFileSize, bytes); read != PosixFile::kReadAll) {
+        if (const int read = PosixFile::ReadWholeFile(path, kMaxFileSize, bytes);
+            read != PosixFile::kReadAll) {
             return read == PosixFile::kReadAllTooLarge ? kTooLarge : kCannotOpen;
         }
         return Parse(bytes, paths);

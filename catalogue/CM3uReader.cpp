@@ -94,12 +94,8 @@ bool CM3uReader::ReadM3u(CMixorel2001Doc& doc, const std::string& path, IUserPro
     }
     std::vector<Entry> entries;
     try {
-        PosixFile file;
-        if (!file.OpenRead(path)) {
-            return false;
-        }
         std::vector<std::uint8_t> bytes;
-        if (file.ReadAll(kMaxFileSize, bytes) != PosixFile::kReadAll) {
+        if (PosixFile::ReadWholeFile(path, kMaxFileSize, bytes) != PosixFile::kReadAll) {
             return false;
         }
         std::error_code error;

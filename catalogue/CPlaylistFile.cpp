@@ -69,12 +69,9 @@ int CPlaylistFile::Parse(std::span<const std::uint8_t> bytes, CPlaylistContent& 
 
 int CPlaylistFile::Read(const std::string& path, CPlaylistContent& content) {
     try {
-        PosixFile file;
-        if (!file.OpenRead(path)) {
-            return kCannotOpen;
-        }
         std::vector<std::uint8_t> bytes;
-        if (const int read = file.ReadAll(kMaxFileSize, bytes); read != PosixFile::kReadAll) {
+        if (const int read = PosixFile::ReadWholeFile(path, kMaxFileSize, bytes);
+            read != PosixFile::kReadAll) {
             return read == PosixFile::kReadAllTooLarge ? kTooLarge : kCannotOpen;
         }
         return Parse(bytes, content);

@@ -143,3 +143,12 @@ int PosixFile::ReadAll(std::int64_t maxSize, std::vector<std::uint8_t>& bytes) c
     bytes.resize(static_cast<std::size_t>(size));
     return ReadAt(0, bytes) == size ? kReadAll : kReadAllFailed;
 }
+
+int PosixFile::ReadWholeFile(const std::string& path, std::int64_t maxSize,
+                             std::vector<std::uint8_t>& bytes) {
+    PosixFile file;
+    if (!file.OpenRead(path)) {
+        return kReadAllFailed;
+    }
+    return file.ReadAll(maxSize, bytes);
+}

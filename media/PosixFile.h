@@ -43,6 +43,9 @@ public:
     // The whole file from its start, when it holds at most maxSize bytes. May throw
     // std::bad_alloc for a large file.
     int ReadAll(std::int64_t maxSize, std::vector<std::uint8_t>& bytes) const;
+    // Opens path for reading and reads it whole as ReadAll does.
+    static int ReadWholeFile(const std::string& path, std::int64_t maxSize,
+                             std::vector<std::uint8_t>& bytes);
     // Writes all bytes at offset; false on an error or a short write.
     bool WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const;
     bool Truncate(std::int64_t length) const;
