@@ -12,6 +12,7 @@
 #include "playback/CMCIPlayer.h"
 #include "settings/CMixTypeList.h"
 #include "support/ChildProcess.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -42,32 +43,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kFrameSeconds = 0.01; // the hop of the level measurements
-
-// Sets environment variables of the test process for a scope and puts them back after.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-    explicit ScopedEnvironment(const std::map<std::string, std::string>& values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name.c_str());
-            m_old[name] = old ? std::optional<std::string>(old) : std::nullopt;
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : m_old) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-
-private:
-    std::map<std::string, std::optional<std::string>> m_old;
-};
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit,
                std::chrono::milliseconds period = 20ms) {
