@@ -14,7 +14,7 @@ packages=(
     gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
     gstreamer1.0-pulseaudio gstreamer1.0-tools pulseaudio pulseaudio-utils libpulse-dev
     # tests and their tools: generated audio, a second tag reader for interoperability
-    googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen
+    googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen poppler-utils
     # the remote-player back end's tests: a private session bus and a real MPRIS player
     dbus-daemon dbus-bin mpv mpv-mpris
     # a browser that shows the HTML song list headless

@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "       mixorel-cli playlist import DIR -o OUT.qmx [--single-folder]\n"
     "       mixorel-cli playlist filter IN.qmx PATTERN -o OUT.qmx\n"
     "       mixorel-cli playlist m3u IN.m3u -o OUT.qmx\n"
-    "       mixorel-cli playlist html IN.qmx OUT.html\n";
+    "       mixorel-cli playlist html IN.qmx OUT.html\n"
+    "       mixorel-cli playlist print IN.qmx OUT.pdf [--page-size A4|Letter]\n";
 
 std::string DateJson(const CDateTime& date) {
     return "{\"status\": " + std::to_string(static_cast<int>(date.GetStatus())) +
@@ -218,6 +219,9 @@ int RunPlaylistCommand(const std::vector<std::string>& args) {
     }
     if (args[0] == "html") {
         return RunPlaylistHtml(rest);
+    }
+    if (args[0] == "print") {
+        return RunPlaylistPrint(rest);
     }
     std::fprintf(stderr, "mixorel-cli playlist: unknown command '%s'\n%s", args[0].c_str(), kUsage);
     return 2;

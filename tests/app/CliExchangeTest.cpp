@@ -1,6 +1,8 @@
 #include "CliSupport.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -143,3 +145,111 @@ TEST_F(CliExchangeTest, AlbumDumpRefusesWrongOrDamagedFiles) {
 }
 
 } // namespace
+
+// The printed list, read back with pdftotext: the titles in list order, the title, the
+// headings and the page number on every page, the stored column layout (a hidden column
+// absent, a moved column in its new place), no page without rows, and no file for an
+// empty list.
+class CliPrintTest : public CliExchangeTest {
+protected:
+    void SetUp() override {
+        CliExchangeTest::SetUp();
+        if (!TestFiles::HaveTool("pdftotext") || !TestFiles::HaveTool("pdfinfo")) {
+            GTEST_SKIP() << "poppler-utils is not installed";
+        }
+        // Date/time shown first and widened, Info hidden.
+        std::filesystem::create_directories(m_dir.File("config/Mixorel"));
+        Write("config/Mixorel/Mixorel.ini",
+              "[playlistview]\ncol0=3\ncol1=0\ncol2=1\ncol3=2\nsize2=0\nsize3=120\n");
+    }
+    // A playlist of count songs titled "Track 0001" on.
+    std::string MakeList(const std::string& name, int count) {
+        std::string m3u = "#EXTM3U\n";
+        for (int i = 1; i <= count; ++i) {
+            char title[32];
+            std::snprintf(title, sizeof title, "Track %04d", i);
+            m3u += std::string("#EXTINF:60,") + title + "\n/music/" + title + ".mp3\n";
+        }
+        Write(name + ".m3u", m3u);
+        const std::string list = m_dir.File(name + ".qmx");
+        EXPECT_EQ(Cli("playlist m3u " + ShellQuote(m_dir.File(name + ".m3u")) + " -o " +
+                      ShellQuote(list)),
+                  0);
+        return list;
+    }
+    std::string Print(const std::string& list, const std::string& extra = "") {
+        const std::string pdf = list + ".pdf";
+        EXPECT_EQ(Cli("playlist print " + ShellQuote(list) + " " + ShellQuote(pdf) + extra), 0);
+        return pdf;
+    }
+    static int Pages(const std::string& pdf) {
+        const std::string info = TestFiles::Capture("pdfinfo " + ShellQuote(pdf));
+        const std::size_t at = info.find("Pages:");
+        return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
+    }
+    static std::string PageText(const std::string& pdf, int page) {
+        const std::string n = std::to_string(page);
+        return TestFiles::Capture("pdftotext -layout -f " + n + " -l " + n + " " + ShellQuote(pdf) +
+                                  " -");
+    }
+    static std::vector<std::string> Titles(const std::string& text) {
+        std::vector<std::string> titles;
+        for (std::size_t at = text.find("Track "); at != std::string::npos;
+             at = text.find("Track ", at + 1)) {
+            titles.push_back(text.substr(at, 10));
+        }
+        return titles;
+    }
+};
+
+TEST_F(CliPrintTest, PagesCarryTheListInOrderInTheStoredLayout) {
+    const std::string pdf = Print(MakeList("long", 100));
+    const int pages = Pages(pdf);
+    ASSERT_GE(pages, 2);
+    std::vector<std::string> all;
+    int perPage = 0;
+    for (int page = 1; page <= pages; ++page) {
+        const std::string text = PageText(pdf, page);
+        EXPECT_NE(text.find("long.qmx"), std::string::npos) << page;
+        const std::size_t date = text.find("Date/time");
+        const std::size_t song = text.find("Song");
+        const std::size_t duration = text.find("Duration");
+        ASSERT_NE(date, std::string::npos) << page;
+        EXPECT_LT(date, song);
+        EXPECT_LT(song, duration);
+        EXPECT_EQ(text.find("Info"), std::string::npos) << "a hidden column takes no room";
+        EXPECT_NE(text.find("\n" + std::to_string(page) + " "), std::string::npos) << text;
+        const auto titles = Titles(text);
+        perPage = std::max(perPage, static_cast<int>(titles.size()));
+        all.insert(all.end(), titles.begin(), titles.end());
+    }
+    ASSERT_EQ(all.size(), 100u);
+    for (int i = 0; i < 100; ++i) {
+        char title[32];
+        std::snprintf(title, sizeof title, "Track %04d", i + 1);
+        EXPECT_EQ(all[static_cast<std::size_t>(i)], title);
+    }
+    EXPECT_EQ(pages, (100 + perPage - 1) / perPage);
+
+    // Exactly one page's worth ends on that page; one more line starts a second page.
+    EXPECT_EQ(Pages(Print(MakeList("full", perPage))), 1);
+    EXPECT_EQ(Pages(Print(MakeList("over", perPage + 1))), 2);
+}
+
+TEST_F(CliPrintTest, PageSizeEmptyListAndBadArguments) {
+    const std::string list = MakeList("short", 3);
+    const std::string pdf = Print(list, " --page-size Letter");
+    EXPECT_NE(TestFiles::Capture("pdfinfo " + ShellQuote(pdf)).find("(letter)"), std::string::npos);
+    EXPECT_NE(TestFiles::Capture("pdfinfo " + ShellQuote(Print(list))).find("(A4)"),
+              std::string::npos);
+
+    const std::string empty = MakeList("empty", 0);
+    std::string err;
+    EXPECT_EQ(
+        Cli("playlist print " + ShellQuote(empty) + " " + ShellQuote(m_dir.File("e.pdf")), &err),
+        1);
+    EXPECT_NE(err.find("empty"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("e.pdf")));
+    EXPECT_EQ(Cli("playlist print " + ShellQuote(list)), 2);
+    EXPECT_EQ(Cli("playlist print " + ShellQuote(list) + " x.pdf --page-size A5"), 2);
+}
