@@ -1,6 +1,7 @@
 // mixorel-cli: the headless companion of Mixorel, for inspecting and tagging music
 // files from a shell or a script.
 #include "cli/AlbumCommand.h"
+#include "cli/AutotagCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LoopCommand.h"
 #include "cli/PlayCommand.h"
@@ -20,6 +21,8 @@ constexpr const char* kUsage =
     "commands:\n"
     "  info PATH...      audio facts and tags of files (folders walked recursively), as CSV\n"
     "  tag FILE [opts]   write the ID3v1 and ID3v2 tags of a file; see 'mixorel-cli tag'\n"
+    "  autotag --pattern P [opts] FILE...\n"
+    "                    ID3v1 tags from file names, e.g. P = \"{TRACK}-{ARTIST}-{TITLE}\"\n"
     "  playlist dump FILE.qmx\n"
     "                    a playlist file as JSON\n"
     "  playlist create OUT.qmx [--template T] PATH...\n"
@@ -35,6 +38,8 @@ constexpr const char* kUsage =
     "                    a playlist of the lines of an M3U list\n"
     "  playlist html IN.qmx OUT.html\n"
     "                    the HTML song list of a playlist\n"
+    "  playlist print IN.qmx OUT.pdf [--page-size A4|Letter]\n"
+    "                    the printed playlist as a PDF file\n"
     "  album dump FILE.qma\n"
     "                    an album file as JSON\n"
     "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"
@@ -58,6 +63,9 @@ int main(int argc, char** argv) {
     }
     if (command == "tag") {
         return RunTagCommand(args);
+    }
+    if (command == "autotag") {
+        return RunAutotagCommand(args);
     }
     if (command == "playlist") {
         return RunPlaylistCommand(args);

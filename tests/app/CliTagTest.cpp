@@ -130,3 +130,62 @@ TEST_F(CliTagTest, FailuresAreReportedAndLeaveTheFileAlone) {
 }
 
 } // namespace
+
+// The auto-tagger from outside: names read from their end, defaults and the present tag
+// as fallbacks, "Don't overwrite", and files it must leave byte for byte as they were.
+TEST_F(CliTagTest, AutotagFromFileNames) {
+    const std::string numbered = NewSong("07-Band-Song.mp3");
+    const std::string plain = NewSong("Lonely.mp3");
+    const std::string dashed = NewSong("-Song.mp3");
+    const std::string tagged = m_dir.File("X-Y.mp3");
+    auto bytes = PlainAudio();
+    const auto block = TestFiles::Id3v1Block("Old", "Old Artist", "Old Album", "1990", "", 0, 17);
+    bytes.insert(bytes.end(), block.begin(), block.end());
+    WriteAll(tagged, bytes);
+    const std::string readOnly = NewSong("R-O.mp3");
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    const std::string wav = m_dir.File("Wave-Form.wav");
+    WriteAll(wav, std::vector<std::uint8_t>(4096, 0));
+    const auto wavBefore = ReadAll(wav);
+    const auto readOnlyBefore = ReadAll(readOnly);
+
+    int status = -1;
+    const std::string out = Cli("autotag --pattern '{TRACK}-{ARTIST}-{TITLE}' --album Best"
+                                " --genre '(17)Rock' --dont-overwrite " +
+                                    ShellQuote(numbered) + " " + ShellQuote(tagged) + " " +
+                                    ShellQuote(readOnly) + " " + ShellQuote(wav),
+                                &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out, "Operation finished. Auto-tagged 1 file(s).\n");
+    auto r = Info(numbered);
+    EXPECT_EQ(r["track"], "7");
+    EXPECT_EQ(r["artist"], "Band");
+    EXPECT_EQ(r["title"], "Song");
+    EXPECT_EQ(r["album"], "Best");
+    EXPECT_EQ(r["genre"], "Rock") << "the default genre without its list prefix";
+    EXPECT_EQ(Info(tagged)["title"], "Old") << "Don't overwrite";
+    EXPECT_EQ(ReadAll(readOnly), readOnlyBefore);
+    EXPECT_EQ(ReadAll(wav), wavBefore);
+
+    // Without "Don't overwrite" the present tag fills what neither name nor defaults give.
+    EXPECT_EQ(Cli("autotag --pattern '{ARTIST}-{TITLE}' " + ShellQuote(plain) + " " +
+                  ShellQuote(dashed) + " " + ShellQuote(tagged)),
+              "Operation finished. Auto-tagged 3 file(s).\n");
+    r = Info(plain);
+    EXPECT_EQ(r["artist"], "Lonely");
+    EXPECT_EQ(r["title"], "Lonely");
+    EXPECT_EQ(r["genre"], "") << "no genre given: none, not the first of the table";
+    EXPECT_EQ(Info(dashed)["artist"], "");
+    EXPECT_EQ(Info(dashed)["title"], "Song");
+    r = Info(tagged);
+    EXPECT_EQ(r["artist"], "X");
+    EXPECT_EQ(r["album"], "Old Album");
+    EXPECT_EQ(r["genre"], "Rock");
+    EXPECT_EQ(r["track"], "") << "no track: version 1.0";
+
+    for (const char* bad : {"", "--pattern '{FOO}'", "--pattern '--'", "--pattern ''",
+                            "--pattern '{TITLE}' --track 256"}) {
+        Cli(std::string("autotag ") + bad + " " + ShellQuote(plain), &status);
+        EXPECT_EQ(status, 2) << bad;
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "FilenamePattern.h"
+
+#include <string>
+#include <string_view>
+
+// Tags one music file from its file name: the ID3v1 fields the pattern finds in the
+// name, then the defaults, then (for the texts) what the file's present tag holds.
+class CAutoTagger {
+public:
+    struct Defaults {
+        std::string strTitle;
+        std::string strArtist;
+        std::string strAlbum;
+        std::string strComment;
+        std::string strGenre; // a name, or the dialog's list form "(147)Synthpop"
+        int nYear = 0;
+        int nTrack = -1;
+        bool bDontOverwrite = false;
+    };
+    static constexpr const char* kFinishedFormat = "Operation finished. Auto-tagged %ld file(s).";
+    static constexpr const char* kNoCriteriaText =
+        "No criteria specified. Please specify the criteria.";
+
+    // True when the file was tagged. A file without an MPEG frame, one that keeps its tag
+    // under "Don't overwrite", or one that cannot be written is left as it was.
+    static bool TagFile(const std::string& path, FilenamePattern& pattern,
+                        const Defaults& defaults);
+    // A genre in the dialog's list form without its "(n)" prefix; other texts as they are.
+    static std::string_view GenreName(std::string_view listForm);
+    static std::string FinishedText(long count);
+};
