@@ -6,6 +6,7 @@
 #include "cli/PlaylistArrangeCommand.h"
 #include "cli/PlaylistExchangeCommand.h"
 #include "cli/PlaylistImportCommand.h"
+#include "cli/PlaylistWalkCommand.h"
 #include "cli/SettingsStoreLoader.h"
 #include "media/SongFileReader.h"
 #include "settings/CSettings.h"
@@ -27,7 +28,8 @@ constexpr const char* kUsage =
     "       mixorel-cli playlist filter IN.qmx PATTERN -o OUT.qmx\n"
     "       mixorel-cli playlist m3u IN.m3u -o OUT.qmx\n"
     "       mixorel-cli playlist html IN.qmx OUT.html\n"
-    "       mixorel-cli playlist print IN.qmx OUT.pdf [--page-size A4|Letter]\n";
+    "       mixorel-cli playlist print IN.qmx OUT.pdf [--page-size A4|Letter]\n"
+    "       mixorel-cli playlist walk IN.qmx [--by ORGANISATION] [--songs]\n";
 
 std::string DateJson(const CDateTime& date) {
     return "{\"status\": " + std::to_string(static_cast<int>(date.GetStatus())) +
@@ -219,6 +221,9 @@ int RunPlaylistCommand(const std::vector<std::string>& args) {
     }
     if (args[0] == "html") {
         return RunPlaylistHtml(rest);
+    }
+    if (args[0] == "walk") {
+        return RunPlaylistWalk(rest);
     }
     if (args[0] == "print") {
         return RunPlaylistPrint(rest);

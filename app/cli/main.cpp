@@ -40,6 +40,8 @@ constexpr const char* kUsage =
     "                    the HTML song list of a playlist\n"
     "  playlist print IN.qmx OUT.pdf [--page-size A4|Letter]\n"
     "                    the printed playlist as a PDF file\n"
+    "  playlist walk IN.qmx [--by ORGANISATION] [--songs]\n"
+    "                    the Media Walker's tree of a playlist (default Artist/Album)\n"
     "  album dump FILE.qma\n"
     "                    an album file as JSON\n"
     "  play [--mix-seconds S] [--mix-type N] [--speed V] [--no-mix] FILE...\n"

@@ -108,3 +108,23 @@ TEST_F(CliPlaylistTest, BadFilesAreReportedWithStatusOne) {
 }
 
 } // namespace
+
+TEST_F(CliPlaylistTest, WalkPrintsTheWalkersTree) {
+    Song("a.mp3", "Zebra");
+    Song("b.mp3", "Apple");
+    Song("c.mp3", "");
+    const std::string qmx = m_dir.File("list.qmx");
+    ASSERT_EQ(TestFiles::Run(std::string(MIXOREL_CLI) + " playlist create " + ShellQuote(qmx) +
+                             " --template %4 " + ShellQuote(m_dir.File("music"))),
+              0);
+    const std::string walk = std::string(MIXOREL_CLI) + " playlist walk " + ShellQuote(qmx);
+    EXPECT_EQ(TestFiles::Capture(walk),
+              "All (3)\n  Band (2)\n    ~unknown~ (2)\n  ~No Tag Info~ (1)\n"
+              "    ~No Tag Info~ (1)\n");
+    EXPECT_EQ(TestFiles::Capture(walk + " --by Genre --songs"),
+              "All (3)\n  ~unrecognized~ (2)\n    Apple\n    Zebra\n  ~No Tag Info~ (1)\n"
+              "    C.mp3\n");
+    int status = 0;
+    TestFiles::Capture(walk + " --by Composer 2>/dev/null", &status);
+    EXPECT_EQ(status, 2);
+}
