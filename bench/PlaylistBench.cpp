@@ -7,6 +7,7 @@
 // MIXOREL_BENCH_SONGS sets the number of songs (default 100000). The counters of
 // BM_ParseFromBuffer give the heap taken per loaded record, in all and beyond its texts.
 #include "catalogue/CArchiveWriter.h"
+#include "catalogue/CMediaWalkerModel.h"
 #include "catalogue/CMemorySongClipboard.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistFile.h"
@@ -294,6 +295,49 @@ void BM_PasteTenth(benchmark::State& state) {
         });
 }
 
+// The Media Walker opening on the playlist: snapshot, tree and the first node's list.
+std::unique_ptr<CMixorel2001Doc> WalkerDocument(benchmark::State& state) {
+    auto doc = CPlaylistFile::Write(TempPath(), Library()) == CPlaylistFile::kOk ? LoadedDocument()
+                                                                                 : nullptr;
+    if (doc == nullptr) {
+        state.SkipWithError("the playlist could not be written and opened");
+    }
+    return doc;
+}
+
+void BM_WalkerOpen(benchmark::State& state) {
+    auto doc = WalkerDocument(state);
+    if (doc == nullptr) {
+        return;
+    }
+    for (auto _ : state) {
+        CMediaWalkerModel model;
+        model.TakeSnapshot(*doc);
+        model.BuildTree("Artist/Album");
+        model.FillList(*doc, model.GetFirstNode());
+        benchmark::DoNotOptimize(model.GetNodes().size());
+    }
+    state.counters["songs"] = static_cast<double>(doc->GetCount());
+}
+
+// Switching the organisation of an open walker: the tree anew and the first list.
+void BM_WalkerSwitch(benchmark::State& state) {
+    auto doc = WalkerDocument(state);
+    if (doc == nullptr) {
+        return;
+    }
+    CMediaWalkerModel model;
+    model.TakeSnapshot(*doc);
+    for (auto _ : state) {
+        model.BuildTree("YearGenreArtistAlbum");
+        model.FillList(*doc, model.GetFirstNode());
+        benchmark::DoNotOptimize(model.GetNodes().size());
+    }
+    state.counters["nodes"] = static_cast<double>(model.GetNodes().size());
+}
+
+BENCHMARK(BM_WalkerOpen)->Apply(ConfigureThreeRuns);
+BENCHMARK(BM_WalkerSwitch)->Apply(ConfigureThreeRuns);
 BENCHMARK(BM_SerializeToBuffer)->Apply(ConfigureThreeRuns);
 BENCHMARK(BM_ParseFromBuffer)->Apply(ConfigureThreeRuns);
 BENCHMARK(BM_FlushToDisk)->Apply(ConfigureThreeRuns);
