@@ -1,0 +1,113 @@
+#include "ShellFixture.h"
+
+#include "settings/CRecentAlbumSettings.h"
+
+#include <QScreen>
+
+namespace {
+
+struct StartCase {
+    const char* name;
+    // 0 empty store; 1 a recent album with "emptylastproject" 0; 2 as 1 plus a playlist
+    // on the command line; 3 "newfileatstart" 0.
+    int setup;
+    std::vector<std::string> titles;
+    const char* caption;
+    bool firstRunAsked;
+};
+
+class StartupTest : public ShellTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartupTest, OpensWhatTheSettingsAndCommandLineSay) {
+    const StartCase& c = GetParam();
+    QStringList files;
+    if (c.setup == 1 || c.setup == 2) {
+        CRecentAlbumSettings recent;
+        recent.m_astrPaths = {MakeAlbum("party", {MakePlaylist("dance"), MakePlaylist("slow")})};
+        recent.Save(*m_pStore);
+        m_pStore->WriteProfileInt("global", "emptylastproject", 0);
+        m_pStore->WriteProfileString("winamp", "winamppath", "");
+    }
+    if (c.setup == 2) {
+        files.push_back(QString::fromStdString(MakePlaylist("cli")));
+    }
+    if (c.setup == 3) {
+        m_pStore->WriteProfileInt("global", "newfileatstart", 0);
+    }
+    Start(files);
+    EXPECT_EQ(OpenTitles(), c.titles);
+    EXPECT_EQ(Frame().windowTitle().toStdString(), c.caption);
+    EXPECT_EQ(m_prompt.WasAsked(CMixorelApp::kFirstRunQuestion), c.firstRunAsked);
+    // No error box for a default album that does not exist yet.
+    EXPECT_EQ(m_prompt.asked.size(), c.firstRunAsked ? 1U : 0U);
+    if (c.setup == 1) {
+        // Opening the album closed the unnamed start-up album as default.qms.
+        EXPECT_TRUE(AlbumPaths(CAlbumFile::DefaultPath()).empty());
+        EXPECT_EQ(GlobalInt("emptylastproject", -1), 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartupTest,
+    ::testing::Values(StartCase{"EmptyStore", 0, {"Mixorel1"}, "Mixorel", true},
+                      StartCase{
+                          "RecentAlbum", 1, {"dance.qmx", "slow.qmx"}, "party - Mixorel", false},
+                      StartCase{"CommandLine", 2, {"cli.qmx"}, "Mixorel", false},
+                      StartCase{"NoNewFile", 3, {}, "Mixorel", true}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(ShellTest, DefaultAlbumIsReopenedAtTheNextStart) {
+    MakePlaylist("kept");
+    Start({QString::fromStdString(m_dir.File("kept.qmx"))});
+    ASSERT_TRUE(Frame().close());
+    m_pApp->ExitInstance();
+    m_pApp.reset();
+    EXPECT_EQ(AlbumPaths(CAlbumFile::DefaultPath()),
+              std::vector<std::string>{m_dir.File("kept.qmx")});
+    Start();
+    EXPECT_EQ(OpenTitles(), (std::vector<std::string>{"Mixorel1", "kept.qmx"}));
+}
+
+struct PlacementCase {
+    const char* name;
+    int x, y, width, height;
+    bool centred;
+};
+
+class PlacementTest : public ShellTest, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(PlacementTest, StoredPlacementIsAppliedAndWrittenBack) {
+    const PlacementCase& c = GetParam();
+    if (c.x != 100) {
+        m_pStore->WriteProfileInt("position", "x", c.x);
+        m_pStore->WriteProfileInt("position", "y", c.y);
+        m_pStore->WriteProfileInt("position", "width", c.width);
+        m_pStore->WriteProfileInt("position", "height", c.height);
+    }
+    Start();
+    const QRect rect = Frame().geometry();
+    EXPECT_EQ(rect.size(), QSize(c.width, c.height));
+    if (c.centred) {
+        const QPoint off =
+            rect.center() - QApplication::primaryScreen()->availableGeometry().center();
+        EXPECT_LE(off.manhattanLength(), 4);
+    } else {
+        EXPECT_EQ(rect.topLeft(), QPoint(c.x, c.y));
+    }
+    Frame().setGeometry(150, 160, 600, 500);
+    ASSERT_TRUE(Frame().close());
+    EXPECT_EQ(m_pStore->GetProfileInt("position", "x", 0), 150);
+    EXPECT_EQ(m_pStore->GetProfileInt("position", "y", 0), 160);
+    EXPECT_EQ(m_pStore->GetProfileInt("position", "width", 0), 600);
+    EXPECT_EQ(m_pStore->GetProfileInt("position", "height", 0), 500);
+    std::vector<std::uint8_t> state;
+    EXPECT_TRUE(m_pStore->GetProfileBinary(CMainFrame::kBarStateSection, "state", state));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlacementTest,
+                         ::testing::Values(PlacementCase{"Defaults", 100, 100, 543, 561, false},
+                                           PlacementCase{"Stored", 40, 30, 700, 480, false},
+                                           PlacementCase{"Centred", -1, 0, 640, 400, true}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+} // namespace

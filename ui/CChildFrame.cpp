@@ -1,0 +1,130 @@
+#include "ui/CChildFrame.h"
+
+#include "ui/CMainFrame.h"
+#include "ui/COpenPlaylist.h"
+#include "ui/CPlaylistCells.h"
+#include "ui/CPlaylistModel.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+struct PaneInfo {
+    const char* text;
+    const char* tooltip;
+    int width; // 0: takes the rest
+};
+
+constexpr PaneInfo kPanes[5] = {
+    {"Not playing", "Double click to seek", 100},
+    {"", "Double click to see the song [CTRL+B]", 0},
+    {"no alarm", "Alarm time", 45},
+    {"0 files", nullptr, 60},
+    {"0h 0m 0s", nullptr, 70},
+};
+
+} // namespace
+
+CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
+    : QMdiSubWindow(nullptr), m_main(main), m_playlist(playlist) {
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_pModel = new CPlaylistModel(playlist.GetDoc(), this);
+    m_pList = new QTableView(body);
+    m_pList->setModel(m_pModel);
+    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pList->setShowGrid(true);
+    m_pList->setWordWrap(false);
+    m_pList->verticalHeader()->hide();
+    // Fixed row heights: the table never measures 100,000 rows.
+    m_pList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
+    m_pList->horizontalHeader()->setSectionsMovable(true);
+    m_pList->horizontalHeader()->setStretchLastSection(false);
+    m_pList->horizontalHeader()->setMinimumSectionSize(0);
+    for (int column = 0; column < CPlaylistCells::kColumnCount; ++column) {
+        m_pList->setColumnWidth(column, CPlaylistCells::Width(column));
+    }
+    layout->addWidget(m_pList);
+    auto* status = new QStatusBar(body);
+    status->setSizeGripEnabled(false);
+    for (int pane = 0; pane < 5; ++pane) {
+        auto* label = new QLabel(QString::fromLatin1(kPanes[pane].text), status);
+        if (kPanes[pane].tooltip != nullptr) {
+            label->setToolTip(QString::fromLatin1(kPanes[pane].tooltip));
+        }
+        if (kPanes[pane].width > 0) {
+            label->setMinimumWidth(kPanes[pane].width);
+        }
+        status->addWidget(label, kPanes[pane].width == 0 ? 1 : 0);
+        m_apPanes[pane] = label;
+    }
+    layout->addWidget(status);
+    setWidget(body);
+    resize(kDefaultWidth, kDefaultHeight);
+    connect(m_pModel, &CPlaylistModel::ScrollRequested, this, &CChildFrame::ScrollTo);
+    m_pStatusTimer = new QTimer(this);
+    connect(m_pStatusTimer, &QTimer::timeout, this, &CChildFrame::RefreshStatus);
+    m_pStatusTimer->start(kStatusPeriodMs);
+    RefreshStatus();
+    RefreshCaption();
+}
+
+CChildFrame::~CChildFrame() = default;
+
+QString CChildFrame::GetPaneText(int pane) const {
+    return pane >= 0 && pane < 5 ? m_apPanes[pane]->text() : QString();
+}
+
+void CChildFrame::RefreshCaption() {
+    setWindowTitle(QString::fromStdString(m_playlist.GetDoc().GetTitle()));
+}
+
+QString CChildFrame::TotalTimeText(std::uint32_t seconds) {
+    return QStringLiteral("%1h %2m %3s")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60)
+        .arg(seconds % 60);
+}
+
+void CChildFrame::RefreshStatus() {
+    CMixorel2001Doc& doc = m_playlist.GetDoc();
+    const int count = doc.GetCount();
+    const int regions = static_cast<int>(doc.GetRegionList().size());
+    m_apPanes[3]->setText(QStringLiteral("%1 file(s)").arg(count - regions));
+    m_apPanes[4]->setText(TotalTimeText(doc.GetTotalTime()));
+    const QString title = QString::fromStdString(doc.GetTitle());
+    if (title != windowTitle()) {
+        setWindowTitle(title);
+    }
+}
+
+void CChildFrame::ScrollTo(int line) {
+    m_pList->scrollTo(m_pModel->index(line, 0));
+}
+
+void CChildFrame::CloseNow() {
+    m_bClosing = true;
+    m_pStatusTimer->stop();
+    m_pModel->Detach();
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (m_bClosing) {
+        event->accept();
+        QMdiSubWindow::closeEvent(event);
+        return;
+    }
+    // The main window asks the document and closes it; this window goes with it.
+    event->ignore();
+    m_main.RequestClosePlaylist(m_playlist);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMdiSubWindow>
+
+class CMainFrame;
+class COpenPlaylist;
+class CPlaylistModel;
+class QLabel;
+class QTableView;
+class QTimer;
+
+// The window of one playlist: the list (a table over the document's model) and the five
+// status panes: player state, title, alarm, file count and total time.
+class CChildFrame final : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultWidth = 560;
+    static constexpr int kDefaultHeight = 350;
+    static constexpr int kStatusPeriodMs = 600;
+
+    CChildFrame(CMainFrame& main, COpenPlaylist& playlist);
+    ~CChildFrame() override;
+
+    COpenPlaylist& GetPlaylist() { return m_playlist; }
+    QTableView* GetList() { return m_pList; }
+    // Pane texts as they stand.
+    QString GetPaneText(int pane) const;
+    void RefreshCaption();
+    // Closes without asking (the checks were made) and lets go of the document.
+    void CloseNow();
+
+    // "%dh %dm %ds" of seconds.
+    static QString TotalTimeText(std::uint32_t seconds);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void RefreshStatus();
+    void ScrollTo(int line);
+
+    CMainFrame& m_main;
+    COpenPlaylist& m_playlist;
+    CPlaylistModel* m_pModel = nullptr;
+    QTableView* m_pList = nullptr;
+    QLabel* m_apPanes[5] = {};
+    QTimer* m_pStatusTimer = nullptr;
+    bool m_bClosing = false;
+};

@@ -1,0 +1,871 @@
+#include "ui/CMainFrame.h"
+
+#include "catalogue/CHtmlListWriter.h"
+#include "catalogue/CListFilter.h"
+#include "catalogue/CM3uReader.h"
+#include "catalogue/CMigrator.h"
+#include "catalogue/CMusicImporter.h"
+#include "playback/ApplyPlayerSettings.h"
+#include "playback/CPlayer.h"
+#include "settings/CSettings.h"
+#include "settings/CSharedSettings.h"
+#include "settings/CWindowPlacementSettings.h"
+#include "settings/ProgramFolder.h"
+#include "ui/CAlbumCloser.h"
+#include "ui/CChildFrame.h"
+#include "ui/CManual.h"
+#include "ui/COpenPlaylist.h"
+#include "ui/CPlayerHub.h"
+#include "ui/CQtImportProgress.h"
+#include "ui/CQtImportUi.h"
+#include "ui/CSessionPrompt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+
+struct CMainFrame::Entry {
+    std::unique_ptr<COpenPlaylist> pPlaylist;
+    std::unique_ptr<CMusicImporter> pImporter;
+    CChildFrame* pFrame = nullptr;
+};
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+bool EndsWithNoCase(const std::string& text, const char* tail) {
+    const std::size_t length = std::char_traits<char>::length(tail);
+    return text.size() >= length && QString::fromStdString(text.substr(text.size() - length))
+                                            .compare(QLatin1String(tail), Qt::CaseInsensitive) == 0;
+}
+
+// Window show states of the stored placement.
+constexpr int kShowMinimized = 2;
+constexpr int kShowMaximized = 3;
+constexpr int kShowNormal = 1;
+
+} // namespace
+
+CMainFrame::CMainFrame(const Services& services) : m_services(services), m_albums(*this) {
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/mixorel/mixorel.png")));
+    setAcceptDrops(true);
+    setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
+    m_pImportUi = std::make_unique<CQtImportUi>(this, *m_services.pPrompt);
+    m_locations.Load(CLocationList::DefaultPath());
+    m_pMdi = new QMdiArea(this);
+    m_pMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pMdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_pMdi);
+    connect(m_pMdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window != nullptr) {
+            m_bAlbumModified = true;
+        }
+    });
+    BuildMenus();
+    BuildStatusBar();
+    BuildTray();
+    std::vector<std::uint8_t> state;
+    if (m_services.pStore->GetProfileBinary(kBarStateSection, "state", state)) {
+        restoreState(QByteArray(reinterpret_cast<const char*>(state.data()),
+                                static_cast<qsizetype>(state.size())));
+    }
+    m_pTrayTimer = new QTimer(this);
+    connect(m_pTrayTimer, &QTimer::timeout, this, &CMainFrame::OnTrayTimer);
+    m_pTrayTimer->start(kTrayTimerMs);
+    m_pIdleTimer = new QTimer(this);
+    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::OnIdleTimer);
+    m_pIdleTimer->start(kIdleTimerMs);
+    CMixorel2001Doc::SetShutdownRequest(this);
+}
+
+CMainFrame::~CMainFrame() {
+    CMixorel2001Doc::SetShutdownRequest(nullptr);
+    CloseAllNow();
+    if (!m_bClosed) {
+        m_locations.Save(CLocationList::DefaultPath());
+    }
+}
+
+// ---- Menus and bars ----
+
+QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, std::function<void()> run) {
+    const QString full = QString::fromLatin1(text);
+    const int tab = full.indexOf(QLatin1Char('\t'));
+    auto* action = menu->addAction(tab < 0 ? full : full.left(tab));
+    if (tab >= 0) {
+        action->setShortcut(QKeySequence(full.mid(tab + 1)));
+    }
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    return action;
+}
+
+void CMainFrame::OnActive(const std::function<void(Entry&)>& run) {
+    if (COpenPlaylist* active = GetActivePlaylist()) {
+        if (Entry* entry = FindEntry(active->GetDoc())) {
+            run(*entry);
+        }
+    }
+}
+
+void CMainFrame::BuildMenus() {
+    const auto hasActive = [this] { return GetActivePlaylist() != nullptr; };
+    const auto onActive = [this](std::function<void(Entry&)> run) {
+        return [this, run = std::move(run)] { OnActive(run); };
+    };
+    const auto needsActive = [this, hasActive](QAction* action) {
+        m_enablers.emplace_back(action, hasActive);
+    };
+    IShellPrompt& prompt = *m_services.pPrompt;
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    AddCommand(file, "&New\tCtrl+N", [this] { NewPlaylist(); });
+    AddCommand(file, "&Open...\tCtrl+O", [this, &prompt] {
+        std::string path;
+        if (prompt.ChooseOpenFile("Open", "Mixorel Files (*.qmx);;Mixorel Album Files (*.qma)",
+                                  path)) {
+            OpenFile(path);
+        }
+    });
+    needsActive(AddCommand(file, "&Close",
+                           onActive([this](Entry& e) { RequestClosePlaylist(*e.pPlaylist); })));
+    needsActive(AddCommand(file, "&Save\tCtrl+S", onActive([](Entry& e) { e.pPlaylist->Save(); })));
+    needsActive(AddCommand(file, "Save &As...", onActive([](Entry& e) { e.pPlaylist->SaveAs(); })));
+    AddCommand(file, "Save A&ll", [this] { SaveAllDocuments(false, true); });
+    file->addSeparator();
+    AddCommand(file, "Open A&lbum...", [this] {
+        if (m_albums.OpenAlbum({}, false)) {
+            m_bAlbumModified = false;
+        }
+    });
+    m_enablers.emplace_back(
+        AddCommand(file, "Sa&ve Album",
+                   [this] {
+                       if (m_albums.SaveAlbum(true, {}, true)) {
+                           m_bAlbumModified = false;
+                       }
+                   }),
+        [this, hasActive] { return !m_albums.GetAlbumPath().empty() || hasActive(); });
+    m_enablers.emplace_back(AddCommand(file, "Close Album", [this] { CloseAlbumRoutine(true); }),
+                            [this] { return !m_albums.GetAlbumPath().empty(); });
+    m_pRecentMenu = file->addMenu(QStringLiteral("Recent &Albums"));
+    connect(m_pRecentMenu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentAlbums);
+    file->addSeparator();
+    needsActive(AddCommand(file, "Create &HTML song list...", onActive([this, &prompt](Entry& e) {
+                               CHtmlListWriter::Export(e.pPlaylist->GetDoc(), *this, prompt);
+                           })));
+    file->addSeparator();
+    AddCommand(file, "E&xit", [this] { close(); });
+    auto* quick = new QAction(this);
+    quick->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+Q")));
+    connect(quick, &QAction::triggered, this, &CMainFrame::QuickClose);
+    addAction(quick);
+
+    QMenu* import = menuBar()->addMenu(QStringLiteral("&Import"));
+    needsActive(AddCommand(import, "Import music &files...",
+                           onActive([](Entry& e) { e.pImporter->OnImportFiles(); })));
+    needsActive(
+        AddCommand(import, "Import folder w/ &subfolders...\tCtrl+I",
+                   onActive([](Entry& e) { e.pImporter->OnImportFolderWithSubfolders(); })));
+    needsActive(AddCommand(import, "Import single folder...\tCtrl+Shift+I",
+                           onActive([](Entry& e) { e.pImporter->OnImportSingleFolder(); })));
+    m_enablers.emplace_back(
+        AddCommand(import, "&Repeat the last import folder\tF5",
+                   onActive([](Entry& e) { e.pImporter->OnRepeatLastImport(); })),
+        [this] {
+            COpenPlaylist* active = GetActivePlaylist();
+            Entry* entry = active != nullptr ? FindEntry(active->GetDoc()) : nullptr;
+            return entry != nullptr && entry->pImporter->IsLastImportKnown();
+        });
+    needsActive(AddCommand(import, "Import from multiple locations\tCtrl+Shift+Alt+I",
+                           onActive([](Entry& e) { e.pImporter->OnImportLocations(); })));
+    import->addSeparator();
+    needsActive(AddCommand(import, "Import w&inamp list...", onActive([this, &prompt](Entry& e) {
+                               CM3uReader::ImportM3u(e.pPlaylist->GetDoc(), *this, prompt);
+                           })));
+
+    QMenu* list = menuBar()->addMenu(QStringLiteral("&List"));
+    needsActive(AddCommand(list, "Ra&ndomize\tCtrl+Shift+R",
+                           onActive([](Entry& e) { e.pPlaylist->GetDoc().Randomize(); })));
+    needsActive(AddCommand(list, "Sort by song file's date (asc/desc)", onActive([this](Entry& e) {
+                               e.pPlaylist->GetDoc().SortCommand(3, m_bSortAscending);
+                               m_bSortAscending = !m_bSortAscending;
+                           })));
+    needsActive(AddCommand(list, "&Filter\tF3", onActive([this, &prompt](Entry& e) {
+                               CListFilter::Filter(e.pPlaylist->GetDoc(), *this, prompt);
+                           })));
+    list->addSeparator();
+    m_enablers.emplace_back(
+        AddCommand(list, "Show the list of played son&gs",
+                   onActive([](Entry& e) { e.pPlaylist->GetDoc().ShowPlayed(); })),
+        [hasActive] { return hasActive() && CMixorel2001Doc::HasPlayed(); });
+    needsActive(AddCommand(list, "Empt&y the list of played songs",
+                           onActive([](Entry& e) { e.pPlaylist->GetDoc().EmptyPlayed(true); })));
+    list->addSeparator();
+    needsActive(AddCommand(list, "&Migrate...", onActive([this](Entry& e) {
+                               CMigrator::Migrate(e.pPlaylist->GetDoc(), *this);
+                           })));
+    needsActive(AddCommand(list, "Re&process\tCtrl+Shift+P", onActive([this](Entry& e) {
+                               e.pPlaylist->GetDoc().Reprocess(SelectedIds(e));
+                           })));
+
+    QMenu* regions = menuBar()->addMenu(QStringLiteral("&Regions"));
+    needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
+                               e.pPlaylist->GetDoc().RemoveAllRegions(true);
+                           })));
+    regions->addSeparator();
+    m_pShutdownAtEnd = AddCommand(regions, "Shut down PC at the end of looping", [] {
+        CMixorel2001Doc::SetShutdownAtEnd(!CMixorel2001Doc::IsShutdownAtEnd());
+    });
+    m_pShutdownAtEnd->setCheckable(true);
+    AddCommand(regions, "Show the log file", [this] { ShowLogFile(); });
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    AddCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
+    AddCommand(window, "&Tile", [this] { m_pMdi->tileSubWindows(); });
+    needsActive(AddCommand(window, "Close &All", [this] { CloseRemaining(false); }));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddCommand(help, "&Help Topics\tF1", [this] { ShowHelp(); });
+    help->addSeparator();
+    AddCommand(help, "&About Mixorel...", [this] { ShowAbout(); });
+
+    for (QMenu* menu : {file, import, list, regions, window}) {
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenus);
+    }
+}
+
+void CMainFrame::RefreshMenus() {
+    for (auto& [action, enabled] : m_enablers) {
+        action->setEnabled(enabled());
+    }
+    m_pShutdownAtEnd->setChecked(CMixorel2001Doc::IsShutdownAtEnd());
+    m_pRecentMenu->setEnabled(!m_albums.GetRecentAlbums().empty());
+}
+
+void CMainFrame::FillRecentAlbums() {
+    m_pRecentMenu->clear();
+    int number = 1;
+    for (const std::string& path : m_albums.GetRecentAlbums()) {
+        QAction* action =
+            m_pRecentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(Q(path).left(200)));
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (m_albums.OpenAlbum(path, false)) {
+                m_bAlbumModified = false;
+            }
+        });
+    }
+}
+
+void CMainFrame::BuildStatusBar() {
+    statusBar()->showMessage(QStringLiteral("For Help, press F1"));
+    m_pIdlePane = new QLabel(QStringLiteral("Idle"), this);
+    m_pIdlePane->setMinimumWidth(60);
+    m_pIdlePane->setAlignment(Qt::AlignCenter);
+    m_pIdlePane->installEventFilter(this);
+    statusBar()->addPermanentWidget(m_pIdlePane);
+}
+
+void CMainFrame::BuildTray() {
+    m_pTray = new QSystemTrayIcon(windowIcon(), this);
+    m_pTray->setToolTip(QString::fromLatin1(kAppTitle));
+    m_pTrayMenu = new QMenu(this);
+    QAction* restore = m_pTrayMenu->addAction(QStringLiteral("Restore"));
+    QFont bold = restore->font();
+    bold.setBold(true);
+    restore->setFont(bold);
+    connect(restore, &QAction::triggered, this, &CMainFrame::RestoreFromTray);
+    QAction* exit = m_pTrayMenu->addAction(QStringLiteral("E&xit QMX"));
+    connect(exit, &QAction::triggered, this, &CMainFrame::ExitFromTray);
+    m_pTray->setContextMenu(m_pTrayMenu);
+    connect(m_pTray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::DoubleClick || why == QSystemTrayIcon::Trigger) {
+                    RestoreFromTray();
+                }
+            });
+}
+
+void CMainFrame::OnTrayTimer() {
+    std::string title;
+    if (m_pPlayers != nullptr) {
+        m_pPlayers->GetPlayer().GetTitle(title);
+    }
+    m_pTray->setToolTip(title.empty() ? QString::fromLatin1(kAppTitle)
+                                      : QStringLiteral("Playing: %1").arg(Q(title)));
+}
+
+void CMainFrame::OnIdleTimer() {
+    bool looping = false;
+    for (const auto& entry : m_entries) {
+        looping = looping || entry->pPlaylist->GetDoc().IsLooping();
+    }
+    m_pIdlePane->setText(looping ? QStringLiteral("Looping") : QStringLiteral("Idle"));
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pIdlePane && event->type() == QEvent::MouseButtonDblClick) {
+        for (const auto& entry : m_entries) {
+            if (entry->pPlaylist->GetDoc().IsLooping()) {
+                ShowEntry(*entry);
+            }
+        }
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::RestoreFromTray() {
+    m_pTray->hide();
+    if (isMinimized() || !isVisible()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::ShowLogFile() {
+    CSettings settings(*m_services.pStore);
+    settings.Load();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(settings.m_strLogPath)));
+}
+
+void CMainFrame::ShowHelp() {
+    const QString manual = CManual::IndexPath();
+    if (!manual.isEmpty()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+    }
+}
+
+void CMainFrame::ShowAbout() {
+    QMessageBox::about(this, QStringLiteral("About Mixorel"),
+                       QStringLiteral("<b>Mixorel</b> %1<br>A music player for parties and small "
+                                      "broadcast set-ups.")
+                           .arg(QApplication::applicationVersion()));
+}
+
+// ---- Documents ----
+
+CMainFrame::Entry* CMainFrame::AddEntry(const std::string& title) {
+    if (m_pPlayers == nullptr) {
+        return nullptr;
+    }
+    auto entry = std::make_unique<Entry>();
+    entry->pPlaylist = std::make_unique<COpenPlaylist>(*m_services.pPrompt);
+    CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
+    doc.SetHost(this);
+    doc.SetSharedSettings(m_services.pSettings);
+    doc.SetClipboard(m_services.pClipboard);
+    doc.SetPlayerLink(&m_pPlayers->GetLink());
+    doc.SetLoopFactory(&m_pPlayers->GetLoopFactory());
+    doc.SetTitle(title);
+    entry->pImporter = std::make_unique<CMusicImporter>(doc, *m_services.pPrompt, *m_pImportUi,
+                                                        m_locations, m_services.pSettings);
+    m_entries.push_back(std::move(entry));
+    return m_entries.back().get();
+}
+
+void CMainFrame::ShowEntry(Entry& entry) {
+    if (entry.pFrame == nullptr) {
+        entry.pFrame = new CChildFrame(*this, *entry.pPlaylist);
+        m_pMdi->addSubWindow(entry.pFrame);
+        ApplyChildRules(entry.pFrame);
+        m_bAlbumModified = true;
+    }
+    m_pMdi->setActiveSubWindow(entry.pFrame);
+}
+
+void CMainFrame::ApplyChildRules(QMdiSubWindow* window) {
+    CSettings settings(*m_services.pStore);
+    settings.Load();
+    const bool alone = m_pMdi->subWindowList().size() == 1;
+    if (settings.m_bMaximizeChild == 1 && alone) {
+        window->showMaximized();
+    } else {
+        window->show();
+    }
+    QMdiSubWindow* active = m_pMdi->activeSubWindow();
+    if (settings.m_bRearrangeOnNew == 1 && !alone &&
+        (active == nullptr || !active->isMaximized())) {
+        QTimer::singleShot(0, m_pMdi, &QMdiArea::tileSubWindows);
+    }
+}
+
+COpenPlaylist* CMainFrame::NewPlaylist() {
+    Entry* entry = AddEntry(std::string(kAppTitle) + std::to_string(++m_nNewCount));
+    if (entry == nullptr) {
+        return nullptr;
+    }
+    if (!entry->pPlaylist->GetDoc().OnNewDocument()) {
+        DropEntry(*entry);
+        return nullptr;
+    }
+    ShowEntry(*entry);
+    return entry->pPlaylist.get();
+}
+
+bool CMainFrame::OpenFile(const std::string& path) {
+    if (EndsWithNoCase(path, ".qma") || EndsWithNoCase(path, ".qms")) {
+        const bool opened = m_albums.OpenAlbum(path, false);
+        if (opened) {
+            m_bAlbumModified = false;
+        }
+        return opened;
+    }
+    return OpenPlaylist(path);
+}
+
+bool CMainFrame::OpenPlaylist(const std::string& path) {
+    Entry* entry = AddEntry(path.substr(path.find_last_of('/') + 1));
+    if (entry == nullptr) {
+        return false;
+    }
+    if (!entry->pPlaylist->Open(path)) {
+        DropEntry(*entry);
+        return false;
+    }
+    ShowEntry(*entry);
+    return true;
+}
+
+COpenPlaylist* CMainFrame::GetActivePlaylist() {
+    QMdiSubWindow* active = m_pMdi->activeSubWindow();
+    if (active == nullptr && !m_pMdi->subWindowList().isEmpty()) {
+        active = m_pMdi->currentSubWindow();
+    }
+    auto* frame = qobject_cast<CChildFrame*>(active);
+    return frame != nullptr ? &frame->GetPlaylist() : nullptr;
+}
+
+CChildFrame* CMainFrame::FindFrame(const COpenPlaylist& playlist) {
+    Entry* entry = FindEntry(playlist.GetDoc());
+    return entry != nullptr ? entry->pFrame : nullptr;
+}
+
+CMainFrame::Entry* CMainFrame::FindEntry(const CMixorel2001Doc& doc) {
+    for (const auto& entry : m_entries) {
+        if (&entry->pPlaylist->GetDoc() == &doc) {
+            return entry.get();
+        }
+    }
+    return nullptr;
+}
+
+// Stops the document's threads and lets go of the window.
+void CMainFrame::DropEntry(Entry& entry) {
+    if (entry.pFrame != nullptr) {
+        CChildFrame* frame = entry.pFrame;
+        entry.pFrame = nullptr;
+        frame->CloseNow();
+        m_pMdi->removeSubWindow(frame);
+        frame->deleteLater();
+        m_bAlbumModified = true;
+    }
+    entry.pPlaylist->GetDoc().OnCloseDocument();
+    std::erase_if(m_entries, [&entry](const auto& item) { return item.get() == &entry; });
+}
+
+void CMainFrame::RequestClosePlaylist(COpenPlaylist& playlist) {
+    if (playlist.CanClose(m_bQuickClose)) {
+        ClosePlaylist(playlist);
+    }
+}
+
+std::vector<COpenPlaylist*> CMainFrame::GetPlaylists() {
+    std::vector<COpenPlaylist*> playlists;
+    for (const auto& entry : m_entries) {
+        playlists.push_back(entry->pPlaylist.get());
+    }
+    return playlists;
+}
+
+void CMainFrame::ClosePlaylist(COpenPlaylist& playlist) {
+    if (Entry* entry = FindEntry(playlist.GetDoc())) {
+        DropEntry(*entry);
+    }
+}
+
+std::vector<std::string> CMainFrame::SelectedIds(Entry& entry) {
+    std::vector<std::string> ids;
+    if (entry.pFrame == nullptr) {
+        return ids;
+    }
+    CMixorel2001Doc& doc = entry.pPlaylist->GetDoc();
+    std::lock_guard lock(doc.GetMutex());
+    for (const QModelIndex& row : entry.pFrame->GetList()->selectionModel()->selectedRows()) {
+        if (const CSong* song = doc.GetSongAt(row.row())) {
+            ids.push_back(song->GetId());
+        }
+    }
+    return ids;
+}
+
+// ---- IDocumentHost ----
+
+CMixorel2001Doc* CMainFrame::CreateDocument(const std::string& title) {
+    Entry* entry = AddEntry(title);
+    if (entry == nullptr || !entry->pPlaylist->GetDoc().OnNewDocument()) {
+        if (entry != nullptr) {
+            DropEntry(*entry);
+        }
+        return nullptr;
+    }
+    entry->pPlaylist->GetDoc().SetTitle(title);
+    ShowEntry(*entry);
+    return &entry->pPlaylist->GetDoc();
+}
+
+void CMainFrame::ShowDocument(CMixorel2001Doc& doc) {
+    if (Entry* entry = FindEntry(doc)) {
+        ShowEntry(*entry);
+    }
+}
+
+bool CMainFrame::HasActivePlayer() {
+    return m_pPlayers != nullptr;
+}
+
+void CMainFrame::PrepareActivePlayer(CMixorel2001Doc& /*doc*/) {
+    ApplyPlayerSettings(m_pPlayers->GetPlayer(), m_services.pSettings->Get());
+    m_pPlayers->GetPlayer().AddRef();
+}
+
+void CMainFrame::ReleaseActivePlayer(CMixorel2001Doc& /*doc*/) {
+    if (m_pPlayers != nullptr) {
+        m_pPlayers->GetPlayer().Release();
+    }
+}
+
+void CMainFrame::ShowImportProgress(CMixorel2001Doc& doc) {
+    if (Entry* entry = FindEntry(doc)) {
+        entry->pImporter->BringProgressToFront();
+    }
+}
+
+// ---- IAlbumHost ----
+
+bool CMainFrame::ChooseAlbumToOpen(std::string& path) {
+    return m_services.pPrompt->ChooseOpenFile("Open Album", "QMX album files (*.qma)", path);
+}
+
+bool CMainFrame::ChooseAlbumToSave(const std::string& proposed, std::string& path) {
+    if (!m_services.pPrompt->ChooseSaveFile("Save Album", "QMX album files (*.qma)", proposed,
+                                            path)) {
+        return false;
+    }
+    if (path.find('.', path.find_last_of('/') + 1) == std::string::npos) {
+        path += ".qma";
+    }
+    return true;
+}
+
+void CMainFrame::CloseAlbum() {
+    CloseAlbumRoutine(false);
+}
+
+void CMainFrame::SetAlbumTitle(const std::string& albumTitle) {
+    setWindowTitle(QStringLiteral("%1 - %2").arg(Q(albumTitle), QString::fromLatin1(kAppTitle)));
+}
+
+void CMainFrame::ResetCaption() {
+    setWindowTitle(QString::fromLatin1(kAppTitle));
+}
+
+std::vector<IAlbumPlaylist*> CMainFrame::GetOpenPlaylists() {
+    std::vector<IAlbumPlaylist*> playlists;
+    for (const auto& entry : m_entries) {
+        playlists.push_back(entry->pPlaylist.get());
+    }
+    return playlists;
+}
+
+void CMainFrame::ReportError(const std::string& text) {
+    m_services.pPrompt->Ask(text, IShellPrompt::kOk, IShellPrompt::kIconError);
+}
+
+// ---- IListCommandUi ----
+
+CMixorel2001Doc* CMainFrame::CreatePlaylist(const std::string& title) {
+    return CreateDocument(title);
+}
+
+void CMainFrame::ShowPlaylist(CMixorel2001Doc& doc) {
+    ShowDocument(doc);
+}
+
+void CMainFrame::ClosePlaylist(CMixorel2001Doc& doc) {
+    if (Entry* entry = FindEntry(doc)) {
+        DropEntry(*entry);
+    }
+}
+
+bool CMainFrame::AskFilterPattern(const std::vector<std::string>& history, std::string& pattern) {
+    QStringList items;
+    for (const std::string& entry : history) {
+        items.push_back(Q(entry));
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        this, QStringLiteral("Filter"), QStringLiteral("Filter &match string (song title)"), items,
+        items.size() - 1, true, &ok);
+    pattern = chosen.toStdString();
+    return ok;
+}
+
+bool CMainFrame::ChooseFolder(const std::string& title, std::string& folder) {
+    return m_pImportUi->ChooseFolder(title, folder, folder);
+}
+
+std::unique_ptr<ICopyProgress> CMainFrame::CreateCopyProgress(const std::string& title, int lower,
+                                                              int upper) {
+    return std::make_unique<CQtImportProgress>(this, nullptr, title, lower, upper);
+}
+
+IListCommandUi::AbortRetryIgnore CMainFrame::AskAbortRetryIgnore(const std::string& text) {
+    const auto answer =
+        QMessageBox::warning(this, QString::fromLatin1(kAppTitle), Q(text),
+                             QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+    return answer == QMessageBox::Retry ? kRetry : answer == QMessageBox::Ignore ? kIgnore : kAbort;
+}
+
+// ---- IExchangeUi ----
+
+bool CMainFrame::ChooseM3uFile(std::string& path) {
+    return m_services.pPrompt->ChooseOpenFile("Import winamp list", "m3u files (*.m3u *.m3u8)",
+                                              path);
+}
+
+bool CMainFrame::ChooseHtmlFile(std::string& path) {
+    if (!m_services.pPrompt->ChooseSaveFile("Create HTML song list",
+                                            "HTML files (*.html);;HTM files (*.htm)", {}, path)) {
+        return false;
+    }
+    if (path.find('.', path.find_last_of('/') + 1) == std::string::npos) {
+        path += ".html";
+    }
+    return true;
+}
+
+void CMainFrame::OpenWithSystem(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+}
+
+// ---- Closing ----
+
+bool CMainFrame::CloseAlbumRoutine(bool askCloseAll) {
+    CAlbumCloser closer(*this, m_albums, *m_services.pPrompt, *m_services.pStore);
+    return closer.Run(askCloseAll);
+}
+
+bool CMainFrame::SaveAllDocuments(bool ask, bool keepGoing) {
+    bool ok = true;
+    for (COpenPlaylist* playlist : GetPlaylists()) {
+        if (ask) {
+            if (!playlist->SaveModified()) {
+                return false;
+            }
+        } else if (playlist->IsModified() && !playlist->Save()) {
+            ok = false;
+            if (!keepGoing) {
+                return false;
+            }
+        }
+    }
+    return ok;
+}
+
+// The framework's part of closing: each remaining playlist's checks and question.
+bool CMainFrame::CloseRemaining(bool quickClose) {
+    for (COpenPlaylist* playlist : GetPlaylists()) {
+        if (!playlist->CanClose(quickClose)) {
+            return false;
+        }
+    }
+    CloseAllNow();
+    return true;
+}
+
+void CMainFrame::CloseAllNow() {
+    while (!m_entries.empty()) {
+        DropEntry(*m_entries.front());
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    const bool quick = m_bQuickClose;
+    m_bQuickClose = false;
+    if (!quick && !CloseAlbumRoutine(false)) {
+        event->ignore();
+        return;
+    }
+    StorePlacement();
+    const QByteArray state = saveState();
+    m_services.pStore->WriteProfileBinary(
+        kBarStateSection, "state",
+        std::span(reinterpret_cast<const std::uint8_t*>(state.constData()),
+                  static_cast<std::size_t>(state.size())));
+    if (!CloseRemaining(quick)) {
+        event->ignore();
+        return;
+    }
+    m_locations.Save(CLocationList::DefaultPath());
+    m_bClosed = true;
+    m_pTray->hide();
+    event->accept();
+}
+
+void CMainFrame::QuickClose() {
+    m_bQuickClose = true;
+    QTimer::singleShot(0, this, [this] {
+        if (!close()) {
+            m_bQuickClose = false;
+        }
+    });
+}
+
+void CMainFrame::ExitFromTray() {
+    m_pTray->hide();
+    if (isMinimized() || !isVisible()) {
+        showNormal();
+    }
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    show();
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    show();
+    raise();
+    if (m_services.pPrompt->Ask(kQuitQuestion, IShellPrompt::kYesNo,
+                                IShellPrompt::kIconExclamation) == IUserPrompt::kAnswerYes) {
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    hide();
+    m_pTray->show();
+}
+
+void CMainFrame::KeepWorkAndClose() {
+    m_services.pPrompt->SetUnattended(GetProgramFolder());
+    SaveAllDocuments(false, true);
+    if (!close()) {
+        // Something still refused (a scheduled list): the work is saved, so end anyway.
+        CloseAllNow();
+        QCoreApplication::exit(0);
+    }
+}
+
+void CMainFrame::ImportFolderWithSubfolders() {
+    OnActive([](Entry& e) { e.pImporter->OnImportFolderWithSubfolders(); });
+}
+
+void CMainFrame::RequestShutdown() {
+    QMetaObject::invokeMethod(
+        this, [this] { ShutDownPc(); }, Qt::QueuedConnection);
+}
+
+bool CMainFrame::ShutDownPc() {
+    if (m_services.pPrompt->IsUnattended()) {
+        return false;
+    }
+    if (m_services.pSettings->Get().m_bAskShutdownPc != 0 &&
+        m_services.pPrompt->Ask(kShutdownQuestion, IShellPrompt::kYesNo,
+                                IShellPrompt::kIconExclamation) != IUserPrompt::kAnswerYes) {
+        return false;
+    }
+    if (m_services.pPowerOff != nullptr) {
+        m_services.pPowerOff->RequestShutdown();
+    }
+    return m_services.pPowerOff != nullptr;
+}
+
+// ---- Placement, tray, drops ----
+
+void CMainFrame::ShowWithPlacement() {
+    CWindowPlacementSettings placement;
+    placement.Load(*m_services.pStore);
+    m_bPlacementApplied = true;
+    if (placement.m_nX != -1) {
+        setGeometry(placement.m_nX, placement.m_nY, placement.m_nWidth, placement.m_nHeight);
+    } else {
+        resize(placement.m_nWidth, placement.m_nHeight);
+        if (const QScreen* screen = QApplication::primaryScreen()) {
+            QRect rect = geometry();
+            rect.moveCenter(screen->availableGeometry().center());
+            move(rect.topLeft());
+        }
+    }
+    switch (placement.m_nCmdShow) {
+    case kShowMaximized:
+        showMaximized();
+        break;
+    case kShowMinimized:
+    case 6:
+    case 7:
+        showMinimized();
+        break;
+    default:
+        show();
+    }
+}
+
+void CMainFrame::StorePlacement() {
+    CWindowPlacementSettings placement;
+    const QRect rect = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.m_nX = rect.x();
+    placement.m_nY = rect.y();
+    placement.m_nWidth = rect.width();
+    placement.m_nHeight = rect.height();
+    placement.m_nCmdShow = isMaximized()   ? kShowMaximized
+                           : isMinimized() ? kShowMinimized
+                                           : kShowNormal;
+    placement.m_nFlags = 0;
+    placement.Save(*m_services.pStore);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized()) {
+        return;
+    }
+    CSettings settings(*m_services.pStore);
+    settings.Load();
+    if (settings.m_bMinimizeToTray != 0 && QSystemTrayIcon::isSystemTrayAvailable()) {
+        QTimer::singleShot(0, this, [this] {
+            hide();
+            m_pTray->show();
+        });
+    }
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile()) {
+            OpenFile(url.toLocalFile().toStdString());
+        }
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "catalogue/IDocumentView.h"
+
+#include <QAbstractTableModel>
+#include <atomic>
+
+class CMixorel2001Doc;
+
+// The playlist as a virtual table: each cell's text is asked for when it is drawn, so a
+// list of 100,000 songs costs nothing until it is seen. The document calls the view side
+// from any thread; the requests are folded into one queued refresh on the model's own
+// thread (a change of the line count resets the table, otherwise the lines redraw).
+class CPlaylistModel final : public QAbstractTableModel, public IDocumentView {
+    Q_OBJECT
+public:
+    explicit CPlaylistModel(CMixorel2001Doc& doc, QObject* parent = nullptr);
+    ~CPlaylistModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Lets go of the document before it closes; the table is empty from then on.
+    void Detach();
+
+    void RedrawLine(int line) override;
+    void ScrollToLine(int line) override;
+
+Q_SIGNALS:
+    void ScrollRequested(int line);
+
+private:
+    void Refresh();
+
+    CMixorel2001Doc* m_pDoc;
+    int m_nRows = 0;
+    std::atomic<bool> m_bRefreshPending{false};
+};
