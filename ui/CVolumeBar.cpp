@@ -1,0 +1,63 @@
+#include "ui/CVolumeBar.h"
+
+#include "platform/pulse/CWaveOutVolume.h"
+#include "ui/IShellPrompt.h"
+
+#include <QMetaObject>
+#include <atomic>
+
+namespace {
+std::atomic<bool> g_bToldAttachFailed{false};
+}
+
+CVolumeBar::CVolumeBar(IShellPrompt* prompt, QWidget* parent)
+    : QSlider(Qt::Horizontal, parent), m_pVolume(std::make_unique<CWaveOutVolume>()) {
+    setToolTip(QStringLiteral("Volume"));
+    setFixedWidth(110);
+    if (!m_pVolume->HasVolume()) {
+        setEnabled(false);
+        if (prompt != nullptr && !g_bToldAttachFailed.exchange(true)) {
+            prompt->Ask(kAttachFailedText, IShellPrompt::kOk, IShellPrompt::kIconExclamation);
+        }
+        return;
+    }
+    setRange(m_pVolume->GetMin(), m_pVolume->GetMax());
+    setPageStep((m_pVolume->GetMax() - m_pVolume->GetMin()) / 20);
+    ShowVolume(m_pVolume->GetVolume());
+    // From libpulse's thread to ours; a call still queued when the bar is gone is dropped.
+    m_pVolume->SetCallback(
+        [this](std::int32_t volume, std::uint32_t) {
+            QMetaObject::invokeMethod(
+                this, [this, volume] { ShowVolume(volume); }, Qt::QueuedConnection);
+        },
+        0);
+    connect(this, &QSlider::valueChanged, this, [this](int value) {
+        if (!m_bFromSystem) {
+            m_pVolume->SetVolume(value);
+        }
+    });
+}
+
+CVolumeBar::~CVolumeBar() {
+    // The sound server's thread ends before the bar does.
+    m_pVolume.reset();
+}
+
+bool CVolumeBar::IsAttached() const {
+    return m_pVolume != nullptr && m_pVolume->HasVolume();
+}
+
+void CVolumeBar::ShowVolume(int volume) {
+    if (volume < 0) {
+        return;
+    }
+    m_bFromSystem = true;
+    setValue(volume);
+    m_bFromSystem = false;
+}
+
+void CVolumeBar::StepVolume(bool up) {
+    if (IsAttached()) {
+        setValue(value() + (up ? pageStep() : -pageStep()));
+    }
+}
