@@ -1,0 +1,61 @@
+#include "catalogue/CAutoTagRun.h"
+#include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/IListCommandUi.h"
+#include "media/MpegFileInfo.h"
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Cancels when asked for the file at a position.
+class CancelAt : public ICopyProgress {
+public:
+    explicit CancelAt(int position) : m_nCancelAt(position) {}
+    void SetPos(int pos) override { m_nPos = pos; }
+    void SetText(const std::string& text) override { texts.push_back(text); }
+    bool IsCancelled() override { return m_nPos >= m_nCancelAt; }
+    std::vector<std::string> texts;
+
+private:
+    int m_nCancelAt;
+    int m_nPos = 0;
+};
+
+TEST(AutoTagRunTest, TagsTheSelectionUntilCancelledAndSkipsSongsGone) {
+    TempDir dir;
+    CMixorel2001Doc doc;
+    std::vector<std::string> ids;
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    for (const char* name : {"A-One", "B-Two", "C-Three", "D-Four"}) {
+        const std::string path = dir.File(std::string(name) + ".mp3");
+        WriteAll(path, TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 10));
+        CSong song;
+        song.SetPathText(path);
+        song.SetTitle(name);
+        song.SetInfoFlag(true);
+        std::string id;
+        ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
+        ids.push_back(id);
+    }
+    ASSERT_TRUE(doc.RemoveSongs({ids[1]}));
+    FilenamePattern pattern;
+    ASSERT_TRUE(pattern.SetCriteria("{ARTIST}-{TITLE}"));
+    CancelAt progress(4);
+    EXPECT_EQ(CAutoTagRun::Run(doc, ids, pattern, {}, &progress), 2);
+    EXPECT_EQ(progress.texts, (std::vector<std::string>{"A-One", "C-Three", "D-Four"}));
+    auto artistOf = [&](const char* name) {
+        MpegFileInfo info;
+        info.Read(dir.File(std::string(name) + ".mp3"));
+        return info.hasId3v1 ? info.tag.Artist() : std::string("(none)");
+    };
+    EXPECT_EQ(artistOf("A-One"), "A");
+    EXPECT_EQ(artistOf("C-Three"), "C");
+    EXPECT_EQ(artistOf("D-Four"), "(none)") << "cancelled before it";
+    EXPECT_EQ(artistOf("B-Two"), "(none)") << "no longer in the playlist";
+    EXPECT_FALSE(doc.FindById(ids[0])->HasInfo()) << "tagged songs are read again";
+    EXPECT_TRUE(doc.FindById(ids[3])->HasInfo());
+}
+
+} // namespace
