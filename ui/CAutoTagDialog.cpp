@@ -29,9 +29,13 @@ CAutoTagDialog::CAutoTagDialog(IShellPrompt& prompt, long fileCount, QWidget* pa
     m_pSeparator->addItems({QStringLiteral("("), QStringLiteral(")"), QStringLiteral("-"),
                             QStringLiteral(":"), QStringLiteral("\\")});
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("&Field")));
+    auto* fieldLabel = new QLabel(QStringLiteral("&Field"));
+    fieldLabel->setBuddy(m_pField);
+    auto* separatorLabel = new QLabel(QStringLiteral("&Separator"));
+    separatorLabel->setBuddy(m_pSeparator);
+    row->addWidget(fieldLabel);
     row->addWidget(m_pField, 1);
-    row->addWidget(new QLabel(QStringLiteral("&Separator")));
+    row->addWidget(separatorLabel);
     row->addWidget(m_pSeparator);
     auto* add = new QPushButton(QStringLiteral("&Add"));
     auto* reset = new QPushButton(QStringLiteral("&Reset"));

@@ -85,13 +85,15 @@ CMediaWalkerWnd::CMediaWalkerWnd(CMixorel2001Doc& doc, IShellPrompt& prompt, Cal
     auto* show = new QPushButton(QStringLiteral("&Show"));
     auto* create = new QPushButton(QStringLiteral("&New"));
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("C&riteria to be used")));
+    auto* criteriaLabel = new QLabel(QStringLiteral("C&riteria to be used"));
+    criteriaLabel->setBuddy(m_pCriteria);
+    top->addWidget(criteriaLabel);
     top->addWidget(m_pCriteria, 1);
     top->addWidget(show);
     top->addWidget(create);
 
     m_pTree = new QTreeWidget;
-    m_pTree->setHeaderLabel(QStringLiteral("Resul&t"));
+    m_pTree->setHeaderLabel(QStringLiteral("Result"));
     m_pList = new QTableView;
     m_pListModel = new WalkerSongList(m_model, this);
     m_pList->setModel(m_pListModel);
@@ -106,7 +108,9 @@ CMediaWalkerWnd::CMediaWalkerWnd(CMixorel2001Doc& doc, IShellPrompt& prompt, Cal
     auto* listLayout = new QVBoxLayout(listSide);
     listLayout->setContentsMargins(0, 0, 0, 0);
     auto* listLabel = new QHBoxLayout;
-    listLabel->addWidget(new QLabel(QStringLiteral("Son&g(s):")));
+    auto* songsLabel = new QLabel(QStringLiteral("Son&g(s):"));
+    songsLabel->setBuddy(m_pList);
+    listLabel->addWidget(songsLabel);
     listLabel->addWidget(m_pCount);
     listLabel->addStretch();
     listLayout->addLayout(listLabel);

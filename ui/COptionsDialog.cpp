@@ -199,14 +199,16 @@ QWidget* COptionsDialog::MakeWinamp() {
     CSettings& v = m_pages.Values();
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(Note("&Path to the executable (a player with an MPRIS interface, with its "
-                           "options)"));
+    auto* pathLabel = Note("&Path to the executable (a player with an MPRIS interface, with its "
+                           "options)");
+    layout->addWidget(pathLabel);
     auto* row = new QHBoxLayout;
     m_pRemotePlayer = new QComboBox;
     m_pRemotePlayer->setEditable(true);
     m_pRemotePlayer->addItems(RemotePlayerCommands());
     m_pRemotePlayer->setEditText(Text(v.m_strWinampPath));
     m_pRemotePlayer->setMinimumContentsLength(30);
+    pathLabel->setBuddy(m_pRemotePlayer);
     auto* browse = new QPushButton(QStringLiteral("..."));
     browse->setFixedWidth(32);
     connect(browse, &QPushButton::clicked, this, [this] {
@@ -282,13 +284,17 @@ QWidget* COptionsDialog::MakeList() {
     CSettings& v = m_pages.Values();
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(Note("After &randomize what to do with the original list?"));
+    auto* randomizeLabel = Note("After &randomize what to do with the original list?");
+    layout->addWidget(randomizeLabel);
     m_pRandomized = new QButtonGroup(page);
     auto* row = new QHBoxLayout;
     int id = 1;
     for (const char* text : {"Ask user", "Close", "Leave open"}) {
         auto* radio = new QRadioButton(QString::fromUtf8(text));
         m_pRandomized->addButton(radio, id);
+        if (id == 1) {
+            randomizeLabel->setBuddy(radio);
+        }
         radio->setChecked(v.m_nCloseRandomized == id);
         row->addWidget(radio);
         ++id;
@@ -393,7 +399,9 @@ QWidget* COptionsDialog::MakeOnairix() {
             m_pLogPath->setText(path);
         }
     });
-    row->addWidget(new QLabel(QStringLiteral("&Log file path")));
+    auto* logLabel = new QLabel(QStringLiteral("&Log file path"));
+    logLabel->setBuddy(m_pLogPath);
+    row->addWidget(logLabel);
     row->addWidget(m_pLogPath, 1);
     row->addWidget(browse);
     layout->addLayout(row);

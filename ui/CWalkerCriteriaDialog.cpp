@@ -15,7 +15,9 @@ CWalkerCriteriaDialog::CWalkerCriteriaDialog(QWidget* parent) : QDialog(parent) 
     auto* reset = new QPushButton(QStringLiteral("&Reset"));
     auto* lists = new QHBoxLayout;
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("A&vailable")));
+    auto* availableLabel = new QLabel(QStringLiteral("A&vailable"));
+    availableLabel->setBuddy(m_pAvailable);
+    left->addWidget(availableLabel);
     left->addWidget(m_pAvailable);
     auto* middle = new QVBoxLayout;
     middle->addStretch();
@@ -23,7 +25,9 @@ CWalkerCriteriaDialog::CWalkerCriteriaDialog(QWidget* parent) : QDialog(parent) 
     middle->addWidget(reset);
     middle->addStretch();
     auto* right = new QVBoxLayout;
-    right->addWidget(new QLabel(QStringLiteral("U&se")));
+    auto* useLabel = new QLabel(QStringLiteral("U&se"));
+    useLabel->setBuddy(m_pUse);
+    right->addWidget(useLabel);
     right->addWidget(m_pUse);
     lists->addLayout(left);
     lists->addLayout(middle);
