@@ -18,6 +18,8 @@
 #include "ui/CPlayerHub.h"
 #include "ui/CQtImportProgress.h"
 #include "ui/CQtImportUi.h"
+#include "ui/CRegionsPanel.h"
+#include "ui/CSeekPanel.h"
 #include "ui/CSessionPrompt.h"
 
 #include <QAction>
@@ -76,11 +78,8 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     m_pMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdi);
-    connect(m_pMdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window != nullptr) {
-            m_bAlbumModified = true;
-        }
-    });
+    connect(m_pMdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
+    BuildPanels();
     BuildMenus();
     BuildStatusBar();
     BuildTray();
@@ -107,6 +106,44 @@ CMainFrame::~CMainFrame() {
 }
 
 // ---- Menus and bars ----
+
+void CMainFrame::SetPlayers(CPlayerHub* players) {
+    m_pPlayers = players;
+    m_pSeek->SetPlayer(players != nullptr ? &players->GetPlayer() : nullptr);
+}
+
+void CMainFrame::BuildPanels() {
+    m_pSeek = new CSeekPanel(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pSeek);
+    m_pSeek->hide();
+    m_pRegionsPanel = new CRegionsPanel(this, *m_services.pPrompt);
+    addDockWidget(Qt::RightDockWidgetArea, m_pRegionsPanel);
+    m_pRegionsPanel->hide();
+}
+
+void CMainFrame::TogglePanel(QDockWidget* panel) {
+    if (panel->isVisible() && panel->isAncestorOf(QApplication::focusWidget())) {
+        panel->hide();
+        if (COpenPlaylist* active = GetActivePlaylist()) {
+            FindFrame(*active)->GetList()->setFocus();
+        }
+        return;
+    }
+    panel->show();
+    panel->raise();
+    panel->setFocus();
+    if (panel == m_pRegionsPanel && panel->width() > width() / 3) {
+        resizeDocks({panel}, {std::max(160, width() / 3)}, Qt::Horizontal);
+    }
+}
+
+void CMainFrame::OnChildActivated(QMdiSubWindow* window) {
+    auto* frame = qobject_cast<CChildFrame*>(window);
+    if (frame != nullptr) {
+        m_bAlbumModified = true;
+        m_pRegionsPanel->SetPlaylist(&frame->GetPlaylist().GetDoc(), frame->GetList());
+    }
+}
 
 QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, std::function<void()> run) {
     const QString full = QString::fromLatin1(text);
@@ -238,6 +275,13 @@ void CMainFrame::BuildMenus() {
     });
     m_pShutdownAtEnd->setCheckable(true);
     AddCommand(regions, "Show the log file", [this] { ShowLogFile(); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    AddCommand(view, "See&k\tCtrl+E", [this] { TogglePanel(m_pSeek); });
+    AddCommand(view, "&View panel...\tCtrl+R", [this] {
+        m_pRegionsPanel->Refresh();
+        TogglePanel(m_pRegionsPanel);
+    });
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     AddCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
@@ -480,6 +524,7 @@ void CMainFrame::DropEntry(Entry& entry) {
         frame->deleteLater();
         m_bAlbumModified = true;
     }
+    m_pRegionsPanel->Forget(entry.pPlaylist->GetDoc());
     entry.pPlaylist->GetDoc().OnCloseDocument();
     std::erase_if(m_entries, [&entry](const auto& item) { return item.get() == &entry; });
 }

@@ -19,6 +19,8 @@ class CMusicImporter;
 class COpenPlaylist;
 class CPlayerHub;
 class CQtImportUi;
+class CRegionsPanel;
+class CSeekPanel;
 class CSessionPrompt;
 class CSharedSettings;
 class ISettingsStore;
@@ -63,7 +65,7 @@ public:
     ~CMainFrame() override;
 
     // The players exist from start-up step 11 on; playlists need them.
-    void SetPlayers(CPlayerHub* players) { m_pPlayers = players; }
+    void SetPlayers(CPlayerHub* players);
     CAlbumManager& GetAlbums() { return m_albums; }
     CLocationList& GetLocations() { return m_locations; }
 
@@ -161,6 +163,9 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void BuildTray();
+    void BuildPanels();
+    void TogglePanel(QDockWidget* panel);
+    void OnChildActivated(QMdiSubWindow* window);
     QAction* AddCommand(QMenu* menu, const char* text, std::function<void()> run);
     void OnActive(const std::function<void(Entry&)>& run);
     void RefreshMenus();
@@ -185,6 +190,8 @@ private:
     QMenu* m_pTrayMenu = nullptr;
     QSystemTrayIcon* m_pTray = nullptr;
     QLabel* m_pIdlePane = nullptr;
+    CSeekPanel* m_pSeek = nullptr;
+    CRegionsPanel* m_pRegionsPanel = nullptr;
     QTimer* m_pTrayTimer = nullptr;
     QTimer* m_pIdleTimer = nullptr;
     std::vector<std::pair<QAction*, std::function<bool()>>> m_enablers;
