@@ -13,6 +13,8 @@
 #include "settings/ProgramFolder.h"
 #include "ui/CAlbumCloser.h"
 #include "ui/CChildFrame.h"
+#include "ui/CFindPanel.h"
+#include "ui/CFindPosition.h"
 #include "ui/CManual.h"
 #include "ui/COpenPlaylist.h"
 #include "ui/CPlayerHub.h"
@@ -41,9 +43,11 @@
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 struct CMainFrame::Entry {
     std::unique_ptr<COpenPlaylist> pPlaylist;
+    CFindPosition find;
     std::unique_ptr<CMusicImporter> pImporter;
     CChildFrame* pFrame = nullptr;
 };
@@ -113,6 +117,10 @@ void CMainFrame::SetPlayers(CPlayerHub* players) {
 }
 
 void CMainFrame::BuildPanels() {
+    m_pFind = new CFindPanel(this);
+    addDockWidget(Qt::TopDockWidgetArea, m_pFind);
+    m_pFind->hide();
+    connect(m_pFind, &CFindPanel::FindNext, this, &CMainFrame::FindNext);
     m_pSeek = new CSeekPanel(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pSeek);
     m_pSeek->hide();
@@ -132,8 +140,44 @@ void CMainFrame::TogglePanel(QDockWidget* panel) {
     panel->show();
     panel->raise();
     panel->setFocus();
+    if (panel == m_pFind) {
+        m_pFind->FocusText();
+    }
     if (panel == m_pRegionsPanel && panel->width() > width() / 3) {
         resizeDocks({panel}, {std::max(160, width() / 3)}, Qt::Horizontal);
+    }
+}
+
+void CMainFrame::FindNext() {
+    OnActive([this](Entry& e) {
+        QTableView* list = e.pFrame->GetList();
+        const QModelIndex current = list->currentIndex();
+        const int start = m_pFind->IsFromSelection() ? (current.isValid() ? current.row() : -1)
+                                                     : CFindPosition::kFromPosition;
+        const int line =
+            e.find.FindSong(e.pPlaylist->GetDoc(),
+                            CFindPosition::PatternFor(m_pFind->GetText(), m_pFind->IsWholeWord()),
+                            m_pFind->IsDown(), start);
+        if (line >= 0) {
+            list->selectRow(line);
+            list->scrollTo(list->model()->index(line, 0));
+        }
+    });
+}
+
+// Brings the looping list forward with its next song selected.
+void CMainFrame::ViewNextSong() {
+    for (const auto& entry : m_entries) {
+        CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
+        if (doc.IsLooping()) {
+            ShowEntry(*entry);
+            const int line = doc.GetPlayPosition(CMixorel2001Doc::kLoopMode);
+            QTableView* list = entry->pFrame->GetList();
+            list->selectRow(line);
+            list->scrollTo(list->model()->index(line, 0));
+            list->setFocus();
+            return;
+        }
     }
 }
 
@@ -277,6 +321,13 @@ void CMainFrame::BuildMenus() {
     AddCommand(regions, "Show the log file", [this] { ShowLogFile(); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    needsActive(AddCommand(view, "Find\tCtrl+F", [this] { TogglePanel(m_pFind); }));
+    m_enablers.emplace_back(
+        AddCommand(view, "&View next song to be played\tCtrl+B", [this] { ViewNextSong(); }),
+        [this] {
+            return std::any_of(m_entries.begin(), m_entries.end(),
+                               [](const auto& e) { return e->pPlaylist->GetDoc().IsLooping(); });
+        });
     AddCommand(view, "See&k\tCtrl+E", [this] { TogglePanel(m_pSeek); });
     AddCommand(view, "&View panel...\tCtrl+R", [this] {
         m_pRegionsPanel->Refresh();
@@ -322,6 +373,12 @@ void CMainFrame::FillRecentAlbums() {
 
 void CMainFrame::BuildStatusBar() {
     statusBar()->showMessage(QStringLiteral("For Help, press F1"));
+    // Menu items without a prompt of their own leave the help line in place.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) {
+            statusBar()->showMessage(QStringLiteral("For Help, press F1"));
+        }
+    });
     m_pIdlePane = new QLabel(QStringLiteral("Idle"), this);
     m_pIdlePane->setMinimumWidth(60);
     m_pIdlePane->setAlignment(Qt::AlignCenter);

@@ -19,6 +19,7 @@ class CMusicImporter;
 class COpenPlaylist;
 class CPlayerHub;
 class CQtImportUi;
+class CFindPanel;
 class CRegionsPanel;
 class CSeekPanel;
 class CSessionPrompt;
@@ -166,6 +167,8 @@ private:
     void BuildPanels();
     void TogglePanel(QDockWidget* panel);
     void OnChildActivated(QMdiSubWindow* window);
+    void FindNext();
+    void ViewNextSong();
     QAction* AddCommand(QMenu* menu, const char* text, std::function<void()> run);
     void OnActive(const std::function<void(Entry&)>& run);
     void RefreshMenus();
@@ -191,6 +194,7 @@ private:
     QSystemTrayIcon* m_pTray = nullptr;
     QLabel* m_pIdlePane = nullptr;
     CSeekPanel* m_pSeek = nullptr;
+    CFindPanel* m_pFind = nullptr;
     CRegionsPanel* m_pRegionsPanel = nullptr;
     QTimer* m_pTrayTimer = nullptr;
     QTimer* m_pIdleTimer = nullptr;
