@@ -39,11 +39,11 @@ QMessageBox::Icon IconOf(IShellPrompt::Icon icon) {
 
 void CQtPrompt::Message(const std::string& text) {
     if (OnUiThread()) {
-        AskHere(text, kOk, kIconExclamation);
+        AskHere(text, kOk, kIconInformation);
         return;
     }
     QMetaObject::invokeMethod(
-        qApp, [this, text] { AskHere(text, kOk, kIconExclamation); }, Qt::QueuedConnection);
+        qApp, [this, text] { AskHere(text, kOk, kIconInformation); }, Qt::QueuedConnection);
 }
 
 IUserPrompt::Answer CQtPrompt::Question(const std::string& text, bool withCancel) {
