@@ -7,6 +7,8 @@
 #include "catalogue/CMusicImporter.h"
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CPlayer.h"
+#include "playback/CScheduleListThread.h"
+#include "playback/CSystemLoopClock.h"
 #include "settings/CSettings.h"
 #include "settings/CSharedSettings.h"
 #include "settings/CWindowPlacementSettings.h"
@@ -102,6 +104,7 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
 }
 
 CMainFrame::~CMainFrame() {
+    CScheduleListThread::StopScheduler();
     CMixorel2001Doc::SetShutdownRequest(nullptr);
     CloseAllNow();
     if (!m_bClosed) {
@@ -313,6 +316,23 @@ void CMainFrame::BuildMenus() {
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
                            })));
+    QAction* scheduler =
+        AddCommand(regions, "Sc&heduler on/off", onActive([this](Entry& e) {
+                       CMixorel2001Doc& doc = e.pPlaylist->GetDoc();
+                       if (CScheduleListThread::IsScheduled(&doc)) {
+                           CScheduleListThread::StopScheduler();
+                       } else {
+                           CScheduleListThread::StartScheduler(&doc, ++m_nSchedulerToken,
+                                                               CSystemLoopClock::Shared());
+                       }
+                   }));
+    scheduler->setCheckable(true);
+    m_enablers.emplace_back(scheduler, [this, hasActive, scheduler] {
+        COpenPlaylist* active = GetActivePlaylist();
+        scheduler->setChecked(active != nullptr &&
+                              CScheduleListThread::IsScheduled(&active->GetDoc()));
+        return hasActive();
+    });
     regions->addSeparator();
     m_pShutdownAtEnd = AddCommand(regions, "Shut down PC at the end of looping", [] {
         CMixorel2001Doc::SetShutdownAtEnd(!CMixorel2001Doc::IsShutdownAtEnd());
@@ -864,6 +884,7 @@ void CMainFrame::ExitFromTray() {
 }
 
 void CMainFrame::KeepWorkAndClose() {
+    CScheduleListThread::StopScheduler();
     m_services.pPrompt->SetUnattended(GetProgramFolder());
     SaveAllDocuments(false, true);
     if (!close()) {

@@ -201,6 +201,7 @@ private:
     std::vector<std::pair<QAction*, std::function<bool()>>> m_enablers;
     QAction* m_pShutdownAtEnd = nullptr;
     int m_nNewCount = 0;
+    std::uint32_t m_nSchedulerToken = 0;
     bool m_bQuickClose = false;
     bool m_bAlbumModified = false;
     bool m_bPlacementApplied = false;
