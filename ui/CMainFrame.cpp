@@ -600,6 +600,12 @@ void CMainFrame::DropEntry(Entry& entry) {
         m_pMdi->removeSubWindow(frame);
         frame->deleteLater();
         m_bAlbumModified = true;
+        CSettings settings(*m_services.pStore);
+        settings.Load();
+        QMdiSubWindow* active = m_pMdi->activeSubWindow();
+        if (settings.m_bRearrangeOnNew == 1 && active != nullptr && !active->isMaximized()) {
+            QTimer::singleShot(0, m_pMdi, &QMdiArea::tileSubWindows);
+        }
     }
     m_pRegionsPanel->Forget(entry.pPlaylist->GetDoc());
     entry.pPlaylist->GetDoc().OnCloseDocument();
