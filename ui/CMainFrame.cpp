@@ -859,6 +859,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     m_bClosed = true;
     m_pTray->hide();
     event->accept();
+    // The program ends with its main window, not with whichever window closed last (a
+    // message box while the main window sits in the tray).
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
 void CMainFrame::QuickClose() {
