@@ -13,6 +13,7 @@
 #include "settings/CSharedSettings.h"
 #include "settings/CWindowPlacementSettings.h"
 #include "settings/ProgramFolder.h"
+#include "ui/CAlarmDialog.h"
 #include "ui/CAlbumCloser.h"
 #include "ui/CChildFrame.h"
 #include "ui/CFindPanel.h"
@@ -316,16 +317,15 @@ void CMainFrame::BuildMenus() {
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
                            })));
-    QAction* scheduler =
-        AddCommand(regions, "Sc&heduler on/off", onActive([this](Entry& e) {
-                       CMixorel2001Doc& doc = e.pPlaylist->GetDoc();
-                       if (CScheduleListThread::IsScheduled(&doc)) {
-                           CScheduleListThread::StopScheduler();
-                       } else {
-                           CScheduleListThread::StartScheduler(&doc, ++m_nSchedulerToken,
-                                                               CSystemLoopClock::Shared());
-                       }
-                   }));
+    QAction* scheduler = AddCommand(regions, "Sc&heduler on/off", onActive([this](Entry& e) {
+                                        CMixorel2001Doc& doc = e.pPlaylist->GetDoc();
+                                        if (CScheduleListThread::IsScheduled(&doc)) {
+                                            CScheduleListThread::StopScheduler();
+                                        } else {
+                                            CScheduleListThread::StartScheduler(
+                                                &doc, ++m_nToken, CSystemLoopClock::Shared());
+                                        }
+                                    }));
     scheduler->setCheckable(true);
     m_enablers.emplace_back(scheduler, [this, hasActive, scheduler] {
         COpenPlaylist* active = GetActivePlaylist();
@@ -333,6 +333,15 @@ void CMainFrame::BuildMenus() {
                               CScheduleListThread::IsScheduled(&active->GetDoc()));
         return hasActive();
     });
+    needsActive(AddCommand(regions, "Set A&larm...", onActive([this](Entry& e) {
+                               CMixorel2001Doc& doc = e.pPlaylist->GetDoc();
+                               CDateTime alarm = doc.GetAlarm();
+                               if (CAlarmDialog::Ask(this, e.pPlaylist->GetDisplayName(), alarm) !=
+                                   CAlarmDialog::kCancel) {
+                                   doc.SetAlarm(alarm);
+                                   e.pFrame->RefreshAlarm();
+                               }
+                           })));
     regions->addSeparator();
     m_pShutdownAtEnd = AddCommand(regions, "Shut down PC at the end of looping", [] {
         CMixorel2001Doc::SetShutdownAtEnd(!CMixorel2001Doc::IsShutdownAtEnd());
@@ -610,6 +619,10 @@ void CMainFrame::DropEntry(Entry& entry) {
     m_pRegionsPanel->Forget(entry.pPlaylist->GetDoc());
     entry.pPlaylist->GetDoc().OnCloseDocument();
     std::erase_if(m_entries, [&entry](const auto& item) { return item.get() == &entry; });
+}
+
+bool CMainFrame::StartLoop(COpenPlaylist& playlist, int line) {
+    return playlist.GetDoc().StartLoopAt(line, ++m_nToken);
 }
 
 void CMainFrame::RequestClosePlaylist(COpenPlaylist& playlist) {

@@ -78,6 +78,8 @@ public:
     bool OpenFile(const std::string& path);
     COpenPlaylist* GetActivePlaylist();
     CChildFrame* FindFrame(const COpenPlaylist& playlist);
+    // Starts the playlist's loop at a line (the alarm).
+    bool StartLoop(COpenPlaylist& playlist, int line);
     // The window's close box: the document's checks and question, then the close.
     void RequestClosePlaylist(COpenPlaylist& playlist);
 
@@ -201,7 +203,8 @@ private:
     std::vector<std::pair<QAction*, std::function<bool()>>> m_enablers;
     QAction* m_pShutdownAtEnd = nullptr;
     int m_nNewCount = 0;
-    std::uint32_t m_nSchedulerToken = 0;
+    // Identifies each loop or scheduler start of this window.
+    std::uint32_t m_nToken = 0;
     bool m_bQuickClose = false;
     bool m_bAlbumModified = false;
     bool m_bPlacementApplied = false;
