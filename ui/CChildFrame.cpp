@@ -111,6 +111,27 @@ void CChildFrame::RefreshStatus() {
     }
 }
 
+void CChildFrame::SetPreSized(bool preSized) {
+    if (preSized == m_bPreSized) {
+        return;
+    }
+    m_bPreSized = preSized;
+    if (isMaximized()) {
+        showNormal();
+    }
+    setWindowFlag(Qt::WindowMaximizeButtonHint, !preSized);
+    if (preSized) {
+        m_savedSize = size();
+        setFixedHeight(kPreSizedHeight);
+        resize(width(), kPreSizedHeight);
+    } else {
+        setMinimumHeight(0);
+        setMaximumHeight(QWIDGETSIZE_MAX);
+        resize(m_savedSize);
+    }
+    show();
+}
+
 void CChildFrame::RefreshAlarm() {
     const CDateTime alarm = m_playlist.GetDoc().GetAlarm();
     m_apPanes[2]->setText(alarm.IsNull() ? QStringLiteral("no alarm")

@@ -32,6 +32,11 @@ public:
     // Closes without asking (the checks were made) and lets go of the document.
     void CloseNow();
 
+    static constexpr int kPreSizedHeight = 150;
+    // Pre-sizing: the window keeps a height of 150 pixels and loses its maximize button;
+    // switched off, it gets both back with its former size.
+    void SetPreSized(bool preSized);
+    bool IsPreSized() const { return m_bPreSized; }
     // The alarm pane follows the document's alarm; its timer runs while one is set.
     void RefreshAlarm();
     // "%dh %dm %ds" of seconds.
@@ -54,4 +59,6 @@ private:
     QTimer* m_pAlarmTimer = nullptr;
     CAlarmCheck m_alarm;
     bool m_bClosing = false;
+    bool m_bPreSized = false;
+    QSize m_savedSize;
 };

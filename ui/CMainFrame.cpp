@@ -130,6 +130,11 @@ void CMainFrame::BuildPanels() {
     m_pSeek->hide();
     m_pRegionsPanel = new CRegionsPanel(this, *m_services.pPrompt);
     addDockWidget(Qt::RightDockWidgetArea, m_pRegionsPanel);
+    connect(m_pRegionsPanel, &CRegionsPanel::PreSizeToggled, this, [this](bool on) {
+        if (auto* frame = qobject_cast<CChildFrame*>(m_pMdi->activeSubWindow())) {
+            frame->SetPreSized(on);
+        }
+    });
     m_pRegionsPanel->hide();
 }
 
@@ -147,8 +152,13 @@ void CMainFrame::TogglePanel(QDockWidget* panel) {
     if (panel == m_pFind) {
         m_pFind->FocusText();
     }
-    if (panel == m_pRegionsPanel && panel->width() > width() / 3) {
-        resizeDocks({panel}, {std::max(160, width() / 3)}, Qt::Horizontal);
+    if (panel == m_pRegionsPanel) {
+        // A narrow side bar, whatever width a former layout left it.
+        QTimer::singleShot(0, this, [this] {
+            resizeDocks({m_pRegionsPanel},
+                        {std::max(m_pRegionsPanel->minimumSizeHint().width(), width() / 4)},
+                        Qt::Horizontal);
+        });
     }
 }
 
@@ -190,6 +200,7 @@ void CMainFrame::OnChildActivated(QMdiSubWindow* window) {
     if (frame != nullptr) {
         m_bAlbumModified = true;
         m_pRegionsPanel->SetPlaylist(&frame->GetPlaylist().GetDoc(), frame->GetList());
+        m_pRegionsPanel->SetPreSizeChecked(frame->IsPreSized());
     }
 }
 
@@ -373,7 +384,7 @@ void CMainFrame::BuildMenus() {
     help->addSeparator();
     AddCommand(help, "&About Mixorel...", [this] { ShowAbout(); });
 
-    for (QMenu* menu : {file, import, list, regions, window}) {
+    for (QMenu* menu : {file, import, list, regions, view, window}) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenus);
     }
 }

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -16,11 +17,15 @@ CRegionsPanel::CRegionsPanel(QWidget* parent, IUserPrompt& prompt)
     auto* layout = new QVBoxLayout(body);
     m_pRegions->setToolTip(QStringLiteral("Region"));
     layout->addWidget(m_pRegions);
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new QVBoxLayout;
     auto* select = new QPushButton(QStringLiteral("&Select marker"));
     auto* removeAll = new QPushButton(QStringLiteral("Rem&ove all"));
+    m_pPreSize = new QPushButton(QStringLiteral("Pre-&size"));
+    m_pPreSize->setCheckable(true);
     buttons->addWidget(select);
     buttons->addWidget(removeAll);
+    buttons->addWidget(m_pPreSize);
+    connect(m_pPreSize, &QPushButton::toggled, this, &CRegionsPanel::PreSizeToggled);
     layout->addLayout(buttons);
     setWidget(body);
     connect(select, &QPushButton::clicked, this, &CRegionsPanel::SelectMarker);
@@ -30,6 +35,11 @@ CRegionsPanel::CRegionsPanel(QWidget* parent, IUserPrompt& prompt)
             Refresh();
         }
     });
+}
+
+void CRegionsPanel::SetPreSizeChecked(bool checked) {
+    const QSignalBlocker blocker(m_pPreSize);
+    m_pPreSize->setChecked(checked);
 }
 
 void CRegionsPanel::SetPlaylist(CMixorel2001Doc* doc, QTableView* list) {

@@ -5,6 +5,7 @@
 class CMixorel2001Doc;
 class IUserPrompt;
 class QListWidget;
+class QPushButton;
 class QTableView;
 
 // The regions panel: the region header lines of the active playlist. Choosing one
@@ -12,6 +13,9 @@ class QTableView;
 class CRegionsPanel final : public QDockWidget {
     Q_OBJECT
 public:
+    // Follows the active window's pre-sizing.
+    void SetPreSizeChecked(bool checked);
+
     CRegionsPanel(QWidget* parent, IUserPrompt& prompt);
 
     // The playlist the panel shows and its list; null: none.
@@ -20,6 +24,10 @@ public:
     void Forget(const CMixorel2001Doc& doc);
     void Refresh();
 
+Q_SIGNALS:
+    // "Pre-&size" toggled.
+    void PreSizeToggled(bool on);
+
 private:
     void SelectMarker();
 
@@ -27,4 +35,5 @@ private:
     CMixorel2001Doc* m_pDoc = nullptr;
     QTableView* m_pList = nullptr;
     QListWidget* m_pRegions;
+    QPushButton* m_pPreSize = nullptr;
 };
