@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <ctime>
 
 namespace {
 
@@ -74,6 +75,9 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     m_pStatusTimer = new QTimer(this);
     connect(m_pStatusTimer, &QTimer::timeout, this, &CChildFrame::RefreshStatus);
     m_pStatusTimer->start(kStatusPeriodMs);
+    m_pAlarmTimer = new QTimer(this);
+    connect(m_pAlarmTimer, &QTimer::timeout, this, &CChildFrame::CheckAlarm);
+    RefreshAlarm();
     RefreshStatus();
     RefreshCaption();
 }
@@ -107,6 +111,50 @@ void CChildFrame::RefreshStatus() {
     }
 }
 
+void CChildFrame::SetPreSized(bool preSized) {
+    if (preSized == m_bPreSized) {
+        return;
+    }
+    m_bPreSized = preSized;
+    if (isMaximized()) {
+        showNormal();
+    }
+    setWindowFlag(Qt::WindowMaximizeButtonHint, !preSized);
+    if (preSized) {
+        m_savedSize = size();
+        setFixedHeight(kPreSizedHeight);
+        resize(width(), kPreSizedHeight);
+    } else {
+        setMinimumHeight(0);
+        setMaximumHeight(QWIDGETSIZE_MAX);
+        resize(m_savedSize);
+    }
+    show();
+}
+
+void CChildFrame::RefreshAlarm() {
+    const CDateTime alarm = m_playlist.GetDoc().GetAlarm();
+    m_apPanes[2]->setText(alarm.IsNull() ? QStringLiteral("no alarm")
+                                         : QString::fromStdString(alarm.Format("%H:%M:%S")));
+    m_alarm.Reset();
+    if (alarm.IsNull()) {
+        m_pAlarmTimer->stop();
+    } else {
+        m_pAlarmTimer->start(kAlarmPeriodMs);
+    }
+}
+
+// At the alarm's time of day the loop starts at the selected line (the first one when
+// none is selected).
+void CChildFrame::CheckAlarm() {
+    const CDateTime alarm = m_playlist.GetDoc().GetAlarm();
+    if (alarm.IsNull() || !m_alarm.IsDue(alarm, CDateTime::FromTime(std::time(nullptr)))) {
+        return;
+    }
+    const QModelIndex current = m_pList->currentIndex();
+    m_main.StartLoop(m_playlist, current.isValid() ? current.row() : 0);
+}
+
 void CChildFrame::ScrollTo(int line) {
     m_pList->scrollTo(m_pModel->index(line, 0));
 }
@@ -114,6 +162,7 @@ void CChildFrame::ScrollTo(int line) {
 void CChildFrame::CloseNow() {
     m_bClosing = true;
     m_pStatusTimer->stop();
+    m_pAlarmTimer->stop();
     m_pModel->Detach();
     close();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/CAlarmCheck.h"
+
 #include <QMdiSubWindow>
 
 class CMainFrame;
@@ -17,6 +19,7 @@ public:
     static constexpr int kDefaultWidth = 560;
     static constexpr int kDefaultHeight = 350;
     static constexpr int kStatusPeriodMs = 600;
+    static constexpr int kAlarmPeriodMs = 1000;
 
     CChildFrame(CMainFrame& main, COpenPlaylist& playlist);
     ~CChildFrame() override;
@@ -29,6 +32,13 @@ public:
     // Closes without asking (the checks were made) and lets go of the document.
     void CloseNow();
 
+    static constexpr int kPreSizedHeight = 150;
+    // Pre-sizing: the window keeps a height of 150 pixels and loses its maximize button;
+    // switched off, it gets both back with its former size.
+    void SetPreSized(bool preSized);
+    bool IsPreSized() const { return m_bPreSized; }
+    // The alarm pane follows the document's alarm; its timer runs while one is set.
+    void RefreshAlarm();
     // "%dh %dm %ds" of seconds.
     static QString TotalTimeText(std::uint32_t seconds);
 
@@ -38,6 +48,7 @@ protected:
 private:
     void RefreshStatus();
     void ScrollTo(int line);
+    void CheckAlarm();
 
     CMainFrame& m_main;
     COpenPlaylist& m_playlist;
@@ -45,5 +56,9 @@ private:
     QTableView* m_pList = nullptr;
     QLabel* m_apPanes[5] = {};
     QTimer* m_pStatusTimer = nullptr;
+    QTimer* m_pAlarmTimer = nullptr;
+    CAlarmCheck m_alarm;
     bool m_bClosing = false;
+    bool m_bPreSized = false;
+    QSize m_savedSize;
 };

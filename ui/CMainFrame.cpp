@@ -7,17 +7,24 @@
 #include "catalogue/CMusicImporter.h"
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CPlayer.h"
+#include "playback/CScheduleListThread.h"
+#include "playback/CSystemLoopClock.h"
 #include "settings/CSettings.h"
 #include "settings/CSharedSettings.h"
 #include "settings/CWindowPlacementSettings.h"
 #include "settings/ProgramFolder.h"
+#include "ui/CAlarmDialog.h"
 #include "ui/CAlbumCloser.h"
 #include "ui/CChildFrame.h"
+#include "ui/CFindPanel.h"
+#include "ui/CFindPosition.h"
 #include "ui/CManual.h"
 #include "ui/COpenPlaylist.h"
 #include "ui/CPlayerHub.h"
 #include "ui/CQtImportProgress.h"
 #include "ui/CQtImportUi.h"
+#include "ui/CRegionsPanel.h"
+#include "ui/CSeekPanel.h"
 #include "ui/CSessionPrompt.h"
 
 #include <QAction>
@@ -39,9 +46,11 @@
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 struct CMainFrame::Entry {
     std::unique_ptr<COpenPlaylist> pPlaylist;
+    CFindPosition find;
     std::unique_ptr<CMusicImporter> pImporter;
     CChildFrame* pFrame = nullptr;
 };
@@ -76,11 +85,8 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     m_pMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdi);
-    connect(m_pMdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window != nullptr) {
-            m_bAlbumModified = true;
-        }
-    });
+    connect(m_pMdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
+    BuildPanels();
     BuildMenus();
     BuildStatusBar();
     BuildTray();
@@ -99,6 +105,7 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
 }
 
 CMainFrame::~CMainFrame() {
+    CScheduleListThread::StopScheduler();
     CMixorel2001Doc::SetShutdownRequest(nullptr);
     CloseAllNow();
     if (!m_bClosed) {
@@ -107,6 +114,95 @@ CMainFrame::~CMainFrame() {
 }
 
 // ---- Menus and bars ----
+
+void CMainFrame::SetPlayers(CPlayerHub* players) {
+    m_pPlayers = players;
+    m_pSeek->SetPlayer(players != nullptr ? &players->GetPlayer() : nullptr);
+}
+
+void CMainFrame::BuildPanels() {
+    m_pFind = new CFindPanel(this);
+    addDockWidget(Qt::TopDockWidgetArea, m_pFind);
+    m_pFind->hide();
+    connect(m_pFind, &CFindPanel::FindNext, this, &CMainFrame::FindNext);
+    m_pSeek = new CSeekPanel(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pSeek);
+    m_pSeek->hide();
+    m_pRegionsPanel = new CRegionsPanel(this, *m_services.pPrompt);
+    addDockWidget(Qt::RightDockWidgetArea, m_pRegionsPanel);
+    connect(m_pRegionsPanel, &CRegionsPanel::PreSizeToggled, this, [this](bool on) {
+        if (auto* frame = qobject_cast<CChildFrame*>(m_pMdi->activeSubWindow())) {
+            frame->SetPreSized(on);
+        }
+    });
+    m_pRegionsPanel->hide();
+}
+
+void CMainFrame::TogglePanel(QDockWidget* panel) {
+    if (panel->isVisible() && panel->isAncestorOf(QApplication::focusWidget())) {
+        panel->hide();
+        if (COpenPlaylist* active = GetActivePlaylist()) {
+            FindFrame(*active)->GetList()->setFocus();
+        }
+        return;
+    }
+    panel->show();
+    panel->raise();
+    panel->setFocus();
+    if (panel == m_pFind) {
+        m_pFind->FocusText();
+    }
+    if (panel == m_pRegionsPanel) {
+        // A narrow side bar, whatever width a former layout left it.
+        QTimer::singleShot(0, this, [this] {
+            resizeDocks({m_pRegionsPanel},
+                        {std::max(m_pRegionsPanel->minimumSizeHint().width(), width() / 4)},
+                        Qt::Horizontal);
+        });
+    }
+}
+
+void CMainFrame::FindNext() {
+    OnActive([this](Entry& e) {
+        QTableView* list = e.pFrame->GetList();
+        const QModelIndex current = list->currentIndex();
+        const int start = m_pFind->IsFromSelection() ? (current.isValid() ? current.row() : -1)
+                                                     : CFindPosition::kFromPosition;
+        const int line =
+            e.find.FindSong(e.pPlaylist->GetDoc(),
+                            CFindPosition::PatternFor(m_pFind->GetText(), m_pFind->IsWholeWord()),
+                            m_pFind->IsDown(), start);
+        if (line >= 0) {
+            list->selectRow(line);
+            list->scrollTo(list->model()->index(line, 0));
+        }
+    });
+}
+
+// Brings the looping list forward with its next song selected.
+void CMainFrame::ViewNextSong() {
+    for (const auto& entry : m_entries) {
+        CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
+        if (doc.IsLooping()) {
+            ShowEntry(*entry);
+            const int line = doc.GetPlayPosition(CMixorel2001Doc::kLoopMode);
+            QTableView* list = entry->pFrame->GetList();
+            list->selectRow(line);
+            list->scrollTo(list->model()->index(line, 0));
+            list->setFocus();
+            return;
+        }
+    }
+}
+
+void CMainFrame::OnChildActivated(QMdiSubWindow* window) {
+    auto* frame = qobject_cast<CChildFrame*>(window);
+    if (frame != nullptr) {
+        m_bAlbumModified = true;
+        m_pRegionsPanel->SetPlaylist(&frame->GetPlaylist().GetDoc(), frame->GetList());
+        m_pRegionsPanel->SetPreSizeChecked(frame->IsPreSized());
+    }
+}
 
 QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, std::function<void()> run) {
     const QString full = QString::fromLatin1(text);
@@ -232,12 +328,51 @@ void CMainFrame::BuildMenus() {
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
                            })));
+    QAction* scheduler = AddCommand(regions, "Sc&heduler on/off", onActive([this](Entry& e) {
+                                        CMixorel2001Doc& doc = e.pPlaylist->GetDoc();
+                                        if (CScheduleListThread::IsScheduled(&doc)) {
+                                            CScheduleListThread::StopScheduler();
+                                        } else {
+                                            CScheduleListThread::StartScheduler(
+                                                &doc, ++m_nToken, CSystemLoopClock::Shared());
+                                        }
+                                    }));
+    scheduler->setCheckable(true);
+    m_enablers.emplace_back(scheduler, [this, hasActive, scheduler] {
+        COpenPlaylist* active = GetActivePlaylist();
+        scheduler->setChecked(active != nullptr &&
+                              CScheduleListThread::IsScheduled(&active->GetDoc()));
+        return hasActive();
+    });
+    needsActive(AddCommand(regions, "Set A&larm...", onActive([this](Entry& e) {
+                               CMixorel2001Doc& doc = e.pPlaylist->GetDoc();
+                               CDateTime alarm = doc.GetAlarm();
+                               if (CAlarmDialog::Ask(this, e.pPlaylist->GetDisplayName(), alarm) !=
+                                   CAlarmDialog::kCancel) {
+                                   doc.SetAlarm(alarm);
+                                   e.pFrame->RefreshAlarm();
+                               }
+                           })));
     regions->addSeparator();
     m_pShutdownAtEnd = AddCommand(regions, "Shut down PC at the end of looping", [] {
         CMixorel2001Doc::SetShutdownAtEnd(!CMixorel2001Doc::IsShutdownAtEnd());
     });
     m_pShutdownAtEnd->setCheckable(true);
     AddCommand(regions, "Show the log file", [this] { ShowLogFile(); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    needsActive(AddCommand(view, "Find\tCtrl+F", [this] { TogglePanel(m_pFind); }));
+    m_enablers.emplace_back(
+        AddCommand(view, "&View next song to be played\tCtrl+B", [this] { ViewNextSong(); }),
+        [this] {
+            return std::any_of(m_entries.begin(), m_entries.end(),
+                               [](const auto& e) { return e->pPlaylist->GetDoc().IsLooping(); });
+        });
+    AddCommand(view, "See&k\tCtrl+E", [this] { TogglePanel(m_pSeek); });
+    AddCommand(view, "&View panel...\tCtrl+R", [this] {
+        m_pRegionsPanel->Refresh();
+        TogglePanel(m_pRegionsPanel);
+    });
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     AddCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
@@ -249,7 +384,7 @@ void CMainFrame::BuildMenus() {
     help->addSeparator();
     AddCommand(help, "&About Mixorel...", [this] { ShowAbout(); });
 
-    for (QMenu* menu : {file, import, list, regions, window}) {
+    for (QMenu* menu : {file, import, list, regions, view, window}) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenus);
     }
 }
@@ -278,6 +413,12 @@ void CMainFrame::FillRecentAlbums() {
 
 void CMainFrame::BuildStatusBar() {
     statusBar()->showMessage(QStringLiteral("For Help, press F1"));
+    // Menu items without a prompt of their own leave the help line in place.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) {
+            statusBar()->showMessage(QStringLiteral("For Help, press F1"));
+        }
+    });
     m_pIdlePane = new QLabel(QStringLiteral("Idle"), this);
     m_pIdlePane->setMinimumWidth(60);
     m_pIdlePane->setAlignment(Qt::AlignCenter);
@@ -479,9 +620,20 @@ void CMainFrame::DropEntry(Entry& entry) {
         m_pMdi->removeSubWindow(frame);
         frame->deleteLater();
         m_bAlbumModified = true;
+        CSettings settings(*m_services.pStore);
+        settings.Load();
+        QMdiSubWindow* active = m_pMdi->activeSubWindow();
+        if (settings.m_bRearrangeOnNew == 1 && active != nullptr && !active->isMaximized()) {
+            QTimer::singleShot(0, m_pMdi, &QMdiArea::tileSubWindows);
+        }
     }
+    m_pRegionsPanel->Forget(entry.pPlaylist->GetDoc());
     entry.pPlaylist->GetDoc().OnCloseDocument();
     std::erase_if(m_entries, [&entry](const auto& item) { return item.get() == &entry; });
+}
+
+bool CMainFrame::StartLoop(COpenPlaylist& playlist, int line) {
+    return playlist.GetDoc().StartLoopAt(line, ++m_nToken);
 }
 
 void CMainFrame::RequestClosePlaylist(COpenPlaylist& playlist) {
@@ -731,6 +883,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     m_bClosed = true;
     m_pTray->hide();
     event->accept();
+    // The program ends with its main window, not with whichever window closed last (a
+    // message box while the main window sits in the tray).
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
 void CMainFrame::QuickClose() {
@@ -762,6 +917,7 @@ void CMainFrame::ExitFromTray() {
 }
 
 void CMainFrame::KeepWorkAndClose() {
+    CScheduleListThread::StopScheduler();
     m_services.pPrompt->SetUnattended(GetProgramFolder());
     SaveAllDocuments(false, true);
     if (!close()) {

@@ -19,6 +19,9 @@ class CMusicImporter;
 class COpenPlaylist;
 class CPlayerHub;
 class CQtImportUi;
+class CFindPanel;
+class CRegionsPanel;
+class CSeekPanel;
 class CSessionPrompt;
 class CSharedSettings;
 class ISettingsStore;
@@ -63,7 +66,7 @@ public:
     ~CMainFrame() override;
 
     // The players exist from start-up step 11 on; playlists need them.
-    void SetPlayers(CPlayerHub* players) { m_pPlayers = players; }
+    void SetPlayers(CPlayerHub* players);
     CAlbumManager& GetAlbums() { return m_albums; }
     CLocationList& GetLocations() { return m_locations; }
 
@@ -75,6 +78,8 @@ public:
     bool OpenFile(const std::string& path);
     COpenPlaylist* GetActivePlaylist();
     CChildFrame* FindFrame(const COpenPlaylist& playlist);
+    // Starts the playlist's loop at a line (the alarm).
+    bool StartLoop(COpenPlaylist& playlist, int line);
     // The window's close box: the document's checks and question, then the close.
     void RequestClosePlaylist(COpenPlaylist& playlist);
 
@@ -161,6 +166,11 @@ private:
     void BuildMenus();
     void BuildStatusBar();
     void BuildTray();
+    void BuildPanels();
+    void TogglePanel(QDockWidget* panel);
+    void OnChildActivated(QMdiSubWindow* window);
+    void FindNext();
+    void ViewNextSong();
     QAction* AddCommand(QMenu* menu, const char* text, std::function<void()> run);
     void OnActive(const std::function<void(Entry&)>& run);
     void RefreshMenus();
@@ -185,11 +195,16 @@ private:
     QMenu* m_pTrayMenu = nullptr;
     QSystemTrayIcon* m_pTray = nullptr;
     QLabel* m_pIdlePane = nullptr;
+    CSeekPanel* m_pSeek = nullptr;
+    CFindPanel* m_pFind = nullptr;
+    CRegionsPanel* m_pRegionsPanel = nullptr;
     QTimer* m_pTrayTimer = nullptr;
     QTimer* m_pIdleTimer = nullptr;
     std::vector<std::pair<QAction*, std::function<bool()>>> m_enablers;
     QAction* m_pShutdownAtEnd = nullptr;
     int m_nNewCount = 0;
+    // Identifies each loop or scheduler start of this window.
+    std::uint32_t m_nToken = 0;
     bool m_bQuickClose = false;
     bool m_bAlbumModified = false;
     bool m_bPlacementApplied = false;

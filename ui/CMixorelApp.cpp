@@ -30,6 +30,7 @@ CMixorelApp::~CMixorelApp() {
 }
 
 bool CMixorelApp::InitInstance(const QStringList& files) {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     // The song formats are MIME types of the desktop clipboard.
     m_pClipboard = std::make_unique<QtSongClipboard>();
     // The settings store, with the recent albums.

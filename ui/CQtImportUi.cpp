@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 std::unique_ptr<IImportProgress> CQtImportUi::CreateProgress(const std::string& title) {

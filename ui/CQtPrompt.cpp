@@ -39,11 +39,11 @@ QMessageBox::Icon IconOf(IShellPrompt::Icon icon) {
 
 void CQtPrompt::Message(const std::string& text) {
     if (OnUiThread()) {
-        AskHere(text, kOk, kIconExclamation);
+        AskHere(text, kOk, kIconInformation);
         return;
     }
     QMetaObject::invokeMethod(
-        qApp, [this, text] { AskHere(text, kOk, kIconExclamation); }, Qt::QueuedConnection);
+        qApp, [this, text] { AskHere(text, kOk, kIconInformation); }, Qt::QueuedConnection);
 }
 
 IUserPrompt::Answer CQtPrompt::Question(const std::string& text, bool withCancel) {
@@ -54,10 +54,11 @@ IUserPrompt::Answer CQtPrompt::Ask(const std::string& text, Buttons buttons, Ico
     if (OnUiThread()) {
         return AskHere(text, buttons, icon);
     }
-    Answer answer = kAnswerNo;
+    // A worker may hold a document lock the user-interface thread wants, so it never
+    // waits for an answer: the text is shown and the question taken as declined.
     QMetaObject::invokeMethod(
-        qApp, [&] { answer = AskHere(text, buttons, icon); }, Qt::BlockingQueuedConnection);
-    return answer;
+        qApp, [this, text] { AskHere(text, kOk, kIconQuestion); }, Qt::QueuedConnection);
+    return kAnswerNo;
 }
 
 IUserPrompt::Answer CQtPrompt::AskHere(const std::string& text, Buttons buttons, Icon icon) {
@@ -82,13 +83,8 @@ IUserPrompt::Answer CQtPrompt::AskHere(const std::string& text, Buttons buttons,
 
 IUserPrompt::DuplicateAnswer CQtPrompt::DuplicateQuestion(const std::string& songTitle,
                                                           const std::string& text) {
-    if (OnUiThread()) {
-        return DuplicateHere(songTitle, text);
-    }
-    DuplicateAnswer answer = kCancel;
-    QMetaObject::invokeMethod(
-        qApp, [&] { answer = DuplicateHere(songTitle, text); }, Qt::BlockingQueuedConnection);
-    return answer;
+    // From a worker, as Ask: declined without waiting.
+    return OnUiThread() ? DuplicateHere(songTitle, text) : kNo;
 }
 
 IUserPrompt::DuplicateAnswer CQtPrompt::DuplicateHere(const std::string& songTitle,

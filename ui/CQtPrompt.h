@@ -5,8 +5,8 @@
 class QWidget;
 
 // The message boxes and file dialogs of the desktop. Calls from a worker thread reach
-// the user-interface thread as queued calls: a message is shown there without waiting,
-// a question waits for its answer.
+// the user-interface thread as queued calls and never wait there: a message is shown,
+// a question is shown and counts as declined.
 class CQtPrompt final : public IShellPrompt {
 public:
     static constexpr const char* kTitle = "Mixorel";

@@ -201,3 +201,47 @@ TEST(SessionPromptTest, RecoveredNamesDoNotOverwrite) {
 }
 
 } // namespace
+
+namespace {
+
+struct ShutdownCase {
+    const char* name;
+    int askShutdownPc;
+    IUserPrompt::Answer answer;
+    int powerOffs;
+};
+
+class ShutdownTest : public ShellTest, public ::testing::WithParamInterface<ShutdownCase> {};
+
+TEST_P(ShutdownTest, EndOfLoopPowersOffAsAnswered) {
+    const ShutdownCase& c = GetParam();
+    m_pStore->WriteProfileInt("misc", "askshutdownpc", c.askShutdownPc);
+    Start();
+    m_prompt.answers[CMainFrame::kShutdownQuestion] = c.answer;
+    Frame().RequestShutdown();
+    QApplication::processEvents();
+    EXPECT_EQ(m_prompt.WasAsked(CMainFrame::kShutdownQuestion), c.askShutdownPc == 1);
+    EXPECT_EQ(m_powerOff.m_nCalls, c.powerOffs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ShutdownTest,
+                         ::testing::Values(ShutdownCase{"AskedYes", 1, kYes, 1},
+                                           ShutdownCase{"AskedNo", 1, kNo, 0},
+                                           ShutdownCase{"NotAsked", 0, kNo, 1}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(ShellTest, TrayExitAsksFirst) {
+    Start();
+    Frame().ExitFromTray();
+    QApplication::processEvents();
+    EXPECT_TRUE(m_prompt.WasAsked(CMainFrame::kQuitQuestion));
+    EXPECT_FALSE(Frame().isVisible()); // No: back to the tray
+    m_prompt.answers[CMainFrame::kQuitQuestion] = kYes;
+    m_prompt.answers["Save changes to Mixorel1?"] = kNo;
+    Frame().ExitFromTray();
+    QApplication::processEvents();
+    EXPECT_FALSE(Frame().isVisible());
+    EXPECT_TRUE(Frame().GetPlaylists().empty());
+}
+
+} // namespace

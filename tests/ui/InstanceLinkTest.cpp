@@ -1,3 +1,4 @@
+#include "ShellFixture.h"
 #include "ui/CInstanceLink.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,16 @@ TEST(InstanceLinkTest, SecondProgramHandsItsFilesOver) {
     ASSERT_TRUE(received.wait(5000));
     EXPECT_EQ(received.front().front().toStringList(),
               (QStringList{QStringLiteral("/music/a.qmx"), QStringLiteral("/music/b c.qma")}));
+}
+
+TEST_F(ShellTest, RunningProgramOpensTheHandedFiles) {
+    const QString name = UniqueName() + QStringLiteral("-app");
+    Start({QString::fromStdString(MakePlaylist("first"))}, name);
+    ASSERT_TRUE(CInstanceLink::HandOver(name, {QString::fromStdString(MakePlaylist("second"))}));
+    for (int i = 0; i < 100 && Frame().GetPlaylists().size() < 2; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_EQ(OpenTitles(), (std::vector<std::string>{"first.qmx", "second.qmx"}));
 }
 
 TEST(InstanceLinkTest, NoRunningProgramMeansStartingOne) {

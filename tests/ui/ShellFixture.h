@@ -90,8 +90,9 @@ protected:
         }
     }
 
-    void Start(const QStringList& files = {}) {
+    void Start(const QStringList& files = {}, const QString& instanceName = {}) {
         CMixorelApp::Options options;
+        options.instanceName = instanceName;
         options.pStore = m_pStore;
         options.pPrompt = &m_prompt;
         options.pPowerOff = &m_powerOff;

@@ -3,6 +3,9 @@
 #include "settings/CRecentAlbumSettings.h"
 
 #include <QScreen>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -66,6 +69,20 @@ TEST_F(ShellTest, DefaultAlbumIsReopenedAtTheNextStart) {
               std::vector<std::string>{m_dir.File("kept.qmx")});
     Start();
     EXPECT_EQ(OpenTitles(), (std::vector<std::string>{"Mixorel1", "kept.qmx"}));
+}
+
+TEST_F(ShellTest, PlayLogHasTheStartAndEndLines) {
+    const std::string log = m_dir.File("air.log");
+    m_pStore->WriteProfileInt("onairix", "keeponairixlog", 1);
+    m_pStore->WriteProfileString("onairix", "logpath", log);
+    Start();
+    m_pApp->ExitInstance();
+    m_pApp.reset();
+    std::ifstream file(log);
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_NE(text.str().find(" -> PROGRAM STARTED\n"), std::string::npos);
+    EXPECT_NE(text.str().find(" -> PROGRAM ENDED\n"), std::string::npos);
 }
 
 struct PlacementCase {
