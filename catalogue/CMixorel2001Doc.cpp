@@ -1491,15 +1491,17 @@ void CMixorel2001Doc::StopLoop() {
     if (runner == nullptr) {
         return;
     }
-    if (!runner->WaitEnded(std::chrono::milliseconds(0))) {
+    // A driver in the middle of a start may take longer than one wait; it is asked again
+    // until it has ended, so nothing it starts comes after the stop.
+    while (!runner->WaitEnded(std::chrono::milliseconds(0))) {
         runner->RequestStop();
-        if (!runner->WaitEnded(kLoopStopWait)) {
-            return;
-        }
+        runner->WaitEnded(kLoopStopWait);
     }
     std::unique_ptr<ILoopRunner> ended;
     Lock lock(m_mutex);
-    ended = std::move(m_pLoopRunner);
+    if (m_pLoopRunner.get() == runner) {
+        ended = std::move(m_pLoopRunner);
+    }
 }
 
 // Closing: the driver must be gone before the records are, however long it takes.

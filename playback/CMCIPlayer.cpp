@@ -428,6 +428,20 @@ std::int32_t CMCIPlayer::CdSeconds(const std::string& reply) {
     return static_cast<std::int32_t>(minutes * 60 + seconds);
 }
 
+// In the TMSF time format the position reads "tt:mm:ss:ff", the track first; a reply of
+// three fields is a plain "mm:ss:ff".
+std::int32_t CMCIPlayer::CdPositionSeconds(const std::string& reply) {
+    long track = 0;
+    long minutes = 0;
+    long seconds = 0;
+    long frames = 0;
+    if (std::sscanf(reply.c_str(), "%2ld:%2ld:%2ld:%2ld", &track, &minutes, &seconds, &frames) ==
+        4) {
+        return static_cast<std::int32_t>(minutes * 60 + seconds);
+    }
+    return CdSeconds(reply);
+}
+
 bool CMCIPlayer::GetLength(std::int32_t& nSeconds, std::int32_t) {
     std::string reply;
     const std::string path = CurrentPath();
@@ -445,7 +459,7 @@ bool CMCIPlayer::GetPosition(std::int32_t& nSeconds, std::int32_t) {
     std::string reply;
     SendCommand("status mpeg position wait", reply);
     if (IsCdTrack()) {
-        nSeconds = CdSeconds(reply);
+        nSeconds = CdPositionSeconds(reply);
     } else {
         nSeconds = static_cast<std::int32_t>(std::atol(reply.c_str()) / 1000);
     }

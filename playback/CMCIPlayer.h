@@ -92,6 +92,8 @@ private:
     bool IsCdTrack() const;
     // The three fields "mm:ss:ff" of a CD time as seconds (frames dropped).
     static std::int32_t CdSeconds(const std::string& reply);
+    // The CD position "tt:mm:ss:ff" (track, minutes, seconds, frames) as seconds.
+    static std::int32_t CdPositionSeconds(const std::string& reply);
 
     PlaybackEnvironment m_environment;
     mutable std::mutex m_stateMutex;

@@ -32,7 +32,12 @@ bool CPlayListThread::Start() {
     return true;
 }
 
+// The stop flag is process-wide: a driver that has ended long ago (another list loops
+// now) must not raise it, or it would end the other list's loop.
 void CPlayListThread::RequestStop() {
+    if (m_evEnded.IsSet()) {
+        return;
+    }
     CLoopState::s_bStop = true;
     m_queue.PostQuit();
 }
@@ -74,8 +79,9 @@ CPlayListThread::HoldResult CPlayListThread::WaitWhileHeld() {
     return kGoOn;
 }
 
+// A stop that came while the driver was on its way here starts nothing.
 bool CPlayListThread::PlayNextThroughHold() {
-    return WaitWhileHeld() == kGoOn && m_doc.PlayNext(kLoop);
+    return WaitWhileHeld() == kGoOn && !CLoopState::s_bStop && m_doc.PlayNext(kLoop);
 }
 
 bool CPlayListThread::QuitArrived() {

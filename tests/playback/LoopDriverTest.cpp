@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <functional>
 #include <string>
 #include <vector>
@@ -215,6 +216,93 @@ TEST_F(LoopDriverTest, ASecondLoopEndsTheFirst) {
     const auto starts = m_player.Starts();
     EXPECT_GE(starts[1].atMs - starts[0].atMs, 1500);
     EXPECT_EQ(CLoopState::s_nCurrentToken, 2u);
+}
+
+// The driver of the first list has ended but is still kept by it: stopping or closing
+// that list must leave the second list's loop alone.
+TEST_F(LoopDriverTest, StoppingAListWhoseLoopEndedLongAgoLeavesTheNewLoopRunning) {
+    Load(m_doc, Songs(3));
+    Load(m_other, {"o1", "o2", "o3"});
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
+    ASSERT_TRUE(m_other.StartLoopAt(0, 2));
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping() && m_player.Count() >= 2; }));
+    m_doc.StopLoop();
+    m_doc.OnCloseDocument();
+    const std::size_t count = m_player.Count();
+    EXPECT_TRUE(WaitFor([&] { return m_player.Count() >= count + 2; }));
+    EXPECT_TRUE(m_other.IsLooping());
+}
+
+// A player whose next poll after a song's end is held until the test lets it go, so
+// the driver sits in the middle of a start while the user stops the loop.
+class HeldPollPlayer : public ClockedPlayer {
+public:
+    using ClockedPlayer::ClockedPlayer;
+
+    bool IsActive() override {
+        bool active = ClockedPlayer::IsActive();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_bArmed && m_bEnded) {
+            m_bArmed = false;
+            m_bHeld = true;
+            m_cv.notify_all();
+            m_cv.wait_for(lock, 5s, [&] { return !m_bHeld; });
+            lock.unlock();
+            active = ClockedPlayer::IsActive();
+            lock.lock();
+        }
+        m_bEnded = !active;
+        return active;
+    }
+    bool Stop() override {
+        m_nStartsAtStop = static_cast<int>(Count());
+        return ClockedPlayer::Stop();
+    }
+    // Holds the first poll after the playing song's end.
+    void Arm() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bArmed = true;
+        m_bEnded = false;
+    }
+    bool WaitHeld() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, 5s, [&] { return m_bHeld; });
+    }
+    void Let() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bHeld = false;
+        m_cv.notify_all();
+    }
+    std::atomic<int> m_nStartsAtStop{-1};
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_bArmed = false;
+    bool m_bEnded = false;
+    bool m_bHeld = false;
+};
+
+TEST_F(LoopDriverTest, StopWaitsForADriverInTheMiddleOfAStart) {
+    HeldPollPlayer player(m_clock, 2000, 500);
+    m_doc.SetPlayerLink(&player);
+    Load(m_doc, Songs(3));
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return player.Count() >= 1; }));
+    player.Arm();
+    ASSERT_TRUE(player.WaitHeld());
+    // The Stop command: the loop, then the player.
+    std::thread stop([&] {
+        m_doc.StopLoop();
+        player.Stop();
+    });
+    std::this_thread::sleep_for(500ms); // longer than one stop wait
+    player.Let();
+    stop.join();
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping(); }));
+    EXPECT_EQ(static_cast<int>(player.Count()), player.m_nStartsAtStop.load())
+        << "a song started after the Stop";
 }
 
 TEST_F(LoopDriverTest, ARegionCutsInAtItsSecondAndTheLoopResumesAfterIt) {
