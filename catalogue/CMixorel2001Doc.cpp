@@ -1572,56 +1572,78 @@ bool CMixorel2001Doc::NextIndex(bool advance, int mode, int& index) {
 }
 
 bool CMixorel2001Doc::PlaySong(int index, bool showMessages, bool afterLoop) {
+    bool ok = false;
+    StartSong(index, showMessages, afterLoop, ok);
+    return ok;
+}
+
+CMixorel2001Doc::StartResult CMixorel2001Doc::StartSong(int index, bool showMessages,
+                                                        bool afterLoop, bool& bOk) {
+    bOk = false;
     IPlayerLink* player = GetPlayerLink();
     if (player == nullptr || (!player->IsConnected() && !player->Connect())) {
         if (showMessages) {
             ShowMessage(m_pPrompt, kPlayerMissingText);
         }
-        return false;
+        return kStartNoPlayer;
     }
     Lock lock(m_mutex);
     const CSong* song = GetSongAt(index);
-    if (song == nullptr) {
-        return false;
-    }
-    if (song->IsRegion()) {
-        return true;
+    if (song == nullptr || song->IsRegion()) {
+        bOk = song != nullptr;
+        return kStartNothing;
     }
     if (!player->PlayLogged(song->GetPath())) {
-        return false;
+        return kStartUnplayable;
     }
-    bool ok = AddPlayed(*song);
+    bOk = AddPlayed(*song);
     if (m_bRemovePlayed) {
         RemoveLines({song->GetId()}, true, true);
     } else if (afterLoop && GetSettings().m_nAutoShowPlayNext == 1 && !CLoopState::s_bStop) {
         ScrollViews(GetLoopPos());
     }
-    return ok;
+    return kStartPlayed;
 }
 
 // The started song carries the "playing" mark of its mode (1 for the loop, 4 for a
-// region) so the view can show it.
-bool CMixorel2001Doc::PlayNext(int mode) {
+// region) so the view can show it. A song that could not be opened stays in the list
+// (also with "Rem Played"), and the position moves past it.
+bool CMixorel2001Doc::PlayNext(int mode, StartResult* pResult) {
+    StartResult ignored = kStartNothing;
+    StartResult& result = pResult != nullptr ? *pResult : ignored;
+    result = kStartNothing;
     Lock lock(m_mutex);
     int index = -1;
     if (!NextIndex(false, mode, index)) {
         return false;
     }
-    if (!PlaySong(index, false, true)) {
+    bool listed = false;
+    result = StartSong(index, false, true, listed);
+    if (result == kStartNoPlayer) {
         IUserPrompt* prompt = m_pPrompt;
         lock.unlock();
         ShowMessage(prompt, kPlayerMissingText);
         return false;
     }
-    if (!m_bRemovePlayed) {
+    if (result == kStartPlayed && !m_bRemovePlayed) {
         MarkSong(index, mode == kLoopMode ? kMarkLoopPlaying : kMarkSchedulePlaying);
     }
+    const bool advance = result == kStartUnplayable || !m_bRemovePlayed;
     int next = -1;
-    if (!NextIndex(!m_bRemovePlayed, mode, next)) {
+    if (!NextIndex(advance, mode, next)) {
         return false;
     }
     SetPlayPosition(next, mode);
-    return MarkNext(mode);
+    return MarkNext(mode) && (listed || result != kStartPlayed);
+}
+
+void CMixorel2001Doc::ShowNothingPlayable() {
+    IUserPrompt* prompt = nullptr;
+    {
+        Lock lock(m_mutex);
+        prompt = m_pPrompt;
+    }
+    ShowMessage(prompt, kNothingPlayableText);
 }
 
 bool CMixorel2001Doc::MarkNext(int mode) {

@@ -273,8 +273,8 @@ public:
     bool StartLoopAt(int index, std::uint32_t token);
     // Stops this document's driver and the player, then starts a new driver.
     bool StartLoop(std::uint32_t token);
-    // Asks this document's driver to end and waits a little for it. Call without holding
-    // the document lock: the driver needs it to finish.
+    // Asks this document's driver to end and waits for it in steps of 200 ms until it has
+    // ended. Call without holding the document lock: the driver needs it to finish.
     void StopLoop();
     bool IsLooping() const;
     // The position of a mode, set to 0 when it lies outside the list.
@@ -284,10 +284,25 @@ public:
     // loop ends there with "stoploopatend" (asking for the shut-down when that is on),
     // otherwise the list wraps to 0. False for an empty list or the end of the loop.
     bool NextIndex(bool advance, int mode, int& index);
-    // Starts one song through the player link; a region line plays nothing.
+    // What became of the song at a play position.
+    enum StartResult : int {
+        kStartPlayed,     // it started
+        kStartNothing,    // a region line, or no line there: nothing to start
+        kStartUnplayable, // the player could not open it
+        kStartNoPlayer    // no player to start it with (message 155)
+    };
+    static constexpr const char* kNothingPlayableText =
+        "None of the songs in the list could be played; looping stopped.";
+    // Starts one song through the player link; a region line plays nothing. A song the
+    // player cannot open is not started: no log line, no played entry, and the song that
+    // plays goes on.
     bool PlaySong(int index, bool showMessages, bool afterLoop);
-    // Plays the song at the mode's position and moves the position on.
-    bool PlayNext(int mode);
+    // Plays the song at the mode's position and moves the position on; an unplayable
+    // song is stepped over (the position moves past it and the answer stays true when
+    // the next song could be marked). pResult tells what became of the song.
+    bool PlayNext(int mode, StartResult* pResult = nullptr);
+    // Tells the user that a whole pass over the list played nothing.
+    void ShowNothingPlayable();
     // Marks the song at the mode's position as next; false when the loop has no next
     // song or the region has ended.
     bool MarkNext(int mode);
@@ -365,6 +380,8 @@ private:
     void StartWorking();
     void RequeueSong(CSong& song);
     void EndLoopDriver();
+    // PlaySong's steps; bOk is PlaySong's answer.
+    StartResult StartSong(int index, bool showMessages, bool afterLoop, bool& bOk);
     bool RemoveLines(const std::vector<std::string>& ids, bool followLoop, bool followSchedule);
     CSettings GetSettings() const;
     static void ShowMessage(IUserPrompt* prompt, const char* text);

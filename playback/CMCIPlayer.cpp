@@ -208,46 +208,111 @@ bool CMCIPlayer::IsCdTrack() const {
 
 bool CMCIPlayer::Play(const std::string& path, std::int32_t) {
     m_bStopPending.store(false);
+    std::string previous;
     {
         std::lock_guard lock(m_stateMutex);
-        m_strPath = path;
+        previous = std::exchange(m_strPath, path);
     }
-    if (IsMixEnabled()) {
-        return MixedStart(path);
+    const bool started = IsMixEnabled() ? MixedStart(path) : PlainStart(path);
+    if (!started) {
+        // The song that plays on is still the current one.
+        std::lock_guard lock(m_stateMutex);
+        if (m_strPath == path) {
+            m_strPath = previous;
+        }
     }
-    Stop();
-    SendPlainStart(path);
+    return started;
+}
+
+// The new song is opened before the old one is stopped, so a song that cannot be opened
+// fails its start and leaves the song that plays alone. With a song playing (or a worker
+// still fading one out, which would drop the commands of the start and fade the new song
+// down with its ramp) the new song opens in a worker of its own, which then takes over.
+// A CD track stops the old song first: one drive plays one track at a time.
+bool CMCIPlayer::PlainStart(const std::string& path) {
+    std::unique_lock lock(m_playerLock, std::defer_lock);
+    if (!lock.try_lock_for(m_environment.lockTimeout)) {
+        return false;
+    }
+    std::shared_ptr<CMCIThread> worker = CurrentWorker();
+    if (!worker) {
+        return false;
+    }
+    const bool cd = CCdTrackPath::IsCdTrack(path);
+    if (cd) {
+        Stop();
+        if (worker->IsBusy() && !(worker = TakeOverFrom(worker))) {
+            return false;
+        }
+        if (!SendOpen(path, worker)) {
+            return false;
+        }
+    } else if (!worker->IsBusy() && !IsActive(true)) {
+        std::string reply;
+        SendCommand("close mpeg wait", reply, worker);
+        if (!SendOpen(path, worker)) {
+            return false;
+        }
+    } else {
+        std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
+        if (!fresh) {
+            return false;
+        }
+        if (!SendOpen(path, fresh)) {
+            EndWorkerOf(fresh);
+            return false;
+        }
+        SetCurrentWorker(fresh);
+        if (!worker->IsBusy()) {
+            std::string reply;
+            SendCommand("stop mpeg wait", reply, worker, true);
+            SendCommand("close mpeg", reply, worker, true);
+        }
+        // A ramp sees the quit at its next step; the worker's end stops and frees its song.
+        worker->PostQuit();
+        RememberFading(worker);
+        worker = std::move(fresh);
+    }
+    SendPlainStart(path, worker);
     return true;
 }
 
-void CMCIPlayer::SendPlainStart(const std::string& path) {
-    const std::shared_ptr<CMCIThread> worker = CurrentWorker();
+// A fresh current worker in place of one that is still fading a song out; the old one
+// ends at once. Null when no worker can be made.
+std::shared_ptr<CMCIThread> CMCIPlayer::TakeOverFrom(const std::shared_ptr<CMCIThread>& pWorker) {
+    std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
+    if (fresh) {
+        EndWorkerOf(pWorker);
+        SetCurrentWorker(fresh);
+    }
+    return fresh;
+}
+
+bool CMCIPlayer::SendOpen(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker) {
+    std::string reply;
+    return SendCommand(CCdTrackPath::IsCdTrack(path) ? std::string("open cdaudio alias mpeg")
+                                                     : OpenCommand(path),
+                       reply, pWorker);
+}
+
+void CMCIPlayer::SendPlainStart(const std::string& path,
+                                const std::shared_ptr<CMCIThread>& pWorker) {
     if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
-        SendAll({"open cdaudio alias mpeg", "Set mpeg time format TMSF", PlayTrackCommand(track)},
-                worker);
+        SendAll({"Set mpeg time format TMSF", PlayTrackCommand(track)}, pWorker);
     } else {
-        SendAll({"close mpeg wait", OpenCommand(path), "set mpeg seek exactly on wait",
-                 "set mpeg time format ms wait", "set mpeg speed 1000 wait",
-                 "play mpeg from 0 notify"},
-                worker);
+        SendAll({"set mpeg seek exactly on wait", "set mpeg time format ms wait",
+                 "set mpeg speed 1000 wait", "play mpeg from 0 notify"},
+                pWorker);
     }
     // A song started without a fade plays at full volume, so a later fade-out has a
     // level to come down from.
-    if (worker) {
-        worker->SetLevel(1000);
-    }
+    pWorker->SetLevel(1000);
 }
 
-bool CMCIPlayer::SendSilentStart(const std::string& path,
+void CMCIPlayer::SendSilentStart(const std::string& path,
                                  const std::shared_ptr<CMCIThread>& pWorker) {
-    const bool cd = CCdTrackPath::IsCdTrack(path);
-    std::string reply;
-    if (!SendCommand(cd ? std::string("open cdaudio alias mpeg") : OpenCommand(path), reply,
-                     pWorker)) {
-        return false;
-    }
-    if (cd) {
+    if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
         SendAll({"Set mpeg time format TMSF", "setaudio mpeg left volume to 0",
                  "setaudio mpeg right volume to 0", PlayTrackCommand(track)},
@@ -258,9 +323,11 @@ bool CMCIPlayer::SendSilentStart(const std::string& path,
                  "setaudio mpeg right volume to 0", "play mpeg from 0 notify"},
                 pWorker);
     }
-    return true;
 }
 
+// The new song is opened in its new worker before the previous song is told to fade
+// out, so a song that cannot be opened fails its start and the previous one plays on.
+// A CD track is opened after the previous worker has ended (one drive, one track).
 bool CMCIPlayer::MixedStart(const std::string& path) {
     std::unique_lock lock(m_playerLock, std::defer_lock);
     if (!lock.try_lock_for(m_environment.lockTimeout)) {
@@ -271,13 +338,18 @@ bool CMCIPlayer::MixedStart(const std::string& path) {
     if (!fresh) {
         return false;
     }
+    const bool cd = CCdTrackPath::IsCdTrack(path);
+    if (!cd && !SendOpen(path, fresh)) {
+        EndWorkerOf(fresh);
+        return false;
+    }
     std::shared_ptr<CMCIThread> previous;
     {
         std::lock_guard stateLock(m_stateMutex);
         previous = std::exchange(m_pWorker, fresh);
     }
     if (previous && previous->IsAlive()) {
-        if (CCdTrackPath::IsCdTrack(path)) {
+        if (cd) {
             EndWorkerOf(previous);
         } else {
             std::string reply;
@@ -285,14 +357,12 @@ bool CMCIPlayer::MixedStart(const std::string& path) {
             RememberFading(previous);
         }
     }
-    // A song that cannot be opened gets no fade-in: a worker busy fading a device that is
-    // not there would count as playing through the whole ramp (11 s at the default speed)
-    // while the previous song has faded out, and a loop would sit in silence that long.
-    // Without it the mode asks the device, which answers nothing, and the loop goes on.
-    if (SendSilentStart(path, fresh)) {
-        std::string reply;
-        SendCommand("fadein mpeg", reply, fresh);
+    if (cd && !SendOpen(path, fresh)) {
+        return false;
     }
+    SendSilentStart(path, fresh);
+    std::string reply;
+    SendCommand("fadein mpeg", reply, fresh);
     return true;
 }
 

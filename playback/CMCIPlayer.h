@@ -75,9 +75,13 @@ public:
 
 private:
     bool MixedStart(const std::string& path);
-    void SendPlainStart(const std::string& path);
-    // Opens the song silent and starts it; false (nothing more sent) when it cannot be opened.
-    bool SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    bool PlainStart(const std::string& path);
+    std::shared_ptr<CMCIThread> TakeOverFrom(const std::shared_ptr<CMCIThread>& pWorker);
+    // Opens the song (file or CD drive) in the worker; false when it cannot be opened.
+    bool SendOpen(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    // The rest of a start after the open: at full volume, or silent for a fade-in.
+    void SendPlainStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    void SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     // Sends each command in turn, ignoring the results.
     void SendAll(const std::vector<std::string>& commands,
                  const std::shared_ptr<CMCIThread>& pWorker);
