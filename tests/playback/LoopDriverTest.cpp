@@ -3,8 +3,11 @@
 // user-interface thread.
 #include "LoopFakes.h"
 
+#include "catalogue/DocumentFakes.h"
+
 #include "catalogue/CLoopState.h"
 #include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/CPlayedSongs.h"
 #include "playback/CPlayListThreadFactory.h"
 #include "playback/CScheduleListThread.h"
 #include "settings/CMemorySettingsStore.h"
@@ -218,6 +221,43 @@ TEST_F(LoopDriverTest, ASecondLoopEndsTheFirst) {
     EXPECT_EQ(CLoopState::s_nCurrentToken, 2u);
 }
 
+// A song that cannot be opened is stepped over at once, without a played entry; the
+// loop goes on with the songs that play.
+TEST_F(LoopDriverTest, UnplayableSongsAreSteppedOver) {
+    Load(m_doc, {"s1", "bad1", "bad2", "s2", "s3"});
+    m_player.Refuse("bad1");
+    m_player.Refuse("bad2");
+    CPlayedSongs::Shared().Empty();
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 4; }));
+    const Texts paths = m_player.Paths();
+    EXPECT_EQ(Texts(paths.begin(), paths.begin() + 4), (Texts{"s1", "s2", "s3", "s1"}));
+    // s2 came at s1's mix point, not a song later.
+    const auto starts = m_player.Starts();
+    EXPECT_LT(starts[1].atMs - starts[0].atMs, 1500 + 1000);
+    EXPECT_TRUE(m_doc.IsLooping());
+    m_doc.StopLoop();
+    Texts played;
+    CPlayedSongs::Shared().ForEach([&](const CSong& song) { played.push_back(song.GetPath()); });
+    EXPECT_EQ(std::count(played.begin(), played.end(), "bad1"), 0);
+    EXPECT_EQ(std::vector<std::string>(played.begin(), played.begin() + 3),
+              (Texts{"s1", "s2", "s3"}));
+}
+
+// A list where nothing plays ends after one pass with its own message, not message 155.
+TEST_F(LoopDriverTest, AListWhereNothingPlaysEndsAfterOnePass) {
+    FakePrompt prompt;
+    m_doc.SetPrompt(&prompt);
+    Load(m_doc, {"bad1", "R1", "bad2"});
+    m_player.Refuse("bad1");
+    m_player.Refuse("bad2");
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping(); }));
+    EXPECT_EQ(m_player.Count(), 0u);
+    EXPECT_EQ(prompt.m_messages, (Texts{CMixorel2001Doc::kNothingPlayableText}));
+    m_doc.SetPrompt(nullptr);
+}
+
 // The driver of the first list has ended but is still kept by it: stopping or closing
 // that list must leave the second list's loop alone.
 TEST_F(LoopDriverTest, StoppingAListWhoseLoopEndedLongAgoLeavesTheNewLoopRunning) {
@@ -331,6 +371,45 @@ TEST_F(LoopDriverTest, ARegionCutsInAtItsSecondAndTheLoopResumesAfterIt) {
     CScheduleListThread::StopScheduler();
     EXPECT_FALSE(m_doc.IsScheduled());
     EXPECT_FALSE(CLoopState::s_bHold);
+}
+
+// With "Rem Played" the region's last song has no next line to mark: the region still
+// holds the loop while that song plays, up to its mix point.
+TEST_F(LoopDriverTest, WithRemPlayedARegionsLastSongPlaysOut) {
+    m_doc.SetRemovePlayed(true);
+    Load(m_doc, {"a1", "a2", "a3", "a4", "a5", "a6", "R1@3", "r1", "r2", "R2", "b1"});
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
+    const auto startOf = [&](const std::string& path) {
+        for (const auto& start : m_player.Starts()) {
+            if (start.path == path) {
+                return start.atMs;
+            }
+        }
+        return std::int64_t{-1};
+    };
+    ASSERT_TRUE(WaitFor([&] { return startOf("r2") >= 0; }));
+    m_clock.WaitUntil(startOf("r2") + 500);
+    EXPECT_TRUE(CLoopState::s_bRegionPlaying);
+    EXPECT_TRUE(CLoopState::s_bHold);
+    ASSERT_TRUE(WaitFor([&] { return m_player.Paths().back() != "r2"; }));
+    EXPECT_GE(m_player.Starts().back().atMs - startOf("r2"), 1500);
+    CScheduleListThread::StopScheduler();
+}
+
+// A list left with no song while a region's song plays keeps its scheduler: a region
+// added later still plays at its time.
+TEST_F(LoopDriverTest, TheSchedulerOutlivesAListWithoutSongs) {
+    m_doc.SetRemovePlayed(true);
+    Load(m_doc, {"R1@2", "x1"});
+    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
+    m_clock.WaitUntil(5000); // x1 has left the list and the scheduler has seen it
+    Load(m_doc, {"R2@7", "y1"});
+    EXPECT_TRUE(WaitFor([&] { return m_player.Count() >= 2; }, 3s));
+    EXPECT_EQ(m_player.Paths(), (Texts{"x1", "y1"}));
+    EXPECT_TRUE(m_doc.IsScheduled());
+    CScheduleListThread::StopScheduler();
 }
 
 TEST_F(LoopDriverTest, OfTwoRegionsDueAtOnceTheFirstInTheListPlays) {
