@@ -387,7 +387,8 @@ bool CMCIPlayer::FadeStop(std::int32_t) {
     }
     std::string reply;
     SendCommand(IsCdTrack() ? "stop mpeg wait" : "fadestop mpeg", reply, nullptr, true);
-    // Dropped while the worker still fades; its next plain start closes the device.
+    // Dropped while the worker still fades; the next start takes over from the worker,
+    // which then ends and closes the device.
     SendCommand("close mpeg", reply, nullptr, false);
     return true;
 }

@@ -3,7 +3,10 @@
 // The media-control player: plays files and audio CD tracks by command strings, each
 // carried out by a fader worker (CMCIThread) in the worker's own media-control context.
 // One worker carries one song; a mixed start makes a new worker and tells the previous one
-// to fade its song out and end, so that the two songs overlap.
+// to fade its song out and end, so that the two songs overlap. Every start opens the new
+// song before it lets go of the old one, so a song that cannot be opened fails its start
+// and the song that plays goes on (a plain start over a playing song therefore opens in
+// a new worker too, and the old worker is stopped and ends).
 //
 // Threads: the user-interface thread, the loop driver and the scheduler call the player
 // at the same time; each worker runs on its own thread.
