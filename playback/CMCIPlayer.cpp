@@ -238,43 +238,53 @@ bool CMCIPlayer::PlainStart(const std::string& path) {
     if (!worker) {
         return false;
     }
-    const bool cd = CCdTrackPath::IsCdTrack(path);
-    if (cd) {
+    if (CCdTrackPath::IsCdTrack(path)) {
         Stop();
-        if (worker->IsBusy() && !(worker = TakeOverFrom(worker))) {
+        if (worker->IsBusy()) {
+            worker = TakeOverFrom(worker);
+        }
+        if (!worker || !SendOpen(path, worker)) {
             return false;
         }
-        if (!SendOpen(path, worker)) {
+    } else if (worker->IsBusy() || IsActive(true)) {
+        worker = OpenBeside(path, worker);
+        if (!worker) {
             return false;
         }
-    } else if (!worker->IsBusy() && !IsActive(true)) {
+    } else {
         std::string reply;
         SendCommand("close mpeg wait", reply, worker);
         if (!SendOpen(path, worker)) {
             return false;
         }
-    } else {
-        std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
-        if (!fresh) {
-            return false;
-        }
-        if (!SendOpen(path, fresh)) {
-            EndWorkerOf(fresh);
-            return false;
-        }
-        SetCurrentWorker(fresh);
-        if (!worker->IsBusy()) {
-            std::string reply;
-            SendCommand("stop mpeg wait", reply, worker, true);
-            SendCommand("close mpeg", reply, worker, true);
-        }
-        // A ramp sees the quit at its next step; the worker's end stops and frees its song.
-        worker->PostQuit();
-        RememberFading(worker);
-        worker = std::move(fresh);
     }
     SendPlainStart(path, worker);
     return true;
+}
+
+// Opens the song in a new worker while the old worker's song plays on. When it opened,
+// the new worker becomes the current one and the old one is stopped and ends; null when
+// the song could not be opened (or no worker made).
+std::shared_ptr<CMCIThread> CMCIPlayer::OpenBeside(const std::string& path,
+                                                   const std::shared_ptr<CMCIThread>& pOld) {
+    std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
+    if (!fresh) {
+        return nullptr;
+    }
+    if (!SendOpen(path, fresh)) {
+        EndWorkerOf(fresh);
+        return nullptr;
+    }
+    SetCurrentWorker(fresh);
+    if (!pOld->IsBusy()) {
+        std::string reply;
+        SendCommand("stop mpeg wait", reply, pOld, true);
+        SendCommand("close mpeg", reply, pOld, true);
+    }
+    // A ramp sees the quit at its next step; the worker's end stops and frees its song.
+    pOld->PostQuit();
+    RememberFading(pOld);
+    return fresh;
 }
 
 // A fresh current worker in place of one that is still fading a song out; the old one

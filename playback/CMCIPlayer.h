@@ -79,6 +79,8 @@ public:
 private:
     bool MixedStart(const std::string& path);
     bool PlainStart(const std::string& path);
+    std::shared_ptr<CMCIThread> OpenBeside(const std::string& path,
+                                           const std::shared_ptr<CMCIThread>& pOld);
     std::shared_ptr<CMCIThread> TakeOverFrom(const std::shared_ptr<CMCIThread>& pWorker);
     // Opens the song (file or CD drive) in the worker; false when it cannot be opened.
     bool SendOpen(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
