@@ -3,6 +3,7 @@
 #include "CAlbumManager.h"
 #include "CMixorel2001Doc.h"
 #include "CPlaylistFile.h"
+#include "CTextCase.h"
 #include "settings/CSharedSettings.h"
 
 #include <chrono>
@@ -377,13 +378,7 @@ void CMusicImporter::BringProgressToFront() {
 namespace {
 
 bool ContainsNoCase(const std::string& path, std::string_view upper) {
-    std::string text = path;
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text.find(upper) != std::string::npos;
+    return CTextCase::ToUpper(path).find(upper) != std::string::npos;
 }
 
 } // namespace
