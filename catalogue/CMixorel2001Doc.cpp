@@ -783,9 +783,6 @@ void CMixorel2001Doc::StoreFacts(CSong& song, int index, const SongFileFacts& fa
     m_nTotalTime -= std::min(m_nTotalTime, song.GetDuration());
     m_dTotalSize = std::max(0.0, m_dTotalSize - song.GetSize());
     song.ProcessFromFacts(facts, titleTemplate);
-    if (facts.mpegResult != MpegFileInfo::kRead) {
-        song.SetInfo(0, 0, 0, 0);
-    }
     SetProcessed(song, true);
     m_nTotalTime += song.GetDuration();
     m_dTotalSize += song.GetSize();
@@ -1094,15 +1091,15 @@ bool CMixorel2001Doc::SortCommand(int criterion, bool ascending) {
 
 // ---- Song clipboard ----
 
+// The records still in the list, in the order of ids; identities of songs removed
+// meanwhile are left out.
 std::vector<const CSong*> CMixorel2001Doc::FindSongs(const std::vector<std::string>& ids) const {
     std::vector<const CSong*> songs;
     songs.reserve(ids.size());
     for (const std::string& id : ids) {
-        const CSong* song = FindById(id);
-        if (song == nullptr) {
-            return {};
+        if (const CSong* song = FindById(id)) {
+            songs.push_back(song);
         }
-        songs.push_back(song);
     }
     return songs;
 }
@@ -1125,7 +1122,9 @@ bool CMixorel2001Doc::CopySongs(const std::vector<std::string>& ids, bool cut, b
     for (const CSong* song : songs) {
         paths.push_back(song->GetLocation());
     }
-    m_pClipboard->SetFileList(paths, true, cut);
+    // Offered as a copy even for a cut: a file manager must never move the music files
+    // out from under the playlists that use them.
+    m_pClipboard->SetFileList(paths, true, false);
     return !cut || RemoveSongs(ids);
 }
 

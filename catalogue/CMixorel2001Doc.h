@@ -223,7 +223,8 @@ public:
     bool SortCommand(int criterion, bool ascending);
 
     // ---- Song clipboard ----
-    // Places the records on the clipboard (with their file list); a cut then removes them.
+    // Places the records still in the list on the clipboard, with their file list (always
+    // offered as a copy); a cut then removes them. False when none of them is left.
     bool CopySongs(const std::vector<std::string>& ids, bool cut, bool drag);
     // Inserts the clipboard's songs after line `after` (-1 the head, kAfterLast the end) in
     // clipboard order, collecting their new identities; a cancel stops the paste.
