@@ -65,7 +65,7 @@ std::string PercentDecoded(std::string_view text) {
 
 // The local path of a "file:" URI ("file:///m/a%20b.mp3", "file://localhost/m/x.mp3",
 // "file:/m/x.mp3"): false when it names another host or no absolute path, or when a
-// decoded zero byte would cut the path short.
+// decoded zero byte or line end would cut the path or the line short.
 bool FileUriPath(std::string_view uri, std::string& path) {
     std::string_view rest = uri.substr(5);
     if (rest.starts_with("//")) {
@@ -79,7 +79,8 @@ bool FileUriPath(std::string_view uri, std::string& path) {
         rest.remove_prefix(slash);
     }
     path = PercentDecoded(rest);
-    return path.starts_with('/') && path.find('\0') == std::string::npos;
+    constexpr std::string_view kCutters("\0\r\n", 3);
+    return path.starts_with('/') && path.find_first_of(kCutters) == std::string::npos;
 }
 
 } // namespace
