@@ -21,6 +21,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -107,6 +108,11 @@ public:
     int IndexOf(const CSong* song) const;
     bool Contains(const std::string& location) const;
     CSong* GetSongAt(int index) const;
+    // Puts a copy of record (its identity included) in place of the line's record; the
+    // line keeps its mark. The totals, indexes, processing queue and region list follow
+    // the new record. False for a line outside the list or an identity held by another
+    // line.
+    bool SetSongAt(int index, const CSong& record);
     int GetCount() const;
 
     // Sets the mark on a line and clears it from the line that held it before; marks
@@ -175,6 +181,10 @@ public:
     // thread is kept.
     bool StopProcessThread();
     bool HasProcessThread() const;
+    // Starts the processing thread's body; throws std::system_error when no thread can be
+    // made, as std::thread does. Tests replace it to make the start fail.
+    using ThreadLauncher = std::function<std::thread(std::function<void()>)>;
+    void SetThreadLauncher(ThreadLauncher launcher);
     // Any thread (the view): the range of lines to serve first; false when no thread runs
     // or the range lock was busy.
     bool SetProcessRange(int first, int last);
@@ -213,7 +223,8 @@ public:
     bool SortCommand(int criterion, bool ascending);
 
     // ---- Song clipboard ----
-    // Places the records on the clipboard (with their file list); a cut then removes them.
+    // Places the records still in the list on the clipboard, with their file list (always
+    // offered as a copy); a cut then removes them. False when none of them is left.
     bool CopySongs(const std::vector<std::string>& ids, bool cut, bool drag);
     // Inserts the clipboard's songs after line `after` (-1 the head, kAfterLast the end) in
     // clipboard order, collecting their new identities; a cancel stops the paste.
@@ -235,7 +246,8 @@ public:
     // processing thread, prepares the player and clears the modified mark.
     bool OnNewDocument();
     // Opening a file as the window does: loaded, then as OnNewDocument without emptying.
-    // A CPlaylistFile result, or kNoProcessThread when the thread could not start.
+    // A CPlaylistFile result, or kNoProcessThread when the thread could not start (the
+    // file is then not read).
     int OpenDocument(const std::string& path);
     // Stops the loop and the processing thread and releases the player before emptying.
     void OnCloseDocument();
@@ -426,5 +438,6 @@ private:
     // dropped by the user-interface thread only.
     std::unique_ptr<CProcessListThread> m_pProcessThread;
     std::thread m_processThread;
+    ThreadLauncher m_launchThread;
     CSharedSettings* m_pSettings = nullptr;
 };
