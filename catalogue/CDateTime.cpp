@@ -2,6 +2,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 
 namespace {
 
@@ -121,7 +125,22 @@ std::string CDateTime::Format(const char* pattern) const {
 }
 
 std::string CDateTime::Format() const {
-    return Format("%Y-%m-%d %H:%M");
+    std::tm fields{};
+    return GetCalendar(fields) ? FormatUserDefault(fields) : std::string();
+}
+
+std::string CDateTime::FormatUserDefault(const std::tm& fields) {
+    try {
+        std::ostringstream text;
+        text.imbue(std::locale(""));
+        text << std::put_time(&fields, "%x %X");
+        return text.str();
+    } catch (const std::exception&) {
+        char buffer[64];
+        const std::size_t length =
+            std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &fields);
+        return std::string(buffer, length);
+    }
 }
 
 bool CDateTime::operator==(const CDateTime& other) const {

@@ -36,8 +36,11 @@ public:
     bool GetCalendar(std::tm& fields) const;
     // strftime text of the calendar fields; empty when they cannot be had.
     std::string Format(const char* pattern) const;
-    // The program's display form, "%Y-%m-%d %H:%M".
+    // The user's default date and time form (see FormatUserDefault); empty as above.
     std::string Format() const;
+    // Calendar fields in the date and time form of the user's locale (the environment's,
+    // "%x %X"); "%Y-%m-%d %H:%M:%S" when that locale cannot be had.
+    static std::string FormatUserDefault(const std::tm& fields);
 
     // Same status and the same day number bit for bit (so a stored NaN equals itself).
     bool operator==(const CDateTime& other) const;

@@ -1,5 +1,6 @@
 #include "CHtmlListWriter.h"
 
+#include "CDateTime.h"
 #include "CMixorel2001Doc.h"
 #include "IExchangeUi.h"
 #include "IUserPrompt.h"
@@ -9,10 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <exception>
-#include <iomanip>
-#include <locale>
 #include <mutex>
-#include <sstream>
 
 namespace {
 
@@ -199,15 +197,5 @@ std::string CHtmlListWriter::NowText() {
     } else {
         localtime_r(&now, &fields);
     }
-    try {
-        std::ostringstream text;
-        text.imbue(std::locale(""));
-        text << std::put_time(&fields, "%x %X");
-        return text.str();
-    } catch (const std::exception&) {
-        char buffer[64];
-        const std::size_t length =
-            std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &fields);
-        return std::string(buffer, length);
-    }
+    return CDateTime::FormatUserDefault(fields);
 }

@@ -2,6 +2,7 @@
 
 #include "CMixorel2001Doc.h"
 #include "CSong.h"
+#include "CTextCase.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,15 +24,9 @@ void ShuffleSection(Order& order, const CListArranger::Section& section, std::mt
     }
 }
 
-// Titles compare after upper-casing byte by byte, so the key is made once per line.
+// Titles compare byte by byte after upper-casing, so the key is made once per line.
 std::string TitleKey(const CSong& song) {
-    std::string key = song.GetTitle();
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return key;
+    return CTextCase::ToUpper(song.GetTitle());
 }
 
 template <typename Key>

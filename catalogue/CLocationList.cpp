@@ -2,7 +2,6 @@
 
 #include "CArchiveReader.h"
 #include "CArchiveWriter.h"
-#include "CTextCase.h"
 #include "media/AtomicFileWriter.h"
 #include "media/PosixFile.h"
 #include "settings/ProgramFolder.h"
@@ -14,13 +13,7 @@
 #include <unistd.h>
 
 void CLocationList::Add(const std::string& folder) {
-    const std::string key = CTextCase::ToLower(folder);
-    for (auto it = m_astrFolders.begin(); it != m_astrFolders.end(); ++it) {
-        if (CTextCase::ToLower(*it) == key) {
-            m_astrFolders.erase(it);
-            break;
-        }
-    }
+    std::erase(m_astrFolders, folder);
     m_astrFolders.insert(m_astrFolders.begin(), folder);
 }
 

@@ -8,9 +8,9 @@
 
 class CArchiveWriter;
 
-// The remembered music folders, most recently used first, no two equal when compared
-// without letter case. Stored as "locations.dat" in the program folder, in the archive
-// encodings of CArchiveWriter.h:
+// The remembered music folders, most recently used first, no two equal. Folders compare
+// exactly: on Linux /m/Rock and /m/rock are two folders. Stored as "locations.dat" in the program
+// folder, in the archive encodings of CArchiveWriter.h:
 //
 //   count     32-bit
 //   folders   count texts, most recently used first
@@ -23,8 +23,7 @@ public:
     // Larger files are not read (they are not a list of folders).
     static constexpr std::int64_t kMaxFileSize = std::int64_t{64} << 20;
 
-    // Takes out an entry equal to the folder ignoring letter case, then puts the folder
-    // at the front.
+    // Takes out an entry equal to the folder, then puts the folder at the front.
     void Add(const std::string& folder);
     int GetCount() const { return static_cast<int>(m_astrFolders.size()); }
     // Empty outside the range.

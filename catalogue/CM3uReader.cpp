@@ -33,6 +33,56 @@ std::string AbsoluteLocation(std::string_view location, std::string_view folder)
     return path.size() > CM3uReader::kMaxPath ? std::string() : path;
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// "%XX" sequences become their bytes; a "%" not followed by two hex digits stays as it is.
+std::string PercentDecoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '%' && i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
+        const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            out.push_back(static_cast<char>(high * 16 + low));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+// The local path of a "file:" URI ("file:///m/a%20b.mp3", "file://localhost/m/x.mp3",
+// "file:/m/x.mp3"): false when it names another host or no absolute path, or when a
+// decoded zero byte or line end would cut the path or the line short.
+bool FileUriPath(std::string_view uri, std::string& path) {
+    std::string_view rest = uri.substr(5);
+    if (rest.starts_with("//")) {
+        rest.remove_prefix(2);
+        const std::size_t slash = rest.find('/');
+        const std::string_view host = rest.substr(0, slash);
+        if (slash == std::string_view::npos ||
+            (!host.empty() && CTextCase::ToLower(host) != "localhost")) {
+            return false;
+        }
+        rest.remove_prefix(slash);
+    }
+    path = PercentDecoded(rest);
+    constexpr std::string_view kCutters("\0\r\n", 3);
+    return path.starts_with('/') && path.find_first_of(kCutters) == std::string::npos;
+}
+
 } // namespace
 
 bool CM3uReader::IsUtf8Name(std::string_view path) {
@@ -75,6 +125,14 @@ std::vector<CM3uReader::Entry> CM3uReader::Parse(std::span<const std::uint8_t> b
         if (CTextCase::StartsWithNoCase(line, "http:") ||
             CTextCase::StartsWithNoCase(line, "https:")) {
             entry.m_strLocation.assign(line);
+        } else if (CTextCase::StartsWithNoCase(line, "file:")) {
+            std::string local;
+            if (FileUriPath(line, local)) {
+                entry.m_strLocation = AbsoluteLocation(local, folder);
+            }
+            if (entry.m_strLocation.empty()) {
+                continue;
+            }
         } else {
             entry.m_strLocation = AbsoluteLocation(line, folder);
             if (entry.m_strLocation.empty()) {

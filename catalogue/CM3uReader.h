@@ -15,10 +15,11 @@ class IUserPrompt;
 // Lines end with LF, CR LF or CR; only those characters are taken off. Blank lines and
 // "#" lines other than "#EXT..." are skipped. A "#EXT" line sets the title of the lines
 // that follow (the text after its first comma, or the whole line without one); any
-// other line is a location: "http:" and "https:" addresses are kept as they are, other
-// paths are made absolute against the M3U file's own folder, a "\" of a relative path
-// becoming "/". A ".m3u8" file is UTF-8; a plain ".m3u" is UTF-8 when it is valid UTF-8,
-// else Windows-1252. A byte-order mark at the start is dropped.
+// other line is a location: "http:" and "https:" addresses are kept as they are, a
+// "file:" URI of this machine gives its percent-decoded path (one of another host skips
+// its line), other paths are made absolute against the M3U file's own folder, a "\" of
+// a relative path becoming "/". A ".m3u8" file is UTF-8; a plain ".m3u" is UTF-8 when it is valid
+// UTF-8, else Windows-1252. A byte-order mark at the start is dropped.
 class CM3uReader {
 public:
     static constexpr const char* kFailedText = "Failed to import complete winamp list.";

@@ -8,6 +8,7 @@
 #include "CPlaylistFile.h"
 #include "CProcessListThread.h"
 #include "CSongClipboardData.h"
+#include "CTextCase.h"
 
 #include "media/SongFileReader.h"
 #include "settings/CSharedSettings.h"
@@ -142,12 +143,14 @@ void CMixorel2001Doc::IndexNewSong(CSong& song, std::size_t index) {
     }
 }
 
+// A position moves only when the new line lies above it: a line inserted at the position
+// itself becomes the one played next there.
 void CMixorel2001Doc::ShiftPositionsForInsert(std::size_t index) {
     const auto count = static_cast<int>(m_songs.GetCount());
     const auto line = static_cast<int>(index);
     std::lock_guard<std::mutex> positions(m_posMutex);
     for (int* pos : {&m_nLoopPos, &m_nSchedulePos}) {
-        if (*pos >= line) {
+        if (*pos > line) {
             *pos = *pos + 1 >= count ? 0 : *pos + 1;
         }
     }
@@ -272,6 +275,41 @@ CSong* CMixorel2001Doc::GetSongAt(int index) const {
         return nullptr;
     }
     return m_songs.GetAt(static_cast<std::size_t>(index));
+}
+
+bool CMixorel2001Doc::SetSongAt(int index, const CSong& record) {
+    Lock lock(m_mutex);
+    const CSong* current = GetSongAt(index);
+    if (current == nullptr) {
+        return false;
+    }
+    const std::int64_t holder = m_songs.FindIndex(record.GetId());
+    if (holder >= 0 && holder != index) {
+        return false;
+    }
+    auto song = std::make_unique<CSong>();
+    song->Assign(record, true);
+    song->SetMark(current->GetMark());
+    const std::unique_ptr<CSong> old =
+        m_songs.Replace(static_cast<std::size_t>(index), std::move(song));
+    ForgetSong(*old);
+    CSong& added = *m_songs.GetAt(static_cast<std::size_t>(index));
+    if (added.GetMark() != CSong::kNoMark) {
+        m_markHolders[added.GetMark()] = added.GetId();
+    }
+    if (old->IsRegion() && added.IsRegion()) {
+        std::replace(m_regions.begin(), m_regions.end(), old->GetId(), added.GetId());
+    } else if (old->IsRegion() || added.IsRegion()) {
+        RebuildRegionList();
+    }
+    if (!added.IsRegion() && !added.HasInfo()) {
+        SetProcessed(added, false);
+    }
+    m_nTotalTime += added.GetDuration();
+    m_dTotalSize += added.GetSize();
+    SetModifiedFlag(true);
+    UpdateViews(index);
+    return true;
 }
 
 int CMixorel2001Doc::GetCount() const {
@@ -627,13 +665,20 @@ bool CMixorel2001Doc::CreateProcessThread(bool idlePriority) {
             "CMixorel2001Doc::CreateProcessThread() - m_pProcessThread->CreateEvents() == false");
     }
     try {
-        m_processThread = std::thread([worker = thread.get()] { worker->Run(); });
+        std::function<void()> body = [worker = thread.get()] { worker->Run(); };
+        m_processThread =
+            m_launchThread ? m_launchThread(std::move(body)) : std::thread(std::move(body));
     } catch (const std::system_error&) {
         return false;
     }
     m_pProcessThread = std::move(thread);
     TellProcessThread();
     return true;
+}
+
+void CMixorel2001Doc::SetThreadLauncher(ThreadLauncher launcher) {
+    Lock lock(m_mutex);
+    m_launchThread = std::move(launcher);
 }
 
 // The wait runs without the document lock, which the thread needs to finish its song.
@@ -738,9 +783,6 @@ void CMixorel2001Doc::StoreFacts(CSong& song, int index, const SongFileFacts& fa
     m_nTotalTime -= std::min(m_nTotalTime, song.GetDuration());
     m_dTotalSize = std::max(0.0, m_dTotalSize - song.GetSize());
     song.ProcessFromFacts(facts, titleTemplate);
-    if (facts.mpegResult != MpegFileInfo::kRead) {
-        song.SetInfo(0, 0, 0, 0);
-    }
     SetProcessed(song, true);
     m_nTotalTime += song.GetDuration();
     m_dTotalSize += song.GetSize();
@@ -988,14 +1030,14 @@ bool CMixorel2001Doc::ShuffleInPlace(bool ask) {
     return arranger.Shuffle();
 }
 
-// "Rnd " and the title in lower case without its ".qmx" (Party.qmx gives "Rnd party").
+// "Rnd " and the title in lower case without its ".qmx" (Party.qmx gives "Rnd party");
+// the modified mark of this playlist's title is not part of it.
 CMixorel2001Doc* CMixorel2001Doc::RandomizeToNew() {
     std::string title = GetTitle();
-    for (char& c : title) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
+    if (IsModified()) {
+        title = TitleFor(title, false);
     }
+    title = CTextCase::ToLower(title);
     if (title.size() >= 4 && title.ends_with(".qmx")) {
         title.resize(title.size() - 4);
     }
@@ -1049,15 +1091,15 @@ bool CMixorel2001Doc::SortCommand(int criterion, bool ascending) {
 
 // ---- Song clipboard ----
 
+// The records still in the list, in the order of ids; identities of songs removed
+// meanwhile are left out.
 std::vector<const CSong*> CMixorel2001Doc::FindSongs(const std::vector<std::string>& ids) const {
     std::vector<const CSong*> songs;
     songs.reserve(ids.size());
     for (const std::string& id : ids) {
-        const CSong* song = FindById(id);
-        if (song == nullptr) {
-            return {};
+        if (const CSong* song = FindById(id)) {
+            songs.push_back(song);
         }
-        songs.push_back(song);
     }
     return songs;
 }
@@ -1080,7 +1122,9 @@ bool CMixorel2001Doc::CopySongs(const std::vector<std::string>& ids, bool cut, b
     for (const CSong* song : songs) {
         paths.push_back(song->GetLocation());
     }
-    m_pClipboard->SetFileList(paths, true, cut);
+    // Offered as a copy even for a cut: a file manager must never move the music files
+    // out from under the playlists that use them.
+    m_pClipboard->SetFileList(paths, true, false);
     return !cut || RemoveSongs(ids);
 }
 
@@ -1107,8 +1151,9 @@ bool CMixorel2001Doc::PasteSongs(int after, std::vector<std::string>* newIds, bo
 
 // Inserts the songs at one line in their order, asking about duplicates as InsertSong
 // does (also among the block's own songs). Declined songs leave no gap; a cancel ends the
-// run. The tail of the list moves once, so a large paste stays linear. Answers the number
-// inserted.
+// run. The tail of the list moves once, so a large paste stays linear. Positions move as
+// for InsertSong: a block pasted at the loop position starts playing there. Answers the
+// number inserted.
 int CMixorel2001Doc::InsertBlock(std::size_t index, std::vector<CSong>& songs,
                                  std::vector<std::string>* newIds, DuplicateAnswer& answer) {
     std::vector<std::unique_ptr<CSong>> block;
@@ -1156,7 +1201,7 @@ int CMixorel2001Doc::InsertBlock(std::size_t index, std::vector<CSong>& songs,
     {
         std::lock_guard<std::mutex> positions(m_posMutex);
         for (int* pos : {&m_nLoopPos, &m_nSchedulePos}) {
-            if (*pos >= static_cast<int>(index)) {
+            if (*pos > static_cast<int>(index)) {
                 *pos += static_cast<int>(added);
             }
         }
@@ -1262,12 +1307,12 @@ int CMixorel2001Doc::OpenDocument(const std::string& path) {
         return CPlaylistFile::kCannotOpen;
     }
     StartWorking();
+    if (!CreateProcessThread()) {
+        return kNoProcessThread;
+    }
     const int result = OnOpenDocument(path);
     if (result != CPlaylistFile::kOk) {
         return result;
-    }
-    if (!CreateProcessThread()) {
-        return kNoProcessThread;
     }
     if (m_pHost != nullptr) {
         m_pHost->PrepareActivePlayer(*this);
@@ -1491,15 +1536,17 @@ void CMixorel2001Doc::StopLoop() {
     if (runner == nullptr) {
         return;
     }
-    if (!runner->WaitEnded(std::chrono::milliseconds(0))) {
+    // A driver in the middle of a start may take longer than one wait; it is asked again
+    // until it has ended, so nothing it starts comes after the stop.
+    while (!runner->WaitEnded(std::chrono::milliseconds(0))) {
         runner->RequestStop();
-        if (!runner->WaitEnded(kLoopStopWait)) {
-            return;
-        }
+        runner->WaitEnded(kLoopStopWait);
     }
     std::unique_ptr<ILoopRunner> ended;
     Lock lock(m_mutex);
-    ended = std::move(m_pLoopRunner);
+    if (m_pLoopRunner.get() == runner) {
+        ended = std::move(m_pLoopRunner);
+    }
 }
 
 // Closing: the driver must be gone before the records are, however long it takes.
@@ -1570,56 +1617,78 @@ bool CMixorel2001Doc::NextIndex(bool advance, int mode, int& index) {
 }
 
 bool CMixorel2001Doc::PlaySong(int index, bool showMessages, bool afterLoop) {
+    bool ok = false;
+    StartSong(index, showMessages, afterLoop, ok);
+    return ok;
+}
+
+CMixorel2001Doc::StartResult CMixorel2001Doc::StartSong(int index, bool showMessages,
+                                                        bool afterLoop, bool& bOk) {
+    bOk = false;
     IPlayerLink* player = GetPlayerLink();
     if (player == nullptr || (!player->IsConnected() && !player->Connect())) {
         if (showMessages) {
             ShowMessage(m_pPrompt, kPlayerMissingText);
         }
-        return false;
+        return kStartNoPlayer;
     }
     Lock lock(m_mutex);
     const CSong* song = GetSongAt(index);
-    if (song == nullptr) {
-        return false;
-    }
-    if (song->IsRegion()) {
-        return true;
+    if (song == nullptr || song->IsRegion()) {
+        bOk = song != nullptr;
+        return kStartNothing;
     }
     if (!player->PlayLogged(song->GetPath())) {
-        return false;
+        return kStartUnplayable;
     }
-    bool ok = AddPlayed(*song);
+    bOk = AddPlayed(*song);
     if (m_bRemovePlayed) {
         RemoveLines({song->GetId()}, true, true);
     } else if (afterLoop && GetSettings().m_nAutoShowPlayNext == 1 && !CLoopState::s_bStop) {
         ScrollViews(GetLoopPos());
     }
-    return ok;
+    return kStartPlayed;
 }
 
 // The started song carries the "playing" mark of its mode (1 for the loop, 4 for a
-// region) so the view can show it.
-bool CMixorel2001Doc::PlayNext(int mode) {
+// region) so the view can show it. A song that could not be opened stays in the list
+// (also with "Rem Played"), and the position moves past it.
+bool CMixorel2001Doc::PlayNext(int mode, StartResult* pResult) {
+    StartResult ignored = kStartNothing;
+    StartResult& result = pResult != nullptr ? *pResult : ignored;
+    result = kStartNothing;
     Lock lock(m_mutex);
     int index = -1;
     if (!NextIndex(false, mode, index)) {
         return false;
     }
-    if (!PlaySong(index, false, true)) {
+    bool listed = false;
+    result = StartSong(index, false, true, listed);
+    if (result == kStartNoPlayer) {
         IUserPrompt* prompt = m_pPrompt;
         lock.unlock();
         ShowMessage(prompt, kPlayerMissingText);
         return false;
     }
-    if (!m_bRemovePlayed) {
+    if (result == kStartPlayed && !m_bRemovePlayed) {
         MarkSong(index, mode == kLoopMode ? kMarkLoopPlaying : kMarkSchedulePlaying);
     }
+    const bool advance = result == kStartUnplayable || !m_bRemovePlayed;
     int next = -1;
-    if (!NextIndex(!m_bRemovePlayed, mode, next)) {
+    if (!NextIndex(advance, mode, next)) {
         return false;
     }
     SetPlayPosition(next, mode);
-    return MarkNext(mode);
+    return MarkNext(mode) && (listed || result != kStartPlayed);
+}
+
+void CMixorel2001Doc::ShowNothingPlayable() {
+    IUserPrompt* prompt = nullptr;
+    {
+        Lock lock(m_mutex);
+        prompt = m_pPrompt;
+    }
+    ShowMessage(prompt, kNothingPlayableText);
 }
 
 bool CMixorel2001Doc::MarkNext(int mode) {

@@ -21,6 +21,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -107,6 +108,11 @@ public:
     int IndexOf(const CSong* song) const;
     bool Contains(const std::string& location) const;
     CSong* GetSongAt(int index) const;
+    // Puts a copy of record (its identity included) in place of the line's record; the
+    // line keeps its mark. The totals, indexes, processing queue and region list follow
+    // the new record. False for a line outside the list or an identity held by another
+    // line.
+    bool SetSongAt(int index, const CSong& record);
     int GetCount() const;
 
     // Sets the mark on a line and clears it from the line that held it before; marks
@@ -175,6 +181,10 @@ public:
     // thread is kept.
     bool StopProcessThread();
     bool HasProcessThread() const;
+    // Starts the processing thread's body; throws std::system_error when no thread can be
+    // made, as std::thread does. Tests replace it to make the start fail.
+    using ThreadLauncher = std::function<std::thread(std::function<void()>)>;
+    void SetThreadLauncher(ThreadLauncher launcher);
     // Any thread (the view): the range of lines to serve first; false when no thread runs
     // or the range lock was busy.
     bool SetProcessRange(int first, int last);
@@ -213,7 +223,8 @@ public:
     bool SortCommand(int criterion, bool ascending);
 
     // ---- Song clipboard ----
-    // Places the records on the clipboard (with their file list); a cut then removes them.
+    // Places the records still in the list on the clipboard, with their file list (always
+    // offered as a copy); a cut then removes them. False when none of them is left.
     bool CopySongs(const std::vector<std::string>& ids, bool cut, bool drag);
     // Inserts the clipboard's songs after line `after` (-1 the head, kAfterLast the end) in
     // clipboard order, collecting their new identities; a cancel stops the paste.
@@ -235,7 +246,8 @@ public:
     // processing thread, prepares the player and clears the modified mark.
     bool OnNewDocument();
     // Opening a file as the window does: loaded, then as OnNewDocument without emptying.
-    // A CPlaylistFile result, or kNoProcessThread when the thread could not start.
+    // A CPlaylistFile result, or kNoProcessThread when the thread could not start (the
+    // file is then not read).
     int OpenDocument(const std::string& path);
     // Stops the loop and the processing thread and releases the player before emptying.
     void OnCloseDocument();
@@ -273,8 +285,8 @@ public:
     bool StartLoopAt(int index, std::uint32_t token);
     // Stops this document's driver and the player, then starts a new driver.
     bool StartLoop(std::uint32_t token);
-    // Asks this document's driver to end and waits a little for it. Call without holding
-    // the document lock: the driver needs it to finish.
+    // Asks this document's driver to end and waits for it in steps of 200 ms until it has
+    // ended. Call without holding the document lock: the driver needs it to finish.
     void StopLoop();
     bool IsLooping() const;
     // The position of a mode, set to 0 when it lies outside the list.
@@ -284,10 +296,25 @@ public:
     // loop ends there with "stoploopatend" (asking for the shut-down when that is on),
     // otherwise the list wraps to 0. False for an empty list or the end of the loop.
     bool NextIndex(bool advance, int mode, int& index);
-    // Starts one song through the player link; a region line plays nothing.
+    // What became of the song at a play position.
+    enum StartResult : int {
+        kStartPlayed,     // it started
+        kStartNothing,    // a region line, or no line there: nothing to start
+        kStartUnplayable, // the player could not open it
+        kStartNoPlayer    // no player to start it with (message 155)
+    };
+    static constexpr const char* kNothingPlayableText =
+        "None of the songs in the list could be played; looping stopped.";
+    // Starts one song through the player link; a region line plays nothing. A song the
+    // player cannot open is not started: no log line, no played entry, and the song that
+    // plays goes on.
     bool PlaySong(int index, bool showMessages, bool afterLoop);
-    // Plays the song at the mode's position and moves the position on.
-    bool PlayNext(int mode);
+    // Plays the song at the mode's position and moves the position on; an unplayable
+    // song is stepped over (the position moves past it and the answer stays true when
+    // the next song could be marked). pResult tells what became of the song.
+    bool PlayNext(int mode, StartResult* pResult = nullptr);
+    // Tells the user that a whole pass over the list played nothing.
+    void ShowNothingPlayable();
     // Marks the song at the mode's position as next; false when the loop has no next
     // song or the region has ended.
     bool MarkNext(int mode);
@@ -365,6 +392,8 @@ private:
     void StartWorking();
     void RequeueSong(CSong& song);
     void EndLoopDriver();
+    // PlaySong's steps; bOk is PlaySong's answer.
+    StartResult StartSong(int index, bool showMessages, bool afterLoop, bool& bOk);
     bool RemoveLines(const std::vector<std::string>& ids, bool followLoop, bool followSchedule);
     CSettings GetSettings() const;
     static void ShowMessage(IUserPrompt* prompt, const char* text);
@@ -409,5 +438,6 @@ private:
     // dropped by the user-interface thread only.
     std::unique_ptr<CProcessListThread> m_pProcessThread;
     std::thread m_processThread;
+    ThreadLauncher m_launchThread;
     CSharedSettings* m_pSettings = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "CAlbumManager.h"
 #include "CMixorel2001Doc.h"
 #include "CPlaylistFile.h"
+#include "CTextCase.h"
 #include "settings/CSharedSettings.h"
 
 #include <chrono>
@@ -165,6 +166,11 @@ bool CMusicImporter::ImportFolder(bool recursive, bool repeat, DuplicateAnswer& 
     if (m_doc.GetCount() > 0) {
         switch (m_prompt.Question(kEraseQuestion, true)) {
         case IUserPrompt::kAnswerYes: {
+            // A locked playlist keeps its lines, so the import it asked for is not made.
+            if (m_doc.IsLocked()) {
+                m_prompt.Message(CMixorel2001Doc::kLockedText);
+                return false;
+            }
             std::vector<std::string> ids;
             {
                 std::lock_guard lock(m_doc.GetMutex());
@@ -377,63 +383,76 @@ void CMusicImporter::BringProgressToFront() {
 namespace {
 
 bool ContainsNoCase(const std::string& path, std::string_view upper) {
-    std::string text = path;
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text.find(upper) != std::string::npos;
+    return CTextCase::ToUpper(path).find(upper) != std::string::npos;
 }
 
 } // namespace
 
+// Albums are opened last, without the document lock: opening one runs the album-closing
+// routine, which may close this playlist (and wait for its loop driver, which needs the
+// lock). Neither the document nor this importer is touched after that.
 bool CMusicImporter::DropFiles(int line, const std::vector<std::string>& paths,
                                CAlbumManager* albums) {
-    std::lock_guard lock(m_doc.GetMutex());
-    const CSettings settings = LoadSettings();
-    DuplicateAnswer answer = IUserPrompt::kNone;
-    // Lines go in after `after`: the line above the drop point, so before that line.
-    int after = line < 0 ? CMixorel2001Doc::kAfterLast : line - 1;
+    std::vector<std::string> albumPaths;
     bool ok = true;
-    for (const std::string& path : paths) {
-        std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
-            continue;
-        }
-        if (ContainsNoCase(path, ".QMX")) {
-            CPlaylistContent content;
-            const int result = CPlaylistFile::Read(path, content);
-            if (result != CPlaylistFile::kOk) {
-                m_prompt.Message(path + "\n" + CPlaylistFile::ResultText(result));
-                ok = false;
+    {
+        std::lock_guard lock(m_doc.GetMutex());
+        const CSettings settings = LoadSettings();
+        DuplicateAnswer answer = IUserPrompt::kNone;
+        // Lines go in after `after`: the line above the drop point, so before that line.
+        int after = line < 0 ? CMixorel2001Doc::kAfterLast : line - 1;
+        for (const std::string& path : paths) {
+            std::error_code error;
+            if (std::filesystem::is_directory(path, error)) {
                 continue;
             }
-            DuplicateAnswer all = IUserPrompt::kYesToAll;
-            for (const CSong& song : content.m_songs) {
-                m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, all);
+            if (ContainsNoCase(path, ".QMX")) {
+                ok = DropPlaylist(path) && ok;
+                continue;
             }
-            m_doc.SetAlarm(content.m_dtAlarm);
-            m_doc.SetLocked(content.m_bLocked, content.m_bPlayerCommandsDisabled);
-            m_doc.SetModifiedFlag(false);
-            continue;
-        }
-        if (ContainsNoCase(path, ".QMA")) {
-            if (albums != nullptr) {
-                albums->OpenAlbum(path, false);
+            if (ContainsNoCase(path, ".QMA")) {
+                albumPaths.push_back(path);
+                continue;
             }
-            continue;
+            CSong song;
+            song.SetPath(path, settings.m_strId3Tags, false);
+            if (!m_doc.InsertSongAt(after, song, answer)) {
+                ok = false;
+                break;
+            }
+            if (after != CMixorel2001Doc::kAfterLast) {
+                ++after;
+            }
         }
-        CSong song;
-        song.SetPath(path, settings.m_strId3Tags, false);
-        if (!m_doc.InsertSongAt(after, song, answer)) {
-            ok = false;
-            break;
-        }
-        if (after != CMixorel2001Doc::kAfterLast) {
-            ++after;
+        m_doc.UpdateViews(-1);
+    }
+    if (albums != nullptr) {
+        for (const std::string& path : albumPaths) {
+            albums->OpenAlbum(path, false);
         }
     }
-    m_doc.UpdateViews(-1);
     return ok;
+}
+
+// A dropped playlist file is appended with its alarm and lock flags. The playlist counts
+// as not modified only when it was empty and unmodified before: it then holds just what
+// the file holds, and unsaved lines are never left without the question to save them.
+bool CMusicImporter::DropPlaylist(const std::string& path) {
+    CPlaylistContent content;
+    const int result = CPlaylistFile::Read(path, content);
+    if (result != CPlaylistFile::kOk) {
+        m_prompt.Message(path + "\n" + CPlaylistFile::ResultText(result));
+        return false;
+    }
+    const bool pristine = m_doc.GetCount() == 0 && !m_doc.IsModified();
+    DuplicateAnswer all = IUserPrompt::kYesToAll;
+    for (const CSong& song : content.m_songs) {
+        m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, all);
+    }
+    m_doc.SetAlarm(content.m_dtAlarm);
+    m_doc.SetLocked(content.m_bLocked, content.m_bPlayerCommandsDisabled);
+    if (pristine) {
+        m_doc.SetModifiedFlag(false);
+    }
+    return true;
 }

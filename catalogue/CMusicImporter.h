@@ -84,9 +84,11 @@ public:
     // before line (after the last line for -1), asking about duplicates: folders are
     // skipped; a path holding ".QMX" (any case) is read into this playlist, its lines
     // appended and its alarm and lock flags taken over; one holding ".QMA" is opened as
-    // an album through albums (when given); any other path becomes a line. A declined
-    // duplicate skips the rest. False when a playlist could not be read or a song was
-    // declined.
+    // an album through albums (when given), after the other files and without the
+    // document lock (the album may close this playlist); any other path becomes a line.
+    // The playlist is left not modified only when it was empty and unmodified before a
+    // playlist file went in. A declined duplicate skips the rest. False when a playlist
+    // could not be read or a song was declined.
     bool DropFiles(int line, const std::vector<std::string>& paths, CAlbumManager* albums);
 
     // For the locations dialog: on "&Selected location(s)" with nothing selected, asks
@@ -110,6 +112,7 @@ public:
 private:
     struct ScanContext;
     int ScanInto(ScanContext& context, const std::string& folder);
+    bool DropPlaylist(const std::string& path);
     bool FinishCommand(bool ok);
     void ShowCount(long count, std::int64_t elapsedMs);
     CSettings LoadSettings() const;

@@ -64,8 +64,9 @@ public:
     void SetTag(std::nullptr_t);
     // The ID3v1 block from ID3v2 texts (UTF-8, stored as Latin-1, '?' outside).
     void SetTagFromFrames(const Id3v2Fields& fields);
-    // The processing step for one read of the song's file: audio facts (the size is the
-    // audio data, the file less its tags) or zeros when no frame was found, the ID3v1
+    // The processing step for one read of the song's file, the one rule for every caller:
+    // audio facts (the size is the audio data, the file less its tags) or, when no frame
+    // was found, no audio facts and the file's size (0 for a missing file), the ID3v1
     // block, the info flag, then as SetPath with the template (using the ID3v2 texts
     // already read). The document still runs its own bookkeeping (queue, totals).
     void ProcessFromFacts(const SongFileFacts& facts, std::string_view titleTemplate);

@@ -128,7 +128,7 @@ std::size_t CTextCase::Decode(std::string_view utf8, std::size_t pos, char32_t& 
     return length;
 }
 
-std::string CTextCase::ToLower(std::string_view utf8) {
+std::string CTextCase::Map(std::string_view utf8, char32_t (*change)(char32_t)) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
@@ -138,10 +138,18 @@ std::string CTextCase::ToLower(std::string_view utf8) {
             out.push_back(utf8[pos++]);
             continue;
         }
-        TextCodec::AppendUtf8(out, ToLower(c));
+        TextCodec::AppendUtf8(out, change(c));
         pos += length;
     }
     return out;
+}
+
+std::string CTextCase::ToLower(std::string_view utf8) {
+    return Map(utf8, [](char32_t c) { return ToLower(c); });
+}
+
+std::string CTextCase::ToUpper(std::string_view utf8) {
+    return Map(utf8, [](char32_t c) { return ToUpper(c); });
 }
 
 std::string CTextCase::ToTitleCase(std::string_view utf8) {

@@ -12,6 +12,7 @@ public:
     static char32_t ToUpper(char32_t c);
 
     static std::string ToLower(std::string_view utf8);
+    static std::string ToUpper(std::string_view utf8);
     // True when text begins with prefix, ASCII letters of text compared in lower case
     // (prefix is given in lower case).
     static bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix);
@@ -20,6 +21,7 @@ public:
     static std::string ToTitleCase(std::string_view utf8);
 
 private:
+    static std::string Map(std::string_view utf8, char32_t (*change)(char32_t));
     // Decodes the character at pos; answers its length, 0 for a byte that does not start
     // a valid sequence.
     static std::size_t Decode(std::string_view utf8, std::size_t pos, char32_t& c);

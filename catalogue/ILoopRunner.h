@@ -11,7 +11,8 @@ class CMixorel2001Doc;
 class ILoopRunner {
 public:
     virtual ~ILoopRunner() = default;
-    // Asks the driver to end (the process-wide stop flag and its quit message).
+    // Asks the driver to end (the process-wide stop flag and its quit message); a driver
+    // that has already ended does nothing, so another list's loop is left alone.
     virtual void RequestStop() = 0;
     // True once the thread has ended (waiting at most timeout).
     virtual bool WaitEnded(std::chrono::milliseconds timeout) = 0;

@@ -170,6 +170,8 @@ save("fuzz_m3u", "extended.m3u", b"\0#EXTM3U\r\n#EXTINF:215,Artist - Song\r\nmus
      b"# comment\r\n\r\nhttp://radio.example/live\r\n../up/b.mp3\r\n/abs/c.mp3")
 save("fuzz_m3u", "cp1252.m3u", b"\0#EXTINF:1,Caf\xe9 \x80\n\xe9t\xe9.mp3\n")
 save("fuzz_m3u", "utf8.m3u8", b"\1\xef\xbb\xbf#EXTINF:-1,\xe5\xa4\x9c\n\xe5\xa4\x9c.mp3\rhttps://x.example/s\n")
+save("fuzz_m3u", "uris.m3u8", b"\1file:///m/a%20b%C3%A9.mp3\nFILE://localhost/m/c.mp3\n"
+     b"file:/m/./d%2.mp3\nfile://server/e.mp3\nfile:///m/x%0A%00.mp3\n")
 save("fuzz_album_file", "two.qma", qtext(b"qmx-p") + struct.pack("<i", 2) + qtext(b"/m/a.qmx") +
      qtext("/m/ö.qmx".encode()))
 save("fuzz_album_file", "empty.qma", qtext(b"qmx-p") + struct.pack("<i", 0))

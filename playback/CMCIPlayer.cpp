@@ -208,46 +208,121 @@ bool CMCIPlayer::IsCdTrack() const {
 
 bool CMCIPlayer::Play(const std::string& path, std::int32_t) {
     m_bStopPending.store(false);
+    std::string previous;
     {
         std::lock_guard lock(m_stateMutex);
-        m_strPath = path;
+        previous = std::exchange(m_strPath, path);
     }
-    if (IsMixEnabled()) {
-        return MixedStart(path);
+    const bool started = IsMixEnabled() ? MixedStart(path) : PlainStart(path);
+    if (!started) {
+        // The song that plays on is still the current one.
+        std::lock_guard lock(m_stateMutex);
+        if (m_strPath == path) {
+            m_strPath = previous;
+        }
     }
-    Stop();
-    SendPlainStart(path);
+    return started;
+}
+
+// The new song is opened before the old one is stopped, so a song that cannot be opened
+// fails its start and leaves the song that plays alone. With a song playing (or a worker
+// still fading one out, which would drop the commands of the start and fade the new song
+// down with its ramp) the new song opens in a worker of its own, which then takes over.
+// A CD track stops the old song first: one drive plays one track at a time.
+bool CMCIPlayer::PlainStart(const std::string& path) {
+    std::unique_lock lock(m_playerLock, std::defer_lock);
+    if (!lock.try_lock_for(m_environment.lockTimeout)) {
+        return false;
+    }
+    std::shared_ptr<CMCIThread> worker = CurrentWorker();
+    if (!worker) {
+        return false;
+    }
+    if (CCdTrackPath::IsCdTrack(path)) {
+        Stop();
+        if (worker->IsBusy()) {
+            worker = TakeOverFrom(worker);
+        }
+        if (!worker || !SendOpen(path, worker)) {
+            return false;
+        }
+    } else if (worker->IsBusy() || IsActive(true)) {
+        worker = OpenBeside(path, worker);
+        if (!worker) {
+            return false;
+        }
+    } else {
+        std::string reply;
+        SendCommand("close mpeg wait", reply, worker);
+        if (!SendOpen(path, worker)) {
+            return false;
+        }
+    }
+    SendPlainStart(path, worker);
     return true;
 }
 
-void CMCIPlayer::SendPlainStart(const std::string& path) {
-    const std::shared_ptr<CMCIThread> worker = CurrentWorker();
+// Opens the song in a new worker while the old worker's song plays on. When it opened,
+// the new worker becomes the current one and the old one is stopped and ends; null when
+// the song could not be opened (or no worker made).
+std::shared_ptr<CMCIThread> CMCIPlayer::OpenBeside(const std::string& path,
+                                                   const std::shared_ptr<CMCIThread>& pOld) {
+    std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
+    if (!fresh) {
+        return nullptr;
+    }
+    if (!SendOpen(path, fresh)) {
+        EndWorkerOf(fresh);
+        return nullptr;
+    }
+    SetCurrentWorker(fresh);
+    if (!pOld->IsBusy()) {
+        std::string reply;
+        SendCommand("stop mpeg wait", reply, pOld, true);
+        SendCommand("close mpeg", reply, pOld, true);
+    }
+    // A ramp sees the quit at its next step; the worker's end stops and frees its song.
+    pOld->PostQuit();
+    RememberFading(pOld);
+    return fresh;
+}
+
+// A fresh current worker in place of one that is still fading a song out; the old one
+// ends at once. Null when no worker can be made.
+std::shared_ptr<CMCIThread> CMCIPlayer::TakeOverFrom(const std::shared_ptr<CMCIThread>& pWorker) {
+    std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
+    if (fresh) {
+        EndWorkerOf(pWorker);
+        SetCurrentWorker(fresh);
+    }
+    return fresh;
+}
+
+bool CMCIPlayer::SendOpen(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker) {
+    std::string reply;
+    return SendCommand(CCdTrackPath::IsCdTrack(path) ? std::string("open cdaudio alias mpeg")
+                                                     : OpenCommand(path),
+                       reply, pWorker);
+}
+
+void CMCIPlayer::SendPlainStart(const std::string& path,
+                                const std::shared_ptr<CMCIThread>& pWorker) {
     if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
-        SendAll({"open cdaudio alias mpeg", "Set mpeg time format TMSF", PlayTrackCommand(track)},
-                worker);
+        SendAll({"Set mpeg time format TMSF", PlayTrackCommand(track)}, pWorker);
     } else {
-        SendAll({"close mpeg wait", OpenCommand(path), "set mpeg seek exactly on wait",
-                 "set mpeg time format ms wait", "set mpeg speed 1000 wait",
-                 "play mpeg from 0 notify"},
-                worker);
+        SendAll({"set mpeg seek exactly on wait", "set mpeg time format ms wait",
+                 "set mpeg speed 1000 wait", "play mpeg from 0 notify"},
+                pWorker);
     }
     // A song started without a fade plays at full volume, so a later fade-out has a
     // level to come down from.
-    if (worker) {
-        worker->SetLevel(1000);
-    }
+    pWorker->SetLevel(1000);
 }
 
-bool CMCIPlayer::SendSilentStart(const std::string& path,
+void CMCIPlayer::SendSilentStart(const std::string& path,
                                  const std::shared_ptr<CMCIThread>& pWorker) {
-    const bool cd = CCdTrackPath::IsCdTrack(path);
-    std::string reply;
-    if (!SendCommand(cd ? std::string("open cdaudio alias mpeg") : OpenCommand(path), reply,
-                     pWorker)) {
-        return false;
-    }
-    if (cd) {
+    if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
         SendAll({"Set mpeg time format TMSF", "setaudio mpeg left volume to 0",
                  "setaudio mpeg right volume to 0", PlayTrackCommand(track)},
@@ -258,9 +333,11 @@ bool CMCIPlayer::SendSilentStart(const std::string& path,
                  "setaudio mpeg right volume to 0", "play mpeg from 0 notify"},
                 pWorker);
     }
-    return true;
 }
 
+// The new song is opened in its new worker before the previous song is told to fade
+// out, so a song that cannot be opened fails its start and the previous one plays on.
+// A CD track is opened after the previous worker has ended (one drive, one track).
 bool CMCIPlayer::MixedStart(const std::string& path) {
     std::unique_lock lock(m_playerLock, std::defer_lock);
     if (!lock.try_lock_for(m_environment.lockTimeout)) {
@@ -271,13 +348,18 @@ bool CMCIPlayer::MixedStart(const std::string& path) {
     if (!fresh) {
         return false;
     }
+    const bool cd = CCdTrackPath::IsCdTrack(path);
+    if (!cd && !SendOpen(path, fresh)) {
+        EndWorkerOf(fresh);
+        return false;
+    }
     std::shared_ptr<CMCIThread> previous;
     {
         std::lock_guard stateLock(m_stateMutex);
         previous = std::exchange(m_pWorker, fresh);
     }
     if (previous && previous->IsAlive()) {
-        if (CCdTrackPath::IsCdTrack(path)) {
+        if (cd) {
             EndWorkerOf(previous);
         } else {
             std::string reply;
@@ -285,14 +367,12 @@ bool CMCIPlayer::MixedStart(const std::string& path) {
             RememberFading(previous);
         }
     }
-    // A song that cannot be opened gets no fade-in: a worker busy fading a device that is
-    // not there would count as playing through the whole ramp (11 s at the default speed)
-    // while the previous song has faded out, and a loop would sit in silence that long.
-    // Without it the mode asks the device, which answers nothing, and the loop goes on.
-    if (SendSilentStart(path, fresh)) {
-        std::string reply;
-        SendCommand("fadein mpeg", reply, fresh);
+    if (cd && !SendOpen(path, fresh)) {
+        return false;
     }
+    SendSilentStart(path, fresh);
+    std::string reply;
+    SendCommand("fadein mpeg", reply, fresh);
     return true;
 }
 
@@ -317,7 +397,8 @@ bool CMCIPlayer::FadeStop(std::int32_t) {
     }
     std::string reply;
     SendCommand(IsCdTrack() ? "stop mpeg wait" : "fadestop mpeg", reply, nullptr, true);
-    // Dropped while the worker still fades; its next plain start closes the device.
+    // Dropped while the worker still fades; the next start takes over from the worker,
+    // which then ends and closes the device.
     SendCommand("close mpeg", reply, nullptr, false);
     return true;
 }
@@ -428,6 +509,20 @@ std::int32_t CMCIPlayer::CdSeconds(const std::string& reply) {
     return static_cast<std::int32_t>(minutes * 60 + seconds);
 }
 
+// In the TMSF time format the position reads "tt:mm:ss:ff", the track first; a reply of
+// three fields is a plain "mm:ss:ff".
+std::int32_t CMCIPlayer::CdPositionSeconds(const std::string& reply) {
+    long track = 0;
+    long minutes = 0;
+    long seconds = 0;
+    long frames = 0;
+    if (std::sscanf(reply.c_str(), "%2ld:%2ld:%2ld:%2ld", &track, &minutes, &seconds, &frames) ==
+        4) {
+        return static_cast<std::int32_t>(minutes * 60 + seconds);
+    }
+    return CdSeconds(reply);
+}
+
 bool CMCIPlayer::GetLength(std::int32_t& nSeconds, std::int32_t) {
     std::string reply;
     const std::string path = CurrentPath();
@@ -445,7 +540,7 @@ bool CMCIPlayer::GetPosition(std::int32_t& nSeconds, std::int32_t) {
     std::string reply;
     SendCommand("status mpeg position wait", reply);
     if (IsCdTrack()) {
-        nSeconds = CdSeconds(reply);
+        nSeconds = CdPositionSeconds(reply);
     } else {
         nSeconds = static_cast<std::int32_t>(std::atol(reply.c_str()) / 1000);
     }

@@ -3,7 +3,10 @@
 // The media-control player: plays files and audio CD tracks by command strings, each
 // carried out by a fader worker (CMCIThread) in the worker's own media-control context.
 // One worker carries one song; a mixed start makes a new worker and tells the previous one
-// to fade its song out and end, so that the two songs overlap.
+// to fade its song out and end, so that the two songs overlap. Every start opens the new
+// song before it lets go of the old one, so a song that cannot be opened fails its start
+// and the song that plays goes on (a plain start over a playing song therefore opens in
+// a new worker too, and the old worker is stopped and ends).
 //
 // Threads: the user-interface thread, the loop driver and the scheduler call the player
 // at the same time; each worker runs on its own thread.
@@ -75,9 +78,15 @@ public:
 
 private:
     bool MixedStart(const std::string& path);
-    void SendPlainStart(const std::string& path);
-    // Opens the song silent and starts it; false (nothing more sent) when it cannot be opened.
-    bool SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    bool PlainStart(const std::string& path);
+    std::shared_ptr<CMCIThread> OpenBeside(const std::string& path,
+                                           const std::shared_ptr<CMCIThread>& pOld);
+    std::shared_ptr<CMCIThread> TakeOverFrom(const std::shared_ptr<CMCIThread>& pWorker);
+    // Opens the song (file or CD drive) in the worker; false when it cannot be opened.
+    bool SendOpen(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    // The rest of a start after the open: at full volume, or silent for a fade-in.
+    void SendPlainStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    void SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     // Sends each command in turn, ignoring the results.
     void SendAll(const std::vector<std::string>& commands,
                  const std::shared_ptr<CMCIThread>& pWorker);
@@ -92,6 +101,8 @@ private:
     bool IsCdTrack() const;
     // The three fields "mm:ss:ff" of a CD time as seconds (frames dropped).
     static std::int32_t CdSeconds(const std::string& reply);
+    // The CD position "tt:mm:ss:ff" (track, minutes, seconds, frames) as seconds.
+    static std::int32_t CdPositionSeconds(const std::string& reply);
 
     PlaybackEnvironment m_environment;
     mutable std::mutex m_stateMutex;

@@ -265,8 +265,12 @@ CMCIThread::RampEnd CMCIThread::OnMciCommand(std::uint64_t nSerial) {
         m_bBusy.store(false);
     } else if (lower.starts_with("fadein")) {
         Answer(nSerial, "fadingin", 0, true);
-        end = FadeIn(RampAlias(lower));
+        std::uint64_t nFadeOut = 0;
+        end = FadeIn(RampAlias(lower), nFadeOut);
         m_bBusy.store(false);
+        if (end == RampEnd::kLeft && nFadeOut != 0) {
+            return OnMciCommand(nFadeOut); // the fade-out that ended the ramp
+        }
     } else {
         CarryOut(nSerial, command);
     }
@@ -335,7 +339,20 @@ void CMCIThread::ServeInRamp(const ThreadMessage& message, bool* pbClose) {
     }
 }
 
-CMCIThread::RampEnd CMCIThread::FadeIn(const std::string& alias) {
+bool CMCIThread::IsFadeOutCommand(std::uint64_t nSerial) const {
+    std::string command;
+    if (!CommandOf(nSerial, command)) {
+        return false;
+    }
+    const std::string lower = Lower(command);
+    return lower.starts_with("fadestop") || lower.starts_with("fadekill");
+}
+
+// A fade-out command ends the ramp wherever it is met: seen waiting in the queue, or
+// taken out of it when it came just after the look (nFadeOut then names its exchange,
+// which the caller carries out next).
+CMCIThread::RampEnd CMCIThread::FadeIn(const std::string& alias, std::uint64_t& nFadeOut) {
+    nFadeOut = 0;
     std::vector<std::int32_t> steps;
     m_environment.MixTypes().GetFadeInOrLinear(m_nMixType.load(), steps);
     for (const std::int32_t level : steps) {
@@ -353,6 +370,10 @@ CMCIThread::RampEnd CMCIThread::FadeIn(const std::string& alias) {
         if (m_queue.Take(message)) {
             if (message.nId == CMessageQueue::kQuit) {
                 return RampEnd::kQuit;
+            }
+            if (message.nId == kMciCommand && IsFadeOutCommand(message.nParam)) {
+                nFadeOut = message.nParam;
+                return RampEnd::kLeft;
             }
             ServeInRamp(message, nullptr);
         }

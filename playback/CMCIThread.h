@@ -100,12 +100,14 @@ private:
     // The command of exchange nSerial; false when that exchange is over.
     bool CommandOf(std::uint64_t nSerial, std::string& command) const;
 
-    RampEnd FadeIn(const std::string& alias);
+    // nFadeOut: the exchange of a fade-out taken out of the queue that ended the ramp.
+    RampEnd FadeIn(const std::string& alias, std::uint64_t& nFadeOut);
     RampEnd FadeOut(const std::string& alias, bool bClose);
     // Serves one message taken out during a ramp; bClose (fade-out only) is raised by a
     // "fadekill" that arrives while the song already fades out.
     void ServeInRamp(const ThreadMessage& message, bool* pbClose);
     bool CommandAsksFadeOut() const;
+    bool IsFadeOutCommand(std::uint64_t nSerial) const;
     void SetVolume(const std::string& alias, std::int32_t nLevel);
     void Send(const std::string& command);
     void SleepStep();

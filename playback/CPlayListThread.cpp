@@ -32,7 +32,12 @@ bool CPlayListThread::Start() {
     return true;
 }
 
+// The stop flag is process-wide: a driver that has ended long ago (another list loops
+// now) must not raise it, or it would end the other list's loop.
 void CPlayListThread::RequestStop() {
+    if (m_evEnded.IsSet()) {
+        return;
+    }
     CLoopState::s_bStop = true;
     m_queue.PostQuit();
 }
@@ -74,8 +79,35 @@ CPlayListThread::HoldResult CPlayListThread::WaitWhileHeld() {
     return kGoOn;
 }
 
+// A stop that came while the driver was on its way here starts nothing. A song that
+// cannot be played is stepped over at once; after a whole pass over the list in which
+// nothing could be played the loop ends and says so.
 bool CPlayListThread::PlayNextThroughHold() {
-    return WaitWhileHeld() == kGoOn && m_doc.PlayNext(kLoop);
+    if (WaitWhileHeld() != kGoOn) {
+        return false;
+    }
+    for (;;) {
+        if (CLoopState::s_bStop) {
+            return false;
+        }
+        CMixorel2001Doc::StartResult result = CMixorel2001Doc::kStartNothing;
+        const bool ok = m_doc.PlayNext(kLoop, &result);
+        if (result == CMixorel2001Doc::kStartPlayed) {
+            m_nMisses = 0;
+            return ok;
+        }
+        const bool wholePass = ++m_nMisses >= m_doc.GetCount();
+        if (result != CMixorel2001Doc::kStartUnplayable) {
+            return ok;
+        }
+        if (wholePass) {
+            m_doc.ShowNothingPlayable();
+            return false;
+        }
+        if (!ok) {
+            return false;
+        }
+    }
 }
 
 bool CPlayListThread::QuitArrived() {

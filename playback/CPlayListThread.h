@@ -59,6 +59,8 @@ private:
     std::uint32_t m_nRegisteredToken = 0;
     ILoopClock& m_clock;
     CSettings m_settings;
+    // Starts in a row that played nothing (driver thread only).
+    int m_nMisses = 0;
     CMessageQueue m_queue;
     CManualResetEvent m_evEnded;
     std::thread m_thread;

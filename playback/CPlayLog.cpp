@@ -14,9 +14,13 @@ void CPlayLog::SetFixedPath(const std::string& path) {
     m_strFixedPath = path;
 }
 
+// Only a song that really started gets its line.
 bool CPlayLog::LogAndPlay(const std::string& path) {
+    if (!m_player.Play(path)) {
+        return false;
+    }
     Write("%s -> %s\n", path);
-    return m_player.Play(path);
+    return true;
 }
 
 void CPlayLog::LogProgramStarted() {

@@ -18,7 +18,8 @@ public:
     CPlayLog(CPlayer& player, ILoopClock& clock, const CSharedSettings* settings);
 
     void SetFixedPath(const std::string& path);
-    // Writes the song's line and starts it on the player; the player's answer.
+    // Starts the song on the player and, when it started, writes its line; the player's
+    // answer.
     bool LogAndPlay(const std::string& path);
     void LogProgramStarted();
     void LogProgramEnded();

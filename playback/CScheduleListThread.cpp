@@ -136,16 +136,25 @@ void CScheduleListThread::Run() {
 // when the scheduler is to end.
 bool CScheduleListThread::PlayRegionFrom(int header) {
     bool ok = m_pDoc->SetPlayPosition(header + 1, kSchedule);
+    int unplayable = 0;
     while (ok) {
         if (g_bSchedulerStop) {
             return false;
         }
         CLoopState::s_bHold = true;
-        const int before = m_pDoc->GetSchedulePos();
-        if (!m_pDoc->PlayNext(kSchedule) && m_pDoc->GetSchedulePos() == before) {
-            // The start failed (the player said so): the region ends.
-            return true;
+        // PlayNext's answer only says whether a next song could be marked (with "Rem
+        // Played" the last song of a region has none): what matters here is the start.
+        CMixorel2001Doc::StartResult result = CMixorel2001Doc::kStartNothing;
+        m_pDoc->PlayNext(kSchedule, &result);
+        if (result == CMixorel2001Doc::kStartNoPlayer) {
+            return true; // the region ends
         }
+        if (result == CMixorel2001Doc::kStartUnplayable) {
+            // Stepped over; the region goes on with its next song, if it has one.
+            ok = ++unplayable < m_pDoc->GetCount() && m_pDoc->MarkNext(kSchedule);
+            continue;
+        }
+        unplayable = 0;
         m_clock.Sleep(kAfterRegionStart);
         int due = -1;
         while (Playing()) {
@@ -161,8 +170,11 @@ bool CScheduleListThread::PlayRegionFrom(int header) {
             if (!g_bSchedulerStop) {
                 m_pDoc->MarkNext(kSchedule);
             }
-            if (QuitArrived() || !m_pDoc->HasPlayableSongs()) {
+            if (QuitArrived()) {
                 return false;
+            }
+            if (!m_pDoc->HasPlayableSongs()) {
+                break; // the region is over; later regions may still fall due
             }
             m_clock.Sleep(kPlayingPoll);
             if (due >= 0) {

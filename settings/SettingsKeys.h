@@ -103,9 +103,9 @@ inline constexpr int kProjectMruEntries = 4;
 inline constexpr int kProjectMruDisplayLength = 200;
 
 // Docking-bar layout, and the sizes of each resizable bar in the section formed by
-// "%s-SCBar-%d" from kBarSizeProfile and the bar's control identifier.
+// "%s-SCBar-%d" from the same bar-state profile name and the bar's control identifier.
 inline constexpr std::string_view kBarStateProfile = "qmx2001barstate";
-inline constexpr std::string_view kBarSizeProfile = "qmx2001";
+inline constexpr std::string_view kBarSizeProfile = kBarStateProfile;
 inline constexpr std::string_view kBarSizeHorzCX = "sizeHorzCX";
 inline constexpr std::string_view kBarSizeHorzCY = "sizeHorzCY";
 inline constexpr std::string_view kBarSizeVertCX = "sizeVertCX";

@@ -88,7 +88,8 @@ class StderrPrompt : public IUserPrompt {
 public:
     void Message(const std::string& text) override {
         std::fprintf(stderr, "mixorel-cli: %s\n", text.c_str());
-        if (text == CMixorel2001Doc::kPlayerMissingText) {
+        if (text == CMixorel2001Doc::kPlayerMissingText ||
+            text == CMixorel2001Doc::kNothingPlayableText) {
             m_bStartFailed = true;
         }
     }

@@ -20,10 +20,16 @@ constexpr unsigned kPlayFlagSoftVolume = 1u << 4;
 constexpr const char* kGainName = "mixorel-gain";
 constexpr std::int64_t kNsPerMs = 1'000'000;
 
-// Streaming threads: keep only what the owner thread polls for.
+// Streaming threads: keep only what the owner thread polls for. A dropped message is
+// ours to unref; each one holds a reference to the element that posted it, so a message
+// left alive keeps the whole pipeline (and its file and sink) alive.
 GstBusSyncReply KeepEndAndErrors(GstBus*, GstMessage* message, gpointer) {
     const GstMessageType type = GST_MESSAGE_TYPE(message);
-    return (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR) ? GST_BUS_PASS : GST_BUS_DROP;
+    if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR) {
+        return GST_BUS_PASS;
+    }
+    gst_message_unref(message);
+    return GST_BUS_DROP;
 }
 
 GstBin* AsBin(GstElement* element) {

@@ -140,6 +140,29 @@ TEST_F(CliLoopTest, LoopsInOrderAndWrapsAtTheMixPointUntilInterrupted) {
     }
 }
 
+// Files that cannot be played are never logged as started; when none of the list plays,
+// the loop ends after one pass with a message on stderr and status 1.
+TEST_F(CliLoopTest, AListWhereNothingPlaysEndsWithAMessage) {
+    const std::string a = m_dir.File("a.mp3");
+    const std::string b = m_dir.File("b.mp3");
+    std::ofstream(a) << "not audio\n";
+    std::ofstream(b) << "not audio either\n";
+    const std::string list = Playlist({a, b});
+    const std::string log = m_dir.File("play.log");
+    int status = -1;
+    const std::string out =
+        TestFiles::Capture(m_env + "timeout 60 " + MIXOREL_CLI + " loop --log " + ShellQuote(log) +
+                               " " + ShellQuote(list) + " 2>&1",
+                           &status);
+    EXPECT_EQ(status, 1) << out;
+    EXPECT_TRUE(ParseStarts(out).empty()) << out;
+    EXPECT_NE(out.find("None of the songs in the list could be played"), std::string::npos) << out;
+    EXPECT_EQ(out.find("WinAmp"), std::string::npos) << out;
+    const std::string text = Read(log);
+    EXPECT_EQ(text.find(a), std::string::npos) << text;
+    EXPECT_EQ(text.find(b), std::string::npos) << text;
+}
+
 TEST_F(CliLoopTest, BadArgumentsAndMissingPlaylists) {
     int status = -1;
     CliSupport::Cli("loop", &status);

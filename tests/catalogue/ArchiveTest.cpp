@@ -110,7 +110,8 @@ TEST(DateTimeTest, DayNumbersCountFrom30December1899) {
     EXPECT_EQ(CDateTime::FromCalendar(1899, 12, 29, 6, 0, 0).GetValue(), -1.25);
     EXPECT_EQ(CDateTime(-1.25, CDateTime::kValid).Format("%Y-%m-%d %H:%M"), "1899-12-29 06:00");
     EXPECT_EQ(CDateTime::FromCalendar(2024, 2, 30, 0, 0, 0).GetStatus(), CDateTime::kInvalid);
-    EXPECT_EQ(CDateTime::FromCalendar(2024, 2, 29, 23, 59, 59).Format(), "2024-02-29 23:59");
+    EXPECT_EQ(CDateTime::FromCalendar(2024, 2, 29, 23, 59, 59).Format("%Y-%m-%d %H:%M:%S"),
+              "2024-02-29 23:59:59");
     EXPECT_EQ(CDateTime::Null().Format(), "");
     EXPECT_EQ(CDateTime(1e300, CDateTime::kValid).Format(), "");
     std::tm fields{};

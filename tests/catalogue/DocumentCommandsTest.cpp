@@ -14,8 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -322,6 +325,15 @@ TEST_F(DocumentCommandsTest, CloseRandomizedChoosesInPlaceOrCopy) {
     EXPECT_FALSE(m_doc.Randomize());
     EXPECT_EQ(Lines(m_doc), before);
 
+    // The copy's title folds every letter and leaves out the modified mark.
+    UseCloseRandomized(3);
+    m_doc.SetTitle("ÄRGER.qmx");
+    m_doc.SetModifiedFlag(false);
+    m_doc.SetModifiedFlag(true);
+    ASSERT_EQ(m_doc.GetTitle(), "ÄRGER *");
+    ASSERT_TRUE(m_doc.Randomize());
+    EXPECT_EQ(m_host.m_created.back()->GetTitle(), "Rnd ärger *");
+
     m_doc.SetLocked(true, false);
     UseCloseRandomized(2);
     EXPECT_FALSE(m_doc.Randomize());
@@ -351,7 +363,8 @@ TEST_F(DocumentCommandsTest, ShufflingTheLoopingListAsksFirst) {
 TEST_F(DocumentCommandsTest, CopyAndPasteIntoAnotherPlaylistKeepsOrderWithNewIdentities) {
     const auto ids = Load(m_doc, {"a", "b", "R1", "c"});
     Load(m_other, {"x", "y"});
-    ASSERT_TRUE(m_doc.CopySongs({ids[3], ids[0], ids[2]}, false, false));
+    // An identity whose song was removed meanwhile is left out.
+    ASSERT_TRUE(m_doc.CopySongs({ids[3], "gone", ids[0], ids[2]}, false, false));
     EXPECT_EQ(m_clipboard.GetFileList(),
               (std::vector<std::string>{"c", "a", m_doc.GetSongAt(2)->GetLocation()}));
     std::vector<std::string> pasted;
@@ -401,7 +414,7 @@ TEST_F(DocumentCommandsTest, CutTwoLinesAndPasteAtTheHead) {
     const auto ids = Load(m_doc, {"a", "b", "c", "d"});
     m_doc.SetLoopPos(3);
     ASSERT_TRUE(m_doc.CopySongs({ids[1], ids[2]}, true, false));
-    EXPECT_TRUE(m_clipboard.IsCut());
+    EXPECT_FALSE(m_clipboard.IsCut()); // file managers copy the files, never move them
     EXPECT_EQ(Lines(m_doc), (Texts{"a", "d"}));
     EXPECT_EQ(m_doc.GetLoopPos(), 1);
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
@@ -412,11 +425,33 @@ TEST_F(DocumentCommandsTest, CutTwoLinesAndPasteAtTheHead) {
     EXPECT_TRUE(m_prompt.m_duplicateTitles.empty());
 }
 
+// "Play next" pastes after the line before the loop position: the pasted songs play next,
+// in clipboard order, and then the song that was next before.
+TEST_F(DocumentCommandsTest, SongsPastedAtTheLoopPositionPlayNext) {
+    FakePlayerLink player;
+    m_doc.SetPlayerLink(&player);
+    Load(m_doc, {"a", "b", "c", "d"});
+    const auto ids = Load(m_other, {"x", "y"});
+    ASSERT_TRUE(m_other.CopySongs(ids, false, false));
+    m_doc.SetLoopPos(2);
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    ASSERT_TRUE(m_doc.PasteSongs(m_doc.GetLoopPos() - 1, nullptr, false, answer));
+    EXPECT_EQ(Lines(m_doc), (Texts{"a", "b", "x", "y", "c", "d"}));
+    for (int n = 0; n < 3; ++n) {
+        ASSERT_TRUE(m_doc.PlayNext(CMixorel2001Doc::kLoopMode));
+    }
+    EXPECT_EQ(player.m_started, (Texts{"x", "y", "c"}));
+
+    // A paste above the loop position keeps the loop on its song.
+    ASSERT_TRUE(m_doc.PasteSongs(0, nullptr, false, answer));
+    EXPECT_EQ(m_doc.GetSongAt(m_doc.GetLoopPos())->GetPath(), "d");
+}
+
 TEST_F(DocumentCommandsTest, ClipboardFailuresChangeNothing) {
     const auto ids = Load(m_doc, {"a", "b"});
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     EXPECT_FALSE(m_doc.PasteSongs(0, nullptr, false, answer)); // empty clipboard
-    EXPECT_FALSE(m_doc.CopySongs({ids[0], "gone"}, true, false));
+    EXPECT_FALSE(m_doc.CopySongs({"gone"}, true, false));
     EXPECT_EQ(m_doc.GetCount(), 2);
     m_clipboard.SetBusy(true);
     EXPECT_FALSE(m_doc.CopySongs({ids[0]}, true, false)); // a cut whose copy fails
@@ -509,6 +544,14 @@ TEST_F(DocumentCommandsTest, NewOpenAndCloseRunTheWorkers) {
     EXPECT_EQ(m_doc.GetCount(), 1);
     EXPECT_EQ(m_doc.OpenDocument(dir.Path() + "/none.qmx"), CPlaylistFile::kCannotOpen);
     m_doc.OnCloseDocument();
+
+    // No processing thread: the open fails before the file is read.
+    m_doc.SetThreadLauncher([](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    EXPECT_EQ(m_doc.OpenDocument(dir.Path() + "/list.qmx"), CMixorel2001Doc::kNoProcessThread);
+    EXPECT_EQ(m_doc.GetCount(), 0);
+    EXPECT_FALSE(m_doc.HasProcessThread());
 }
 
 } // namespace

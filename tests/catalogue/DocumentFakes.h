@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/IDocumentView.h"
+#include "catalogue/IPlayerLink.h"
 #include "catalogue/IUserPrompt.h"
 
 #include <deque>
@@ -60,4 +61,21 @@ public:
 
     std::vector<int> m_redrawn;
     std::vector<int> m_scrolled;
+};
+
+// A connected player that records the songs it was asked to start.
+class FakePlayerLink : public IPlayerLink {
+public:
+    bool IsConnected() override { return true; }
+    bool Connect() override { return true; }
+    bool PlayLogged(const std::string& path) override {
+        m_started.push_back(path);
+        return true;
+    }
+    bool IsActive() override { return false; }
+    bool Stop() override { return true; }
+    bool FadeStop() override { return true; }
+    bool Skip() override { return true; }
+
+    std::vector<std::string> m_started;
 };

@@ -148,20 +148,71 @@ TEST_F(DocumentTest, TotalsFollowInsertsAndRemoves) {
     EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 0.0);
 }
 
-TEST_F(DocumentTest, LoopAndSchedulePositionsStayOnTheirSongThroughInserts) {
+// A position moves down only for a line inserted above it; a line inserted at the
+// position becomes the line there, so it plays next.
+TEST_F(DocumentTest, InsertsAboveAPositionShiftItAndInsertsAtItTakeItsPlace) {
     Fill(5);
     m_doc.SetLoopPos(2);
     m_doc.SetSchedulePos(3);
+    struct Case {
+        int after;
+        const char* path;
+        const char* atLoop;
+        const char* atSchedule;
+    };
+    const Case cases[] = {
+        {-1, "/head", "/m/2.mp3", "/m/3.mp3"},
+        {2, "/at-loop", "/at-loop", "/m/3.mp3"},
+        {4, "/at-schedule", "/at-loop", "/at-schedule"},
+        {6, "/below", "/at-loop", "/at-schedule"},
+    };
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/head"), answer));
-    EXPECT_EQ(m_doc.GetLoopPos(), 3);
-    EXPECT_EQ(m_doc.GetSchedulePos(), 4);
-    ASSERT_TRUE(m_doc.InsertSongAt(2, MakeSong("/above-loop"), answer));
-    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/2.mp3");
-    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/3.mp3");
-    ASSERT_TRUE(m_doc.InsertSongAt(4, MakeSong("/below-loop"), answer));
-    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/2.mp3");
-    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/3.mp3");
+    for (const Case& c : cases) {
+        ASSERT_TRUE(m_doc.InsertSongAt(c.after, MakeSong(c.path), answer)) << c.path;
+        EXPECT_EQ(PathAt(m_doc.GetLoopPos()), c.atLoop) << c.path;
+        EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), c.atSchedule) << c.path;
+    }
+}
+
+TEST_F(DocumentTest, SetSongAtKeepsTotalsQueueRegionsAndMarkRight) {
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    std::string b;
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a", 160000, 128000), answer));
+    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeSong("/b"), answer, &b));
+    m_doc.MarkSong(1, CMixorel2001Doc::kMarkLoopNext);
+
+    // The tag tools edit a copy of a line and put it back.
+    CSong edited;
+    edited.Assign(*m_doc.GetSongAt(1), true);
+    edited.SetInfo(320000, 128000, 44100, 0);
+    edited.SetInfoFlag(true);
+    edited.SetTitle("Edited");
+    ASSERT_TRUE(m_doc.SetSongAt(1, edited));
+    int index = -1;
+    ASSERT_NE(m_doc.FindById(b, &index), nullptr);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(m_doc.GetSongAt(1)->GetTitle(), "Edited");
+    EXPECT_EQ(m_doc.FindMark(CMixorel2001Doc::kMarkLoopNext), 1);
+    EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
+    EXPECT_EQ(m_doc.GetTotalTime(), 30u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 480000.0);
+
+    const CSong region = MakeRegion("R");
+    ASSERT_TRUE(m_doc.SetSongAt(0, region));
+    EXPECT_EQ(m_doc.GetRegionList(), std::vector<std::string>{region.GetId()});
+    EXPECT_FALSE(m_doc.Contains("/a"));
+    EXPECT_EQ(m_doc.GetTotalTime(), 20u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 320000.0);
+
+    const CSong unread = MakeSong("/c");
+    ASSERT_TRUE(m_doc.SetSongAt(0, unread));
+    EXPECT_TRUE(m_doc.GetRegionList().empty());
+    EXPECT_EQ(m_doc.GetProcessingQueue(), std::vector<std::string>{unread.GetId()});
+    EXPECT_TRUE(m_doc.Contains("/c"));
+
+    EXPECT_FALSE(m_doc.SetSongAt(2, unread));
+    EXPECT_FALSE(m_doc.SetSongAt(0, edited)); // the identity of line 1
+    EXPECT_EQ(m_doc.GetCount(), 2);
 }
 
 TEST_F(DocumentTest, PositionsStayOnTheirSongThroughRemovesAbove) {

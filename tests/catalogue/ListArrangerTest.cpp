@@ -167,6 +167,12 @@ TEST_F(ListArrangerTest, SortByTitleIgnoresCaseAndKeepsTiesInOrder) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{"R:r", "a", "ABC", "abc", "b", "R:s", "y", "z"}));
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kTitle, false));
     EXPECT_EQ(Lines(), (std::vector<std::string>{"R:r", "b", "ABC", "abc", "a", "R:s", "z", "y"}));
+
+    // Accented, Greek and Cyrillic letters fold too.
+    Load({"Émile", "élan", "zebra", "ÉLAN", "ωμέγα", "Άλφα", "Ωμέγα", "яблоко", "Арбуз"});
+    ASSERT_TRUE(m_arranger.Sort(CListArranger::kTitle, true));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"zebra", "élan", "ÉLAN", "Émile", "Άλφα", "ωμέγα",
+                                                 "Ωμέγα", "Арбуз", "яблоко"}));
 }
 
 TEST_F(ListArrangerTest, SortByDurationBitrateAndDate) {

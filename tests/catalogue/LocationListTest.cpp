@@ -19,24 +19,26 @@ std::vector<std::string> Folders(const CLocationList& list) {
     return folders;
 }
 
-TEST(LocationListTest, AddMovesToTheFrontAndComparesWithoutCase) {
+TEST(LocationListTest, AddMovesToTheFrontAndComparesExactly) {
     CLocationList list;
     list.Add("/music/a/");
     list.Add("/music/b/");
     list.Add("/music/c/");
     EXPECT_EQ(Folders(list), (std::vector<std::string>{"/music/c/", "/music/b/", "/music/a/"}));
-    // The same folder in another letter case replaces the old entry and goes first.
-    list.Add("/MUSIC/A/");
-    EXPECT_EQ(Folders(list), (std::vector<std::string>{"/MUSIC/A/", "/music/c/", "/music/b/"}));
-    list.Add("/Musik/Ärzte/");
-    list.Add("/musik/ärzte/");
-    EXPECT_EQ(list.GetCount(), 4);
-    EXPECT_EQ(list.GetAt(0), "/musik/ärzte/");
+    // The same folder again goes first; one that differs in letter case is another folder.
+    list.Add("/music/a/");
+    EXPECT_EQ(Folders(list), (std::vector<std::string>{"/music/a/", "/music/c/", "/music/b/"}));
+    list.Add("/m/Rock/");
+    list.Add("/m/rock/");
+    EXPECT_EQ(list.GetCount(), 5);
+    EXPECT_EQ(Folders(list), (std::vector<std::string>{"/m/rock/", "/m/Rock/", "/music/a/",
+                                                       "/music/c/", "/music/b/"}));
     EXPECT_EQ(list.GetAt(-1), "");
-    EXPECT_EQ(list.GetAt(4), "");
+    EXPECT_EQ(list.GetAt(5), "");
     list.RemoveAt(1);
     list.RemoveAt(7);
-    EXPECT_EQ(Folders(list), (std::vector<std::string>{"/musik/ärzte/", "/music/c/", "/music/b/"}));
+    EXPECT_EQ(Folders(list),
+              (std::vector<std::string>{"/m/rock/", "/music/a/", "/music/c/", "/music/b/"}));
     list.RemoveAll();
     EXPECT_EQ(list.GetCount(), 0);
 }

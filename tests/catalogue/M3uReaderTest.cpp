@@ -64,6 +64,20 @@ TEST(M3uReaderTest, RelativePaths) {
               (Entries{{"/l/ok.mp3", ""}}));
 }
 
+// file: URIs of this machine are local paths, percent-decoded; other hosts, paths that
+// are not absolute and decoded zero bytes or line ends skip their line.
+TEST(M3uReaderTest, FileUris) {
+    EXPECT_EQ(Parse("#EXTINF:1,T\nfile:///home/me/Music/a%20b%C3%A9.mp3\n"
+                    "FILE://localhost/m/c.mp3\nfile:/m/./d%2.mp3\nfile:///m/100%25.mp3\n"
+                    "file://server/share/e.mp3\nfile:relative.mp3\nfile:///m/bad%00.mp3\n"
+                    "file:///m/two%0Alines.mp3\n",
+                    true),
+              (Entries{{"/home/me/Music/a b\xC3\xA9.mp3", "T"},
+                       {"/m/c.mp3", "T"},
+                       {"/m/d%2.mp3", "T"},
+                       {"/m/100%.mp3", "T"}}));
+}
+
 // .m3u8 is UTF-8; a plain .m3u is UTF-8 when valid, else Windows-1252.
 TEST(M3uReaderTest, Encodings) {
     EXPECT_EQ(Parse("#EXTINF:1,Caf\xC3\xA9\n/m/\xC3\xA9.mp3\n"),

@@ -14,6 +14,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -218,8 +219,17 @@ TEST_F(MusicImporterTest, DuplicateAnswersForTheRestOfTheRun) {
 }
 
 TEST_F(MusicImporterTest, EraseQuestionAndBadChoices) {
-    m_ui.m_folders = {Music(), Music(), m_dir.File("music/a.mp3"), m_dir.File("none")};
+    m_ui.m_folders = {Music(), Music(), Music(), m_dir.File("music/a.mp3"), m_dir.File("none")};
     ASSERT_TRUE(m_importer.OnImportSingleFolder());
+    // Yes on a locked playlist: the lock message, and no import at all.
+    m_doc.SetLocked(true, false);
+    m_prompt.m_answers.push_back(IUserPrompt::kAnswerYes);
+    const std::size_t before = m_prompt.m_messages.size();
+    EXPECT_FALSE(m_importer.OnImportSingleFolder());
+    EXPECT_EQ(m_prompt.m_messages.size(), before + 1);
+    EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kLockedText);
+    EXPECT_EQ(m_doc.GetCount(), 3);
+    m_doc.SetLocked(false, false);
     // Cancel: nothing done, no count message.
     m_prompt.m_answers.push_back(IUserPrompt::kAnswerCancel);
     const std::size_t messages = m_prompt.m_messages.size();
@@ -405,7 +415,11 @@ class NullAlbumHost : public IAlbumHost {
 public:
     bool ChooseAlbumToOpen(std::string&) override { return false; }
     bool ChooseAlbumToSave(const std::string&, std::string&) override { return false; }
-    void CloseAlbum() override {}
+    void CloseAlbum() override {
+        if (m_onClose) {
+            m_onClose();
+        }
+    }
     void SetAlbumTitle(const std::string&) override {}
     bool OpenPlaylist(const std::string& path) override {
         m_opened.push_back(path);
@@ -415,6 +429,8 @@ public:
     void ReportError(const std::string&) override {}
 
     std::vector<std::string> m_opened;
+    std::function<void()> m_onClose;
+    bool m_bLockFreeOnClose = false;
 };
 
 // Dropped files go in before the line under the drop point, in the drop's order;
@@ -436,6 +452,16 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
     ASSERT_EQ(CPlaylistFile::Write(m_dir.File("other.QMX"), content), CPlaylistFile::kOk);
     ASSERT_EQ(CAlbumFile::Write(m_dir.File("set.qma"), {"/p/a.qmx"}), CAlbumFile::kOk);
     NullAlbumHost host;
+    // The album-closing routine may close the playlist, so it must find it unlocked.
+    host.m_onClose = [&] {
+        host.m_bLockFreeOnClose = std::async(std::launch::async, [&] {
+                                      const bool free = m_doc.GetMutex().try_lock();
+                                      if (free) {
+                                          m_doc.GetMutex().unlock();
+                                      }
+                                      return free;
+                                  }).get();
+    };
     CAlbumManager albums(host);
 
     EXPECT_TRUE(m_importer.DropFiles(1,
@@ -445,8 +471,16 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
     EXPECT_EQ(Titles(),
               (std::vector<std::string>{"One.mp3", "A.mp3", "B.mp3", "Two.mp3", "Listed"}));
     EXPECT_TRUE(m_doc.IsLocked());
-    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_TRUE(m_doc.IsModified()); // the lines it had are still unsaved
     EXPECT_EQ(host.m_opened, std::vector<std::string>{"/p/a.qmx"});
+    EXPECT_TRUE(host.m_bLockFreeOnClose);
+
+    // Dropped on an empty, unmodified playlist it is just that file: not modified.
+    CMixorel2001Doc fresh(&m_prompt);
+    CMusicImporter freshImporter(fresh, m_prompt, m_ui, m_locations);
+    ASSERT_TRUE(freshImporter.DropFiles(-1, {m_dir.File("other.QMX")}, nullptr));
+    EXPECT_EQ(fresh.GetCount(), 1);
+    EXPECT_FALSE(fresh.IsModified());
 
     // A declined duplicate skips the rest; -1 appends.
     m_doc.SetLocked(false, false);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <thread>
@@ -127,7 +128,16 @@ TEST(SongTest, FileNameLocationAndDatedTitle) {
     song.SetStart(CDateTime::FromCalendar(2024, 3, 5, 21, 30, 0));
     EXPECT_EQ(song.GetTitleWithDate(true), "Party"); // not a region
     song.SetRegion(true);
-    EXPECT_EQ(song.GetTitleWithDate(true), "Party 2024-03-05 21:30");
+    // The start in the date and time form of the user's locale.
+    const char* saved = std::getenv("LC_ALL");
+    const std::string before = saved != nullptr ? saved : "";
+    setenv("LC_ALL", "C.UTF-8", 1);
+    EXPECT_EQ(song.GetTitleWithDate(true), "Party 03/05/24 21:30:00");
+    if (saved != nullptr) {
+        setenv("LC_ALL", before.c_str(), 1);
+    } else {
+        unsetenv("LC_ALL");
+    }
     EXPECT_EQ(song.GetTitleWithDate(false), "Party");
     EXPECT_EQ(song.GetFileName(true), "Party");
 }

@@ -2,11 +2,82 @@
 
 #include "platform/mci/MciErrors.h"
 
+#include <cstring>
+#include <gst/gst.h>
+
 using namespace std::chrono_literals;
 
 namespace {
 
-class GstTransportTest : public GstContextFixture {};
+class GstTransportTest : public GstContextFixture {
+protected:
+    static int DescriptorCount() {
+        std::error_code error;
+        int count = 0;
+        for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error);
+             !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+            ++count;
+        }
+        return count;
+    }
+
+    // The leaks tracer (GST_TRACERS=leaks in the environment), or null when it does not run.
+    static GstTracer* LeaksTracer() {
+        GstTracer* found = nullptr;
+        GList* tracers = gst_tracing_get_active_tracers();
+        for (GList* item = tracers; item != nullptr; item = item->next) {
+            if (std::strcmp(G_OBJECT_TYPE_NAME(item->data), "GstLeaksTracer") == 0) {
+                found = static_cast<GstTracer*>(gst_object_ref(item->data));
+            }
+        }
+        g_list_free_full(tracers, gst_object_unref);
+        return found;
+    }
+    // Playbins made less playbins freed since the tracer's last checkpoint.
+    static int PlaybinsKeptSinceCheckpoint(GstTracer* tracer) {
+        GstStructure* checkpoint = nullptr;
+        g_signal_emit_by_name(tracer, "activity-get-checkpoint", &checkpoint);
+        int count = 0;
+        for (const auto& [field, sign] :
+             {std::pair{"objects-created-list", 1}, std::pair{"objects-removed-list", -1}}) {
+            const GValue* list = gst_structure_get_value(checkpoint, field);
+            for (guint n = 0; list != nullptr && n < gst_value_list_get_size(list); ++n) {
+                const GstStructure* entry =
+                    gst_value_get_structure(gst_value_list_get_value(list, n));
+                const gchar* type = gst_structure_get_string(entry, "type-name");
+                count += type != nullptr && std::strcmp(type, "GstPlayBin") == 0 ? sign : 0;
+            }
+        }
+        gst_structure_free(checkpoint);
+        return count;
+    }
+};
+
+// A box that loops for days opens and closes a device per song: nothing may pile up.
+TEST_F(GstTransportTest, OpeningAndClosingManyTimesLeavesNothingBehind) {
+    const std::string song = Media("cbr.mp3");
+    const auto once = [&] {
+        ASSERT_EQ(Open(song), 0u);
+        ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
+        ASSERT_EQ(Send("stop mpeg wait"), 0u);
+        ASSERT_EQ(Send("close mpeg wait"), 0u);
+    };
+    once(); // the first open loads plugins and starts GStreamer's own threads
+    const int descriptors = DescriptorCount();
+    GstTracer* tracer = LeaksTracer();
+    if (tracer != nullptr) {
+        g_signal_emit_by_name(tracer, "activity-start-tracking");
+    }
+    for (int n = 0; n < 20; ++n) {
+        once();
+    }
+    EXPECT_LE(DescriptorCount(), descriptors + 2);
+    if (tracer != nullptr) {
+        EXPECT_EQ(PlaybinsKeptSinceCheckpoint(tracer), 0);
+        g_signal_emit_by_name(tracer, "activity-stop-tracking");
+        gst_object_unref(tracer);
+    }
+}
 
 TEST_F(GstTransportTest, OpenPlayPauseResumeStopClose) {
     const std::string song = Media("long.mp3");

@@ -328,3 +328,30 @@ TEST_F(FaderThreadTest, AKillArrivingDuringAFadeStopClosesAtTheEnd) {
                               kStopAndSilence,
                               {"close mpeg wait", "stop mpeg wait", "close mpeg wait"}}));
 }
+
+// A fade-out that arrives between the ramp's look at the queue and its taking a message
+// out must still end the fade-in and fade the song out, never reach the device as a
+// plain command. The stop is sent at many points of a fast ramp to meet that moment.
+TEST_F(FaderThreadTest, AFadeStopArrivingAnywhereInAFadeInEndsItAndFadesOut) {
+    std::vector<std::int32_t> climb;
+    for (int level = 1; level <= 1000; ++level) {
+        climb.push_back(level);
+    }
+    m_pMixTypes->SetMixTypes({MixType{"Climb", climb, {0}}});
+    m_environment.pSleeper = std::make_shared<TestSleeper>(1'000'000);
+    auto worker = StartWorker();
+    ASSERT_NE(worker, nullptr);
+    for (int round = 0; round < 200; ++round) {
+        m_pDevice->ClearLog();
+        ASSERT_EQ(Exchange(*worker, "fadein mpeg", 20, 0).reply, "fadingin");
+        ASSERT_TRUE(WaitForCommands(static_cast<std::size_t>(2 + round % 40)));
+        ASSERT_EQ(Exchange(*worker, "fadestop mpeg", 20, 0).reply, "fadingout");
+        ASSERT_TRUE(WaitIdle(*worker));
+        const auto commands = m_pDevice->Commands(0);
+        ASSERT_EQ(std::count(commands.begin(), commands.end(), "fadestop mpeg"), 0)
+            << "round " << round;
+        ASSERT_GE(commands.size(), kStopAndSilence.size());
+        ASSERT_EQ(std::vector<std::string>(commands.end() - 3, commands.end()), kStopAndSilence)
+            << "round " << round;
+    }
+}

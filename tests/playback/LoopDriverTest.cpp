@@ -3,8 +3,11 @@
 // user-interface thread.
 #include "LoopFakes.h"
 
+#include "catalogue/DocumentFakes.h"
+
 #include "catalogue/CLoopState.h"
 #include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/CPlayedSongs.h"
 #include "playback/CPlayListThreadFactory.h"
 #include "playback/CScheduleListThread.h"
 #include "settings/CMemorySettingsStore.h"
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <functional>
 #include <string>
 #include <vector>
@@ -217,6 +221,130 @@ TEST_F(LoopDriverTest, ASecondLoopEndsTheFirst) {
     EXPECT_EQ(CLoopState::s_nCurrentToken, 2u);
 }
 
+// A song that cannot be opened is stepped over at once, without a played entry; the
+// loop goes on with the songs that play.
+TEST_F(LoopDriverTest, UnplayableSongsAreSteppedOver) {
+    Load(m_doc, {"s1", "bad1", "bad2", "s2", "s3"});
+    m_player.Refuse("bad1");
+    m_player.Refuse("bad2");
+    CPlayedSongs::Shared().Empty();
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 4; }));
+    const Texts paths = m_player.Paths();
+    EXPECT_EQ(Texts(paths.begin(), paths.begin() + 4), (Texts{"s1", "s2", "s3", "s1"}));
+    // s2 came at s1's mix point, not a song later.
+    const auto starts = m_player.Starts();
+    EXPECT_LT(starts[1].atMs - starts[0].atMs, 1500 + 1000);
+    EXPECT_TRUE(m_doc.IsLooping());
+    m_doc.StopLoop();
+    Texts played;
+    CPlayedSongs::Shared().ForEach([&](const CSong& song) { played.push_back(song.GetPath()); });
+    EXPECT_EQ(std::count(played.begin(), played.end(), "bad1"), 0);
+    EXPECT_EQ(std::vector<std::string>(played.begin(), played.begin() + 3),
+              (Texts{"s1", "s2", "s3"}));
+}
+
+// A list where nothing plays ends after one pass with its own message, not message 155.
+TEST_F(LoopDriverTest, AListWhereNothingPlaysEndsAfterOnePass) {
+    FakePrompt prompt;
+    m_doc.SetPrompt(&prompt);
+    Load(m_doc, {"bad1", "R1", "bad2"});
+    m_player.Refuse("bad1");
+    m_player.Refuse("bad2");
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping(); }));
+    EXPECT_EQ(m_player.Count(), 0u);
+    EXPECT_EQ(prompt.m_messages, (Texts{CMixorel2001Doc::kNothingPlayableText}));
+    m_doc.SetPrompt(nullptr);
+}
+
+// The driver of the first list has ended but is still kept by it: stopping or closing
+// that list must leave the second list's loop alone.
+TEST_F(LoopDriverTest, StoppingAListWhoseLoopEndedLongAgoLeavesTheNewLoopRunning) {
+    Load(m_doc, Songs(3));
+    Load(m_other, {"o1", "o2", "o3"});
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
+    ASSERT_TRUE(m_other.StartLoopAt(0, 2));
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping() && m_player.Count() >= 2; }));
+    m_doc.StopLoop();
+    m_doc.OnCloseDocument();
+    const std::size_t count = m_player.Count();
+    EXPECT_TRUE(WaitFor([&] { return m_player.Count() >= count + 2; }));
+    EXPECT_TRUE(m_other.IsLooping());
+}
+
+// A player whose next poll after a song's end is held until the test lets it go, so
+// the driver sits in the middle of a start while the user stops the loop.
+class HeldPollPlayer : public ClockedPlayer {
+public:
+    using ClockedPlayer::ClockedPlayer;
+
+    bool IsActive() override {
+        bool active = ClockedPlayer::IsActive();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_bArmed && m_bEnded) {
+            m_bArmed = false;
+            m_bHeld = true;
+            m_cv.notify_all();
+            m_cv.wait_for(lock, 5s, [&] { return !m_bHeld; });
+            lock.unlock();
+            active = ClockedPlayer::IsActive();
+            lock.lock();
+        }
+        m_bEnded = !active;
+        return active;
+    }
+    bool Stop() override {
+        m_nStartsAtStop = static_cast<int>(Count());
+        return ClockedPlayer::Stop();
+    }
+    // Holds the first poll after the playing song's end.
+    void Arm() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bArmed = true;
+        m_bEnded = false;
+    }
+    bool WaitHeld() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_cv.wait_for(lock, 5s, [&] { return m_bHeld; });
+    }
+    void Let() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bHeld = false;
+        m_cv.notify_all();
+    }
+    std::atomic<int> m_nStartsAtStop{-1};
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_bArmed = false;
+    bool m_bEnded = false;
+    bool m_bHeld = false;
+};
+
+TEST_F(LoopDriverTest, StopWaitsForADriverInTheMiddleOfAStart) {
+    HeldPollPlayer player(m_clock, 2000, 500);
+    m_doc.SetPlayerLink(&player);
+    Load(m_doc, Songs(3));
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return player.Count() >= 1; }));
+    player.Arm();
+    ASSERT_TRUE(player.WaitHeld());
+    // The Stop command: the loop, then the player.
+    std::thread stop([&] {
+        m_doc.StopLoop();
+        player.Stop();
+    });
+    std::this_thread::sleep_for(500ms); // longer than one stop wait
+    player.Let();
+    stop.join();
+    ASSERT_TRUE(WaitFor([&] { return !m_doc.IsLooping(); }));
+    EXPECT_EQ(static_cast<int>(player.Count()), player.m_nStartsAtStop.load())
+        << "a song started after the Stop";
+}
+
 TEST_F(LoopDriverTest, ARegionCutsInAtItsSecondAndTheLoopResumesAfterIt) {
     // kStart + 10 s is 21:00:00.
     Load(m_doc, {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "R1@10", "r1", "r2", "R2"});
@@ -243,6 +371,45 @@ TEST_F(LoopDriverTest, ARegionCutsInAtItsSecondAndTheLoopResumesAfterIt) {
     CScheduleListThread::StopScheduler();
     EXPECT_FALSE(m_doc.IsScheduled());
     EXPECT_FALSE(CLoopState::s_bHold);
+}
+
+// With "Rem Played" the region's last song has no next line to mark: the region still
+// holds the loop while that song plays, up to its mix point.
+TEST_F(LoopDriverTest, WithRemPlayedARegionsLastSongPlaysOut) {
+    m_doc.SetRemovePlayed(true);
+    Load(m_doc, {"a1", "a2", "a3", "a4", "a5", "a6", "R1@3", "r1", "r2", "R2", "b1"});
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
+    const auto startOf = [&](const std::string& path) {
+        for (const auto& start : m_player.Starts()) {
+            if (start.path == path) {
+                return start.atMs;
+            }
+        }
+        return std::int64_t{-1};
+    };
+    ASSERT_TRUE(WaitFor([&] { return startOf("r2") >= 0; }));
+    m_clock.WaitUntil(startOf("r2") + 500);
+    EXPECT_TRUE(CLoopState::s_bRegionPlaying);
+    EXPECT_TRUE(CLoopState::s_bHold);
+    ASSERT_TRUE(WaitFor([&] { return m_player.Paths().back() != "r2"; }));
+    EXPECT_GE(m_player.Starts().back().atMs - startOf("r2"), 1500);
+    CScheduleListThread::StopScheduler();
+}
+
+// A list left with no song while a region's song plays keeps its scheduler: a region
+// added later still plays at its time.
+TEST_F(LoopDriverTest, TheSchedulerOutlivesAListWithoutSongs) {
+    m_doc.SetRemovePlayed(true);
+    Load(m_doc, {"R1@2", "x1"});
+    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
+    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
+    m_clock.WaitUntil(5000); // x1 has left the list and the scheduler has seen it
+    Load(m_doc, {"R2@7", "y1"});
+    EXPECT_TRUE(WaitFor([&] { return m_player.Count() >= 2; }, 3s));
+    EXPECT_EQ(m_player.Paths(), (Texts{"x1", "y1"}));
+    EXPECT_TRUE(m_doc.IsScheduled());
+    CScheduleListThread::StopScheduler();
 }
 
 TEST_F(LoopDriverTest, OfTwoRegionsDueAtOnceTheFirstInTheListPlays) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,7 +63,7 @@ public:
     bool Connect() override { return true; }
     bool PlayLogged(const std::string& path) override {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (path == m_strRefused) {
+        if (m_refused.count(path) != 0) {
             return false;
         }
         const std::int64_t now = m_clock.NowMs();
@@ -93,9 +94,10 @@ public:
         return paths;
     }
     std::size_t Count() const { return Starts().size(); }
+    // The player cannot open these (the start fails).
     void Refuse(const std::string& path) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_strRefused = path;
+        m_refused.insert(path);
     }
     int Skips() const { return m_nSkips; }
 
@@ -112,7 +114,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Start> m_starts;
     std::int64_t m_nEndMs = 0;
-    std::string m_strRefused;
+    std::set<std::string> m_refused;
     std::atomic<int> m_nSkips{0};
 };
 

@@ -37,7 +37,7 @@ TEST_F(MCIPlayerStartTest, ConnectMakesAWorkerAndNamesTheDeviceType) {
 TEST_F(MCIPlayerStartTest, ConnectFailsWhenNoWorkerCanStart) {
     m_pFactory->SetFailing(true);
     EXPECT_FALSE(Player().Connect(-1, true));
-    EXPECT_TRUE(Player().Play(kSong)) << "a plain start without a worker sends nothing";
+    EXPECT_FALSE(Player().Play(kSong)) << "a plain start without a worker starts nothing";
     EXPECT_TRUE(m_pDevice->Log().empty());
 }
 
@@ -49,15 +49,38 @@ TEST_F(MCIPlayerStartTest, PlainStartOfAFileSendsTheWholeSequenceInOrder) {
                                             {"play mpeg from 0 notify"}}));
 }
 
-TEST_F(MCIPlayerStartTest, PlainStartStopsAPlayingSongFirst) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play(kSong));
-    const auto commands = m_pDevice->Commands(0);
-    ASSERT_GE(commands.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 4),
-              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg",
-                                        "close mpeg wait"}));
+// Over a playing song, or a worker still fading one out, the new song opens in a worker
+// of its own first; then the old one is stopped and its worker ends.
+TEST_F(MCIPlayerStartTest, PlainStartOverASongOpensTheNewOneFirstThenStopsTheOld) {
+    for (const bool fading : {false, true}) {
+        m_pDevice->ClearLog();
+        m_pDevice->SetReply("status mpeg mode", "playing");
+        CMCIPlayer& player = Player();
+        ASSERT_TRUE(player.Connect(-1, true));
+        if (fading) {
+            m_pSleeper->Close(); // the fade-out holds after its first step
+            ASSERT_TRUE(player.Play("/music/first.mp3"));
+        }
+        const int old = m_pDevice->ContextsMade() - 1;
+        if (fading) {
+            ASSERT_TRUE(player.FadeStop());
+            ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));
+        }
+        ASSERT_TRUE(player.Play(kSong)) << fading;
+        EXPECT_EQ(m_pDevice->Commands(old + 1),
+                  Join({{kOpenSong}, kFileSetup, {"play mpeg from 0 notify"}}))
+            << fading;
+        m_pSleeper->Open();
+        ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms)) << fading;
+        const auto commands = m_pDevice->Commands(old);
+        EXPECT_EQ(std::vector<std::string>(commands.end() - 2, commands.end()),
+                  (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}))
+            << fading;
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), "play mpeg from 0 notify"),
+                  fading ? 1 : 0)
+            << "the new song went to its own worker";
+        m_pPlayer.reset();
+    }
 }
 
 TEST_F(MCIPlayerStartTest, PlainStartOfACdTrackPlaysFromTheTrackToTheNext) {
@@ -68,12 +91,19 @@ TEST_F(MCIPlayerStartTest, PlainStartOfACdTrackPlaysFromTheTrackToTheNext) {
                                         "Set mpeg time format TMSF", "play mpeg from 7 to 8"}));
 }
 
-TEST_F(MCIPlayerStartTest, CommandErrorsDoNotChangeThePlainStartsResult) {
-    m_pDevice->SetReply(kOpenSong, "", 275);
-    CMCIPlayer& player = ConnectedPlayer();
-    std::string reply;
-    EXPECT_FALSE(player.SendCommand(kOpenSong, reply));
-    EXPECT_TRUE(player.Play(kSong));
+// Only a failed open fails a start; the other commands' errors are ignored.
+TEST_F(MCIPlayerStartTest, AFailedOpenFailsTheStartOtherErrorsDoNot) {
+    for (const bool mix : {false, true}) {
+        CMCIPlayer& player = Player();
+        ASSERT_TRUE(player.Connect(-1, true));
+        player.SetMixEnabled(mix);
+        m_pDevice->SetReply(kOpenSong, "", 275);
+        EXPECT_FALSE(player.Play(kSong)) << mix;
+        m_pDevice->SetReply(kOpenSong, "");
+        m_pDevice->SetReply("set mpeg seek exactly on wait", "", 274);
+        EXPECT_TRUE(player.Play(kSong)) << mix;
+        m_pPlayer.reset();
+    }
 }
 
 // ---- mixed starts ----------------------------------------------------------------------
@@ -100,17 +130,16 @@ TEST_F(MCIPlayerStartTest, MixedStartOpensSilentlyInANewWorkerAndFadesIn) {
     EXPECT_TRUE(player.IsWorkerAlive());
 }
 
-TEST_F(MCIPlayerStartTest, MixedStartOfASongThatCannotOpenSkipsTheFadeIn) {
-    // No fade-in for a device that is not there: the player reports the song finished at
-    // once, so a loop goes on instead of waiting out the ramp in silence.
+TEST_F(MCIPlayerStartTest, MixedStartOfASongThatCannotOpenLeavesThePreviousSongAlone) {
     CMCIPlayer& player = ConnectedPlayer();
     player.SetMixEnabled(true);
     m_pDevice->SetReply(kOpenSong, "", 275);
-    m_pDevice->SetReply("status mpeg mode", "", 263);
-    ASSERT_TRUE(player.Play(kSong));
-    ASSERT_TRUE(WaitForCount(1, 1));
-    EXPECT_EQ(player.GetMode(false), 0);
-    EXPECT_EQ(m_pDevice->Commands(1), (std::vector<std::string>{kOpenSong, "status mpeg mode"}));
+    EXPECT_FALSE(player.Play(kSong));
+    ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms));
+    EXPECT_EQ(m_pDevice->Commands(1),
+              (std::vector<std::string>{kOpenSong, "stop mpeg wait", "close mpeg wait"}));
+    EXPECT_TRUE(m_pDevice->Commands(0).empty()) << "no fade-out for the previous song";
+    EXPECT_TRUE(player.IsWorkerAlive()) << "the previous worker stays current";
 }
 
 TEST_F(MCIPlayerStartTest, MixedStartFadesTheSongOfAPlainStartOut) {

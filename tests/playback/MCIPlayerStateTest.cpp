@@ -107,7 +107,7 @@ TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfFilesAreWholeSeconds) {
 
 TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfCdTracksReadMinutesAndSeconds) {
     m_pDevice->SetReply("status mpeg length track 7", "03:41:10");
-    m_pDevice->SetReply("status mpeg position wait", "07:02:05");
+    m_pDevice->SetReply("status mpeg position wait", "07:02:05:10");
     CMCIPlayer& player = ConnectedPlayer();
     ASSERT_TRUE(player.Play("/media/cdrom/Track07.cda"));
     std::int32_t length = 0;
@@ -115,7 +115,7 @@ TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfCdTracksReadMinutesAndSeconds) {
     EXPECT_TRUE(player.GetLength(length));
     EXPECT_TRUE(player.GetPosition(position));
     EXPECT_EQ(length, 221);
-    EXPECT_EQ(position, 7 * 60 + 2) << "the track field counts as minutes";
+    EXPECT_EQ(position, 2 * 60 + 5) << "the track field comes before the minutes";
 }
 
 TEST_F(MCIPlayerStateTest, TitleIsTheFileNameOfTheDevicesFile) {

@@ -47,7 +47,7 @@ protected:
 
 TEST_F(PlayLogTest, WritesTheProgramAndSongLinesOnlyWhenKept) {
     const std::string log = m_dir.File("onairix.log");
-    CPlayLog playLog(Player(), m_clock, &m_settings);
+    CPlayLog playLog(ConnectedPlayer(), m_clock, &m_settings);
     Keep(0, log);
     playLog.LogProgramStarted();
     playLog.LogAndPlay("/music/song.mp3");
@@ -57,6 +57,8 @@ TEST_F(PlayLogTest, WritesTheProgramAndSongLinesOnlyWhenKept) {
     Keep(1, log);
     playLog.LogProgramStarted();
     EXPECT_TRUE(playLog.LogAndPlay("/music/song.mp3"));
+    m_pDevice->SetReply("open \"/music/broken.mp3\" alias mpeg wait", "", 275);
+    EXPECT_FALSE(playLog.LogAndPlay("/music/broken.mp3")) << "a song that did not start";
     playLog.LogProgramEnded();
     EXPECT_EQ(ReadText(log), "\n2003-05-17 21:04:09 -> PROGRAM STARTED\n"
                              "2003-05-17 21:04:09 -> /music/song.mp3\n"
@@ -66,7 +68,7 @@ TEST_F(PlayLogTest, WritesTheProgramAndSongLinesOnlyWhenKept) {
 
 TEST_F(PlayLogTest, AFixedFileIsWrittenWhateverTheSettingsAndAnUnwritableOneIsSkipped) {
     const std::string log = m_dir.File("fixed.log");
-    CPlayLog playLog(Player(), m_clock, &m_settings);
+    CPlayLog playLog(ConnectedPlayer(), m_clock, &m_settings);
     Keep(0, m_dir.File("settings.log"));
     playLog.SetFixedPath(log);
     playLog.LogAndPlay("/music/a.mp3");

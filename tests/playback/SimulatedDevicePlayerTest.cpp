@@ -173,16 +173,26 @@ TEST_F(SimulatedDevicePlayerTest, EndingAWorkerDuringAFadeInClosesItsSong) {
     EXPECT_TRUE(WaitForOpenDevices(0));
 }
 
-TEST_F(SimulatedDevicePlayerTest, AMissingFileIsAnErrorAndNeverPlays) {
-    CMCIPlayer& player = Player();
-    ASSERT_TRUE(player.Connect(-1, true));
-    std::string reply;
-    EXPECT_FALSE(player.SendCommand("open \"/music/missing.mp3\" alias mpeg wait", reply));
-    EXPECT_TRUE(player.Play("/music/missing.mp3")) << "errors of single commands are ignored";
-    EXPECT_FALSE(player.IsActive(true));
-    std::string text;
-    EXPECT_TRUE(player.GetStatusText(text));
-    EXPECT_EQ(text, "Stopped");
+// A song that cannot be opened fails its start, with or without mixing, and the song
+// that plays goes on untouched.
+TEST_F(SimulatedDevicePlayerTest, AMissingFileFailsItsStartAndTheSongThatPlaysGoesOn) {
+    for (const bool mix : {false, true}) {
+        CMCIPlayer& player = Player();
+        player.SetMixEnabled(mix);
+        ASSERT_TRUE(player.Connect(-1, true));
+        EXPECT_FALSE(player.Play("/music/missing.mp3")) << mix;
+        EXPECT_FALSE(player.IsActive(true)) << mix;
+        ASSERT_TRUE(player.Play("/music/first.mp3")) << mix;
+        EXPECT_FALSE(player.Play("/music/missing.mp3")) << mix;
+        m_pClock->Advance(1000);
+        EXPECT_TRUE(player.IsActive(false)) << mix;
+        std::string text;
+        EXPECT_TRUE(player.GetStatusText(text));
+        EXPECT_EQ(text, "Playing 0:29/0:30 [first.mp3]") << mix;
+        EXPECT_EQ(m_pHost->OpenDevices(), 1) << mix;
+        m_pPlayer.reset();
+        EXPECT_TRUE(WaitForOpenDevices(0));
+    }
 }
 
 TEST_F(SimulatedDevicePlayerTest, StatusTextOfAPlayingSong) {

@@ -16,7 +16,7 @@ TEST(SettingsKeysTest, IndexedAndBarSectionNames) {
     EXPECT_EQ(SettingsKeys::Indexed("name", 0), "name0");
     EXPECT_EQ(SettingsKeys::Indexed("Size", 12), "Size12");
     EXPECT_EQ(SettingsKeys::BarSizeSection(SettingsKeys::kBarSizeProfile, 59420),
-              "qmx2001-SCBar-59420");
+              "qmx2001barstate-SCBar-59420");
 }
 
 TEST(WindowPlacementSettingsTest, DefaultsAndRoundTrip) {
