@@ -1,9 +1,11 @@
 #include "ui/CChildFrame.h"
 
+#include "catalogue/CPlaylistColumns.h"
+#include "settings/CColumnLayoutSettings.h"
 #include "ui/CMainFrame.h"
 #include "ui/COpenPlaylist.h"
-#include "ui/CPlaylistCells.h"
 #include "ui/CPlaylistModel.h"
+#include "ui/CVolumeBar.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -51,8 +53,17 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     m_pList->horizontalHeader()->setSectionsMovable(true);
     m_pList->horizontalHeader()->setStretchLastSection(false);
     m_pList->horizontalHeader()->setMinimumSectionSize(0);
-    for (int column = 0; column < CPlaylistCells::kColumnCount; ++column) {
-        m_pList->setColumnWidth(column, CPlaylistCells::Width(column));
+    // The layout stored by "&Like current list" (section "playlistview").
+    CColumnLayoutSettings columns;
+    columns.Load(CPlaylistColumns::kCount);
+    for (int column = 0; column < CPlaylistColumns::kCount; ++column) {
+        const int stored = columns.GetSize(column);
+        m_pList->setColumnWidth(column,
+                                stored >= 0 ? stored : CPlaylistColumns::DefaultWidth(column));
+    }
+    QHeaderView* header = m_pList->horizontalHeader();
+    for (int position = 0; position < CPlaylistColumns::kCount; ++position) {
+        header->moveSection(header->visualIndex(columns.GetColumnAt(position)), position);
     }
     layout->addWidget(m_pList);
     auto* status = new QStatusBar(body);
@@ -68,6 +79,8 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
         status->addWidget(label, kPanes[pane].width == 0 ? 1 : 0);
         m_apPanes[pane] = label;
     }
+    m_pVolume = new CVolumeBar(&main.GetPrompt(), status);
+    status->addPermanentWidget(m_pVolume);
     layout->addWidget(status);
     setWidget(body);
     resize(kDefaultWidth, kDefaultHeight);
@@ -176,4 +189,8 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     // The main window asks the document and closes it; this window goes with it.
     event->ignore();
     m_main.RequestClosePlaylist(m_playlist);
+}
+
+void CChildFrame::StepVolume(bool up) {
+    m_pVolume->StepVolume(up);
 }

@@ -7,6 +7,7 @@
 class CMainFrame;
 class COpenPlaylist;
 class CPlaylistModel;
+class CVolumeBar;
 class QLabel;
 class QTableView;
 class QTimer;
@@ -29,6 +30,8 @@ public:
     // Pane texts as they stand.
     QString GetPaneText(int pane) const;
     void RefreshCaption();
+    // The walker's volume buttons: a step of the system volume.
+    void StepVolume(bool up);
     // Closes without asking (the checks were made) and lets go of the document.
     void CloseNow();
 
@@ -55,6 +58,7 @@ private:
     CPlaylistModel* m_pModel = nullptr;
     QTableView* m_pList = nullptr;
     QLabel* m_apPanes[5] = {};
+    CVolumeBar* m_pVolume = nullptr;
     QTimer* m_pStatusTimer = nullptr;
     QTimer* m_pAlarmTimer = nullptr;
     CAlarmCheck m_alarm;

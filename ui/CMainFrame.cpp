@@ -1,10 +1,24 @@
 #include "ui/CMainFrame.h"
 
+#include "catalogue/CAutoTagRun.h"
 #include "catalogue/CHtmlListWriter.h"
 #include "catalogue/CListFilter.h"
 #include "catalogue/CM3uReader.h"
 #include "catalogue/CMigrator.h"
 #include "catalogue/CMusicImporter.h"
+#include "catalogue/CPlaylistColumns.h"
+#include "playback/ApplyPlayerSettings.h"
+#include "playback/CPlayer.h"
+#include "settings/CColumnLayoutSettings.h"
+#include "settings/CSharedSettings.h"
+#include "ui/CAutoTagDialog.h"
+#include "ui/CId3TagDialog.h"
+#include "ui/CListPrintCommand.h"
+#include "ui/CMediaWalkerWnd.h"
+#include "ui/COptionsDialog.h"
+#include "ui/CViewSelectDlgBar.h"
+#include "ui/CViewSelectListCtrl.h"
+
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CPlayer.h"
 #include "playback/CScheduleListThread.h"
@@ -26,6 +40,9 @@
 #include "ui/CRegionsPanel.h"
 #include "ui/CSeekPanel.h"
 #include "ui/CSessionPrompt.h"
+#include <QHeaderView>
+#include <QTableView>
+#include <algorithm>
 
 #include <QAction>
 #include <QApplication>
@@ -87,6 +104,7 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     setCentralWidget(m_pMdi);
     connect(m_pMdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
     BuildPanels();
+    BuildPlaylistsBar();
     BuildMenus();
     BuildStatusBar();
     BuildTray();
@@ -198,6 +216,7 @@ void CMainFrame::ViewNextSong() {
 void CMainFrame::OnChildActivated(QMdiSubWindow* window) {
     auto* frame = qobject_cast<CChildFrame*>(window);
     if (frame != nullptr) {
+        m_pPlaylistsBar->SelectEntry(frame);
         m_bAlbumModified = true;
         m_pRegionsPanel->SetPlaylist(&frame->GetPlaylist().GetDoc(), frame->GetList());
         m_pRegionsPanel->SetPreSizeChecked(frame->IsPreSized());
@@ -270,6 +289,9 @@ void CMainFrame::BuildMenus() {
                                CHtmlListWriter::Export(e.pPlaylist->GetDoc(), *this, prompt);
                            })));
     file->addSeparator();
+    needsActive(AddCommand(file, CListPrintCommand::kPrintText, [this] { PrintActive(false); }));
+    needsActive(AddCommand(file, CListPrintCommand::kPreviewText, [this] { PrintActive(true); }));
+    file->addSeparator();
     AddCommand(file, "E&xit", [this] { close(); });
     auto* quick = new QAction(this);
     quick->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+Q")));
@@ -324,6 +346,14 @@ void CMainFrame::BuildMenus() {
                                e.pPlaylist->GetDoc().Reprocess(SelectedIds(e));
                            })));
 
+    list->addSeparator();
+    needsActive(AddCommand(list, "Edit &ID3 tag...\tCtrl+3",
+                           onActive([this](Entry& e) { EditTags(e, SelectedIds(e)); })));
+    needsActive(
+        AddCommand(list, "A&uto tag...\tCtrl+Shift+3", onActive([this](Entry& e) { AutoTag(e); })));
+    needsActive(
+        AddCommand(list, "Media &tree\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
+
     QMenu* regions = menuBar()->addMenu(QStringLiteral("&Regions"));
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
@@ -373,6 +403,11 @@ void CMainFrame::BuildMenus() {
         m_pRegionsPanel->Refresh();
         TogglePanel(m_pRegionsPanel);
     });
+
+    AddCommand(view, "&Playlists\tAlt+0", [this] { TogglePlaylistsBar(); });
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    AddCommand(tools, "&Options...", [this] { ShowOptions(); });
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     AddCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
@@ -461,6 +496,7 @@ void CMainFrame::OnIdleTimer() {
         looping = looping || entry->pPlaylist->GetDoc().IsLooping();
     }
     m_pIdlePane->setText(looping ? QStringLiteral("Looping") : QStringLiteral("Idle"));
+    SyncPlaylistsBar();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
@@ -529,6 +565,8 @@ void CMainFrame::ShowEntry(Entry& entry) {
     if (entry.pFrame == nullptr) {
         entry.pFrame = new CChildFrame(*this, *entry.pPlaylist);
         m_pMdi->addSubWindow(entry.pFrame);
+        CMixorel2001Doc& doc = entry.pPlaylist->GetDoc();
+        m_pPlaylistsBar->AddEntry(entry.pFrame, &doc, doc.GetTitle(), doc.IsLocked());
         ApplyChildRules(entry.pFrame);
         m_bAlbumModified = true;
     }
@@ -616,6 +654,7 @@ void CMainFrame::DropEntry(Entry& entry) {
     if (entry.pFrame != nullptr) {
         CChildFrame* frame = entry.pFrame;
         entry.pFrame = nullptr;
+        m_pPlaylistsBar->RemoveEntry(frame);
         frame->CloseNow();
         m_pMdi->removeSubWindow(frame);
         frame->deleteLater();
@@ -628,6 +667,10 @@ void CMainFrame::DropEntry(Entry& entry) {
         }
     }
     m_pRegionsPanel->Forget(entry.pPlaylist->GetDoc());
+    if (const auto walker = m_walkers.find(&entry.pPlaylist->GetDoc()); walker != m_walkers.end()) {
+        delete walker->second.data();
+        m_walkers.erase(walker);
+    }
     entry.pPlaylist->GetDoc().OnCloseDocument();
     std::erase_if(m_entries, [&entry](const auto& item) { return item.get() == &entry; });
 }
@@ -1024,4 +1067,296 @@ void CMainFrame::dropEvent(QDropEvent* event) {
             OpenFile(url.toLocalFile().toStdString());
         }
     }
+}
+
+IShellPrompt& CMainFrame::GetPrompt() {
+    return *m_services.pPrompt;
+}
+
+// ---- Playlists bar ----
+
+void CMainFrame::BuildPlaylistsBar() {
+    CViewSelectDlgBar::Callbacks callbacks;
+    auto entryOf = [this](const void* view) -> Entry* {
+        for (const auto& entry : m_entries) {
+            if (entry->pFrame == view) {
+                return entry.get();
+            }
+        }
+        return nullptr;
+    };
+    callbacks.activate = [this, entryOf](const void* view) {
+        if (Entry* entry = entryOf(view)) {
+            m_pMdi->setActiveSubWindow(entry->pFrame);
+        }
+    };
+    callbacks.tooltip = [entryOf](const void* view) {
+        Entry* entry = entryOf(view);
+        if (entry == nullptr) {
+            return QString();
+        }
+        const CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
+        const long songs = doc.GetCount() - static_cast<long>(doc.GetRegionList().size());
+        return Q(CPlaylistsBarEntries::TooltipText(CPlaylistsBarEntries::NameFor(doc.GetTitle()),
+                                                   doc.GetTotalSize(), doc.GetTotalTime(), songs));
+    };
+    // Songs dropped on an entry go after that playlist's last line.
+    callbacks.songsDropped = [entryOf](const void* view) {
+        if (Entry* entry = entryOf(view)) {
+            IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+            entry->pPlaylist->GetDoc().PasteSongs(CMixorel2001Doc::kAfterLast, nullptr, true,
+                                                  answer);
+        }
+    };
+    callbacks.filesDropped = [this, entryOf](const void* view,
+                                             const std::vector<std::string>& paths) {
+        if (Entry* entry = entryOf(view)) {
+            entry->pImporter->DropFiles(entry->pPlaylist->GetDoc().GetCount(), paths, &m_albums);
+        }
+    };
+    callbacks.closeRequested = [this, entryOf](const void* view) {
+        if (Entry* entry = entryOf(view)) {
+            RequestClosePlaylist(*entry->pPlaylist);
+        }
+    };
+    m_pPlaylistsBar = new CViewSelectDlgBar(std::move(callbacks), this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pPlaylistsBar);
+    CSettings settings(*m_services.pStore);
+    settings.Load();
+    m_pPlaylistsBar->SetIconStyle(settings.m_nListOfPlaylistsIcon);
+}
+
+void CMainFrame::SyncPlaylistsBar() {
+    const CMixorel2001Doc* looping = nullptr;
+    const CMixorel2001Doc* scheduled = nullptr;
+    for (const auto& entry : m_entries) {
+        const CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
+        looping = looping == nullptr && doc.IsLooping() ? &doc : looping;
+        scheduled = scheduled == nullptr && doc.IsScheduled() ? &doc : scheduled;
+    }
+    const CPlaylistsBarEntries& entries = m_pPlaylistsBar->Entries();
+    for (const auto& entry : m_entries) {
+        const CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
+        const int index = entries.IndexOf(entry->pFrame);
+        if (index < 0) {
+            continue;
+        }
+        const std::uint32_t state = entries.GetEntry(index).nState;
+        const std::pair<CPlaylistsBarEntries::State, bool> wanted[] = {
+            {CPlaylistsBarEntries::kLooping, &doc == looping},
+            {CPlaylistsBarEntries::kScheduled, &doc == scheduled},
+            {CPlaylistsBarEntries::kLocked, doc.IsLocked()},
+            {CPlaylistsBarEntries::kAlarm, !doc.GetAlarm().IsNull()}};
+        for (const auto& [bit, on] : wanted) {
+            if (((state & bit) != 0) != on) {
+                m_pPlaylistsBar->SetState(entry->pFrame, bit, on);
+            }
+        }
+    }
+    m_pPlaylistsBar->RefreshNames([this](const void* view) {
+        for (const auto& entry : m_entries) {
+            if (entry->pFrame == view) {
+                return entry->pPlaylist->GetDoc().GetTitle();
+            }
+        }
+        return std::string();
+    });
+}
+
+void CMainFrame::RefreshPlaylistsBar(CMixorel2001Doc& /*doc*/) {
+    QMetaObject::invokeMethod(
+        this, [this] { SyncPlaylistsBar(); }, Qt::QueuedConnection);
+}
+
+// Alt+0: from the bar back to the playlist, otherwise to the bar.
+void CMainFrame::TogglePlaylistsBar() {
+    if (m_pPlaylistsBar->isVisible() && m_pPlaylistsBar->GetList() != nullptr &&
+        m_pPlaylistsBar->GetList()->hasFocus()) {
+        m_pPlaylistsBar->hide();
+        if (auto* frame = qobject_cast<CChildFrame*>(m_pMdi->activeSubWindow())) {
+            frame->GetList()->setFocus();
+        }
+        return;
+    }
+    m_pPlaylistsBar->FocusList();
+}
+
+// ---- Options ----
+
+bool CMainFrame::StoreColumnLayout() {
+    auto* frame = qobject_cast<CChildFrame*>(m_pMdi->activeSubWindow());
+    if (frame == nullptr) {
+        return false;
+    }
+    const QHeaderView* header = frame->GetList()->horizontalHeader();
+    CColumnLayoutSettings layout;
+    for (int position = 0; position < CPlaylistColumns::kCount; ++position) {
+        layout.m_anOrder.push_back(header->logicalIndex(position));
+    }
+    for (int column = 0; column < CPlaylistColumns::kCount; ++column) {
+        layout.m_anSize.push_back(header->isSectionHidden(column) ? 0
+                                                                  : header->sectionSize(column));
+    }
+    return layout.Save(*m_services.pStore);
+}
+
+void CMainFrame::ShowOptions() {
+    COptionsDialog dialog(
+        *m_services.pPrompt, *m_services.pStore, [this] { return StoreColumnLayout(); }, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (m_services.pSettings != nullptr) {
+        m_services.pSettings->Reload();
+    }
+    CSettings settings(*m_services.pStore);
+    settings.Load();
+    if (m_pPlayers != nullptr) {
+        ApplyPlayerSettings(m_pPlayers->GetPlayer(), settings);
+    }
+    m_pPlaylistsBar->SetIconStyle(settings.m_nListOfPlaylistsIcon);
+}
+
+// ---- Printing ----
+
+void CMainFrame::PrintActive(bool preview) {
+    auto* frame = qobject_cast<CChildFrame*>(m_pMdi->activeSubWindow());
+    if (frame == nullptr) {
+        return;
+    }
+    const QString title = Q(frame->GetPlaylist().GetDoc().GetTitle());
+    if (preview) {
+        CListPrintCommand::Preview(*frame->GetList(), title, this);
+    } else {
+        CListPrintCommand::Print(*frame->GetList(), title, this);
+    }
+}
+
+// ---- Tags and the Media Walker ----
+
+// The tag editor for the selected songs, the line selected last first; every song whose
+// file was written is read again at once.
+void CMainFrame::EditTags(Entry& entry, const std::vector<std::string>& ids) {
+    CMixorel2001Doc& doc = entry.pPlaylist->GetDoc();
+    std::vector<std::string> paths;
+    std::map<std::string, std::vector<std::string>> idsOfPath;
+    std::string first;
+    if (entry.pFrame != nullptr) {
+        const QModelIndex current = entry.pFrame->GetList()->currentIndex();
+        if (const CSong* song = current.isValid() ? doc.GetSongAt(current.row()) : nullptr) {
+            first = song->GetId();
+        }
+    }
+    std::vector<std::string> ordered = ids;
+    if (const auto at = std::find(ordered.begin(), ordered.end(), first); at != ordered.end()) {
+        std::rotate(ordered.begin(), at, at + 1);
+    }
+    for (const std::string& id : ordered) {
+        const CSong* song = doc.FindById(id);
+        if (song == nullptr || song->IsRegion()) {
+            continue;
+        }
+        if (idsOfPath[song->GetLocation()].empty()) {
+            paths.push_back(song->GetLocation());
+        }
+        idsOfPath[song->GetLocation()].push_back(id);
+    }
+    if (paths.empty()) {
+        return;
+    }
+    CId3TagDialog dialog(*m_services.pPrompt, paths, this);
+    if (!dialog.IsLoaded() || dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    for (const std::string& path : dialog.SavedPaths()) {
+        for (const std::string& id : idsOfPath[path]) {
+            if (CSong* song = doc.FindById(id)) {
+                doc.SetProcessed(*song, false);
+                doc.ProcessSong(id);
+            }
+        }
+    }
+    doc.UpdateViews(-1);
+    doc.SetModifiedFlag(true);
+}
+
+void CMainFrame::AutoTag(Entry& entry) {
+    const std::vector<std::string> ids = SelectedIds(entry);
+    if (ids.empty()) {
+        return;
+    }
+    CAutoTagDialog dialog(*m_services.pPrompt, static_cast<long>(ids.size()), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    CMixorel2001Doc& doc = entry.pPlaylist->GetDoc();
+    long count = 0;
+    {
+        auto progress =
+            CreateCopyProgress(std::string(CAutoTagRun::kProgressTitle) + " " + doc.GetTitle(), 1,
+                               static_cast<int>(ids.size()));
+        count = CAutoTagRun::Run(doc, ids, dialog.Pattern(), dialog.Defaults(), progress.get());
+    }
+    m_services.pPrompt->Ask(CAutoTagger::FinishedText(count), IShellPrompt::kOk,
+                            IShellPrompt::kIconInformation);
+}
+
+void CMainFrame::MakeListOf(CMixorel2001Doc& source, const std::vector<std::string>& ids) {
+    if (ids.empty() || !source.CopySongs(ids, false, false)) {
+        return;
+    }
+    if (COpenPlaylist* made = NewPlaylist()) {
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+        made->GetDoc().PasteSongs(CMixorel2001Doc::kAfterLast, nullptr, false, answer);
+    }
+}
+
+void CMainFrame::OpenWalker(Entry& entry) {
+    CMixorel2001Doc& doc = entry.pPlaylist->GetDoc();
+    if (QPointer<CMediaWalkerWnd>& open = m_walkers[&doc]; !open.isNull()) {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    CMediaWalkerWnd::Callbacks callbacks;
+    callbacks.play = [&doc](const std::string& id) {
+        int index = -1;
+        return doc.FindById(id, &index) != nullptr && doc.PlaySong(index, true, false);
+    };
+    callbacks.pause = [this] {
+        if (m_pPlayers != nullptr) {
+            m_pPlayers->GetPlayer().PauseResume();
+        }
+    };
+    callbacks.stop = [this] {
+        if (m_pPlayers != nullptr) {
+            m_pPlayers->GetPlayer().Stop();
+        }
+    };
+    callbacks.volume = [this, &doc](bool up) {
+        if (Entry* owner = FindEntry(doc); owner != nullptr && owner->pFrame != nullptr) {
+            owner->pFrame->StepVolume(up);
+        }
+    };
+    callbacks.makeList = [this, &doc](const std::vector<std::string>& ids) {
+        MakeListOf(doc, ids);
+        return true;
+    };
+    callbacks.editTag = [this, &doc](const std::string& id) {
+        Entry* owner = FindEntry(doc);
+        if (owner == nullptr) {
+            return false;
+        }
+        EditTags(*owner, {id});
+        return true;
+    };
+    callbacks.statusText = [this] {
+        std::string text;
+        if (m_pPlayers != nullptr) {
+            m_pPlayers->GetPlayer().GetStatusText(text);
+        }
+        return text;
+    };
+    m_walkers[&doc] = CMediaWalkerWnd::Open(doc, *m_services.pPrompt, std::move(callbacks), this);
 }

@@ -9,12 +9,16 @@
 #include "ui/IAlbumCloseHost.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 class CChildFrame;
+class CMediaWalkerWnd;
+class CViewSelectDlgBar;
 class CMusicImporter;
 class COpenPlaylist;
 class CPlayerHub;
@@ -25,6 +29,7 @@ class CSeekPanel;
 class CSessionPrompt;
 class CSharedSettings;
 class ISettingsStore;
+class IShellPrompt;
 class ISongClipboard;
 class QLabel;
 class QMdiArea;
@@ -68,6 +73,7 @@ public:
     // The players exist from start-up step 11 on; playlists need them.
     void SetPlayers(CPlayerHub* players);
     CAlbumManager& GetAlbums() { return m_albums; }
+    IShellPrompt& GetPrompt();
     CLocationList& GetLocations() { return m_locations; }
 
     // ---- Documents ----
@@ -120,6 +126,7 @@ public:
     void PrepareActivePlayer(CMixorel2001Doc& doc) override;
     void ReleaseActivePlayer(CMixorel2001Doc& doc) override;
     void ShowImportProgress(CMixorel2001Doc& doc) override;
+    void RefreshPlaylistsBar(CMixorel2001Doc& doc) override;
 
     // IAlbumCloseHost
     std::vector<COpenPlaylist*> GetPlaylists() override;
@@ -167,6 +174,18 @@ private:
     void BuildStatusBar();
     void BuildTray();
     void BuildPanels();
+    void BuildPlaylistsBar();
+    // The bar's entries follow the playlists' states and titles.
+    void SyncPlaylistsBar();
+    void TogglePlaylistsBar();
+    void ShowOptions();
+    // "&Like current list": the active list's column order and widths for new lists.
+    bool StoreColumnLayout();
+    void PrintActive(bool preview);
+    void EditTags(Entry& entry, const std::vector<std::string>& ids);
+    void AutoTag(Entry& entry);
+    void OpenWalker(Entry& entry);
+    void MakeListOf(CMixorel2001Doc& source, const std::vector<std::string>& ids);
     void TogglePanel(QDockWidget* panel);
     void OnChildActivated(QMdiSubWindow* window);
     void FindNext();
@@ -198,6 +217,8 @@ private:
     CSeekPanel* m_pSeek = nullptr;
     CFindPanel* m_pFind = nullptr;
     CRegionsPanel* m_pRegionsPanel = nullptr;
+    CViewSelectDlgBar* m_pPlaylistsBar = nullptr;
+    std::map<const CMixorel2001Doc*, QPointer<CMediaWalkerWnd>> m_walkers;
     QTimer* m_pTrayTimer = nullptr;
     QTimer* m_pIdleTimer = nullptr;
     std::vector<std::pair<QAction*, std::function<bool()>>> m_enablers;

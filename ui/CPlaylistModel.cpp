@@ -1,7 +1,7 @@
 #include "ui/CPlaylistModel.h"
 
 #include "catalogue/CMixorel2001Doc.h"
-#include "ui/CPlaylistCells.h"
+#include "catalogue/CPlaylistColumns.h"
 
 #include <mutex>
 
@@ -30,14 +30,14 @@ int CPlaylistModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CPlaylistModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : CPlaylistCells::kColumnCount;
+    return parent.isValid() ? 0 : CPlaylistColumns::kCount;
 }
 
 QVariant CPlaylistModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(
             Qt::AlignVCenter |
-            (CPlaylistCells::IsRightAligned(index.column()) ? Qt::AlignRight : Qt::AlignLeft));
+            (CPlaylistColumns::IsRightAligned(index.column()) ? Qt::AlignRight : Qt::AlignLeft));
     }
     if (role != Qt::DisplayRole || m_pDoc == nullptr) {
         return {};
@@ -45,15 +45,16 @@ QVariant CPlaylistModel::data(const QModelIndex& index, int role) const {
     // A line that is gone meanwhile shows an empty cell.
     std::lock_guard lock(m_pDoc->GetMutex());
     const CSong* song = m_pDoc->GetSongAt(index.row());
-    return song == nullptr ? QString()
-                           : QString::fromStdString(CPlaylistCells::Text(*song, index.column()));
+    return song == nullptr
+               ? QString()
+               : QString::fromStdString(CPlaylistColumns::CellText(*song, index.column()));
 }
 
 QVariant CPlaylistModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    return QString::fromLatin1(CPlaylistCells::Heading(section));
+    return QString::fromLatin1(CPlaylistColumns::Heading(section));
 }
 
 void CPlaylistModel::RedrawLine(int /*line*/) {
@@ -78,6 +79,6 @@ void CPlaylistModel::Refresh() {
         m_nRows = rows;
         endResetModel();
     } else if (rows > 0) {
-        Q_EMIT dataChanged(index(0, 0), index(rows - 1, CPlaylistCells::kColumnCount - 1));
+        Q_EMIT dataChanged(index(0, 0), index(rows - 1, CPlaylistColumns::kCount - 1));
     }
 }

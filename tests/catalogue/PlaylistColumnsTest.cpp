@@ -1,5 +1,5 @@
 #include "catalogue/CMixorel2001Doc.h"
-#include "ui/CPlaylistCells.h"
+#include "catalogue/CPlaylistColumns.h"
 
 #include <gtest/gtest.h>
 
@@ -30,18 +30,18 @@ CSong Region() {
     return CMixorel2001Doc::MakeRegionHeader("Dinner", CDateTime::Null(), 0, 0);
 }
 
-class PlaylistCellsTest : public ::testing::TestWithParam<CellCase> {};
+class PlaylistColumnsTest : public ::testing::TestWithParam<CellCase> {};
 
-TEST_P(PlaylistCellsTest, CellTextsOfALine) {
+TEST_P(PlaylistColumnsTest, CellTextsOfALine) {
     const CellCase& c = GetParam();
     const CSong song = c.make();
     for (int column = 0; column < 3; ++column) {
-        EXPECT_EQ(CPlaylistCells::Text(song, column), c.cells[column]) << column;
+        EXPECT_EQ(CPlaylistColumns::CellText(song, column), c.cells[column]) << column;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, PlaylistCellsTest,
+    Cases, PlaylistColumnsTest,
     ::testing::Values(CellCase{"Processed", Processed, {"Artist - Song", "3:50", "128 - 44"}},
                       CellCase{"Unprocessed", Unprocessed, {"Artist - Song", "", ""}},
                       CellCase{"Region", Region, {"Dinner", "region", "region"}}),
