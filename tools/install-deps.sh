@@ -21,6 +21,8 @@ packages=(
     chromium
     # benchmarks (TagLib only as the comparison) and fuzzing
     libbenchmark-dev libtag1-dev hyperfine clang libclang-rt-14-dev
+    # the install test: desktop entry, MIME database and manual pages
+    desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl man-db
 )
 
 run_as_root() {

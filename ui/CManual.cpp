@@ -6,7 +6,7 @@
 QString CManual::IndexPath() {
     const QString app = QCoreApplication::applicationDirPath();
     const QString candidates[] = {
-        app + QStringLiteral("/../share/doc/mixorel/manual/index.html"),
+        app + QStringLiteral("/../share/mixorel/manual/index.html"),
         QStringLiteral(MIXOREL_MANUAL_DIR "/index.html"),
         QStringLiteral(MIXOREL_SOURCE_MANUAL_DIR "/index.html"),
     };

@@ -70,13 +70,13 @@ void CViewSelectListCtrl::dragLeaveEvent(QDragLeaveEvent* event) {
     QListWidget::dragLeaveEvent(event);
 }
 
-bool CViewSelectListCtrl::DropAt(const QPoint& point, const QMimeData& data) {
+bool CViewSelectListCtrl::DropAt(const QPoint& point, const QMimeData& mime) {
     Highlight(-1);
     const int index = DropIndexAt(point);
-    if (index < 0 || !Accepts(&data)) {
+    if (index < 0 || !Accepts(&mime)) {
         return false;
     }
-    m_bar.DropOn(index, data);
+    m_bar.DropOn(index, mime);
     return true;
 }
 

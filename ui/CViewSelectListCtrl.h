@@ -15,7 +15,7 @@ public:
     // The entry a drop at a point goes to, or -1 (refused).
     int DropIndexAt(const QPoint& point) const;
     // Songs or files dropped at a point go to the entry there; false when refused.
-    bool DropAt(const QPoint& point, const QMimeData& data);
+    bool DropAt(const QPoint& point, const QMimeData& mime);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

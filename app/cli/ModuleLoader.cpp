@@ -20,7 +20,9 @@ std::string ExecutableFolder() {
 
 void* LoadModuleSymbol(const std::string& moduleName, const char* symbol, std::string& error) {
     error.clear();
-    for (const std::string& folder : {ExecutableFolder(), std::string(MIXOREL_MODULE_DIR)}) {
+    const std::string exe = ExecutableFolder();
+    for (const std::string& folder :
+         {exe, exe + "/" + MIXOREL_MODULE_RELATIVE_DIR, std::string(MIXOREL_MODULE_DIR)}) {
         const std::string path = folder + "/" + moduleName;
         void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
