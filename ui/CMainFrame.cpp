@@ -112,6 +112,9 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     if (m_services.pStore->GetProfileBinary(kBarStateSection, "state", state)) {
         restoreState(QByteArray(reinterpret_cast<const char*>(state.data()),
                                 static_cast<qsizetype>(state.size())));
+    } else {
+        // First run: the playlists bar a strip under the playlists, not half the window.
+        resizeDocks({m_pPlaylistsBar}, {110}, Qt::Vertical);
     }
     m_pTrayTimer = new QTimer(this);
     connect(m_pTrayTimer, &QTimer::timeout, this, &CMainFrame::OnTrayTimer);

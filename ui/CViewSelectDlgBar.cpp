@@ -164,15 +164,23 @@ void CViewSelectDlgBar::SelectNext(bool forward) {
 void CViewSelectDlgBar::SetIconStyle(int style) {
     switch (style) {
     case 0:
+        m_pList->setGridSize(QSize());
         m_pList->setViewMode(QListView::ListMode);
         m_pList->setFlow(QListView::TopToBottom);
+        m_pList->setWrapping(false);
         m_pList->setIconSize(QSize(16, 16));
         break;
     case 1:
         m_pList->setViewMode(QListView::IconMode);
         m_pList->setIconSize(QSize(32, 32));
+        m_pList->setGridSize(QSize(96, 60));
+        m_pList->setFlow(QListView::LeftToRight);
+        m_pList->setWrapping(true);
+        m_pList->setWordWrap(true);
+        m_pList->setMovement(QListView::Static);
         break;
     case 2:
+        m_pList->setGridSize(QSize());
         m_pList->setViewMode(QListView::ListMode);
         m_pList->setFlow(QListView::LeftToRight);
         m_pList->setWrapping(true);

@@ -4,6 +4,7 @@
 #include "ui/IShellPrompt.h"
 
 #include <QMetaObject>
+#include <QTimer>
 #include <atomic>
 
 namespace {
@@ -16,8 +17,11 @@ CVolumeBar::CVolumeBar(IShellPrompt* prompt, QWidget* parent)
     setFixedWidth(110);
     if (!m_pVolume->HasVolume()) {
         setEnabled(false);
+        // Told once the window is up, not in the middle of building it.
         if (prompt != nullptr && !g_bToldAttachFailed.exchange(true)) {
-            prompt->Ask(kAttachFailedText, IShellPrompt::kOk, IShellPrompt::kIconExclamation);
+            QTimer::singleShot(0, this, [prompt] {
+                prompt->Ask(kAttachFailedText, IShellPrompt::kOk, IShellPrompt::kIconExclamation);
+            });
         }
         return;
     }
