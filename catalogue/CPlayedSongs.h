@@ -27,6 +27,15 @@ public:
             visit(*song);
         }
     }
+    // Calls visit with the song played last, with the list's mutex held; false when none.
+    template <typename Visit> bool VisitLast(Visit visit) const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_songs.empty()) {
+            return false;
+        }
+        visit(*m_songs.back());
+        return true;
+    }
     void Empty();
 
 private:

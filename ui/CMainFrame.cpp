@@ -8,6 +8,7 @@
 #include "catalogue/CMusicImporter.h"
 #include "catalogue/CPlaylistColumns.h"
 #include "playback/ApplyPlayerSettings.h"
+#include "playback/CNowPlaying.h"
 #include "playback/CPlayer.h"
 #include "settings/CColumnLayoutSettings.h"
 #include "settings/CSharedSettings.h"
@@ -15,6 +16,7 @@
 #include "ui/CId3TagDialog.h"
 #include "ui/CListPrintCommand.h"
 #include "ui/CMediaWalkerWnd.h"
+#include "ui/CMprisServer.h"
 #include "ui/COptionsDialog.h"
 #include "ui/CViewSelectDlgBar.h"
 #include "ui/CViewSelectListCtrl.h"
@@ -139,6 +141,52 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::SetPlayers(CPlayerHub* players) {
     m_pPlayers = players;
     m_pSeek->SetPlayer(players != nullptr ? &players->GetPlayer() : nullptr);
+    if (players != nullptr && m_pMpris == nullptr) {
+        StartMprisServer();
+    }
+}
+
+// The media keys and the desktop's sound applet reach the player through MPRIS.
+void CMainFrame::StartMprisServer() {
+    CMprisServer::Commands commands;
+    auto looping = [this]() -> CMixorel2001Doc* {
+        for (const auto& entry : m_entries) {
+            CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
+            if (doc.IsLooping() || doc.IsScheduled()) {
+                return &doc;
+            }
+        }
+        return nullptr;
+    };
+    commands.read = [this, looping] {
+        return CNowPlaying::Read(m_pPlayers->GetPlayer(), looping() != nullptr);
+    };
+    commands.next = [this] { m_pPlayers->GetPlayer().Skip(); };
+    commands.stop = [this, looping] {
+        if (CMixorel2001Doc* doc = looping()) {
+            doc->StopLoop();
+        }
+        m_pPlayers->GetPlayer().Stop();
+    };
+    commands.pause = [this] { m_pPlayers->GetPlayer().PauseResume(); };
+    commands.play = [this] {
+        auto* frame = qobject_cast<CChildFrame*>(m_pMdi->activeSubWindow());
+        if (frame != nullptr) {
+            const QModelIndex current = frame->GetList()->currentIndex();
+            StartLoop(frame->GetPlaylist(), current.isValid() ? current.row() : 0);
+        }
+    };
+    commands.setVolume = [this](double volume) {
+        m_pPlayers->GetPlayer().SetVolume(CPlayer::kIgnored,
+                                          static_cast<std::int32_t>(1000 - volume * 1000 + 0.5));
+    };
+    commands.raise = [this] { RestoreFromTray(); };
+    commands.quit = [this] { close(); };
+    m_pMpris = new CMprisServer(std::move(commands), this);
+    if (!m_pMpris->Register(QDBusConnection::sessionBus())) {
+        delete m_pMpris;
+        m_pMpris = nullptr;
+    }
 }
 
 void CMainFrame::BuildPanels() {

@@ -18,6 +18,7 @@
 
 class CChildFrame;
 class CMediaWalkerWnd;
+class CMprisServer;
 class CViewSelectDlgBar;
 class CMusicImporter;
 class COpenPlaylist;
@@ -175,6 +176,7 @@ private:
     void BuildTray();
     void BuildPanels();
     void BuildPlaylistsBar();
+    void StartMprisServer();
     // The bar's entries follow the playlists' states and titles.
     void SyncPlaylistsBar();
     void TogglePlaylistsBar();
@@ -218,6 +220,7 @@ private:
     CFindPanel* m_pFind = nullptr;
     CRegionsPanel* m_pRegionsPanel = nullptr;
     CViewSelectDlgBar* m_pPlaylistsBar = nullptr;
+    CMprisServer* m_pMpris = nullptr;
     std::map<const CMixorel2001Doc*, QPointer<CMediaWalkerWnd>> m_walkers;
     QTimer* m_pTrayTimer = nullptr;
     QTimer* m_pIdleTimer = nullptr;

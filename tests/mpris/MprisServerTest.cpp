@@ -1,0 +1,121 @@
+// The program's own MPRIS service on a private session bus, driven as media keys and
+// playerctl drive it (dbus-send from outside the process).
+#include "MprisTestSupport.h"
+
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
+#include "ui/CMprisServer.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// dbus-send run while this process keeps serving the bus; its output.
+std::string Send(const QStringList& args) {
+    QProcess client;
+    client.start(QStringLiteral("dbus-send"),
+                 QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                             QStringLiteral("--dest=org.mpris.MediaPlayer2.mixorel"),
+                             QStringLiteral("/org/mpris/MediaPlayer2")} +
+                     args);
+    while (!client.waitForFinished(10)) {
+        QCoreApplication::processEvents();
+        if (client.state() == QProcess::NotRunning) {
+            break;
+        }
+    }
+    return client.readAllStandardOutput().toStdString();
+}
+
+std::string Get(const char* property) {
+    return Send({QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                 QStringLiteral("string:org.mpris.MediaPlayer2.Player"),
+                 QStringLiteral("string:%1").arg(QString::fromLatin1(property))});
+}
+
+TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
+    if (!TestFiles::HaveTool("dbus-send") || !TestFiles::HaveTool("dbus-monitor")) {
+        GTEST_SKIP() << "dbus-send and dbus-monitor are needed";
+    }
+    int argc = 1;
+    char name[] = "mpris_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    TempDir dir;
+    ChildProcess monitor;
+    ASSERT_TRUE(monitor.Start({"dbus-monitor", "--session", "member='PropertiesChanged'"},
+                              dir.File("monitor.log"), {}));
+
+    CNowPlaying now;
+    int nexts = 0, pauses = 0, plays = 0, stops = 0;
+    double volume = -1;
+    CMprisServer::Commands commands;
+    commands.read = [&] { return now; };
+    commands.next = [&] { ++nexts; };
+    commands.pause = [&] { ++pauses; };
+    commands.play = [&] { ++plays; };
+    commands.stop = [&] { ++stops; };
+    commands.setVolume = [&](double v) { volume = v; };
+    CMprisServer server(commands);
+    ASSERT_TRUE(server.Register(QDBusConnection::sessionBus()));
+    std::this_thread::sleep_for(300ms); // the monitor is listening
+
+    EXPECT_NE(Get("PlaybackStatus").find("\"Stopped\""), std::string::npos);
+    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Next")});
+    EXPECT_EQ(nexts, 0) << "nothing loops: Next has nowhere to go";
+    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.PlayPause")});
+    EXPECT_EQ(plays, 1) << "PlayPause with nothing playing starts the loop";
+
+    now.status = CNowPlaying::kPlaying;
+    now.strTitle = "Song";
+    now.strArtist = "Band";
+    now.strPath = "/music/a song.mp3";
+    now.nLengthUs = 180000000;
+    now.nTrack = 1;
+    now.bCanGoNext = true;
+    server.Refresh();
+    const std::string metadata = Get("Metadata");
+    EXPECT_NE(metadata.find("\"Song\""), std::string::npos) << metadata;
+    EXPECT_NE(metadata.find("file:///music/a%20song.mp3"), std::string::npos) << metadata;
+    EXPECT_NE(metadata.find("int64 180000000"), std::string::npos) << metadata;
+    EXPECT_NE(metadata.find("/org/mixorel/track/1"), std::string::npos) << metadata;
+    EXPECT_NE(Get("CanGoNext").find("true"), std::string::npos);
+
+    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Next")});
+    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Pause")});
+    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Stop")});
+    EXPECT_EQ(nexts, 1);
+    EXPECT_EQ(pauses, 1);
+    EXPECT_EQ(stops, 1);
+    Send({QStringLiteral("org.freedesktop.DBus.Properties.Set"),
+          QStringLiteral("string:org.mpris.MediaPlayer2.Player"), QStringLiteral("string:Volume"),
+          QStringLiteral("variant:double:0.5")});
+    EXPECT_DOUBLE_EQ(volume, 0.5);
+
+    std::string seen;
+    MprisTestSupport::WaitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            std::ifstream in(dir.File("monitor.log"));
+            std::stringstream text;
+            text << in.rdbuf();
+            seen = text.str();
+            return seen.find("\"Playing\"") != std::string::npos &&
+                   seen.find("\"Volume\"") != std::string::npos;
+        },
+        3000ms);
+    monitor.Stop(SIGTERM, 2000ms);
+    EXPECT_NE(seen.find("\"PlaybackStatus\""), std::string::npos) << seen;
+    EXPECT_NE(seen.find("\"Playing\""), std::string::npos) << seen;
+    EXPECT_NE(seen.find("\"xesam:title\""), std::string::npos) << seen;
+    EXPECT_NE(seen.find("\"Volume\""), std::string::npos) << seen;
+}
+
+} // namespace
