@@ -1,5 +1,9 @@
 #include "ShellFixture.h"
 
+#include "ui/CVolumeBar.h"
+
+#include <algorithm>
+
 #include "settings/CRecentAlbumSettings.h"
 
 #include <QScreen>
@@ -41,8 +45,13 @@ TEST_P(StartupTest, OpensWhatTheSettingsAndCommandLineSay) {
     EXPECT_EQ(OpenTitles(), c.titles);
     EXPECT_EQ(Frame().windowTitle().toStdString(), c.caption);
     EXPECT_EQ(m_prompt.WasAsked(CMixorelApp::kFirstRunQuestion), c.firstRunAsked);
-    // No error box for a default album that does not exist yet.
-    EXPECT_EQ(m_prompt.asked.size(), c.firstRunAsked ? 1U : 0U);
+    // No error box for a default album that does not exist yet (the volume bar's notice
+    // depends on the machine's sound server).
+    const auto boxes =
+        std::count_if(m_prompt.asked.begin(), m_prompt.asked.end(), [](const std::string& text) {
+            return text != CVolumeBar::kAttachFailedText;
+        });
+    EXPECT_EQ(boxes, c.firstRunAsked ? 1 : 0);
     if (c.setup == 1) {
         // Opening the album closed the unnamed start-up album as default.qms.
         EXPECT_TRUE(AlbumPaths(CAlbumFile::DefaultPath()).empty());
