@@ -10,6 +10,7 @@
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CNowPlaying.h"
 #include "playback/CPlayer.h"
+#include "playback/CSchedulerSwitch.h"
 #include "settings/CColumnLayoutSettings.h"
 #include "settings/CSharedSettings.h"
 #include "ui/CAutoTagDialog.h"
@@ -409,15 +410,9 @@ void CMainFrame::BuildMenus() {
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
                            })));
-    QAction* scheduler = AddCommand(regions, "Sc&heduler on/off", onActive([this](Entry& e) {
-                                        CMixorel2001Doc& doc = e.pPlaylist->GetDoc();
-                                        if (CScheduleListThread::IsScheduled(&doc)) {
-                                            CScheduleListThread::StopScheduler();
-                                        } else {
-                                            CScheduleListThread::StartScheduler(
-                                                &doc, ++m_nToken, CSystemLoopClock::Shared());
-                                        }
-                                    }));
+    QAction* scheduler =
+        AddCommand(regions, "Sc&heduler on/off",
+                   onActive([this](Entry& e) { SwitchScheduler(e.pPlaylist->GetDoc()); }));
     scheduler->setCheckable(true);
     m_enablers.emplace_back(scheduler, [this, hasActive, scheduler] {
         COpenPlaylist* active = GetActivePlaylist();
@@ -1410,4 +1405,42 @@ void CMainFrame::OpenWalker(Entry& entry) {
         return text;
     };
     m_walkers[&doc] = CMediaWalkerWnd::Open(doc, *m_services.pPrompt, std::move(callbacks), this);
+}
+
+// ---- Scheduler ----
+
+void CMainFrame::SwitchScheduler(CMixorel2001Doc& doc) {
+    bool elsewhere = false;
+    for (const auto& entry : m_entries) {
+        const CMixorel2001Doc& other = entry->pPlaylist->GetDoc();
+        elsewhere = elsewhere || (&other != &doc && CScheduleListThread::IsScheduled(&other));
+    }
+    bool dated = false;
+    for (const auto& [line, start] : doc.GetRegionStarts()) {
+        dated = dated || !start.IsNull();
+    }
+    IShellPrompt& prompt = *m_services.pPrompt;
+    const auto ask = [&prompt](const char* text) {
+        return prompt.Ask(text, IShellPrompt::kYesNo, IShellPrompt::kIconQuestion) ==
+               IUserPrompt::kAnswerYes;
+    };
+    switch (CSchedulerSwitch::Decide(CScheduleListThread::IsScheduled(&doc), elsewhere, dated)) {
+    case CSchedulerSwitch::kAskStop:
+        if (ask(CSchedulerSwitch::kStopText)) {
+            CScheduleListThread::StopScheduler();
+        }
+        return;
+    case CSchedulerSwitch::kTellNoRegion:
+        prompt.Ask(CSchedulerSwitch::kNoRegionText, IShellPrompt::kOk,
+                   IShellPrompt::kIconInformation);
+        return;
+    case CSchedulerSwitch::kAskReplace:
+        if (!ask(CSchedulerSwitch::kReplaceText)) {
+            return;
+        }
+        break;
+    case CSchedulerSwitch::kStart:
+        break;
+    }
+    CScheduleListThread::StartScheduler(&doc, ++m_nToken, CSystemLoopClock::Shared());
 }

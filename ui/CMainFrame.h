@@ -177,6 +177,7 @@ private:
     void BuildPanels();
     void BuildPlaylistsBar();
     void StartMprisServer();
+    void SwitchScheduler(CMixorel2001Doc& doc);
     // The bar's entries follow the playlists' states and titles.
     void SyncPlaylistsBar();
     void TogglePlaylistsBar();
