@@ -4,6 +4,7 @@
 #include "PosixFile.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <span>
 #include <vector>
 
@@ -14,10 +15,14 @@ constexpr std::int64_t kHeadBytes = 64 * 1024;
 } // namespace
 
 SongFileFacts SongFileReader::Read(const std::string& path) {
+    return ReadIn(AT_FDCWD, path.c_str(), path);
+}
+
+SongFileFacts SongFileReader::ReadIn(int folderFd, const char* name, const std::string& path) {
     SongFileFacts facts;
     facts.info.fileName = path;
     PosixFile file;
-    if (!file.OpenRead(path)) {
+    if (!file.OpenReadIn(folderFd, name)) {
         facts.id3v2Result = Id3v2::kCannotOpen;
         return facts;
     }
