@@ -1,5 +1,7 @@
 #include "Id3v2FrameScanner.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::uint8_t kFormatUnsync24 = 0x02;
@@ -27,16 +29,30 @@ std::uint64_t SevenBitNumber(const std::uint8_t* p) {
            p[3];
 }
 
+// Where the run of zero bytes that ends the body starts (padding is often kilobytes, so
+// it is walked back eight bytes at a time).
+std::size_t ZeroTailStart(std::span<const std::uint8_t> body) {
+    std::size_t end = body.size();
+    while (end >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, body.data() + end - 8, 8);
+        if (word != 0) {
+            break;
+        }
+        end -= 8;
+    }
+    while (end > 0 && body[end - 1] == 0) {
+        --end;
+    }
+    return end;
+}
+
 } // namespace
 
 Id3v2FrameScanner::Id3v2FrameScanner(std::span<const std::uint8_t> body, int version,
                                      bool tagUnsync)
     : m_body(body), m_nVersion(version), m_bTagUnsync(tagUnsync), m_nIdLength(version == 2 ? 3 : 4),
-      m_nHeaderLength(version == 2 ? 6 : 10), m_nZeroTail(body.size()) {
-    while (m_nZeroTail > 0 && m_body[m_nZeroTail - 1] == 0) {
-        --m_nZeroTail;
-    }
-}
+      m_nHeaderLength(version == 2 ? 6 : 10), m_nZeroTail(ZeroTailStart(body)) {}
 
 std::vector<std::uint8_t> Id3v2FrameScanner::UndoUnsync(std::span<const std::uint8_t> bytes) {
     std::vector<std::uint8_t> out;

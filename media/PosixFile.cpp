@@ -1,5 +1,6 @@
 #include "PosixFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -20,9 +21,25 @@ PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
 }
 
 bool PosixFile::OpenRead(const std::string& path) {
+    return OpenReadIn(AT_FDCWD, path.c_str());
+}
+
+bool PosixFile::OpenReadIn(int folderFd, const char* name) {
     Close();
+    // Reading a file need not update its access time. Only the file's owner may ask for
+    // that: a refusal opens the file plainly, and once one came, later opens do not ask.
+    static std::atomic<bool> noAtimeRefused{false};
+    if (!noAtimeRefused.load(std::memory_order_relaxed)) {
+        do {
+            m_fd = ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOATIME);
+        } while (m_fd < 0 && errno == EINTR);
+        if (m_fd >= 0 || errno != EPERM) {
+            return m_fd >= 0;
+        }
+        noAtimeRefused.store(true, std::memory_order_relaxed);
+    }
     do {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        m_fd = ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     } while (m_fd < 0 && errno == EINTR);
     return m_fd >= 0;
 }

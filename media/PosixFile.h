@@ -20,6 +20,9 @@ public:
     // Opens for reading only; never creates the file. Opening never blocks (a FIFO or a
     // device answers at once; reading a FIFO at an offset then fails).
     bool OpenRead(const std::string& path);
+    // The same for a name within the folder open as folderFd (AT_FDCWD: the current
+    // folder); spares the kernel the walk along the folder's whole path.
+    bool OpenReadIn(int folderFd, const char* name);
     // Opens for reading and writing; never creates or truncates the file.
     bool OpenReadWrite(const std::string& path);
     // Adopts a descriptor (for instance one made by mkstemp).

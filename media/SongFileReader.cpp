@@ -4,6 +4,8 @@
 #include "PosixFile.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <span>
 #include <vector>
 
 namespace {
@@ -13,10 +15,14 @@ constexpr std::int64_t kHeadBytes = 64 * 1024;
 } // namespace
 
 SongFileFacts SongFileReader::Read(const std::string& path) {
+    return ReadIn(AT_FDCWD, path.c_str(), path);
+}
+
+SongFileFacts SongFileReader::ReadIn(int folderFd, const char* name, const std::string& path) {
     SongFileFacts facts;
     facts.info.fileName = path;
     PosixFile file;
-    if (!file.OpenRead(path)) {
+    if (!file.OpenReadIn(folderFd, name)) {
         facts.id3v2Result = Id3v2::kCannotOpen;
         return facts;
     }
@@ -27,17 +33,21 @@ SongFileFacts SongFileReader::Read(const std::string& path) {
     }
     facts.hasFileFacts = true;
     facts.fileSize = size;
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min(size, kHeadBytes)));
-    const std::int64_t got = file.ReadAt(0, head);
-    head.resize(static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));
+    // The head is read into a buffer each thread keeps, so reading a file neither
+    // allocates nor clears one; nothing read from it outlives this call.
+    thread_local std::vector<std::uint8_t> headBuffer(static_cast<std::size_t>(kHeadBytes));
+    const std::int64_t got = file.ReadAt(
+        0, std::span<std::uint8_t>(headBuffer.data(),
+                                   static_cast<std::size_t>(std::min(size, kHeadBytes))));
+    const std::span<const std::uint8_t> head(
+        headBuffer.data(), static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));
 
     // ID3v2: parsed from the head when the whole tag is in it, else from one more read.
     const std::size_t tagLength = head.size() >= 10 ? Id3v2::TagLengthAt(head) : 0;
     if (tagLength == 0) {
         facts.id3v2Result = Id3v2::kNoHeader;
     } else if (tagLength <= head.size()) {
-        facts.id3v2Result = Id3v2::ReadTagFromBytes(
-            std::span<const std::uint8_t>(head.data(), tagLength), facts.fields);
+        facts.id3v2Result = Id3v2::ReadTagFromBytes(head.first(tagLength), facts.fields);
     } else {
         std::vector<std::uint8_t> tag(static_cast<std::size_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(tagLength), size)));

@@ -27,4 +27,7 @@ struct SongFileFacts {
 class SongFileReader {
 public:
     static SongFileFacts Read(const std::string& path);
+    // The same for the entry name of the folder open as folderFd (AT_FDCWD: name is a
+    // path); path, the folder's path with the name, is what info.fileName records.
+    static SongFileFacts ReadIn(int folderFd, const char* name, const std::string& path);
 };

@@ -6,7 +6,21 @@ namespace {
 
 constexpr std::size_t kFlushAt = 64 * 1024;
 
+// Whether a field holds a comma, a quote, CR or LF (one pass; fields are short).
+bool NeedsQuotes(std::string_view text) {
+    for (const char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+CsvWriter::CsvWriter(std::FILE* out) : m_out(out) {
+    m_buffer.reserve(2 * kFlushAt);
+}
 
 void CsvWriter::Separator() {
     if (m_rowStarted) {
@@ -17,7 +31,7 @@ void CsvWriter::Separator() {
 
 void CsvWriter::Field(std::string_view text) {
     Separator();
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!NeedsQuotes(text)) {
         m_buffer.append(text);
         return;
     }

@@ -9,7 +9,7 @@
 // and its quotes doubled) through a large buffer, for listings of many thousand files.
 class CsvWriter {
 public:
-    explicit CsvWriter(std::FILE* out) : m_out(out) {}
+    explicit CsvWriter(std::FILE* out);
     ~CsvWriter() { Flush(); }
     CsvWriter(const CsvWriter&) = delete;
     CsvWriter& operator=(const CsvWriter&) = delete;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -67,8 +68,10 @@ void WriteTagColumns(CsvWriter& csv, const SongFileFacts& facts) {
     }
 }
 
-void WriteRow(CsvWriter& csv, const std::string& path) {
-    const SongFileFacts facts = SongFileReader::Read(path);
+// One file's row; name is the file's entry in the folder open as folderFd, or its path
+// with AT_FDCWD.
+void WriteRow(CsvWriter& csv, int folderFd, const char* name, const std::string& path) {
+    const SongFileFacts facts = SongFileReader::ReadIn(folderFd, name, path);
     const MpegFileInfo& info = facts.info;
     const bool read = facts.mpegResult == MpegFileInfo::kRead;
     const int bitrateKbps = read ? info.BitRate() : 0;
@@ -109,15 +112,30 @@ void WalkFolder(CsvWriter& csv, const std::string& folder) {
         }
         entries.emplace_back(name, isFolder);
     }
-    ::closedir(dir);
     std::sort(entries.begin(), entries.end());
+    // Files are opened by their name in the folder, which spares the kernel the walk
+    // along the folder's path for each. The folder stays open for that until the first
+    // subfolder is walked, so a deep tree holds no descriptor per level; files after a
+    // subfolder are opened by their whole path.
     const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
     for (const auto& [name, isFolder] : entries) {
         if (isFolder) {
+            if (dir != nullptr) {
+                ::closedir(dir);
+                dir = nullptr;
+            }
             WalkFolder(csv, prefix + name);
         } else {
-            WriteRow(csv, prefix + name);
+            const std::string path = prefix + name;
+            if (dir != nullptr) {
+                WriteRow(csv, ::dirfd(dir), name.c_str(), path);
+            } else {
+                WriteRow(csv, AT_FDCWD, path.c_str(), path);
+            }
         }
+    }
+    if (dir != nullptr) {
+        ::closedir(dir);
     }
 }
 
@@ -142,7 +160,7 @@ int RunInfoCommand(const std::vector<std::string>& args) {
         if (S_ISDIR(info.st_mode)) {
             WalkFolder(csv, path);
         } else {
-            WriteRow(csv, path);
+            WriteRow(csv, AT_FDCWD, path.c_str(), path);
         }
     }
     return status;

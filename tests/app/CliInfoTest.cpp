@@ -79,6 +79,23 @@ TEST_F(CliInfoTest, ListsEveryFileOfTheTreeInOrder) {
     EXPECT_LT(csv.find("/sub/.hidden/mpeg2.mp3"), csv.find("/sub/song.wma"));
 }
 
+TEST_F(CliInfoTest, FolderListingMatchesNamingEachFile) {
+    // Files are opened by their name in the folder while it is open, by their path after
+    // a subfolder (tone.wav follows sub/); either way the row is what naming the file
+    // alone gives.
+    int status = -1;
+    const std::string byFolder = Cli("info " + ShellQuote(Music()), &status);
+    ASSERT_EQ(status, 0);
+    std::string paths;
+    for (const char* name : {"cbr.mp3", "layer2.mp2", "mpeg25.mp3", "notes.txt",
+                             "sub/.hidden/mpeg2.mp3", "sub/song.wma", "sub/vbr.mp3", "tone.wav"}) {
+        paths += " " + ShellQuote(Music() + "/" + name);
+    }
+    const std::string byPath = Cli("info" + paths, &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(byFolder, byPath);
+}
+
 TEST_F(CliInfoTest, ConstantBitRateWithId3v2) {
     auto rows = ParseInfo(Cli("info " + ShellQuote(Music() + "/cbr.mp3")));
     auto& r = rows["cbr.mp3"];
