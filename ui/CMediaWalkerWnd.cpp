@@ -1,6 +1,7 @@
 #include "ui/CMediaWalkerWnd.h"
 
 #include "catalogue/CMixorel2001Doc.h"
+#include "platform/QtSongClipboard.h"
 #include "ui/CWalkerCriteriaDialog.h"
 #include "ui/IShellPrompt.h"
 
@@ -11,6 +12,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -49,6 +51,17 @@ public:
         beginResetModel();
         endResetModel();
     }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled;
+    }
+    QStringList mimeTypes() const override {
+        return {QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat)};
+    }
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override {
+        return m_makeDrag ? m_makeDrag(indexes) : nullptr;
+    }
+    std::function<QMimeData*(const QModelIndexList&)> m_makeDrag;
 
 private:
     const CMediaWalkerModel& m_model;
@@ -103,6 +116,22 @@ CMediaWalkerWnd::CMediaWalkerWnd(CMixorel2001Doc& doc, IShellPrompt& prompt, Cal
     m_pList->setShowGrid(false);
     m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
     m_pList->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Dragging songs into a playlist: the document builds the drag data (a copy).
+    m_pList->setDragEnabled(true);
+    m_pList->setDragDropMode(QAbstractItemView::DragOnly);
+    static_cast<WalkerSongList*>(m_pListModel)->m_makeDrag = [this](const QModelIndexList&) {
+        const std::vector<std::string> ids = SelectedIds();
+        if (ids.empty() || !m_doc.CopySongs(ids, false, true)) {
+            return static_cast<QMimeData*>(nullptr);
+        }
+        std::vector<std::uint8_t> bytes;
+        QtSongClipboard().GetData(ISongClipboard::kDragFormat, bytes);
+        auto* mime = new QMimeData;
+        mime->setData(QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat),
+                      QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                 static_cast<qsizetype>(bytes.size())));
+        return mime;
+    };
     m_pCount = new QLabel;
     auto* listSide = new QWidget;
     auto* listLayout = new QVBoxLayout(listSide);
