@@ -2,6 +2,7 @@
 
 #include "CMixorel2001Doc.h"
 #include "CTextCase.h"
+#include "CTitleTemplate.h"
 #include "media/Id3v1Tag.h"
 
 #include <algorithm>
@@ -10,14 +11,6 @@
 #include <unordered_map>
 
 namespace {
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 struct LevelName {
     std::string_view name;
@@ -60,8 +53,8 @@ std::vector<CMediaWalkerModel::Level> CMediaWalkerModel::LevelsOf(const std::str
     std::size_t start = 0;
     while (start <= organisation.size() && !organisation.empty()) {
         const std::size_t slash = std::min(organisation.find('/', start), organisation.size());
-        const std::string part =
-            CTextCase::ToLower(Trim(std::string_view(organisation).substr(start, slash - start)));
+        const std::string part = CTextCase::ToLower(
+            CTitleTemplate::Trim(std::string_view(organisation).substr(start, slash - start)));
         if (!SplitFieldNames(part, levels)) {
             levels.push_back(kAlbum);
         }
@@ -129,7 +122,7 @@ void CMediaWalkerModel::BuildTree(const std::string& organisation) {
             std::string value = FieldValue(m_songs[s], level);
             key = std::to_string(node);
             key += '\x1f';
-            key += CTextCase::ToLower(Trim(value));
+            key += CTextCase::ToLower(CTitleTemplate::Trim(value));
             const auto [found, added] = index.try_emplace(key, static_cast<int>(m_nodes.size()));
             if (added) {
                 const int depth = m_nodes[static_cast<std::size_t>(node)].nDepth + 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/CTagEditorData.h"
+#include "catalogue/CTagEditorData.h"
 
 #include <QDialog>
 #include <string>

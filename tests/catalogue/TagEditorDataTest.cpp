@@ -1,4 +1,4 @@
-#include "media/CTagEditorData.h"
+#include "catalogue/CTagEditorData.h"
 #include "media/Id3v2File.h"
 #include "media/MpegFileInfo.h"
 #include "support/TempDir.h"

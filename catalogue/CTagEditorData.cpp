@@ -1,18 +1,17 @@
 #include "CTagEditorData.h"
 
-#include "GenreTable.h"
-#include "Id3v1Tag.h"
-#include "Id3v2File.h"
-#include "MpegFileInfo.h"
-#include "PosixFile.h"
+#include "CDateTime.h"
+
+#include "media/GenreTable.h"
+#include "media/Id3v1Tag.h"
+#include "media/Id3v2File.h"
+#include "media/MpegFileInfo.h"
+#include "media/PosixFile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
-#include <iomanip>
-#include <locale>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace {
@@ -38,16 +37,7 @@ std::string FileDateText(const std::string& path) {
     std::tm fields{};
     const std::time_t time = static_cast<std::time_t>(created);
     gmtime_r(&time, &fields);
-    try {
-        std::ostringstream text;
-        text.imbue(std::locale(""));
-        text << std::put_time(&fields, "%x %X");
-        return text.str();
-    } catch (const std::exception&) {
-        char buffer[64];
-        return std::string(buffer,
-                           std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &fields));
-    }
+    return CDateTime::FormatUserDefault(fields);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Id3v2Fields.h"
+#include "media/Id3v2Fields.h"
 
 #include <cstdint>
 #include <string>
