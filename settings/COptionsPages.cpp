@@ -109,6 +109,7 @@ void COptionsPages::CopyPage(Page page, CSettings& record) const {
         record.m_bNoPlaylistTooltips = v.m_bNoPlaylistTooltips;
         record.m_bStopLoopAtEnd = v.m_bStopLoopAtEnd;
         record.m_bAskShutdownPc = v.m_bAskShutdownPc;
+        record.m_bNotifySongStart = v.m_bNotifySongStart;
         break;
     case kOnairix:
         record.m_bKeepOnairixLog = v.m_bKeepOnairixLog;

@@ -167,6 +167,8 @@ template <typename Visitor> void CSettings::VisitFields(Visitor& v) {
            Defaults::kNoPlaylistTooltips);
     v.Flag(Keys::kSectionMisc, Keys::kStopLoopAtEnd, m_bStopLoopAtEnd, Defaults::kStopLoopAtEnd);
     v.Flag(Keys::kSectionMisc, Keys::kAskShutdownPc, m_bAskShutdownPc, Defaults::kAskShutdownPc);
+    v.Flag(Keys::kSectionMisc, Keys::kNotifySongStart, m_bNotifySongStart,
+           Defaults::kNotifySongStart);
 
     v.Flag(Keys::kSectionOnairix, Keys::kKeepOnairixLog, m_bKeepOnairixLog,
            Defaults::kKeepOnairixLog);

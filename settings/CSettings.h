@@ -91,6 +91,7 @@ public:
     Flag m_bNoPlaylistTooltips{};
     Flag m_bStopLoopAtEnd{};
     Flag m_bAskShutdownPc{};
+    Flag m_bNotifySongStart{};
     // "onairix"
     Flag m_bKeepOnairixLog{};
     std::string m_strLogPath{};

@@ -65,6 +65,8 @@ inline constexpr std::string_view kShowAlertAfterSetNext = "showalertaftersetnex
 inline constexpr std::string_view kNoPlaylistTooltips = "noplaylisttooltips";
 inline constexpr std::string_view kStopLoopAtEnd = "stoploopatend";
 inline constexpr std::string_view kAskShutdownPc = "askshutdownpc";
+// A desktop notification naming each song that starts (off unless asked for).
+inline constexpr std::string_view kNotifySongStart = "notifysongstart";
 // "onairix"
 inline constexpr std::string_view kKeepOnairixLog = "keeponairixlog";
 inline constexpr std::string_view kLogPath = "logpath";
@@ -175,6 +177,7 @@ inline constexpr std::int32_t kShowAlertAfterSetNext = 1;
 inline constexpr std::int32_t kNoPlaylistTooltips = 0;
 inline constexpr std::int32_t kStopLoopAtEnd = 0;
 inline constexpr std::int32_t kAskShutdownPc = 1;
+inline constexpr std::int32_t kNotifySongStart = 0;
 inline constexpr std::int32_t kKeepOnairixLog = 0;
 // The play log lies in the program folder under this name unless "logpath" says otherwise.
 inline constexpr std::string_view kLogFileName = "onairix.log";

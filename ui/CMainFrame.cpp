@@ -43,6 +43,7 @@
 #include "ui/CRegionsPanel.h"
 #include "ui/CSeekPanel.h"
 #include "ui/CSessionPrompt.h"
+#include <QDBusMessage>
 #include <QHeaderView>
 #include <QTableView>
 #include <algorithm>
@@ -183,6 +184,7 @@ void CMainFrame::StartMprisServer() {
     };
     commands.raise = [this] { RestoreFromTray(); };
     commands.quit = [this] { close(); };
+    commands.trackStarted = [this](const CNowPlaying& now) { NotifySongStart(now); };
     m_pMpris = new CMprisServer(std::move(commands), this);
     if (!m_pMpris->Register(QDBusConnection::sessionBus())) {
         delete m_pMpris;
@@ -1443,4 +1445,29 @@ void CMainFrame::SwitchScheduler(CMixorel2001Doc& doc) {
         break;
     }
     CScheduleListThread::StartScheduler(&doc, ++m_nToken, CSystemLoopClock::Shared());
+}
+
+// "notifysongstart": the desktop's notification service names the song that starts, each
+// notification replacing the one before.
+void CMainFrame::NotifySongStart(const CNowPlaying& now) {
+    CSettings settings(*m_services.pStore);
+    settings.Load();
+    if (settings.m_bNotifySongStart != 1) {
+        return;
+    }
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    const QString body = now.strArtist.empty()
+                             ? Q(now.strTitle)
+                             : QStringLiteral("%1 - %2").arg(Q(now.strArtist), Q(now.strTitle));
+    notify << QString::fromLatin1(kAppTitle) << m_nNotificationId << QStringLiteral("mixorel")
+           << QStringLiteral("Now playing") << body << QStringList() << QVariantMap()
+           << static_cast<qint32>(5000);
+    QDBusConnection::sessionBus().callWithCallback(notify, this, SLOT(OnNotified(uint)));
+}
+
+void CMainFrame::OnNotified(uint id) {
+    m_nNotificationId = id;
 }

@@ -19,6 +19,7 @@
 class CChildFrame;
 class CMediaWalkerWnd;
 class CMprisServer;
+struct CNowPlaying;
 class CViewSelectDlgBar;
 class CMusicImporter;
 class COpenPlaylist;
@@ -154,6 +155,9 @@ public:
     // IShutdownRequest: the loop's end, from its own thread.
     void RequestShutdown() override;
 
+private Q_SLOTS:
+    void OnNotified(uint id);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -178,6 +182,7 @@ private:
     void BuildPlaylistsBar();
     void StartMprisServer();
     void SwitchScheduler(CMixorel2001Doc& doc);
+    void NotifySongStart(const CNowPlaying& now);
     // The bar's entries follow the playlists' states and titles.
     void SyncPlaylistsBar();
     void TogglePlaylistsBar();
@@ -222,6 +227,7 @@ private:
     CRegionsPanel* m_pRegionsPanel = nullptr;
     CViewSelectDlgBar* m_pPlaylistsBar = nullptr;
     CMprisServer* m_pMpris = nullptr;
+    uint m_nNotificationId = 0;
     std::map<const CMixorel2001Doc*, QPointer<CMediaWalkerWnd>> m_walkers;
     QTimer* m_pTrayTimer = nullptr;
     QTimer* m_pIdleTimer = nullptr;

@@ -99,6 +99,9 @@ void CMprisServer::Refresh() {
     if (now.bCanGoNext != before.bCanGoNext) {
         changed.insert(QStringLiteral("CanGoNext"), now.bCanGoNext);
     }
+    if (now.nTrack != before.nTrack && now.nTrack != 0 && m_commands.trackStarted) {
+        m_commands.trackStarted(now);
+    }
     if (now.nTrack != before.nTrack || now.strTitle != before.strTitle ||
         now.nLengthUs != before.nLengthUs || now.strPath != before.strPath) {
         changed.insert(QStringLiteral("Metadata"), Metadata());

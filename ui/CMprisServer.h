@@ -29,6 +29,8 @@ public:
         std::function<void(double)> setVolume;
         std::function<void()> raise;
         std::function<void()> quit;
+        // A new song started (the played songs grew).
+        std::function<void(const CNowPlaying&)> trackStarted;
     };
 
     explicit CMprisServer(Commands commands, QObject* parent = nullptr);

@@ -377,6 +377,8 @@ QWidget* COptionsDialog::MakeMisc() {
         AddCheck(page, "&No tooltips for the playlist songs", &v.m_bNoPlaylistTooltips));
     layout->addWidget(AddCheck(page, "&Stop looping at the end of list", &v.m_bStopLoopAtEnd));
     layout->addWidget(AddCheck(page, "Ask before shuting down PC", &v.m_bAskShutdownPc));
+    layout->addWidget(
+        AddCheck(page, "Show a desktop &notification when a song starts", &v.m_bNotifySongStart));
     layout->addStretch();
     return page;
 }

@@ -63,6 +63,8 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     commands.play = [&] { ++plays; };
     commands.stop = [&] { ++stops; };
     commands.setVolume = [&](double v) { volume = v; };
+    int started = 0;
+    commands.trackStarted = [&](const CNowPlaying&) { ++started; };
     CMprisServer server(commands);
     ASSERT_TRUE(server.Register(QDBusConnection::sessionBus()));
     std::this_thread::sleep_for(300ms); // the monitor is listening
@@ -81,6 +83,8 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     now.nTrack = 1;
     now.bCanGoNext = true;
     server.Refresh();
+    server.Refresh();
+    EXPECT_EQ(started, 1) << "one notice per song that starts";
     const std::string metadata = Get("Metadata");
     EXPECT_NE(metadata.find("\"Song\""), std::string::npos) << metadata;
     EXPECT_NE(metadata.find("file:///music/a%20song.mp3"), std::string::npos) << metadata;

@@ -118,16 +118,18 @@ const std::vector<std::string> kSavedDefaults = {
     "misc/noplaylisttooltips=0",
     "misc/stoploopatend=0",
     "misc/askshutdownpc=1",
+    "misc/notifysongstart=0",
     "onairix/keeponairixlog=0",
 };
 
 // Pointers to every flag field.
 std::vector<CSettings::Flag*> FlagFields(CSettings& s) {
-    return {
-        &s.m_bEmptyLastProject,   &s.m_bLoadLastUsed,   &s.m_bMaximizeChild, &s.m_bStartWinamp,
-        &s.m_bNewFileAtStart,     &s.m_bMinimizeToTray, &s.m_bUseWinamp,     &s.m_bAutoSaveOnExit,
-        &s.m_bRearrangeOnNew,     &s.m_bCloseWinamp,    &s.m_bAutoBackup,    &s.m_bUseMixer,
-        &s.m_bNoPlaylistTooltips, &s.m_bStopLoopAtEnd,  &s.m_bAskShutdownPc, &s.m_bKeepOnairixLog};
+    return {&s.m_bEmptyLastProject,   &s.m_bLoadLastUsed,   &s.m_bMaximizeChild,
+            &s.m_bStartWinamp,        &s.m_bNewFileAtStart, &s.m_bMinimizeToTray,
+            &s.m_bUseWinamp,          &s.m_bAutoSaveOnExit, &s.m_bRearrangeOnNew,
+            &s.m_bCloseWinamp,        &s.m_bAutoBackup,     &s.m_bUseMixer,
+            &s.m_bNoPlaylistTooltips, &s.m_bStopLoopAtEnd,  &s.m_bAskShutdownPc,
+            &s.m_bNotifySongStart,    &s.m_bKeepOnairixLog};
 }
 
 class CSettingsTest : public ::testing::Test {
