@@ -13,7 +13,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini fuzz_song_clipboard
-        fuzz_m3u fuzz_album_file fuzz_locations)
+        fuzz_m3u fuzz_album_file fuzz_locations fuzz_filename_pattern)
 fi
 jobs=${MIXOREL_FUZZ_JOBS:-1}
 
@@ -179,6 +179,8 @@ save("fuzz_album_file", "long.qma", qtext(b"qmx-p") + struct.pack("<i", 1) + qte
 save("fuzz_locations", "three.dat", struct.pack("<i", 3) + qtext(b"/music/") + qtext(b"/M\xfcsik/") +
      qtext("/夜/".encode()))
 save("fuzz_locations", "empty.dat", struct.pack("<i", 0))
+save("fuzz_filename_pattern", "track-artist-title", b"{TRACK}-{ARTIST}-{TITLE}\0/music/07-Band-Song.mp3")
+save("fuzz_filename_pattern", "brackets", b"{ARTIST} ({ALBUM}) {YEAR}\0Band (Live) 1999.mp2")
 PY
 mkdir -p "$work/seeds/fuzz_mix_ini"
 cp resources/mix.ini "$work/seeds/fuzz_mix_ini/mix.ini"
