@@ -7,6 +7,7 @@
 #include "catalogue/CMigrator.h"
 #include "catalogue/CMusicImporter.h"
 #include "catalogue/CPlaylistColumns.h"
+#include "catalogue/ISongClipboard.h"
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CPlayer.h"
 #include "settings/CColumnLayoutSettings.h"
@@ -1359,4 +1360,41 @@ void CMainFrame::OpenWalker(Entry& entry) {
         return text;
     };
     m_walkers[&doc] = CMediaWalkerWnd::Open(doc, *m_services.pPrompt, std::move(callbacks), this);
+}
+
+// ---- The playlist view's needs ----
+
+CPlayer* CMainFrame::GetActivePlayer() {
+    return m_pPlayers != nullptr ? &m_pPlayers->GetPlayer() : nullptr;
+}
+
+CSettings CMainFrame::GetSettings() const {
+    return m_services.pSettings->Get();
+}
+
+bool CMainFrame::HasSongClipboardData() {
+    std::vector<std::uint8_t> bytes;
+    return m_services.pClipboard != nullptr &&
+           m_services.pClipboard->GetData(ISongClipboard::kSongFormat, bytes) && !bytes.empty();
+}
+
+// The bar's entry with the looping state, brought up to date first.
+CChildFrame* CMainFrame::FindLoopingFrame() {
+    SyncPlaylistsBar();
+    return static_cast<CChildFrame*>(const_cast<void*>(m_pPlaylistsBar->FindLooping()));
+}
+
+CChildFrame* CMainFrame::FindScheduledFrame() {
+    for (const auto& entry : m_entries) {
+        if (CScheduleListThread::IsScheduled(&entry->pPlaylist->GetDoc())) {
+            return entry->pFrame;
+        }
+    }
+    return nullptr;
+}
+
+bool CMainFrame::DropFilesOn(COpenPlaylist& playlist, int line,
+                             const std::vector<std::string>& paths) {
+    Entry* entry = FindEntry(playlist.GetDoc());
+    return entry != nullptr && entry->pImporter->DropFiles(line, paths, &m_albums);
 }
