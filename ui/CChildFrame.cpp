@@ -83,6 +83,8 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
         status->addWidget(label, kPanes[pane].width == 0 ? 1 : 0);
         m_apPanes[pane] = label;
     }
+    m_apPanes[0]->installEventFilter(this);
+    m_apPanes[1]->installEventFilter(this);
     m_pVolume = new CVolumeBar(&main.GetPrompt(), status);
     status->addPermanentWidget(m_pVolume);
     layout->addWidget(status);
@@ -157,8 +159,7 @@ void CChildFrame::RefreshStatus() {
     }
     const QString state =
         QString::fromStdString(Rules::PlayerPaneText(mode, loops, position, length));
-    m_apPanes[0]->setText(
-        m_bLoopLook && mode != 1 && mode != 3 && state.isEmpty() ? QStringLiteral("Idle") : state);
+    m_apPanes[0]->setText(state);
     RefreshLooks();
     const std::pair<int, int> range = m_pList->GetVisibleRange();
     if (range != m_reportedRange && range.first >= 0) {
@@ -271,6 +272,20 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     // The main window asks the document and closes it; this window goes with it.
     event->ignore();
     m_main.RequestClosePlaylist(m_playlist);
+}
+
+bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == m_apPanes[0]) {
+            m_main.ShowSeekPanel();
+            return true;
+        }
+        if (watched == m_apPanes[1]) {
+            m_pList->RunCommand(CMixorel2001View::kViewNext);
+            return true;
+        }
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
 }
 
 void CChildFrame::StepVolume(bool up) {

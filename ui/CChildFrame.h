@@ -54,6 +54,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Double clicks on pane 0 open the seek panel, on pane 1 show the next song.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RefreshLooks();

@@ -743,6 +743,9 @@ bool CMainFrame::HasActivePlayer() {
 void CMainFrame::PrepareActivePlayer(CMixorel2001Doc& /*doc*/) {
     ApplyPlayerSettings(m_pPlayers->GetPlayer(), m_services.pSettings->Get());
     m_pPlayers->GetPlayer().AddRef();
+    // The internal player answers "connected" at all times but needs its worker before
+    // the first song; connecting again keeps a live worker.
+    m_pPlayers->GetPlayer().Connect(-1, false);
 }
 
 void CMainFrame::ReleaseActivePlayer(CMixorel2001Doc& /*doc*/) {
@@ -1397,4 +1400,8 @@ bool CMainFrame::DropFilesOn(COpenPlaylist& playlist, int line,
                              const std::vector<std::string>& paths) {
     Entry* entry = FindEntry(playlist.GetDoc());
     return entry != nullptr && entry->pImporter->DropFiles(line, paths, &m_albums);
+}
+
+void CMainFrame::ShowSeekPanel() {
+    TogglePanel(m_pSeek);
 }

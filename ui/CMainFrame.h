@@ -97,6 +97,7 @@ public:
     CChildFrame* FindScheduledFrame();
     // Files dropped on a playlist window before a line (the import's drop rules).
     bool DropFilesOn(COpenPlaylist& playlist, int line, const std::vector<std::string>& paths);
+    void ShowSeekPanel();
     // "&View next song to be played": the looping list forward with its next song.
     void ViewNextSong();
     // The window's close box: the document's checks and question, then the close.

@@ -6,6 +6,14 @@
 #include "ui/CMixorel2001View.h"
 #include "ui/CPlaylistViewRules.h"
 
+#include "platform/mci/MciContext.h"
+#include "playback/CPlayer.h"
+#ifdef MIXOREL_HAVE_GST
+#include "platform/gst/CGstMciContextFactory.h"
+#endif
+
+#include <QTest>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -220,6 +228,48 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     CLoopState::s_bRegionPlaying = true;
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kLoop)) << "a region plays";
     CLoopState::s_bRegionPlaying = false;
+}
+
+// In real time through the player and a sink that keeps time: F10 starts the loop at the
+// selected line, F9 stops it and the player.
+TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
+    const std::string tone = m_dir.File("tone.wav");
+    if (std::system(("sox -n -r 44100 -c 2 '" + tone + "' synth 6 sine 440 vol 0.5").c_str()) !=
+        0) {
+        GTEST_SKIP() << "sox missing";
+    }
+    ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
+#ifdef MIXOREL_HAVE_GST
+    SetMciContextFactory(std::make_shared<CGstMciContextFactory>());
+#endif
+    m_pStore->WriteProfileInt("internal", "usemixer", 0);
+    Start();
+    CMixorel2001View& view = Open("a", 0);
+    CMixorel2001Doc& doc = view.GetDoc();
+    for (int i = 0; i < 3; ++i) {
+        CSong song;
+        song.SetPathText(tone);
+        song.SetTitle("tone " + std::to_string(i));
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+        doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer);
+    }
+    view.SelectLine(1);
+    QTest::keyClick(&view, Qt::Key_F10);
+    CPlayer* player = Frame().GetActivePlayer();
+    ASSERT_NE(player, nullptr);
+    const auto waitFor = [](const std::function<bool()>& condition) {
+        for (int step = 0; step < 300 && !condition(); ++step) {
+            QTest::qWait(10);
+        }
+        return condition();
+    };
+    EXPECT_TRUE(waitFor([&] { return doc.GetLoopPos() == 2 && player->GetMode(true) == 1; }))
+        << "the selected line plays first";
+    EXPECT_TRUE(doc.IsLooping());
+    QTest::keyClick(&view, Qt::Key_F9);
+    EXPECT_TRUE(waitFor([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
+    ::unsetenv("MIXOREL_AUDIO_SINK");
+    SetMciContextFactory(nullptr);
 }
 
 } // namespace
