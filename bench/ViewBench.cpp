@@ -40,7 +40,10 @@ public:
         return kYesToAll;
     }
     bool SongData(std::string&, std::string&) override { return false; }
-    Answer Ask(const std::string&, Buttons, Icon) override { return kAnswerYes; }
+    // Yes to the remove question only (not to the first run's import).
+    Answer Ask(const std::string& text, Buttons, Icon) override {
+        return text == CMixorel2001View::kRemoveQuestion ? kAnswerYes : kAnswerNo;
+    }
     bool ChooseOpenFile(const std::string&, const std::string&, std::string&) override {
         return false;
     }
@@ -114,6 +117,7 @@ int main(int argc, char* argv[]) {
     options.bHandleSignals = false;
     CMixorelApp app(options);
     if (!app.InitInstance({})) {
+        std::fprintf(stderr, "the program did not start\n");
         return 1;
     }
     CMainFrame& frame = *app.GetMainFrame();
@@ -129,6 +133,7 @@ int main(int argc, char* argv[]) {
         const auto start = Clock::now();
         CMixorel2001View* view = OpenView(frame, path);
         if (view == nullptr) {
+            std::fprintf(stderr, "the playlist did not open\n");
             return 1;
         }
         view->viewport()->repaint();
