@@ -667,10 +667,6 @@ void CMixorel2001View::keyPressEvent(QKeyEvent* event) {
     const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
                            (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
     if (!printable) {
-        if (event->key() == Qt::Key_Escape && GetDoc().QuickClose()) {
-            m_main.RequestClosePlaylist(m_playlist);
-            return;
-        }
         QTableView::keyPressEvent(event);
         return;
     }

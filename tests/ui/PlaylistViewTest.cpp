@@ -266,6 +266,10 @@ TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
     EXPECT_TRUE(waitFor([&] { return doc.GetLoopPos() == 2 && player->GetMode(true) == 1; }))
         << "the selected line plays first";
     EXPECT_TRUE(doc.IsLooping());
+    CMixorel2001View& other = Open("b", 2);
+    other.RunCommand(CMixorel2001View::kNext);
+    EXPECT_TRUE(waitFor([&] { return doc.GetLoopPos() == 0; }))
+        << "Next in a list that does not loop skips the looping list's song";
     QTest::keyClick(&view, Qt::Key_F9);
     EXPECT_TRUE(waitFor([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
     ::unsetenv("MIXOREL_AUDIO_SINK");
