@@ -1,4 +1,5 @@
 #include "ShellFixture.h"
+#include "ui/CVolumeBar.h"
 
 #include "settings/CRecentAlbumSettings.h"
 
@@ -41,8 +42,12 @@ TEST_P(StartupTest, OpensWhatTheSettingsAndCommandLineSay) {
     EXPECT_EQ(OpenTitles(), c.titles);
     EXPECT_EQ(Frame().windowTitle().toStdString(), c.caption);
     EXPECT_EQ(m_prompt.WasAsked(CMixorelApp::kFirstRunQuestion), c.firstRunAsked);
-    // No error box for a default album that does not exist yet.
-    EXPECT_EQ(m_prompt.asked.size(), c.firstRunAsked ? 1U : 0U);
+    // No error box for a default album that does not exist yet (the volume bar's notice
+    // comes where no sound server runs).
+    EXPECT_EQ(std::count_if(
+                  m_prompt.asked.begin(), m_prompt.asked.end(),
+                  [](const std::string& text) { return text != CVolumeBar::kAttachFailedText; }),
+              c.firstRunAsked ? 1 : 0);
     if (c.setup == 1) {
         // Opening the album closed the unnamed start-up album as default.qms.
         EXPECT_TRUE(AlbumPaths(CAlbumFile::DefaultPath()).empty());
