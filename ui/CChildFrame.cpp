@@ -33,7 +33,7 @@ struct PaneInfo {
 };
 
 constexpr PaneInfo kPanes[5] = {
-    {"Not playing", "Double click to seek", 100},
+    {"Not playing", "Double click to seek", 130},
     {"", "Double click to see the song [CTRL+B]", 0},
     {"no alarm", "Alarm time", 45},
     {"0 files", nullptr, 60},
