@@ -34,6 +34,7 @@
 #include "ui/CFindPanel.h"
 #include "ui/CFindPosition.h"
 #include "ui/CManual.h"
+#include "ui/CMixorel2001View.h"
 #include "ui/COpenPlaylist.h"
 #include "ui/CPlayerHub.h"
 #include "ui/CQtImportProgress.h"
@@ -355,6 +356,8 @@ void CMainFrame::BuildMenus() {
     needsActive(
         AddCommand(list, "Media &tree\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
 
+    QMenu* play = BuildPlayMenu();
+
     QMenu* regions = menuBar()->addMenu(QStringLiteral("&Regions"));
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
@@ -420,7 +423,7 @@ void CMainFrame::BuildMenus() {
     help->addSeparator();
     AddCommand(help, "&About Mixorel...", [this] { ShowAbout(); });
 
-    for (QMenu* menu : {file, import, list, regions, view, window}) {
+    for (QMenu* menu : {file, import, list, play, regions, view, window}) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenus);
     }
 }
@@ -1404,4 +1407,36 @@ bool CMainFrame::DropFilesOn(COpenPlaylist& playlist, int line,
 
 void CMainFrame::ShowSeekPanel() {
     TogglePanel(m_pSeek);
+}
+
+// The active playlist window's transport commands. The keys belong to the window's list
+// (so that each window answers its own); the items only name them.
+QMenu* CMainFrame::BuildPlayMenu() {
+    QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
+    const std::pair<int, const char*> items[] = {
+        {CMixorel2001View::kPlay, "&Play\tF6"},
+        {CMixorel2001View::kNext, "&Next\tF7"},
+        {CMixorel2001View::kPause, "P&ause\tF8"},
+        {CMixorel2001View::kStop, "&Stop\tF9"},
+        {CMixorel2001View::kLoop, "&Loop\tF10"},
+        {CMixorel2001View::kLoopStop, "Loop s&top\tF11"},
+        {CMixorel2001View::kFadeStop, "Fade stop\tShift+F9"},
+        {CMixorel2001View::kFadeNext, "&Fade next\tShift+F7"},
+        {CMixorel2001View::kSetNext, "Set as ne&xt to be played\tF4"},
+        {CMixorel2001View::kSetLast, "Set as the last in the looping list\tShift+F4"},
+        {CMixorel2001View::kSongTimer, "Set song timer"},
+        {CMixorel2001View::kLock, "L&ock..."},
+    };
+    for (const auto& [command, text] : items) {
+        QAction* action = play->addAction(QString::fromLatin1(text));
+        const int id = command;
+        connect(action, &QAction::triggered, this,
+                [this, id] { OnActive([id](Entry& e) { e.pFrame->GetView()->RunCommand(id); }); });
+        m_enablers.emplace_back(action, [this, id] {
+            COpenPlaylist* active = GetActivePlaylist();
+            CChildFrame* frame = active != nullptr ? FindFrame(*active) : nullptr;
+            return frame != nullptr && frame->GetView()->IsCommandEnabled(id);
+        });
+    }
+    return play;
 }

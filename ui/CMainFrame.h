@@ -185,6 +185,7 @@ private:
     void CloseAllNow();
 
     void BuildMenus();
+    QMenu* BuildPlayMenu();
     void BuildStatusBar();
     void BuildTray();
     void BuildPanels();
