@@ -184,19 +184,30 @@ void CMainFrame::TogglePanel(QDockWidget* panel) {
 
 void CMainFrame::FindNext() {
     OnActive([this](Entry& e) {
-        QTableView* list = e.pFrame->GetList();
-        const QModelIndex current = list->currentIndex();
-        const int start = m_pFind->IsFromSelection() ? (current.isValid() ? current.row() : -1)
-                                                     : CFindPosition::kFromPosition;
-        const int line =
-            e.find.FindSong(e.pPlaylist->GetDoc(),
-                            CFindPosition::PatternFor(m_pFind->GetText(), m_pFind->IsWholeWord()),
-                            m_pFind->IsDown(), start);
-        if (line >= 0) {
-            list->selectRow(line);
-            list->scrollTo(list->model()->index(line, 0));
-        }
+        FindInList(*e.pPlaylist, m_pFind->GetText(), m_pFind->IsDown(), m_pFind->IsWholeWord(),
+                   m_pFind->IsFromSelection());
     });
+}
+
+int CMainFrame::FindInList(COpenPlaylist& playlist, const std::string& text, bool down,
+                           bool wholeWord, bool fromSelection) {
+    Entry* e = FindEntry(playlist.GetDoc());
+    if (e == nullptr || e->pFrame == nullptr) {
+        return -1;
+    }
+    QTableView* list = e->pFrame->GetList();
+    const QModelIndex current = list->currentIndex();
+    const int start =
+        fromSelection ? (current.isValid() ? current.row() : -1) : CFindPosition::kFromPosition;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int line = e->find.FindSong(e->pPlaylist->GetDoc(),
+                                      CFindPosition::PatternFor(text, wholeWord), down, start);
+    QApplication::restoreOverrideCursor();
+    if (line >= 0) {
+        list->selectRow(line);
+        list->scrollTo(list->model()->index(line, 0));
+    }
+    return line;
 }
 
 // Brings the looping list forward with its next song selected.

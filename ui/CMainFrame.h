@@ -98,6 +98,10 @@ public:
     // Files dropped on a playlist window before a line (the import's drop rules).
     bool DropFilesOn(COpenPlaylist& playlist, int line, const std::vector<std::string>& paths);
     void ShowSeekPanel();
+    // The find of a playlist window (the find panel and the find dialog): the line found,
+    // selected and scrolled into view, or -1.
+    int FindInList(COpenPlaylist& playlist, const std::string& text, bool down, bool wholeWord,
+                   bool fromSelection);
     // "&View next song to be played": the looping list forward with its next song.
     void ViewNextSong();
     // The window's close box: the document's checks and question, then the close.

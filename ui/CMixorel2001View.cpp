@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -38,6 +39,8 @@
 namespace {
 
 using Rules = CPlaylistViewRules;
+// The find dialog's last text, for every list of the run.
+QString g_strLastFind;
 constexpr qint64 kTypeAheadPauseMs = 1000;
 
 struct CommandText {
@@ -79,6 +82,7 @@ constexpr CommandText kCommands[] = {
     {CMixorel2001View::kAddLocation, "&Add song location..."},
     {CMixorel2001View::kEditLocation, "&Edit song location...\tCtrl+L"},
     {CMixorel2001View::kSelectAll, "Select all\tCtrl+A"},
+    {CMixorel2001View::kFindDialog, "Find song..."},
 };
 
 } // namespace
@@ -364,6 +368,9 @@ void CMixorel2001View::RunCommand(int command) {
         break;
     case kSelectAll:
         selectAll();
+        break;
+    case kFindDialog:
+        ShowFindDialog();
         break;
     default:
         break;
@@ -852,4 +859,33 @@ void CMixorel2001View::ShowSongTimer() {
         doc.SetModifiedFlag(true);
     }
     doc.UpdateViews(mark);
+}
+
+// The find dialog goes on from the list's previous find position each time.
+void CMixorel2001View::ShowFindDialog() {
+    auto* dialog = new QDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Find"));
+    auto* layout = new QVBoxLayout(dialog);
+    auto* label = new QLabel(QStringLiteral("Fi&nd what:"), dialog);
+    auto* text = new QLineEdit(g_strLastFind, dialog);
+    label->setBuddy(text);
+    auto* whole = new QCheckBox(QStringLiteral("Match &whole word only"), dialog);
+    auto* up = new QCheckBox(QStringLiteral("&Up"), dialog);
+    layout->addWidget(label);
+    layout->addWidget(text);
+    layout->addWidget(whole);
+    layout->addWidget(up);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, dialog);
+    QPushButton* next =
+        buttons->addButton(QStringLiteral("&Find Next"), QDialogButtonBox::ActionRole);
+    next->setDefault(true);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(next, &QPushButton::clicked, this, [this, text, whole, up] {
+        g_strLastFind = text->text();
+        m_main.FindInList(m_playlist, g_strLastFind.toStdString(), !up->isChecked(),
+                          whole->isChecked(), false);
+    });
+    layout->addWidget(buttons);
+    dialog->show();
 }

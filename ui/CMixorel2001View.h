@@ -56,6 +56,7 @@ public:
         kAddLocation,
         kEditLocation,
         kSelectAll,
+        kFindDialog,
     };
     static constexpr const char* kLockedText = "List locked. Operation unavailable.";
     static constexpr const char* kNoLoopingListText =
@@ -122,6 +123,7 @@ private:
     void SortByColumn(int column);
     void ShowLockDialog();
     void ShowSongTimer();
+    void ShowFindDialog();
 
     CMainFrame& m_main;
     COpenPlaylist& m_playlist;
