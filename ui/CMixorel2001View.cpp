@@ -434,8 +434,9 @@ void CMixorel2001View::PutIntoLoopingList(bool next) {
         return;
     }
     CChildFrame* looping = m_main.FindLoopingFrame();
-    if (looping != nullptr && looping->GetView() == this) {
-        doc.RemoveSongs(ids);
+    // Within the looping list the songs move rather than appear twice.
+    if (looping != nullptr && looping->GetView() == this && !doc.RemoveSongs(ids)) {
+        return;
     }
     const bool done = looping != nullptr && looping->GetView()->InsertFromClipboard(
                                                 next ? Rules::kNextToPlayCode : Rules::kAtEndCode,
@@ -719,12 +720,14 @@ void CMixorel2001View::startDrag(Qt::DropActions /*actions*/) {
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-    auto* target = qobject_cast<CMixorel2001View*>(drag->target());
-    if (done == Qt::MoveAction && target != nullptr && target != this &&
-        !target->isAncestorOf(this)) {
-        if (!RefuseWhenLocked()) {
-            doc.RemoveSongs(ids);
-        }
+    // The drop lands on a list's viewport: the list is one of its parents.
+    CMixorel2001View* target = nullptr;
+    for (QObject* item = drag->target(); item != nullptr && target == nullptr;
+         item = item->parent()) {
+        target = qobject_cast<CMixorel2001View*>(item);
+    }
+    if (done == Qt::MoveAction && target != nullptr && target != this && !RefuseWhenLocked()) {
+        doc.RemoveSongs(ids);
     }
 }
 
