@@ -1,10 +1,17 @@
 #include "ui/CChildFrame.h"
 
+#include "catalogue/CLoopState.h"
+#include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistColumns.h"
+#include "catalogue/CSong.h"
+#include "playback/CPlayer.h"
+#include "playback/CScheduleListThread.h"
 #include "settings/CColumnLayoutSettings.h"
 #include "ui/CMainFrame.h"
+#include "ui/CMixorel2001View.h"
 #include "ui/COpenPlaylist.h"
 #include "ui/CPlaylistModel.h"
+#include "ui/CPlaylistViewRules.h"
 #include "ui/CVolumeBar.h"
 
 #include <QCloseEvent>
@@ -15,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <ctime>
+#include <mutex>
 
 namespace {
 
@@ -25,7 +33,7 @@ struct PaneInfo {
 };
 
 constexpr PaneInfo kPanes[5] = {
-    {"Not playing", "Double click to seek", 100},
+    {"Not playing", "Double click to seek", 130},
     {"", "Double click to see the song [CTRL+B]", 0},
     {"no alarm", "Alarm time", 45},
     {"0 files", nullptr, 60},
@@ -41,11 +49,7 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_pModel = new CPlaylistModel(playlist.GetDoc(), this);
-    m_pList = new QTableView(body);
-    m_pList->setModel(m_pModel);
-    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_pList->setShowGrid(true);
-    m_pList->setWordWrap(false);
+    m_pList = new CMixorel2001View(main, playlist, m_pModel, body);
     m_pList->verticalHeader()->hide();
     // Fixed row heights: the table never measures 100,000 rows.
     m_pList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -79,6 +83,8 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
         status->addWidget(label, kPanes[pane].width == 0 ? 1 : 0);
         m_apPanes[pane] = label;
     }
+    m_apPanes[0]->installEventFilter(this);
+    m_apPanes[1]->installEventFilter(this);
     m_pVolume = new CVolumeBar(&main.GetPrompt(), status);
     status->addPermanentWidget(m_pVolume);
     layout->addWidget(status);
@@ -88,6 +94,9 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     m_pStatusTimer = new QTimer(this);
     connect(m_pStatusTimer, &QTimer::timeout, this, &CChildFrame::RefreshStatus);
     m_pStatusTimer->start(kStatusPeriodMs);
+    m_pTitleTimer = new QTimer(this);
+    connect(m_pTitleTimer, &QTimer::timeout, this, &CChildFrame::RefreshTitle);
+    m_pTitleTimer->start(kTitlePeriodMs);
     m_pAlarmTimer = new QTimer(this);
     connect(m_pAlarmTimer, &QTimer::timeout, this, &CChildFrame::CheckAlarm);
     RefreshAlarm();
@@ -112,16 +121,89 @@ QString CChildFrame::TotalTimeText(std::uint32_t seconds) {
         .arg(seconds % 60);
 }
 
+QTableView* CChildFrame::GetList() {
+    return m_pList;
+}
+
+// Selected lines and visible lines only: a list of 100,000 songs costs nothing here.
 void CChildFrame::RefreshStatus() {
+    using Rules = CPlaylistViewRules;
     CMixorel2001Doc& doc = m_playlist.GetDoc();
     const int count = doc.GetCount();
     const int regions = static_cast<int>(doc.GetRegionList().size());
-    m_apPanes[3]->setText(QStringLiteral("%1 file(s)").arg(count - regions));
-    m_apPanes[4]->setText(TotalTimeText(doc.GetTotalTime()));
+    const int selected = m_pList->GetSelectedCount();
+    m_apPanes[3]->setText(QString::fromStdString(Rules::CountPaneText(selected, count, regions)));
+    std::uint32_t total = doc.GetTotalTime();
+    if (selected >= 2) {
+        total = 0;
+        const std::vector<std::string> ids = m_pList->GetSelectedIds();
+        std::lock_guard lock(doc.GetMutex());
+        for (const std::string& id : ids) {
+            if (const CSong* song = doc.FindById(id)) {
+                total += song->GetDuration();
+            }
+        }
+    }
+    m_apPanes[4]->setText(QString::fromStdString(Rules::TotalPaneText(total)));
+    const bool loops = doc.IsLooping() || CScheduleListThread::IsRegionPlaying();
+    CPlayer* player = m_main.GetActivePlayer();
+    std::int32_t position = 0;
+    std::int32_t length = 0;
+    int mode = -1;
+    if (player != nullptr) {
+        mode = player->GetMode(true);
+        if (mode == 1) {
+            player->GetPosition(position);
+            player->GetLength(length);
+        }
+    }
+    const QString state =
+        QString::fromStdString(Rules::PlayerPaneText(mode, loops, position, length));
+    m_apPanes[0]->setText(state);
+    RefreshLooks();
+    const std::pair<int, int> range = m_pList->GetVisibleRange();
+    if (range != m_reportedRange && range.first >= 0) {
+        m_reportedRange = range;
+        doc.SetProcessRange(range.first, range.second);
+    }
     const QString title = QString::fromStdString(doc.GetTitle());
     if (title != windowTitle()) {
         setWindowTitle(title);
     }
+}
+
+// The whole list in the schedule colours while its region plays, else in the loop
+// colours while its driver runs, else in the system colours.
+void CChildFrame::RefreshLooks() {
+    CMixorel2001Doc& doc = m_playlist.GetDoc();
+    m_bScheduleLook =
+        CScheduleListThread::IsScheduled(&doc) && CScheduleListThread::IsRegionPlaying();
+    m_bLoopLook = doc.IsLooping();
+    m_pModel->SetListLook(m_bScheduleLook ? CPlaylistModel::kScheduleLook
+                          : m_bLoopLook   ? CPlaylistModel::kLoopLook
+                                          : CPlaylistModel::kSystemLook,
+                          m_main.GetSettings());
+}
+
+// "Now:" and "Next:" in turn while the list loops; the player's title otherwise.
+void CChildFrame::RefreshTitle() {
+    CMixorel2001Doc& doc = m_playlist.GetDoc();
+    CPlayer* player = m_main.GetActivePlayer();
+    std::string title;
+    const bool read = player != nullptr && player->IsConnected() && player->GetTitle(title);
+    const bool loops = doc.IsLooping() || CScheduleListThread::IsScheduled(&doc);
+    std::string next;
+    if (loops && m_bShowNext) {
+        const int line = doc.GetPlayPosition(doc.IsLooping() ? CMixorel2001Doc::kLoopMode
+                                                             : CMixorel2001Doc::kScheduleMode);
+        std::lock_guard lock(doc.GetMutex());
+        if (const CSong* song = doc.GetSongAt(line)) {
+            next = song->GetTitle();
+        }
+    }
+    m_apPanes[1]->setText(QString::fromStdString(
+        CPlaylistViewRules::TitlePaneText(read, title, loops, m_bShowNext, next)));
+    m_bShowNext = loops && !m_bShowNext;
 }
 
 void CChildFrame::SetPreSized(bool preSized) {
@@ -175,6 +257,7 @@ void CChildFrame::ScrollTo(int line) {
 void CChildFrame::CloseNow() {
     m_bClosing = true;
     m_pStatusTimer->stop();
+    m_pTitleTimer->stop();
     m_pAlarmTimer->stop();
     m_pModel->Detach();
     close();
@@ -189,6 +272,20 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     // The main window asks the document and closes it; this window goes with it.
     event->ignore();
     m_main.RequestClosePlaylist(m_playlist);
+}
+
+bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == m_apPanes[0]) {
+            m_main.ShowSeekPanel();
+            return true;
+        }
+        if (watched == m_apPanes[1]) {
+            m_pList->RunCommand(CMixorel2001View::kViewNext);
+            return true;
+        }
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
 }
 
 void CChildFrame::StepVolume(bool up) {

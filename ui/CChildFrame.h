@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 
 class CMainFrame;
+class CMixorel2001View;
 class COpenPlaylist;
 class CPlaylistModel;
 class CVolumeBar;
@@ -21,12 +22,18 @@ public:
     static constexpr int kDefaultHeight = 350;
     static constexpr int kStatusPeriodMs = 600;
     static constexpr int kAlarmPeriodMs = 1000;
+    static constexpr int kTitlePeriodMs = 1500;
 
     CChildFrame(CMainFrame& main, COpenPlaylist& playlist);
     ~CChildFrame() override;
 
     COpenPlaylist& GetPlaylist() { return m_playlist; }
-    QTableView* GetList() { return m_pList; }
+    QTableView* GetList();
+    CMixorel2001View* GetView() { return m_pList; }
+    CPlaylistModel* GetModel() { return m_pModel; }
+    // The status timer's and the title timer's work, also run at once by the commands.
+    void RefreshStatus();
+    void RefreshTitle();
     // Pane texts as they stand.
     QString GetPaneText(int pane) const;
     void RefreshCaption();
@@ -47,20 +54,27 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Double clicks on pane 0 open the seek panel, on pane 1 show the next song.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void RefreshStatus();
+    void RefreshLooks();
     void ScrollTo(int line);
     void CheckAlarm();
 
     CMainFrame& m_main;
     COpenPlaylist& m_playlist;
     CPlaylistModel* m_pModel = nullptr;
-    QTableView* m_pList = nullptr;
+    CMixorel2001View* m_pList = nullptr;
     QLabel* m_apPanes[5] = {};
     CVolumeBar* m_pVolume = nullptr;
     QTimer* m_pStatusTimer = nullptr;
     QTimer* m_pAlarmTimer = nullptr;
+    QTimer* m_pTitleTimer = nullptr;
+    std::pair<int, int> m_reportedRange{-1, -1};
+    bool m_bShowNext = false;
+    bool m_bLoopLook = false;
+    bool m_bScheduleLook = false;
     CAlarmCheck m_alarm;
     bool m_bClosing = false;
     bool m_bPreSized = false;

@@ -7,6 +7,7 @@
 #include "catalogue/CMigrator.h"
 #include "catalogue/CMusicImporter.h"
 #include "catalogue/CPlaylistColumns.h"
+#include "catalogue/ISongClipboard.h"
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CNowPlaying.h"
 #include "playback/CPlayer.h"
@@ -36,6 +37,7 @@
 #include "ui/CFindPanel.h"
 #include "ui/CFindPosition.h"
 #include "ui/CManual.h"
+#include "ui/CMixorel2001View.h"
 #include "ui/COpenPlaylist.h"
 #include "ui/CPlayerHub.h"
 #include "ui/CQtImportProgress.h"
@@ -236,19 +238,30 @@ void CMainFrame::TogglePanel(QDockWidget* panel) {
 
 void CMainFrame::FindNext() {
     OnActive([this](Entry& e) {
-        QTableView* list = e.pFrame->GetList();
-        const QModelIndex current = list->currentIndex();
-        const int start = m_pFind->IsFromSelection() ? (current.isValid() ? current.row() : -1)
-                                                     : CFindPosition::kFromPosition;
-        const int line =
-            e.find.FindSong(e.pPlaylist->GetDoc(),
-                            CFindPosition::PatternFor(m_pFind->GetText(), m_pFind->IsWholeWord()),
-                            m_pFind->IsDown(), start);
-        if (line >= 0) {
-            list->selectRow(line);
-            list->scrollTo(list->model()->index(line, 0));
-        }
+        FindInList(*e.pPlaylist, m_pFind->GetText(), m_pFind->IsDown(), m_pFind->IsWholeWord(),
+                   m_pFind->IsFromSelection());
     });
+}
+
+int CMainFrame::FindInList(COpenPlaylist& playlist, const std::string& text, bool down,
+                           bool wholeWord, bool fromSelection) {
+    Entry* e = FindEntry(playlist.GetDoc());
+    if (e == nullptr || e->pFrame == nullptr) {
+        return -1;
+    }
+    QTableView* list = e->pFrame->GetList();
+    const QModelIndex current = list->currentIndex();
+    const int start =
+        fromSelection ? (current.isValid() ? current.row() : -1) : CFindPosition::kFromPosition;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int line = e->find.FindSong(e->pPlaylist->GetDoc(),
+                                      CFindPosition::PatternFor(text, wholeWord), down, start);
+    QApplication::restoreOverrideCursor();
+    if (line >= 0) {
+        list->selectRow(line);
+        list->scrollTo(list->model()->index(line, 0));
+    }
+    return line;
 }
 
 // Brings the looping list forward with its next song selected.
@@ -408,6 +421,8 @@ void CMainFrame::BuildMenus() {
     needsActive(
         AddCommand(list, "Media &tree\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
 
+    QMenu* play = BuildPlayMenu();
+
     QMenu* regions = menuBar()->addMenu(QStringLiteral("&Regions"));
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
@@ -467,7 +482,7 @@ void CMainFrame::BuildMenus() {
     help->addSeparator();
     AddCommand(help, "&About Mixorel...", [this] { ShowAbout(); });
 
-    for (QMenu* menu : {file, import, list, regions, view, window}) {
+    for (QMenu* menu : {file, import, list, play, regions, view, window}) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenus);
     }
 }
@@ -790,6 +805,9 @@ bool CMainFrame::HasActivePlayer() {
 void CMainFrame::PrepareActivePlayer(CMixorel2001Doc& /*doc*/) {
     ApplyPlayerSettings(m_pPlayers->GetPlayer(), m_services.pSettings->Get());
     m_pPlayers->GetPlayer().AddRef();
+    // The internal player answers "connected" at all times but needs its worker before
+    // the first song; connecting again keeps a live worker.
+    m_pPlayers->GetPlayer().Connect(-1, false);
 }
 
 void CMainFrame::ReleaseActivePlayer(CMixorel2001Doc& /*doc*/) {
@@ -1470,4 +1488,77 @@ void CMainFrame::NotifySongStart(const CNowPlaying& now) {
 
 void CMainFrame::OnNotified(uint id) {
     m_nNotificationId = id;
+}
+
+// ---- The playlist view's needs ----
+
+CPlayer* CMainFrame::GetActivePlayer() {
+    return m_pPlayers != nullptr ? &m_pPlayers->GetPlayer() : nullptr;
+}
+
+CSettings CMainFrame::GetSettings() const {
+    return m_services.pSettings->Get();
+}
+
+bool CMainFrame::HasSongClipboardData() {
+    std::vector<std::uint8_t> bytes;
+    return m_services.pClipboard != nullptr &&
+           m_services.pClipboard->GetData(ISongClipboard::kSongFormat, bytes) && !bytes.empty();
+}
+
+// The bar's entry with the looping state, brought up to date first.
+CChildFrame* CMainFrame::FindLoopingFrame() {
+    SyncPlaylistsBar();
+    return static_cast<CChildFrame*>(const_cast<void*>(m_pPlaylistsBar->FindLooping()));
+}
+
+CChildFrame* CMainFrame::FindScheduledFrame() {
+    for (const auto& entry : m_entries) {
+        if (CScheduleListThread::IsScheduled(&entry->pPlaylist->GetDoc())) {
+            return entry->pFrame;
+        }
+    }
+    return nullptr;
+}
+
+bool CMainFrame::DropFilesOn(COpenPlaylist& playlist, int line,
+                             const std::vector<std::string>& paths) {
+    Entry* entry = FindEntry(playlist.GetDoc());
+    return entry != nullptr && entry->pImporter->DropFiles(line, paths, &m_albums);
+}
+
+void CMainFrame::ShowSeekPanel() {
+    TogglePanel(m_pSeek);
+}
+
+// The active playlist window's transport commands. The keys belong to the window's list
+// (so that each window answers its own); the items only name them.
+QMenu* CMainFrame::BuildPlayMenu() {
+    QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
+    const std::pair<int, const char*> items[] = {
+        {CMixorel2001View::kPlay, "&Play\tF6"},
+        {CMixorel2001View::kNext, "&Next\tF7"},
+        {CMixorel2001View::kPause, "P&ause\tF8"},
+        {CMixorel2001View::kStop, "&Stop\tF9"},
+        {CMixorel2001View::kLoop, "&Loop\tF10"},
+        {CMixorel2001View::kLoopStop, "Loop s&top\tF11"},
+        {CMixorel2001View::kFadeStop, "Fade stop\tShift+F9"},
+        {CMixorel2001View::kFadeNext, "&Fade next\tShift+F7"},
+        {CMixorel2001View::kSetNext, "Set as ne&xt to be played\tF4"},
+        {CMixorel2001View::kSetLast, "Set as the last in the looping list\tShift+F4"},
+        {CMixorel2001View::kSongTimer, "Set song timer"},
+        {CMixorel2001View::kLock, "L&ock..."},
+    };
+    for (const auto& [command, text] : items) {
+        QAction* action = play->addAction(QString::fromLatin1(text));
+        const int id = command;
+        connect(action, &QAction::triggered, this,
+                [this, id] { OnActive([id](Entry& e) { e.pFrame->GetView()->RunCommand(id); }); });
+        m_enablers.emplace_back(action, [this, id] {
+            COpenPlaylist* active = GetActivePlaylist();
+            CChildFrame* frame = active != nullptr ? FindFrame(*active) : nullptr;
+            return frame != nullptr && frame->GetView()->IsCommandEnabled(id);
+        });
+    }
+    return play;
 }

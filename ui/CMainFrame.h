@@ -6,6 +6,7 @@
 #include "catalogue/IExchangeUi.h"
 #include "catalogue/IListCommandUi.h"
 #include "catalogue/ILoopRunner.h"
+#include "settings/CSettings.h"
 #include "ui/IAlbumCloseHost.h"
 
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 #include <vector>
 
 class CChildFrame;
+class CPlayer;
 class CMediaWalkerWnd;
 class CMprisServer;
 struct CNowPlaying;
@@ -88,6 +90,22 @@ public:
     CChildFrame* FindFrame(const COpenPlaylist& playlist);
     // Starts the playlist's loop at a line (the alarm).
     bool StartLoop(COpenPlaylist& playlist, int line);
+    // The playlist view's needs: the active player, a copy of the settings, whether the
+    // song clipboard holds songs, the frames of the looping and of the scheduled list.
+    CPlayer* GetActivePlayer();
+    CSettings GetSettings() const;
+    bool HasSongClipboardData();
+    CChildFrame* FindLoopingFrame();
+    CChildFrame* FindScheduledFrame();
+    // Files dropped on a playlist window before a line (the import's drop rules).
+    bool DropFilesOn(COpenPlaylist& playlist, int line, const std::vector<std::string>& paths);
+    void ShowSeekPanel();
+    // The find of a playlist window (the find panel and the find dialog): the line found,
+    // selected and scrolled into view, or -1.
+    int FindInList(COpenPlaylist& playlist, const std::string& text, bool down, bool wholeWord,
+                   bool fromSelection);
+    // "&View next song to be played": the looping list forward with its next song.
+    void ViewNextSong();
     // The window's close box: the document's checks and question, then the close.
     void RequestClosePlaylist(COpenPlaylist& playlist);
 
@@ -176,6 +194,7 @@ private:
     void CloseAllNow();
 
     void BuildMenus();
+    QMenu* BuildPlayMenu();
     void BuildStatusBar();
     void BuildTray();
     void BuildPanels();
@@ -197,7 +216,6 @@ private:
     void TogglePanel(QDockWidget* panel);
     void OnChildActivated(QMdiSubWindow* window);
     void FindNext();
-    void ViewNextSong();
     QAction* AddCommand(QMenu* menu, const char* text, std::function<void()> run);
     void OnActive(const std::function<void(Entry&)>& run);
     void RefreshMenus();

@@ -3,9 +3,12 @@
 #include "catalogue/IDocumentView.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <atomic>
+#include <vector>
 
 class CMixorel2001Doc;
+class CSettings;
 
 // The playlist as a virtual table: each cell's text is asked for when it is drawn, so a
 // list of 100,000 songs costs nothing until it is seen. The document calls the view side
@@ -22,6 +25,14 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The whole list's colours: the system's, the loop's or the schedule's; the marks'
+    // colours and the tooltip setting are taken from the settings at the same time.
+    enum ListLook : int { kSystemLook, kLoopLook, kScheduleLook };
+    void SetListLook(ListLook look, const CSettings& settings);
+    ListLook GetListLook() const { return m_look; }
+    // The line count and lines as the document has them now.
+    void RefreshNow();
+
     // Lets go of the document before it closes; the table is empty from then on.
     void Detach();
 
@@ -33,6 +44,19 @@ Q_SIGNALS:
 
 private:
     void Refresh();
+    void RebuildHeaders();
+    QVariant LineColour(int row, bool text) const;
+
+    struct Colours {
+        QColor listText, listBack;
+        QColor nextText, nextBack;
+        QColor scheduleText, scheduleBack;
+    };
+    Colours m_colours;
+    ListLook m_look = kSystemLook;
+    bool m_bTooltips = true;
+    // The region headers' lines, ascending.
+    std::vector<int> m_headers;
 
     CMixorel2001Doc* m_pDoc;
     int m_nRows = 0;

@@ -1,0 +1,279 @@
+#include "ShellFixture.h"
+#include "catalogue/CLoopState.h"
+#include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/CSong.h"
+#include "ui/CChildFrame.h"
+#include "ui/CMixorel2001View.h"
+#include "ui/CPlaylistViewRules.h"
+
+#include "platform/mci/MciContext.h"
+#include "playback/CPlayer.h"
+#ifdef MIXOREL_HAVE_GST
+#include "platform/gst/CGstMciContextFactory.h"
+#endif
+
+#include <QTest>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+
+using Rules = CPlaylistViewRules;
+
+TEST(PlaylistViewRulesTest, PaneTexts) {
+    struct Case {
+        int mode;
+        bool loops;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, true, "Looping 2:05/3:41"}, {1, false, "Playing 2:05/3:41"}, {3, true, "Paused loop"},
+        {3, false, "Paused"},           {0, false, "Stopped"},           {2, false, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rules::PlayerPaneText(c.mode, c.loops, 96, 221), c.text) << c.mode << c.loops;
+    }
+    EXPECT_EQ(Rules::TotalPaneText(180 + 270), "0h 7m 30s") << "two songs of 3:00 and 4:30";
+    EXPECT_EQ(Rules::CountPaneText(2, 10, 1), "2 file(s)");
+    EXPECT_EQ(Rules::CountPaneText(1, 10, 1), "9 file(s)") << "one selected: the list's songs";
+    EXPECT_EQ(Rules::TitlePaneText(false, "x", true, false, "y"), "") << "no player title";
+    EXPECT_EQ(Rules::TitlePaneText(true, "x", false, true, "y"), "x");
+    EXPECT_EQ(Rules::TitlePaneText(true, "x", true, false, "y"), "Now: x");
+    EXPECT_EQ(Rules::TitlePaneText(true, "x", true, true, "y"), "Next: y");
+}
+
+TEST(PlaylistViewRulesTest, EnablingOfTheTransportCommands) {
+    struct Case {
+        Rules::Command command;
+        Rules::TransportFacts facts;
+        bool enabled;
+    };
+    const Rules::TransportFacts ready{false, false, true, false, true, false, false, false};
+    auto with = [ready](auto change) {
+        Rules::TransportFacts facts = ready;
+        change(facts);
+        return facts;
+    };
+    const Case cases[] = {
+        {Rules::kPlay, ready, true},
+        {Rules::kPlay, with([](auto& f) { f.bCommandsDisabled = true; }), false},
+        {Rules::kPlay, with([](auto& f) { f.bHasSelection = false; }), false},
+        {Rules::kLoop, with([](auto& f) { f.bHasSelection = false; }), true},
+        {Rules::kLoop, with([](auto& f) { f.bEmpty = true; }), false},
+        {Rules::kLoop, with([](auto& f) { f.bRegionPlaying = true; }), false},
+        {Rules::kPause, with([](auto& f) { f.bPlayerActive = false; }), false},
+        {Rules::kSeek, with([](auto& f) { f.bRegionPlaying = true; }), false},
+        {Rules::kNext, with([](auto& f) { f.bLoopStopFlag = true; }), false},
+        {Rules::kNext, with([](auto& f) { f.bLoopStopFlag = f.bLoops = true; }), true},
+        {Rules::kFadeNext, with([](auto& f) { f.bLoopStopFlag = f.bScheduled = true; }), true},
+        {Rules::kLoopStop, with([](auto& f) { f.bLoopStopFlag = true; }), false},
+        {Rules::kLoopStop, with([](auto& f) { f.bCommandsDisabled = true; }), false},
+        {Rules::kLoopStop, ready, true},
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rules::IsEnabled(c.command, c.facts), c.enabled) << "case " << row;
+        ++row;
+    }
+}
+
+TEST(PlaylistViewRulesTest, LineLooksNextRoutingAndPositions) {
+    EXPECT_EQ(Rules::LookOf(2, false, true), Rules::kNextToPlay) << "mark 2 at a region's end";
+    EXPECT_EQ(Rules::LookOf(5, false, false), Rules::kNextToSchedule);
+    EXPECT_EQ(Rules::LookOf(0, true, true), Rules::kRegionHeader);
+    EXPECT_EQ(Rules::LookOf(1, false, true), Rules::kRegionLine);
+    EXPECT_EQ(Rules::LookOf(4, false, false), Rules::kListLook);
+    EXPECT_EQ(Rules::LookOf(2, false, false, Rules::kHotDefaultState), Rules::kListLook);
+
+    int scheduled = 0, looping = 0;
+    EXPECT_EQ(Rules::NextTarget(true, &scheduled, &looping), &scheduled);
+    EXPECT_EQ(Rules::NextTarget(false, &scheduled, &looping), &looping);
+    EXPECT_EQ(Rules::NextTarget(false, nullptr, nullptr), nullptr);
+
+    struct Insert {
+        int code, loopPosition;
+        bool useSelection;
+        int mark, after;
+    };
+    const Insert inserts[] = {
+        {Rules::kNextToPlayCode, 5, false, 0, 4},
+        {Rules::kNextToPlayCode, 0, false, 0, -1},
+        {Rules::kAtEndCode, 5, false, 0, Rules::kAfterLast},
+        {3, 5, false, 7, 3},
+        {3, 5, true, 7, 7},
+    };
+    for (const Insert& c : inserts) {
+        EXPECT_EQ(Rules::InsertAfter(c.code, c.loopPosition, c.useSelection, c.mark), c.after)
+            << c.code << " " << c.useSelection;
+    }
+    struct Drop {
+        int lineAtPoint, lines, target, after;
+    };
+    const Drop drops[] = {
+        {3, 10, 3, 2},
+        {-1, 10, 10, Rules::kAfterLast},
+        {0, 10, 0, -1},
+        {-1, 0, 0, -1},
+    };
+    for (const Drop& c : drops) {
+        EXPECT_EQ(Rules::DropTarget(c.lineAtPoint, c.lines), c.target);
+        EXPECT_EQ(Rules::DropAfter(c.target, c.lines), c.after) << c.lineAtPoint << " " << c.lines;
+    }
+}
+
+TEST(PlaylistViewRulesTest, FastMovesDeleteAndTypeAhead) {
+    for (int line = 0; line < 10; ++line) {
+        EXPECT_EQ(Rules::CanFastMoveDown(line, 10, 5), line <= 4) << line;
+        EXPECT_EQ(Rules::CanFastMoveUp(line, 3), line >= 3) << line;
+    }
+    EXPECT_EQ(Rules::LineAfterDelete(9, 9), 8) << "the last line deleted";
+    EXPECT_EQ(Rules::LineAfterDelete(0, 0), -1);
+    const std::vector<std::string> titles{"Abba", "Beatles", "abc", "Cher"};
+    const auto at = [&titles](int line) { return titles[static_cast<std::size_t>(line)]; };
+    struct Case {
+        int start;
+        const char* text;
+        int found;
+    };
+    const Case cases[] = {{3, "ab", 0}, {1, "AB", 2}, {0, "c", 3}, {0, "zz", -1}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rules::TypeAhead(at, 4, c.start, c.text), c.found) << c.start << c.text;
+    }
+}
+
+// The commands of a playlist window over a real document.
+class PlaylistViewTest : public ShellTest {
+protected:
+    CMixorel2001View& Open(const std::string& name, int songs) {
+        const std::string path = MakePlaylist(name, songs);
+        EXPECT_TRUE(Frame().OpenFile(path));
+        QApplication::processEvents();
+        for (COpenPlaylist* playlist : Frame().GetPlaylists()) {
+            if (playlist->GetDisplayName().rfind(name, 0) == 0) {
+                return *Frame().FindFrame(*playlist)->GetView();
+            }
+        }
+        throw std::runtime_error("not open");
+    }
+    static std::string Titles(CMixorel2001Doc& doc) {
+        std::lock_guard lock(doc.GetMutex());
+        std::string titles;
+        for (int i = 0; i < doc.GetCount(); ++i) {
+            const std::string& title = doc.GetSongAt(i)->GetTitle();
+            titles += title.substr(0, 1) + title.back();
+        }
+        return titles;
+    }
+    static void Loop(CMixorel2001View& view, int position) {
+        view.GetDoc().SetLoopFactory(&s_loop);
+        ASSERT_TRUE(view.GetDoc().StartLoop(1));
+        view.GetDoc().SetLoopPos(position);
+    }
+    static inline EndlessLoop s_loop;
+};
+
+TEST_F(PlaylistViewTest, SetAsNextAndLastPutSongsIntoTheLoopingList) {
+    Start();
+    CMixorel2001View& a = Open("a", 6);
+    CMixorel2001View& b = Open("b", 3);
+    b.SelectLine(1);
+    b.RunCommand(CMixorel2001View::kSetLast);
+    EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kNoLoopingListText));
+
+    Loop(a, 4);
+    a.SelectLine(1);
+    a.RunCommand(CMixorel2001View::kSetNext);
+    EXPECT_EQ(Titles(a.GetDoc()), "a0a2a3a1a4a5") << "moved within the looping list";
+    EXPECT_EQ(a.GetDoc().GetLoopPos(), 3) << "the moved song plays next";
+
+    b.SelectLine(2);
+    b.RunCommand(CMixorel2001View::kSetNext);
+    EXPECT_EQ(Titles(a.GetDoc()), "a0a2a3b2a1a4a5");
+    EXPECT_EQ(Titles(b.GetDoc()), "b0b1b2") << "copied from another list";
+    b.SelectLine(0);
+    b.RunCommand(CMixorel2001View::kSetLast);
+    EXPECT_EQ(Titles(a.GetDoc()), "a0a2a3b2a1a4a5b0");
+    EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kSetLastText));
+    a.GetDoc().StopLoop();
+}
+
+TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
+    Start();
+    CMixorel2001View& a = Open("a", 6);
+    CMixorel2001View& b = Open("b", 2);
+    a.SelectLine(0);
+    a.GetDoc().CopySongs(a.GetSelectedIds(), false, true);
+    EXPECT_TRUE(a.DropSongs(&a, 4, true));
+    EXPECT_EQ(Titles(a.GetDoc()), "a1a2a3a4a0a5") << "after line 3 as it was before the removal";
+
+    b.SelectLine(1);
+    b.GetDoc().CopySongs(b.GetSelectedIds(), false, true);
+    EXPECT_TRUE(a.DropSongs(&b, 1, false));
+    EXPECT_EQ(Titles(a.GetDoc()).substr(0, 6), "a1b1a2") << "dropped before line 1";
+
+    m_prompt.answers[CMixorel2001View::kRemoveQuestion] = IUserPrompt::kAnswerYes;
+    const int last = a.GetDoc().GetCount() - 1;
+    a.SelectLine(last);
+    a.RunCommand(CMixorel2001View::kDelete);
+    EXPECT_EQ(a.GetDoc().GetCount(), last);
+    EXPECT_EQ(a.GetSelectionMark(), last - 1) << "the new last line";
+
+    a.GetDoc().SetLocked(true, true);
+    m_prompt.asked.clear();
+    a.RunCommand(CMixorel2001View::kDelete);
+    EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kLockedText));
+    EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";
+    a.GetDoc().SetLocked(false, false);
+    EXPECT_TRUE(a.IsCommandEnabled(CMixorel2001View::kPlay));
+    CLoopState::s_bRegionPlaying = true;
+    EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kLoop)) << "a region plays";
+    CLoopState::s_bRegionPlaying = false;
+}
+
+// In real time through the player and a sink that keeps time: F10 starts the loop at the
+// selected line, F9 stops it and the player.
+TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
+    const std::string tone = m_dir.File("tone.wav");
+    if (std::system(("sox -n -r 44100 -c 2 '" + tone + "' synth 6 sine 440 vol 0.5").c_str()) !=
+        0) {
+        GTEST_SKIP() << "sox missing";
+    }
+    ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
+#ifdef MIXOREL_HAVE_GST
+    SetMciContextFactory(std::make_shared<CGstMciContextFactory>());
+#endif
+    m_pStore->WriteProfileInt("internal", "usemixer", 0);
+    Start();
+    CMixorel2001View& view = Open("a", 0);
+    CMixorel2001Doc& doc = view.GetDoc();
+    for (int i = 0; i < 3; ++i) {
+        CSong song;
+        song.SetPathText(tone);
+        song.SetTitle("tone " + std::to_string(i));
+        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+        doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer);
+    }
+    view.SelectLine(1);
+    QTest::keyClick(&view, Qt::Key_F10);
+    CPlayer* player = Frame().GetActivePlayer();
+    ASSERT_NE(player, nullptr);
+    const auto waitFor = [](const std::function<bool()>& condition) {
+        for (int step = 0; step < 300 && !condition(); ++step) {
+            QTest::qWait(10);
+        }
+        return condition();
+    };
+    EXPECT_TRUE(waitFor([&] { return doc.GetLoopPos() == 2 && player->GetMode(true) == 1; }))
+        << "the selected line plays first";
+    EXPECT_TRUE(doc.IsLooping());
+    CMixorel2001View& other = Open("b", 2);
+    other.RunCommand(CMixorel2001View::kNext);
+    EXPECT_TRUE(waitFor([&] { return doc.GetLoopPos() == 0; }))
+        << "Next in a list that does not loop skips the looping list's song";
+    QTest::keyClick(&view, Qt::Key_F9);
+    EXPECT_TRUE(waitFor([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
+    ::unsetenv("MIXOREL_AUDIO_SINK");
+    SetMciContextFactory(nullptr);
+}
+
+} // namespace
