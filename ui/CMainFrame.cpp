@@ -20,6 +20,7 @@
 #include "ui/CMediaWalkerWnd.h"
 #include "ui/CMprisServer.h"
 #include "ui/COptionsDialog.h"
+#include "ui/CPlaylistViewRules.h"
 #include "ui/CViewSelectDlgBar.h"
 #include "ui/CViewSelectListCtrl.h"
 
@@ -1168,10 +1169,9 @@ void CMainFrame::BuildPlaylistsBar() {
     };
     // Songs dropped on an entry go after that playlist's last line.
     callbacks.songsDropped = [entryOf](const void* view) {
-        if (Entry* entry = entryOf(view)) {
-            IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-            entry->pPlaylist->GetDoc().PasteSongs(CMixorel2001Doc::kAfterLast, nullptr, true,
-                                                  answer);
+        if (Entry* entry = entryOf(view); entry != nullptr && entry->pFrame != nullptr) {
+            entry->pFrame->GetView()->InsertFromClipboard(
+                CPlaylistViewRules::kAtEndCode, IUserPrompt::kNone, false, true, false, true);
         }
     };
     callbacks.filesDropped = [this, entryOf](const void* view,
