@@ -1536,6 +1536,10 @@ bool CMainFrame::DropFilesOn(COpenPlaylist& playlist, int line,
     return entry != nullptr && entry->pImporter->DropFiles(line, paths, &m_albums);
 }
 
+void CMainFrame::RefreshRegionsPanel() {
+    m_pRegionsPanel->Refresh();
+}
+
 void CMainFrame::ShowSeekPanel() {
     TogglePanel(m_pSeek);
 }

@@ -931,6 +931,7 @@ void CMixorel2001View::AddRegion() {
                            &id)) {
         m_pModel->RefreshNow();
         SelectLines({id});
+        m_main.RefreshRegionsPanel();
     }
 }
 
@@ -958,6 +959,7 @@ void CMixorel2001View::EditRegionAt(int line) {
     fields = dialog.GetFields();
     if (doc.EditRegion(id, fields.m_strName, fields.m_dtStart, fields.m_crBack, fields.m_crText)) {
         m_pModel->RefreshNow();
+        m_main.RefreshRegionsPanel();
     }
 }
 

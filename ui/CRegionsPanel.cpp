@@ -42,7 +42,6 @@ CRegionsPanel::CRegionsPanel(QWidget* parent, IUserPrompt& prompt)
         SelectMarker();
         if (auto* view = qobject_cast<CMixorel2001View*>(m_pList)) {
             view->RunCommand(CMixorel2001View::kEditRegion);
-            Refresh();
         }
     });
     connect(removeAll, &QPushButton::clicked, this, [this] {

@@ -5,8 +5,10 @@
 #include "ui/CChildFrame.h"
 #include "ui/CMixorel2001View.h"
 #include "ui/CRegionDialog.h"
+#include "ui/CRegionsPanel.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -118,6 +120,9 @@ TEST_F(RegionsDialogTest, AddInsertsAfterTheSelectionAndADoubleClickEditsTheHead
     });
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, header.center());
     EXPECT_EQ(LineTitle(doc, 1), "[Supper");
+    const auto* regions = Frame().findChild<CRegionsPanel*>()->findChild<QListWidget*>();
+    ASSERT_EQ(regions->count(), 1);
+    EXPECT_TRUE(regions->item(0)->text().startsWith(QStringLiteral("Supper "))) << "with its start";
 
     doc.SetLocked(true, false);
     m_prompt.asked.clear();
