@@ -977,5 +977,15 @@ bool CMixorel2001View::viewportEvent(QEvent* event) {
         return true;
     }
     QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index), kTooltipKeepMs);
+    // Qt's tip label has no width of its own to set; it is found by its object name.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        if (label != nullptr && label->objectName() == QLatin1String("qtooltip_label") &&
+            label->isVisible() && label->width() > kTooltipMaxWidth) {
+            label->setWordWrap(true);
+            label->setMaximumWidth(kTooltipMaxWidth);
+            label->adjustSize();
+        }
+    }
     return true;
 }

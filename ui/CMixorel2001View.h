@@ -67,6 +67,7 @@ public:
     static constexpr const char* kSetLastText =
         "Copied the song(s) to the end of the looping list.";
     static constexpr int kTooltipKeepMs = 6000;
+    static constexpr int kTooltipMaxWidth = 600;
     static constexpr const char* kRemoveQuestion =
         "Are you sure you want to remove selected items(s)?";
 
@@ -108,7 +109,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // Song tooltips stay 6000 ms (Qt shows them after its 700 ms wake-up delay).
+    // Song tooltips stay 6000 ms and wrap at 600 pixels (Qt shows them after its 700 ms
+    // wake-up delay).
     bool viewportEvent(QEvent* event) override;
 
 private:

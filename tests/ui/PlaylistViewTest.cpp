@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QTest>
+#include <QToolTip>
 #include <cstdlib>
 #include <mutex>
 
@@ -328,6 +329,31 @@ TEST_F(PlaylistViewTest, PaneZeroShowsIdleWhenTheListsLoopStops) {
     EXPECT_EQ(frame.GetPaneText(0), QStringLiteral("Idle"));
     frame.RefreshStatus();
     EXPECT_NE(frame.GetPaneText(0), QStringLiteral("Idle")) << "the player's state again";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlaylistViewTest, SongTooltipShowsTheLinesTextAtMostSixHundredPixelsWide) {
+    Start();
+    const std::string name(150, 'w');
+    CMixorel2001View& view = Open(name, 2);
+    view.show();
+    const QRect line = view.visualRect(view.model()->index(1, 0));
+    QHelpEvent help(QEvent::ToolTip, line.center(), view.viewport()->mapToGlobal(line.center()));
+    QApplication::sendEvent(view.viewport(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), name + " song 1");
+    int tips = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("qtooltip_label") && widget->isVisible()) {
+            ++tips;
+            EXPECT_LE(widget->width(), CMixorel2001View::kTooltipMaxWidth);
+        }
+    }
+    EXPECT_EQ(tips, 1);
+    QToolTip::hideText();
 }
 
 } // namespace
