@@ -14,9 +14,11 @@
 #include "ui/CPlaylistViewRules.h"
 #include "ui/CVolumeBar.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -85,6 +87,11 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     }
     m_apPanes[0]->installEventFilter(this);
     m_apPanes[1]->installEventFilter(this);
+    m_pRemovePlayed = new QCheckBox(QStringLiteral("Rem Played"), status);
+    m_pRemovePlayed->setChecked(playlist.GetDoc().IsRemovePlayed());
+    connect(m_pRemovePlayed, &QCheckBox::toggled, this,
+            [this](bool on) { m_playlist.GetDoc().SetRemovePlayed(on); });
+    status->addPermanentWidget(m_pRemovePlayed);
     m_pVolume = new CVolumeBar(&main.GetPrompt(), status);
     status->addPermanentWidget(m_pVolume);
     layout->addWidget(status);
@@ -145,6 +152,10 @@ void CChildFrame::RefreshStatus() {
         }
     }
     m_apPanes[4]->setText(QString::fromStdString(Rules::TotalPaneText(total)));
+    if (m_pRemovePlayed->isChecked() != doc.IsRemovePlayed()) {
+        const QSignalBlocker blocker(m_pRemovePlayed);
+        m_pRemovePlayed->setChecked(doc.IsRemovePlayed());
+    }
     const bool loops = doc.IsLooping() || CScheduleListThread::IsRegionPlaying();
     CPlayer* player = m_main.GetActivePlayer();
     std::int32_t position = 0;
@@ -157,10 +168,10 @@ void CChildFrame::RefreshStatus() {
             player->GetLength(length);
         }
     }
-    const QString state =
-        QString::fromStdString(Rules::PlayerPaneText(mode, loops, position, length));
-    m_apPanes[0]->setText(state);
+    const bool lookWasOn = m_bLoopLook;
     RefreshLooks();
+    m_apPanes[0]->setText(QString::fromStdString(Rules::PaneTextAfterLoopLook(
+        lookWasOn, m_bLoopLook, Rules::PlayerPaneText(mode, loops, position, length))));
     const std::pair<int, int> range = m_pList->GetVisibleRange();
     if (range != m_reportedRange && range.first >= 0) {
         m_reportedRange = range;

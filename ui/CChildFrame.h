@@ -9,6 +9,7 @@ class CMixorel2001View;
 class COpenPlaylist;
 class CPlaylistModel;
 class CVolumeBar;
+class QCheckBox;
 class QLabel;
 class QTableView;
 class QTimer;
@@ -30,6 +31,8 @@ public:
     COpenPlaylist& GetPlaylist() { return m_playlist; }
     QTableView* GetList();
     CMixorel2001View* GetView() { return m_pList; }
+    // "Rem Played" beside the volume bar: the document's remove-played flag.
+    QCheckBox* GetRemovePlayedBox() { return m_pRemovePlayed; }
     CPlaylistModel* GetModel() { return m_pModel; }
     // The status timer's and the title timer's work, also run at once by the commands.
     void RefreshStatus();
@@ -68,6 +71,7 @@ private:
     CMixorel2001View* m_pList = nullptr;
     QLabel* m_apPanes[5] = {};
     CVolumeBar* m_pVolume = nullptr;
+    QCheckBox* m_pRemovePlayed = nullptr;
     QTimer* m_pStatusTimer = nullptr;
     QTimer* m_pAlarmTimer = nullptr;
     QTimer* m_pTitleTimer = nullptr;

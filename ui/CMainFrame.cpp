@@ -202,6 +202,9 @@ void CMainFrame::BuildPanels() {
     connect(m_pFind, &CFindPanel::FindNext, this, &CMainFrame::FindNext);
     m_pSeek = new CSeekPanel(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pSeek);
+    // A small tool window of its own; the user may still dock it.
+    m_pSeek->setFloating(true);
+    m_pSeek->resize(320, m_pSeek->sizeHint().height());
     m_pSeek->hide();
     m_pRegionsPanel = new CRegionsPanel(this, *m_services.pPrompt);
     addDockWidget(Qt::RightDockWidgetArea, m_pRegionsPanel);
@@ -425,6 +428,12 @@ void CMainFrame::BuildMenus() {
     QMenu* play = BuildPlayMenu();
 
     QMenu* regions = menuBar()->addMenu(QStringLiteral("&Regions"));
+    needsActive(AddCommand(regions, "&Add...", onActive([](Entry& e) {
+                               e.pFrame->GetView()->RunCommand(CMixorel2001View::kAddRegion);
+                           })));
+    needsActive(AddCommand(regions, "Ed&it...", onActive([](Entry& e) {
+                               e.pFrame->GetView()->RunCommand(CMixorel2001View::kEditRegion);
+                           })));
     needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
                            })));
@@ -1525,6 +1534,10 @@ bool CMainFrame::DropFilesOn(COpenPlaylist& playlist, int line,
                              const std::vector<std::string>& paths) {
     Entry* entry = FindEntry(playlist.GetDoc());
     return entry != nullptr && entry->pImporter->DropFiles(line, paths, &m_albums);
+}
+
+void CMainFrame::RefreshRegionsPanel() {
+    m_pRegionsPanel->Refresh();
 }
 
 void CMainFrame::ShowSeekPanel() {

@@ -100,6 +100,8 @@ public:
     // Files dropped on a playlist window before a line (the import's drop rules).
     bool DropFilesOn(COpenPlaylist& playlist, int line, const std::vector<std::string>& paths);
     void ShowSeekPanel();
+    // The regions panel shows the regions as they now stand.
+    void RefreshRegionsPanel();
     // The find of a playlist window (the find panel and the find dialog): the line found,
     // selected and scrolled into view, or -1.
     int FindInList(COpenPlaylist& playlist, const std::string& text, bool down, bool wholeWord,

@@ -12,6 +12,7 @@
 #include "ui/CMainFrame.h"
 #include "ui/COpenPlaylist.h"
 #include "ui/CPlaylistModel.h"
+#include "ui/CRegionDialog.h"
 #include "ui/IShellPrompt.h"
 
 #include <QAction>
@@ -32,8 +33,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <ctime>
 #include <mutex>
 
 namespace {
@@ -83,6 +86,9 @@ constexpr CommandText kCommands[] = {
     {CMixorel2001View::kEditLocation, "&Edit song location...\tCtrl+L"},
     {CMixorel2001View::kSelectAll, "Select all\tCtrl+A"},
     {CMixorel2001View::kFindDialog, "Find song..."},
+    {0, nullptr},
+    {CMixorel2001View::kAddRegion, "&Add..."},
+    {CMixorel2001View::kEditRegion, "Ed&it..."},
 };
 
 } // namespace
@@ -252,6 +258,8 @@ bool CMixorel2001View::IsCommandEnabled(int command) {
         return mark >= 0 && songAtMark();
     case kPaste:
         return m_main.HasSongClipboardData();
+    case kEditRegion:
+        return mark >= 0 && !songAtMark();
     default:
         return true;
     }
@@ -314,6 +322,9 @@ void CMixorel2001View::RunCommand(int command) {
         break;
     case kRemovePlayed:
         doc.SetRemovePlayed(!doc.IsRemovePlayed());
+        if (CChildFrame* frame = m_main.FindFrame(m_playlist)) {
+            frame->RefreshStatus(); // the bar's check box follows
+        }
         break;
     case kMoveUp:
         if (doc.MoveUp(mark)) {
@@ -371,6 +382,12 @@ void CMixorel2001View::RunCommand(int command) {
         break;
     case kFindDialog:
         ShowFindDialog();
+        break;
+    case kAddRegion:
+        AddRegion();
+        break;
+    case kEditRegion:
+        EditRegionAt(mark);
         break;
     default:
         break;
@@ -645,6 +662,7 @@ void CMixorel2001View::mouseDoubleClickEvent(QMouseEvent* event) {
         region = song->IsRegion();
     }
     if (region) {
+        EditRegionAt(index.row());
         Q_EMIT RegionDoubleClicked(index.row());
     } else {
         GetDoc().PlaySong(index.row(), true, false);
@@ -891,4 +909,83 @@ void CMixorel2001View::ShowFindDialog() {
     });
     layout->addWidget(buttons);
     dialog->show();
+}
+
+void CMixorel2001View::AddRegion() {
+    if (RefuseWhenLocked()) {
+        return;
+    }
+    CSettings settings = m_main.GetSettings();
+    CRegionDialog dialog(this, settings, m_prompt,
+                         CRegionDialog::DefaultsForAdd(std::time(nullptr),
+                                                       CRegionDialog::WindowColour(),
+                                                       CRegionDialog::WindowTextColour()));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const CRegionDialog::Fields fields = dialog.GetFields();
+    std::string id;
+    if (GetDoc().AddRegion(GetSelectionMark(),
+                           CMixorel2001Doc::MakeRegionHeader(fields.m_strName, fields.m_dtStart,
+                                                             fields.m_crBack, fields.m_crText),
+                           &id)) {
+        m_pModel->RefreshNow();
+        SelectLines({id});
+        m_main.RefreshRegionsPanel();
+    }
+}
+
+void CMixorel2001View::EditRegionAt(int line) {
+    CMixorel2001Doc& doc = GetDoc();
+    std::string id;
+    CRegionDialog::Fields fields;
+    {
+        std::lock_guard lock(doc.GetMutex());
+        const CSong* header = doc.GetSongAt(line);
+        if (header == nullptr || !header->IsRegion()) {
+            return;
+        }
+        id = header->GetId();
+        fields.m_strName = header->GetTitle();
+        fields.m_dtStart = header->GetStart();
+        fields.m_crBack = header->GetBackColor();
+        fields.m_crText = header->GetTextColor();
+    }
+    CSettings settings = m_main.GetSettings();
+    CRegionDialog dialog(this, settings, m_prompt, fields);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    fields = dialog.GetFields();
+    if (doc.EditRegion(id, fields.m_strName, fields.m_dtStart, fields.m_crBack, fields.m_crText)) {
+        m_pModel->RefreshNow();
+        m_main.RefreshRegionsPanel();
+    }
+}
+
+bool CMixorel2001View::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QTableView::viewportEvent(event);
+    }
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text =
+        index.isValid() ? model()->data(index, Qt::ToolTipRole).toString() : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index), kTooltipKeepMs);
+    // Qt's tip label has no width of its own to set; it is found by its object name.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        if (label != nullptr && label->objectName() == QLatin1String("qtooltip_label") &&
+            label->isVisible() && label->width() > kTooltipMaxWidth) {
+            label->setWordWrap(true);
+            label->setMaximumWidth(kTooltipMaxWidth);
+            label->adjustSize();
+        }
+    }
+    return true;
 }

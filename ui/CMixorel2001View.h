@@ -57,6 +57,8 @@ public:
         kEditLocation,
         kSelectAll,
         kFindDialog,
+        kAddRegion = 382,
+        kEditRegion = 383,
     };
     static constexpr const char* kLockedText = "List locked. Operation unavailable.";
     static constexpr const char* kNoLoopingListText =
@@ -64,6 +66,8 @@ public:
     static constexpr const char* kSetNextText = "Specified song(s) will be played next...";
     static constexpr const char* kSetLastText =
         "Copied the song(s) to the end of the looping list.";
+    static constexpr int kTooltipKeepMs = 6000;
+    static constexpr int kTooltipMaxWidth = 600;
     static constexpr const char* kRemoveQuestion =
         "Are you sure you want to remove selected items(s)?";
 
@@ -94,7 +98,7 @@ public:
     QMenu* GetContextMenu() { return m_pMenu; }
 
 Q_SIGNALS:
-    // A double click on a region header: the region editor's business.
+    // A double click on a region header, after its region dialog.
     void RegionDoubleClicked(int line);
 
 protected:
@@ -105,6 +109,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Song tooltips stay 6000 ms and wrap at 600 pixels (Qt shows them after its 700 ms
+    // wake-up delay).
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void BuildCommands();
@@ -124,6 +131,9 @@ private:
     void ShowLockDialog();
     void ShowSongTimer();
     void ShowFindDialog();
+    void AddRegion();
+    // The region dialog for the header of a line (nothing for a song line).
+    void EditRegionAt(int line);
 
     CMainFrame& m_main;
     COpenPlaylist& m_playlist;

@@ -187,3 +187,8 @@ std::string CPlaylistViewRules::SongTooltip(const CSong& song) {
     text.resize(length > 0 ? std::min<std::size_t>(length, text.size() - 1) : 0);
     return text;
 }
+
+std::string CPlaylistViewRules::PaneTextAfterLoopLook(bool lookWasOn, bool driverRuns,
+                                                      const std::string& playerText) {
+    return lookWasOn && !driverRuns ? std::string("Idle") : playerText;
+}

@@ -37,6 +37,10 @@ public:
 
     // Pane 0 from the player's mode (1 playing, 3 paused, 0 stopped); seconds.
     static std::string PlayerPaneText(int mode, bool loops, int position, int length);
+    // Pane 0 after the looping look is decided: "Idle" on the tick the look goes off
+    // (the driver of this list stopped), the player's text otherwise.
+    static std::string PaneTextAfterLoopLook(bool lookWasOn, bool driverRuns,
+                                             const std::string& playerText);
     // Pane 3: the selected lines when two or more are, else the songs of the list.
     static std::string CountPaneText(int selected, int lines, int regions);
     // Pane 4: "%dh %dm %ds".

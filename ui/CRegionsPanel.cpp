@@ -1,6 +1,7 @@
 #include "ui/CRegionsPanel.h"
 
 #include "catalogue/CMixorel2001Doc.h"
+#include "ui/CMixorel2001View.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -19,10 +20,12 @@ CRegionsPanel::CRegionsPanel(QWidget* parent, IUserPrompt& prompt)
     layout->addWidget(m_pRegions);
     auto* buttons = new QVBoxLayout;
     auto* select = new QPushButton(QStringLiteral("&Select marker"));
+    auto* edit = new QPushButton(QStringLiteral("Ed&it..."));
     auto* removeAll = new QPushButton(QStringLiteral("Rem&ove all"));
     m_pPreSize = new QPushButton(QStringLiteral("Pre-&size"));
     m_pPreSize->setCheckable(true);
     buttons->addWidget(select);
+    buttons->addWidget(edit);
     buttons->addWidget(removeAll);
     buttons->addWidget(m_pPreSize);
     connect(m_pPreSize, &QPushButton::toggled, this, &CRegionsPanel::PreSizeToggled);
@@ -30,6 +33,17 @@ CRegionsPanel::CRegionsPanel(QWidget* parent, IUserPrompt& prompt)
     setWidget(body);
     connect(select, &QPushButton::clicked, this, &CRegionsPanel::SelectMarker);
     connect(m_pRegions, &QListWidget::itemActivated, this, &CRegionsPanel::SelectMarker);
+    // The region dialog for the chosen region, through its header line in the list.
+    connect(edit, &QPushButton::clicked, this, [this] {
+        if (m_pRegions->currentItem() == nullptr) {
+            m_prompt.Message("Nothing selected.");
+            return;
+        }
+        SelectMarker();
+        if (auto* view = qobject_cast<CMixorel2001View*>(m_pList)) {
+            view->RunCommand(CMixorel2001View::kEditRegion);
+        }
+    });
     connect(removeAll, &QPushButton::clicked, this, [this] {
         if (m_pDoc != nullptr && m_pDoc->RemoveAllRegions(true)) {
             Refresh();

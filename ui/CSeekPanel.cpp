@@ -29,7 +29,10 @@ CSeekPanel::CSeekPanel(QWidget* parent)
     layout->addWidget(m_pDuration);
     setWidget(body);
     connect(m_pTimer, &QTimer::timeout, this, &CSeekPanel::Refresh);
-    connect(m_pSlider, &QSlider::sliderPressed, this, [this] { m_bDragging = true; });
+    connect(m_pSlider, &QSlider::sliderPressed, this, [this] {
+        m_bDragging = true;
+        ShowValues(m_pSlider->value(), m_pSlider->maximum());
+    });
     connect(m_pSlider, &QSlider::sliderMoved, this,
             [this](int value) { ShowValues(value, m_pSlider->maximum()); });
     connect(m_pSlider, &QSlider::sliderReleased, this, &CSeekPanel::OnReleased);
@@ -37,6 +40,11 @@ CSeekPanel::CSeekPanel(QWidget* parent)
 
 QString CSeekPanel::TimeText(int seconds) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString CSeekPanel::TitleText(bool dragging, int position, int length) {
+    return dragging ? QStringLiteral("Seek %1/%2").arg(TimeText(position), TimeText(length))
+                    : QStringLiteral("Seek");
 }
 
 void CSeekPanel::showEvent(QShowEvent* event) {
@@ -68,7 +76,7 @@ void CSeekPanel::Refresh() {
 void CSeekPanel::ShowValues(int position, int length) {
     m_pPosition->setText(TimeText(position));
     m_pDuration->setText(TimeText(length));
-    setWindowTitle(QStringLiteral("Seek %1/%2").arg(TimeText(position), TimeText(length)));
+    setWindowTitle(TitleText(m_bDragging, position, length));
 }
 
 void CSeekPanel::OnReleased() {
@@ -76,4 +84,5 @@ void CSeekPanel::OnReleased() {
         m_pPlayer->PlayFrom(m_pSlider->value());
     }
     m_bDragging = false;
+    ShowValues(m_pSlider->value(), m_pSlider->maximum());
 }

@@ -7,9 +7,9 @@ class QLineEdit;
 class QSlider;
 class QTimer;
 
-// The seek panel: the playing song's position and length, and a slider that moves the
-// player to another second when the user lets go of it. Refreshed every second while
-// shown.
+// The seek window (a floating tool window, dockable): the playing song's position and
+// length, and a slider that moves the player to another second when the user lets go of
+// it. Refreshed every second while shown, unless the user drags.
 class CSeekPanel final : public QDockWidget {
     Q_OBJECT
 public:
@@ -21,6 +21,8 @@ public:
     void SetPlayer(CPlayer* player) { m_pPlayer = player; }
     // "m:ss".
     static QString TimeText(int seconds);
+    // The window's title: "Seek", and the slider's place while the user drags it.
+    static QString TitleText(bool dragging, int position, int length);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -12,7 +12,9 @@
 #include "platform/gst/CGstMciContextFactory.h"
 #endif
 
+#include <QCheckBox>
 #include <QTest>
+#include <QToolTip>
 #include <cstdlib>
 #include <mutex>
 
@@ -274,6 +276,84 @@ TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
     EXPECT_TRUE(waitFor([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
     ::unsetenv("MIXOREL_AUDIO_SINK");
     SetMciContextFactory(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST(PlaylistViewRulesTest, IdleOnTheTickTheLoopLookGoesOff) {
+    struct Case {
+        bool lookWasOn;
+        bool driverRuns;
+        const char* text;
+    };
+    const Case cases[] = {
+        {true, false, "Idle"},
+        {true, true, "Looping 1:00/2:00"},
+        {false, true, "Looping 1:00/2:00"},
+        {false, false, "Looping 1:00/2:00"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rules::PaneTextAfterLoopLook(c.lookWasOn, c.driverRuns, "Looping 1:00/2:00"),
+                  c.text)
+            << c.lookWasOn << c.driverRuns;
+    }
+}
+
+TEST_F(PlaylistViewTest, RemPlayedBoxAndMenuItemAreOneFlag) {
+    Start();
+    CMixorel2001View& view = Open("a", 2);
+    CChildFrame& frame = *Frame().FindFrame(*Frame().GetPlaylists().back());
+    QCheckBox* box = frame.GetRemovePlayedBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QStringLiteral("Rem Played"));
+    const bool before = view.GetDoc().IsRemovePlayed();
+    EXPECT_EQ(box->isChecked(), before);
+    box->click();
+    EXPECT_NE(view.GetDoc().IsRemovePlayed(), before);
+    view.RunCommand(CMixorel2001View::kRemovePlayed);
+    EXPECT_EQ(view.GetDoc().IsRemovePlayed(), before);
+    EXPECT_EQ(box->isChecked(), before);
+}
+
+TEST_F(PlaylistViewTest, PaneZeroShowsIdleWhenTheListsLoopStops) {
+    Start();
+    CMixorel2001View& view = Open("a", 3);
+    CChildFrame& frame = *Frame().FindFrame(*Frame().GetPlaylists().back());
+    Loop(view, 0);
+    frame.RefreshStatus();
+    EXPECT_NE(frame.GetPaneText(0), QStringLiteral("Idle"));
+    view.GetDoc().StopLoop();
+    frame.RefreshStatus();
+    EXPECT_EQ(frame.GetPaneText(0), QStringLiteral("Idle"));
+    frame.RefreshStatus();
+    EXPECT_NE(frame.GetPaneText(0), QStringLiteral("Idle")) << "the player's state again";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PlaylistViewTest, SongTooltipShowsTheLinesTextAtMostSixHundredPixelsWide) {
+    Start();
+    const std::string name(150, 'w');
+    CMixorel2001View& view = Open(name, 2);
+    view.show();
+    const QRect line = view.visualRect(view.model()->index(1, 0));
+    QHelpEvent help(QEvent::ToolTip, line.center(), view.viewport()->mapToGlobal(line.center()));
+    QApplication::sendEvent(view.viewport(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), name + " song 1");
+    int tips = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("qtooltip_label") && widget->isVisible()) {
+            ++tips;
+            EXPECT_LE(widget->width(), CMixorel2001View::kTooltipMaxWidth);
+        }
+    }
+    EXPECT_EQ(tips, 1);
+    QToolTip::hideText();
 }
 
 } // namespace
