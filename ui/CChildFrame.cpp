@@ -85,6 +85,16 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
         status->addWidget(label, kPanes[pane].width == 0 ? 1 : 0);
         m_apPanes[pane] = label;
     }
+    m_pLoopAnimation = new QLabel(status);
+    m_pLoopAnimation->setMinimumWidth(m_pLoopAnimation->fontMetrics().horizontalAdvance(
+        QString::fromStdString(CPlaylistViewRules::LoopAnimationFrame(0))));
+    m_pLoopAnimation->hide();
+    status->insertWidget(0, m_pLoopAnimation);
+    m_pAnimationTimer = new QTimer(this);
+    connect(m_pAnimationTimer, &QTimer::timeout, this, [this] {
+        m_pLoopAnimation->setText(
+            QString::fromStdString(CPlaylistViewRules::LoopAnimationFrame(++m_nAnimationFrame)));
+    });
     m_apPanes[0]->installEventFilter(this);
     m_apPanes[1]->installEventFilter(this);
     m_pRemovePlayed = new QCheckBox(QStringLiteral("Rem Played"), status);
@@ -170,6 +180,14 @@ void CChildFrame::RefreshStatus() {
     }
     const bool lookWasOn = m_bLoopLook;
     RefreshLooks();
+    if (m_bLoopLook != lookWasOn) {
+        m_pLoopAnimation->setVisible(m_bLoopLook);
+        if (m_bLoopLook) {
+            m_pAnimationTimer->start(Rules::kLoopAnimationMs);
+        } else {
+            m_pAnimationTimer->stop();
+        }
+    }
     m_apPanes[0]->setText(QString::fromStdString(Rules::PaneTextAfterLoopLook(
         lookWasOn, m_bLoopLook, Rules::PlayerPaneText(mode, loops, position, length))));
     const std::pair<int, int> range = m_pList->GetVisibleRange();

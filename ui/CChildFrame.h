@@ -75,6 +75,10 @@ private:
     QTimer* m_pStatusTimer = nullptr;
     QTimer* m_pAlarmTimer = nullptr;
     QTimer* m_pTitleTimer = nullptr;
+    // The looping animation beside pane 0, running while the loop look is on.
+    QLabel* m_pLoopAnimation = nullptr;
+    QTimer* m_pAnimationTimer = nullptr;
+    int m_nAnimationFrame = 0;
     std::pair<int, int> m_reportedRange{-1, -1};
     bool m_bShowNext = false;
     bool m_bLoopLook = false;

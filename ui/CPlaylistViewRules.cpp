@@ -188,6 +188,16 @@ std::string CPlaylistViewRules::SongTooltip(const CSong& song) {
     return text;
 }
 
+std::string CPlaylistViewRules::LoopAnimationFrame(int frame) {
+    const int place =
+        ((frame % kLoopAnimationPlaces) + kLoopAnimationPlaces) % kLoopAnimationPlaces;
+    std::string text;
+    for (int i = 0; i < kLoopAnimationPlaces; ++i) {
+        text += i == place ? "\u266A" : " ";
+    }
+    return text;
+}
+
 std::string CPlaylistViewRules::PaneTextAfterLoopLook(bool lookWasOn, bool driverRuns,
                                                       const std::string& playerText) {
     return lookWasOn && !driverRuns ? std::string("Idle") : playerText;

@@ -41,6 +41,11 @@ public:
     // (the driver of this list stopped), the player's text otherwise.
     static std::string PaneTextAfterLoopLook(bool lookWasOn, bool driverRuns,
                                              const std::string& playerText);
+    // The frame of the looping animation beside pane 0: seven places, a note moving
+    // through them.
+    static std::string LoopAnimationFrame(int frame);
+    static constexpr int kLoopAnimationPlaces = 7;
+    static constexpr int kLoopAnimationMs = 200;
     // Pane 3: the selected lines when two or more are, else the songs of the list.
     static std::string CountPaneText(int selected, int lines, int regions);
     // Pane 4: "%dh %dm %ds".

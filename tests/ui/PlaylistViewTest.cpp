@@ -301,6 +301,12 @@ TEST(PlaylistViewRulesTest, IdleOnTheTickTheLoopLookGoesOff) {
     }
 }
 
+TEST(PlaylistViewRulesTest, LoopAnimationMovesThroughSevenPlaces) {
+    EXPECT_EQ(Rules::LoopAnimationFrame(0), "\u266A      ");
+    EXPECT_EQ(Rules::LoopAnimationFrame(3), "   \u266A   ");
+    EXPECT_EQ(Rules::LoopAnimationFrame(7), Rules::LoopAnimationFrame(0)) << "wraps";
+}
+
 TEST_F(PlaylistViewTest, RemPlayedBoxAndMenuItemAreOneFlag) {
     Start();
     CMixorel2001View& view = Open("a", 2);
