@@ -303,6 +303,8 @@ public:
         kStartUnplayable, // the player could not open it
         kStartNoPlayer    // no player to start it with (message 155)
     };
+    // A song played by hand (not by the loop) whose file cannot be played; its path follows.
+    static constexpr const char* kCannotPlayText = "This song cannot be played:\n\n";
     static constexpr const char* kNothingPlayableText =
         "None of the songs in the list could be played; looping stopped.";
     // Starts one song through the player link; a region line plays nothing. A song the

@@ -215,6 +215,12 @@ CMixorel2001Doc::StartResult CMixorel2001Doc::StartSong(int index, bool showMess
         return kStartNothing;
     }
     if (!player->PlayLogged(song->GetPath())) {
+        if (showMessages) {
+            // Told without the document lock: the loop and the processing need it.
+            const std::string text = kCannotPlayText + song->GetPath();
+            lock.unlock();
+            ShowMessage(m_pPrompt, text.c_str());
+        }
         return kStartUnplayable;
     }
     bOk = AddPlayed(*song);

@@ -447,6 +447,21 @@ TEST_F(DocumentCommandsTest, SongsPastedAtTheLoopPositionPlayNext) {
     EXPECT_EQ(m_doc.GetSongAt(m_doc.GetLoopPos())->GetPath(), "d");
 }
 
+// A song played by hand that cannot be played says so once; the loop says nothing per song.
+TEST_F(DocumentCommandsTest, AFailedPlayIsToldOnceAndTheLoopStaysQuiet) {
+    FakePlayerLink player;
+    player.m_strUnplayable = "b";
+    m_doc.SetPlayerLink(&player);
+    Load(m_doc, {"a", "b", "c"});
+    EXPECT_FALSE(m_doc.PlaySong(1, true, false));
+    ASSERT_EQ(m_prompt.m_messages.size(), 1u);
+    EXPECT_EQ(m_prompt.m_messages[0], std::string(CMixorel2001Doc::kCannotPlayText) + "b");
+    m_doc.SetLoopPos(1);
+    m_doc.PlayNext(CMixorel2001Doc::kLoopMode);
+    EXPECT_EQ(player.m_started.back(), "b");
+    EXPECT_EQ(m_prompt.m_messages.size(), 1u) << "the loop shows no message per song";
+}
+
 TEST_F(DocumentCommandsTest, ClipboardFailuresChangeNothing) {
     const auto ids = Load(m_doc, {"a", "b"});
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;

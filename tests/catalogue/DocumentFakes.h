@@ -70,7 +70,7 @@ public:
     bool Connect() override { return true; }
     bool PlayLogged(const std::string& path) override {
         m_started.push_back(path);
-        return true;
+        return path != m_strUnplayable;
     }
     bool IsActive() override { return false; }
     bool Stop() override { return true; }
@@ -78,4 +78,5 @@ public:
     bool Skip() override { return true; }
 
     std::vector<std::string> m_started;
+    std::string m_strUnplayable; // this path fails its start
 };
