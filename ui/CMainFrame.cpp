@@ -434,8 +434,9 @@ void CMainFrame::BuildMenus() {
     needsActive(AddCommand(regions, "Ed&it...", onActive([](Entry& e) {
                                e.pFrame->GetView()->RunCommand(CMixorel2001View::kEditRegion);
                            })));
-    needsActive(AddCommand(regions, "Remove a&ll", onActive([](Entry& e) {
+    needsActive(AddCommand(regions, "Remove a&ll", onActive([this](Entry& e) {
                                e.pPlaylist->GetDoc().RemoveAllRegions(true);
+                               RefreshRegionsPanel();
                            })));
     QAction* scheduler =
         AddCommand(regions, "Sc&heduler on/off",
