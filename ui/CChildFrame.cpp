@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <ctime>
 #include <mutex>
 
@@ -80,7 +81,13 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
             label->setToolTip(QString::fromLatin1(kPanes[pane].tooltip));
         }
         if (kPanes[pane].width > 0) {
-            label->setMinimumWidth(kPanes[pane].width);
+            // At least the pane's own width, and room for its first text in this font.
+            const int text = label->fontMetrics().horizontalAdvance(label->text()) + 8;
+            label->setMinimumWidth(std::max(kPanes[pane].width, text));
+        }
+        if (kPanes[pane].width == 0) {
+            // The title takes what is left and gives way to the other panes.
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         }
         status->addWidget(label, kPanes[pane].width == 0 ? 1 : 0);
         m_apPanes[pane] = label;

@@ -14,7 +14,8 @@ std::atomic<bool> g_bToldAttachFailed{false};
 CVolumeBar::CVolumeBar(IShellPrompt* prompt, QWidget* parent)
     : QSlider(Qt::Horizontal, parent), m_pVolume(std::make_unique<CWaveOutVolume>()) {
     setToolTip(QStringLiteral("Volume"));
-    setFixedWidth(110);
+    setMinimumWidth(60);
+    setMaximumWidth(110);
     if (!m_pVolume->HasVolume()) {
         setEnabled(false);
         // Told once the window is up, not in the middle of building it.
