@@ -11,20 +11,8 @@
 
 CMixorel2001Doc::CMixorel2001Doc(IUserPrompt* prompt) : m_pPrompt(prompt) {}
 
-// A thread still reading a file after the stop wait must not outlive the document, so it
-// is then waited for to the end.
 CMixorel2001Doc::~CMixorel2001Doc() {
-    EndLoopDriver();
-    if (!StopProcessThread()) {
-        std::thread handle;
-        {
-            Lock lock(m_mutex);
-            handle = std::move(m_processThread);
-        }
-        if (handle.joinable()) {
-            handle.join();
-        }
-    }
+    EndWorkers();
 }
 
 void CMixorel2001Doc::SetPrompt(IUserPrompt* prompt) {

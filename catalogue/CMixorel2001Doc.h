@@ -394,6 +394,7 @@ private:
     void StartWorking();
     void RequeueSong(CSong& song);
     void EndLoopDriver();
+    void EndWorkers();
     // PlaySong's steps; bOk is PlaySong's answer.
     StartResult StartSong(int index, bool showMessages, bool afterLoop, bool& bOk);
     bool RemoveLines(const std::vector<std::string>& ids, bool followLoop, bool followSchedule);

@@ -49,7 +49,9 @@ int CMixorel2001Doc::OpenDocument(const std::string& path) {
     return result;
 }
 
-void CMixorel2001Doc::OnCloseDocument() {
+// Ends the loop driver and the processing thread. A thread still reading a file after the
+// stop wait must not outlive the document, so it is then waited for to the end.
+void CMixorel2001Doc::EndWorkers() {
     EndLoopDriver();
     if (!StopProcessThread()) {
         std::thread handle;
@@ -63,6 +65,10 @@ void CMixorel2001Doc::OnCloseDocument() {
         Lock lock(m_mutex);
         m_pProcessThread.reset();
     }
+}
+
+void CMixorel2001Doc::OnCloseDocument() {
+    EndWorkers();
     if (m_pHost != nullptr) {
         m_pHost->ReleaseActivePlayer(*this);
     }

@@ -1549,23 +1549,14 @@ void CMainFrame::ShowSeekPanel() {
 // (so that each window answers its own); the items only name them.
 QMenu* CMainFrame::BuildPlayMenu() {
     QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
-    const std::pair<int, const char*> items[] = {
-        {CMixorel2001View::kPlay, "&Play\tF6"},
-        {CMixorel2001View::kNext, "&Next\tF7"},
-        {CMixorel2001View::kPause, "P&ause\tF8"},
-        {CMixorel2001View::kStop, "&Stop\tF9"},
-        {CMixorel2001View::kLoop, "&Loop\tF10"},
-        {CMixorel2001View::kLoopStop, "Loop s&top\tF11"},
-        {CMixorel2001View::kFadeStop, "Fade stop\tShift+F9"},
-        {CMixorel2001View::kFadeNext, "&Fade next\tShift+F7"},
-        {CMixorel2001View::kSetNext, "Set as ne&xt to be played\tF4"},
-        {CMixorel2001View::kSetLast, "Set as the last in the looping list\tShift+F4"},
-        {CMixorel2001View::kSongTimer, "Set song timer"},
-        {CMixorel2001View::kLock, "L&ock..."},
-    };
-    for (const auto& [command, text] : items) {
-        QAction* action = play->addAction(QString::fromLatin1(text));
-        const int id = command;
+    const int items[] = {
+        CMixorel2001View::kPlay,     CMixorel2001View::kNext,      CMixorel2001View::kPause,
+        CMixorel2001View::kStop,     CMixorel2001View::kLoop,      CMixorel2001View::kLoopStop,
+        CMixorel2001View::kFadeStop, CMixorel2001View::kFadeNext,  CMixorel2001View::kSetNext,
+        CMixorel2001View::kSetLast,  CMixorel2001View::kSongTimer, CMixorel2001View::kLock};
+    for (const int id : items) {
+        QAction* action =
+            play->addAction(QString::fromLatin1(CMixorel2001View::CommandMenuText(id)));
         connect(action, &QAction::triggered, this,
                 [this, id] { OnActive([id](Entry& e) { e.pFrame->GetView()->RunCommand(id); }); });
         m_enablers.emplace_back(action, [this, id] {

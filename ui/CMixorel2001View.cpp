@@ -93,6 +93,15 @@ constexpr CommandText kCommands[] = {
 
 } // namespace
 
+const char* CMixorel2001View::CommandMenuText(int command) {
+    for (const CommandText& item : kCommands) {
+        if (item.text != nullptr && item.command == command) {
+            return item.text;
+        }
+    }
+    return "";
+}
+
 CMixorel2001View::CMixorel2001View(CMainFrame& main, COpenPlaylist& playlist, CPlaylistModel* model,
                                    QWidget* parent)
     : QTableView(parent), m_main(main), m_playlist(playlist), m_pModel(model),

@@ -79,6 +79,8 @@ public:
     int GetSelectionMark() const;
     std::vector<std::string> GetSelectedIds() const;
     int GetSelectedCount() const;
+    // The menu text of a command with its key after a tab; empty for an unknown one.
+    static const char* CommandMenuText(int command);
     // Runs a command as its menu item or key does (nothing when it is disabled).
     void RunCommand(int command);
     bool IsCommandEnabled(int command);
