@@ -1,7 +1,5 @@
-#include "catalogue/CMixorel2001Doc.h"
+#include "ShellFixture.h"
 #include "ui/CFindPosition.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,12 +17,8 @@ class FindPositionTest : public ::testing::TestWithParam<FindCase> {};
 TEST_P(FindPositionTest, SearchesOnFromTheLastFindAndWraps) {
     const FindCase& c = GetParam();
     CMixorel2001Doc doc;
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const char* title : {"Rain song", "Blue", "rain", "Summer rain"}) {
-        CSong song;
-        song.SetPathText(std::string("/music/") + title);
-        song.SetTitle(title);
-        doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer);
+        AppendSong(doc, std::string("/music/") + title, title);
     }
     CFindPosition find;
     const std::string pattern = CFindPosition::PatternFor(c.text, c.wholeWord);

@@ -26,9 +26,7 @@ TEST_F(ShellTest, RunningProgramOpensTheHandedFiles) {
     const QString name = UniqueName() + QStringLiteral("-app");
     Start({QString::fromStdString(MakePlaylist("first"))}, name);
     ASSERT_TRUE(CInstanceLink::HandOver(name, {QString::fromStdString(MakePlaylist("second"))}));
-    for (int i = 0; i < 100 && Frame().GetPlaylists().size() < 2; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    WaitUntil([&] { return Frame().GetPlaylists().size() >= 2; });
     EXPECT_EQ(OpenTitles(), (std::vector<std::string>{"first.qmx", "second.qmx"}));
 }
 

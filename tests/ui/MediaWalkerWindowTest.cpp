@@ -1,7 +1,6 @@
 #include "ShellFixture.h"
 
 #include "catalogue/CMemorySongClipboard.h"
-#include "catalogue/CMixorel2001Doc.h"
 #include "ui/CMediaWalkerWnd.h"
 
 namespace {
@@ -10,12 +9,8 @@ TEST(MediaWalkerWindowTest, AsksWhileReadingAndAddsTheWholeListWhenNothingIsSele
     CMixorel2001Doc doc;
     CMemorySongClipboard clipboard;
     doc.SetClipboard(&clipboard);
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const char* title : {"b", "a", "c"}) {
-        CSong song;
-        song.SetPathText(std::string("/music/") + title + ".mp3");
-        song.SetTitle(title);
-        doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer);
+        AppendSong(doc, std::string("/music/") + title + ".mp3", title);
     }
     ScriptedPrompt prompt;
     // The songs wait for the processing thread: the walker asks first.

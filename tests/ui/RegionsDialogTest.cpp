@@ -1,28 +1,16 @@
 #include "ShellFixture.h"
-#include "catalogue/CMixorel2001Doc.h"
-#include "catalogue/CSong.h"
 #include "settings/CRegionPresets.h"
-#include "ui/CChildFrame.h"
-#include "ui/CMixorel2001View.h"
 #include "ui/CRegionDialog.h"
 #include "ui/CRegionsPanel.h"
 
-#include <QApplication>
 #include <QListWidget>
-#include <QTest>
 #include <QTimer>
-#include <functional>
 #include <mutex>
 
 namespace {
 
 class RegionsDialogTest : public ShellTest {
 protected:
-    CMixorel2001View& Open(const std::string& name, int songs) {
-        EXPECT_TRUE(Frame().OpenFile(MakePlaylist(name, songs)));
-        QApplication::processEvents();
-        return *Frame().FindFrame(*Frame().GetPlaylists().back())->GetView();
-    }
     // Fills in the region dialog once it shows, then presses OK or cancels.
     static void WhenDialogShows(std::function<void(CRegionDialog&)> fill, bool ok = true) {
         auto attempt = std::make_shared<std::function<void()>>();
@@ -100,7 +88,7 @@ TEST_F(RegionsDialogTest, AddStartsNowWithoutSecondsAndNoneClearsTheStart) {
 
 TEST_F(RegionsDialogTest, AddInsertsAfterTheSelectionAndADoubleClickEditsTheHeader) {
     Start();
-    CMixorel2001View& view = Open("a", 3);
+    CMixorel2001View& view = OpenView("a", 3);
     CMixorel2001Doc& doc = view.GetDoc();
     view.SelectLine(0);
     WhenDialogShows([](CRegionDialog& dialog) { dialog.SetName(QStringLiteral("Dinner")); });
