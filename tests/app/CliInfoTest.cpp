@@ -55,12 +55,9 @@ protected:
     }
     static std::string Music() { return s_dir->Path() + "/music"; }
 
-    static TempDir* s_dir;
-    static bool s_ready;
+    static inline TempDir* s_dir = nullptr;
+    static inline bool s_ready = false;
 };
-
-TempDir* CliInfoTest::s_dir = nullptr;
-bool CliInfoTest::s_ready = false;
 
 TEST_F(CliInfoTest, FolderListingMatchesNamingEachFile) {
     // Files are opened by their name in the folder while it is open, by their path after

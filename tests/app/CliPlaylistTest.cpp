@@ -71,6 +71,119 @@ TEST_F(CliPlaylistTest, BadFilesAreReportedWithStatusOne) {
     });
 }
 
+// A playlist of three songs of different lengths, made in the order c, a, b with
+// file-name titles.
+class CliArrangeTest : public CliTest {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(File("music"));
+        std::string paths;
+        for (const auto& [name, frames] :
+             {std::pair{"c.mp3", 100}, std::pair{"a.mp3", 400}, std::pair{"b.mp3", 50}}) {
+            WriteAll(File(std::string("music/") + name),
+                     TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, frames));
+            paths += " " + Q(std::string("music/") + name);
+        }
+        ASSERT_EQ(Status("playlist create " + Q("in.qmx") + " --template '%1'" + paths), 0);
+    }
+    std::string Titles(const std::string& name, const std::string& order = "") {
+        return Query("playlist dump " + Q(name), order + "([s['title'] for s in d['songs']])");
+    }
+};
+
+TEST_F(CliArrangeTest, SortAndShuffleWriteTheOutputAndLeaveTheInput) {
+    ASSERT_EQ(Titles("in.qmx"), "['C.mp3', 'A.mp3', 'B.mp3']\n");
+    ASSERT_EQ(Status("playlist sort " + Q("in.qmx") + " --by title -o " + Q("out.qmx")), 0);
+    EXPECT_EQ(Titles("out.qmx"), "['A.mp3', 'B.mp3', 'C.mp3']\n");
+    EXPECT_EQ(Titles("in.qmx"), "['C.mp3', 'A.mp3', 'B.mp3']\n");
+    ASSERT_EQ(Status("playlist sort " + Q("in.qmx") + " --by duration --desc -o " + Q("out.qmx")),
+              0);
+    EXPECT_EQ(Titles("out.qmx"), "['A.mp3', 'C.mp3', 'B.mp3']\n");
+    ASSERT_EQ(Status("playlist shuffle " + Q("in.qmx") + " -o " + Q("shuffled.qmx")), 0);
+    EXPECT_EQ(Titles("shuffled.qmx", "sorted"), "['A.mp3', 'B.mp3', 'C.mp3']\n");
+}
+
+TEST_F(CliArrangeTest, BadArgumentsAndMissingInput) {
+    ExpectFailures({
+        {"playlist sort " + Q("in.qmx") + " --by colour -o " + Q("out.qmx"), 2, "", "out.qmx"},
+        {"playlist sort " + Q("in.qmx") + " --by title", 2},
+        {"playlist shuffle " + Q("in.qmx"), 2},
+        {"playlist shuffle " + Q("none.qmx") + " -o " + Q("out.qmx"), 1, "", "out.qmx"},
+    });
+}
+
+// playlist import and playlist filter end to end over a small tree of music files:
+//   music/ a.mp3 b.mp3 .hidden.mp3 notes.txt sub/ c.mp3 d.wav
+class CliImportTest : public CliTest {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(File("music/sub"));
+        for (const char* name : {"a.mp3", "b.mp3", ".hidden.mp3", "sub/c.mp3", "sub/d.wav"}) {
+            WriteAll(File(std::string("music/") + name),
+                     TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 40));
+        }
+        Write("music/notes.txt", "x");
+    }
+    // Sorted file names, bit rates and info flags of a playlist's songs.
+    std::string Songs(const std::string& name) {
+        return Query("playlist dump " + Q(name),
+                     "sorted((s['path'].rsplit('/',1)[1], s['bitrate'], s['info']) "
+                     "for s in d['songs'])");
+    }
+    std::string Import(const std::string& extra = "") {
+        int status = -1;
+        const std::string out = Cli("playlist import " + Q("music") + extra, &status);
+        EXPECT_EQ(status, 0);
+        return out;
+    }
+};
+
+// Recursive by default, hidden files included, every song read before saving.
+TEST_F(CliImportTest, ImportReadsEverySong) {
+    EXPECT_EQ(Import(" -o " + Q("out.qmx")), "5 file(s) imported\n");
+    EXPECT_EQ(Songs("out.qmx"),
+              "[('.hidden.mp3', 128000, 1), ('a.mp3', 128000, 1), "
+              "('b.mp3', 128000, 1), ('c.mp3', 128000, 1), ('d.wav', 128000, 1)]\n");
+    EXPECT_EQ(Cli("playlist import " + Q("music/") + " --single-folder -o " + Q("out.qmx")),
+              "3 file(s) imported\n");
+}
+
+// The extension list comes from the settings under XDG_CONFIG_HOME.
+TEST_F(CliImportTest, ImportHonoursTheExtensionSetting) {
+    Settings("[global]\nfileextensions=wav\n");
+    EXPECT_EQ(Import(" -o " + Q("out.qmx")), "1 file(s) imported\n");
+}
+
+TEST_F(CliImportTest, ImportFailures) {
+    ExpectFailures({
+        {"playlist import " + Q("none") + " -o " + Q("out.qmx"), 1, "none"},
+        {"playlist import " + Q("music/a.mp3") + " -o " + Q("out.qmx"), 1, "", "out.qmx"},
+        {"playlist import " + Q("music") + " -o " + Q("no/out.qmx"), 1, "cannot be written"},
+        {"playlist import " + Q("music"), 2},
+    });
+}
+
+TEST_F(CliImportTest, Filter) {
+    Import(" -o " + Q("out.qmx"));
+    // A word without stars matches anywhere, without letter case.
+    ASSERT_EQ(Status("playlist filter " + Q("out.qmx") + " ' MP3 ' -o " + Q("filtered.qmx")), 0);
+    EXPECT_EQ(Songs("filtered.qmx"), "[('.hidden.mp3', 128000, 1), ('a.mp3', 128000, 1), "
+                                     "('b.mp3', 128000, 1), ('c.mp3', 128000, 1)]\n");
+    ASSERT_EQ(Status("playlist filter " + Q("out.qmx") + " '[a-b]*' -o " + Q("filtered.qmx")), 0);
+    EXPECT_EQ(Songs("filtered.qmx"), "[('a.mp3', 128000, 1), ('b.mp3', 128000, 1)]\n");
+
+    std::string err;
+    EXPECT_EQ(Status("playlist filter " + Q("out.qmx") + " zzz -o " + Q("none.qmx"), &err), 1);
+    EXPECT_EQ(err, "Search failed. No songs found.\n");
+    EXPECT_FALSE(std::filesystem::exists(File("none.qmx")));
+    ExpectFailures({
+        // A malformed pattern matches nothing.
+        {"playlist filter " + Q("out.qmx") + " '[a-' -o " + Q("none.qmx"), 1},
+        {"playlist filter " + Q("none.qmx") + " a -o " + Q("filtered.qmx"), 1},
+        {"playlist filter " + Q("out.qmx") + " a", 2},
+    });
+}
+
 } // namespace
 
 TEST_F(CliPlaylistTest, WalkPrintsTheWalkersTree) {

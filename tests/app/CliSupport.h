@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -43,26 +44,18 @@ inline std::string Query(const std::string& command, const std::string& expressi
 // Splits one CSV record (RFC 4180 quoting) starting at pos; advances pos past its line end.
 inline std::vector<std::string> ParseRecord(const std::string& text, std::size_t& pos) {
     std::vector<std::string> fields(1);
-    bool quoted = false;
-    while (pos < text.size()) {
+    for (bool quoted = false; pos < text.size();) {
         const char c = text[pos++];
-        if (quoted) {
-            if (c == '"' && pos < text.size() && text[pos] == '"') {
-                fields.back().push_back('"');
-                ++pos;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                fields.back().push_back(c);
-            }
+        if (quoted && c == '"' && pos < text.size() && text[pos] == '"') {
+            fields.back() += text[pos++];
         } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
             fields.emplace_back();
-        } else if (c == '\n') {
+        } else if (!quoted && c == '\n') {
             break;
         } else {
-            fields.back().push_back(c);
+            fields.back() += c;
         }
     }
     return fields;
@@ -91,9 +84,9 @@ inline std::string Columns(const std::map<std::string, std::string>& row,
     std::string values;
     std::istringstream in(names);
     for (std::string name; in >> name;) {
-        values += (values.empty() ? "" : "|") + (row.count(name) ? row.at(name) : "-");
+        values += "|" + (row.count(name) ? row.at(name) : "-");
     }
-    return values;
+    return values.substr(1);
 }
 
 // A run that must fail: its status, a text its stderr holds and a file it must not leave.
@@ -108,14 +101,6 @@ struct Failure {
 // the program inherits through the environment.
 class CliTest : public ::testing::Test {
 protected:
-    CliTest() {
-        ::setenv("XDG_CONFIG_HOME", m_dir.File("config").c_str(), 1);
-        ::setenv("MIXOREL_HOME", m_dir.File("home").c_str(), 1);
-    }
-    ~CliTest() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        ::unsetenv("MIXOREL_HOME");
-    }
     std::string File(const std::string& name) const { return m_dir.File(name); }
     // The quoted path of a name in the test's folder.
     std::string Q(const std::string& name) const { return ShellQuote(m_dir.File(name)); }
@@ -130,6 +115,19 @@ protected:
         std::filesystem::create_directories(m_dir.File("config/Mixorel"));
         Write("config/Mixorel/Mixorel.ini", ini);
     }
+    // A stereo sine tone of that many seconds, as a 128 kbit/s MP3 (lame) or MP2 (ffmpeg).
+    std::string Song(const std::string& name, int hz, int seconds, bool mp2 = false) const {
+        const std::string wav = Q(name + ".wav");
+        const std::string path = File(name + (mp2 ? ".mp2" : ".mp3"));
+        EXPECT_EQ(
+            TestFiles::Run("sox -n -r 44100 -c 2 " + wav + " synth " + std::to_string(seconds) +
+                           " sine " + std::to_string(hz) + " && " +
+                           (mp2 ? "ffmpeg -loglevel error -y -i " + wav + " -c:a mp2 -b:a 128k "
+                                : "lame --quiet -b 128 " + wav + " ") +
+                           ShellQuote(path)),
+            0);
+        return path;
+    }
     void ExpectFailures(const std::vector<Failure>& failures) const {
         for (const Failure& failure : failures) {
             SCOPED_TRACE(failure.args);
@@ -143,6 +141,8 @@ protected:
     }
 
     TempDir m_dir;
+    const ScopedEnvironment m_env{
+        {{"XDG_CONFIG_HOME", m_dir.File("config")}, {"MIXOREL_HOME", m_dir.File("home")}}};
 };
 
 // Real files played through the GStreamer back end into a fake sink that keeps time.
@@ -152,13 +152,12 @@ protected:
         if (!TestFiles::HaveTool("sox") || !TestFiles::HaveTool("lame")) {
             GTEST_SKIP() << "sox and lame are needed";
         }
-        ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
     }
-    void TearDown() override { ::unsetenv("MIXOREL_AUDIO_SINK"); }
     // Runs a shell command line, mixorel-cli standing for $cli; answers what it printed.
     static std::string Shell(const std::string& line, int* status) {
         return TestFiles::Capture("(cli=" + ShellQuote(MIXOREL_CLI) + "; " + line + ")", status);
     }
+    const ScopedEnvironment m_sink{{{"MIXOREL_AUDIO_SINK", "fakesink sync=true"}}};
 };
 
 } // namespace CliSupport

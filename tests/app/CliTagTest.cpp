@@ -57,28 +57,21 @@ TEST_F(CliTagTest, OnlyOneTagAndRemovals) {
     EXPECT_EQ(Columns(Info(song), "has_id3v1 title result"), "0||0");
 }
 
+// The forms of a reference are GenreTable's; here the listing's use of it.
 TEST_F(CliTagTest, GenreReferencesShowTheTableName) {
     if (!TestFiles::HaveTool("mid3v2")) {
         GTEST_SKIP() << "mid3v2 (python3-mutagen) is needed";
     }
-    const std::pair<const char*, const char*> cases[] = {{"(17)", "Rock"},
-                                                         {"17", "Rock"},
-                                                         {"(17)Rock", "Rock"},
-                                                         {"(200)", ""},
-                                                         {"Chillwave", "Chillwave"}};
-    for (const auto& [stored, shown] : cases) {
-        SCOPED_TRACE(stored);
-        const std::string song = NewSong("g.mp3");
-        // mutagen turns some references into names on writing; write the raw frame.
-        ASSERT_EQ(TestFiles::Run("/usr/bin/python3 -c " +
-                                 ShellQuote("import sys\nfrom mutagen.id3 import ID3, TCON, TIT2\n"
-                                            "t = ID3()\nt.add(TIT2(encoding=0, text='x'))\n"
-                                            "t.add(TCON(encoding=0, text=sys.argv[2]))\n"
-                                            "t.save(sys.argv[1], v2_version=3)\n") +
-                                 " " + ShellQuote(song) + " " + ShellQuote(stored)),
-                  0);
-        EXPECT_EQ(Info(song)["genre"], shown);
-    }
+    const std::string song = NewSong("g.mp3");
+    // mutagen turns some references into names on writing; write the raw frame.
+    ASSERT_EQ(TestFiles::Run("/usr/bin/python3 -c " +
+                             ShellQuote("import sys\nfrom mutagen.id3 import ID3, TCON, TIT2\n"
+                                        "t = ID3()\nt.add(TIT2(encoding=0, text='x'))\n"
+                                        "t.add(TCON(encoding=0, text='(17)'))\n"
+                                        "t.save(sys.argv[1], v2_version=3)\n") +
+                             " " + ShellQuote(song)),
+              0);
+    EXPECT_EQ(Info(song)["genre"], "Rock");
 }
 
 TEST_F(CliTagTest, FailuresAreReportedAndLeaveTheFileAlone) {

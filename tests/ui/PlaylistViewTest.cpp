@@ -4,13 +4,14 @@
 
 #include "platform/mci/MciContext.h"
 #include "playback/CPlayer.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TestFiles.h"
 #ifdef MIXOREL_HAVE_GST
 #include "platform/gst/CGstMciContextFactory.h"
 #endif
 
 #include <QCheckBox>
 #include <QToolTip>
-#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -197,11 +198,10 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
 // selected line, F9 stops it and the player.
 TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
     const std::string tone = m_dir.File("tone.wav");
-    if (std::system(("sox -n -r 44100 -c 2 '" + tone + "' synth 6 sine 440 vol 0.5").c_str()) !=
-        0) {
+    if (TestFiles::Run("sox -n -r 44100 -c 2 '" + tone + "' synth 6 sine 440 vol 0.5") != 0) {
         GTEST_SKIP() << "sox missing";
     }
-    ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
+    const ScopedEnvironment sink({{"MIXOREL_AUDIO_SINK", "fakesink sync=true"}});
 #ifdef MIXOREL_HAVE_GST
     SetMciContextFactory(std::make_shared<CGstMciContextFactory>());
 #endif
@@ -225,7 +225,6 @@ TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
         << "Next in a list that does not loop skips the looping list's song";
     QTest::keyClick(&view, Qt::Key_F9);
     EXPECT_TRUE(WaitUntil([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
-    ::unsetenv("MIXOREL_AUDIO_SINK");
     SetMciContextFactory(nullptr);
 }
 
