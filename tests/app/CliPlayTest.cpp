@@ -21,8 +21,7 @@ TEST_F(CliPlayTest, PlaysEachFileAndEndsAfterTheLast) {
                                       ShellQuote(a) + " " + ShellQuote(b),
                                   &status);
     EXPECT_EQ(status, 0);
-    EXPECT_NE(out.find("start 1/2 (mixed): " + a), std::string::npos) << out;
-    EXPECT_NE(out.find("start 2/2 (mixed): " + b), std::string::npos) << out;
+    ExpectHas(out, {"start 1/2 (mixed): " + a, "start 2/2 (mixed): " + b});
     Shell("timeout 30 $cli play --no-mix " + ShellQuote(b), &status);
     EXPECT_EQ(status, 0);
 }
@@ -96,11 +95,9 @@ TEST_F(CliRemotePlayTest, StartsThePlayerPlaysEachFileAndClosesItAtTheEnd) {
     const std::string out =
         OnPrivateBus(ShellQuote(a) + " " + ShellQuote(b),
                      "; echo \"status $?\"; sleep 1; echo \"players $(players)\"");
-    EXPECT_NE(out.find("start 1/2 (remote): " + a), std::string::npos) << out;
-    EXPECT_NE(out.find("start 2/2 (remote): " + b), std::string::npos) << out;
-    EXPECT_NE(out.find("status 0"), std::string::npos) << out;
     // "closewinamp" 1: the player has left the bus.
-    EXPECT_NE(out.find("players 0"), std::string::npos) << out;
+    ExpectHas(out,
+              {"start 1/2 (remote): " + a, "start 2/2 (remote): " + b, "status 0", "players 0"});
     // The second file starts once the first has ended, about 2 s later.
     const std::size_t second = out.find("start 2/2");
     ASSERT_NE(second, std::string::npos);
@@ -110,11 +107,9 @@ TEST_F(CliRemotePlayTest, StartsThePlayerPlaysEachFileAndClosesItAtTheEnd) {
 TEST_F(CliRemotePlayTest, WithoutAPlayerToDriveItSaysHowToSetOneUp) {
     Settings(0, 1);
     const std::string out = OnPrivateBus(ShellQuote(Song("a", 440, 1)), "; echo \"status $?\"");
-    EXPECT_NE(out.find("WinAmp is not running. Did you specify the WinAmp path in the "
-                       "configuration?\n\nUse tools->options to setup the WinAmp path."),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find("status 1"), std::string::npos) << out;
+    ExpectHas(out, {"WinAmp is not running. Did you specify the WinAmp path in the "
+                    "configuration?\n\nUse tools->options to setup the WinAmp path.",
+                    "status 1"});
 }
 
 TEST_F(CliRemotePlayTest, InterruptStopsThePlayerAndLeavesItOpenWhenAsked) {
@@ -126,11 +121,8 @@ TEST_F(CliRemotePlayTest, InterruptStopsThePlayerAndLeavesItOpenWhenAsked) {
                      "--dest=org.mpris.MediaPlayer2.mpv /org/mpris/MediaPlayer2 "
                      "org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player "
                      "string:Position");
-    EXPECT_NE(out.find("stopping"), std::string::npos) << out;
-    EXPECT_NE(out.find("status 0"), std::string::npos) << out;
     // "closewinamp" 0: the player stays, stopped (mpv's position goes back to 0).
-    EXPECT_NE(out.find("players 1"), std::string::npos) << out;
-    EXPECT_NE(out.find("int64 0"), std::string::npos) << out;
+    ExpectHas(out, {"stopping", "status 0", "players 1", "int64 0"});
 }
 
 // One printed start: seconds since the loop began and the song's path.
@@ -179,9 +171,7 @@ TEST_F(CliLoopTest, EndsByItselfAfterTheLastSongWithStopLoopAtEnd) {
     EXPECT_EQ(starts[0].path, b);
     EXPECT_EQ(starts[1].path, c);
     const std::string text = Read("play.log");
-    EXPECT_NE(text.find(" -> PROGRAM STARTED\n"), std::string::npos) << text;
-    EXPECT_NE(text.find(" -> " + b + "\n"), std::string::npos) << text;
-    EXPECT_NE(text.find(" -> " + c + "\n"), std::string::npos) << text;
+    ExpectHas(text, {" -> PROGRAM STARTED\n", " -> " + b + "\n", " -> " + c + "\n"});
     EXPECT_TRUE(text.ends_with(" -> PROGRAM ENDED\n")) << text;
 }
 
@@ -227,7 +217,7 @@ TEST_F(CliLoopTest, AListWhereNothingPlaysEndsWithAMessage) {
                                   &status);
     EXPECT_EQ(status, 1) << out;
     EXPECT_TRUE(ParseStarts(out).empty()) << out;
-    EXPECT_NE(out.find("None of the songs in the list could be played"), std::string::npos) << out;
+    ExpectHas(out, {"None of the songs in the list could be played"});
     EXPECT_EQ(out.find("WinAmp"), std::string::npos) << out;
     const std::string text = Read("play.log");
     EXPECT_EQ(text.find(File("a.mp3")), std::string::npos) << text;

@@ -41,10 +41,9 @@ TEST_F(CliPlaylistTest, CreateWalksFoldersAndReadsEverySong) {
     EXPECT_EQ(Dump("out.qmx",
                    "d['songs'][0]['tag'][:6], len(d['songs'][0]['tag']), "
                    "d['songs'][1]['tag'][:6], d['songs'][0]['path'].endswith('/music/b.mp3'), "
-                   "d['songs'][0]['start']"),
-              "544147 256 000000 True {'status': 2, 'days': 0}\n");
-    EXPECT_EQ(Dump("out.qmx", "d['alarm']['status'], d['locked'], d['player_commands_disabled']"),
-              "2 False False\n");
+                   "d['songs'][0]['start'], d['alarm']['status'], d['locked'], "
+                   "d['player_commands_disabled']"),
+              "544147 256 000000 True {'status': 2, 'days': 0} 2 False False\n");
 }
 
 TEST_F(CliPlaylistTest, TemplateFromTheOptionOrTheSettings) {

@@ -89,6 +89,13 @@ inline std::string Columns(const std::map<std::string, std::string>& row,
     return values.substr(1);
 }
 
+// Expects each of the parts somewhere in the text.
+inline void ExpectHas(const std::string& text, const std::vector<std::string>& parts) {
+    for (const std::string& part : parts) {
+        EXPECT_NE(text.find(part), std::string::npos) << part << " in:\n" << text;
+    }
+}
+
 // A run that must fail: its status, a text its stderr holds and a file it must not leave.
 struct Failure {
     std::string args;

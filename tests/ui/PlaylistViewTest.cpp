@@ -67,10 +67,8 @@ TEST(PlaylistViewRulesTest, EnablingOfTheTransportCommands) {
         {Rules::kLoopStop, with([](auto& f) { f.bCommandsDisabled = true; }), false},
         {Rules::kLoopStop, ready, true},
     };
-    int row = 0;
-    for (const Case& c : cases) {
-        EXPECT_EQ(Rules::IsEnabled(c.command, c.facts), c.enabled) << "case " << row;
-        ++row;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(Rules::IsEnabled(cases[i].command, cases[i].facts), cases[i].enabled) << i;
     }
 }
 
@@ -201,7 +199,7 @@ TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
     if (TestFiles::Run("sox -n -r 44100 -c 2 '" + tone + "' synth 6 sine 440 vol 0.5") != 0) {
         GTEST_SKIP() << "sox missing";
     }
-    const ScopedEnvironment sink({{"MIXOREL_AUDIO_SINK", "fakesink sync=true"}});
+    const ScopedEnvironment sink{{{"MIXOREL_AUDIO_SINK", "fakesink sync=true"}}};
 #ifdef MIXOREL_HAVE_GST
     SetMciContextFactory(std::make_shared<CGstMciContextFactory>());
 #endif
