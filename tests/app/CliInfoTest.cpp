@@ -64,9 +64,7 @@ TEST_F(CliInfoTest, FolderListingMatchesNamingEachFile) {
     // a subfolder (tone.wav follows sub/); either way the row is what naming the file
     // alone gives. Entries come in name order, subfolders walked in place, hidden folders
     // and non-music files included.
-    int status = -1;
-    const std::string byFolder = Cli("info " + ShellQuote(Music()), &status);
-    ASSERT_EQ(status, 0);
+    const std::string byFolder = Cli("info " + ShellQuote(Music()));
     ASSERT_EQ(byFolder.substr(0, byFolder.find('\n')), kHeader);
     EXPECT_EQ(ParseInfo(byFolder).size(), 8u);
     std::string paths;
@@ -74,9 +72,7 @@ TEST_F(CliInfoTest, FolderListingMatchesNamingEachFile) {
                              "sub/.hidden/mpeg2.mp3", "sub/song.wma", "sub/vbr.mp3", "tone.wav"}) {
         paths += " " + ShellQuote(Music() + "/" + name);
     }
-    const std::string byPath = Cli("info" + paths, &status);
-    ASSERT_EQ(status, 0);
-    EXPECT_EQ(byFolder, byPath);
+    EXPECT_EQ(byFolder, Cli("info" + paths));
 }
 
 // The columns of each kind of file, from one listing of the tree.
@@ -106,13 +102,11 @@ TEST_F(CliInfoTest, EachKindOfFile) {
 }
 
 TEST_F(CliInfoTest, FilesWithoutFramesAndUnreadablePathsDoNotStopTheListing) {
-    int status = -1;
-    const std::string csv =
-        Cli("info " + ShellQuote(Music() + "/tone.wav") + " /no/such/file " +
-                ShellQuote(Music() + "/sub/song.wma") + " " + ShellQuote(Music() + "/notes.txt"),
-            &status);
-    EXPECT_EQ(status, 1); // the missing path is reported
-    auto rows = ParseInfo(csv);
+    // The missing path is reported in the status.
+    auto rows = ParseInfo(Cli("info " + ShellQuote(Music() + "/tone.wav") + " /no/such/file " +
+                                  ShellQuote(Music() + "/sub/song.wma") + " " +
+                                  ShellQuote(Music() + "/notes.txt"),
+                              1));
     ASSERT_EQ(rows.size(), 3u);
     for (const char* name : {"tone.wav", "song.wma", "notes.txt"}) {
         SCOPED_TRACE(name);

@@ -17,9 +17,13 @@ namespace CliSupport {
 
 using TestFiles::ShellQuote;
 
-// What the program printed on stdout (stderr dropped).
-inline std::string Cli(const std::string& args, int* status = nullptr) {
-    return TestFiles::Capture(std::string(MIXOREL_CLI) + " " + args + " 2>/dev/null", status);
+// What the program printed on stdout (stderr dropped); expects that exit status.
+inline std::string Cli(const std::string& args, int expected = 0) {
+    int status = -1;
+    const std::string out =
+        TestFiles::Capture(std::string(MIXOREL_CLI) + " " + args + " 2>/dev/null", &status);
+    EXPECT_EQ(status, expected) << args;
+    return out;
 }
 
 // The program's exit status; err, when given, gets what it printed on stderr.
@@ -160,9 +164,14 @@ protected:
             GTEST_SKIP() << "sox and lame are needed";
         }
     }
-    // Runs a shell command line, mixorel-cli standing for $cli; answers what it printed.
-    static std::string Shell(const std::string& line, int* status) {
-        return TestFiles::Capture("(cli=" + ShellQuote(MIXOREL_CLI) + "; " + line + ")", status);
+    // Runs a shell command line, mixorel-cli standing for $cli, expecting that exit status;
+    // answers what it printed.
+    static std::string Shell(const std::string& line, int expected = 0) {
+        int status = -1;
+        const std::string out =
+            TestFiles::Capture("(cli=" + ShellQuote(MIXOREL_CLI) + "; " + line + ")", &status);
+        EXPECT_EQ(status, expected) << out;
+        return out;
     }
     const ScopedEnvironment m_sink{{{"MIXOREL_AUDIO_SINK", "fakesink sync=true"}}};
 };
