@@ -99,20 +99,19 @@ TEST_F(CliInfoTest, EachKindOfFile) {
     for (const char* name : {"cbr.mp3", "vbr.mp3", "mpeg2.mp3", "layer2.mp2"}) {
         EXPECT_NEAR(std::stol(rows[name]["duration_s"]), 6, 1) << name;
     }
-}
-
-TEST_F(CliInfoTest, FilesWithoutFramesAndUnreadablePathsDoNotStopTheListing) {
-    // The missing path is reported in the status.
-    auto rows = ParseInfo(Cli("info " + ShellQuote(Music() + "/tone.wav") + " /no/such/file " +
-                                  ShellQuote(Music() + "/sub/song.wma") + " " +
-                                  ShellQuote(Music() + "/notes.txt"),
-                              1));
-    ASSERT_EQ(rows.size(), 3u);
+    // Files without frames.
     for (const char* name : {"tone.wav", "song.wma", "notes.txt"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(Columns(rows[name], "result bitrate_kbps xing_frames duration_s"), "4|0|-1|0");
         EXPECT_EQ(rows[name]["audio_size"], rows[name]["file_size"]);
     }
+}
+
+// A path that cannot be read is reported in the status and does not stop the listing.
+TEST_F(CliInfoTest, UnreadablePathsDoNotStopTheListing) {
+    const auto rows = ParseInfo(Cli("info /no/such/file " + ShellQuote(Music() + "/notes.txt"), 1));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows.begin()->first, "notes.txt");
 }
 
 } // namespace

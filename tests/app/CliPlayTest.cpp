@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
+#include <regex>
 
 using namespace CliSupport;
 
@@ -126,13 +126,9 @@ struct Start {
 
 std::vector<Start> ParseStarts(const std::string& out) {
     std::vector<Start> starts;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t now = line.find(" s  now: ");
-        if (now != std::string::npos) {
-            const std::size_t end = line.find(" | next: ");
-            starts.push_back({std::stod(line.substr(0, now)), line.substr(now + 9, end - now - 9)});
-        }
+    const std::regex start(R"((\S+) s  now: (.*) \| next: )");
+    for (std::sregex_iterator at(out.begin(), out.end(), start), end; at != end; ++at) {
+        starts.push_back({std::stod((*at)[1]), (*at)[2]});
     }
     return starts;
 }
