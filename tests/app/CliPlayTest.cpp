@@ -39,12 +39,9 @@ protected:
                 missing += std::string(" ") + tool;
             }
         }
-        if (!std::ifstream("/usr/lib/mpv-mpris/mpris.so")) {
-            missing += " mpv-mpris";
-        }
+        missing += std::ifstream("/usr/lib/mpv-mpris/mpris.so") ? "" : " mpv-mpris";
         if (!missing.empty()) {
-            const char* ci = std::getenv("CI");
-            if (ci != nullptr && std::string(ci) == "true") {
+            if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true") {
                 FAIL() << "missing in CI:" << missing;
             }
             GTEST_SKIP() << "missing:" << missing;

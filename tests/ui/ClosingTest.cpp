@@ -3,7 +3,6 @@
 #include "ui/CAlbumCloser.h"
 #include "ui/CSessionPrompt.h"
 
-#include <QTimer>
 #include <filesystem>
 
 namespace {
@@ -32,8 +31,7 @@ struct CloseCase {
     Action action;
     AnswerMap answers;
     bool looping = false;
-    bool unwritable = false; // the playlist's folder is gone
-    // Expected:
+    bool unwritable = false;    // the playlist's folder is gone
     bool closes = true;         // the program closed, or Close Album went on
     int emptyLastProject = 0;   // preset 0
     std::size_t savedSongs = 3; // songs in the playlist file afterwards (2 before)
@@ -49,8 +47,7 @@ TEST_P(ClosingTest, SavesAndClosesAsTheSettingsAndAnswersSay) {
     m_pStore->WriteProfileInt("global", "emptylastproject", 0);
     m_pStore->WriteProfileInt("global", "newfileatstart", 0);
     std::filesystem::create_directory(m_dir.File("lists"));
-    const std::string playlist = m_dir.File("lists/party.qmx");
-    std::filesystem::rename(MakePlaylist("party"), playlist);
+    const std::string playlist = MakePlaylist("lists/party");
     Start({QString::fromStdString(playlist)});
     const std::string album = MakeAlbum("evening", {playlist});
     if (c.namedAlbum) {

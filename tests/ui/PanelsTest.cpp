@@ -82,8 +82,7 @@ TEST(MediaWalkerWindowTest, AsksWhileReadingAndAddsTheWholeListWhenNothingIsSele
 // drops on an entry (songs, playlist files) or below the last one (refused).
 TEST(PlaylistsBarTest, EntriesActivationAndDrops) {
     int a = 0, b = 0, docA = 0, docB = 0;
-    std::vector<const void*> activated;
-    std::vector<const void*> songsOn;
+    std::vector<const void*> activated, songsOn;
     std::vector<std::string> filesOnB;
     CViewSelectDlgBar::Callbacks callbacks;
     callbacks.activate = [&](const void* view) { activated.push_back(view); };
