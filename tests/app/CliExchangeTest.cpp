@@ -14,17 +14,6 @@ namespace {
 // M3U import, the HTML song list and the album dump, end to end.
 using CliExchangeTest = CliTest;
 
-TEST_F(CliExchangeTest, M3uToPlaylist) {
-    Write("list.m3u", "#EXTM3U\r\n#EXTINF:215,Artist - Song\r\nhttp://radio.example/live\r\n"
-                      "music\\a.mp3\r\nmusic\\a.mp3\r\n# note\r\n\r\n/abs/b.mp3");
-    ASSERT_EQ(Status("playlist m3u " + Q("list.m3u") + " -o " + Q("out.qmx")), 0);
-    EXPECT_EQ(Query("playlist dump " + Q("out.qmx"),
-                    "[(s['path'], s['title'], s['info']) for s in d['songs']]"),
-              "[('http://radio.example/live', 'Artist - Song', 0), ('" + File("music/a.mp3") +
-                  "', 'Artist - Song', 0), ('" + File("music/a.mp3") +
-                  "', 'Artist - Song', 0), ('/abs/b.mp3', 'Artist - Song', 0)]\n");
-}
-
 // The page of an empty playlist, whole; its title is the playlist's file name.
 TEST_F(CliExchangeTest, HtmlOfAnEmptyPlaylist) {
     Write("empty.m3u", "");

@@ -159,22 +159,16 @@ TEST_F(CliImportTest, ImportFailures) {
     });
 }
 
+// The patterns' forms are the list filter's; here the command around it.
 TEST_F(CliImportTest, Filter) {
     Import(" -o " + Q("out.qmx"));
-    // A word without stars matches anywhere, without letter case.
-    ASSERT_EQ(Status("playlist filter " + Q("out.qmx") + " ' MP3 ' -o " + Q("filtered.qmx")), 0);
-    EXPECT_EQ(Songs("filtered.qmx"), "[('.hidden.mp3', 128000, 1), ('a.mp3', 128000, 1), "
-                                     "('b.mp3', 128000, 1), ('c.mp3', 128000, 1)]\n");
     ASSERT_EQ(Status("playlist filter " + Q("out.qmx") + " '[a-b]*' -o " + Q("filtered.qmx")), 0);
     EXPECT_EQ(Songs("filtered.qmx"), "[('a.mp3', 128000, 1), ('b.mp3', 128000, 1)]\n");
-
     std::string err;
     EXPECT_EQ(Status("playlist filter " + Q("out.qmx") + " zzz -o " + Q("none.qmx"), &err), 1);
     EXPECT_EQ(err, "Search failed. No songs found.\n");
     EXPECT_FALSE(std::filesystem::exists(File("none.qmx")));
     ExpectFailures({
-        // A malformed pattern matches nothing.
-        {"playlist filter " + Q("out.qmx") + " '[a-' -o " + Q("none.qmx"), 1},
         {"playlist filter " + Q("none.qmx") + " a -o " + Q("filtered.qmx"), 1},
         {"playlist filter " + Q("out.qmx") + " a", 2},
     });
