@@ -10,9 +10,9 @@ namespace {
 class CliPlaylistTest : public CliTest {
 protected:
     void SetUp() override { std::filesystem::create_directories(File("music/sub")); }
-    std::string Song(const std::string& name, const std::string& title) {
+    std::string Song(const std::string& name, const std::string& title, int frames = 100) {
         WriteAll(File("music/" + name),
-                 TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 100));
+                 TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, frames));
         if (!title.empty()) {
             EXPECT_EQ(Status("tag " + Q("music/" + name) + " --title " + ShellQuote(title) +
                              " --artist Band"),
@@ -72,21 +72,19 @@ TEST_F(CliPlaylistTest, BadFilesAreReportedWithStatusOne) {
 
 // A playlist of three songs of different lengths, made in the order c, a, b with
 // file-name titles.
-class CliArrangeTest : public CliTest {
+class CliArrangeTest : public CliPlaylistTest {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(File("music"));
+        CliPlaylistTest::SetUp();
         std::string paths;
         for (const auto& [name, frames] :
              {std::pair{"c.mp3", 100}, std::pair{"a.mp3", 400}, std::pair{"b.mp3", 50}}) {
-            WriteAll(File(std::string("music/") + name),
-                     TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, frames));
-            paths += " " + Q(std::string("music/") + name);
+            paths += " " + ShellQuote(Song(name, "", frames));
         }
         ASSERT_EQ(Status("playlist create " + Q("in.qmx") + " --template '%1'" + paths), 0);
     }
     std::string Titles(const std::string& name, const std::string& order = "") {
-        return Query("playlist dump " + Q(name), order + "([s['title'] for s in d['songs']])");
+        return Dump(name, order + "([s['title'] for s in d['songs']])");
     }
 };
 
@@ -113,21 +111,19 @@ TEST_F(CliArrangeTest, BadArgumentsAndMissingInput) {
 
 // playlist import and playlist filter end to end over a small tree of music files:
 //   music/ a.mp3 b.mp3 .hidden.mp3 notes.txt sub/ c.mp3 d.wav
-class CliImportTest : public CliTest {
+class CliImportTest : public CliPlaylistTest {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(File("music/sub"));
+        CliPlaylistTest::SetUp();
         for (const char* name : {"a.mp3", "b.mp3", ".hidden.mp3", "sub/c.mp3", "sub/d.wav"}) {
-            WriteAll(File(std::string("music/") + name),
-                     TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 40));
+            Song(name, "", 40);
         }
         Write("music/notes.txt", "x");
     }
     // Sorted file names, bit rates and info flags of a playlist's songs.
     std::string Songs(const std::string& name) {
-        return Query("playlist dump " + Q(name),
-                     "sorted((s['path'].rsplit('/',1)[1], s['bitrate'], s['info']) "
-                     "for s in d['songs'])");
+        return Dump(name, "sorted((s['path'].rsplit('/',1)[1], s['bitrate'], s['info']) "
+                          "for s in d['songs'])");
     }
     std::string Import(const std::string& extra = "") {
         return Cli("playlist import " + Q("music") + extra);
