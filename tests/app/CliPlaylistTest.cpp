@@ -1,110 +1,173 @@
 #include "CliSupport.h"
-#include "support/TempDir.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace CliSupport;
-using TestFiles::ShellQuote;
 
 namespace {
 
-// Each test gets its own settings and program folders.
-class CliPlaylistTest : public ::testing::Test {
+class CliPlaylistTest : public CliTest {
 protected:
-    void SetUp() override {
-        setenv("XDG_CONFIG_HOME", m_dir.File("config").c_str(), 1);
-        setenv("MIXOREL_HOME", m_dir.File("home").c_str(), 1);
-        std::filesystem::create_directories(m_dir.File("music/sub"));
-    }
-    void TearDown() override {
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("MIXOREL_HOME");
-    }
-    std::string Song(const std::string& name, const std::string& title) {
-        const std::string path = m_dir.File("music/" + name);
-        WriteAll(path, TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 100));
+    void SetUp() override { std::filesystem::create_directories(File("music/sub")); }
+    std::string Song(const std::string& name, const std::string& title, int frames = 100) {
+        WriteAll(File("music/" + name),
+                 TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, frames));
         if (!title.empty()) {
-            EXPECT_EQ(TestFiles::Run(std::string(MIXOREL_CLI) + " tag " + ShellQuote(path) +
-                                     " --title " + ShellQuote(title) + " --artist Band"),
+            EXPECT_EQ(Status("tag " + Q("music/" + name) + " --title " + ShellQuote(title) +
+                             " --artist Band"),
                       0);
         }
-        return path;
+        return File("music/" + name);
     }
-    // Runs a Python expression over the dumped JSON (bound to d) and answers its output.
-    std::string Query(const std::string& qmx, const std::string& expression) {
-        return TestFiles::Capture(
-            std::string(MIXOREL_CLI) + " playlist dump " + ShellQuote(qmx) +
-            " | /usr/bin/python3 -c " +
-            ShellQuote("import json,sys\nd=json.load(sys.stdin)\nprint(" + expression + ")"));
+    std::string Dump(const std::string& name, const std::string& expression) {
+        return Query("playlist dump " + Q(name), expression);
     }
-
-    TempDir m_dir;
 };
 
 TEST_F(CliPlaylistTest, CreateWalksFoldersAndReadsEverySong) {
     Song("b.mp3", "Second Song");
     Song("sub/a.mp3", "");
     Song("notes.txt", "");
-    const std::string qmx = m_dir.File("out.qmx");
-    ASSERT_EQ(TestFiles::Run(std::string(MIXOREL_CLI) + " playlist create " + ShellQuote(qmx) +
-                             " " + ShellQuote(m_dir.File("music"))),
-              0);
-    EXPECT_EQ(Query(qmx, "d['signature'], len(d['songs'])"), "qmx201-4 2\n");
+    ASSERT_EQ(Status("playlist create " + Q("out.qmx") + " " + Q("music")), 0);
     // Name order, subfolders in place; the default template "%3 - %4" with the tag, the
-    // title-cased file name without one.
-    EXPECT_EQ(Query(qmx, "[s['title'] for s in d['songs']]"), "['Band - Second Song', 'A.mp3']\n");
-    EXPECT_EQ(
-        Query(
-            qmx,
-            "[(s['info'], s['bitrate'], s['sample_rate'], s['channel_mode']) for s in d['songs']]"),
-        "[(1, 128000, 44100, 1), (1, 128000, 44100, 1)]\n");
-    // Sizes are the audio without tags; the ID3v1 block is kept as hex.
-    EXPECT_EQ(Query(qmx, "[s['size'] for s in d['songs']]"), "[41700, 41700]\n");
-    EXPECT_EQ(
-        Query(qmx, "d['songs'][0]['tag'][:6], len(d['songs'][0]['tag']), d['songs'][1]['tag'][:6]"),
-        "544147 256 000000\n");
-    EXPECT_EQ(Query(qmx, "d['songs'][0]['path'].endswith('/music/b.mp3'), d['songs'][0]['start']"),
-              "True {'status': 2, 'days': 0}\n");
-    EXPECT_EQ(Query(qmx, "d['alarm']['status'], d['locked'], d['player_commands_disabled']"),
-              "2 False False\n");
+    // title-cased file name without one. Sizes are the audio without tags; the ID3v1
+    // block is kept as hex.
+    EXPECT_EQ(Dump("out.qmx",
+                   "d['signature'], [(s['title'], s['info'], s['bitrate'], "
+                   "s['sample_rate'], s['channel_mode'], s['size']) for s in d['songs']]"),
+              "qmx201-4 [('Band - Second Song', 1, 128000, 44100, 1, 41700), "
+              "('A.mp3', 1, 128000, 44100, 1, 41700)]\n");
+    EXPECT_EQ(Dump("out.qmx",
+                   "d['songs'][0]['tag'][:6], len(d['songs'][0]['tag']), "
+                   "d['songs'][1]['tag'][:6], d['songs'][0]['path'].endswith('/music/b.mp3'), "
+                   "d['songs'][0]['start'], d['alarm']['status'], d['locked'], "
+                   "d['player_commands_disabled']"),
+              "544147 256 000000 True {'status': 2, 'days': 0} 2 False False\n");
 }
 
 TEST_F(CliPlaylistTest, TemplateFromTheOptionOrTheSettings) {
-    const std::string song = Song("x.mp3", "Tagged");
-    const std::string qmx = m_dir.File("t.qmx");
-    const std::string create =
-        std::string(MIXOREL_CLI) + " playlist create " + ShellQuote(qmx) + " ";
-    ASSERT_EQ(TestFiles::Run(create + "--template '%1' " + ShellQuote(song)), 0);
-    EXPECT_EQ(Query(qmx, "d['songs'][0]['title']"), "X.mp3\n");
-
-    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
-    WriteAll(m_dir.File("config/Mixorel/Mixorel.ini"),
-             {'[', 'l', 'i', 's', 't', ']', '\n', 'i', 'd', '3', 't', 'a', 'g', 's', '=', '%', '4',
-              '\n'});
-    ASSERT_EQ(TestFiles::Run(create + ShellQuote(song)), 0);
-    EXPECT_EQ(Query(qmx, "d['songs'][0]['title']"), "Tagged\n");
-
+    const std::string song = ShellQuote(Song("x.mp3", "Tagged"));
+    const std::string create = "playlist create " + Q("t.qmx") + " ";
+    ASSERT_EQ(Status(create + "--template '%1' " + song), 0);
+    EXPECT_EQ(Dump("t.qmx", "d['songs'][0]['title']"), "X.mp3\n");
+    Settings("[list]\nid3tags=%4\n");
+    ASSERT_EQ(Status(create + song), 0);
+    EXPECT_EQ(Dump("t.qmx", "d['songs'][0]['title']"), "Tagged\n");
     // A file given by name is taken whatever its extension.
-    ASSERT_EQ(TestFiles::Run(create + ShellQuote(Song("odd.xyz", ""))), 0);
-    EXPECT_EQ(Query(qmx, "len(d['songs'])"), "1\n");
+    ASSERT_EQ(Status(create + ShellQuote(Song("odd.xyz", ""))), 0);
+    EXPECT_EQ(Dump("t.qmx", "len(d['songs'])"), "1\n");
 }
 
 TEST_F(CliPlaylistTest, BadFilesAreReportedWithStatusOne) {
-    const std::string bad = m_dir.File("bad.qmx");
-    WriteAll(bad, {8, 'n', 'o', 't', 'a', 'q', 'm', 'x', '!'});
-    int status = -1;
-    const std::string err = TestFiles::Capture(std::string(MIXOREL_CLI) + " playlist dump " +
-                                                   ShellQuote(bad) + " 2>&1 >/dev/null",
-                                               &status);
-    EXPECT_EQ(status, 1);
+    WriteAll(File("bad.qmx"), {8, 'n', 'o', 't', 'a', 'q', 'm', 'x', '!'});
+    std::string err;
+    EXPECT_EQ(Status("playlist dump " + Q("bad.qmx"), &err), 1);
     EXPECT_FALSE(err.empty());
-    Cli("playlist dump " + ShellQuote(m_dir.File("missing.qmx")), &status);
-    EXPECT_EQ(status, 1);
-    Cli("playlist create " + ShellQuote(m_dir.File("o.qmx")) + " /no/such/song.mp3", &status);
-    EXPECT_EQ(status, 1);
-    EXPECT_FALSE(std::filesystem::exists(m_dir.File("o.qmx")));
+    ExpectFailures({
+        {"playlist dump " + Q("missing.qmx"), 1},
+        {"playlist create " + Q("o.qmx") + " /no/such/song.mp3", 1, "", "o.qmx"},
+    });
+}
+
+// A playlist of three songs of different lengths, made in the order c, a, b with
+// file-name titles.
+class CliArrangeTest : public CliPlaylistTest {
+protected:
+    void SetUp() override {
+        CliPlaylistTest::SetUp();
+        std::string paths;
+        for (const auto& [name, frames] :
+             {std::pair{"c.mp3", 100}, std::pair{"a.mp3", 400}, std::pair{"b.mp3", 50}}) {
+            paths += " " + ShellQuote(Song(name, "", frames));
+        }
+        ASSERT_EQ(Status("playlist create " + Q("in.qmx") + " --template '%1'" + paths), 0);
+    }
+    std::string Titles(const std::string& name, const std::string& order = "") {
+        return Dump(name, order + "([s['title'] for s in d['songs']])");
+    }
+};
+
+TEST_F(CliArrangeTest, SortAndShuffleWriteTheOutputAndLeaveTheInput) {
+    ASSERT_EQ(Titles("in.qmx"), "['C.mp3', 'A.mp3', 'B.mp3']\n");
+    ASSERT_EQ(Status("playlist sort " + Q("in.qmx") + " --by title -o " + Q("out.qmx")), 0);
+    EXPECT_EQ(Titles("out.qmx"), "['A.mp3', 'B.mp3', 'C.mp3']\n");
+    EXPECT_EQ(Titles("in.qmx"), "['C.mp3', 'A.mp3', 'B.mp3']\n");
+    ASSERT_EQ(Status("playlist sort " + Q("in.qmx") + " --by duration --desc -o " + Q("out.qmx")),
+              0);
+    EXPECT_EQ(Titles("out.qmx"), "['A.mp3', 'C.mp3', 'B.mp3']\n");
+    ASSERT_EQ(Status("playlist shuffle " + Q("in.qmx") + " -o " + Q("shuffled.qmx")), 0);
+    EXPECT_EQ(Titles("shuffled.qmx", "sorted"), "['A.mp3', 'B.mp3', 'C.mp3']\n");
+}
+
+TEST_F(CliArrangeTest, BadArgumentsAndMissingInput) {
+    ExpectFailures({
+        {"playlist sort " + Q("in.qmx") + " --by colour -o " + Q("out.qmx"), 2, "", "out.qmx"},
+        {"playlist sort " + Q("in.qmx") + " --by title", 2},
+        {"playlist shuffle " + Q("in.qmx"), 2},
+        {"playlist shuffle " + Q("none.qmx") + " -o " + Q("out.qmx"), 1, "", "out.qmx"},
+    });
+}
+
+// playlist import and playlist filter end to end over a small tree of music files:
+//   music/ a.mp3 b.mp3 .hidden.mp3 notes.txt sub/ c.mp3 d.wav
+class CliImportTest : public CliPlaylistTest {
+protected:
+    void SetUp() override {
+        CliPlaylistTest::SetUp();
+        for (const char* name : {"a.mp3", "b.mp3", ".hidden.mp3", "sub/c.mp3", "sub/d.wav"}) {
+            Song(name, "", 40);
+        }
+        Write("music/notes.txt", "x");
+    }
+    // Sorted file names, bit rates and info flags of a playlist's songs.
+    std::string Songs(const std::string& name) {
+        return Dump(name, "sorted((s['path'].rsplit('/',1)[1], s['bitrate'], s['info']) "
+                          "for s in d['songs'])");
+    }
+    std::string Import(const std::string& extra = "") {
+        return Cli("playlist import " + Q("music") + extra);
+    }
+};
+
+// Recursive by default, hidden files included, every song read before saving.
+TEST_F(CliImportTest, ImportReadsEverySong) {
+    EXPECT_EQ(Import(" -o " + Q("out.qmx")), "5 file(s) imported\n");
+    EXPECT_EQ(Songs("out.qmx"),
+              "[('.hidden.mp3', 128000, 1), ('a.mp3', 128000, 1), "
+              "('b.mp3', 128000, 1), ('c.mp3', 128000, 1), ('d.wav', 128000, 1)]\n");
+    EXPECT_EQ(Cli("playlist import " + Q("music/") + " --single-folder -o " + Q("out.qmx")),
+              "3 file(s) imported\n");
+}
+
+// The extension list comes from the settings under XDG_CONFIG_HOME.
+TEST_F(CliImportTest, ImportHonoursTheExtensionSetting) {
+    Settings("[global]\nfileextensions=wav\n");
+    EXPECT_EQ(Import(" -o " + Q("out.qmx")), "1 file(s) imported\n");
+}
+
+TEST_F(CliImportTest, ImportFailures) {
+    ExpectFailures({
+        {"playlist import " + Q("none") + " -o " + Q("out.qmx"), 1, "none"},
+        {"playlist import " + Q("music/a.mp3") + " -o " + Q("out.qmx"), 1, "", "out.qmx"},
+        {"playlist import " + Q("music") + " -o " + Q("no/out.qmx"), 1, "cannot be written"},
+        {"playlist import " + Q("music"), 2},
+    });
+}
+
+// The patterns' forms are the list filter's; here the command around it.
+TEST_F(CliImportTest, Filter) {
+    Import(" -o " + Q("out.qmx"));
+    ASSERT_EQ(Status("playlist filter " + Q("out.qmx") + " '[a-b]*' -o " + Q("filtered.qmx")), 0);
+    EXPECT_EQ(Songs("filtered.qmx"), "[('a.mp3', 128000, 1), ('b.mp3', 128000, 1)]\n");
+    std::string err;
+    EXPECT_EQ(Status("playlist filter " + Q("out.qmx") + " zzz -o " + Q("none.qmx"), &err), 1);
+    EXPECT_EQ(err, "Search failed. No songs found.\n");
+    EXPECT_FALSE(std::filesystem::exists(File("none.qmx")));
+    ExpectFailures({
+        {"playlist filter " + Q("none.qmx") + " a -o " + Q("filtered.qmx"), 1},
+        {"playlist filter " + Q("out.qmx") + " a", 2},
+    });
 }
 
 } // namespace
@@ -113,18 +176,12 @@ TEST_F(CliPlaylistTest, WalkPrintsTheWalkersTree) {
     Song("a.mp3", "Zebra");
     Song("b.mp3", "Apple");
     Song("c.mp3", "");
-    const std::string qmx = m_dir.File("list.qmx");
-    ASSERT_EQ(TestFiles::Run(std::string(MIXOREL_CLI) + " playlist create " + ShellQuote(qmx) +
-                             " --template %4 " + ShellQuote(m_dir.File("music"))),
-              0);
-    const std::string walk = std::string(MIXOREL_CLI) + " playlist walk " + ShellQuote(qmx);
-    EXPECT_EQ(TestFiles::Capture(walk),
-              "All (3)\n  Band (2)\n    ~unknown~ (2)\n  ~No Tag Info~ (1)\n"
-              "    ~No Tag Info~ (1)\n");
-    EXPECT_EQ(TestFiles::Capture(walk + " --by Genre --songs"),
+    ASSERT_EQ(Status("playlist create " + Q("list.qmx") + " --template %4 " + Q("music")), 0);
+    const std::string walk = "playlist walk " + Q("list.qmx");
+    EXPECT_EQ(Cli(walk), "All (3)\n  Band (2)\n    ~unknown~ (2)\n  ~No Tag Info~ (1)\n"
+                         "    ~No Tag Info~ (1)\n");
+    EXPECT_EQ(Cli(walk + " --by Genre --songs"),
               "All (3)\n  ~unrecognized~ (2)\n    Apple\n    Zebra\n  ~No Tag Info~ (1)\n"
               "    C.mp3\n");
-    int status = 0;
-    TestFiles::Capture(walk + " --by Composer 2>/dev/null", &status);
-    EXPECT_EQ(status, 2);
+    EXPECT_EQ(Status(walk + " --by Composer"), 2);
 }

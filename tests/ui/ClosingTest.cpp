@@ -3,33 +3,41 @@
 #include "ui/CAlbumCloser.h"
 #include "ui/CSessionPrompt.h"
 
-#include <QTimer>
 #include <filesystem>
 
 namespace {
 
 enum Action { kCloseProgram, kCloseAlbum, kQuickClose };
 
+constexpr auto kYes = IUserPrompt::kAnswerYes;
+constexpr auto kNo = IUserPrompt::kAnswerNo;
+constexpr auto kCancel = IUserPrompt::kAnswerCancel;
+using AnswerMap = std::map<std::string, IUserPrompt::Answer>;
+
+// Answers by question; "save" stands for the playlist's own save question.
+AnswerMap Answers(const std::string& question, IUserPrompt::Answer answer,
+                  const std::string& other = {}, IUserPrompt::Answer otherAnswer = kNo) {
+    AnswerMap answers{{question, answer}};
+    if (!other.empty()) {
+        answers[other] = otherAnswer;
+    }
+    return answers;
+}
+
 struct CloseCase {
     const char* name;
     int autosave;
     bool namedAlbum;
     Action action;
-    // Answers by question; "save" stands for the playlist's own save question.
-    std::map<std::string, IUserPrompt::Answer> answers;
+    AnswerMap answers;
     bool looping = false;
-    bool unwritable = false; // the playlist's folder is gone
-    // Expected:
+    bool unwritable = false;    // the playlist's folder is gone
     bool closes = true;         // the program closed, or Close Album went on
     int emptyLastProject = 0;   // preset 0
     std::size_t savedSongs = 3; // songs in the playlist file afterwards (2 before)
     std::size_t stillOpen = 0;  // playlists open afterwards
     bool defaultAlbumWritten = false;
 };
-
-constexpr auto kYes = IUserPrompt::kAnswerYes;
-constexpr auto kNo = IUserPrompt::kAnswerNo;
-constexpr auto kCancel = IUserPrompt::kAnswerCancel;
 
 class ClosingTest : public ShellTest, public ::testing::WithParamInterface<CloseCase> {};
 
@@ -39,8 +47,7 @@ TEST_P(ClosingTest, SavesAndClosesAsTheSettingsAndAnswersSay) {
     m_pStore->WriteProfileInt("global", "emptylastproject", 0);
     m_pStore->WriteProfileInt("global", "newfileatstart", 0);
     std::filesystem::create_directory(m_dir.File("lists"));
-    const std::string playlist = m_dir.File("lists/party.qmx");
-    std::filesystem::rename(MakePlaylist("party"), playlist);
+    const std::string playlist = MakePlaylist("lists/party");
     Start({QString::fromStdString(playlist)});
     const std::string album = MakeAlbum("evening", {playlist});
     if (c.namedAlbum) {
@@ -52,10 +59,7 @@ TEST_P(ClosingTest, SavesAndClosesAsTheSettingsAndAnswersSay) {
             answer;
     }
     CMixorel2001Doc& doc = Frame().GetPlaylists().front()->GetDoc();
-    CSong song;
-    song.SetPathText("/music/new.mp3");
-    IUserPrompt::DuplicateAnswer duplicate = IUserPrompt::kYesToAll;
-    doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, duplicate);
+    AppendSong(doc, "/music/new.mp3");
     EndlessLoop loop;
     if (c.looping) {
         doc.SetLoopFactory(&loop);
@@ -88,88 +92,31 @@ TEST_P(ClosingTest, SavesAndClosesAsTheSettingsAndAnswersSay) {
     }
 }
 
+// Columns: autosave, named album, action, answers, looping, unwritable; closes,
+// "emptylastproject", songs saved, playlists still open, default album written.
 INSTANTIATE_TEST_SUITE_P(
     Cases, ClosingTest,
     ::testing::Values(
-        CloseCase{"UnnamedAlbumSavedAsDefault",
-                  0,
-                  false,
-                  kCloseProgram,
-                  {{"save", kYes}},
-                  false,
-                  false,
-                  true,
-                  1,
-                  3,
-                  0,
-                  true},
-        CloseCase{"UnnamedAlbumPlaylistNotSaved",
-                  0,
-                  false,
-                  kCloseProgram,
-                  {{"save", kNo}},
-                  false,
-                  false,
-                  true,
-                  1,
-                  2,
-                  0,
-                  true},
-        CloseCase{"NamedAlbumSavedOnYes",
-                  0,
-                  true,
-                  kCloseProgram,
-                  {{CAlbumCloser::kAlbumModifiedQuestion, kYes}, {"save", kYes}}},
-        CloseCase{"NamedAlbumCancelKeepsOpen",
-                  0,
-                  true,
-                  kCloseProgram,
-                  {{"save", kCancel}},
-                  false,
-                  false,
-                  false,
-                  0,
-                  2,
-                  1},
+        CloseCase{"UnnamedAlbumSavedAsDefault", 0, false, kCloseProgram, Answers("save", kYes),
+                  false, false, true, 1, 3, 0, true},
+        CloseCase{"UnnamedAlbumPlaylistNotSaved", 0, false, kCloseProgram, Answers("save", kNo),
+                  false, false, true, 1, 2, 0, true},
+        CloseCase{"NamedAlbumSavedOnYes", 0, true, kCloseProgram,
+                  Answers("save", kYes, CAlbumCloser::kAlbumModifiedQuestion, kYes)},
+        CloseCase{"NamedAlbumCancelKeepsOpen", 0, true, kCloseProgram, Answers("save", kCancel),
+                  false, false, false, 0, 2, 1},
         CloseCase{"AutosaveSavesWithoutAsking", 1, true, kCloseProgram, {}},
         CloseCase{
             "AutosaveUnnamedAlbum", 1, false, kCloseProgram, {}, false, false, true, 0, 3, 0, true},
         CloseCase{"FailedSaveKeepsOpen", 1, true, kCloseProgram, {}, false, true, false, 0, 0, 1},
-        CloseCase{"NoToCloseAllKeepsPlaylists",
-                  0,
-                  true,
-                  kCloseAlbum,
-                  {{CAlbumCloser::kCloseAllQuestion, kNo}},
-                  false,
-                  false,
-                  true,
-                  0,
-                  2,
-                  1},
-        CloseCase{"CancelToCloseAll",
-                  0,
-                  true,
-                  kCloseAlbum,
-                  {{CAlbumCloser::kCloseAllQuestion, kCancel}},
-                  false,
-                  false,
-                  false,
-                  0,
-                  2,
-                  1},
-        CloseCase{"LoopingListRefuses",
-                  0,
-                  false,
-                  kCloseProgram,
-                  {{CMixorel2001Doc::kCloseLoopingText, kNo}},
-                  true,
-                  false,
-                  false,
-                  1,
-                  2,
-                  1,
+        CloseCase{"NoToCloseAllKeepsPlaylists", 0, true, kCloseAlbum,
+                  Answers(CAlbumCloser::kCloseAllQuestion, kNo), false, false, true, 0, 2, 1},
+        CloseCase{"CancelToCloseAll", 0, true, kCloseAlbum,
+                  Answers(CAlbumCloser::kCloseAllQuestion, kCancel), false, false, false, 0, 2, 1},
+        CloseCase{"LoopingListRefuses", 0, false, kCloseProgram,
+                  Answers(CMixorel2001Doc::kCloseLoopingText, kNo), true, false, false, 1, 2, 1,
                   true},
-        CloseCase{"QuickCloseStillAsksToSave", 0, false, kQuickClose, {{"save", kYes}}}),
+        CloseCase{"QuickCloseStillAsksToSave", 0, false, kQuickClose, Answers("save", kYes)}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ShellTest, TerminationKeepsEveryChange) {
@@ -177,11 +124,8 @@ TEST_F(ShellTest, TerminationKeepsEveryChange) {
     Start({QString::fromStdString(named)});
     COpenPlaylist* unnamed = Frame().NewPlaylist();
     ASSERT_NE(unnamed, nullptr);
-    CSong song;
-    song.SetPathText("/music/kept.mp3");
     for (COpenPlaylist* playlist : Frame().GetPlaylists()) {
-        IUserPrompt::DuplicateAnswer duplicate = IUserPrompt::kYesToAll;
-        playlist->GetDoc().InsertSongAt(CMixorel2001Doc::kAfterLast, song, duplicate);
+        AppendSong(playlist->GetDoc(), "/music/kept.mp3");
     }
     m_prompt.asked.clear();
     Frame().KeepWorkAndClose();
@@ -199,10 +143,6 @@ TEST(SessionPromptTest, RecoveredNamesDoNotOverwrite) {
     WriteAll(dir.File("recovered-1.qmx"), {1});
     EXPECT_EQ(CSessionPrompt::RecoveredPath(dir.Path()), dir.File("recovered-2.qmx"));
 }
-
-} // namespace
-
-namespace {
 
 struct ShutdownCase {
     const char* name;

@@ -1,21 +1,17 @@
 #include "ShellFixture.h"
 #include "catalogue/CLoopState.h"
-#include "catalogue/CMixorel2001Doc.h"
-#include "catalogue/CSong.h"
-#include "ui/CChildFrame.h"
-#include "ui/CMixorel2001View.h"
 #include "ui/CPlaylistViewRules.h"
 
 #include "platform/mci/MciContext.h"
 #include "playback/CPlayer.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TestFiles.h"
 #ifdef MIXOREL_HAVE_GST
 #include "platform/gst/CGstMciContextFactory.h"
 #endif
 
 #include <QCheckBox>
-#include <QTest>
 #include <QToolTip>
-#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -23,18 +19,12 @@ namespace {
 using Rules = CPlaylistViewRules;
 
 TEST(PlaylistViewRulesTest, PaneTexts) {
-    struct Case {
-        int mode;
-        bool loops;
-        const char* text;
-    };
-    const Case cases[] = {
-        {1, true, "Looping 2:05/3:41"}, {1, false, "Playing 2:05/3:41"}, {3, true, "Paused loop"},
-        {3, false, "Paused"},           {0, false, "Stopped"},           {2, false, ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Rules::PlayerPaneText(c.mode, c.loops, 96, 221), c.text) << c.mode << c.loops;
-    }
+    EXPECT_EQ(Rules::PlayerPaneText(1, true, 96, 221), "Looping 2:05/3:41");
+    EXPECT_EQ(Rules::PlayerPaneText(1, false, 96, 221), "Playing 2:05/3:41");
+    EXPECT_EQ(Rules::PlayerPaneText(3, true, 96, 221), "Paused loop");
+    EXPECT_EQ(Rules::PlayerPaneText(3, false, 96, 221), "Paused");
+    EXPECT_EQ(Rules::PlayerPaneText(0, false, 96, 221), "Stopped");
+    EXPECT_EQ(Rules::PlayerPaneText(2, false, 96, 221), "");
     EXPECT_EQ(Rules::TotalPaneText(180 + 270), "0h 7m 30s") << "two songs of 3:00 and 4:30";
     EXPECT_EQ(Rules::CountPaneText(2, 10, 1), "2 file(s)");
     EXPECT_EQ(Rules::CountPaneText(1, 10, 1), "9 file(s)") << "one selected: the list's songs";
@@ -42,41 +32,35 @@ TEST(PlaylistViewRulesTest, PaneTexts) {
     EXPECT_EQ(Rules::TitlePaneText(true, "x", false, true, "y"), "x");
     EXPECT_EQ(Rules::TitlePaneText(true, "x", true, false, "y"), "Now: x");
     EXPECT_EQ(Rules::TitlePaneText(true, "x", true, true, "y"), "Next: y");
+    const std::string looping = "Looping 1:00/2:00";
+    EXPECT_EQ(Rules::PaneTextAfterLoopLook(true, false, looping), "Idle") << "the look went off";
+    EXPECT_EQ(Rules::PaneTextAfterLoopLook(true, true, looping), looping);
+    EXPECT_EQ(Rules::PaneTextAfterLoopLook(false, true, looping), looping);
+    EXPECT_EQ(Rules::PaneTextAfterLoopLook(false, false, looping), looping);
 }
 
 TEST(PlaylistViewRulesTest, EnablingOfTheTransportCommands) {
-    struct Case {
-        Rules::Command command;
-        Rules::TransportFacts facts;
-        bool enabled;
-    };
-    const Rules::TransportFacts ready{false, false, true, false, true, false, false, false};
-    auto with = [ready](auto change) {
-        Rules::TransportFacts facts = ready;
+    // Whether the command is enabled with the facts of a ready list changed as given.
+    const auto enabled = [](Rules::Command command, auto change) {
+        Rules::TransportFacts facts{false, false, true, false, true, false, false, false};
         change(facts);
-        return facts;
+        return Rules::IsEnabled(command, facts);
     };
-    const Case cases[] = {
-        {Rules::kPlay, ready, true},
-        {Rules::kPlay, with([](auto& f) { f.bCommandsDisabled = true; }), false},
-        {Rules::kPlay, with([](auto& f) { f.bHasSelection = false; }), false},
-        {Rules::kLoop, with([](auto& f) { f.bHasSelection = false; }), true},
-        {Rules::kLoop, with([](auto& f) { f.bEmpty = true; }), false},
-        {Rules::kLoop, with([](auto& f) { f.bRegionPlaying = true; }), false},
-        {Rules::kPause, with([](auto& f) { f.bPlayerActive = false; }), false},
-        {Rules::kSeek, with([](auto& f) { f.bRegionPlaying = true; }), false},
-        {Rules::kNext, with([](auto& f) { f.bLoopStopFlag = true; }), false},
-        {Rules::kNext, with([](auto& f) { f.bLoopStopFlag = f.bLoops = true; }), true},
-        {Rules::kFadeNext, with([](auto& f) { f.bLoopStopFlag = f.bScheduled = true; }), true},
-        {Rules::kLoopStop, with([](auto& f) { f.bLoopStopFlag = true; }), false},
-        {Rules::kLoopStop, with([](auto& f) { f.bCommandsDisabled = true; }), false},
-        {Rules::kLoopStop, ready, true},
-    };
-    int row = 0;
-    for (const Case& c : cases) {
-        EXPECT_EQ(Rules::IsEnabled(c.command, c.facts), c.enabled) << "case " << row;
-        ++row;
-    }
+    const auto ready = [](auto&) {};
+    EXPECT_TRUE(enabled(Rules::kPlay, ready));
+    EXPECT_FALSE(enabled(Rules::kPlay, [](auto& f) { f.bCommandsDisabled = true; }));
+    EXPECT_FALSE(enabled(Rules::kPlay, [](auto& f) { f.bHasSelection = false; }));
+    EXPECT_TRUE(enabled(Rules::kLoop, [](auto& f) { f.bHasSelection = false; }));
+    EXPECT_FALSE(enabled(Rules::kLoop, [](auto& f) { f.bEmpty = true; }));
+    EXPECT_FALSE(enabled(Rules::kLoop, [](auto& f) { f.bRegionPlaying = true; }));
+    EXPECT_FALSE(enabled(Rules::kPause, [](auto& f) { f.bPlayerActive = false; }));
+    EXPECT_FALSE(enabled(Rules::kSeek, [](auto& f) { f.bRegionPlaying = true; }));
+    EXPECT_FALSE(enabled(Rules::kNext, [](auto& f) { f.bLoopStopFlag = true; }));
+    EXPECT_TRUE(enabled(Rules::kNext, [](auto& f) { f.bLoopStopFlag = f.bLoops = true; }));
+    EXPECT_TRUE(enabled(Rules::kFadeNext, [](auto& f) { f.bLoopStopFlag = f.bScheduled = true; }));
+    EXPECT_FALSE(enabled(Rules::kLoopStop, [](auto& f) { f.bLoopStopFlag = true; }));
+    EXPECT_FALSE(enabled(Rules::kLoopStop, [](auto& f) { f.bCommandsDisabled = true; }));
+    EXPECT_TRUE(enabled(Rules::kLoopStop, ready));
 }
 
 TEST(PlaylistViewRulesTest, LineLooksNextRoutingAndPositions) {
@@ -92,34 +76,17 @@ TEST(PlaylistViewRulesTest, LineLooksNextRoutingAndPositions) {
     EXPECT_EQ(Rules::NextTarget(false, &scheduled, &looping), &looping);
     EXPECT_EQ(Rules::NextTarget(false, nullptr, nullptr), nullptr);
 
-    struct Insert {
-        int code, loopPosition;
-        bool useSelection;
-        int mark, after;
-    };
-    const Insert inserts[] = {
-        {Rules::kNextToPlayCode, 5, false, 0, 4},
-        {Rules::kNextToPlayCode, 0, false, 0, -1},
-        {Rules::kAtEndCode, 5, false, 0, Rules::kAfterLast},
-        {3, 5, false, 7, 3},
-        {3, 5, true, 7, 7},
-    };
-    for (const Insert& c : inserts) {
-        EXPECT_EQ(Rules::InsertAfter(c.code, c.loopPosition, c.useSelection, c.mark), c.after)
-            << c.code << " " << c.useSelection;
-    }
-    struct Drop {
-        int lineAtPoint, lines, target, after;
-    };
-    const Drop drops[] = {
-        {3, 10, 3, 2},
-        {-1, 10, 10, Rules::kAfterLast},
-        {0, 10, 0, -1},
-        {-1, 0, 0, -1},
-    };
-    for (const Drop& c : drops) {
-        EXPECT_EQ(Rules::DropTarget(c.lineAtPoint, c.lines), c.target);
-        EXPECT_EQ(Rules::DropAfter(c.target, c.lines), c.after) << c.lineAtPoint << " " << c.lines;
+    EXPECT_EQ(Rules::InsertAfter(Rules::kNextToPlayCode, 5, false, 0), 4);
+    EXPECT_EQ(Rules::InsertAfter(Rules::kNextToPlayCode, 0, false, 0), -1);
+    EXPECT_EQ(Rules::InsertAfter(Rules::kAtEndCode, 5, false, 0), Rules::kAfterLast);
+    EXPECT_EQ(Rules::InsertAfter(3, 5, false, 7), 3);
+    EXPECT_EQ(Rules::InsertAfter(3, 5, true, 7), 7);
+    // Line at the drop point, lines; the drop's target and the line it goes after.
+    const int drops[][4] = {
+        {3, 10, 3, 2}, {-1, 10, 10, Rules::kAfterLast}, {0, 10, 0, -1}, {-1, 0, 0, -1}};
+    for (const auto& [point, lines, target, after] : drops) {
+        EXPECT_EQ(Rules::DropTarget(point, lines), target) << point << " " << lines;
+        EXPECT_EQ(Rules::DropAfter(target, lines), after) << point << " " << lines;
     }
 }
 
@@ -132,31 +99,15 @@ TEST(PlaylistViewRulesTest, FastMovesDeleteAndTypeAhead) {
     EXPECT_EQ(Rules::LineAfterDelete(0, 0), -1);
     const std::vector<std::string> titles{"Abba", "Beatles", "abc", "Cher"};
     const auto at = [&titles](int line) { return titles[static_cast<std::size_t>(line)]; };
-    struct Case {
-        int start;
-        const char* text;
-        int found;
-    };
-    const Case cases[] = {{3, "ab", 0}, {1, "AB", 2}, {0, "c", 3}, {0, "zz", -1}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(Rules::TypeAhead(at, 4, c.start, c.text), c.found) << c.start << c.text;
-    }
+    EXPECT_EQ(Rules::TypeAhead(at, 4, 3, "ab"), 0) << "wraps";
+    EXPECT_EQ(Rules::TypeAhead(at, 4, 1, "AB"), 2) << "without letter case";
+    EXPECT_EQ(Rules::TypeAhead(at, 4, 0, "c"), 3);
+    EXPECT_EQ(Rules::TypeAhead(at, 4, 0, "zz"), -1);
 }
 
 // The commands of a playlist window over a real document.
 class PlaylistViewTest : public ShellTest {
 protected:
-    CMixorel2001View& Open(const std::string& name, int songs) {
-        const std::string path = MakePlaylist(name, songs);
-        EXPECT_TRUE(Frame().OpenFile(path));
-        QApplication::processEvents();
-        for (COpenPlaylist* playlist : Frame().GetPlaylists()) {
-            if (playlist->GetDisplayName().rfind(name, 0) == 0) {
-                return *Frame().FindFrame(*playlist)->GetView();
-            }
-        }
-        throw std::runtime_error("not open");
-    }
     static std::string Titles(CMixorel2001Doc& doc) {
         std::lock_guard lock(doc.GetMutex());
         std::string titles;
@@ -176,8 +127,8 @@ protected:
 
 TEST_F(PlaylistViewTest, SetAsNextAndLastPutSongsIntoTheLoopingList) {
     Start();
-    CMixorel2001View& a = Open("a", 6);
-    CMixorel2001View& b = Open("b", 3);
+    CMixorel2001View& a = OpenView("a", 6);
+    CMixorel2001View& b = OpenView("b", 3);
     b.SelectLine(1);
     b.RunCommand(CMixorel2001View::kSetLast);
     EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kNoLoopingListText));
@@ -201,8 +152,8 @@ TEST_F(PlaylistViewTest, SetAsNextAndLastPutSongsIntoTheLoopingList) {
 
 TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     Start();
-    CMixorel2001View& a = Open("a", 6);
-    CMixorel2001View& b = Open("b", 2);
+    CMixorel2001View& a = OpenView("a", 6);
+    CMixorel2001View& b = OpenView("b", 2);
     a.SelectLine(0);
     a.GetDoc().CopySongs(a.GetSelectedIds(), false, true);
     EXPECT_TRUE(a.DropSongs(&a, 4, true));
@@ -236,69 +187,34 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
 // selected line, F9 stops it and the player.
 TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
     const std::string tone = m_dir.File("tone.wav");
-    if (std::system(("sox -n -r 44100 -c 2 '" + tone + "' synth 6 sine 440 vol 0.5").c_str()) !=
-        0) {
+    if (TestFiles::Run("sox -n -r 44100 -c 2 '" + tone + "' synth 6 sine 440 vol 0.5") != 0) {
         GTEST_SKIP() << "sox missing";
     }
-    ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
+    const ScopedEnvironment sink{{{"MIXOREL_AUDIO_SINK", "fakesink sync=true"}}};
 #ifdef MIXOREL_HAVE_GST
     SetMciContextFactory(std::make_shared<CGstMciContextFactory>());
 #endif
     m_pStore->WriteProfileInt("internal", "usemixer", 0);
     Start();
-    CMixorel2001View& view = Open("a", 0);
+    CMixorel2001View& view = OpenView("a", 0);
     CMixorel2001Doc& doc = view.GetDoc();
     for (int i = 0; i < 3; ++i) {
-        CSong song;
-        song.SetPathText(tone);
-        song.SetTitle("tone " + std::to_string(i));
-        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
-        doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer);
+        AppendSong(doc, tone, "tone " + std::to_string(i));
     }
     view.SelectLine(1);
     QTest::keyClick(&view, Qt::Key_F10);
     CPlayer* player = Frame().GetActivePlayer();
     ASSERT_NE(player, nullptr);
-    const auto waitFor = [](const std::function<bool()>& condition) {
-        for (int step = 0; step < 300 && !condition(); ++step) {
-            QTest::qWait(10);
-        }
-        return condition();
-    };
-    EXPECT_TRUE(waitFor([&] { return doc.GetLoopPos() == 2 && player->GetMode(true) == 1; }))
+    EXPECT_TRUE(WaitUntil([&] { return doc.GetLoopPos() == 2 && player->GetMode(true) == 1; }))
         << "the selected line plays first";
     EXPECT_TRUE(doc.IsLooping());
-    CMixorel2001View& other = Open("b", 2);
+    CMixorel2001View& other = OpenView("b", 2);
     other.RunCommand(CMixorel2001View::kNext);
-    EXPECT_TRUE(waitFor([&] { return doc.GetLoopPos() == 0; }))
+    EXPECT_TRUE(WaitUntil([&] { return doc.GetLoopPos() == 0; }))
         << "Next in a list that does not loop skips the looping list's song";
     QTest::keyClick(&view, Qt::Key_F9);
-    EXPECT_TRUE(waitFor([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
-    ::unsetenv("MIXOREL_AUDIO_SINK");
+    EXPECT_TRUE(WaitUntil([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
     SetMciContextFactory(nullptr);
-}
-
-} // namespace
-
-namespace {
-
-TEST(PlaylistViewRulesTest, IdleOnTheTickTheLoopLookGoesOff) {
-    struct Case {
-        bool lookWasOn;
-        bool driverRuns;
-        const char* text;
-    };
-    const Case cases[] = {
-        {true, false, "Idle"},
-        {true, true, "Looping 1:00/2:00"},
-        {false, true, "Looping 1:00/2:00"},
-        {false, false, "Looping 1:00/2:00"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Rules::PaneTextAfterLoopLook(c.lookWasOn, c.driverRuns, "Looping 1:00/2:00"),
-                  c.text)
-            << c.lookWasOn << c.driverRuns;
-    }
 }
 
 TEST(PlaylistViewRulesTest, LoopAnimationMovesThroughSevenPlaces) {
@@ -309,7 +225,7 @@ TEST(PlaylistViewRulesTest, LoopAnimationMovesThroughSevenPlaces) {
 
 TEST_F(PlaylistViewTest, RemPlayedBoxAndMenuItemAreOneFlag) {
     Start();
-    CMixorel2001View& view = Open("a", 2);
+    CMixorel2001View& view = OpenView("a", 2);
     CChildFrame& frame = *Frame().FindFrame(*Frame().GetPlaylists().back());
     QCheckBox* box = frame.GetRemovePlayedBox();
     ASSERT_NE(box, nullptr);
@@ -325,7 +241,7 @@ TEST_F(PlaylistViewTest, RemPlayedBoxAndMenuItemAreOneFlag) {
 
 TEST_F(PlaylistViewTest, PaneZeroShowsIdleWhenTheListsLoopStops) {
     Start();
-    CMixorel2001View& view = Open("a", 3);
+    CMixorel2001View& view = OpenView("a", 3);
     CChildFrame& frame = *Frame().FindFrame(*Frame().GetPlaylists().back());
     Loop(view, 0);
     frame.RefreshStatus();
@@ -337,14 +253,10 @@ TEST_F(PlaylistViewTest, PaneZeroShowsIdleWhenTheListsLoopStops) {
     EXPECT_NE(frame.GetPaneText(0), QStringLiteral("Idle")) << "the player's state again";
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(PlaylistViewTest, SongTooltipShowsTheLinesTextAtMostSixHundredPixelsWide) {
     Start();
     const std::string name(150, 'w');
-    CMixorel2001View& view = Open(name, 2);
+    CMixorel2001View& view = OpenView(name, 2);
     view.show();
     const QRect line = view.visualRect(view.model()->index(1, 0));
     QHelpEvent help(QEvent::ToolTip, line.center(), view.viewport()->mapToGlobal(line.center()));

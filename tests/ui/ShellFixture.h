@@ -1,20 +1,46 @@
 #pragma once
 
 #include "catalogue/CAlbumFile.h"
+#include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistFile.h"
+#include "catalogue/CSong.h"
 #include "catalogue/ILoopRunner.h"
 #include "settings/CMemorySettingsStore.h"
 #include "support/TempDir.h"
+#include "ui/CChildFrame.h"
 #include "ui/CMainFrame.h"
+#include "ui/CMixorel2001View.h"
 #include "ui/CMixorelApp.h"
 #include "ui/COpenPlaylist.h"
 #include "ui/IShellPrompt.h"
 
 #include <QApplication>
+#include <QTest>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+
+// Appends a song of that path (and title, when given) to a document.
+inline void AppendSong(CMixorel2001Doc& doc, const std::string& path,
+                       const std::string& title = {}) {
+    CSong song;
+    song.SetPathText(path);
+    if (!title.empty()) {
+        song.SetTitle(title);
+    }
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer);
+}
+
+// Runs the event loop until the condition holds, for at most about five seconds.
+inline bool WaitUntil(const std::function<bool()>& condition) {
+    for (int step = 0; step < 500 && !condition(); ++step) {
+        QTest::qWait(10);
+    }
+    return condition();
+}
 
 // A prompt that answers from a script: questions by their text (No when unscripted),
 // save dialogs with the next scripted path (cancel when none). Every text asked is kept.
@@ -102,6 +128,12 @@ protected:
         QApplication::processEvents();
     }
     CMainFrame& Frame() { return *m_pApp->GetMainFrame(); }
+    // Opens a new playlist file of that many songs; answers its window's view.
+    CMixorel2001View& OpenView(const std::string& name, int songs) {
+        EXPECT_TRUE(Frame().OpenFile(MakePlaylist(name, songs)));
+        QApplication::processEvents();
+        return *Frame().FindFrame(*Frame().GetPlaylists().back())->GetView();
+    }
     std::vector<std::string> OpenTitles() {
         std::vector<std::string> titles;
         for (COpenPlaylist* playlist : Frame().GetPlaylists()) {

@@ -1,15 +1,12 @@
 #include "ShellFixture.h"
-
+#include "settings/CRecentAlbumSettings.h"
+#include "ui/CInstanceLink.h"
 #include "ui/CVolumeBar.h"
 
-#include <algorithm>
-
-#include "settings/CRecentAlbumSettings.h"
-
 #include <QScreen>
+#include <QSignalSpy>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -87,11 +84,10 @@ TEST_F(ShellTest, PlayLogHasTheStartAndEndLines) {
     Start();
     m_pApp->ExitInstance();
     m_pApp.reset();
-    std::ifstream file(log);
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_NE(text.str().find(" -> PROGRAM STARTED\n"), std::string::npos);
-    EXPECT_NE(text.str().find(" -> PROGRAM ENDED\n"), std::string::npos);
+    const auto bytes = ReadAll(log);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find(" -> PROGRAM STARTED\n"), std::string::npos);
+    EXPECT_NE(text.find(" -> PROGRAM ENDED\n"), std::string::npos);
 }
 
 struct PlacementCase {
@@ -104,11 +100,10 @@ class PlacementTest : public ShellTest, public ::testing::WithParamInterface<Pla
 
 TEST_P(PlacementTest, StoredPlacementIsAppliedAndWrittenBack) {
     const PlacementCase& c = GetParam();
-    if (c.x != 100) {
-        m_pStore->WriteProfileInt("position", "x", c.x);
-        m_pStore->WriteProfileInt("position", "y", c.y);
-        m_pStore->WriteProfileInt("position", "width", c.width);
-        m_pStore->WriteProfileInt("position", "height", c.height);
+    const char* keys[] = {"x", "y", "width", "height"};
+    const int stored[] = {c.x, c.y, c.width, c.height};
+    for (int i = 0; i < 4 && c.x != 100; ++i) {
+        m_pStore->WriteProfileInt("position", keys[i], stored[i]);
     }
     Start();
     const QRect rect = Frame().geometry();
@@ -122,10 +117,10 @@ TEST_P(PlacementTest, StoredPlacementIsAppliedAndWrittenBack) {
     }
     Frame().setGeometry(150, 160, 600, 500);
     ASSERT_TRUE(Frame().close());
-    EXPECT_EQ(m_pStore->GetProfileInt("position", "x", 0), 150);
-    EXPECT_EQ(m_pStore->GetProfileInt("position", "y", 0), 160);
-    EXPECT_EQ(m_pStore->GetProfileInt("position", "width", 0), 600);
-    EXPECT_EQ(m_pStore->GetProfileInt("position", "height", 0), 500);
+    const int written[] = {150, 160, 600, 500};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(m_pStore->GetProfileInt("position", keys[i], 0), written[i]) << keys[i];
+    }
     std::vector<std::uint8_t> state;
     EXPECT_TRUE(m_pStore->GetProfileBinary(CMainFrame::kBarStateSection, "state", state));
 }
@@ -135,5 +130,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, PlacementTest,
                                            PlacementCase{"Stored", 40, 30, 700, 480, false},
                                            PlacementCase{"Centred", -1, 0, 640, 400, true}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+QString UniqueName() {
+    return QStringLiteral("mixorel-test-%1").arg(QCoreApplication::applicationPid());
+}
+
+TEST(InstanceLinkTest, SecondProgramHandsItsFilesOver) {
+    CInstanceLink link;
+    ASSERT_TRUE(link.Listen(UniqueName()));
+    QSignalSpy received(&link, &CInstanceLink::FilesReceived);
+    const QStringList files{QStringLiteral("/music/a.qmx"), QStringLiteral("/music/b c.qma")};
+    ASSERT_TRUE(CInstanceLink::HandOver(UniqueName(), files));
+    ASSERT_TRUE(received.wait(5000));
+    EXPECT_EQ(received.front().front().toStringList(), files);
+}
+
+TEST_F(ShellTest, RunningProgramOpensTheHandedFiles) {
+    const QString name = UniqueName() + QStringLiteral("-app");
+    Start({QString::fromStdString(MakePlaylist("first"))}, name);
+    ASSERT_TRUE(CInstanceLink::HandOver(name, {QString::fromStdString(MakePlaylist("second"))}));
+    WaitUntil([&] { return Frame().GetPlaylists().size() >= 2; });
+    EXPECT_EQ(OpenTitles(), (std::vector<std::string>{"first.qmx", "second.qmx"}));
+}
+
+TEST(InstanceLinkTest, NoRunningProgramMeansStartingOne) {
+    EXPECT_FALSE(CInstanceLink::HandOver(UniqueName() + QStringLiteral("-none"), {}));
+}
 
 } // namespace
