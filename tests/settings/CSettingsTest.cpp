@@ -3,10 +3,11 @@
 #include "settings/CMemorySettingsStore.h"
 #include "settings/SystemColours.h"
 
+#include "support/ScopedEnvironment.h"
+
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,27 +50,6 @@ public:
     std::uint32_t GetSystemColour(int index) const override {
         return 0x00010000u * static_cast<std::uint32_t>(index) + 0x42;
     }
-};
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
 };
 
 std::string ProgramFolderFromEnv() {
@@ -162,19 +142,6 @@ TEST_F(CSettingsTest, FreshRecordDiffersOnlyInExtensionListAndWinampPath) {
     EXPECT_EQ(m_store.m_writes, expected);
 }
 
-TEST_F(CSettingsTest, LoadedRecordHasTheDocumentedDefaults) {
-    CSettings settings(m_store);
-    settings.Load();
-    EXPECT_EQ(settings.m_strFileExtensions, "mp3;mp2;wma;wav");
-    EXPECT_EQ(settings.m_strListViewFontName, "Microsoft Sans Serif");
-    EXPECT_EQ(settings.m_nListViewFontSize, 90);
-    EXPECT_EQ(settings.m_strLogPath, LogPath());
-    EXPECT_EQ(settings.m_crLoopBk, 0xF0FBFFu);
-    EXPECT_EQ(settings.m_crScheduleBk, 0xA0ABAFu);
-    EXPECT_EQ(settings.m_crNextToPlayFg, MarkedColours().GetSystemColour(20));
-    EXPECT_EQ(settings.m_crNextToPlayBk, MarkedColours().GetSystemColour(1));
-}
-
 TEST_F(CSettingsTest, ColourDefaultsWithoutDesktopPalette) {
     SetSystemColours(nullptr);
     CSettings settings(m_store);
@@ -257,11 +224,11 @@ TEST_F(CSettingsTest, SaveReportsARefusedWrite) {
 
 TEST_F(CSettingsTest, DefaultLogPathFollowsTheProgramFolderAtEachLoad) {
     const std::string base = ProgramFolderFromEnv();
-    ScopedEnv first("MIXOREL_HOME", base + "/first/");
+    ScopedEnvironment first({{"MIXOREL_HOME", base + "/first/"}});
     CSettings settings(m_store);
     EXPECT_EQ(settings.m_strLogPath, base + "/first/onairix.log");
     {
-        ScopedEnv second("MIXOREL_HOME", base + "/second");
+        ScopedEnvironment second({{"MIXOREL_HOME", base + "/second"}});
         settings.Load();
         EXPECT_EQ(settings.m_strLogPath, base + "/second/onairix.log");
     }
@@ -288,36 +255,34 @@ TEST_F(CSettingsTest, HasFileExtensionIsACaseBlindSubstringTest) {
     EXPECT_FALSE(settings.HasFileExtension("mp3"));
 }
 
-class RegionTest : public CSettingsTest {};
+class RegionTest : public CSettingsTest {
+protected:
+    bool Read(CSettings& settings, int index) {
+        return settings.ReadRegion(index, m_name, m_text, m_back);
+    }
+    std::string m_name;
+    CSettings::ColorRef m_text = 0;
+    CSettings::ColorRef m_back = 0;
+};
 
-TEST_F(RegionTest, RoundTripKeepsNameAndColours) {
-    CSettings settings(m_store);
-    ASSERT_TRUE(settings.WriteRegion(0, "  Opening set \t", 0x00112233, 0x00445566));
-    std::string name;
-    CSettings::ColorRef text = 0;
-    CSettings::ColorRef back = 0;
-    ASSERT_TRUE(settings.ReadRegion(0, name, text, back));
-    EXPECT_EQ(name, "Opening set");
-    EXPECT_EQ(text, 0x00112233u);
-    EXPECT_EQ(back, 0x00445566u);
-}
-
-TEST_F(RegionTest, BlankNameIsNotWritten) {
+TEST_F(RegionTest, RoundTripKeepsNameAndColoursAndBlankNamesAreNotWritten) {
     CSettings settings(m_store);
     EXPECT_FALSE(settings.WriteRegion(0, "  \t ", 1, 2));
     EXPECT_FALSE(settings.WriteRegion(1, "", 1, 2));
     EXPECT_EQ(m_store.GetValueCount(), 0u);
+    ASSERT_TRUE(settings.WriteRegion(0, "  Opening set \t", 0x00112233, 0x00445566));
+    ASSERT_TRUE(Read(settings, 0));
+    EXPECT_EQ(m_name, "Opening set");
+    EXPECT_EQ(m_text, 0x00112233u);
+    EXPECT_EQ(m_back, 0x00445566u);
 }
 
 TEST_F(RegionTest, MissingColoursReadAsWindowTextAndWindow) {
     m_store.WriteProfileString("regions", "name0", "Late night");
     CSettings settings(m_store);
-    std::string name;
-    CSettings::ColorRef text = 0;
-    CSettings::ColorRef back = 0;
-    ASSERT_TRUE(settings.ReadRegion(0, name, text, back));
-    EXPECT_EQ(text, MarkedColours().GetSystemColour(8));
-    EXPECT_EQ(back, MarkedColours().GetSystemColour(5));
+    ASSERT_TRUE(Read(settings, 0));
+    EXPECT_EQ(m_text, MarkedColours().GetSystemColour(8));
+    EXPECT_EQ(m_back, MarkedColours().GetSystemColour(5));
 }
 
 TEST_F(RegionTest, ReadersStopAtTheFirstGap) {
@@ -326,11 +291,8 @@ TEST_F(RegionTest, ReadersStopAtTheFirstGap) {
     settings.WriteRegion(1, "b", 2, 2);
     settings.WriteRegion(3, "d", 4, 4);
     std::vector<std::string> names;
-    std::string name;
-    CSettings::ColorRef text = 0;
-    CSettings::ColorRef back = 0;
-    for (int i = 0; settings.ReadRegion(i, name, text, back); ++i) {
-        names.push_back(name);
+    for (int i = 0; Read(settings, i); ++i) {
+        names.push_back(m_name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
 }
@@ -341,12 +303,9 @@ TEST_F(RegionTest, IndicesBeyondTwentyAreRefused) {
     EXPECT_FALSE(settings.WriteRegion(20, "one too many", 1, 1));
     EXPECT_FALSE(settings.WriteRegion(-1, "negative", 1, 1));
     m_store.WriteProfileString("regions", "name20", "hand-made");
-    std::string name;
-    CSettings::ColorRef text = 0;
-    CSettings::ColorRef back = 0;
-    EXPECT_TRUE(settings.ReadRegion(19, name, text, back));
-    EXPECT_FALSE(settings.ReadRegion(20, name, text, back));
-    EXPECT_FALSE(settings.ReadRegion(-1, name, text, back));
+    EXPECT_TRUE(Read(settings, 19));
+    EXPECT_FALSE(Read(settings, 20));
+    EXPECT_FALSE(Read(settings, -1));
 }
 
 TEST_F(CSettingsTest, FirstRunEndsWithTheFirstSave) {

@@ -22,47 +22,43 @@ std::vector<MixType> Parse(const std::string& text) {
     return CMixIniReader::Parse(Bytes(text));
 }
 
-TEST(MixIniTokenTest, BlanksAndCommasSeparateInAnyRun) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000, 800 600,,400\n"), (Steps{1000, 800, 600, 400}));
-    EXPECT_EQ(CMixIniReader::ParseSteps("  , 5 ,\t6\n"), (Steps{5, 6}));
+TEST(MixIniTokenTest, LinesSplitIntoSteps) {
+    const std::pair<const char*, Steps> cases[] = {
+        // Blanks and commas separate in any run.
+        {"1000, 800 600,,400\n", {1000, 800, 600, 400}},
+        {"  , 5 ,\t6\n", {5, 6}},
+        // A separator before the line break gives a step of zero...
+        {"1000, 800 600,,400,\n", {1000, 800, 600, 400, 0}},
+        {"1000 \n", {1000, 0}},
+        // ...but without a line break (last line of a file) nothing follows it.
+        {"1000 ", {1000}},
+        // A tab does not separate.
+        {"100\t200\n", {100}},
+        {"\t300,\t400\n", {300, 400}},
+        // A line break alone is one step of zero.
+        {"\n", {0}},
+        {"", {}},
+        {" ,, ", {}},
+    };
+    for (const auto& [line, steps] : cases) {
+        EXPECT_EQ(CMixIniReader::ParseSteps(line), steps) << line;
+    }
 }
 
-TEST(MixIniTokenTest, TrailingSeparatorGivesAStepOfZero) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000, 800 600,,400,\n"), (Steps{1000, 800, 600, 400, 0}));
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000 \n"), (Steps{1000, 0}));
-    // Without a line break (last line of a file) nothing follows the separator.
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000 "), (Steps{1000}));
-}
-
-TEST(MixIniTokenTest, TabDoesNotSeparate) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("100\t200\n"), (Steps{100}));
-    EXPECT_EQ(CMixIniReader::ParseSteps("\t300,\t400\n"), (Steps{300, 400}));
-}
-
-TEST(MixIniTokenTest, LineBreakAloneIsOneStepOfZero) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("\n"), (Steps{0}));
-    EXPECT_EQ(CMixIniReader::ParseSteps(""), Steps{});
-    EXPECT_EQ(CMixIniReader::ParseSteps(" ,, "), Steps{});
-}
-
-TEST(MixIniTokenTest, StepsFollowAtolRules) {
-    EXPECT_EQ(CMixIniReader::ParseStep("12abc"), 12);
-    EXPECT_EQ(CMixIniReader::ParseStep("abc"), 0);
-    EXPECT_EQ(CMixIniReader::ParseStep("-250"), -250);
-    EXPECT_EQ(CMixIniReader::ParseStep("+75\n"), 75);
-    EXPECT_EQ(CMixIniReader::ParseStep("\t\v\f\r 9"), 9);
-    EXPECT_EQ(CMixIniReader::ParseStep("--5"), 0);
-    EXPECT_EQ(CMixIniReader::ParseStep("0x1F"), 0);
-    EXPECT_EQ(CMixIniReader::ParseStep("1e3"), 1);
-}
-
-TEST(MixIniTokenTest, OutOfRangeStepsSaturate) {
-    EXPECT_EQ(CMixIniReader::ParseStep("2147483647"), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(CMixIniReader::ParseStep("99999999999999999999"),
-              std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(CMixIniReader::ParseStep("-2147483648"), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(CMixIniReader::ParseStep("-99999999999999999999"),
-              std::numeric_limits<std::int32_t>::min());
+TEST(MixIniTokenTest, StepsFollowAtolRulesAndSaturate) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"12abc", 12},         {"abc", 0},
+        {"-250", -250},        {"+75\n", 75},
+        {"\t\v\f\r 9", 9},     {"--5", 0},
+        {"0x1F", 0},           {"1e3", 1},
+        {"2147483647", kMax},  {"99999999999999999999", kMax},
+        {"-2147483648", kMin}, {"-99999999999999999999", kMin},
+    };
+    for (const auto& [text, step] : cases) {
+        EXPECT_EQ(CMixIniReader::ParseStep(text), step) << text;
+    }
 }
 
 TEST(MixIniRecordTest, RecordsOfThreeLinesInFileOrder) {
