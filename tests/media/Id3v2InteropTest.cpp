@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,16 +95,11 @@ std::map<std::string, std::string> MutagenFrames(const std::string& python,
                            &status);
     EXPECT_EQ(status, 0) << out;
     std::map<std::string, std::string> frames;
-    std::size_t start = 0;
-    while (start < out.size()) {
-        std::size_t end = out.find('\n', start);
-        end = end == std::string::npos ? out.size() : end;
-        const std::string line = out.substr(start, end - start);
-        const std::size_t equals = line.rfind('=');
-        if (equals != std::string::npos) {
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        if (const std::size_t equals = line.rfind('='); equals != std::string::npos) {
             frames[line.substr(0, equals)] = FromHex(line.substr(equals + 1));
         }
-        start = end + 1;
     }
     return frames;
 }

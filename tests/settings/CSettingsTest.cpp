@@ -13,24 +13,29 @@
 
 namespace {
 
-// A memory store that also remembers every write in order, as "section/key=value".
+// A memory store that also logs every write in order: one line for each run of writes
+// to a section, "[section] key=value key=value".
 class RecordingStore : public CMemorySettingsStore {
 public:
     bool WriteProfileInt(std::string_view section, std::string_view key,
                          std::int32_t nValue) override {
-        m_writes.push_back(Entry(section, key, std::to_string(nValue)));
+        Log(section, key, std::to_string(nValue));
         return CMemorySettingsStore::WriteProfileInt(section, key, nValue);
     }
     bool WriteProfileString(std::string_view section, std::string_view key,
                             std::string_view strValue) override {
-        m_writes.push_back(Entry(section, key, std::string(strValue)));
+        Log(section, key, strValue);
         return CMemorySettingsStore::WriteProfileString(section, key, strValue);
     }
-    static std::string Entry(std::string_view section, std::string_view key,
-                             const std::string& value) {
-        return std::string(section) + "/" + std::string(key) + "=" + value;
+    void Log(std::string_view section, std::string_view key, std::string_view value) {
+        if (section != m_strSection) {
+            m_strSection = section;
+            m_log += (m_log.empty() ? "[" : "\n[") + m_strSection + "]";
+        }
+        m_log += " " + std::string(key) + "=" + std::string(value);
     }
-    std::vector<std::string> m_writes;
+    std::string m_strSection;
+    std::string m_log;
 };
 
 // A store that refuses every write.
@@ -57,50 +62,22 @@ std::string ProgramFolderFromEnv() {
 }
 
 // Every key of the record in save order with the value an empty store loads, given the
-// colour provider MarkedColours.
-const std::vector<std::string> kSavedDefaults = {
-    "global/emptylastproject=1",
-    "global/fileextensions=mp3;mp2;wma;wav",
-    "global/loadlastused=1",
-    "global/maximizechild=1",
-    "global/startwinamp=1",
-    "global/newfileatstart=1",
-    "global/minimizetotray=0",
-    "global/usewinamp=0",
-    "global/autosaveonexit=0",
-    "global/rearrangeonnew=0",
-    "global/closewinamp=1",
-    "winamp/winamppath=",
-    "list/closerandomized=2",
-    "list/autobackup=1",
-    "list/autobackupminutes=5",
-    "list/id3tags=%3 - %4",
-    "list/fastmoveup=5",
-    "list/fastmovedown=5",
-    "colors/nexttoplayfg=" + std::to_string(0x00140042),
-    "colors/nexttoplaybk=" + std::to_string(0x00010042),
-    "colors/loopfg=0",
-    "colors/loopbk=" + std::to_string(0xF0FBFF),
-    "colors/schedulefg=0",
-    "colors/schedulebk=" + std::to_string(0xA0ABAF),
-    "colors/nexttoschedulefg=" + std::to_string(0x00140042),
-    "colors/nexttoschedulebk=" + std::to_string(0x00010042),
-    "fonts/listofplaylistsicon=1",
-    "fonts/listviewfontname=Microsoft Sans Serif",
-    "fonts/listviewfontsize=90",
-    "internal/mixseconds=5",
-    "internal/usemixer=1",
-    "internal/mixspeed=10",
-    "internal/mixtype=0",
-    "misc/autoshowplaynext=0",
-    "misc/autoshowplaynextonskip=0",
-    "misc/showalertaftersetnext=1",
-    "misc/noplaylisttooltips=0",
-    "misc/stoploopatend=0",
-    "misc/askshutdownpc=1",
-    "misc/notifysongstart=0",
-    "onairix/keeponairixlog=0",
-};
+// colour provider MarkedColours (colour 1 is 0x10042 = 65602, colour 20 is 0x140042 =
+// 1310786), up to the log path.
+const std::string kSavedDefaults =
+    "[global] emptylastproject=1 fileextensions=mp3;mp2;wma;wav loadlastused=1 maximizechild=1 "
+    "startwinamp=1 newfileatstart=1 minimizetotray=0 usewinamp=0 autosaveonexit=0 "
+    "rearrangeonnew=0 closewinamp=1\n"
+    "[winamp] winamppath=\n"
+    "[list] closerandomized=2 autobackup=1 autobackupminutes=5 id3tags=%3 - %4 fastmoveup=5 "
+    "fastmovedown=5\n"
+    "[colors] nexttoplayfg=1310786 nexttoplaybk=65602 loopfg=0 loopbk=15793151 schedulefg=0 "
+    "schedulebk=10529711 nexttoschedulefg=1310786 nexttoschedulebk=65602\n"
+    "[fonts] listofplaylistsicon=1 listviewfontname=Microsoft Sans Serif listviewfontsize=90\n"
+    "[internal] mixseconds=5 usemixer=1 mixspeed=10 mixtype=0\n"
+    "[misc] autoshowplaynext=0 autoshowplaynextonskip=0 showalertaftersetnext=1 "
+    "noplaylisttooltips=0 stoploopatend=0 askshutdownpc=1 notifysongstart=0\n"
+    "[onairix] keeponairixlog=0 logpath=";
 
 // Pointers to every flag field.
 std::vector<CSettings::Flag*> FlagFields(CSettings& s) {
@@ -126,9 +103,7 @@ TEST_F(CSettingsTest, EmptyStoreLoadsEveryDefaultAndSavesInSectionOrder) {
     CSettings settings(m_store);
     ASSERT_TRUE(settings.Load());
     ASSERT_TRUE(settings.Save());
-    std::vector<std::string> expected = kSavedDefaults;
-    expected.push_back("onairix/logpath=" + LogPath());
-    EXPECT_EQ(m_store.m_writes, expected);
+    EXPECT_EQ(m_store.m_log, kSavedDefaults + LogPath());
 }
 
 TEST_F(CSettingsTest, FreshRecordDiffersOnlyInExtensionListAndWinampPath) {
@@ -136,10 +111,9 @@ TEST_F(CSettingsTest, FreshRecordDiffersOnlyInExtensionListAndWinampPath) {
     EXPECT_EQ(fresh.m_strFileExtensions, "mp3;mp2;wav;wma");
     EXPECT_EQ(fresh.m_strWinampPath, "");
     ASSERT_TRUE(fresh.Save());
-    std::vector<std::string> expected = kSavedDefaults;
-    expected[1] = "global/fileextensions=mp3;mp2;wav;wma";
-    expected.push_back("onairix/logpath=" + LogPath());
-    EXPECT_EQ(m_store.m_writes, expected);
+    std::string expected = kSavedDefaults + LogPath();
+    expected.replace(expected.find("wma;wav"), 7, "wav;wma");
+    EXPECT_EQ(m_store.m_log, expected);
 }
 
 TEST_F(CSettingsTest, ColourDefaultsWithoutDesktopPalette) {
