@@ -62,39 +62,28 @@ TEST(MixIniTokenTest, StepsFollowAtolRulesAndSaturate) {
 }
 
 TEST(MixIniRecordTest, RecordsOfThreeLinesInFileOrder) {
-    const auto types = Parse("Fast\n500, 1000\n500, 0\nSlow one\n250,500,750,1000\n0\n");
-    ASSERT_EQ(types.size(), 2u);
-    EXPECT_EQ(types[0], (MixType{"Fast", {500, 1000}, {500, 0}}));
-    EXPECT_EQ(types[1], (MixType{"Slow one", {250, 500, 750, 1000}, {0}}));
-}
-
-TEST(MixIniRecordTest, NameLosesLineBreaksOnly) {
-    const auto types = Parse("  Spaced\r name\t\r\n1\n0\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, "  Spaced name\t");
-}
-
-TEST(MixIniRecordTest, CrLfCountsAsOneLineBreak) {
-    const auto types = Parse("Windows\r\n1000, 500,\r\n0\r\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, "Windows");
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{1000, 500, 0}));
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{0}));
-}
-
-TEST(MixIniRecordTest, IncompleteLastRecordIsDropped) {
-    EXPECT_EQ(Parse("A\n1\n0\nB\n5\n").size(), 1u);
-    EXPECT_EQ(Parse("A\n1\n0\nB\n").size(), 1u);
-    EXPECT_EQ(Parse("A\n1\n0").size(), 1u);
-    EXPECT_EQ(Parse("A\n1\n").size(), 0u);
-}
-
-TEST(MixIniRecordTest, EmptyFileHasNoEntries) {
-    EXPECT_TRUE(Parse("").empty());
-    // A single blank line is only a name.
-    EXPECT_TRUE(Parse("\n").empty());
-    // Three blank lines are one nameless record with a step of 0 each way.
-    EXPECT_EQ(Parse("\n\n\n"), (std::vector<MixType>{MixType{"", {0}, {0}}}));
+    using Types = std::vector<MixType>;
+    const std::pair<std::string, Types> cases[] = {
+        {"Fast\n500, 1000\n500, 0\nSlow one\n250,500,750,1000\n0\n",
+         {{"Fast", {500, 1000}, {500, 0}}, {"Slow one", {250, 500, 750, 1000}, {0}}}},
+        // The name loses its line breaks only.
+        {"  Spaced\r name\t\r\n1\n0\n", {{"  Spaced name\t", {1}, {0}}}},
+        {"Windows\r\n1000, 500,\r\n0\r\n", {{"Windows", {1000, 500, 0}, {0}}}},
+        // An incomplete last record is dropped.
+        {"A\n1\n0\nB\n5\n", {{"A", {1}, {0}}}},
+        {"A\n1\n0\nB\n", {{"A", {1}, {0}}}},
+        {"A\n1\n0", {{"A", {1}, {0}}}},
+        {"A\n1\n", {}},
+        {"", {}},
+        // A single blank line is only a name; three are a nameless record.
+        {"\n", {}},
+        {"\n\n\n", {{"", {0}, {0}}}},
+        // A zero byte ends the text of its line.
+        {std::string("Na\0me\n10\0 20\n0\n", 15), {{"Na", {10}, {0}}}},
+    };
+    for (const auto& [text, types] : cases) {
+        EXPECT_EQ(Parse(text), types) << text;
+    }
 }
 
 TEST(MixIniLineLengthTest, LongNameLineContinuesAsTheNextLine) {
@@ -134,16 +123,6 @@ TEST(MixIniLineLengthTest, LineOfExactly4095CharactersLeavesItsBreakAlone) {
     EXPECT_EQ(types[0].m_strName, name);
     EXPECT_EQ(types[0].m_aFadeIn, (Steps{0})); // the lone break
     EXPECT_EQ(types[0].m_aFadeOut, (Steps{1}));
-}
-
-TEST(MixIniDamagedTest, NulByteEndsTheLineText) {
-    constexpr char kText[] = "Na\0me\n10\0 20\n0\n";
-    const std::string text(kText, sizeof(kText) - 1);
-    const auto types = Parse(text);
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, "Na");
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{10}));
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{0}));
 }
 
 TEST(MixIniDamagedTest, ArbitraryBytesParseWithoutHarm) {
