@@ -26,19 +26,12 @@ from mutagen.id3 import ID3, TIT2, TPE1, TALB, TDRC, COMM, TRCK, TCON, TCOP, TOP
 path, version, title = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 t = ID3()
 t.add(APIC(encoding=3, mime="image/png", type=3, desc="cover", data=bytes(range(256)) * 4))
-t.add(TIT2(encoding=3, text=[title]))
-t.add(TPE1(encoding=3, text=["Привет"]))
-t.add(TALB(encoding=3, text=["東京"]))
-t.add(TDRC(encoding=3, text=["2007"]))
+for frame, text in [(TIT2, title), (TPE1, "Привет"), (TALB, "東京"), (TDRC, "2007"), (TRCK, "5/12"),
+                    (TCON, "Rock"), (TCOP, "© 2007"), (TOPE, "Orig"), (TENC, "Enc"), (TCOM, "Comp")]:
+    t.add(frame(encoding=3, text=[text]))
 t.add(COMM(encoding=3, lang="eng", desc="iTunNORM", text=["0000 1111"]))
 t.add(COMM(encoding=3, lang="eng", desc="", text=["Ünïcödé comment " * 10]))
-t.add(TRCK(encoding=3, text=["5/12"]))
-t.add(TCON(encoding=3, text=["Rock"]))
-t.add(TCOP(encoding=3, text=["© 2007"]))
-t.add(TOPE(encoding=3, text=["Orig"]))
 t.add(WXXX(encoding=3, desc="Homepage", url="http://example.com/"))
-t.add(TENC(encoding=3, text=["Enc"]))
-t.add(TCOM(encoding=3, text=["Comp"]))
 t.add(TXXX(encoding=3, desc="mood", text=["calm"]))
 if version == 3:
     t.update_to_v23()
