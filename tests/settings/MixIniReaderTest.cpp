@@ -148,14 +148,6 @@ protected:
     TempDir m_dir;
 };
 
-TEST_F(MixIniFileTest, ReadsAFile) {
-    const std::string path = m_dir.File("mix.ini");
-    WriteAll(path, Bytes("Fade\n1, 2\n3\n"));
-    std::vector<MixType> types;
-    ASSERT_EQ(CMixIniReader::ReadFile(path, types), CMixIniReader::kRead);
-    EXPECT_EQ(types, (std::vector<MixType>{MixType{"Fade", {1, 2}, {3}}}));
-}
-
 TEST_F(MixIniFileTest, MissingFileOrFolderCannotBeOpened) {
     std::vector<MixType> types{MixType{"keep", {}, {}}};
     EXPECT_EQ(CMixIniReader::ReadFile(m_dir.File("absent.ini"), types), CMixIniReader::kCannotOpen);
