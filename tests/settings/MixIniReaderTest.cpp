@@ -86,43 +86,37 @@ TEST(MixIniRecordTest, RecordsOfThreeLinesInFileOrder) {
     }
 }
 
-TEST(MixIniLineLengthTest, LongNameLineContinuesAsTheNextLine) {
-    const std::string longName(5000, 'n');
-    const auto types = Parse(longName + "\n300\n0\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, std::string(4095, 'n'));
-    // The rest of the name line (905 letters and the break) became the fade-in line.
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{0}));
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{300}));
-}
-
-TEST(MixIniLineLengthTest, LongValueLineIsReadInPiecesOf4095) {
-    // "7," repeated: 2500 tokens in 5000 characters, then the break.
-    std::string line;
+// Lines are read in pieces of at most 4095 characters; the rest of a longer line is
+// read as the next line.
+TEST(MixIniLineLengthTest, LongLinesContinueAsTheNextLine) {
+    std::string sevens; // "7," repeated: 2500 tokens in 5000 characters
     for (int i = 0; i < 2500; ++i) {
-        line += "7,";
+        sevens += "7,";
     }
-    const auto types = Parse("Long\n" + line + "\n9\nNext\n1\n0\n");
-    ASSERT_EQ(types.size(), 2u);
-    // The first 4095 characters hold 2048 tokens (the last one "7" without its comma).
-    EXPECT_EQ(types[0].m_aFadeIn.size(), 2048u);
-    // The rest: ",7,7,...,7,\n" gives 452 tokens of 7 and the break's 0.
+    // The first 4095 characters hold 2048 tokens (the last "7" without its comma); the
+    // rest, ",7,7,...,7,\n", gives 452 tokens of 7 and the break's 0.
     Steps rest(452, 7);
     rest.push_back(0);
-    EXPECT_EQ(types[0].m_aFadeOut, rest);
-    // Everything after is shifted by one line.
-    EXPECT_EQ(types[1].m_strName, "9");
-    EXPECT_EQ(types[1].m_aFadeIn, (Steps{0}));
-    EXPECT_EQ(types[1].m_aFadeOut, (Steps{1}));
-}
-
-TEST(MixIniLineLengthTest, LineOfExactly4095CharactersLeavesItsBreakAlone) {
-    const std::string name(4095, 'x');
-    const auto types = Parse(name + "\n1\n0\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, name);
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{0})); // the lone break
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{1}));
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<MixType> types;
+    };
+    const Case cases[] = {
+        // The rest of the name line (905 letters and the break) becomes the fade-in line.
+        {"long name",
+         std::string(5000, 'n') + "\n300\n0\n",
+         {{std::string(4095, 'n'), {0}, {300}}}},
+        // Everything after the long line is shifted by one line.
+        {"long value line",
+         "Long\n" + sevens + "\n9\nNext\n1\n0\n",
+         {{"Long", Steps(2048, 7), rest}, {"9", {0}, {1}}}},
+        // A line of exactly 4095 characters leaves its break alone, as an empty line.
+        {"line of 4095", std::string(4095, 'x') + "\n1\n0\n", {{std::string(4095, 'x'), {0}, {1}}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Parse(c.text), c.types) << c.name;
+    }
 }
 
 TEST(MixIniDamagedTest, ArbitraryBytesParseWithoutHarm) {
