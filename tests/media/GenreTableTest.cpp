@@ -5,43 +5,35 @@
 namespace {
 
 TEST(GenreTableTest, NamesAreTheProgramsOwnSpelling) {
-    EXPECT_EQ(GenreTable::Name(0), "Blues");
-    EXPECT_EQ(GenreTable::Name(1), "ClassicRock");
-    EXPECT_EQ(GenreTable::Name(17), "Rock");
-    EXPECT_EQ(GenreTable::Name(78), "Rock&Roll");
-    EXPECT_EQ(GenreTable::Name(79), "HardRock");
-    EXPECT_EQ(GenreTable::Name(80), "Folk");
-    EXPECT_EQ(GenreTable::Name(123), "Acapella");
-    EXPECT_EQ(GenreTable::Name(136), "ChristianGanstaRap");
-    EXPECT_EQ(GenreTable::Name(146), "Jpop");
-    EXPECT_EQ(GenreTable::Name(147), "Synthpop");
-    EXPECT_EQ(GenreTable::Name(148), "");
-    EXPECT_EQ(GenreTable::Name(255), "");
+    const std::pair<int, std::string_view> names[] = {
+        {0, "Blues"},     {1, "ClassicRock"}, {17, "Rock"},      {78, "Rock&Roll"},
+        {79, "HardRock"}, {80, "Folk"},       {123, "Acapella"}, {136, "ChristianGanstaRap"},
+        {146, "Jpop"},    {147, "Synthpop"},  {148, ""},         {255, ""}};
+    for (const auto& [index, name] : names) {
+        EXPECT_EQ(GenreTable::Name(index), name) << index;
+    }
     for (int i = 0; i < GenreTable::kCount; ++i) {
         EXPECT_EQ(GenreTable::Name(i).find(' '), std::string_view::npos) << i;
     }
 }
 
 TEST(GenreTableTest, LookupTakesTheFirstNameWithThePrefix) {
-    EXPECT_EQ(GenreTable::IndexByPrefix("Rock"), 17);
-    EXPECT_EQ(GenreTable::IndexByPrefix("rock&"), 78);
-    EXPECT_EQ(GenreTable::IndexByPrefix("R"), 14);
-    EXPECT_EQ(GenreTable::IndexByPrefix(""), 0);
-    EXPECT_EQ(GenreTable::IndexByPrefix("SYNTHPOP"), 147);
-    EXPECT_EQ(GenreTable::IndexByPrefix("(147)Synthpop"), 255);
-    EXPECT_EQ(GenreTable::IndexByPrefix("Classic Rock"), 255);
+    const std::pair<const char*, int> prefixes[] = {
+        {"Rock", 17},           {"rock&", 78},        {"R", 14}, {"", 0}, {"SYNTHPOP", 147},
+        {"(147)Synthpop", 255}, {"Classic Rock", 255}};
+    for (const auto& [prefix, index] : prefixes) {
+        EXPECT_EQ(GenreTable::IndexByPrefix(prefix), index) << prefix;
+    }
 }
 
 TEST(GenreTableTest, NumericReferencesGiveTableNames) {
-    EXPECT_EQ(GenreTable::NameForText("(17)"), "Rock");
-    EXPECT_EQ(GenreTable::NameForText("17"), "Rock");
-    EXPECT_EQ(GenreTable::NameForText("(17)Rock"), "Rock");
-    EXPECT_EQ(GenreTable::NameForText("(200)"), "");
-    EXPECT_EQ(GenreTable::NameForText("255"), "");
-    EXPECT_EQ(GenreTable::NameForText("Chillwave"), "Chillwave");
-    EXPECT_EQ(GenreTable::NameForText("(RX)"), "(RX)");
-    EXPECT_EQ(GenreTable::NameForText("2Step"), "2Step");
-    EXPECT_EQ(GenreTable::NameForText(""), "");
+    const std::pair<const char*, const char*> texts[] = {
+        {"(17)", "Rock"}, {"17", "Rock"},     {"(17)Rock", "Rock"},
+        {"(200)", ""},    {"255", ""},        {"Chillwave", "Chillwave"},
+        {"(RX)", "(RX)"}, {"2Step", "2Step"}, {"", ""}};
+    for (const auto& [text, name] : texts) {
+        EXPECT_EQ(GenreTable::NameForText(text), name) << text;
+    }
 }
 
 } // namespace

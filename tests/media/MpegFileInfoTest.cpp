@@ -1,5 +1,6 @@
 #include "media/MpegFileInfo.h"
 
+#include "support/Id3v2Bytes.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -7,36 +8,18 @@
 #include <gtest/gtest.h>
 
 using namespace TestFiles;
+using Id3v2Bytes::Bytes;
+using Id3v2Bytes::Cat;
 
 namespace {
 
-std::vector<std::uint8_t> Concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
-    std::vector<std::uint8_t> out;
-    for (const auto& part : parts) {
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
-}
-
-// An ID3v2.3 tag of the given body size, all padding, with synchsafe size bytes.
-std::vector<std::uint8_t> PaddingOnlyTag(std::uint32_t bodySize, std::uint8_t fill = 0) {
-    std::vector<std::uint8_t> tag = {'I',
-                                     'D',
-                                     '3',
-                                     3,
-                                     0,
-                                     0,
-                                     static_cast<std::uint8_t>((bodySize >> 21) & 0x7F),
-                                     static_cast<std::uint8_t>((bodySize >> 14) & 0x7F),
-                                     static_cast<std::uint8_t>((bodySize >> 7) & 0x7F),
-                                     static_cast<std::uint8_t>(bodySize & 0x7F)};
-    tag.insert(tag.end(), bodySize, fill);
-    return tag;
+// An ID3v2.3 tag of the given body size, all padding.
+Bytes PaddingOnlyTag(std::size_t bodySize) {
+    return Id3v2Bytes::Tag(3, 0, {}, bodySize);
 }
 
 // A Layer III frame carrying a Xing header with the given frame count (or none).
-std::vector<std::uint8_t> XingFrame(int version, int channelMode, int sideInfo,
-                                    std::int64_t frames) {
+Bytes XingFrame(int version, int channelMode, int sideInfo, std::int64_t frames) {
     auto frame = Frames(version, kLayer3, 9, 0, channelMode, 1);
     const std::size_t at = 4 + static_cast<std::size_t>(sideInfo);
     const std::uint8_t id[4] = {'X', 'i', 'n', 'g'};
@@ -53,7 +36,7 @@ std::vector<std::uint8_t> XingFrame(int version, int channelMode, int sideInfo,
 
 class MpegFileInfoTest : public ::testing::Test {
 protected:
-    int ReadBytes(const std::vector<std::uint8_t>& bytes) {
+    int ReadBytes(const Bytes& bytes) {
         const std::string path = m_dir.File("song.mp3");
         WriteAll(path, bytes);
         m_info = MpegFileInfo();
@@ -64,48 +47,39 @@ protected:
     MpegFileInfo m_info;
 };
 
-TEST_F(MpegFileInfoTest, DecodesTheCommonHeaderAtOffsetZero) {
-    // FF FB 90 64: MPEG 1 Layer III, 128 kbit/s, 44100 Hz, joint stereo.
-    auto bytes = Frames(kMpeg1, kLayer3, 9, 0, 1, 3);
-    ASSERT_EQ(bytes[0], 0xFF);
-    ASSERT_EQ(bytes[1], 0xFB);
-    ASSERT_EQ(bytes[2], 0x90);
-    bytes[3] = 0x64;
-    ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-    EXPECT_EQ(m_info.frameOffset, 0);
-    EXPECT_EQ(m_info.BitRate(), 128);
-    EXPECT_EQ(m_info.SamplingRate(), 44100);
-    EXPECT_EQ(m_info.ChannelMode(), 1);
-    EXPECT_FALSE(m_info.isVbr);
-    EXPECT_EQ(m_info.xingFrames, -1);
-    EXPECT_FALSE(m_info.hasId3v1);
-}
-
 TEST_F(MpegFileInfoTest, DecodesEveryVersionAndLayer) {
     struct Case {
-        int version, layer, bitrateIndex, rateIndex, kbps, hz;
+        int version, layer, bitrateIndex, rateIndex, kbps, hz, mode;
     };
     const Case cases[] = {
-        {kMpeg1, kLayer1, 4, 0, 128, 44100},  {kMpeg1, kLayer2, 10, 1, 192, 48000},
-        {kMpeg1, kLayer3, 14, 2, 320, 32000}, {kMpeg2, kLayer1, 1, 0, 32, 22050},
-        {kMpeg2, kLayer2, 8, 1, 64, 24000},   {kMpeg2, kLayer3, 14, 2, 160, 16000},
-        {kMpeg25, kLayer3, 1, 0, 8, 11025},   {kMpeg25, kLayer2, 14, 2, 160, 8000},
+        {kMpeg1, kLayer3, 9, 0, 128, 44100, 1}, // FF FB 90 64 (byte 3 set below)
+        {kMpeg1, kLayer1, 4, 0, 128, 44100, 3},  {kMpeg1, kLayer2, 10, 1, 192, 48000, 3},
+        {kMpeg1, kLayer3, 14, 2, 320, 32000, 3}, {kMpeg2, kLayer1, 1, 0, 32, 22050, 3},
+        {kMpeg2, kLayer2, 8, 1, 64, 24000, 3},   {kMpeg2, kLayer3, 14, 2, 160, 16000, 3},
+        {kMpeg25, kLayer3, 1, 0, 8, 11025, 3},   {kMpeg25, kLayer2, 14, 2, 160, 8000, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "version " << c.version << " layer " << c.layer);
-        ASSERT_EQ(ReadBytes(Frames(c.version, c.layer, c.bitrateIndex, c.rateIndex, 3, 4)),
-                  MpegFileInfo::kRead);
+        Bytes bytes = Frames(c.version, c.layer, c.bitrateIndex, c.rateIndex, c.mode, 4);
+        if (&c == cases) {
+            bytes[3] = 0x64; // joint stereo with mode extension and the original bit
+        }
+        ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
+        EXPECT_EQ(m_info.frameOffset, 0);
         EXPECT_EQ(m_info.BitRate(), c.kbps);
         EXPECT_EQ(m_info.SamplingRate(), c.hz);
-        EXPECT_EQ(m_info.ChannelMode(), 3);
+        EXPECT_EQ(m_info.ChannelMode(), c.mode);
+        EXPECT_FALSE(m_info.isVbr);
+        EXPECT_EQ(m_info.xingFrames, -1);
+        EXPECT_FALSE(m_info.hasId3v1);
     }
 }
 
 TEST_F(MpegFileInfoTest, SkipsRejectedHeadersAndLoneLookalikes) {
     // Emphasis 10 and bit-rate index 15 are never headers; a valid-looking header with
     // no second frame behind it is not taken either.
-    std::vector<std::uint8_t> bytes = {0xFF, 0xFB, 0x90, 0x66, 0xFF, 0xFB, 0xF0,
-                                       0x64, 0xFF, 0xFB, 0x90, 0x64, 0x00, 0x00};
+    Bytes bytes = {0xFF, 0xFB, 0x90, 0x66, 0xFF, 0xFB, 0xF0,
+                   0x64, 0xFF, 0xFB, 0x90, 0x64, 0x00, 0x00};
     const auto frames = Frames(kMpeg1, kLayer3, 5, 0, 0, 3);
     bytes.insert(bytes.end(), frames.begin(), frames.end());
     ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
@@ -115,19 +89,18 @@ TEST_F(MpegFileInfoTest, SkipsRejectedHeadersAndLoneLookalikes) {
 
 TEST_F(MpegFileInfoTest, ScanWindowEndsAt256000BytesAfterTheTag) {
     const auto frames = Frames(kMpeg1, kLayer3, 9, 0, 0, 2);
-    std::vector<std::uint8_t> at256000(256000, 0);
+    Bytes at256000(256000, 0);
     at256000.insert(at256000.end(), frames.begin(), frames.end());
     ASSERT_EQ(ReadBytes(at256000), MpegFileInfo::kRead);
     EXPECT_EQ(m_info.frameOffset, 256000);
 
-    std::vector<std::uint8_t> at256001(256001, 0);
+    Bytes at256001(256001, 0);
     at256001.insert(at256001.end(), frames.begin(), frames.end());
     EXPECT_EQ(ReadBytes(at256001), MpegFileInfo::kNoFrame);
 
     // The window counts from the end of a leading ID3v2 tag: a 300 KB cover does not
     // push the audio out of reach.
-    const auto tagged =
-        Concat({PaddingOnlyTag(300000), std::vector<std::uint8_t>(256000, 0), frames});
+    const auto tagged = Cat({PaddingOnlyTag(300000), Bytes(256000, 0), frames});
     ASSERT_EQ(ReadBytes(tagged), MpegFileInfo::kRead);
     EXPECT_EQ(m_info.audioStart, 300010);
     EXPECT_EQ(m_info.frameOffset, 300010 + 256000);
@@ -139,7 +112,7 @@ TEST_F(MpegFileInfoTest, HeaderLookalikesInsideTheTagAreSkipped) {
     auto tag = PaddingOnlyTag(4000);
     const std::uint8_t lookalike[] = {0xFF, 0xFE, 0x54, 0x00, 0xFF, 0xFE, 0x54, 0x00};
     std::copy(std::begin(lookalike), std::end(lookalike), tag.begin() + 100);
-    const auto bytes = Concat({tag, Frames(kMpeg2, kLayer3, 8, 1, 0, 3)});
+    const auto bytes = Cat({tag, Frames(kMpeg2, kLayer3, 8, 1, 0, 3)});
     ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
     EXPECT_EQ(m_info.frameOffset, 4010);
     EXPECT_EQ(m_info.BitRate(), 64);
@@ -149,7 +122,7 @@ TEST_F(MpegFileInfoTest, HeaderLookalikesInsideTheTagAreSkipped) {
 TEST_F(MpegFileInfoTest, PcmDataYieldsNoFrame) {
     // 16-bit stereo PCM of a quiet tone with noise: small negative samples put FF bytes
     // everywhere, and some of them pass the header test, but never two frames in a row.
-    std::vector<std::uint8_t> pcm;
+    Bytes pcm;
     std::uint32_t noise = 12345;
     for (int i = 0; i < 150000; ++i) {
         noise = noise * 1103515245u + 12345u;
@@ -163,61 +136,49 @@ TEST_F(MpegFileInfoTest, PcmDataYieldsNoFrame) {
     EXPECT_EQ(m_info.AudioSize(), 300000);
 }
 
-TEST_F(MpegFileInfoTest, XingFrameCountGivesTheAverageBitRate) {
+TEST_F(MpegFileInfoTest, XingVariantsGiveTheirRates) {
+    Bytes info = XingFrame(kMpeg1, 1, 32, 50);
+    std::copy_n("Info", 4, info.begin() + 36);
     // MPEG 1 Layer III stereo: Xing at frame offset + 36. 4,180,000 audio bytes over
     // 10,000 frames is 418 bytes a frame: trunc(44100 * 418 / 144000) = 128.
-    auto bytes = XingFrame(kMpeg1, 0, 32, 10000);
-    const auto rest = Frames(kMpeg1, kLayer3, 9, 0, 0, 1);
-    while (bytes.size() + rest.size() <= 4180000) {
-        bytes.insert(bytes.end(), rest.begin(), rest.end());
+    Bytes counted = XingFrame(kMpeg1, 0, 32, 10000);
+    const Bytes rest = Frames(kMpeg1, kLayer3, 9, 0, 0, 1);
+    while (counted.size() + rest.size() <= 4180000) {
+        counted.insert(counted.end(), rest.begin(), rest.end());
     }
-    bytes.resize(4180000, 0);
-    ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-    EXPECT_TRUE(m_info.isVbr);
-    EXPECT_EQ(m_info.xingFrames, 10000);
-    EXPECT_EQ(m_info.BitRate(), 128);
-}
-
-TEST_F(MpegFileInfoTest, XingUsesTheFactorOfTheLayerAndVersion) {
-    // MPEG 2 Layer III mono: Xing at + 13, 576 samples a frame (factor 72). 100 frames
-    // of 261 bytes at 22050 Hz: 22050 * 261 / 72000 = 79.9 -> 79 (factor 144 gave 39).
-    auto bytes = XingFrame(kMpeg2, 3, 9, 100);
-    const auto rest = Frames(kMpeg2, kLayer3, 9, 0, 3, 99);
-    bytes.insert(bytes.end(), rest.begin(), rest.end());
-    ASSERT_EQ(bytes.size(), 26100u);
-    ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-    EXPECT_TRUE(m_info.isVbr);
-    EXPECT_EQ(m_info.BitRate(), 79);
-}
-
-TEST_F(MpegFileInfoTest, XingWithoutCountFallsBackToTheHeaderRate) {
-    auto bytes = XingFrame(kMpeg1, 1, 32, -1);
-    const auto rest = Frames(kMpeg1, kLayer3, 9, 0, 1, 3);
-    bytes.insert(bytes.end(), rest.begin(), rest.end());
-    ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-    EXPECT_TRUE(m_info.isVbr);
-    EXPECT_EQ(m_info.xingFrames, -1);
-    EXPECT_EQ(m_info.BitRate(), 128);
-}
-
-TEST_F(MpegFileInfoTest, InfoIdentifierCountsAsConstantBitRate) {
-    auto bytes = XingFrame(kMpeg1, 1, 32, 50);
-    bytes[36] = 'I';
-    bytes[37] = 'n';
-    bytes[38] = 'f';
-    bytes[39] = 'o';
-    const auto rest = Frames(kMpeg1, kLayer3, 9, 0, 1, 3);
-    bytes.insert(bytes.end(), rest.begin(), rest.end());
-    ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-    EXPECT_FALSE(m_info.isVbr);
-    EXPECT_EQ(m_info.BitRate(), 128);
+    counted.resize(4180000, 0);
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        bool vbr;
+        std::int64_t xingFrames;
+        int kbps;
+    };
+    const Case cases[] = {
+        {"frame count gives the average rate", counted, true, 10000, 128},
+        // MPEG 2 Layer III mono: Xing at + 13, 576 samples a frame (factor 72). 100 frames
+        // of 261 bytes at 22050 Hz: 22050 * 261 / 72000 = 79.9 -> 79 (factor 144 gave 39).
+        {"factor of MPEG 2 Layer III",
+         Cat({XingFrame(kMpeg2, 3, 9, 100), Frames(kMpeg2, kLayer3, 9, 0, 3, 99)}), true, 100, 79},
+        {"Xing without a count: the header rate",
+         Cat({XingFrame(kMpeg1, 1, 32, -1), Frames(kMpeg1, kLayer3, 9, 0, 1, 3)}), true, -1, 128},
+        {"Info is constant bit rate", Cat({info, Frames(kMpeg1, kLayer3, 9, 0, 1, 3)}), false, -1,
+         128},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(ReadBytes(c.bytes), MpegFileInfo::kRead);
+        EXPECT_EQ(m_info.isVbr, c.vbr);
+        EXPECT_EQ(m_info.xingFrames, c.xingFrames);
+        EXPECT_EQ(m_info.BitRate(), c.kbps);
+    }
 }
 
 TEST_F(MpegFileInfoTest, AudioSizeLeavesOutBothTags) {
     const auto tag = PaddingOnlyTag(5000);
     const auto frames = Frames(kMpeg1, kLayer3, 9, 0, 1, 10);
     const auto v1 = Id3v1Block("Title", "Artist", "Album", "1999", "Note", 3, 17);
-    ASSERT_EQ(ReadBytes(Concat({tag, frames, v1})), MpegFileInfo::kRead);
+    ASSERT_EQ(ReadBytes(Cat({tag, frames, v1})), MpegFileInfo::kRead);
     EXPECT_TRUE(m_info.hasId3v1);
     EXPECT_EQ(m_info.fileSize, static_cast<std::int64_t>(tag.size() + frames.size() + 128));
     EXPECT_EQ(m_info.AudioSize(), static_cast<std::int64_t>(frames.size()));

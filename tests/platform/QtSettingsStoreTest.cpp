@@ -2,45 +2,18 @@
 #include "settings/CMemorySettingsStore.h"
 #include "settings/CSettings.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <memory>
-#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <vector>
 
 namespace {
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 std::string FileText(const std::string& path) {
     const auto bytes = ReadAll(path);
@@ -55,56 +28,39 @@ ino_t Inode(const std::string& path) {
 // Each test works in its own XDG_CONFIG_HOME.
 class QtSettingsStoreTest : public ::testing::Test {
 protected:
-    QtSettingsStoreTest() : m_config("XDG_CONFIG_HOME", m_dir.File("config")) {}
-
     std::string IniPath() const { return m_dir.File("config/Mixorel/Mixorel.ini"); }
+    // Puts a hand-made file where the store looks.
+    void WriteIni(const std::string& text) {
+        std::filesystem::create_directories(m_dir.File("config/Mixorel"));
+        WriteAll(IniPath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
 
     TempDir m_dir;
-    ScopedEnv m_config;
+    ScopedEnvironment m_config{{{"XDG_CONFIG_HOME", m_dir.File("config")}}};
 };
 
 TEST_F(QtSettingsStoreTest, FileLiesUnderTheConfigHome) {
     EXPECT_EQ(QtSettingsStore::DefaultFilePath().toStdString(), IniPath());
-    ScopedEnv relative("XDG_CONFIG_HOME", "not/absolute");
-    ScopedEnv home("HOME", m_dir.Path());
+    ScopedEnvironment relative({{"XDG_CONFIG_HOME", "not/absolute"}, {"HOME", m_dir.Path()}});
     EXPECT_EQ(QtSettingsStore::DefaultFilePath().toStdString(),
               m_dir.File(".config/Mixorel/Mixorel.ini"));
 }
 
-TEST_F(QtSettingsStoreTest, WriteInOneObjectReadInAFreshOne) {
-    {
-        QtSettingsStore store;
-        ASSERT_TRUE(store.WriteProfileInt("internal", "mixseconds", 12));
-        ASSERT_TRUE(store.WriteProfileString("list", "id3tags", "%4 (%3)"));
-    }
-    QtSettingsStore fresh;
-    EXPECT_EQ(fresh.GetProfileInt("internal", "mixseconds", 0), 12);
-    EXPECT_EQ(fresh.GetProfileString("list", "id3tags", ""), "%4 (%3)");
-    const std::string text = FileText(IniPath());
-    EXPECT_NE(text.find("[internal]"), std::string::npos) << text;
-    EXPECT_NE(text.find("mixseconds=12"), std::string::npos) << text;
-}
-
-TEST_F(QtSettingsStoreTest, WriteIsOnDiskBeforeItReturns) {
-    QtSettingsStore store;
-    ASSERT_TRUE(store.WriteProfileInt("misc", "stoploopatend", 1));
-    EXPECT_NE(FileText(IniPath()).find("stoploopatend=1"), std::string::npos);
-}
-
-TEST_F(QtSettingsStoreTest, NamesAreStoredLowerCase) {
+TEST_F(QtSettingsStoreTest, WritesAreOnDiskInLowerCaseBeforeTheyReturn) {
     {
         QtSettingsStore store;
         ASSERT_TRUE(store.WriteProfileInt("Internal", "UseMixer", 0));
+        ASSERT_TRUE(store.WriteProfileString("list", "id3tags", "%4 (%3)"));
         ASSERT_TRUE(
             store.WriteProfileBinary("ColorData", "ColorTable", std::vector<std::uint8_t>{1}));
+        const std::string text = FileText(IniPath());
+        EXPECT_NE(text.find("[internal]\nusemixer=0"), std::string::npos) << text;
+        EXPECT_NE(text.find("[colordata]\ncolortable="), std::string::npos) << text;
+        EXPECT_EQ(text.find("UseMixer"), std::string::npos) << text;
     }
-    const std::string text = FileText(IniPath());
-    EXPECT_NE(text.find("[internal]\nusemixer=0"), std::string::npos) << text;
-    EXPECT_NE(text.find("[colordata]\ncolortable="), std::string::npos) << text;
-    EXPECT_EQ(text.find("UseMixer"), std::string::npos) << text;
     QtSettingsStore fresh;
     EXPECT_EQ(fresh.GetProfileInt("INTERNAL", "usemixer", 1), 0);
-    EXPECT_EQ(fresh.GetProfileInt("internal", "USEMIXER", 1), 0);
+    EXPECT_EQ(fresh.GetProfileString("list", "id3tags", ""), "%4 (%3)");
 }
 
 TEST_F(QtSettingsStoreTest, ByteBlocksRoundTripEveryByteValue) {
@@ -151,28 +107,19 @@ TEST_F(QtSettingsStoreTest, AwkwardTextsRoundTrip) {
 }
 
 TEST_F(QtSettingsStoreTest, HandEditedFileIsReadWhateverItsCase) {
-    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
-    const std::string text = "[Global]\nFileExtensions=mp3,ogg\nUseWinamp=1\n"
-                             "[internal]\nmixspeed=fast\nmixseconds = 7 \n";
-    WriteAll(IniPath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    WriteIni("[Global]\nFileExtensions=mp3,ogg,flac\nUseWinamp=1\n"
+             "[internal]\nmixspeed=fast\nmixseconds = 7 \n");
     QtSettingsStore store;
     EXPECT_EQ(store.GetProfileInt("global", "usewinamp", 0), 1);
-    EXPECT_EQ(store.GetProfileString("GLOBAL", "fileextensions", ""), "mp3,ogg");
+    // Unquoted commas read as one text, not a list.
+    EXPECT_EQ(store.GetProfileString("GLOBAL", "fileextensions", ""), "mp3,ogg,flac");
+    EXPECT_EQ(store.GetProfileInt("global", "fileextensions", 3), 3);
     EXPECT_EQ(store.GetProfileInt("internal", "mixspeed", 10), 10);
     EXPECT_EQ(store.GetProfileInt("internal", "mixseconds", 5), 7);
     // A write (always lower-case) is what later reads see.
     ASSERT_TRUE(store.WriteProfileInt("Global", "UseWinamp", 0));
     EXPECT_EQ(store.GetProfileInt("global", "usewinamp", 1), 0);
     EXPECT_EQ(QtSettingsStore().GetProfileInt("GLOBAL", "USEWINAMP", 1), 0);
-}
-
-TEST_F(QtSettingsStoreTest, UnquotedCommaTextReadsAsOneText) {
-    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
-    const std::string text = "[global]\nfileextensions=mp3,ogg,flac\n";
-    WriteAll(IniPath(), std::vector<std::uint8_t>(text.begin(), text.end()));
-    QtSettingsStore store;
-    EXPECT_EQ(store.GetProfileString("global", "fileextensions", ""), "mp3,ogg,flac");
-    EXPECT_EQ(store.GetProfileInt("global", "fileextensions", 3), 3);
 }
 
 TEST_F(QtSettingsStoreTest, EveryWriteReplacesTheFileThroughARename) {
@@ -190,10 +137,9 @@ TEST_F(QtSettingsStoreTest, EveryWriteReplacesTheFileThroughARename) {
 }
 
 TEST_F(QtSettingsStoreTest, DamagedFileIsKeptAsideAndReadableValuesCarryOn) {
-    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
     const std::string damaged = std::string("[internal]\nmixspeed=3\n[\x01\x02\n\0\xff=", 30);
     const std::vector<std::uint8_t> bytes(damaged.begin(), damaged.end());
-    WriteAll(IniPath(), bytes);
+    WriteIni(damaged);
     QtSettingsStore store;
     ASSERT_FALSE(store.DamagedFilePath().isEmpty());
     EXPECT_EQ(ReadAll(store.DamagedFilePath().toStdString()), bytes);
@@ -205,19 +151,13 @@ TEST_F(QtSettingsStoreTest, DamagedFileIsKeptAsideAndReadableValuesCarryOn) {
     EXPECT_EQ(fresh.GetProfileInt("internal", "mixtype", 0), 2);
 }
 
-TEST_F(QtSettingsStoreTest, WriteThatCannotReachTheDiskFails) {
-    WriteAll(m_dir.File("blocker"), {'x'});
-    QtSettingsStore store(QString::fromStdString(m_dir.File("blocker/Mixorel.ini")));
-    EXPECT_FALSE(store.WriteProfileInt("a", "b", 1));
-    EXPECT_FALSE(store.WriteProfileString("a", "c", "x"));
-    EXPECT_EQ(store.GetProfileInt("a", "b", 9), 9);
-}
-
-TEST_F(QtSettingsStoreTest, WritesSucceedAgainOnceTheFolderIsUsable) {
+TEST_F(QtSettingsStoreTest, WritesThatCannotReachTheDiskFailUntilTheFolderIsUsable) {
     const std::string folder = m_dir.File("later");
     WriteAll(folder, {'x'});
     QtSettingsStore store(QString::fromStdString(folder + "/Mixorel.ini"));
     EXPECT_FALSE(store.WriteProfileInt("a", "b", 1));
+    EXPECT_FALSE(store.WriteProfileString("a", "c", "x"));
+    EXPECT_EQ(store.GetProfileInt("a", "b", 9), 9);
     std::filesystem::remove(folder);
     std::filesystem::create_directories(folder);
     EXPECT_TRUE(store.WriteProfileInt("a", "b", 2));

@@ -10,43 +10,6 @@
 
 namespace {
 
-TEST(MemorySettingsStoreTest, MissingValuesReadAsTheDefault) {
-    CMemorySettingsStore store;
-    EXPECT_EQ(store.GetProfileInt("global", "nothing", 17), 17);
-    EXPECT_EQ(store.GetProfileString("global", "nothing", "dflt"), "dflt");
-    std::vector<std::uint8_t> bytes{1, 2};
-    EXPECT_FALSE(store.GetProfileBinary("global", "nothing", bytes));
-    EXPECT_TRUE(bytes.empty());
-}
-
-TEST(MemorySettingsStoreTest, NamesCompareWithoutCase) {
-    CMemorySettingsStore store;
-    ASSERT_TRUE(store.WriteProfileInt("Position", "Width", 640));
-    EXPECT_EQ(store.GetProfileInt("POSITION", "width", 0), 640);
-    ASSERT_TRUE(store.WriteProfileInt("position", "WIDTH", 800));
-    EXPECT_EQ(store.GetProfileInt("Position", "Width", 0), 800);
-    EXPECT_EQ(store.GetValueCount(), 1u);
-}
-
-TEST(MemorySettingsStoreTest, ValuesReadAcrossTypesAsTheFileStoreWould) {
-    CMemorySettingsStore store;
-    store.WriteProfileInt("s", "int", -42);
-    store.WriteProfileString("s", "number", "123");
-    store.WriteProfileString("s", "word", "12abc");
-    const std::vector<std::uint8_t> block{0, 1, 2, 255};
-    store.WriteProfileBinary("s", "bytes", block);
-
-    EXPECT_EQ(store.GetProfileString("s", "int", "x"), "-42");
-    EXPECT_EQ(store.GetProfileInt("s", "number", 0), 123);
-    EXPECT_EQ(store.GetProfileInt("s", "word", 7), 7);
-    EXPECT_EQ(store.GetProfileInt("s", "bytes", 7), 7);
-    EXPECT_EQ(store.GetProfileString("s", "bytes", "x"), "x");
-    std::vector<std::uint8_t> read;
-    EXPECT_FALSE(store.GetProfileBinary("s", "int", read));
-    ASSERT_TRUE(store.GetProfileBinary("s", "bytes", read));
-    EXPECT_EQ(read, block);
-}
-
 TEST(MemorySettingsStoreTest, EmptyBlockAndEmptyTextAreValues) {
     CMemorySettingsStore store;
     store.WriteProfileString("s", "text", "");
@@ -55,16 +18,6 @@ TEST(MemorySettingsStoreTest, EmptyBlockAndEmptyTextAreValues) {
     std::vector<std::uint8_t> read{9};
     EXPECT_TRUE(store.GetProfileBinary("s", "block", read));
     EXPECT_TRUE(read.empty());
-}
-
-TEST(MemorySettingsStoreTest, NamesWithSlashesOrEmptyNamesAreRefused) {
-    CMemorySettingsStore store;
-    EXPECT_FALSE(store.WriteProfileInt("a/b", "c", 1));
-    EXPECT_FALSE(store.WriteProfileInt("a", "b\\c", 1));
-    EXPECT_FALSE(store.WriteProfileString("", "c", "x"));
-    EXPECT_FALSE(store.WriteProfileString("a", "", "x"));
-    EXPECT_EQ(store.GetProfileInt("a/b", "c", 5), 5);
-    EXPECT_EQ(store.GetValueCount(), 0u);
 }
 
 TEST(MemorySettingsStoreTest, TwoThreadsWritingAndReadingKeepEveryValue) {

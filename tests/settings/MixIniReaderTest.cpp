@@ -22,132 +22,101 @@ std::vector<MixType> Parse(const std::string& text) {
     return CMixIniReader::Parse(Bytes(text));
 }
 
-TEST(MixIniTokenTest, BlanksAndCommasSeparateInAnyRun) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000, 800 600,,400\n"), (Steps{1000, 800, 600, 400}));
-    EXPECT_EQ(CMixIniReader::ParseSteps("  , 5 ,\t6\n"), (Steps{5, 6}));
+TEST(MixIniTokenTest, LinesSplitIntoSteps) {
+    const std::pair<const char*, Steps> cases[] = {
+        // Blanks and commas separate in any run.
+        {"1000, 800 600,,400\n", {1000, 800, 600, 400}},
+        {"  , 5 ,\t6\n", {5, 6}},
+        // A separator before the line break gives a step of zero...
+        {"1000, 800 600,,400,\n", {1000, 800, 600, 400, 0}},
+        {"1000 \n", {1000, 0}},
+        // ...but without a line break (last line of a file) nothing follows it.
+        {"1000 ", {1000}},
+        // A tab does not separate.
+        {"100\t200\n", {100}},
+        {"\t300,\t400\n", {300, 400}},
+        // A line break alone is one step of zero.
+        {"\n", {0}},
+        {"", {}},
+        {" ,, ", {}},
+    };
+    for (const auto& [line, steps] : cases) {
+        EXPECT_EQ(CMixIniReader::ParseSteps(line), steps) << line;
+    }
 }
 
-TEST(MixIniTokenTest, TrailingSeparatorGivesAStepOfZero) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000, 800 600,,400,\n"), (Steps{1000, 800, 600, 400, 0}));
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000 \n"), (Steps{1000, 0}));
-    // Without a line break (last line of a file) nothing follows the separator.
-    EXPECT_EQ(CMixIniReader::ParseSteps("1000 "), (Steps{1000}));
-}
-
-TEST(MixIniTokenTest, TabDoesNotSeparate) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("100\t200\n"), (Steps{100}));
-    EXPECT_EQ(CMixIniReader::ParseSteps("\t300,\t400\n"), (Steps{300, 400}));
-}
-
-TEST(MixIniTokenTest, LineBreakAloneIsOneStepOfZero) {
-    EXPECT_EQ(CMixIniReader::ParseSteps("\n"), (Steps{0}));
-    EXPECT_EQ(CMixIniReader::ParseSteps(""), Steps{});
-    EXPECT_EQ(CMixIniReader::ParseSteps(" ,, "), Steps{});
-}
-
-TEST(MixIniTokenTest, StepsFollowAtolRules) {
-    EXPECT_EQ(CMixIniReader::ParseStep("12abc"), 12);
-    EXPECT_EQ(CMixIniReader::ParseStep("abc"), 0);
-    EXPECT_EQ(CMixIniReader::ParseStep("-250"), -250);
-    EXPECT_EQ(CMixIniReader::ParseStep("+75\n"), 75);
-    EXPECT_EQ(CMixIniReader::ParseStep("\t\v\f\r 9"), 9);
-    EXPECT_EQ(CMixIniReader::ParseStep("--5"), 0);
-    EXPECT_EQ(CMixIniReader::ParseStep("0x1F"), 0);
-    EXPECT_EQ(CMixIniReader::ParseStep("1e3"), 1);
-}
-
-TEST(MixIniTokenTest, OutOfRangeStepsSaturate) {
-    EXPECT_EQ(CMixIniReader::ParseStep("2147483647"), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(CMixIniReader::ParseStep("99999999999999999999"),
-              std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(CMixIniReader::ParseStep("-2147483648"), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(CMixIniReader::ParseStep("-99999999999999999999"),
-              std::numeric_limits<std::int32_t>::min());
+TEST(MixIniTokenTest, StepsFollowAtolRulesAndSaturate) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"12abc", 12},         {"abc", 0},
+        {"-250", -250},        {"+75\n", 75},
+        {"\t\v\f\r 9", 9},     {"--5", 0},
+        {"0x1F", 0},           {"1e3", 1},
+        {"2147483647", kMax},  {"99999999999999999999", kMax},
+        {"-2147483648", kMin}, {"-99999999999999999999", kMin},
+    };
+    for (const auto& [text, step] : cases) {
+        EXPECT_EQ(CMixIniReader::ParseStep(text), step) << text;
+    }
 }
 
 TEST(MixIniRecordTest, RecordsOfThreeLinesInFileOrder) {
-    const auto types = Parse("Fast\n500, 1000\n500, 0\nSlow one\n250,500,750,1000\n0\n");
-    ASSERT_EQ(types.size(), 2u);
-    EXPECT_EQ(types[0], (MixType{"Fast", {500, 1000}, {500, 0}}));
-    EXPECT_EQ(types[1], (MixType{"Slow one", {250, 500, 750, 1000}, {0}}));
-}
-
-TEST(MixIniRecordTest, NameLosesLineBreaksOnly) {
-    const auto types = Parse("  Spaced\r name\t\r\n1\n0\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, "  Spaced name\t");
-}
-
-TEST(MixIniRecordTest, CrLfCountsAsOneLineBreak) {
-    const auto types = Parse("Windows\r\n1000, 500,\r\n0\r\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, "Windows");
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{1000, 500, 0}));
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{0}));
-}
-
-TEST(MixIniRecordTest, IncompleteLastRecordIsDropped) {
-    EXPECT_EQ(Parse("A\n1\n0\nB\n5\n").size(), 1u);
-    EXPECT_EQ(Parse("A\n1\n0\nB\n").size(), 1u);
-    EXPECT_EQ(Parse("A\n1\n0").size(), 1u);
-    EXPECT_EQ(Parse("A\n1\n").size(), 0u);
-}
-
-TEST(MixIniRecordTest, EmptyFileHasNoEntries) {
-    EXPECT_TRUE(Parse("").empty());
-    // A single blank line is only a name.
-    EXPECT_TRUE(Parse("\n").empty());
-    // Three blank lines are one nameless record with a step of 0 each way.
-    EXPECT_EQ(Parse("\n\n\n"), (std::vector<MixType>{MixType{"", {0}, {0}}}));
-}
-
-TEST(MixIniLineLengthTest, LongNameLineContinuesAsTheNextLine) {
-    const std::string longName(5000, 'n');
-    const auto types = Parse(longName + "\n300\n0\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, std::string(4095, 'n'));
-    // The rest of the name line (905 letters and the break) became the fade-in line.
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{0}));
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{300}));
-}
-
-TEST(MixIniLineLengthTest, LongValueLineIsReadInPiecesOf4095) {
-    // "7," repeated: 2500 tokens in 5000 characters, then the break.
-    std::string line;
-    for (int i = 0; i < 2500; ++i) {
-        line += "7,";
+    using Types = std::vector<MixType>;
+    const std::pair<std::string, Types> cases[] = {
+        {"Fast\n500, 1000\n500, 0\nSlow one\n250,500,750,1000\n0\n",
+         {{"Fast", {500, 1000}, {500, 0}}, {"Slow one", {250, 500, 750, 1000}, {0}}}},
+        // The name loses its line breaks only.
+        {"  Spaced\r name\t\r\n1\n0\n", {{"  Spaced name\t", {1}, {0}}}},
+        {"Windows\r\n1000, 500,\r\n0\r\n", {{"Windows", {1000, 500, 0}, {0}}}},
+        // An incomplete last record is dropped.
+        {"A\n1\n0\nB\n5\n", {{"A", {1}, {0}}}},
+        {"A\n1\n0\nB\n", {{"A", {1}, {0}}}},
+        {"A\n1\n0", {{"A", {1}, {0}}}},
+        {"A\n1\n", {}},
+        {"", {}},
+        // A single blank line is only a name; three are a nameless record.
+        {"\n", {}},
+        {"\n\n\n", {{"", {0}, {0}}}},
+        // A zero byte ends the text of its line.
+        {std::string("Na\0me\n10\0 20\n0\n", 15), {{"Na", {10}, {0}}}},
+    };
+    for (const auto& [text, types] : cases) {
+        EXPECT_EQ(Parse(text), types) << text;
     }
-    const auto types = Parse("Long\n" + line + "\n9\nNext\n1\n0\n");
-    ASSERT_EQ(types.size(), 2u);
-    // The first 4095 characters hold 2048 tokens (the last one "7" without its comma).
-    EXPECT_EQ(types[0].m_aFadeIn.size(), 2048u);
-    // The rest: ",7,7,...,7,\n" gives 452 tokens of 7 and the break's 0.
+}
+
+// Lines are read in pieces of at most 4095 characters; the rest of a longer line is
+// read as the next line.
+TEST(MixIniLineLengthTest, LongLinesContinueAsTheNextLine) {
+    std::string sevens; // "7," repeated: 2500 tokens in 5000 characters
+    for (int i = 0; i < 2500; ++i) {
+        sevens += "7,";
+    }
+    // The first 4095 characters hold 2048 tokens (the last "7" without its comma); the
+    // rest, ",7,7,...,7,\n", gives 452 tokens of 7 and the break's 0.
     Steps rest(452, 7);
     rest.push_back(0);
-    EXPECT_EQ(types[0].m_aFadeOut, rest);
-    // Everything after is shifted by one line.
-    EXPECT_EQ(types[1].m_strName, "9");
-    EXPECT_EQ(types[1].m_aFadeIn, (Steps{0}));
-    EXPECT_EQ(types[1].m_aFadeOut, (Steps{1}));
-}
-
-TEST(MixIniLineLengthTest, LineOfExactly4095CharactersLeavesItsBreakAlone) {
-    const std::string name(4095, 'x');
-    const auto types = Parse(name + "\n1\n0\n");
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, name);
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{0})); // the lone break
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{1}));
-}
-
-TEST(MixIniDamagedTest, NulByteEndsTheLineText) {
-    constexpr char kText[] = "Na\0me\n10\0 20\n0\n";
-    const std::string text(kText, sizeof(kText) - 1);
-    const auto types = Parse(text);
-    ASSERT_EQ(types.size(), 1u);
-    EXPECT_EQ(types[0].m_strName, "Na");
-    EXPECT_EQ(types[0].m_aFadeIn, (Steps{10}));
-    EXPECT_EQ(types[0].m_aFadeOut, (Steps{0}));
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<MixType> types;
+    };
+    const Case cases[] = {
+        // The rest of the name line (905 letters and the break) becomes the fade-in line.
+        {"long name",
+         std::string(5000, 'n') + "\n300\n0\n",
+         {{std::string(4095, 'n'), {0}, {300}}}},
+        // Everything after the long line is shifted by one line.
+        {"long value line",
+         "Long\n" + sevens + "\n9\nNext\n1\n0\n",
+         {{"Long", Steps(2048, 7), rest}, {"9", {0}, {1}}}},
+        // A line of exactly 4095 characters leaves its break alone, as an empty line.
+        {"line of 4095", std::string(4095, 'x') + "\n1\n0\n", {{std::string(4095, 'x'), {0}, {1}}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Parse(c.text), c.types) << c.name;
+    }
 }
 
 TEST(MixIniDamagedTest, ArbitraryBytesParseWithoutHarm) {
@@ -172,14 +141,6 @@ class MixIniFileTest : public ::testing::Test {
 protected:
     TempDir m_dir;
 };
-
-TEST_F(MixIniFileTest, ReadsAFile) {
-    const std::string path = m_dir.File("mix.ini");
-    WriteAll(path, Bytes("Fade\n1, 2\n3\n"));
-    std::vector<MixType> types;
-    ASSERT_EQ(CMixIniReader::ReadFile(path, types), CMixIniReader::kRead);
-    EXPECT_EQ(types, (std::vector<MixType>{MixType{"Fade", {1, 2}, {3}}}));
-}
 
 TEST_F(MixIniFileTest, MissingFileOrFolderCannotBeOpened) {
     std::vector<MixType> types{MixType{"keep", {}, {}}};

@@ -43,9 +43,10 @@ TEST_F(MixTypeListTest, LinearFadeHasTwentyStepsEachWay) {
     }
 }
 
-TEST_F(MixTypeListTest, MissingFileFallsBackToTheBuiltInTypes) {
+TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInTypes) {
+    // A missing file gives the built-in types, the linear fade first.
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
-    EXPECT_TRUE(m_list.IsBuiltIn());
+    ASSERT_TRUE(m_list.IsBuiltIn());
     EXPECT_EQ(static_cast<std::size_t>(m_list.GetCount()),
               CMixIniReader::Parse(GetDefaultMixIni()).size());
     Steps in;
@@ -54,32 +55,20 @@ TEST_F(MixTypeListTest, MissingFileFallsBackToTheBuiltInTypes) {
     ASSERT_TRUE(m_list.GetFadeOut(0, out));
     EXPECT_EQ(in, CMixTypeList::GetLinearFade().m_aFadeIn);
     EXPECT_EQ(out, CMixTypeList::GetLinearFade().m_aFadeOut);
-}
-
-TEST_F(MixTypeListTest, FileAppearingLaterIsPickedUpWithoutForce) {
-    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
-    ASSERT_TRUE(m_list.IsBuiltIn());
-    WriteAll(Path(), Bytes("Own\n500, 1000\n500, 0\n"));
+    // A file appearing later is picked up without force.
+    WriteAll(Path(), Bytes("One\n1000\n0\n"));
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     EXPECT_FALSE(m_list.IsBuiltIn());
     EXPECT_EQ(m_list.GetCount(), 1);
-    EXPECT_EQ(m_list.GetName(0), "Own");
-}
-
-TEST_F(MixTypeListTest, ReadOnceUnlessForced) {
-    WriteAll(Path(), Bytes("One\n1000\n0\n"));
-    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    EXPECT_EQ(m_list.GetName(0), "One");
+    // A file once read is not read again unless forced.
     WriteAll(Path(), Bytes("One\n1000\n0\nTwo\n1000\n0\n"));
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     EXPECT_EQ(m_list.GetCount(), 1);
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path(), true));
     EXPECT_EQ(m_list.GetCount(), 2);
     EXPECT_EQ(m_list.GetName(1), "Two");
-}
-
-TEST_F(MixTypeListTest, ForcedReadOfAVanishedFileFallsBack) {
-    WriteAll(Path(), Bytes("One\n1000\n0\n"));
-    ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
+    // A forced read of a vanished file falls back.
     std::filesystem::remove(Path());
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path(), true));
     EXPECT_TRUE(m_list.IsBuiltIn());
@@ -99,8 +88,8 @@ TEST_F(MixTypeListTest, EmptyFileGivesAnEmptyListAndTheLinearFallback) {
     EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeOut);
 }
 
-TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalse) {
-    m_list.SetMixTypes({MixType{"A", {1000}, {0}}});
+TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSteps) {
+    m_list.SetMixTypes({MixType{"A", {300, 1000}, {600, 0}}});
     EXPECT_TRUE(m_list.IsValidIndex(0));
     EXPECT_FALSE(m_list.IsValidIndex(1));
     EXPECT_FALSE(m_list.IsValidIndex(-1));
@@ -112,11 +101,6 @@ TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalse) {
     EXPECT_EQ(steps, (Steps{42}));
     m_list.GetFadeInOrLinear(5, steps);
     EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeIn);
-}
-
-TEST_F(MixTypeListTest, GetFadeReplacesTheCallersSteps) {
-    m_list.SetMixTypes({MixType{"A", {300, 1000}, {600, 0}}});
-    Steps steps{1, 2, 3, 4, 5};
     ASSERT_TRUE(m_list.GetFadeIn(0, steps));
     EXPECT_EQ(steps, (Steps{300, 1000}));
     ASSERT_TRUE(m_list.GetFadeOut(0, steps));

@@ -19,24 +19,20 @@ TEST(SettingsKeysTest, IndexedAndBarSectionNames) {
               "qmx2001barstate-SCBar-59420");
 }
 
+std::vector<std::int32_t> Values(const CWindowPlacementSettings& p) {
+    return {p.m_nX, p.m_nY, p.m_nWidth, p.m_nHeight, p.m_nCmdShow, p.m_nFlags};
+}
+
 TEST(WindowPlacementSettingsTest, DefaultsAndRoundTrip) {
     CMemorySettingsStore store;
     CWindowPlacementSettings placement;
     placement.Load(store);
-    EXPECT_EQ(placement.m_nX, 100);
-    EXPECT_EQ(placement.m_nY, 100);
-    EXPECT_EQ(placement.m_nWidth, 543);
-    EXPECT_EQ(placement.m_nHeight, 561);
-    EXPECT_EQ(placement.m_nCmdShow, 5);
-    EXPECT_EQ(placement.m_nFlags, 0);
-
+    EXPECT_EQ(Values(placement), (std::vector<std::int32_t>{100, 100, 543, 561, 5, 0}));
     placement = {-20, 30, 1024, 700, 3, 2};
     ASSERT_TRUE(placement.Save(store));
     CWindowPlacementSettings loaded;
     loaded.Load(store);
-    EXPECT_EQ(loaded.m_nX, -20);
-    EXPECT_EQ(loaded.m_nHeight, 700);
-    EXPECT_EQ(loaded.m_nCmdShow, 3);
+    EXPECT_EQ(Values(loaded), Values(placement));
     EXPECT_EQ(store.GetProfileInt("position", "flags", -1), 2);
 }
 
@@ -49,14 +45,14 @@ TEST(ColumnLayoutSettingsTest, MissingOrNegativeValuesMeanNotStored) {
     store.WriteProfileInt("playlistview", "Size2", -7);
     CColumnLayoutSettings layout;
     layout.Load(4, store);
-    EXPECT_EQ(layout.GetColumnAt(0), 2);
-    EXPECT_EQ(layout.GetColumnAt(1), 1);
-    EXPECT_EQ(layout.GetColumnAt(2), 2);
-    EXPECT_EQ(layout.GetColumnAt(3), 3);
-    EXPECT_EQ(layout.GetSize(0), 120);
-    EXPECT_EQ(layout.GetSize(1), -1);
-    EXPECT_EQ(layout.GetSize(2), -1);
-    EXPECT_EQ(layout.GetSize(7), -1);
+    const int columns[] = {2, 1, 2, 3};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(layout.GetColumnAt(i), columns[i]) << i;
+    }
+    const std::pair<int, int> sizes[] = {{0, 120}, {1, -1}, {2, -1}, {7, -1}}; // 7: no column
+    for (const auto& [column, size] : sizes) {
+        EXPECT_EQ(layout.GetSize(column), size) << column;
+    }
 }
 
 TEST(ColumnLayoutSettingsTest, RoundTrip) {

@@ -11,7 +11,9 @@ public:
     std::uint32_t GetSystemColour(int) const override { return 0x00ABCDEF; }
 };
 
-TEST(SystemColoursTest, DefaultsWithoutADesktopPalette) {
+TEST(SystemColoursTest, ProviderCanBeReplacedAndResetToTheDefaults) {
+    SetSystemColours(std::make_shared<FixedColours>());
+    EXPECT_EQ(GetSystemColour(ISystemColours::kDesktop), 0x00ABCDEFu);
     SetSystemColours(nullptr);
     EXPECT_EQ(GetSystemColour(ISystemColours::kButtonHighlight), 0x00FFFFFFu);
     EXPECT_EQ(GetSystemColour(ISystemColours::kDesktop), 0x00808000u); // RGB(0, 128, 128)
@@ -19,13 +21,6 @@ TEST(SystemColoursTest, DefaultsWithoutADesktopPalette) {
     EXPECT_EQ(GetSystemColour(ISystemColours::kWindow), 0x00FFFFFFu);
     EXPECT_EQ(GetSystemColour(-3), 0u);
     EXPECT_EQ(GetSystemColour(1000), 0u);
-}
-
-TEST(SystemColoursTest, ProviderCanBeReplacedAndReset) {
-    SetSystemColours(std::make_shared<FixedColours>());
-    EXPECT_EQ(GetSystemColour(ISystemColours::kDesktop), 0x00ABCDEFu);
-    SetSystemColours(nullptr);
-    EXPECT_EQ(GetSystemColour(ISystemColours::kDesktop), 0x00808000u);
 }
 
 } // namespace
