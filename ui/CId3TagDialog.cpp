@@ -1,6 +1,7 @@
 #include "ui/CId3TagDialog.h"
 
 #include "ui/IShellPrompt.h"
+#include "ui/StdToQString.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,9 +20,6 @@
 
 namespace {
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 std::string S(const QString& text) {
     return text.toStdString();
 }

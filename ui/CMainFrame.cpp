@@ -156,8 +156,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     m_pTray->hide();
     event->accept();
     // The program ends with its main window, not with whichever window closed last (a
-    // message box while the main window sits in the tray).
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    // message box while the main window sits in the tray). exit() also ends the loops of
+    // message boxes still open, and works before the main loop has started (quit() does
+    // nothing then).
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
 void CMainFrame::QuickClose() {

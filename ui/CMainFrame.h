@@ -154,6 +154,8 @@ public:
     std::vector<COpenPlaylist*> GetPlaylists() override;
     void ClosePlaylist(COpenPlaylist& playlist) override;
     bool IsAlbumModified() const override { return m_bAlbumModified; }
+    // True once the window has accepted its close (the program is ending).
+    bool IsClosed() const { return m_bClosed; }
     void SetAlbumModified(bool modified) override { m_bAlbumModified = modified; }
     void ResetCaption() override;
 

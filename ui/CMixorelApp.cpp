@@ -98,6 +98,10 @@ bool CMixorelApp::InitInstance(const QStringList& files) {
     return true;
 }
 
+bool CMixorelApp::HasEnded() const {
+    return m_pFrame == nullptr || m_pFrame->IsClosed();
+}
+
 void CMixorelApp::OpenCommandLine(const QStringList& files) {
     if (!files.isEmpty()) {
         for (const QString& file : files) {
@@ -134,7 +138,7 @@ void CMixorelApp::ReopenAlbum() {
 }
 
 void CMixorelApp::AskFirstRun() {
-    if (!CSettings::IsFirstRun(*m_pStore)) {
+    if (m_pFrame->IsClosed() || !CSettings::IsFirstRun(*m_pStore)) {
         return;
     }
     if (m_pPrompt->Ask(kFirstRunQuestion, IShellPrompt::kYesNo, IShellPrompt::kIconQuestion) ==

@@ -50,6 +50,9 @@ public:
 
     // The start-up steps; false ends the program at once.
     bool InitInstance(const QStringList& files);
+    // True when the main window closed already during the start-up steps (a SIGTERM
+    // while the first-run question was open): the program ends without its event loop.
+    bool HasEnded() const;
     // The shutdown steps; answers the exit code.
     int ExitInstance();
 

@@ -1,4 +1,5 @@
 #include "ui/CQtPrompt.h"
+#include "ui/StdToQString.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -16,10 +17,6 @@ namespace {
 
 bool OnUiThread() {
     return QThread::currentThread() == qApp->thread();
-}
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
 }
 
 QMessageBox::Icon IconOf(IShellPrompt::Icon icon) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// Q(text): a standard string as a QString, the short form the main window's files use.
+// Q(text): a standard string as a QString, the short form the windows' files use.
 
 #include <QString>
 #include <string>

@@ -38,6 +38,10 @@ int main(int argc, char* argv[]) {
             QApplication::quit();
         });
     }
-    QApplication::exec();
+    // A quit asked for during the start-up steps was taken by a nested loop (a message
+    // box); a fresh event loop would never see it.
+    if (!app.HasEnded()) {
+        QApplication::exec();
+    }
     return app.ExitInstance();
 }

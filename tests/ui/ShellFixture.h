@@ -49,6 +49,8 @@ public:
     std::map<std::string, Answer> answers;
     std::vector<std::string> savePaths;
     std::vector<std::string> asked;
+    // Called with each question before it is answered.
+    std::function<void(const std::string&)> onAsk;
 
     bool WasAsked(const std::string& text) const {
         return std::find(asked.begin(), asked.end(), text) != asked.end();
@@ -63,6 +65,9 @@ public:
     bool SongData(std::string&, std::string&) override { return false; }
     Answer Ask(const std::string& text, Buttons, Icon) override {
         asked.push_back(text);
+        if (onAsk) {
+            onAsk(text);
+        }
         const auto found = answers.find(text);
         return found != answers.end() ? found->second : kAnswerNo;
     }

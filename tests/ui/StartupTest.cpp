@@ -3,8 +3,10 @@
 #include "ui/CInstanceLink.h"
 #include "ui/CVolumeBar.h"
 
+#include <QEventLoop>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
@@ -75,6 +77,26 @@ TEST_F(ShellTest, DefaultAlbumIsReopenedAtTheNextStart) {
               std::vector<std::string>{m_dir.File("kept.qmx")});
     Start();
     EXPECT_EQ(OpenTitles(), (std::vector<std::string>{"Mixorel1", "kept.qmx"}));
+}
+
+// SIGTERM while the first-run question is open: the work is kept, the window closes, and
+// the program ends instead of starting an event loop that nothing would quit.
+TEST_F(ShellTest, CloseSignalDuringTheFirstRunQuestionEndsTheStart) {
+    int boxLoopEnd = -1;
+    m_prompt.onAsk = [this, &boxLoopEnd](const std::string& text) {
+        if (text != CMixorelApp::kFirstRunQuestion) {
+            return;
+        }
+        // The question's box runs a loop of its own; the close must end it.
+        QEventLoop box;
+        QTimer::singleShot(0, &Frame(), [this] { Frame().KeepWorkAndClose(); });
+        QTimer::singleShot(3000, &box, [&box] { box.exit(1); });
+        boxLoopEnd = box.exec();
+    };
+    Start();
+    EXPECT_EQ(boxLoopEnd, 0);
+    EXPECT_TRUE(m_pApp->HasEnded());
+    EXPECT_FALSE(Frame().isVisible());
 }
 
 TEST_F(ShellTest, PlayLogHasTheStartAndEndLines) {
