@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDropEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -156,10 +157,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     m_pTray->hide();
     event->accept();
     // The program ends with its main window, not with whichever window closed last (a
-    // message box while the main window sits in the tray). exit() also ends the loops of
-    // message boxes still open, and works before the main loop has started (quit() does
-    // nothing then).
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    // message box while the main window sits in the tray).
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
 void CMainFrame::QuickClose() {
@@ -179,6 +178,16 @@ void CMainFrame::KeepWorkAndClose() {
         // Something still refused (a scheduled list): the work is saved, so end anyway.
         CloseAllNow();
         QCoreApplication::exit(0);
+        return;
+    }
+    // Before the main loop runs (a signal while the start-up question is open) the quit
+    // does nothing: the boxes still open are ended so the start-up steps can finish.
+    for (int guard = 0; guard < 16; ++guard) {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            break;
+        }
+        dialog->reject();
     }
 }
 

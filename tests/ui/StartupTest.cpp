@@ -3,7 +3,7 @@
 #include "ui/CInstanceLink.h"
 #include "ui/CVolumeBar.h"
 
-#include <QEventLoop>
+#include <QDialog>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
@@ -88,13 +88,13 @@ TEST_F(ShellTest, CloseSignalDuringTheFirstRunQuestionEndsTheStart) {
             return;
         }
         // The question's box runs a loop of its own; the close must end it.
-        QEventLoop box;
+        QDialog box;
         QTimer::singleShot(0, &Frame(), [this] { Frame().KeepWorkAndClose(); });
-        QTimer::singleShot(3000, &box, [&box] { box.exit(1); });
+        QTimer::singleShot(3000, &box, [&box] { box.done(7); });
         boxLoopEnd = box.exec();
     };
     Start();
-    EXPECT_EQ(boxLoopEnd, 0);
+    EXPECT_EQ(boxLoopEnd, QDialog::Rejected);
     EXPECT_TRUE(m_pApp->HasEnded());
     EXPECT_FALSE(Frame().isVisible());
 }
