@@ -23,25 +23,6 @@
 
 namespace {
 
-CSong MakeSong(const std::string& path, std::int32_t bitrate = 0) {
-    CSong song;
-    song.SetPathText(path);
-    song.SetTitle("Title of " + path);
-    if (bitrate != 0) {
-        song.SetInfo(100000, bitrate, 44100, 0);
-        song.SetInfoFlag(true);
-    }
-    return song;
-}
-
-CSong MakeRegion(const std::string& name) {
-    CSong song;
-    song.SetRegion(true);
-    song.SetInfoFlag(true);
-    song.SetTitle(name);
-    return song;
-}
-
 // A host that owns the playlists it makes and records what it was asked.
 class FakeHost : public IDocumentHost {
 public:
@@ -101,21 +82,13 @@ protected:
         IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
         for (const std::string& line : lines) {
             std::string id;
-            const CSong song = line.starts_with("R") ? MakeRegion(line) : MakeSong(line, 128000);
+            const CSong song =
+                line.starts_with("R") ? MakeRegion(line) : MakeSong(line, 100000, 128000);
             EXPECT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
             ids.push_back(id);
         }
         doc.SetModifiedFlag(false);
         return ids;
-    }
-
-    static std::vector<std::string> Lines(const CMixorel2001Doc& doc) {
-        std::vector<std::string> lines;
-        for (int n = 0; n < doc.GetCount(); ++n) {
-            const CSong* song = doc.GetSongAt(n);
-            lines.push_back(song->IsRegion() ? song->GetTitle() : song->GetPath());
-        }
-        return lines;
     }
 
     void UseCloseRandomized(int value) {
@@ -135,8 +108,6 @@ protected:
     CMixorel2001Doc m_other;
 };
 
-using Texts = std::vector<std::string>;
-
 TEST_F(DocumentCommandsTest, MovesAtTheEndsChangeNothing) {
     Load(m_doc, {"a", "b", "c"});
     EXPECT_FALSE(m_doc.MoveUp(0));
@@ -151,30 +122,32 @@ TEST_F(DocumentCommandsTest, MovesAtTheEndsChangeNothing) {
 }
 
 // The loop position names the next song: moving the next song above the playing one
-// skips it, moving the playing song below the next one keeps the next song.
+// skips it, moving the playing song below the next one keeps the next song, and a region
+// moving up takes the loop back.
 TEST_F(DocumentCommandsTest, LoopPositionFollowsMovesOfTheLoopingLines) {
-    Load(m_doc, {"a", "b", "c", "d"});
-    m_doc.SetLoopPos(2); // b plays, c is next
-    m_doc.MoveUp(2);     // c above b
-    EXPECT_EQ(m_doc.GetLoopPos(), 3);
-    m_doc.SetLoopPos(2);
-    m_doc.MoveDown(1); // the line above the next one moves down
-    EXPECT_EQ(m_doc.GetLoopPos(), 3);
-    m_doc.SetLoopPos(3);
-    m_doc.MoveUp(3); // the last line: the position wraps
-    EXPECT_EQ(m_doc.GetLoopPos(), 0);
-    m_doc.SetLoopPos(0);
-    m_doc.MoveUp(3); // elsewhere: no change
-    EXPECT_EQ(m_doc.GetLoopPos(), 0);
-}
-
-TEST_F(DocumentCommandsTest, RegionMovingUpTakesTheLoopBack) {
-    Load(m_doc, {"a", "b", "R1", "c"});
-    m_doc.SetLoopPos(2);
-    EXPECT_TRUE(m_doc.MoveUp(2));
-    EXPECT_EQ(m_doc.GetLoopPos(), 1);
-    EXPECT_EQ(Lines(m_doc), (Texts{"a", "R1", "b", "c"}));
-    EXPECT_EQ(m_doc.GetRegionList().size(), 1u);
+    const struct {
+        Texts lines;
+        int loop;
+        bool up;
+        int line;
+        int after;
+    } cases[] = {
+        {{"a", "b", "c", "d"}, 2, true, 2, 3},  // c above the playing b
+        {{"a", "b", "c", "d"}, 2, false, 1, 3}, // the line above the next one moves down
+        {{"a", "b", "c", "d"}, 3, true, 3, 0},  // the last line: the position wraps
+        {{"a", "b", "c", "d"}, 0, true, 3, 0},  // elsewhere: no change
+        {{"a", "b", "R1", "c"}, 2, true, 2, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        CMixorel2001Doc doc;
+        Load(doc, c.lines);
+        doc.SetLoopPos(c.loop);
+        EXPECT_TRUE(c.up ? doc.MoveUp(c.line) : doc.MoveDown(c.line));
+        EXPECT_EQ(doc.GetLoopPos(), c.after);
+        EXPECT_EQ(Lines(doc)[static_cast<std::size_t>(c.line + (c.up ? -1 : 1))],
+                  c.lines[static_cast<std::size_t>(c.line)]);
+    }
 }
 
 TEST_F(DocumentCommandsTest, MoveToTopAndBottomKeepPositionsOnTheirSongs) {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/IDocumentView.h"
+#include "catalogue/IExchangeUi.h"
 #include "catalogue/IPlayerLink.h"
 #include "catalogue/IUserPrompt.h"
+
+#include <cstdint>
 
 #include <deque>
 #include <string>
@@ -80,3 +84,60 @@ public:
     std::vector<std::string> m_started;
     std::string m_strUnplayable; // this path fails its start
 };
+
+// An exchange dialog that picks m_choice for either kind of file (cancel when empty).
+class FakeExchangeUi : public IExchangeUi {
+public:
+    bool ChooseM3uFile(std::string& path) override { return Choose(path); }
+    bool ChooseHtmlFile(std::string& path) override { return Choose(path); }
+    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
+
+    std::string m_choice;
+    std::vector<std::string> m_opened;
+
+private:
+    bool Choose(std::string& path) {
+        path = m_choice;
+        return !m_choice.empty();
+    }
+};
+
+// A song line titled "Title of <path>"; with a bitrate it holds audio information.
+inline CSong MakeSong(const std::string& path, std::uint32_t size = 0, std::int32_t bitrate = 0) {
+    CSong song;
+    song.SetPathText(path);
+    song.SetTitle("Title of " + path);
+    if (bitrate != 0) {
+        song.SetInfo(size, bitrate, 44100, 0);
+        song.SetInfoFlag(true);
+    }
+    return song;
+}
+
+inline CSong MakeRegion(const std::string& name) {
+    CSong song;
+    song.SetRegion(true);
+    song.SetInfoFlag(true);
+    song.SetTitle(name);
+    return song;
+}
+
+using Texts = std::vector<std::string>;
+
+// The lines as texts: a region's title, a song's path.
+inline Texts Lines(const CMixorel2001Doc& doc) {
+    Texts lines;
+    for (int n = 0; n < doc.GetCount(); ++n) {
+        const CSong* song = doc.GetSongAt(n);
+        lines.push_back(song->IsRegion() ? song->GetTitle() : song->GetPath());
+    }
+    return lines;
+}
+
+inline Texts Titles(const CMixorel2001Doc& doc) {
+    Texts titles;
+    for (int n = 0; n < doc.GetCount(); ++n) {
+        titles.push_back(doc.GetSongAt(n)->GetTitle());
+    }
+    return titles;
+}

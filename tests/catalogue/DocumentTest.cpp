@@ -15,43 +15,24 @@
 
 namespace {
 
-// A song line with a path and, when bitrate is not 0, audio information.
-CSong MakeSong(const std::string& path, std::uint32_t size = 0, std::int32_t bitrate = 0) {
-    CSong song;
-    song.SetPathText(path);
-    song.SetTitle("Title of " + path);
-    if (bitrate != 0) {
-        song.SetInfo(size, bitrate, 44100, 0);
-        song.SetInfoFlag(true);
-    }
-    return song;
-}
-
-CSong MakeRegion(const std::string& name) {
-    CSong song;
-    song.SetRegion(true);
-    song.SetInfoFlag(true);
-    song.SetTitle(name);
-    return song;
-}
-
 class DocumentTest : public ::testing::Test {
 protected:
     DocumentTest() { m_doc.AddView(&m_view); }
 
     // Appends songs "/m/0.mp3" ... and answers their identities.
-    std::vector<std::string> Fill(int count) {
+    static std::vector<std::string> Fill(CMixorel2001Doc& doc, int count) {
         std::vector<std::string> ids;
         IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
         for (int n = 0; n < count; ++n) {
             std::string id;
-            EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast,
-                                           MakeSong("/m/" + std::to_string(n) + ".mp3"), answer,
-                                           &id));
+            EXPECT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast,
+                                         MakeSong("/m/" + std::to_string(n) + ".mp3"), answer,
+                                         &id));
             ids.push_back(id);
         }
         return ids;
     }
+    std::vector<std::string> Fill(int count) { return Fill(m_doc, count); }
 
     std::string PathAt(int index) const {
         const CSong* song = m_doc.GetSongAt(index);
@@ -70,10 +51,7 @@ TEST_F(DocumentTest, InsertsAtHeadAfterLineAndAfterLast) {
     ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/d"), answer));
     ASSERT_TRUE(m_doc.InsertSongAt(1, MakeSong("/c"), answer));
     ASSERT_TRUE(m_doc.InsertSongAt(1000, MakeSong("/e"), answer));
-    ASSERT_EQ(m_doc.GetCount(), 5);
-    for (int n = 0; n < 5; ++n) {
-        EXPECT_EQ(PathAt(n), std::string("/") + static_cast<char>('a' + n));
-    }
+    EXPECT_EQ(Lines(m_doc), (Texts{"/a", "/b", "/c", "/d", "/e"}));
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_TRUE(m_prompt.m_duplicateTexts.empty());
 }
@@ -96,22 +74,10 @@ TEST_F(DocumentTest, CopyGetsFreshIdentityFoundByIdAndIndex) {
     EXPECT_FALSE(m_doc.Contains("/X.mp3"));
 }
 
-TEST_F(DocumentTest, DuplicateAskedOnceThenYesToAllCoversTheRun) {
+TEST_F(DocumentTest, DuplicateAnswers) {
     Fill(2);
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kYesToAll};
-    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3"), answer));
-    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/1.mp3"), answer));
-    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3"), answer));
-    ASSERT_EQ(m_prompt.m_duplicateTitles.size(), 1u);
-    EXPECT_EQ(m_prompt.m_duplicateTitles[0], "Title of /m/0.mp3");
-    EXPECT_EQ(m_prompt.m_duplicateTexts[0], "Item already in the list, add it anyway?");
-    EXPECT_EQ(m_doc.GetCount(), 5);
-}
-
-TEST_F(DocumentTest, NoToAllSkipsSilentlyAndNoAsksAgain) {
-    Fill(2);
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    // "No" asks again, "No to all" skips silently; a new path is not asked about.
     m_prompt.m_duplicateAnswers = {IUserPrompt::kNo, IUserPrompt::kNoToAll};
     EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
     EXPECT_EQ(answer, IUserPrompt::kNo);
@@ -119,17 +85,20 @@ TEST_F(DocumentTest, NoToAllSkipsSilentlyAndNoAsksAgain) {
     EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/1.mp3"), answer));
     EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
     EXPECT_EQ(answer, IUserPrompt::kNoToAll);
-    EXPECT_EQ(m_prompt.m_duplicateTitles.size(), 2u);
-    EXPECT_EQ(m_doc.GetCount(), 3);
-}
-
-TEST_F(DocumentTest, CancelInsertsNothing) {
-    Fill(1);
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    // "Yes to all" covers the rest of a run.
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kYesToAll};
+    answer = IUserPrompt::kNone;
+    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3"), answer));
+    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/1.mp3"), answer));
+    EXPECT_EQ(m_prompt.m_duplicateTitles,
+              (Texts{"Title of /m/0.mp3", "Title of /m/1.mp3", "Title of /m/0.mp3"}));
+    EXPECT_EQ(m_prompt.m_duplicateTexts.back(), "Item already in the list, add it anyway?");
+    // "Cancel" inserts nothing.
     m_prompt.m_duplicateAnswers = {IUserPrompt::kCancel};
+    answer = IUserPrompt::kNone;
     EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
     EXPECT_EQ(answer, IUserPrompt::kCancel);
-    EXPECT_EQ(m_doc.GetCount(), 1);
+    EXPECT_EQ(m_doc.GetCount(), 5);
 }
 
 TEST_F(DocumentTest, TotalsFollowInsertsAndRemoves) {
@@ -215,52 +184,38 @@ TEST_F(DocumentTest, SetSongAtKeepsTotalsQueueRegionsAndMarkRight) {
     EXPECT_EQ(m_doc.GetCount(), 2);
 }
 
-TEST_F(DocumentTest, PositionsStayOnTheirSongThroughRemovesAbove) {
-    const std::vector<std::string> ids = Fill(8);
-    m_doc.SetLoopPos(5);
-    m_doc.SetSchedulePos(6);
-    ASSERT_TRUE(m_doc.RemoveSongs({ids[4], ids[0], ids[7]}));
-    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/5.mp3");
-    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/6.mp3");
+// Positions stay on their songs through removes above them; a removed position line
+// makes the following song next; removing the last lines wraps to 0, all of them to -1;
+// a remove told not to follow the loop leaves it.
+TEST_F(DocumentTest, PositionsFollowRemoves) {
+    const struct {
+        int count, loop, schedule;
+        std::vector<std::size_t> removed;
+        bool followLoop;
+        int loopAfter, scheduleAfter;
+    } cases[] = {
+        {8, 5, 6, {4, 0, 7}, true, 3, 4}, // still /m/5.mp3 and /m/6.mp3
+        {6, 2, 2, {2, 3, 0}, true, 1, 1}, // /m/4.mp3
+        {4, 3, -1, {3, 2}, true, 0, -1},  {4, 3, -1, {3, 2, 0, 1}, true, -1, -1},
+        {4, 3, 2, {0}, false, 3, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        CMixorel2001Doc doc;
+        const std::vector<std::string> ids = Fill(doc, c.count);
+        doc.SetLoopPos(c.loop);
+        doc.SetSchedulePos(c.schedule);
+        std::vector<std::string> removed;
+        for (std::size_t n : c.removed) {
+            removed.push_back(ids[n]);
+        }
+        ASSERT_TRUE(doc.RemoveSongs(removed, c.followLoop, true));
+        EXPECT_EQ(doc.GetLoopPos(), c.loopAfter);
+        EXPECT_EQ(doc.GetSchedulePos(), c.scheduleAfter);
+    }
 }
 
-TEST_F(DocumentTest, RemovingThePositionLineMakesTheFollowingSongNext) {
-    const std::vector<std::string> ids = Fill(6);
-    m_doc.SetLoopPos(2);
-    m_doc.SetSchedulePos(2);
-    ASSERT_TRUE(m_doc.RemoveSongs({ids[2], ids[3], ids[0]}));
-    EXPECT_EQ(PathAt(m_doc.GetLoopPos()), "/m/4.mp3");
-    EXPECT_EQ(PathAt(m_doc.GetSchedulePos()), "/m/4.mp3");
-}
-
-TEST_F(DocumentTest, RemovingTheLastLinesWrapsThePositionToZero) {
-    const std::vector<std::string> ids = Fill(4);
-    m_doc.SetLoopPos(3);
-    ASSERT_TRUE(m_doc.RemoveSongs({ids[3], ids[2]}));
-    EXPECT_EQ(m_doc.GetLoopPos(), 0);
-    ASSERT_TRUE(m_doc.RemoveSongs({ids[0], ids[1]}));
-    EXPECT_EQ(m_doc.GetLoopPos(), -1);
-}
-
-TEST_F(DocumentTest, ClearedFlagsLeaveThePositions) {
-    const std::vector<std::string> ids = Fill(4);
-    m_doc.SetLoopPos(3);
-    m_doc.SetSchedulePos(2);
-    ASSERT_TRUE(m_doc.RemoveSongs({ids[0]}, false, true));
-    EXPECT_EQ(m_doc.GetLoopPos(), 3);
-    EXPECT_EQ(m_doc.GetSchedulePos(), 1);
-}
-
-TEST_F(DocumentTest, RemoveRefusedWhileLocked) {
-    const std::vector<std::string> ids = Fill(2);
-    m_doc.SetLocked(true, false);
-    EXPECT_FALSE(m_doc.RemoveSongs({ids[0]}));
-    EXPECT_EQ(m_doc.GetCount(), 2);
-    ASSERT_EQ(m_prompt.m_messages.size(), 1u);
-    EXPECT_EQ(m_prompt.m_messages[0], "List locked. Operation unavailable.");
-}
-
-TEST_F(DocumentTest, RemoveSkipsUnknownAndRepeatedIdsAndRedrawsOnce) {
+TEST_F(DocumentTest, RemoveSkipsUnknownAndRepeatedIdsRedrawsOnceAndIsRefusedWhileLocked) {
     const std::vector<std::string> ids = Fill(3);
     m_view.m_redrawn.clear();
     ASSERT_TRUE(m_doc.RemoveSongs({ids[1], "no such id", ids[1]}));
@@ -271,35 +226,40 @@ TEST_F(DocumentTest, RemoveSkipsUnknownAndRepeatedIdsAndRedrawsOnce) {
     int index = -1;
     EXPECT_NE(m_doc.FindById(ids[2], &index), nullptr);
     EXPECT_EQ(index, 1);
+    m_doc.SetLocked(true, false);
+    EXPECT_FALSE(m_doc.RemoveSongs({ids[0]}));
+    EXPECT_EQ(m_doc.GetCount(), 2);
+    EXPECT_EQ(m_prompt.m_messages, Texts{"List locked. Operation unavailable."});
 }
 
-TEST_F(DocumentTest, AMarkIsHeldByOneLineOnly) {
-    Fill(4);
+// A mark is held by one line only, a line holds one mark, and the mark follows its line
+// through inserts and removes; bad lines are ignored.
+TEST_F(DocumentTest, MarksAndBadLines) {
+    const std::vector<std::string> ids = Fill(4);
+    const auto marks = [this] {
+        std::vector<std::int32_t> held;
+        for (int n = 0; n < m_doc.GetCount(); ++n) {
+            held.push_back(m_doc.GetSongAt(n)->GetMark());
+        }
+        return held;
+    };
+    using Marks = std::vector<std::int32_t>;
     m_doc.MarkSong(1, CSong::kNextToPlay);
     m_view.m_redrawn.clear();
     m_doc.MarkSong(3, CSong::kNextToPlay);
-    EXPECT_EQ(m_doc.GetSongAt(1)->GetMark(), CSong::kNoMark);
-    EXPECT_EQ(m_doc.GetSongAt(3)->GetMark(), CSong::kNextToPlay);
+    EXPECT_EQ(marks(), (Marks{0, 0, 0, CSong::kNextToPlay}));
     EXPECT_EQ(m_view.m_redrawn, (std::vector<int>{1, 3}));
     EXPECT_EQ(m_doc.FindMark(CSong::kNextToPlay), 3);
-
     m_doc.MarkSong(0, CSong::kPlaying);
     m_doc.MarkSong(3, CSong::kPlaying);
-    EXPECT_EQ(m_doc.GetSongAt(0)->GetMark(), CSong::kNoMark);
+    EXPECT_EQ(marks(), (Marks{0, 0, 0, CSong::kPlaying}));
     EXPECT_EQ(m_doc.FindMark(CSong::kNextToPlay), -1);
-    EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), 3);
     m_doc.MarkSong(2, CSong::kNextToPlay);
     m_doc.ClearMark(CSong::kPlaying);
-    EXPECT_EQ(m_doc.GetSongAt(3)->GetMark(), CSong::kNoMark);
-    EXPECT_EQ(m_doc.GetSongAt(2)->GetMark(), CSong::kNextToPlay);
+    EXPECT_EQ(marks(), (Marks{0, 0, CSong::kNextToPlay, 0}));
     m_doc.ClearMark(CSong::kNextToPlay);
-    for (int n = 0; n < 4; ++n) {
-        EXPECT_EQ(m_doc.GetSongAt(n)->GetMark(), CSong::kNoMark) << n;
-    }
-}
+    EXPECT_EQ(marks(), (Marks{0, 0, 0, 0}));
 
-TEST_F(DocumentTest, MarkFollowsItsLineThroughInsertsAndRemoves) {
-    const std::vector<std::string> ids = Fill(4);
     m_doc.MarkSong(2, CSong::kPlaying);
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/head"), answer));
@@ -308,16 +268,13 @@ TEST_F(DocumentTest, MarkFollowsItsLineThroughInsertsAndRemoves) {
     EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), -1);
     m_doc.MarkSong(0, CSong::kPlaying);
     EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), 0);
-}
 
-TEST_F(DocumentTest, BadLinesAreIgnored) {
-    Fill(2);
     EXPECT_EQ(m_doc.GetSongAt(-1), nullptr);
-    EXPECT_EQ(m_doc.GetSongAt(2), nullptr);
-    m_doc.MarkSong(7, CSong::kPlaying);
-    m_doc.MarkSong(-3, CSong::kPlaying);
+    EXPECT_EQ(m_doc.GetSongAt(4), nullptr);
+    m_doc.MarkSong(7, CSong::kTemporary);
+    m_doc.MarkSong(-3, CSong::kTemporary);
     m_doc.ClearMark(CSong::kTemporary);
-    EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), -1);
+    EXPECT_EQ(m_doc.FindMark(CSong::kTemporary), -1);
     EXPECT_EQ(m_doc.IndexOf(nullptr), -1);
     EXPECT_TRUE(m_doc.RemoveSongs({}));
 }
@@ -425,16 +382,6 @@ TEST_F(DocumentTest, AddSongLocationInsertsAfterTheSelectedLine) {
     EXPECT_EQ(m_prompt.m_duplicateTitles.size(), 1u);
     EXPECT_FALSE(m_doc.AddSongLocation(0));
     EXPECT_EQ(m_doc.GetCount(), 5);
-}
-
-TEST_F(DocumentTest, LockTimesOutWhileAnotherThreadHoldsIt) {
-    std::unique_lock<std::recursive_timed_mutex> held(m_doc.GetMutex());
-    auto attempt = std::async(std::launch::async, [this] {
-        std::unique_lock<std::recursive_timed_mutex> lock(m_doc.GetMutex(), std::defer_lock);
-        return lock.try_lock_for(std::chrono::milliseconds(50));
-    });
-    ASSERT_EQ(attempt.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_FALSE(attempt.get());
 }
 
 TEST(DocumentThreadsTest, InsertsRemovesAndMarksFromTwoThreadsKeepTheIndexesRight) {

@@ -88,17 +88,10 @@ TEST(HtmlListWriterTest, PlaylistWithRegionPage) {
     CMixorel2001Doc doc(&prompt);
     doc.SetTitle("Rock & \"Roll\" <live>");
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
-    CSong song;
-    song.SetPathText("/m/a.mp3");
+    CSong song = MakeSong("/m/a.mp3", 5000000, 128000);
     song.SetTitle("AC/DC - Rock & Roll Ain't <Noise> \"Pollution\"");
-    song.SetInfo(5000000, 128000, 44100, 0);
-    song.SetInfoFlag(true);
-    CSong region;
-    region.SetRegion(true);
-    region.SetInfoFlag(true);
-    region.SetTitle("Late night");
     ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer));
-    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, region, answer));
+    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeRegion("Late night"), answer));
     // The title shows the modified mark, as the window does.
     const std::string title = "Rock &amp; &quot;Roll&quot; &lt;live&gt; *";
     EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated),
@@ -141,24 +134,11 @@ TEST(HtmlListWriterTest, WritesTheFileAtomically) {
     EXPECT_FALSE(CHtmlListWriter::WriteHtmlList(doc, dir.File("none/list.html"), kCreated));
 }
 
-class FakeHtmlUi : public IExchangeUi {
-public:
-    bool ChooseM3uFile(std::string&) override { return false; }
-    bool ChooseHtmlFile(std::string& path) override {
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
-
-    std::string m_choice;
-    std::vector<std::string> m_opened;
-};
-
 // The view question comes only after a page was written; yes opens it.
 TEST(HtmlListWriterTest, ExportCommand) {
     TempDir dir;
     FakePrompt prompt;
-    FakeHtmlUi ui;
+    FakeExchangeUi ui;
     CMixorel2001Doc doc;
     EXPECT_FALSE(CHtmlListWriter::Export(doc, ui, prompt));
     ui.m_choice = dir.File("none/list.html");

@@ -97,14 +97,6 @@ public:
     std::vector<std::string> m_errors;
 };
 
-std::vector<std::string> Titles(const CMixorel2001Doc& doc) {
-    std::vector<std::string> titles;
-    for (int i = 0; i < doc.GetCount(); ++i) {
-        titles.push_back(doc.GetSongAt(i)->GetTitle());
-    }
-    return titles;
-}
-
 class ListCommandsTest : public ::testing::Test {
 protected:
     ListCommandsTest() {

@@ -127,22 +127,6 @@ TEST_F(M3uImportTest, AppendsEveryLineWithoutAsking) {
     EXPECT_EQ(m_doc.GetProcessingQueue().size(), 4u);
 }
 
-class FakeExchangeUi : public IExchangeUi {
-public:
-    bool ChooseM3uFile(std::string& path) override {
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    bool ChooseHtmlFile(std::string& path) override {
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
-
-    std::string m_choice;
-    std::vector<std::string> m_opened;
-};
-
 // The command appends without asking about erasing the playlist.
 TEST_F(M3uImportTest, CommandAppendsTheChosenList) {
     FakeExchangeUi ui;

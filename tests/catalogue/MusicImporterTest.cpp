@@ -100,14 +100,10 @@ class MusicImporterTest : public ::testing::Test {
 protected:
     MusicImporterTest() {
         m_doc.SetTitle("party");
-        // music/ a.mp3 b.MP3 .hidden.mp3 notes.txt cover.jpg sub/ c.wav deep/ d.mp2
-        Touch("music/a.mp3");
-        Touch("music/b.MP3");
-        Touch("music/.hidden.mp3");
-        Touch("music/notes.txt");
-        Touch("music/cover.jpg");
-        Touch("music/sub/c.wav");
-        Touch("music/sub/deep/d.mp2");
+        for (const char* name : {"a.mp3", "b.MP3", ".hidden.mp3", "notes.txt", "cover.jpg",
+                                 "sub/c.wav", "sub/deep/d.mp2"}) {
+            Touch(std::string("music/") + name);
+        }
     }
     void Touch(const std::string& name) {
         fs::create_directories(fs::path(m_dir.File(name)).parent_path());
@@ -121,13 +117,6 @@ protected:
         }
         std::sort(names.begin(), names.end());
         return names;
-    }
-    std::vector<std::string> Titles() const {
-        std::vector<std::string> titles;
-        for (int i = 0; i < m_doc.GetCount(); ++i) {
-            titles.push_back(m_doc.GetSongAt(i)->GetTitle());
-        }
-        return titles;
     }
 
     TempDir m_dir;
@@ -145,7 +134,7 @@ TEST_F(MusicImporterTest, FolderWithSubfolders) {
     EXPECT_EQ(Names(),
               (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3", "c.wav", "d.mp2"}));
     // The title is the file name (in title case) until the processing thread reads the tags.
-    const std::vector<std::string> titles = Titles();
+    const std::vector<std::string> titles = Titles(m_doc);
     EXPECT_EQ(std::count(titles.begin(), titles.end(), "A.mp3"), 1);
     // An empty playlist is not asked about erasing.
     EXPECT_TRUE(m_prompt.m_questions.empty());
@@ -181,13 +170,15 @@ TEST_F(MusicImporterTest, SingleFolderAndRepeat) {
     EXPECT_EQ(m_ui.m_browserStarts.back(), Music());
 }
 
-// The same folder twice with the default answers: the first duplicate is asked about,
-// "&No" ends the import after zero files, and the count is still reported.
-TEST_F(MusicImporterTest, SecondImportOfTheSameFolderEndsOnNo) {
-    m_ui.m_folders = {Music(), Music()};
+// Imports of a folder already imported: "&No" ends the import after zero files and the
+// count is still reported; "N&o to all" skips the duplicates silently and goes on; "Yes
+// to &all" adds them all; "Cancel" ends the import.
+TEST_F(MusicImporterTest, DuplicateAnswersForTheRestOfTheRun) {
+    m_ui.m_folders = {Music(), Music(), Music(), Music(), Music()};
     ASSERT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    m_prompt.m_answers.push_back(IUserPrompt::kAnswerNo); // keep the old lines
-    m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
+    m_prompt.m_answers.assign(4, IUserPrompt::kAnswerNo); // keep the old lines
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kNo, IUserPrompt::kNoToAll, IUserPrompt::kYesToAll,
+                                   IUserPrompt::kCancel};
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
     EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 1u);
     EXPECT_EQ(m_prompt.m_messages.back(), "0 file(s) imported in 0 second(s)");
@@ -195,27 +186,17 @@ TEST_F(MusicImporterTest, SecondImportOfTheSameFolderEndsOnNo) {
     // The stopped scan closed its window and cleared the running flag.
     EXPECT_EQ(m_ui.m_log.m_created, m_ui.m_log.m_destroyed);
     EXPECT_FALSE(CMusicImporter::IsImportRunning());
-}
-
-// "N&o to all" skips the duplicates silently and goes on; "Yes to &all" adds them all;
-// "Cancel" ends the import.
-TEST_F(MusicImporterTest, DuplicateAnswersForTheRestOfTheRun) {
-    m_ui.m_folders = {Music(), Music(), Music(), Music()};
-    ASSERT_TRUE(m_importer.OnImportSingleFolder());
     Touch("music/new.mp3");
-    m_prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerNo, IUserPrompt::kAnswerNo};
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kNoToAll, IUserPrompt::kYesToAll,
-                                   IUserPrompt::kCancel};
-    EXPECT_TRUE(m_importer.OnImportSingleFolder());
-    EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 1u);
-    EXPECT_EQ(m_doc.GetCount(), 4);
-    EXPECT_EQ(m_prompt.m_messages.back(), "1 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_importer.OnImportSingleFolder());
     EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 2u);
-    EXPECT_EQ(m_doc.GetCount(), 8);
+    EXPECT_EQ(m_doc.GetCount(), 6);
+    EXPECT_EQ(m_prompt.m_messages.back(), "1 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_importer.OnImportSingleFolder());
     EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 3u);
-    EXPECT_EQ(m_doc.GetCount(), 8);
+    EXPECT_EQ(m_doc.GetCount(), 10);
+    EXPECT_TRUE(m_importer.OnImportSingleFolder());
+    EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 4u);
+    EXPECT_EQ(m_doc.GetCount(), 10);
 }
 
 TEST_F(MusicImporterTest, EraseQuestionAndBadChoices) {
@@ -312,11 +293,10 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
     EXPECT_EQ(m_ui.m_log.m_folders,
               (std::vector<std::string>{m_dir.File("loc/C/ ..."), m_dir.File("loc/B/ ..."),
                                         m_dir.File("loc/A/ ...")}));
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"Xc.mp3", "Xb.mp3", "Xa.mp3"}));
-    EXPECT_EQ(m_locations.GetAt(0), m_dir.File("loc/A/"));
-    EXPECT_EQ(m_locations.GetAt(1), m_dir.File("loc/B/"));
-    EXPECT_EQ(m_locations.GetAt(2), m_dir.File("loc/C/"));
-    EXPECT_EQ(m_locations.GetAt(3), m_dir.File("loc/unused/"));
+    EXPECT_EQ(Titles(m_doc), (std::vector<std::string>{"Xc.mp3", "Xb.mp3", "Xa.mp3"}));
+    EXPECT_EQ(m_locations.GetFolders(),
+              (Texts{m_dir.File("loc/A/"), m_dir.File("loc/B/"), m_dir.File("loc/C/"),
+                     m_dir.File("loc/unused/"), m_dir.File("loc/empty/")}));
     EXPECT_EQ(m_prompt.m_messages.back(), "3 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_prompt.m_questions.empty());
 }
@@ -374,12 +354,12 @@ TEST_F(MusicImporterTest, ImportFilesAndImportFile) {
     m_ui.m_files = {Music("notes.txt"), Music("a.mp3"), Music("a.mp3"), Music("b.MP3")};
     m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
     EXPECT_TRUE(m_importer.OnImportFiles());
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"Notes.txt", "A.mp3"}));
+    EXPECT_EQ(Titles(m_doc), (std::vector<std::string>{"Notes.txt", "A.mp3"}));
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     bool added = false;
     EXPECT_TRUE(m_importer.ImportFile(Music("cover.jpg"), answer, true, &added));
     EXPECT_TRUE(added);
-    EXPECT_EQ(Titles().front(), "Cover.jpg");
+    EXPECT_EQ(Titles(m_doc).front(), "Cover.jpg");
     answer = IUserPrompt::kNoToAll;
     EXPECT_TRUE(m_importer.ImportFile(Music("a.mp3"), answer, false, &added));
     EXPECT_FALSE(added);
@@ -468,7 +448,7 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
                                      {Music("a.mp3"), Music("sub"), Music("b.MP3"),
                                       m_dir.File("other.QMX"), m_dir.File("set.qma")},
                                      &albums));
-    EXPECT_EQ(Titles(),
+    EXPECT_EQ(Titles(m_doc),
               (std::vector<std::string>{"One.mp3", "A.mp3", "B.mp3", "Two.mp3", "Listed"}));
     EXPECT_TRUE(m_doc.IsLocked());
     EXPECT_TRUE(m_doc.IsModified()); // the lines it had are still unsaved
@@ -487,12 +467,12 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
     m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
     EXPECT_FALSE(
         m_importer.DropFiles(-1, {Music("c.mp3"), Music("a.mp3"), Music("d.mp3")}, nullptr));
-    EXPECT_EQ(Titles().back(), "C.mp3");
+    EXPECT_EQ(Titles(m_doc).back(), "C.mp3");
     EXPECT_EQ(m_doc.GetCount(), 6);
     // A damaged playlist file is reported and the others still go in.
     WriteAll(m_dir.File("bad.qmx"), {1, 2, 3});
     EXPECT_FALSE(m_importer.DropFiles(0, {m_dir.File("bad.qmx"), Music("e.mp3")}, nullptr));
-    EXPECT_EQ(Titles().front(), "E.mp3");
+    EXPECT_EQ(Titles(m_doc).front(), "E.mp3");
     EXPECT_NE(m_prompt.m_messages.back().find("bad.qmx"), std::string::npos);
 }
 

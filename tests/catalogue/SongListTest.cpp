@@ -1,4 +1,3 @@
-#include "catalogue/CProcessingQueue.h"
 #include "catalogue/CSongList.h"
 
 #include <gtest/gtest.h>
@@ -57,26 +56,6 @@ TEST(SongListTest, LocationsAreCountedPerRecord) {
     list.Clear();
     EXPECT_FALSE(list.ContainsLocation("/third"));
     EXPECT_EQ(list.GetCount(), 0u);
-}
-
-TEST(ProcessingQueueTest, KeepsOrderAndOneEntryPerIdentityThroughCompaction) {
-    CProcessingQueue queue;
-    for (int n = 0; n < 100; ++n) {
-        EXPECT_TRUE(queue.Add(std::to_string(n)));
-    }
-    EXPECT_FALSE(queue.Add("5"));
-    for (int n = 0; n < 95; ++n) {
-        EXPECT_TRUE(queue.Remove(std::to_string(n)));
-    }
-    EXPECT_FALSE(queue.Remove("0"));
-    EXPECT_TRUE(queue.Add("3"));
-    EXPECT_TRUE(queue.Remove("97"));
-    EXPECT_TRUE(queue.Add("97"));
-    EXPECT_EQ(queue.GetAll(), (std::vector<std::string>{"95", "96", "98", "99", "3", "97"}));
-    EXPECT_EQ(queue.GetCount(), 6u);
-    EXPECT_TRUE(queue.Contains("3"));
-    queue.Clear();
-    EXPECT_TRUE(queue.IsEmpty());
 }
 
 } // namespace
