@@ -44,7 +44,7 @@ protected:
     CMixorel2001Doc m_doc{&m_prompt};
 };
 
-TEST_F(DocumentTest, InsertsAtHeadAfterLineAndAfterLast) {
+TEST_F(DocumentTest, InsertsAtHeadAfterLineAndAfterLastWithFreshIdentities) {
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/b"), answer));
     ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a"), answer));
@@ -54,12 +54,8 @@ TEST_F(DocumentTest, InsertsAtHeadAfterLineAndAfterLast) {
     EXPECT_EQ(Lines(m_doc), (Texts{"/a", "/b", "/c", "/d", "/e"}));
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_TRUE(m_prompt.m_duplicateTexts.empty());
-}
-
-TEST_F(DocumentTest, CopyGetsFreshIdentityFoundByIdAndIndex) {
+    // The inserted copy gets a fresh identity, found by identity and by record.
     const CSong source = MakeSong("/x.mp3");
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    Fill(3);
     std::string id;
     ASSERT_TRUE(m_doc.InsertSongAt(0, source, answer, &id));
     EXPECT_NE(id, source.GetId());
@@ -101,24 +97,6 @@ TEST_F(DocumentTest, DuplicateAnswers) {
     EXPECT_EQ(m_doc.GetCount(), 5);
 }
 
-TEST_F(DocumentTest, TotalsFollowInsertsAndRemoves) {
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    std::string a;
-    std::string b;
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a", 160000, 128000), answer, &a));
-    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeSong("/b", 320000, 128000), answer, &b));
-    EXPECT_EQ(m_doc.GetTotalTime(), 30u);
-    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 480000.0);
-    ASSERT_TRUE(m_doc.RemoveSongs({a}));
-    EXPECT_EQ(m_doc.GetTotalTime(), 20u);
-    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 320000.0);
-    ASSERT_TRUE(m_doc.RemoveSongs({b}));
-    EXPECT_EQ(m_doc.GetTotalTime(), 0u);
-    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 0.0);
-}
-
-// A position moves down only for a line inserted above it; a line inserted at the
-// position becomes the line there, so it plays next.
 TEST_F(DocumentTest, InsertsAboveAPositionShiftItAndInsertsAtItTakeItsPlace) {
     Fill(5);
     m_doc.SetLoopPos(2);
@@ -279,42 +257,41 @@ TEST_F(DocumentTest, MarksAndBadLines) {
     EXPECT_TRUE(m_doc.RemoveSongs({}));
 }
 
-TEST_F(DocumentTest, SongsWithoutInfoAreQueuedOnceInOrder) {
+// The processing queue holds the songs without information once each, in order; the
+// region list keeps list order; the totals follow inserts and removes.
+TEST_F(DocumentTest, QueueRegionsAndTotalsFollowInsertsAndRemoves) {
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    std::string a;
-    std::string b;
-    std::string c;
+    std::string a, b, c, d, r1, r2, r3;
     ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a"), answer, &a));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/b", 1000, 128000), answer, &b));
+    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/b", 160000, 128000), answer, &b));
     ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/c"), answer, &c));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeRegion("Dance"), answer));
-    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{a, c}));
-    m_doc.SetProcessed(*m_doc.FindById(a), false);
-    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{a, c}));
-    m_doc.SetProcessed(*m_doc.FindById(a), true);
-    EXPECT_TRUE(m_doc.FindById(a)->HasInfo());
-    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{c}));
-    m_doc.SetProcessed(*m_doc.FindById(b), false);
-    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{c, b}));
-    ASSERT_TRUE(m_doc.RemoveSongs({c}));
-    EXPECT_EQ(m_doc.GetProcessingQueue(), (std::vector<std::string>{b}));
-}
-
-TEST_F(DocumentTest, RegionListKeepsListOrder) {
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    Fill(3);
-    std::string r1;
-    std::string r2;
-    std::string r3;
+    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeSong("/d", 320000, 128000), answer, &d));
     ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeRegion("Late"), answer, &r3));
     ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeRegion("Early"), answer, &r1));
     ASSERT_TRUE(m_doc.InsertSongAt(1, MakeRegion("Middle"), answer, &r2));
-    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{r1, r2, r3}));
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (Texts{a, c}));
+    EXPECT_EQ(m_doc.GetRegionList(), (Texts{r1, r2, r3}));
     EXPECT_TRUE(m_doc.Contains("Middle"));
-    ASSERT_TRUE(m_doc.RemoveSongs({r2}));
-    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{r1, r3}));
-}
+    EXPECT_EQ(m_doc.GetTotalTime(), 30u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 480000.0);
+    ASSERT_TRUE(m_doc.RemoveSongs({b, r2}));
+    EXPECT_EQ(m_doc.GetRegionList(), (Texts{r1, r3}));
+    EXPECT_EQ(m_doc.GetTotalTime(), 20u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 320000.0);
+    ASSERT_TRUE(m_doc.RemoveSongs({d}));
+    EXPECT_EQ(m_doc.GetTotalTime(), 0u);
+    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 0.0);
 
+    m_doc.SetProcessed(*m_doc.FindById(a), false);
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (Texts{a, c}));
+    m_doc.SetProcessed(*m_doc.FindById(a), true);
+    EXPECT_TRUE(m_doc.FindById(a)->HasInfo());
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (Texts{c}));
+    m_doc.SetProcessed(*m_doc.FindById(a), false);
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (Texts{c, a}));
+    ASSERT_TRUE(m_doc.RemoveSongs({c}));
+    EXPECT_EQ(m_doc.GetProcessingQueue(), (Texts{a}));
+}
 TEST_F(DocumentTest, SavedPlaylistLoadsBackWithDuplicatesAndFlags) {
     TempDir dir;
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
@@ -344,29 +321,19 @@ TEST_F(DocumentTest, SavedPlaylistLoadsBackWithDuplicatesAndFlags) {
     EXPECT_TRUE(loaded.IsPlayerCommandsDisabled());
     EXPECT_FALSE(loaded.IsModified());
     EXPECT_EQ(loaded.GetLoopPos(), -1);
-}
-
-TEST_F(DocumentTest, DamagedFileLeavesTheDocument) {
-    TempDir dir;
-    Fill(2);
+    // A damaged or missing file leaves the document as it was.
     WriteAll(dir.File("bad.qmx"), {'x', 'y', 'z'});
-    EXPECT_NE(m_doc.OnOpenDocument(dir.File("bad.qmx")), CPlaylistFile::kOk);
-    EXPECT_NE(m_doc.OnOpenDocument(dir.File("missing.qmx")), CPlaylistFile::kOk);
-    EXPECT_EQ(m_doc.GetCount(), 2);
+    EXPECT_NE(loaded.OnOpenDocument(dir.File("bad.qmx")), CPlaylistFile::kOk);
+    EXPECT_NE(loaded.OnOpenDocument(dir.File("missing.qmx")), CPlaylistFile::kOk);
+    EXPECT_EQ(loaded.GetCount(), 4);
 }
 
-TEST_F(DocumentTest, TitleCarriesTheModifiedMarker) {
-    CMixorel2001Doc doc;
-    doc.SetTitle("party.qmx");
-    doc.SetModifiedFlag(true);
-    EXPECT_EQ(doc.GetTitle(), "party *");
-    doc.SetModifiedFlag(true);
-    EXPECT_EQ(doc.GetTitle(), "party *");
-    doc.SetModifiedFlag(false);
-    EXPECT_EQ(doc.GetTitle(), "party");
-    doc.SetTitle("Untitled");
-    doc.SetModifiedFlag(true);
-    EXPECT_EQ(doc.GetTitle(), "Untitled *");
+// Saving takes the marker off again (RegionCommandsTest).
+TEST_F(DocumentTest, TitleCarriesTheModifiedMarkerOnce) {
+    m_doc.SetTitle("Untitled");
+    m_doc.SetModifiedFlag(true);
+    m_doc.SetModifiedFlag(true);
+    EXPECT_EQ(m_doc.GetTitle(), "Untitled *");
 }
 
 TEST_F(DocumentTest, AddSongLocationInsertsAfterTheSelectedLine) {
