@@ -127,8 +127,12 @@ TEST_F(M3uImportTest, AppendsEveryLineWithoutAsking) {
     EXPECT_EQ(m_doc.GetProcessingQueue().size(), 4u);
 }
 
-// The command appends without asking about erasing the playlist.
+// The command appends without asking about erasing the playlist; a missing file imports
+// nothing and shows nothing.
 TEST_F(M3uImportTest, CommandAppendsTheChosenList) {
+    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.File("none.m3u"), &m_prompt));
+    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.Path(), &m_prompt));
+    EXPECT_TRUE(m_prompt.m_messages.empty());
     FakeExchangeUi ui;
     EXPECT_FALSE(CM3uReader::ImportM3u(m_doc, ui, m_prompt));
     Write("a.m3u8", "one.mp3\n");
@@ -137,13 +141,6 @@ TEST_F(M3uImportTest, CommandAppendsTheChosenList) {
     EXPECT_TRUE(CM3uReader::ImportM3u(m_doc, ui, m_prompt));
     EXPECT_EQ(m_doc.GetCount(), 2);
     EXPECT_TRUE(m_prompt.m_questions.empty());
-}
-
-TEST_F(M3uImportTest, MissingFileImportsNothingAndShowsNothing) {
-    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.File("none.m3u"), &m_prompt));
-    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.Path(), &m_prompt));
-    EXPECT_EQ(m_doc.GetCount(), 0);
-    EXPECT_TRUE(m_prompt.m_messages.empty());
 }
 
 } // namespace
