@@ -166,7 +166,7 @@ TEST_F(AlbumManagerTest, SaveWritesThePlaylistsThatHaveFiles) {
 }
 
 // A cancelled question ends the visit; the album holds what was collected before it.
-TEST_F(AlbumManagerTest, CancelledQuestionEndsTheVisitButWritesTheAlbum) {
+TEST_F(AlbumManagerTest, CancelledQuestionEndsTheVisitButWritesTheAlbumAndSavingWithoutQuestions) {
     AddPlaylist("/m/one.qmx");
     AddPlaylist("/m/two.qmx", true, false);
     AddPlaylist("/m/three.qmx");
@@ -178,18 +178,14 @@ TEST_F(AlbumManagerTest, CancelledQuestionEndsTheVisitButWritesTheAlbum) {
     EXPECT_TRUE(m_host.m_dialogs.empty());
     EXPECT_TRUE(m_albums.GetRecentAlbums().empty());
     EXPECT_EQ(m_albums.GetAlbumPath(), path);
-}
-
-// Without questions only modified playlists are saved; without saving none is touched.
-TEST_F(AlbumManagerTest, SaveWithoutQuestions) {
-    AddPlaylist("/m/one.qmx");
-    AddPlaylist("/m/two.qmx", true);
-    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("a.qma"), true));
+    // Without questions only modified playlists are saved; without saving none is touched.
+    m_host.m_playlists[1]->m_answer = true;
+    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("b.qma"), true));
     EXPECT_EQ(m_host.m_playlists[0]->m_saved, 0);
     EXPECT_EQ(m_host.m_playlists[1]->m_saved, 1);
-    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("b.qma"), false));
+    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("c.qma"), false));
     EXPECT_EQ(m_host.m_playlists[1]->m_saved, 1);
-    EXPECT_EQ(Stored(m_dir.File("b.qma")).size(), 2u);
+    EXPECT_EQ(Stored(m_dir.File("c.qma")).size(), 3u);
     // A cancelled dialog writes nothing.
     EXPECT_FALSE(m_albums.SaveAlbum(true, "", true));
 }

@@ -1,3 +1,5 @@
+#include "DocumentFakes.h"
+
 #include "catalogue/CAutoTagRun.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/IListCommandUi.h"
@@ -27,17 +29,13 @@ TEST(AutoTagRunTest, TagsTheSelectionUntilCancelledAndSkipsSongsGone) {
     TempDir dir;
     CMixorel2001Doc doc;
     std::vector<std::string> ids;
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const char* name : {"A-One", "B-Two", "C-Three", "D-Four"}) {
         const std::string path = dir.File(std::string(name) + ".mp3");
         WriteAll(path, TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 10));
-        CSong song;
-        song.SetPathText(path);
+        CSong song = MakeSong(path);
         song.SetTitle(name);
         song.SetInfoFlag(true);
-        std::string id;
-        ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
-        ids.push_back(id);
+        ids.push_back(Insert(doc, song));
     }
     ASSERT_TRUE(doc.RemoveSongs({ids[1]}));
     FilenamePattern pattern;

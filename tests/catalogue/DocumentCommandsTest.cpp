@@ -79,13 +79,9 @@ protected:
     // Lines from a compact description: "R" a region, anything else a song path.
     std::vector<std::string> Load(CMixorel2001Doc& doc, const std::vector<std::string>& lines) {
         std::vector<std::string> ids;
-        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
         for (const std::string& line : lines) {
-            std::string id;
-            const CSong song =
-                line.starts_with("R") ? MakeRegion(line) : MakeSong(line, 100000, 128000);
-            EXPECT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
-            ids.push_back(id);
+            ids.push_back(Insert(doc, line.starts_with("R") ? MakeRegion(line)
+                                                            : MakeSong(line, 100000, 128000)));
         }
         doc.SetModifiedFlag(false);
         return ids;
@@ -542,13 +538,7 @@ TEST_F(DocumentCommandsTest, NewOpenAndCloseRunTheWorkers) {
     EXPECT_FALSE(m_doc.HasProcessThread());
 }
 
-} // namespace
-
-namespace {
-
-class RegionCommandsTest : public DocumentCommandsTest {};
-
-TEST_F(RegionCommandsTest, AddEditAndRemoveAllRegions) {
+TEST_F(DocumentCommandsTest, AddEditAndRemoveAllRegions) {
     Load(m_doc, {"a", "b", "c"});
     const CDateTime start = CDateTime::FromCalendar(2026, 12, 31, 21, 0, 0);
     std::string id;
@@ -580,7 +570,7 @@ TEST_F(RegionCommandsTest, AddEditAndRemoveAllRegions) {
     EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kLockedText);
 }
 
-TEST_F(RegionCommandsTest, SaveClearsTheMarkFirstAndPutsItBackOnFailure) {
+TEST_F(DocumentCommandsTest, SaveClearsTheMarkFirstAndPutsItBackOnFailure) {
     TempDir dir;
     Load(m_doc, {"a"});
     m_doc.SetTitle("party.qmx");

@@ -6,8 +6,9 @@
 #include "catalogue/IPlayerLink.h"
 #include "catalogue/IUserPrompt.h"
 
-#include <cstdint>
+#include <gtest/gtest.h>
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <utility>
@@ -140,4 +141,13 @@ inline Texts Titles(const CMixorel2001Doc& doc) {
         titles.push_back(doc.GetSongAt(n)->GetTitle());
     }
     return titles;
+}
+
+// Inserts a line after the given one, a duplicate too, and answers its identity.
+inline std::string Insert(CMixorel2001Doc& doc, const CSong& song,
+                          int after = CMixorel2001Doc::kAfterLast) {
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    std::string id;
+    EXPECT_TRUE(doc.InsertSongAt(after, song, answer, &id)) << song.GetLocation();
+    return id;
 }

@@ -22,13 +22,8 @@ protected:
     // Appends songs "/m/0.mp3" ... and answers their identities.
     static std::vector<std::string> Fill(CMixorel2001Doc& doc, int count) {
         std::vector<std::string> ids;
-        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
         for (int n = 0; n < count; ++n) {
-            std::string id;
-            EXPECT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast,
-                                         MakeSong("/m/" + std::to_string(n) + ".mp3"), answer,
-                                         &id));
-            ids.push_back(id);
+            ids.push_back(Insert(doc, MakeSong("/m/" + std::to_string(n) + ".mp3")));
         }
         return ids;
     }
@@ -122,10 +117,8 @@ TEST_F(DocumentTest, InsertsAboveAPositionShiftItAndInsertsAtItTakeItsPlace) {
 }
 
 TEST_F(DocumentTest, SetSongAtKeepsTotalsQueueRegionsAndMarkRight) {
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
-    std::string b;
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a", 160000, 128000), answer));
-    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeSong("/b"), answer, &b));
+    Insert(m_doc, MakeSong("/a", 160000, 128000), -1);
+    const std::string b = Insert(m_doc, MakeSong("/b"), 0);
     m_doc.MarkSong(1, CMixorel2001Doc::kMarkLoopNext);
 
     // The tag tools edit a copy of a line and put it back.
@@ -239,8 +232,7 @@ TEST_F(DocumentTest, MarksAndBadLines) {
     EXPECT_EQ(marks(), (Marks{0, 0, 0, 0}));
 
     m_doc.MarkSong(2, CSong::kPlaying);
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/head"), answer));
+    Insert(m_doc, MakeSong("/head"), -1);
     EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), 3);
     ASSERT_TRUE(m_doc.RemoveSongs({ids[2]}));
     EXPECT_EQ(m_doc.FindMark(CSong::kPlaying), -1);
@@ -260,15 +252,13 @@ TEST_F(DocumentTest, MarksAndBadLines) {
 // The processing queue holds the songs without information once each, in order; the
 // region list keeps list order; the totals follow inserts and removes.
 TEST_F(DocumentTest, QueueRegionsAndTotalsFollowInsertsAndRemoves) {
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    std::string a, b, c, d, r1, r2, r3;
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a"), answer, &a));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/b", 160000, 128000), answer, &b));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/c"), answer, &c));
-    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeSong("/d", 320000, 128000), answer, &d));
-    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeRegion("Late"), answer, &r3));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeRegion("Early"), answer, &r1));
-    ASSERT_TRUE(m_doc.InsertSongAt(1, MakeRegion("Middle"), answer, &r2));
+    const std::string a = Insert(m_doc, MakeSong("/a"), -1);
+    const std::string b = Insert(m_doc, MakeSong("/b", 160000, 128000), -1);
+    const std::string c = Insert(m_doc, MakeSong("/c"), -1);
+    const std::string d = Insert(m_doc, MakeSong("/d", 320000, 128000), 0);
+    const std::string r3 = Insert(m_doc, MakeRegion("Late"));
+    const std::string r1 = Insert(m_doc, MakeRegion("Early"), -1);
+    const std::string r2 = Insert(m_doc, MakeRegion("Middle"), 1);
     EXPECT_EQ(m_doc.GetProcessingQueue(), (Texts{a, c}));
     EXPECT_EQ(m_doc.GetRegionList(), (Texts{r1, r2, r3}));
     EXPECT_TRUE(m_doc.Contains("Middle"));
@@ -294,11 +284,9 @@ TEST_F(DocumentTest, QueueRegionsAndTotalsFollowInsertsAndRemoves) {
 }
 TEST_F(DocumentTest, SavedPlaylistLoadsBackWithDuplicatesAndFlags) {
     TempDir dir;
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     Fill(2);
-    ASSERT_TRUE(m_doc.InsertSongAt(0, MakeRegion("Evening"), answer));
-    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3", 16000, 128000),
-                                   answer));
+    Insert(m_doc, MakeRegion("Evening"), 0);
+    Insert(m_doc, MakeSong("/m/0.mp3", 16000, 128000));
     const CDateTime alarm = CDateTime::FromCalendar(2026, 12, 6, 20, 30, 0);
     m_doc.SetAlarm(alarm);
     m_doc.SetLocked(true, true);
@@ -328,7 +316,7 @@ TEST_F(DocumentTest, SavedPlaylistLoadsBackWithDuplicatesAndFlags) {
     EXPECT_EQ(loaded.GetCount(), 4);
 }
 
-// Saving takes the marker off again (RegionCommandsTest).
+// Saving takes the marker off again (DocumentCommandsTest).
 TEST_F(DocumentTest, TitleCarriesTheModifiedMarkerOnce) {
     m_doc.SetTitle("Untitled");
     m_doc.SetModifiedFlag(true);

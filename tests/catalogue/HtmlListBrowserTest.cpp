@@ -101,7 +101,6 @@ TEST(HtmlListBrowserTest, NonLatinTitlesShowAsWritten) {
     }
     FakePrompt prompt;
     CMixorel2001Doc doc(&prompt);
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const auto& [path, title] :
          {std::pair{"/m/1.mp3", "宇多田ヒカル - 光"}, std::pair{"/m/2.mp3", "Кино - Группа крови"},
           std::pair{"/m/3.mp3", "Σωκράτης - Ελλάδα"},
@@ -109,7 +108,7 @@ TEST(HtmlListBrowserTest, NonLatinTitlesShowAsWritten) {
           std::pair{"/m/5.mp3", "AC/DC - Rock & Roll <Live> \"1979\""}}) {
         CSong song = MakeSong(path, 5000000, 128000);
         song.SetTitle(title);
-        ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer));
+        Insert(doc, song);
     }
     doc.SetModifiedFlag(false);
     doc.SetTitle("Ночь & 夜");

@@ -95,11 +95,10 @@ TEST(HtmlListWriterTest, PlaylistWithRegionPage) {
     FakePrompt prompt;
     CMixorel2001Doc doc(&prompt);
     doc.SetTitle("Rock & \"Roll\" <live>");
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     CSong song = MakeSong("/m/a.mp3", 5000000, 128000);
     song.SetTitle("AC/DC - Rock & Roll Ain't <Noise> \"Pollution\"");
-    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer));
-    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeRegion("Late night"), answer));
+    Insert(doc, song);
+    Insert(doc, MakeRegion("Late night"));
     // The title shows the modified mark, as the window does.
     const std::string title = "Rock &amp; &quot;Roll&quot; &lt;live&gt; *";
     EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated),

@@ -113,8 +113,7 @@ protected:
             song.SetInfo(size, 128000, 44100, 0);
             song.SetInfoFlag(true);
         }
-        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
-        ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer));
+        Insert(m_doc, song);
     }
 
     TempDir m_dir;

@@ -105,10 +105,7 @@ protected:
 // The same file twice is appended twice without a question, after the lines already
 // there; streams keep their titles and show no audio information.
 TEST_F(M3uImportTest, AppendsEveryLineWithoutAsking) {
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    CSong first;
-    first.SetPathText(m_dir.File("song.mp3"));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, first, answer));
+    Insert(m_doc, MakeSong(m_dir.File("song.mp3")), -1);
     Write("list.m3u", "#EXTM3U\n#EXTINF:215,Artist - Song\nhttp://radio.example/live\n"
                       "song.mp3\r\nsong.mp3\n");
     std::size_t count = 0;

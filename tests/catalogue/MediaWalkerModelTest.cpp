@@ -1,3 +1,5 @@
+#include "DocumentFakes.h"
+
 #include "catalogue/CMediaWalkerModel.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "media/Id3v1Tag.h"
@@ -20,10 +22,8 @@ struct TaggedSong {
 // A playlist of the songs, a region line between them; answers their identities.
 std::vector<std::string> Fill(CMixorel2001Doc& doc, const std::vector<TaggedSong>& songs) {
     std::vector<std::string> ids;
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const TaggedSong& s : songs) {
-        CSong song;
-        song.SetPathText(std::string("/music/") + s.title + ".mp3");
+        CSong song = MakeSong(std::string("/music/") + s.title + ".mp3");
         song.SetTitle(s.title);
         song.SetInfoFlag(true); // processed: the document keeps the tag block
         if (s.genre != nullptr) {
@@ -33,17 +33,11 @@ std::vector<std::string> Fill(CMixorel2001Doc& doc, const std::vector<TaggedSong
             tag.SetAlbum(s.album);
             tag.SetYear(s.year);
             tag.SetGenreByName(s.genre);
-            const auto block = tag.Build();
-            song.SetTag(block);
+            song.SetTag(tag.Build());
         }
-        std::string id;
-        EXPECT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
-        ids.push_back(id);
+        ids.push_back(Insert(doc, song));
         if (ids.size() == 2) {
-            CSong region;
-            region.SetRegion(true);
-            region.SetTitle("Break");
-            doc.InsertSongAt(CMixorel2001Doc::kAfterLast, region, answer);
+            Insert(doc, MakeRegion("Break"));
         }
     }
     return ids;

@@ -175,9 +175,7 @@ TEST_F(ProcessListThreadTest, ARangePastTheEndIsSkipped) {
     // A range wholly past the end while the thread sleeps on the empty queue, then a new
     // song: the thread wakes and goes on with the queue.
     ASSERT_TRUE(m_doc.SetProcessRange(100, 120));
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong(WriteMpeg("late.mp3", 5)),
-                                   answer));
+    Insert(m_doc, MakeSong(WriteMpeg("late.mp3", 5)));
     EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
 }
 
