@@ -350,18 +350,6 @@ TEST_F(DocumentCommandsTest, CopyAndPasteIntoAnotherPlaylistKeepsOrderWithNewIde
     EXPECT_EQ(Lines(m_doc), (Texts{"a", "b", "R1", "c"}));
 }
 
-TEST_F(DocumentCommandsTest, PasteAtTheEndKeepsClipboardOrderAndLeavesNoGaps) {
-    const auto ids = Load(m_doc, {"a", "b", "c"});
-    ASSERT_TRUE(m_doc.CopySongs({ids[2], ids[0], ids[1]}, false, false));
-    Load(m_other, {"x", "a"});
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kNo};
-    EXPECT_FALSE(m_other.PasteSongs(CMixorel2001Doc::kAfterLast, nullptr, false, answer));
-    EXPECT_EQ(Lines(m_other), (Texts{"x", "a", "c", "b"}));
-    EXPECT_EQ(m_prompt.m_duplicateTexts,
-              (std::vector<std::string>{CMixorel2001Doc::kDuplicateText}));
-}
-
 TEST_F(DocumentCommandsTest, PasteIntoTheSamePlaylistAsksUntilYesToAll) {
     const auto ids = Load(m_doc, {"a", "b", "c", "d"});
     ASSERT_TRUE(m_doc.CopySongs(ids, false, false));

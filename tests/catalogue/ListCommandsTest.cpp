@@ -105,14 +105,9 @@ protected:
     }
     void Add(const std::string& path, const std::string& title, std::uint32_t size = 0,
              bool region = false) {
-        CSong song;
-        song.SetPathText(path);
+        CSong song = MakeSong(path, size, size != 0 ? 128000 : 0);
         song.SetTitle(title);
         song.SetRegion(region);
-        if (size != 0) {
-            song.SetInfo(size, 128000, 44100, 0);
-            song.SetInfoFlag(true);
-        }
         Insert(m_doc, song);
     }
 

@@ -149,20 +149,6 @@ protected:
     CMixorel2001Doc m_doc;
 };
 
-// The titles come from the template of the settings; a list without settings (the
-// tests below) uses the default template.
-TEST_F(ProcessListThreadTest, ProcessesEverySongOfALoadedList) {
-    CMemorySettingsStore store;
-    CSharedSettings settings(store);
-    ASSERT_TRUE(settings.Reload());
-    m_doc.SetSharedSettings(&settings);
-    const std::vector<std::string> paths = WriteMpegs(20, 20);
-    ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    Load(paths);
-    ExpectAllRead(20);
-    EXPECT_TRUE(m_prompt.m_messages.empty());
-}
-
 TEST_F(ProcessListThreadTest, ServesTheVisibleRangeBeforeTheQueue) {
     const std::vector<int> lines = RedrawnAfterLoading(60, 40, 49);
     ASSERT_EQ(lines.size(), 60u);
@@ -268,11 +254,13 @@ TEST_F(ProcessListThreadTest, AUserInterfaceThreadChangesTheListWhileTheThreadWo
     });
     ui.join();
     ExpectAllRead(2000, 120s);
+    EXPECT_TRUE(m_prompt.m_messages.empty());
 }
 
-// Moves, sorts, shuffles, cut and paste from one thread and settings reloads from
-// another while the processing thread reads songs: every line ends processed once, the
-// totals match the lines and no song is lost or doubled.
+// Moves, sorts, shuffles, cut and paste from one thread and settings reloads (whose
+// template makes the titles) from another while the processing thread reads songs:
+// every line ends processed once, the totals match the lines and no song is lost or
+// doubled.
 TEST_F(ProcessListThreadTest, WholeListCommandsRaceTheThread) {
     const std::vector<std::string> paths = WriteMpegs(16, 10);
     CMemorySettingsStore store;
