@@ -356,7 +356,8 @@ TEST_F(DocumentCommandsTest, PasteIntoTheSamePlaylistAsksUntilYesToAll) {
     m_prompt.m_duplicateAnswers = {IUserPrompt::kNo, IUserPrompt::kYesToAll};
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     EXPECT_FALSE(m_doc.PasteSongs(-1, nullptr, false, answer));
-    EXPECT_EQ(m_prompt.m_duplicateTitles.size(), 2u);
+    EXPECT_EQ(m_prompt.m_duplicateTitles, (Texts{"Title of a", "Title of b"}));
+    EXPECT_EQ(m_prompt.m_duplicateTexts.back(), "Item already in the list, add it anyway?");
     EXPECT_EQ(Lines(m_doc), (Texts{"b", "c", "d", "a", "b", "c", "d"}));
 
     // A cancel stops the paste where it is.

@@ -65,33 +65,8 @@ TEST_F(DocumentTest, InsertsAtHeadAfterLineAndAfterLastWithFreshIdentities) {
     EXPECT_FALSE(m_doc.Contains("/X.mp3"));
 }
 
-TEST_F(DocumentTest, DuplicateAnswers) {
-    Fill(2);
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    // "No" asks again, "No to all" skips silently; a new path is not asked about.
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kNo, IUserPrompt::kNoToAll};
-    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
-    EXPECT_EQ(answer, IUserPrompt::kNo);
-    EXPECT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/new.mp3"), answer));
-    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/1.mp3"), answer));
-    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
-    EXPECT_EQ(answer, IUserPrompt::kNoToAll);
-    // "Yes to all" covers the rest of a run.
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kYesToAll};
-    answer = IUserPrompt::kNone;
-    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/0.mp3"), answer));
-    EXPECT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/m/1.mp3"), answer));
-    EXPECT_EQ(m_prompt.m_duplicateTitles,
-              (Texts{"Title of /m/0.mp3", "Title of /m/1.mp3", "Title of /m/0.mp3"}));
-    EXPECT_EQ(m_prompt.m_duplicateTexts.back(), "Item already in the list, add it anyway?");
-    // "Cancel" inserts nothing.
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kCancel};
-    answer = IUserPrompt::kNone;
-    EXPECT_FALSE(m_doc.InsertSongAt(-1, MakeSong("/m/0.mp3"), answer));
-    EXPECT_EQ(answer, IUserPrompt::kCancel);
-    EXPECT_EQ(m_doc.GetCount(), 5);
-}
-
+// A position moves down only for a line inserted above it; a line inserted at the
+// position becomes the line there, so it plays next.
 TEST_F(DocumentTest, InsertsAboveAPositionShiftItAndInsertsAtItTakeItsPlace) {
     Fill(5);
     m_doc.SetLoopPos(2);

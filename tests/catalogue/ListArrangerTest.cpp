@@ -199,22 +199,4 @@ TEST_F(ListArrangerTest, RearrangeRefusesToMoveRegionLinesOrBadOrders) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{"b", "R:r", "a"}));
 }
 
-// Speed is measured in bench/; here a large list only has to keep its regions in place
-// and come out sorted section by section.
-TEST_F(ListArrangerTest, HundredThousandLinesShuffleAndSortBySection) {
-    std::vector<std::string> lines;
-    lines.reserve(100000);
-    for (int n = 0; n < 100000; ++n) {
-        lines.push_back(n % 20000 == 10000 ? "R:region" + std::to_string(n)
-                                           : "/m/" + std::to_string((n * 7919) % 100000));
-    }
-    Load(lines);
-    ASSERT_TRUE(m_arranger.Shuffle(11));
-    ASSERT_TRUE(m_arranger.Sort(CListArranger::kTitle, true));
-    const auto after = Lines();
-    EXPECT_EQ(after[10000], "R:region10000");
-    EXPECT_TRUE(std::is_sorted(after.begin(), after.begin() + 10000));
-    EXPECT_TRUE(std::is_sorted(after.begin() + 10001, after.begin() + 30000));
-}
-
 } // namespace
