@@ -11,8 +11,25 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
+
+// Takes the next value of a script into value; false when the script is empty.
+template <typename T> bool PopInto(std::deque<T>& script, T& value) {
+    if (script.empty()) {
+        return false;
+    }
+    value = script.front();
+    script.pop_front();
+    return true;
+}
+
+// The next value of a script, or the fallback when it is empty.
+template <typename T> T Pop(std::deque<T>& script, T fallback) {
+    PopInto(script, fallback);
+    return fallback;
+}
 
 // A prompt that records what it was asked and answers from scripts; with an empty
 // script a duplicate question answers no, a question yes, the song dialog cancel.
@@ -30,12 +47,11 @@ public:
         return Pop(m_duplicateAnswers, kNo);
     }
     bool SongData(std::string& title, std::string& location) override {
-        if (m_songData.empty()) {
+        std::pair<std::string, std::string> data;
+        if (!PopInto(m_songData, data)) {
             return false;
         }
-        title = m_songData.front().first;
-        location = m_songData.front().second;
-        m_songData.pop_front();
+        std::tie(title, location) = data;
         return true;
     }
 
@@ -46,16 +62,6 @@ public:
     std::deque<Answer> m_answers;
     std::deque<DuplicateAnswer> m_duplicateAnswers;
     std::deque<std::pair<std::string, std::string>> m_songData;
-
-private:
-    template <typename T> static T Pop(std::deque<T>& script, T fallback) {
-        if (script.empty()) {
-            return fallback;
-        }
-        T value = script.front();
-        script.pop_front();
-        return value;
-    }
 };
 
 // A view that records the requests it gets.

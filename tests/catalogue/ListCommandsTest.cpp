@@ -56,12 +56,7 @@ public:
     void ClosePlaylist(CMixorel2001Doc& doc) override { m_closed.push_back(&doc); }
     bool AskFilterPattern(const std::vector<std::string>& history, std::string& pattern) override {
         m_histories.push_back(history);
-        if (m_patterns.empty()) {
-            return false;
-        }
-        pattern = m_patterns.front();
-        m_patterns.pop_front();
-        return true;
+        return PopInto(m_patterns, pattern);
     }
     bool ChooseFolder(const std::string& title, std::string& folder) override {
         m_folderTitle = title;
@@ -77,12 +72,7 @@ public:
     }
     AbortRetryIgnore AskAbortRetryIgnore(const std::string& text) override {
         m_errors.push_back(text);
-        if (m_choices.empty()) {
-            return kIgnore;
-        }
-        const AbortRetryIgnore choice = m_choices.front();
-        m_choices.pop_front();
-        return choice;
+        return Pop(m_choices, kIgnore);
     }
 
     std::vector<std::unique_ptr<CMixorel2001Doc>> m_docs;

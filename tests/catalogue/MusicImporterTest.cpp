@@ -69,12 +69,7 @@ public:
                       std::string& folder) override {
         m_browserStarts.push_back(start);
         EXPECT_EQ(title, CMusicImporter::kChooseFolderTitle);
-        if (m_folders.empty()) {
-            return false;
-        }
-        folder = m_folders.front();
-        m_folders.pop_front();
-        return true;
+        return PopInto(m_folders, folder);
     }
     bool ChooseFiles(std::vector<std::string>& paths) override {
         paths = m_files;
