@@ -193,9 +193,8 @@ TEST_F(ListCommandsTest, SetSourceFolder) {
     Add("x d:\\c.mp3", "C");
     Add("E:\\d.mp3", "D");
     EXPECT_EQ(m_doc.SetSourceFolder("/home/me/Music/"), 2);
-    EXPECT_EQ(m_doc.GetSongAt(0)->GetPath(), "/home/me/Music/a.mp3");
-    EXPECT_EQ(m_doc.GetSongAt(2)->GetPath(), "/home/me/Music/c.mp3");
-    EXPECT_EQ(m_doc.GetSongAt(3)->GetPath(), "E:\\d.mp3");
+    EXPECT_EQ(Lines(m_doc),
+              (Texts{"/home/me/Music/a.mp3", "/m/b.mp3", "/home/me/Music/c.mp3", "E:\\d.mp3"}));
     EXPECT_TRUE(m_doc.Contains("/home/me/Music/a.mp3"));
     EXPECT_FALSE(m_doc.Contains("D:\\Music\\Rock\\a.mp3"));
     EXPECT_EQ(m_doc.GetTotalTime(), 1000000u / 16000u);
@@ -233,10 +232,8 @@ TEST_F(ListCommandsTest, MigrateCopiesIntoOneFolder) {
     EXPECT_EQ(m_ui.m_copy.m_title, "Copying file -> " + m_dir.File("dest/"));
     EXPECT_EQ(m_ui.m_copy.m_upper, 5);
     EXPECT_EQ(m_ui.m_copy.m_positions, (std::vector<int>{1, 2, 3, 4, 5}));
-    ASSERT_EQ(made.GetCount(), 3);
-    EXPECT_EQ(made.GetSongAt(0)->GetPath(), m_dir.File("dest/song.mp3"));
-    EXPECT_EQ(made.GetSongAt(1)->GetPath(), m_dir.File("dest/song.mp3"));
-    EXPECT_EQ(made.GetSongAt(2)->GetPath(), m_dir.File("dest/other.mp3"));
+    EXPECT_EQ(Lines(made), (Texts{m_dir.File("dest/song.mp3"), m_dir.File("dest/song.mp3"),
+                                  m_dir.File("dest/other.mp3")}));
     EXPECT_EQ(ReadAll(m_dir.File("dest/song.mp3")), (std::vector<std::uint8_t>{2, 2}));
     // The missing file and the region line failed and were ignored.
     ASSERT_EQ(m_ui.m_errors.size(), 2u);

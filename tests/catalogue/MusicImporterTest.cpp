@@ -105,6 +105,7 @@ protected:
         WriteAll(m_dir.File(name), {1, 2, 3});
     }
     std::string Music(const std::string& sub = "") const { return m_dir.File("music/") + sub; }
+    std::string Loc(const std::string& name) const { return m_dir.File("loc/" + name + "/"); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (int i = 0; i < m_doc.GetCount(); ++i) {
@@ -273,7 +274,7 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
     }
     Touch("loc/empty/readme.txt");
     for (const char* name : {"empty", "C", "B", "A", "unused"}) {
-        m_locations.Add(m_dir.File(std::string("loc/") + name + "/"));
+        m_locations.Add(Loc(name));
     }
     // The list now reads unused, A, B, C, empty; select A, B, C.
     m_ui.m_mode = IImportUi::kLocationsSelected;
@@ -281,12 +282,10 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
     m_ui.m_subfolders = 0;
     EXPECT_TRUE(m_importer.OnImportLocations());
     EXPECT_EQ(m_ui.m_log.m_folders,
-              (std::vector<std::string>{m_dir.File("loc/C/ ..."), m_dir.File("loc/B/ ..."),
-                                        m_dir.File("loc/A/ ...")}));
+              (std::vector<std::string>{Loc("C") + " ...", Loc("B") + " ...", Loc("A") + " ..."}));
     EXPECT_EQ(Titles(m_doc), (std::vector<std::string>{"Xc.mp3", "Xb.mp3", "Xa.mp3"}));
     EXPECT_EQ(m_locations.GetFolders(),
-              (Texts{m_dir.File("loc/A/"), m_dir.File("loc/B/"), m_dir.File("loc/C/"),
-                     m_dir.File("loc/unused/"), m_dir.File("loc/empty/")}));
+              (Texts{Loc("A"), Loc("B"), Loc("C"), Loc("unused"), Loc("empty")}));
     EXPECT_EQ(m_prompt.m_messages.back(), "3 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_prompt.m_questions.empty());
 }
@@ -295,21 +294,20 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
 TEST_F(MusicImporterTest, LocationsMoveOnlyOnceTheTotalIsAboveZero) {
     Touch("loc/A/a.mp3");
     Touch("loc/empty/readme.txt");
-    m_locations.Add(m_dir.File("loc/A/"));
-    m_locations.Add(m_dir.File("loc/empty/"));
-    m_locations.Add(m_dir.File("loc/other/"));
+    m_locations.Add(Loc("A"));
+    m_locations.Add(Loc("empty"));
+    m_locations.Add(Loc("other"));
     // other, empty, A: selecting empty and A scans A first, then empty (total 1 by then).
     m_ui.m_mode = IImportUi::kLocationsSelected;
     m_ui.m_selected = {1, 2};
     EXPECT_TRUE(m_importer.OnImportLocations());
     EXPECT_EQ(m_locations.GetFolders(),
-              (std::vector<std::string>{m_dir.File("loc/empty/"), m_dir.File("loc/A/"),
-                                        m_dir.File("loc/other/")}));
+              (std::vector<std::string>{Loc("empty"), Loc("A"), Loc("other")}));
     // Only "empty" selected now: it is scanned with a total of 0 and stays where it is.
     m_ui.m_selected = {0};
     m_prompt.m_duplicateAnswers.clear();
     EXPECT_TRUE(m_importer.OnImportLocations());
-    EXPECT_EQ(m_locations.GetAt(0), m_dir.File("loc/empty/"));
+    EXPECT_EQ(m_locations.GetAt(0), Loc("empty"));
 }
 
 TEST_F(MusicImporterTest, LocationsDialogHelpers) {
