@@ -42,7 +42,7 @@ TEST(AutoTagRunTest, TagsTheSelectionUntilCancelledAndSkipsSongsGone) {
     ASSERT_TRUE(pattern.SetCriteria("{ARTIST}-{TITLE}"));
     CancelAt progress(4);
     EXPECT_EQ(CAutoTagRun::Run(doc, ids, pattern, {}, &progress), 2);
-    EXPECT_EQ(progress.texts, (std::vector<std::string>{"A-One", "C-Three", "D-Four"}));
+    EXPECT_EQ(progress.texts, (Texts{"A-One", "C-Three", "D-Four"}));
     auto artistOf = [&](const char* name) {
         MpegFileInfo info;
         info.Read(dir.File(std::string(name) + ".mp3"));

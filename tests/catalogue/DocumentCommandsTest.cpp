@@ -154,7 +154,7 @@ TEST_F(DocumentCommandsTest, MoveToTopAndBottomKeepPositionsOnTheirSongs) {
     EXPECT_EQ(Lines(m_doc), (Texts{"R2", "a", "b", "R1", "c", "d"}));
     EXPECT_EQ(m_doc.GetLoopPos(), 4);
     EXPECT_EQ(m_doc.GetSchedulePos(), 2);
-    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{ids[4], ids[2]}));
+    EXPECT_EQ(m_doc.GetRegionList(), (Texts{ids[4], ids[2]}));
     EXPECT_TRUE(m_doc.MoveToBottom(4));
     EXPECT_EQ(Lines(m_doc), (Texts{"R2", "a", "b", "R1", "d", "c"}));
     EXPECT_EQ(m_doc.GetLoopPos(), 5);
@@ -217,8 +217,7 @@ TEST_F(DocumentCommandsTest, CloseRulesInTheirOrder) {
     EXPECT_TRUE(m_doc.IsLooping());
     EXPECT_EQ(m_doc.SaveModified(false), CMixorel2001Doc::kCloseWithoutAsking);
     EXPECT_FALSE(m_doc.IsLooping());
-    EXPECT_EQ(m_prompt.m_questions,
-              (std::vector<std::string>(2, CMixorel2001Doc::kCloseLoopingText)));
+    EXPECT_EQ(m_prompt.m_questions, (Texts(2, CMixorel2001Doc::kCloseLoopingText)));
 
     // The Close command goes on to the framework's question after stopping the loop.
     ASSERT_TRUE(m_doc.StartLoop(1));
@@ -334,8 +333,7 @@ TEST_F(DocumentCommandsTest, CopyAndPasteIntoAnotherPlaylistKeepsOrderWithNewIde
     Load(m_other, {"x", "y"});
     // An identity whose song was removed meanwhile is left out.
     ASSERT_TRUE(m_doc.CopySongs({ids[3], "gone", ids[0], ids[2]}, false, false));
-    EXPECT_EQ(m_clipboard.GetFileList(),
-              (std::vector<std::string>{"c", "a", m_doc.GetSongAt(2)->GetLocation()}));
+    EXPECT_EQ(m_clipboard.GetFileList(), (Texts{"c", "a", m_doc.GetSongAt(2)->GetLocation()}));
     std::vector<std::string> pasted;
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     ASSERT_TRUE(m_other.PasteSongs(0, &pasted, false, answer));
@@ -345,7 +343,7 @@ TEST_F(DocumentCommandsTest, CopyAndPasteIntoAnotherPlaylistKeepsOrderWithNewIde
         EXPECT_EQ(m_other.GetSongAt(n + 1)->GetId(), pasted[static_cast<std::size_t>(n)]);
         EXPECT_EQ(m_doc.FindById(pasted[static_cast<std::size_t>(n)]), nullptr);
     }
-    EXPECT_EQ(m_other.GetRegionList(), (std::vector<std::string>{pasted[2]}));
+    EXPECT_EQ(m_other.GetRegionList(), (Texts{pasted[2]}));
     EXPECT_TRUE(m_other.IsModified());
     EXPECT_EQ(Lines(m_doc), (Texts{"a", "b", "R1", "c"}));
 }
@@ -462,7 +460,7 @@ TEST_F(DocumentCommandsTest, FilesForExplorerReplaceOrJoinTheClipboard) {
     const auto ids = Load(m_doc, {"/m/a.mp3", "/m/b.mp3"});
     ASSERT_TRUE(m_doc.CopySongs({ids[0]}, false, false));
     ASSERT_TRUE(m_doc.CopyFilesForExplorer({ids[1], ids[0]}, true));
-    EXPECT_EQ(m_clipboard.GetFileList(), (std::vector<std::string>{"/m/b.mp3", "/m/a.mp3"}));
+    EXPECT_EQ(m_clipboard.GetFileList(), (Texts{"/m/b.mp3", "/m/a.mp3"}));
     std::vector<std::uint8_t> data;
     EXPECT_TRUE(m_clipboard.GetData(ISongClipboard::kSongFormat, data));
     ASSERT_TRUE(m_doc.CopyFilesForExplorer({ids[1]}, false));
@@ -533,7 +531,7 @@ TEST_F(DocumentCommandsTest, AddEditAndRemoveAllRegions) {
     std::string id;
     ASSERT_TRUE(m_doc.AddRegion(0, CMixorel2001Doc::MakeRegionHeader("Party", start, 1, 2), &id));
     EXPECT_EQ(Lines(m_doc), (Texts{"a", "Party", "b", "c"}));
-    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{id}));
+    EXPECT_EQ(m_doc.GetRegionList(), (Texts{id}));
     EXPECT_EQ(m_doc.GetRegionStarts().front().first, 1);
     EXPECT_FALSE(m_doc.AddRegion(-1, CMixorel2001Doc::MakeRegionHeader(" ", start, 1, 2)));
     EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kEmptyRegionNameText);

@@ -114,7 +114,7 @@ TEST_F(DocumentTest, SetSongAtKeepsTotalsQueueRegionsAndMarkRight) {
 
     const CSong region = MakeRegion("R");
     ASSERT_TRUE(m_doc.SetSongAt(0, region));
-    EXPECT_EQ(m_doc.GetRegionList(), std::vector<std::string>{region.GetId()});
+    EXPECT_EQ(m_doc.GetRegionList(), Texts{region.GetId()});
     EXPECT_FALSE(m_doc.Contains("/a"));
     EXPECT_EQ(m_doc.GetTotalTime(), 20u);
     EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 320000.0);
@@ -122,7 +122,7 @@ TEST_F(DocumentTest, SetSongAtKeepsTotalsQueueRegionsAndMarkRight) {
     const CSong unread = MakeSong("/c");
     ASSERT_TRUE(m_doc.SetSongAt(0, unread));
     EXPECT_TRUE(m_doc.GetRegionList().empty());
-    EXPECT_EQ(m_doc.GetProcessingQueue(), std::vector<std::string>{unread.GetId()});
+    EXPECT_EQ(m_doc.GetProcessingQueue(), Texts{unread.GetId()});
     EXPECT_TRUE(m_doc.Contains("/c"));
 
     EXPECT_FALSE(m_doc.SetSongAt(2, unread));

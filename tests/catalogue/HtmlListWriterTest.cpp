@@ -144,7 +144,7 @@ TEST(HtmlListWriterTest, ExportCommand) {
     EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
     EXPECT_TRUE(ui.m_opened.empty());
     EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
-    EXPECT_EQ(ui.m_opened, std::vector<std::string>{dir.File("list.html")});
+    EXPECT_EQ(ui.m_opened, Texts{dir.File("list.html")});
     EXPECT_EQ(prompt.m_questions.back(), CHtmlListWriter::kViewQuestion);
 }
 

@@ -88,8 +88,8 @@ TEST_F(ListArrangerTest, SectionsAreTheRunsBetweenRegionLines) {
     EXPECT_EQ(sections, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 2}, {5, 1}}));
     Load({"R:r", "only"});
     ASSERT_TRUE(m_arranger.Shuffle(3));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"R:r", "only"}));
-    Load(std::vector<std::string>{});
+    EXPECT_EQ(Lines(), (Texts{"R:r", "only"}));
+    Load(Texts{});
     EXPECT_TRUE(m_arranger.Sort(CListArranger::kTitle, true));
     EXPECT_TRUE(m_arranger.Shuffle(1));
     EXPECT_EQ(m_doc.GetCount(), 0);
@@ -145,7 +145,7 @@ TEST_F(ListArrangerTest, PositionsAndMarksStayOnTheirSongs) {
     m_doc.SetSchedulePos(4);
     m_doc.MarkSong(2, CSong::kPlaying);
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kTitle, false));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"f", "e", "d", "c", "b", "a"}));
+    EXPECT_EQ(Lines(), (Texts{"f", "e", "d", "c", "b", "a"}));
     EXPECT_EQ(m_doc.GetSongAt(m_doc.GetLoopPos())->GetId(), loopId);
     EXPECT_EQ(m_doc.GetSongAt(m_doc.GetSchedulePos())->GetId(), scheduleId);
     EXPECT_EQ(m_doc.GetSongAt(m_doc.FindMark(CSong::kPlaying))->GetId(), markedId);
@@ -154,15 +154,15 @@ TEST_F(ListArrangerTest, PositionsAndMarksStayOnTheirSongs) {
 TEST_F(ListArrangerTest, SortByTitleIgnoresCaseAndKeepsTiesInOrder) {
     Load({"R:r", "b", "ABC", "a", "abc", "R:s", "z", "y"});
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kTitle, true));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"R:r", "a", "ABC", "abc", "b", "R:s", "y", "z"}));
+    EXPECT_EQ(Lines(), (Texts{"R:r", "a", "ABC", "abc", "b", "R:s", "y", "z"}));
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kTitle, false));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"R:r", "b", "ABC", "abc", "a", "R:s", "z", "y"}));
+    EXPECT_EQ(Lines(), (Texts{"R:r", "b", "ABC", "abc", "a", "R:s", "z", "y"}));
 
     // Accented, Greek and Cyrillic letters fold too.
     Load({"Émile", "élan", "zebra", "ÉLAN", "ωμέγα", "Άλφα", "Ωμέγα", "яблоко", "Арбуз"});
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kTitle, true));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"zebra", "élan", "ÉLAN", "Émile", "Άλφα", "ωμέγα",
-                                                 "Ωμέγα", "Арбуз", "яблоко"}));
+    EXPECT_EQ(Lines(), (Texts{"zebra", "élan", "ÉLAN", "Émile", "Άλφα", "ωμέγα", "Ωμέγα", "Арбуз",
+                              "яблоко"}));
 }
 
 TEST_F(ListArrangerTest, SortByDurationBitrateAndDate) {
@@ -181,13 +181,13 @@ TEST_F(ListArrangerTest, SortByDurationBitrateAndDate) {
         return lines;
     };
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kDuration, true));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"short", "tie", "fast", "long"}));
+    EXPECT_EQ(paths(), (Texts{"short", "tie", "fast", "long"}));
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kBitrate, false));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"fast", "short", "tie", "long"}));
+    EXPECT_EQ(paths(), (Texts{"fast", "short", "tie", "long"}));
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kFileDate, true));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"short", "tie", "fast", "long"}));
+    EXPECT_EQ(paths(), (Texts{"short", "tie", "fast", "long"}));
     ASSERT_TRUE(m_arranger.Sort(CListArranger::kFileDate, false));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"long", "fast", "short", "tie"}));
+    EXPECT_EQ(paths(), (Texts{"long", "fast", "short", "tie"}));
 }
 
 TEST_F(ListArrangerTest, RearrangeRefusesToMoveRegionLinesOrBadOrders) {
@@ -196,7 +196,7 @@ TEST_F(ListArrangerTest, RearrangeRefusesToMoveRegionLinesOrBadOrders) {
     EXPECT_FALSE(m_doc.RearrangeLines({0, 0, 2}));
     EXPECT_FALSE(m_doc.RearrangeLines({0, 1}));
     EXPECT_TRUE(m_doc.RearrangeLines({2, 1, 0}));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"b", "R:r", "a"}));
+    EXPECT_EQ(Lines(), (Texts{"b", "R:r", "a"}));
 }
 
 } // namespace

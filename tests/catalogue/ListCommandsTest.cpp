@@ -117,22 +117,21 @@ TEST_F(ListCommandsTest, FilterMakesANewPlaylistOfTheMatches) {
     ASSERT_EQ(m_ui.m_docs.size(), 1u);
     CMixorel2001Doc& first = *m_ui.m_docs[0];
     EXPECT_EQ(first.GetTitle(), "beatles");
-    EXPECT_EQ(Titles(first), (std::vector<std::string>{"The Beatles - Let It Be", "Beatles tribute",
-                                                       "The Beatles - Let It Be"}));
+    EXPECT_EQ(Titles(first),
+              (Texts{"The Beatles - Let It Be", "Beatles tribute", "The Beatles - Let It Be"}));
     EXPECT_FALSE(first.IsModified());
     EXPECT_EQ(m_ui.m_shown, std::vector<CMixorel2001Doc*>{&first});
     // *let? does not match: the title does not end one character after "let".
     EXPECT_FALSE(CListFilter::Filter(m_doc, m_ui, m_prompt));
-    EXPECT_EQ(m_prompt.m_messages, std::vector<std::string>{CListFilter::kNoMatchText});
+    EXPECT_EQ(m_prompt.m_messages, Texts{CListFilter::kNoMatchText});
     EXPECT_EQ(m_ui.m_closed, std::vector<CMixorel2001Doc*>{m_ui.m_docs[1].get()});
     EXPECT_EQ(m_ui.m_docs[1]->GetTitle(), "let?");
     // Brackets: titles beginning with A, B or C.
     EXPECT_TRUE(CListFilter::Filter(m_doc, m_ui, m_prompt));
-    EXPECT_EQ(Titles(*m_ui.m_docs[2]),
-              (std::vector<std::string>{"ABBA - Waterloo", "Beatles tribute"}));
+    EXPECT_EQ(Titles(*m_ui.m_docs[2]), (Texts{"ABBA - Waterloo", "Beatles tribute"}));
     // The same pattern in other letter case enters the history once.
     EXPECT_TRUE(CListFilter::Filter(m_doc, m_ui, m_prompt));
-    EXPECT_EQ(m_ui.m_histories.back(), (std::vector<std::string>{"beatles", "*let?", "[A-C]*"}));
+    EXPECT_EQ(m_ui.m_histories.back(), (Texts{"beatles", "*let?", "[A-C]*"}));
     // The empty pattern becomes two stars and copies every line.
     EXPECT_TRUE(CListFilter::Filter(m_doc, m_ui, m_prompt));
     EXPECT_EQ(m_ui.m_docs.back()->GetCount(), 4);

@@ -110,11 +110,9 @@ TEST(MediaWalkerModelTest, SongListClipboardAndASongRemovedMeanwhile) {
     model.BuildTree("Artist/Album");
     const int beatles = model.GetFirstNode();
     model.FillList(doc, beatles);
-    EXPECT_EQ(model.GetListTitles(),
-              (std::vector<std::string>{"Come Together", "Help", "Something"}));
+    EXPECT_EQ(model.GetListTitles(), (Texts{"Come Together", "Help", "Something"}));
     model.ReverseSort();
-    EXPECT_EQ(model.GetListTitles(),
-              (std::vector<std::string>{"Something", "Help", "Come Together"}));
+    EXPECT_EQ(model.GetListTitles(), (Texts{"Something", "Help", "Come Together"}));
     EXPECT_EQ(model.FindTitle("co", 1), 2);
     EXPECT_EQ(model.FindTitle("SO", 1), 0) << "wraps once";
     EXPECT_EQ(model.FindTitle("xyz", 0), -1);
@@ -126,7 +124,7 @@ TEST(MediaWalkerModelTest, SongListClipboardAndASongRemovedMeanwhile) {
     // A song removed from the playlist keeps its place in the tree and shows no title.
     ASSERT_TRUE(doc.RemoveSongs({ids[1]}));
     model.FillList(doc, beatles);
-    EXPECT_EQ(model.GetListTitles(), (std::vector<std::string>{"Help", "Come Together", ""}));
+    EXPECT_EQ(model.GetListTitles(), (Texts{"Help", "Come Together", ""}));
     EXPECT_FALSE(model.RefreshSong(doc, ids[1]));
     model.EmptyClipboard();
     EXPECT_EQ(model.GetClipboardSize(), 0u);

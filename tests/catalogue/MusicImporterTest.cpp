@@ -127,20 +127,19 @@ protected:
 TEST_F(MusicImporterTest, FolderWithSubfolders) {
     m_ui.m_folders.push_back(m_dir.File("music"));
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    EXPECT_EQ(Names(),
-              (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3", "c.wav", "d.mp2"}));
+    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "c.wav", "d.mp2"}));
     // The title is the file name (in title case) until the processing thread reads the tags.
     const std::vector<std::string> titles = Titles(m_doc);
     EXPECT_EQ(std::count(titles.begin(), titles.end(), "A.mp3"), 1);
     // An empty playlist is not asked about erasing.
     EXPECT_TRUE(m_prompt.m_questions.empty());
-    EXPECT_EQ(m_prompt.m_messages, std::vector<std::string>{"5 file(s) imported in 0 second(s)"});
+    EXPECT_EQ(m_prompt.m_messages, Texts{"5 file(s) imported in 0 second(s)"});
     EXPECT_EQ(m_importer.GetLastImportFolder(), Music());
     EXPECT_TRUE(m_importer.IsLastImportKnown());
     EXPECT_TRUE(m_importer.IsLastImportRecursive());
-    EXPECT_EQ(m_locations.GetFolders(), std::vector<std::string>{Music()});
+    EXPECT_EQ(m_locations.GetFolders(), Texts{Music()});
     // One progress window for the whole scan, showing each folder.
-    EXPECT_EQ(m_ui.m_log.m_titles, std::vector<std::string>{"Importing music files to party"});
+    EXPECT_EQ(m_ui.m_log.m_titles, Texts{"Importing music files to party"});
     EXPECT_EQ(m_ui.m_log.m_destroyed, 1);
     EXPECT_EQ(m_ui.m_log.m_folders.front(), Music() + " ...");
     EXPECT_EQ(m_ui.m_log.m_folders.size(), 3u);
@@ -153,13 +152,13 @@ TEST_F(MusicImporterTest, SingleFolderAndRepeat) {
     m_ui.m_folders.push_back(Music());
     EXPECT_FALSE(m_importer.OnRepeatLastImport());
     EXPECT_TRUE(m_importer.OnImportSingleFolder());
-    EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3"}));
+    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3"}));
     EXPECT_FALSE(m_importer.IsLastImportRecursive());
     // Repeating uses the remembered folder without the browser; erase answered yes.
     m_prompt.m_answers.push_back(IUserPrompt::kAnswerYes);
     EXPECT_TRUE(m_importer.OnRepeatLastImport());
     EXPECT_EQ(m_ui.m_browserStarts.size(), 1u);
-    EXPECT_EQ(m_prompt.m_questions, std::vector<std::string>{CMusicImporter::kEraseQuestion});
+    EXPECT_EQ(m_prompt.m_questions, Texts{CMusicImporter::kEraseQuestion});
     EXPECT_EQ(m_doc.GetCount(), 3);
     // The browser starts at the last folder.
     EXPECT_FALSE(m_importer.OnImportSingleFolder());
@@ -282,8 +281,8 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
     m_ui.m_subfolders = 0;
     EXPECT_TRUE(m_importer.OnImportLocations());
     EXPECT_EQ(m_ui.m_log.m_folders,
-              (std::vector<std::string>{Loc("C") + " ...", Loc("B") + " ...", Loc("A") + " ..."}));
-    EXPECT_EQ(Titles(m_doc), (std::vector<std::string>{"Xc.mp3", "Xb.mp3", "Xa.mp3"}));
+              (Texts{Loc("C") + " ...", Loc("B") + " ...", Loc("A") + " ..."}));
+    EXPECT_EQ(Titles(m_doc), (Texts{"Xc.mp3", "Xb.mp3", "Xa.mp3"}));
     EXPECT_EQ(m_locations.GetFolders(),
               (Texts{Loc("A"), Loc("B"), Loc("C"), Loc("unused"), Loc("empty")}));
     EXPECT_EQ(m_prompt.m_messages.back(), "3 file(s) imported in 0 second(s)");
@@ -301,8 +300,7 @@ TEST_F(MusicImporterTest, LocationsMoveOnlyOnceTheTotalIsAboveZero) {
     m_ui.m_mode = IImportUi::kLocationsSelected;
     m_ui.m_selected = {1, 2};
     EXPECT_TRUE(m_importer.OnImportLocations());
-    EXPECT_EQ(m_locations.GetFolders(),
-              (std::vector<std::string>{Loc("empty"), Loc("A"), Loc("other")}));
+    EXPECT_EQ(m_locations.GetFolders(), (Texts{Loc("empty"), Loc("A"), Loc("other")}));
     // Only "empty" selected now: it is scanned with a total of 0 and stays where it is.
     m_ui.m_selected = {0};
     m_prompt.m_duplicateAnswers.clear();
@@ -326,7 +324,7 @@ TEST_F(MusicImporterTest, LocationsDialogHelpers) {
     EXPECT_EQ(m_prompt.m_messages.back(), CMusicImporter::kNothingSelectedText);
     m_prompt.m_answers = {IUserPrompt::kAnswerYes};
     EXPECT_TRUE(CMusicImporter::RemoveLocations(m_prompt, m_locations, {2, 0}));
-    EXPECT_EQ(m_locations.GetFolders(), std::vector<std::string>{"/b/"});
+    EXPECT_EQ(m_locations.GetFolders(), Texts{"/b/"});
     // "Other location" runs the folder import with the subfolder choice.
     m_ui.m_mode = IImportUi::kLocationsOther;
     m_ui.m_subfolders = 0;
@@ -342,7 +340,7 @@ TEST_F(MusicImporterTest, ImportFilesAndImportFile) {
     m_ui.m_files = {Music("notes.txt"), Music("a.mp3"), Music("a.mp3"), Music("b.MP3")};
     m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
     EXPECT_TRUE(m_importer.OnImportFiles());
-    EXPECT_EQ(Titles(m_doc), (std::vector<std::string>{"Notes.txt", "A.mp3"}));
+    EXPECT_EQ(Titles(m_doc), (Texts{"Notes.txt", "A.mp3"}));
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     bool added = false;
     EXPECT_TRUE(m_importer.ImportFile(Music("cover.jpg"), answer, true, &added));
@@ -364,8 +362,8 @@ TEST_F(MusicImporterTest, LoopsAndVanishedEntries) {
     fs::create_symlink(Music("sub/c.wav"), Music("linked.wav"));
     m_ui.m_folders.push_back(Music());
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3",
-                                                 "c.wav", "d.mp2", "linked.wav"}));
+    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3", "c.wav", "d.mp2",
+                              "linked.wav"}));
     EXPECT_EQ(m_prompt.m_messages.back(), "7 file(s) imported in 0 second(s)");
     // A folder that is gone by the time of the scan imports nothing and still reports.
     long count = 0;
@@ -436,11 +434,10 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
                                      {Music("a.mp3"), Music("sub"), Music("b.MP3"),
                                       m_dir.File("other.QMX"), m_dir.File("set.qma")},
                                      &albums));
-    EXPECT_EQ(Titles(m_doc),
-              (std::vector<std::string>{"One.mp3", "A.mp3", "B.mp3", "Two.mp3", "Listed"}));
+    EXPECT_EQ(Titles(m_doc), (Texts{"One.mp3", "A.mp3", "B.mp3", "Two.mp3", "Listed"}));
     EXPECT_TRUE(m_doc.IsLocked());
     EXPECT_TRUE(m_doc.IsModified()); // the lines it had are still unsaved
-    EXPECT_EQ(host.m_opened, std::vector<std::string>{"/p/a.qmx"});
+    EXPECT_EQ(host.m_opened, Texts{"/p/a.qmx"});
     EXPECT_TRUE(host.m_bLockFreeOnClose);
 
     // Dropped on an empty, unmodified playlist it is just that file: not modified.
