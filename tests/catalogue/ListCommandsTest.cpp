@@ -183,6 +183,7 @@ TEST_F(ListCommandsTest, Reprocess) {
         m_doc.ProcessNextQueued();
     }
     EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
+    EXPECT_FALSE(m_doc.ProcessNextQueued()) << "nothing left to process";
     EXPECT_EQ(m_doc.GetTotalTime(), 0u);
 }
 
