@@ -1,3 +1,4 @@
+#include "AlbumFakes.h"
 #include "DocumentFakes.h"
 
 #include "catalogue/CAlbumFile.h"
@@ -373,32 +374,6 @@ TEST_F(MusicImporterTest, LoopsAndVanishedEntries) {
     EXPECT_EQ(count, 0);
 }
 
-} // namespace
-
-namespace {
-
-class NullAlbumHost : public IAlbumHost {
-public:
-    bool ChooseAlbumToOpen(std::string&) override { return false; }
-    bool ChooseAlbumToSave(const std::string&, std::string&) override { return false; }
-    void CloseAlbum() override {
-        if (m_onClose) {
-            m_onClose();
-        }
-    }
-    void SetAlbumTitle(const std::string&) override {}
-    bool OpenPlaylist(const std::string& path) override {
-        m_opened.push_back(path);
-        return true;
-    }
-    std::vector<IAlbumPlaylist*> GetOpenPlaylists() override { return {}; }
-    void ReportError(const std::string&) override {}
-
-    std::vector<std::string> m_opened;
-    std::function<void()> m_onClose;
-    bool m_bLockFreeOnClose = false;
-};
-
 // Dropped files go in before the line under the drop point, in the drop's order;
 // folders are skipped, a playlist file is appended with its flags, an album is opened.
 TEST_F(MusicImporterTest, DropOnThePlaylist) {
@@ -417,16 +392,17 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
     content.m_bLocked = true;
     ASSERT_EQ(CPlaylistFile::Write(m_dir.File("other.QMX"), content), CPlaylistFile::kOk);
     ASSERT_EQ(CAlbumFile::Write(m_dir.File("set.qma"), {"/p/a.qmx"}), CAlbumFile::kOk);
-    NullAlbumHost host;
+    FakeAlbumHost host;
     // The album-closing routine may close the playlist, so it must find it unlocked.
+    bool lockFreeOnClose = false;
     host.m_onClose = [&] {
-        host.m_bLockFreeOnClose = std::async(std::launch::async, [&] {
-                                      const bool free = m_doc.GetMutex().try_lock();
-                                      if (free) {
-                                          m_doc.GetMutex().unlock();
-                                      }
-                                      return free;
-                                  }).get();
+        lockFreeOnClose = std::async(std::launch::async, [&] {
+                              const bool free = m_doc.GetMutex().try_lock();
+                              if (free) {
+                                  m_doc.GetMutex().unlock();
+                              }
+                              return free;
+                          }).get();
     };
     CAlbumManager albums(host);
 
@@ -438,7 +414,7 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
     EXPECT_TRUE(m_doc.IsLocked());
     EXPECT_TRUE(m_doc.IsModified()); // the lines it had are still unsaved
     EXPECT_EQ(host.m_opened, Texts{"/p/a.qmx"});
-    EXPECT_TRUE(host.m_bLockFreeOnClose);
+    EXPECT_TRUE(lockFreeOnClose);
 
     // Dropped on an empty, unmodified playlist it is just that file: not modified.
     CMixorel2001Doc fresh(&m_prompt);
