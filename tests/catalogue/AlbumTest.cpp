@@ -1,3 +1,5 @@
+#include "AlbumFakes.h"
+
 #include "catalogue/CAlbumFile.h"
 #include "catalogue/CAlbumManager.h"
 
@@ -71,64 +73,6 @@ TEST(AlbumFileTest, FilesOnDisk) {
     EXPECT_EQ(CAlbumFile::Write(dir.File("no/a.qma"), {}), CAlbumFile::kCannotWrite);
 }
 
-class FakePlaylist : public IAlbumPlaylist {
-public:
-    FakePlaylist(std::string path, bool modified, bool answer)
-        : m_path(std::move(path)), m_modified(modified), m_answer(answer) {}
-    std::string GetPathName() const override { return m_path; }
-    bool IsModified() const override { return m_modified; }
-    bool SaveModified() override {
-        ++m_asked;
-        return m_answer;
-    }
-    bool Save() override {
-        ++m_saved;
-        return m_answer;
-    }
-
-    std::string m_path;
-    bool m_modified;
-    bool m_answer;
-    int m_asked = 0;
-    int m_saved = 0;
-};
-
-class FakeHost : public IAlbumHost {
-public:
-    bool ChooseAlbumToOpen(std::string& path) override {
-        m_dialogs.push_back("open");
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    bool ChooseAlbumToSave(const std::string& proposed, std::string& path) override {
-        m_dialogs.push_back("save:" + proposed);
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    void CloseAlbum() override { ++m_closed; }
-    void SetAlbumTitle(const std::string& title) override { m_titles.push_back(title); }
-    bool OpenPlaylist(const std::string& path) override {
-        m_opened.push_back(path);
-        return true;
-    }
-    std::vector<IAlbumPlaylist*> GetOpenPlaylists() override {
-        std::vector<IAlbumPlaylist*> list;
-        for (auto& playlist : m_playlists) {
-            list.push_back(playlist.get());
-        }
-        return list;
-    }
-    void ReportError(const std::string& text) override { m_errors.push_back(text); }
-
-    std::string m_choice;
-    std::vector<std::string> m_dialogs;
-    int m_closed = 0;
-    std::vector<std::string> m_titles;
-    std::vector<std::string> m_opened;
-    std::vector<std::unique_ptr<FakePlaylist>> m_playlists;
-    std::vector<std::string> m_errors;
-};
-
 class AlbumManagerTest : public ::testing::Test {
 protected:
     void SetUp() override { setenv("MIXOREL_HOME", m_dir.File("home").c_str(), 1); }
@@ -143,7 +87,7 @@ protected:
     }
 
     TempDir m_dir;
-    FakeHost m_host;
+    FakeAlbumHost m_host;
     CAlbumManager m_albums{m_host};
 };
 
@@ -166,7 +110,7 @@ TEST_F(AlbumManagerTest, SaveWritesThePlaylistsThatHaveFiles) {
 }
 
 // A cancelled question ends the visit; the album holds what was collected before it.
-TEST_F(AlbumManagerTest, CancelledQuestionEndsTheVisitButWritesTheAlbum) {
+TEST_F(AlbumManagerTest, CancelledQuestionEndsTheVisitButWritesTheAlbumAndSavingWithoutQuestions) {
     AddPlaylist("/m/one.qmx");
     AddPlaylist("/m/two.qmx", true, false);
     AddPlaylist("/m/three.qmx");
@@ -178,18 +122,14 @@ TEST_F(AlbumManagerTest, CancelledQuestionEndsTheVisitButWritesTheAlbum) {
     EXPECT_TRUE(m_host.m_dialogs.empty());
     EXPECT_TRUE(m_albums.GetRecentAlbums().empty());
     EXPECT_EQ(m_albums.GetAlbumPath(), path);
-}
-
-// Without questions only modified playlists are saved; without saving none is touched.
-TEST_F(AlbumManagerTest, SaveWithoutQuestions) {
-    AddPlaylist("/m/one.qmx");
-    AddPlaylist("/m/two.qmx", true);
-    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("a.qma"), true));
+    // Without questions only modified playlists are saved; without saving none is touched.
+    m_host.m_playlists[1]->m_answer = true;
+    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("b.qma"), true));
     EXPECT_EQ(m_host.m_playlists[0]->m_saved, 0);
     EXPECT_EQ(m_host.m_playlists[1]->m_saved, 1);
-    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("b.qma"), false));
+    EXPECT_TRUE(m_albums.SaveAlbum(false, m_dir.File("c.qma"), false));
     EXPECT_EQ(m_host.m_playlists[1]->m_saved, 1);
-    EXPECT_EQ(Stored(m_dir.File("b.qma")).size(), 2u);
+    EXPECT_EQ(Stored(m_dir.File("c.qma")).size(), 3u);
     // A cancelled dialog writes nothing.
     EXPECT_FALSE(m_albums.SaveAlbum(true, "", true));
 }

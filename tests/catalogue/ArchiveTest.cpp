@@ -57,15 +57,6 @@ TEST(ArchiveTest, TextPrefixBoundaries) {
     }
 }
 
-TEST(ArchiveTest, ShortPrefixInLongFormIsAccepted) {
-    const Bytes bytes{0xFF, 3, 0, 'a', 'b', 'c', 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 'd', 'e'};
-    CArchiveReader in(bytes);
-    std::string first, second;
-    ASSERT_TRUE(in.ReadText(first) && in.ReadText(second));
-    EXPECT_EQ(first, "abc");
-    EXPECT_EQ(second, "de");
-}
-
 TEST(ArchiveTest, DamagedAndTruncatedItemsFailAndStayFailed) {
     std::string text;
     CDateTime dt;
@@ -93,11 +84,17 @@ TEST(ArchiveTest, DamagedAndTruncatedItemsFailAndStayFailed) {
     EXPECT_EQ(shortNumber.GetResult(), CArchiveReader::kTruncated);
 }
 
-TEST(ArchiveTest, TextsThatAreNotUtf8AreReadAsWindows1252) {
-    const Bytes bytes{8, 'C', 'a', 'f', 0xE9, ' ', 0x93, 'x', 0x94, 3, 0xC3, 0xA9, '!'};
+// A short length in the long form is accepted; texts that are not UTF-8 are read as
+// Windows-1252.
+TEST(ArchiveTest, ShortPrefixesInLongFormAndWindows1252Texts) {
+    const Bytes bytes{0xFF, 3, 0,   'a', 'b', 'c',  0xFF, 0xFF, 0xFF, 2,    0, 0,    0,    'd',
+                      'e',  8, 'C', 'a', 'f', 0xE9, ' ',  0x93, 'x',  0x94, 3, 0xC3, 0xA9, '!'};
     CArchiveReader in(bytes);
-    std::string legacy, utf8;
-    ASSERT_TRUE(in.ReadText(legacy) && in.ReadText(utf8));
+    std::string first, second, legacy, utf8;
+    ASSERT_TRUE(in.ReadText(first) && in.ReadText(second) && in.ReadText(legacy) &&
+                in.ReadText(utf8));
+    EXPECT_EQ(first, "abc");
+    EXPECT_EQ(second, "de");
     EXPECT_EQ(legacy, "Caf\u00e9 \u201cx\u201d");
     EXPECT_EQ(utf8, "\u00e9!");
 }

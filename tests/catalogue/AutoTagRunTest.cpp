@@ -1,3 +1,5 @@
+#include "DocumentFakes.h"
+
 #include "catalogue/CAutoTagRun.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/IListCommandUi.h"
@@ -27,24 +29,20 @@ TEST(AutoTagRunTest, TagsTheSelectionUntilCancelledAndSkipsSongsGone) {
     TempDir dir;
     CMixorel2001Doc doc;
     std::vector<std::string> ids;
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const char* name : {"A-One", "B-Two", "C-Three", "D-Four"}) {
         const std::string path = dir.File(std::string(name) + ".mp3");
         WriteAll(path, TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 10));
-        CSong song;
-        song.SetPathText(path);
+        CSong song = MakeSong(path);
         song.SetTitle(name);
         song.SetInfoFlag(true);
-        std::string id;
-        ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
-        ids.push_back(id);
+        ids.push_back(Insert(doc, song));
     }
     ASSERT_TRUE(doc.RemoveSongs({ids[1]}));
     FilenamePattern pattern;
     ASSERT_TRUE(pattern.SetCriteria("{ARTIST}-{TITLE}"));
     CancelAt progress(4);
     EXPECT_EQ(CAutoTagRun::Run(doc, ids, pattern, {}, &progress), 2);
-    EXPECT_EQ(progress.texts, (std::vector<std::string>{"A-One", "C-Three", "D-Four"}));
+    EXPECT_EQ(progress.texts, (Texts{"A-One", "C-Three", "D-Four"}));
     auto artistOf = [&](const char* name) {
         MpegFileInfo info;
         info.Read(dir.File(std::string(name) + ".mp3"));

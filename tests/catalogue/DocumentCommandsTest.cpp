@@ -23,25 +23,6 @@
 
 namespace {
 
-CSong MakeSong(const std::string& path, std::int32_t bitrate = 0) {
-    CSong song;
-    song.SetPathText(path);
-    song.SetTitle("Title of " + path);
-    if (bitrate != 0) {
-        song.SetInfo(100000, bitrate, 44100, 0);
-        song.SetInfoFlag(true);
-    }
-    return song;
-}
-
-CSong MakeRegion(const std::string& name) {
-    CSong song;
-    song.SetRegion(true);
-    song.SetInfoFlag(true);
-    song.SetTitle(name);
-    return song;
-}
-
 // A host that owns the playlists it makes and records what it was asked.
 class FakeHost : public IDocumentHost {
 public:
@@ -98,24 +79,12 @@ protected:
     // Lines from a compact description: "R" a region, anything else a song path.
     std::vector<std::string> Load(CMixorel2001Doc& doc, const std::vector<std::string>& lines) {
         std::vector<std::string> ids;
-        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
         for (const std::string& line : lines) {
-            std::string id;
-            const CSong song = line.starts_with("R") ? MakeRegion(line) : MakeSong(line, 128000);
-            EXPECT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
-            ids.push_back(id);
+            ids.push_back(Insert(doc, line.starts_with("R") ? MakeRegion(line)
+                                                            : MakeSong(line, 100000, 128000)));
         }
         doc.SetModifiedFlag(false);
         return ids;
-    }
-
-    static std::vector<std::string> Lines(const CMixorel2001Doc& doc) {
-        std::vector<std::string> lines;
-        for (int n = 0; n < doc.GetCount(); ++n) {
-            const CSong* song = doc.GetSongAt(n);
-            lines.push_back(song->IsRegion() ? song->GetTitle() : song->GetPath());
-        }
-        return lines;
     }
 
     void UseCloseRandomized(int value) {
@@ -135,8 +104,6 @@ protected:
     CMixorel2001Doc m_other;
 };
 
-using Texts = std::vector<std::string>;
-
 TEST_F(DocumentCommandsTest, MovesAtTheEndsChangeNothing) {
     Load(m_doc, {"a", "b", "c"});
     EXPECT_FALSE(m_doc.MoveUp(0));
@@ -151,30 +118,32 @@ TEST_F(DocumentCommandsTest, MovesAtTheEndsChangeNothing) {
 }
 
 // The loop position names the next song: moving the next song above the playing one
-// skips it, moving the playing song below the next one keeps the next song.
+// skips it, moving the playing song below the next one keeps the next song, and a region
+// moving up takes the loop back.
 TEST_F(DocumentCommandsTest, LoopPositionFollowsMovesOfTheLoopingLines) {
-    Load(m_doc, {"a", "b", "c", "d"});
-    m_doc.SetLoopPos(2); // b plays, c is next
-    m_doc.MoveUp(2);     // c above b
-    EXPECT_EQ(m_doc.GetLoopPos(), 3);
-    m_doc.SetLoopPos(2);
-    m_doc.MoveDown(1); // the line above the next one moves down
-    EXPECT_EQ(m_doc.GetLoopPos(), 3);
-    m_doc.SetLoopPos(3);
-    m_doc.MoveUp(3); // the last line: the position wraps
-    EXPECT_EQ(m_doc.GetLoopPos(), 0);
-    m_doc.SetLoopPos(0);
-    m_doc.MoveUp(3); // elsewhere: no change
-    EXPECT_EQ(m_doc.GetLoopPos(), 0);
-}
-
-TEST_F(DocumentCommandsTest, RegionMovingUpTakesTheLoopBack) {
-    Load(m_doc, {"a", "b", "R1", "c"});
-    m_doc.SetLoopPos(2);
-    EXPECT_TRUE(m_doc.MoveUp(2));
-    EXPECT_EQ(m_doc.GetLoopPos(), 1);
-    EXPECT_EQ(Lines(m_doc), (Texts{"a", "R1", "b", "c"}));
-    EXPECT_EQ(m_doc.GetRegionList().size(), 1u);
+    const struct {
+        Texts lines;
+        int loop;
+        bool up;
+        int line;
+        int after;
+    } cases[] = {
+        {{"a", "b", "c", "d"}, 2, true, 2, 3},  // c above the playing b
+        {{"a", "b", "c", "d"}, 2, false, 1, 3}, // the line above the next one moves down
+        {{"a", "b", "c", "d"}, 3, true, 3, 0},  // the last line: the position wraps
+        {{"a", "b", "c", "d"}, 0, true, 3, 0},  // elsewhere: no change
+        {{"a", "b", "R1", "c"}, 2, true, 2, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        CMixorel2001Doc doc;
+        Load(doc, c.lines);
+        doc.SetLoopPos(c.loop);
+        EXPECT_TRUE(c.up ? doc.MoveUp(c.line) : doc.MoveDown(c.line));
+        EXPECT_EQ(doc.GetLoopPos(), c.after);
+        EXPECT_EQ(Lines(doc)[static_cast<std::size_t>(c.line + (c.up ? -1 : 1))],
+                  c.lines[static_cast<std::size_t>(c.line)]);
+    }
 }
 
 TEST_F(DocumentCommandsTest, MoveToTopAndBottomKeepPositionsOnTheirSongs) {
@@ -185,7 +154,7 @@ TEST_F(DocumentCommandsTest, MoveToTopAndBottomKeepPositionsOnTheirSongs) {
     EXPECT_EQ(Lines(m_doc), (Texts{"R2", "a", "b", "R1", "c", "d"}));
     EXPECT_EQ(m_doc.GetLoopPos(), 4);
     EXPECT_EQ(m_doc.GetSchedulePos(), 2);
-    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{ids[4], ids[2]}));
+    EXPECT_EQ(m_doc.GetRegionList(), (Texts{ids[4], ids[2]}));
     EXPECT_TRUE(m_doc.MoveToBottom(4));
     EXPECT_EQ(Lines(m_doc), (Texts{"R2", "a", "b", "R1", "d", "c"}));
     EXPECT_EQ(m_doc.GetLoopPos(), 5);
@@ -248,8 +217,7 @@ TEST_F(DocumentCommandsTest, CloseRulesInTheirOrder) {
     EXPECT_TRUE(m_doc.IsLooping());
     EXPECT_EQ(m_doc.SaveModified(false), CMixorel2001Doc::kCloseWithoutAsking);
     EXPECT_FALSE(m_doc.IsLooping());
-    EXPECT_EQ(m_prompt.m_questions,
-              (std::vector<std::string>(2, CMixorel2001Doc::kCloseLoopingText)));
+    EXPECT_EQ(m_prompt.m_questions, (Texts(2, CMixorel2001Doc::kCloseLoopingText)));
 
     // The Close command goes on to the framework's question after stopping the loop.
     ASSERT_TRUE(m_doc.StartLoop(1));
@@ -365,8 +333,7 @@ TEST_F(DocumentCommandsTest, CopyAndPasteIntoAnotherPlaylistKeepsOrderWithNewIde
     Load(m_other, {"x", "y"});
     // An identity whose song was removed meanwhile is left out.
     ASSERT_TRUE(m_doc.CopySongs({ids[3], "gone", ids[0], ids[2]}, false, false));
-    EXPECT_EQ(m_clipboard.GetFileList(),
-              (std::vector<std::string>{"c", "a", m_doc.GetSongAt(2)->GetLocation()}));
+    EXPECT_EQ(m_clipboard.GetFileList(), (Texts{"c", "a", m_doc.GetSongAt(2)->GetLocation()}));
     std::vector<std::string> pasted;
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     ASSERT_TRUE(m_other.PasteSongs(0, &pasted, false, answer));
@@ -376,21 +343,9 @@ TEST_F(DocumentCommandsTest, CopyAndPasteIntoAnotherPlaylistKeepsOrderWithNewIde
         EXPECT_EQ(m_other.GetSongAt(n + 1)->GetId(), pasted[static_cast<std::size_t>(n)]);
         EXPECT_EQ(m_doc.FindById(pasted[static_cast<std::size_t>(n)]), nullptr);
     }
-    EXPECT_EQ(m_other.GetRegionList(), (std::vector<std::string>{pasted[2]}));
+    EXPECT_EQ(m_other.GetRegionList(), (Texts{pasted[2]}));
     EXPECT_TRUE(m_other.IsModified());
     EXPECT_EQ(Lines(m_doc), (Texts{"a", "b", "R1", "c"}));
-}
-
-TEST_F(DocumentCommandsTest, PasteAtTheEndKeepsClipboardOrderAndLeavesNoGaps) {
-    const auto ids = Load(m_doc, {"a", "b", "c"});
-    ASSERT_TRUE(m_doc.CopySongs({ids[2], ids[0], ids[1]}, false, false));
-    Load(m_other, {"x", "a"});
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kNo};
-    EXPECT_FALSE(m_other.PasteSongs(CMixorel2001Doc::kAfterLast, nullptr, false, answer));
-    EXPECT_EQ(Lines(m_other), (Texts{"x", "a", "c", "b"}));
-    EXPECT_EQ(m_prompt.m_duplicateTexts,
-              (std::vector<std::string>{CMixorel2001Doc::kDuplicateText}));
 }
 
 TEST_F(DocumentCommandsTest, PasteIntoTheSamePlaylistAsksUntilYesToAll) {
@@ -399,7 +354,8 @@ TEST_F(DocumentCommandsTest, PasteIntoTheSamePlaylistAsksUntilYesToAll) {
     m_prompt.m_duplicateAnswers = {IUserPrompt::kNo, IUserPrompt::kYesToAll};
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     EXPECT_FALSE(m_doc.PasteSongs(-1, nullptr, false, answer));
-    EXPECT_EQ(m_prompt.m_duplicateTitles.size(), 2u);
+    EXPECT_EQ(m_prompt.m_duplicateTitles, (Texts{"Title of a", "Title of b"}));
+    EXPECT_EQ(m_prompt.m_duplicateTexts.back(), "Item already in the list, add it anyway?");
     EXPECT_EQ(Lines(m_doc), (Texts{"b", "c", "d", "a", "b", "c", "d"}));
 
     // A cancel stops the paste where it is.
@@ -504,7 +460,7 @@ TEST_F(DocumentCommandsTest, FilesForExplorerReplaceOrJoinTheClipboard) {
     const auto ids = Load(m_doc, {"/m/a.mp3", "/m/b.mp3"});
     ASSERT_TRUE(m_doc.CopySongs({ids[0]}, false, false));
     ASSERT_TRUE(m_doc.CopyFilesForExplorer({ids[1], ids[0]}, true));
-    EXPECT_EQ(m_clipboard.GetFileList(), (std::vector<std::string>{"/m/b.mp3", "/m/a.mp3"}));
+    EXPECT_EQ(m_clipboard.GetFileList(), (Texts{"/m/b.mp3", "/m/a.mp3"}));
     std::vector<std::uint8_t> data;
     EXPECT_TRUE(m_clipboard.GetData(ISongClipboard::kSongFormat, data));
     ASSERT_TRUE(m_doc.CopyFilesForExplorer({ids[1]}, false));
@@ -569,19 +525,13 @@ TEST_F(DocumentCommandsTest, NewOpenAndCloseRunTheWorkers) {
     EXPECT_FALSE(m_doc.HasProcessThread());
 }
 
-} // namespace
-
-namespace {
-
-class RegionCommandsTest : public DocumentCommandsTest {};
-
-TEST_F(RegionCommandsTest, AddEditAndRemoveAllRegions) {
+TEST_F(DocumentCommandsTest, AddEditAndRemoveAllRegions) {
     Load(m_doc, {"a", "b", "c"});
     const CDateTime start = CDateTime::FromCalendar(2026, 12, 31, 21, 0, 0);
     std::string id;
     ASSERT_TRUE(m_doc.AddRegion(0, CMixorel2001Doc::MakeRegionHeader("Party", start, 1, 2), &id));
     EXPECT_EQ(Lines(m_doc), (Texts{"a", "Party", "b", "c"}));
-    EXPECT_EQ(m_doc.GetRegionList(), (std::vector<std::string>{id}));
+    EXPECT_EQ(m_doc.GetRegionList(), (Texts{id}));
     EXPECT_EQ(m_doc.GetRegionStarts().front().first, 1);
     EXPECT_FALSE(m_doc.AddRegion(-1, CMixorel2001Doc::MakeRegionHeader(" ", start, 1, 2)));
     EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kEmptyRegionNameText);
@@ -607,7 +557,7 @@ TEST_F(RegionCommandsTest, AddEditAndRemoveAllRegions) {
     EXPECT_EQ(m_prompt.m_messages.back(), CMixorel2001Doc::kLockedText);
 }
 
-TEST_F(RegionCommandsTest, SaveClearsTheMarkFirstAndPutsItBackOnFailure) {
+TEST_F(DocumentCommandsTest, SaveClearsTheMarkFirstAndPutsItBackOnFailure) {
     TempDir dir;
     Load(m_doc, {"a"});
     m_doc.SetTitle("party.qmx");

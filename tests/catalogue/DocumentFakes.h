@@ -1,13 +1,35 @@
 #pragma once
 
+#include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/IDocumentView.h"
+#include "catalogue/IExchangeUi.h"
 #include "catalogue/IPlayerLink.h"
 #include "catalogue/IUserPrompt.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <deque>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
+
+// Takes the next value of a script into value; false when the script is empty.
+template <typename T> bool PopInto(std::deque<T>& script, T& value) {
+    if (script.empty()) {
+        return false;
+    }
+    value = script.front();
+    script.pop_front();
+    return true;
+}
+
+// The next value of a script, or the fallback when it is empty.
+template <typename T> T Pop(std::deque<T>& script, T fallback) {
+    PopInto(script, fallback);
+    return fallback;
+}
 
 // A prompt that records what it was asked and answers from scripts; with an empty
 // script a duplicate question answers no, a question yes, the song dialog cancel.
@@ -25,12 +47,11 @@ public:
         return Pop(m_duplicateAnswers, kNo);
     }
     bool SongData(std::string& title, std::string& location) override {
-        if (m_songData.empty()) {
+        std::pair<std::string, std::string> data;
+        if (!PopInto(m_songData, data)) {
             return false;
         }
-        title = m_songData.front().first;
-        location = m_songData.front().second;
-        m_songData.pop_front();
+        std::tie(title, location) = data;
         return true;
     }
 
@@ -41,16 +62,6 @@ public:
     std::deque<Answer> m_answers;
     std::deque<DuplicateAnswer> m_duplicateAnswers;
     std::deque<std::pair<std::string, std::string>> m_songData;
-
-private:
-    template <typename T> static T Pop(std::deque<T>& script, T fallback) {
-        if (script.empty()) {
-            return fallback;
-        }
-        T value = script.front();
-        script.pop_front();
-        return value;
-    }
 };
 
 // A view that records the requests it gets.
@@ -80,3 +91,69 @@ public:
     std::vector<std::string> m_started;
     std::string m_strUnplayable; // this path fails its start
 };
+
+// An exchange dialog that picks m_choice for either kind of file (cancel when empty).
+class FakeExchangeUi : public IExchangeUi {
+public:
+    bool ChooseM3uFile(std::string& path) override { return Choose(path); }
+    bool ChooseHtmlFile(std::string& path) override { return Choose(path); }
+    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
+
+    std::string m_choice;
+    std::vector<std::string> m_opened;
+
+private:
+    bool Choose(std::string& path) {
+        path = m_choice;
+        return !m_choice.empty();
+    }
+};
+
+// A song line titled "Title of <path>"; with a bitrate it holds audio information.
+inline CSong MakeSong(const std::string& path, std::uint32_t size = 0, std::int32_t bitrate = 0) {
+    CSong song;
+    song.SetPathText(path);
+    song.SetTitle("Title of " + path);
+    if (bitrate != 0) {
+        song.SetInfo(size, bitrate, 44100, 0);
+        song.SetInfoFlag(true);
+    }
+    return song;
+}
+
+inline CSong MakeRegion(const std::string& name) {
+    CSong song;
+    song.SetRegion(true);
+    song.SetInfoFlag(true);
+    song.SetTitle(name);
+    return song;
+}
+
+using Texts = std::vector<std::string>;
+
+// The lines as texts: a region's title, a song's path.
+inline Texts Lines(const CMixorel2001Doc& doc) {
+    Texts lines;
+    for (int n = 0; n < doc.GetCount(); ++n) {
+        const CSong* song = doc.GetSongAt(n);
+        lines.push_back(song->IsRegion() ? song->GetTitle() : song->GetPath());
+    }
+    return lines;
+}
+
+inline Texts Titles(const CMixorel2001Doc& doc) {
+    Texts titles;
+    for (int n = 0; n < doc.GetCount(); ++n) {
+        titles.push_back(doc.GetSongAt(n)->GetTitle());
+    }
+    return titles;
+}
+
+// Inserts a line after the given one, a duplicate too, and answers its identity.
+inline std::string Insert(CMixorel2001Doc& doc, const CSong& song,
+                          int after = CMixorel2001Doc::kAfterLast) {
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
+    std::string id;
+    EXPECT_TRUE(doc.InsertSongAt(after, song, answer, &id)) << song.GetLocation();
+    return id;
+}

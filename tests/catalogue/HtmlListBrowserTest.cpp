@@ -92,15 +92,6 @@ private:
     std::thread m_thread;
 };
 
-CSong Song(const std::string& path, const std::string& title) {
-    CSong song;
-    song.SetPathText(path);
-    song.SetTitle(title);
-    song.SetInfo(5000000, 128000, 44100, 0);
-    song.SetInfoFlag(true);
-    return song;
-}
-
 TEST(HtmlListBrowserTest, NonLatinTitlesShowAsWritten) {
     if (!TestFiles::HaveTool("chromium")) {
         if (std::getenv("CI") != nullptr) {
@@ -110,13 +101,14 @@ TEST(HtmlListBrowserTest, NonLatinTitlesShowAsWritten) {
     }
     FakePrompt prompt;
     CMixorel2001Doc doc(&prompt);
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const auto& [path, title] :
          {std::pair{"/m/1.mp3", "宇多田ヒカル - 光"}, std::pair{"/m/2.mp3", "Кино - Группа крови"},
           std::pair{"/m/3.mp3", "Σωκράτης - Ελλάδα"},
           std::pair{"/m/4.mp3", "Sigur Rós - Hoppípolla"},
           std::pair{"/m/5.mp3", "AC/DC - Rock & Roll <Live> \"1979\""}}) {
-        ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, Song(path, title), answer));
+        CSong song = MakeSong(path, 5000000, 128000);
+        song.SetTitle(title);
+        Insert(doc, song);
     }
     doc.SetModifiedFlag(false);
     doc.SetTitle("Ночь & 夜");

@@ -75,11 +75,19 @@ std::string Row(int index, const std::string& title, const std::string& format,
 
 const char* const kCreated = "2026-12-06 12:00";
 
-TEST(HtmlListWriterTest, EmptyPlaylistPage) {
+// The page of an empty playlist, written over an old file.
+TEST(HtmlListWriterTest, EmptyPlaylistPageAndItsFile) {
     CMixorel2001Doc doc;
     doc.SetTitle("party.qmx");
-    EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated),
-              kHead + Summary("party.qmx", "00h 00m 00s", 0) + kHeaderRow + kTail);
+    const std::string page = CHtmlListWriter::Build(doc, kCreated);
+    EXPECT_EQ(page, kHead + Summary("party.qmx", "00h 00m 00s", 0) + kHeaderRow + kTail);
+    TempDir dir;
+    const std::string path = dir.File("list.html");
+    WriteAll(path, {'o', 'l', 'd'});
+    ASSERT_TRUE(CHtmlListWriter::WriteHtmlList(doc, path, kCreated));
+    const std::vector<std::uint8_t> bytes = ReadAll(path);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), page);
+    EXPECT_FALSE(CHtmlListWriter::WriteHtmlList(doc, dir.File("none/list.html"), kCreated));
 }
 
 // A song of 5,000,000 bytes at 128 kbit/s (312 s) and a region line; titles escaped.
@@ -87,18 +95,10 @@ TEST(HtmlListWriterTest, PlaylistWithRegionPage) {
     FakePrompt prompt;
     CMixorel2001Doc doc(&prompt);
     doc.SetTitle("Rock & \"Roll\" <live>");
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
-    CSong song;
-    song.SetPathText("/m/a.mp3");
+    CSong song = MakeSong("/m/a.mp3", 5000000, 128000);
     song.SetTitle("AC/DC - Rock & Roll Ain't <Noise> \"Pollution\"");
-    song.SetInfo(5000000, 128000, 44100, 0);
-    song.SetInfoFlag(true);
-    CSong region;
-    region.SetRegion(true);
-    region.SetInfoFlag(true);
-    region.SetTitle("Late night");
-    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer));
-    ASSERT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, region, answer));
+    Insert(doc, song);
+    Insert(doc, MakeRegion("Late night"));
     // The title shows the modified mark, as the window does.
     const std::string title = "Rock &amp; &quot;Roll&quot; &lt;live&gt; *";
     EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated),
@@ -129,36 +129,11 @@ TEST(HtmlListWriterTest, NumbersInAnyLocale) {
     EXPECT_EQ(CHtmlListWriter::Megabytes(5000000), "4.77");
 }
 
-TEST(HtmlListWriterTest, WritesTheFileAtomically) {
-    TempDir dir;
-    CMixorel2001Doc doc;
-    doc.SetTitle("empty");
-    const std::string path = dir.File("list.html");
-    WriteAll(path, {'o', 'l', 'd'});
-    ASSERT_TRUE(CHtmlListWriter::WriteHtmlList(doc, path, kCreated));
-    const std::vector<std::uint8_t> bytes = ReadAll(path);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CHtmlListWriter::Build(doc, kCreated));
-    EXPECT_FALSE(CHtmlListWriter::WriteHtmlList(doc, dir.File("none/list.html"), kCreated));
-}
-
-class FakeHtmlUi : public IExchangeUi {
-public:
-    bool ChooseM3uFile(std::string&) override { return false; }
-    bool ChooseHtmlFile(std::string& path) override {
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
-
-    std::string m_choice;
-    std::vector<std::string> m_opened;
-};
-
 // The view question comes only after a page was written; yes opens it.
 TEST(HtmlListWriterTest, ExportCommand) {
     TempDir dir;
     FakePrompt prompt;
-    FakeHtmlUi ui;
+    FakeExchangeUi ui;
     CMixorel2001Doc doc;
     EXPECT_FALSE(CHtmlListWriter::Export(doc, ui, prompt));
     ui.m_choice = dir.File("none/list.html");
@@ -169,7 +144,7 @@ TEST(HtmlListWriterTest, ExportCommand) {
     EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
     EXPECT_TRUE(ui.m_opened.empty());
     EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
-    EXPECT_EQ(ui.m_opened, std::vector<std::string>{dir.File("list.html")});
+    EXPECT_EQ(ui.m_opened, Texts{dir.File("list.html")});
     EXPECT_EQ(prompt.m_questions.back(), CHtmlListWriter::kViewQuestion);
 }
 

@@ -56,12 +56,7 @@ public:
     void ClosePlaylist(CMixorel2001Doc& doc) override { m_closed.push_back(&doc); }
     bool AskFilterPattern(const std::vector<std::string>& history, std::string& pattern) override {
         m_histories.push_back(history);
-        if (m_patterns.empty()) {
-            return false;
-        }
-        pattern = m_patterns.front();
-        m_patterns.pop_front();
-        return true;
+        return PopInto(m_patterns, pattern);
     }
     bool ChooseFolder(const std::string& title, std::string& folder) override {
         m_folderTitle = title;
@@ -77,12 +72,7 @@ public:
     }
     AbortRetryIgnore AskAbortRetryIgnore(const std::string& text) override {
         m_errors.push_back(text);
-        if (m_choices.empty()) {
-            return kIgnore;
-        }
-        const AbortRetryIgnore choice = m_choices.front();
-        m_choices.pop_front();
-        return choice;
+        return Pop(m_choices, kIgnore);
     }
 
     std::vector<std::unique_ptr<CMixorel2001Doc>> m_docs;
@@ -97,14 +87,6 @@ public:
     std::vector<std::string> m_errors;
 };
 
-std::vector<std::string> Titles(const CMixorel2001Doc& doc) {
-    std::vector<std::string> titles;
-    for (int i = 0; i < doc.GetCount(); ++i) {
-        titles.push_back(doc.GetSongAt(i)->GetTitle());
-    }
-    return titles;
-}
-
 class ListCommandsTest : public ::testing::Test {
 protected:
     ListCommandsTest() {
@@ -113,16 +95,10 @@ protected:
     }
     void Add(const std::string& path, const std::string& title, std::uint32_t size = 0,
              bool region = false) {
-        CSong song;
-        song.SetPathText(path);
+        CSong song = MakeSong(path, size, size != 0 ? 128000 : 0);
         song.SetTitle(title);
         song.SetRegion(region);
-        if (size != 0) {
-            song.SetInfo(size, 128000, 44100, 0);
-            song.SetInfoFlag(true);
-        }
-        IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
-        ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer));
+        Insert(m_doc, song);
     }
 
     TempDir m_dir;
@@ -141,22 +117,21 @@ TEST_F(ListCommandsTest, FilterMakesANewPlaylistOfTheMatches) {
     ASSERT_EQ(m_ui.m_docs.size(), 1u);
     CMixorel2001Doc& first = *m_ui.m_docs[0];
     EXPECT_EQ(first.GetTitle(), "beatles");
-    EXPECT_EQ(Titles(first), (std::vector<std::string>{"The Beatles - Let It Be", "Beatles tribute",
-                                                       "The Beatles - Let It Be"}));
+    EXPECT_EQ(Titles(first),
+              (Texts{"The Beatles - Let It Be", "Beatles tribute", "The Beatles - Let It Be"}));
     EXPECT_FALSE(first.IsModified());
     EXPECT_EQ(m_ui.m_shown, std::vector<CMixorel2001Doc*>{&first});
     // *let? does not match: the title does not end one character after "let".
     EXPECT_FALSE(CListFilter::Filter(m_doc, m_ui, m_prompt));
-    EXPECT_EQ(m_prompt.m_messages, std::vector<std::string>{CListFilter::kNoMatchText});
+    EXPECT_EQ(m_prompt.m_messages, Texts{CListFilter::kNoMatchText});
     EXPECT_EQ(m_ui.m_closed, std::vector<CMixorel2001Doc*>{m_ui.m_docs[1].get()});
     EXPECT_EQ(m_ui.m_docs[1]->GetTitle(), "let?");
     // Brackets: titles beginning with A, B or C.
     EXPECT_TRUE(CListFilter::Filter(m_doc, m_ui, m_prompt));
-    EXPECT_EQ(Titles(*m_ui.m_docs[2]),
-              (std::vector<std::string>{"ABBA - Waterloo", "Beatles tribute"}));
+    EXPECT_EQ(Titles(*m_ui.m_docs[2]), (Texts{"ABBA - Waterloo", "Beatles tribute"}));
     // The same pattern in other letter case enters the history once.
     EXPECT_TRUE(CListFilter::Filter(m_doc, m_ui, m_prompt));
-    EXPECT_EQ(m_ui.m_histories.back(), (std::vector<std::string>{"beatles", "*let?", "[A-C]*"}));
+    EXPECT_EQ(m_ui.m_histories.back(), (Texts{"beatles", "*let?", "[A-C]*"}));
     // The empty pattern becomes two stars and copies every line.
     EXPECT_TRUE(CListFilter::Filter(m_doc, m_ui, m_prompt));
     EXPECT_EQ(m_ui.m_docs.back()->GetCount(), 4);
@@ -185,34 +160,31 @@ TEST_F(ListCommandsTest, Reprocess) {
     Add("/m/1.mp3", "One", 5000000);
     Add("", "Region", 0, true);
     Add("/m/2.mp3", "Two", 1000000);
-    ASSERT_GT(m_doc.GetTotalTime(), 0u);
+    Add("/m/3.mp3", "Three", 2000000);
+    // Two selected lines: only they.
+    const std::uint32_t total = m_doc.GetTotalTime();
+    const std::uint32_t first = m_doc.GetSongAt(0)->GetDuration();
+    const std::uint32_t second = m_doc.GetSongAt(2)->GetDuration();
+    EXPECT_TRUE(m_doc.Reprocess({m_doc.GetSongAt(0)->GetId(), m_doc.GetSongAt(2)->GetId()}));
+    EXPECT_EQ(m_doc.GetTotalTime(), total - first - second);
+    EXPECT_EQ(m_doc.GetProcessingQueue().size(), 2u);
+    EXPECT_TRUE(m_doc.GetSongAt(3)->HasInfo());
     m_doc.SetModifiedFlag(false);
     const std::string two = m_doc.GetSongAt(2)->GetId();
     // One selected line counts as none: everything.
     EXPECT_TRUE(m_doc.Reprocess({two}));
     EXPECT_EQ(m_doc.GetTotalTime(), 0u);
-    EXPECT_EQ(m_doc.GetProcessingQueue().size(), 2u);
-    EXPECT_FALSE(m_doc.GetSongAt(0)->HasInfo());
+    EXPECT_EQ(m_doc.GetProcessingQueue().size(), 3u);
+    EXPECT_FALSE(m_doc.GetSongAt(3)->HasInfo());
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_EQ(m_doc.GetSongAt(1)->GetTitle(), "Region");
     // The processing step reads the (missing) files and the totals stay right.
-    m_doc.ProcessNextQueued();
-    m_doc.ProcessNextQueued();
+    for (int n = 0; n < 3; ++n) {
+        m_doc.ProcessNextQueued();
+    }
     EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
+    EXPECT_FALSE(m_doc.ProcessNextQueued()) << "nothing left to process";
     EXPECT_EQ(m_doc.GetTotalTime(), 0u);
-}
-
-TEST_F(ListCommandsTest, ReprocessSelectedLines) {
-    Add("/m/1.mp3", "One", 5000000);
-    Add("/m/2.mp3", "Two", 1000000);
-    Add("/m/3.mp3", "Three", 2000000);
-    const std::uint32_t total = m_doc.GetTotalTime();
-    const std::uint32_t first = m_doc.GetSongAt(0)->GetDuration();
-    const std::uint32_t second = m_doc.GetSongAt(1)->GetDuration();
-    EXPECT_TRUE(m_doc.Reprocess({m_doc.GetSongAt(0)->GetId(), m_doc.GetSongAt(1)->GetId()}));
-    EXPECT_EQ(m_doc.GetTotalTime(), total - first - second);
-    EXPECT_EQ(m_doc.GetProcessingQueue().size(), 2u);
-    EXPECT_TRUE(m_doc.GetSongAt(2)->HasInfo());
 }
 
 TEST_F(ListCommandsTest, SetSourceFolder) {
@@ -221,9 +193,8 @@ TEST_F(ListCommandsTest, SetSourceFolder) {
     Add("x d:\\c.mp3", "C");
     Add("E:\\d.mp3", "D");
     EXPECT_EQ(m_doc.SetSourceFolder("/home/me/Music/"), 2);
-    EXPECT_EQ(m_doc.GetSongAt(0)->GetPath(), "/home/me/Music/a.mp3");
-    EXPECT_EQ(m_doc.GetSongAt(2)->GetPath(), "/home/me/Music/c.mp3");
-    EXPECT_EQ(m_doc.GetSongAt(3)->GetPath(), "E:\\d.mp3");
+    EXPECT_EQ(Lines(m_doc),
+              (Texts{"/home/me/Music/a.mp3", "/m/b.mp3", "/home/me/Music/c.mp3", "E:\\d.mp3"}));
     EXPECT_TRUE(m_doc.Contains("/home/me/Music/a.mp3"));
     EXPECT_FALSE(m_doc.Contains("D:\\Music\\Rock\\a.mp3"));
     EXPECT_EQ(m_doc.GetTotalTime(), 1000000u / 16000u);
@@ -261,10 +232,8 @@ TEST_F(ListCommandsTest, MigrateCopiesIntoOneFolder) {
     EXPECT_EQ(m_ui.m_copy.m_title, "Copying file -> " + m_dir.File("dest/"));
     EXPECT_EQ(m_ui.m_copy.m_upper, 5);
     EXPECT_EQ(m_ui.m_copy.m_positions, (std::vector<int>{1, 2, 3, 4, 5}));
-    ASSERT_EQ(made.GetCount(), 3);
-    EXPECT_EQ(made.GetSongAt(0)->GetPath(), m_dir.File("dest/song.mp3"));
-    EXPECT_EQ(made.GetSongAt(1)->GetPath(), m_dir.File("dest/song.mp3"));
-    EXPECT_EQ(made.GetSongAt(2)->GetPath(), m_dir.File("dest/other.mp3"));
+    EXPECT_EQ(Lines(made), (Texts{m_dir.File("dest/song.mp3"), m_dir.File("dest/song.mp3"),
+                                  m_dir.File("dest/other.mp3")}));
     EXPECT_EQ(ReadAll(m_dir.File("dest/song.mp3")), (std::vector<std::uint8_t>{2, 2}));
     // The missing file and the region line failed and were ignored.
     ASSERT_EQ(m_ui.m_errors.size(), 2u);

@@ -105,46 +105,29 @@ protected:
 // The same file twice is appended twice without a question, after the lines already
 // there; streams keep their titles and show no audio information.
 TEST_F(M3uImportTest, AppendsEveryLineWithoutAsking) {
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    CSong first;
-    first.SetPathText(m_dir.File("song.mp3"));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, first, answer));
+    Insert(m_doc, MakeSong(m_dir.File("song.mp3")), -1);
     Write("list.m3u", "#EXTM3U\n#EXTINF:215,Artist - Song\nhttp://radio.example/live\n"
                       "song.mp3\r\nsong.mp3\n");
     std::size_t count = 0;
     EXPECT_TRUE(CM3uReader::ReadM3u(m_doc, m_dir.File("list.m3u"), &m_prompt, &count));
     EXPECT_EQ(count, 3u);
-    ASSERT_EQ(m_doc.GetCount(), 4);
-    EXPECT_EQ(m_doc.GetSongAt(1)->GetPath(), "http://radio.example/live");
+    EXPECT_EQ(Lines(m_doc), (Texts{m_dir.File("song.mp3"), "http://radio.example/live",
+                                   m_dir.File("song.mp3"), m_dir.File("song.mp3")}));
     EXPECT_EQ(m_doc.GetSongAt(1)->GetTitle(), "Artist - Song");
     EXPECT_EQ(m_doc.GetSongAt(1)->GetFormatText(), "");
     EXPECT_EQ(m_doc.GetSongAt(1)->GetDurationText(), "");
-    EXPECT_EQ(m_doc.GetSongAt(2)->GetPath(), m_dir.File("song.mp3"));
-    EXPECT_EQ(m_doc.GetSongAt(3)->GetPath(), m_dir.File("song.mp3"));
     EXPECT_TRUE(m_prompt.m_duplicateTexts.empty());
     EXPECT_TRUE(m_prompt.m_messages.empty());
     // The imported lines wait for the processing thread.
     EXPECT_EQ(m_doc.GetProcessingQueue().size(), 4u);
 }
 
-class FakeExchangeUi : public IExchangeUi {
-public:
-    bool ChooseM3uFile(std::string& path) override {
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    bool ChooseHtmlFile(std::string& path) override {
-        path = m_choice;
-        return !m_choice.empty();
-    }
-    void OpenWithSystem(const std::string& path) override { m_opened.push_back(path); }
-
-    std::string m_choice;
-    std::vector<std::string> m_opened;
-};
-
-// The command appends without asking about erasing the playlist.
+// The command appends without asking about erasing the playlist; a missing file imports
+// nothing and shows nothing.
 TEST_F(M3uImportTest, CommandAppendsTheChosenList) {
+    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.File("none.m3u"), &m_prompt));
+    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.Path(), &m_prompt));
+    EXPECT_TRUE(m_prompt.m_messages.empty());
     FakeExchangeUi ui;
     EXPECT_FALSE(CM3uReader::ImportM3u(m_doc, ui, m_prompt));
     Write("a.m3u8", "one.mp3\n");
@@ -153,13 +136,6 @@ TEST_F(M3uImportTest, CommandAppendsTheChosenList) {
     EXPECT_TRUE(CM3uReader::ImportM3u(m_doc, ui, m_prompt));
     EXPECT_EQ(m_doc.GetCount(), 2);
     EXPECT_TRUE(m_prompt.m_questions.empty());
-}
-
-TEST_F(M3uImportTest, MissingFileImportsNothingAndShowsNothing) {
-    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.File("none.m3u"), &m_prompt));
-    EXPECT_FALSE(CM3uReader::ReadM3u(m_doc, m_dir.Path(), &m_prompt));
-    EXPECT_EQ(m_doc.GetCount(), 0);
-    EXPECT_TRUE(m_prompt.m_messages.empty());
 }
 
 } // namespace

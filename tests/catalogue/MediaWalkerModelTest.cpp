@@ -1,3 +1,5 @@
+#include "DocumentFakes.h"
+
 #include "catalogue/CMediaWalkerModel.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "media/Id3v1Tag.h"
@@ -20,10 +22,8 @@ struct TaggedSong {
 // A playlist of the songs, a region line between them; answers their identities.
 std::vector<std::string> Fill(CMixorel2001Doc& doc, const std::vector<TaggedSong>& songs) {
     std::vector<std::string> ids;
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
     for (const TaggedSong& s : songs) {
-        CSong song;
-        song.SetPathText(std::string("/music/") + s.title + ".mp3");
+        CSong song = MakeSong(std::string("/music/") + s.title + ".mp3");
         song.SetTitle(s.title);
         song.SetInfoFlag(true); // processed: the document keeps the tag block
         if (s.genre != nullptr) {
@@ -33,17 +33,11 @@ std::vector<std::string> Fill(CMixorel2001Doc& doc, const std::vector<TaggedSong
             tag.SetAlbum(s.album);
             tag.SetYear(s.year);
             tag.SetGenreByName(s.genre);
-            const auto block = tag.Build();
-            song.SetTag(block);
+            song.SetTag(tag.Build());
         }
-        std::string id;
-        EXPECT_TRUE(doc.InsertSongAt(CMixorel2001Doc::kAfterLast, song, answer, &id));
-        ids.push_back(id);
+        ids.push_back(Insert(doc, song));
         if (ids.size() == 2) {
-            CSong region;
-            region.SetRegion(true);
-            region.SetTitle("Break");
-            doc.InsertSongAt(CMixorel2001Doc::kAfterLast, region, answer);
+            Insert(doc, MakeRegion("Break"));
         }
     }
     return ids;
@@ -116,11 +110,9 @@ TEST(MediaWalkerModelTest, SongListClipboardAndASongRemovedMeanwhile) {
     model.BuildTree("Artist/Album");
     const int beatles = model.GetFirstNode();
     model.FillList(doc, beatles);
-    EXPECT_EQ(model.GetListTitles(),
-              (std::vector<std::string>{"Come Together", "Help", "Something"}));
+    EXPECT_EQ(model.GetListTitles(), (Texts{"Come Together", "Help", "Something"}));
     model.ReverseSort();
-    EXPECT_EQ(model.GetListTitles(),
-              (std::vector<std::string>{"Something", "Help", "Come Together"}));
+    EXPECT_EQ(model.GetListTitles(), (Texts{"Something", "Help", "Come Together"}));
     EXPECT_EQ(model.FindTitle("co", 1), 2);
     EXPECT_EQ(model.FindTitle("SO", 1), 0) << "wraps once";
     EXPECT_EQ(model.FindTitle("xyz", 0), -1);
@@ -132,7 +124,7 @@ TEST(MediaWalkerModelTest, SongListClipboardAndASongRemovedMeanwhile) {
     // A song removed from the playlist keeps its place in the tree and shows no title.
     ASSERT_TRUE(doc.RemoveSongs({ids[1]}));
     model.FillList(doc, beatles);
-    EXPECT_EQ(model.GetListTitles(), (std::vector<std::string>{"Help", "Come Together", ""}));
+    EXPECT_EQ(model.GetListTitles(), (Texts{"Help", "Come Together", ""}));
     EXPECT_FALSE(model.RefreshSong(doc, ids[1]));
     model.EmptyClipboard();
     EXPECT_EQ(model.GetClipboardSize(), 0u);

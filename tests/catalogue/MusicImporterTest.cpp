@@ -1,3 +1,4 @@
+#include "AlbumFakes.h"
 #include "DocumentFakes.h"
 
 #include "catalogue/CAlbumFile.h"
@@ -69,12 +70,7 @@ public:
                       std::string& folder) override {
         m_browserStarts.push_back(start);
         EXPECT_EQ(title, CMusicImporter::kChooseFolderTitle);
-        if (m_folders.empty()) {
-            return false;
-        }
-        folder = m_folders.front();
-        m_folders.pop_front();
-        return true;
+        return PopInto(m_folders, folder);
     }
     bool ChooseFiles(std::vector<std::string>& paths) override {
         paths = m_files;
@@ -100,20 +96,17 @@ class MusicImporterTest : public ::testing::Test {
 protected:
     MusicImporterTest() {
         m_doc.SetTitle("party");
-        // music/ a.mp3 b.MP3 .hidden.mp3 notes.txt cover.jpg sub/ c.wav deep/ d.mp2
-        Touch("music/a.mp3");
-        Touch("music/b.MP3");
-        Touch("music/.hidden.mp3");
-        Touch("music/notes.txt");
-        Touch("music/cover.jpg");
-        Touch("music/sub/c.wav");
-        Touch("music/sub/deep/d.mp2");
+        for (const char* name : {"a.mp3", "b.MP3", ".hidden.mp3", "notes.txt", "cover.jpg",
+                                 "sub/c.wav", "sub/deep/d.mp2"}) {
+            Touch(std::string("music/") + name);
+        }
     }
     void Touch(const std::string& name) {
         fs::create_directories(fs::path(m_dir.File(name)).parent_path());
         WriteAll(m_dir.File(name), {1, 2, 3});
     }
     std::string Music(const std::string& sub = "") const { return m_dir.File("music/") + sub; }
+    std::string Loc(const std::string& name) const { return m_dir.File("loc/" + name + "/"); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (int i = 0; i < m_doc.GetCount(); ++i) {
@@ -121,13 +114,6 @@ protected:
         }
         std::sort(names.begin(), names.end());
         return names;
-    }
-    std::vector<std::string> Titles() const {
-        std::vector<std::string> titles;
-        for (int i = 0; i < m_doc.GetCount(); ++i) {
-            titles.push_back(m_doc.GetSongAt(i)->GetTitle());
-        }
-        return titles;
     }
 
     TempDir m_dir;
@@ -142,20 +128,19 @@ protected:
 TEST_F(MusicImporterTest, FolderWithSubfolders) {
     m_ui.m_folders.push_back(m_dir.File("music"));
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    EXPECT_EQ(Names(),
-              (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3", "c.wav", "d.mp2"}));
+    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "c.wav", "d.mp2"}));
     // The title is the file name (in title case) until the processing thread reads the tags.
-    const std::vector<std::string> titles = Titles();
+    const std::vector<std::string> titles = Titles(m_doc);
     EXPECT_EQ(std::count(titles.begin(), titles.end(), "A.mp3"), 1);
     // An empty playlist is not asked about erasing.
     EXPECT_TRUE(m_prompt.m_questions.empty());
-    EXPECT_EQ(m_prompt.m_messages, std::vector<std::string>{"5 file(s) imported in 0 second(s)"});
+    EXPECT_EQ(m_prompt.m_messages, Texts{"5 file(s) imported in 0 second(s)"});
     EXPECT_EQ(m_importer.GetLastImportFolder(), Music());
     EXPECT_TRUE(m_importer.IsLastImportKnown());
     EXPECT_TRUE(m_importer.IsLastImportRecursive());
-    EXPECT_EQ(m_locations.GetFolders(), std::vector<std::string>{Music()});
+    EXPECT_EQ(m_locations.GetFolders(), Texts{Music()});
     // One progress window for the whole scan, showing each folder.
-    EXPECT_EQ(m_ui.m_log.m_titles, std::vector<std::string>{"Importing music files to party"});
+    EXPECT_EQ(m_ui.m_log.m_titles, Texts{"Importing music files to party"});
     EXPECT_EQ(m_ui.m_log.m_destroyed, 1);
     EXPECT_EQ(m_ui.m_log.m_folders.front(), Music() + " ...");
     EXPECT_EQ(m_ui.m_log.m_folders.size(), 3u);
@@ -168,26 +153,28 @@ TEST_F(MusicImporterTest, SingleFolderAndRepeat) {
     m_ui.m_folders.push_back(Music());
     EXPECT_FALSE(m_importer.OnRepeatLastImport());
     EXPECT_TRUE(m_importer.OnImportSingleFolder());
-    EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3"}));
+    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3"}));
     EXPECT_FALSE(m_importer.IsLastImportRecursive());
     // Repeating uses the remembered folder without the browser; erase answered yes.
     m_prompt.m_answers.push_back(IUserPrompt::kAnswerYes);
     EXPECT_TRUE(m_importer.OnRepeatLastImport());
     EXPECT_EQ(m_ui.m_browserStarts.size(), 1u);
-    EXPECT_EQ(m_prompt.m_questions, std::vector<std::string>{CMusicImporter::kEraseQuestion});
+    EXPECT_EQ(m_prompt.m_questions, Texts{CMusicImporter::kEraseQuestion});
     EXPECT_EQ(m_doc.GetCount(), 3);
     // The browser starts at the last folder.
     EXPECT_FALSE(m_importer.OnImportSingleFolder());
     EXPECT_EQ(m_ui.m_browserStarts.back(), Music());
 }
 
-// The same folder twice with the default answers: the first duplicate is asked about,
-// "&No" ends the import after zero files, and the count is still reported.
-TEST_F(MusicImporterTest, SecondImportOfTheSameFolderEndsOnNo) {
-    m_ui.m_folders = {Music(), Music()};
+// Imports of a folder already imported: "&No" ends the import after zero files and the
+// count is still reported; "N&o to all" skips the duplicates silently and goes on; "Yes
+// to &all" adds them all; "Cancel" ends the import.
+TEST_F(MusicImporterTest, DuplicateAnswersForTheRestOfTheRun) {
+    m_ui.m_folders = {Music(), Music(), Music(), Music(), Music()};
     ASSERT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    m_prompt.m_answers.push_back(IUserPrompt::kAnswerNo); // keep the old lines
-    m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
+    m_prompt.m_answers.assign(4, IUserPrompt::kAnswerNo); // keep the old lines
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kNo, IUserPrompt::kNoToAll, IUserPrompt::kYesToAll,
+                                   IUserPrompt::kCancel};
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
     EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 1u);
     EXPECT_EQ(m_prompt.m_messages.back(), "0 file(s) imported in 0 second(s)");
@@ -195,27 +182,17 @@ TEST_F(MusicImporterTest, SecondImportOfTheSameFolderEndsOnNo) {
     // The stopped scan closed its window and cleared the running flag.
     EXPECT_EQ(m_ui.m_log.m_created, m_ui.m_log.m_destroyed);
     EXPECT_FALSE(CMusicImporter::IsImportRunning());
-}
-
-// "N&o to all" skips the duplicates silently and goes on; "Yes to &all" adds them all;
-// "Cancel" ends the import.
-TEST_F(MusicImporterTest, DuplicateAnswersForTheRestOfTheRun) {
-    m_ui.m_folders = {Music(), Music(), Music(), Music()};
-    ASSERT_TRUE(m_importer.OnImportSingleFolder());
     Touch("music/new.mp3");
-    m_prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerNo, IUserPrompt::kAnswerNo};
-    m_prompt.m_duplicateAnswers = {IUserPrompt::kNoToAll, IUserPrompt::kYesToAll,
-                                   IUserPrompt::kCancel};
-    EXPECT_TRUE(m_importer.OnImportSingleFolder());
-    EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 1u);
-    EXPECT_EQ(m_doc.GetCount(), 4);
-    EXPECT_EQ(m_prompt.m_messages.back(), "1 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_importer.OnImportSingleFolder());
     EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 2u);
-    EXPECT_EQ(m_doc.GetCount(), 8);
+    EXPECT_EQ(m_doc.GetCount(), 6);
+    EXPECT_EQ(m_prompt.m_messages.back(), "1 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_importer.OnImportSingleFolder());
     EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 3u);
-    EXPECT_EQ(m_doc.GetCount(), 8);
+    EXPECT_EQ(m_doc.GetCount(), 10);
+    EXPECT_TRUE(m_importer.OnImportSingleFolder());
+    EXPECT_EQ(m_prompt.m_duplicateTexts.size(), 4u);
+    EXPECT_EQ(m_doc.GetCount(), 10);
 }
 
 TEST_F(MusicImporterTest, EraseQuestionAndBadChoices) {
@@ -245,25 +222,20 @@ TEST_F(MusicImporterTest, EraseQuestionAndBadChoices) {
     EXPECT_FALSE(m_importer.OnImportSingleFolder());
 }
 
-// A cancel from the progress window ends the scan normally: the files so far stay, the
-// count is shown, and the folder is remembered.
+// While its folder import runs the playlist refuses to close. A cancel from the progress
+// window ends the scan normally: the files so far stay, the count is shown, the window
+// closes and the playlist may close again.
 TEST_F(MusicImporterTest, CancelFromTheProgressWindow) {
     m_ui.m_folders.push_back(Music());
     m_ui.m_log.m_cancelAfter = 2;
-    EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    EXPECT_LE(m_doc.GetCount(), 2);
-    EXPECT_EQ(m_prompt.m_messages.size(), 1u);
-    EXPECT_EQ(m_ui.m_log.m_destroyed, 1);
-    EXPECT_FALSE(CMusicImporter::IsImportRunning());
-}
-
-// While its folder import runs the playlist refuses to close; afterwards it may.
-TEST_F(MusicImporterTest, ThePlaylistRefusesToCloseWhileItsImportRuns) {
-    m_ui.m_folders.push_back(Music());
     CMixorel2001Doc::CloseAnswer during = CMixorel2001Doc::kCloseWithoutAsking;
     m_ui.m_log.m_onFirstFolder = [&] { during = m_doc.SaveModified(true); };
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
     EXPECT_EQ(during, CMixorel2001Doc::kCloseRefused);
+    EXPECT_LE(m_doc.GetCount(), 2);
+    EXPECT_EQ(m_prompt.m_messages.size(), 1u);
+    EXPECT_EQ(m_ui.m_log.m_destroyed, 1);
+    EXPECT_FALSE(CMusicImporter::IsImportRunning());
     EXPECT_FALSE(m_doc.IsImportRunning());
     EXPECT_NE(m_doc.SaveModified(true), CMixorel2001Doc::kCloseRefused);
 }
@@ -302,7 +274,7 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
     }
     Touch("loc/empty/readme.txt");
     for (const char* name : {"empty", "C", "B", "A", "unused"}) {
-        m_locations.Add(m_dir.File(std::string("loc/") + name + "/"));
+        m_locations.Add(Loc(name));
     }
     // The list now reads unused, A, B, C, empty; select A, B, C.
     m_ui.m_mode = IImportUi::kLocationsSelected;
@@ -310,13 +282,10 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
     m_ui.m_subfolders = 0;
     EXPECT_TRUE(m_importer.OnImportLocations());
     EXPECT_EQ(m_ui.m_log.m_folders,
-              (std::vector<std::string>{m_dir.File("loc/C/ ..."), m_dir.File("loc/B/ ..."),
-                                        m_dir.File("loc/A/ ...")}));
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"Xc.mp3", "Xb.mp3", "Xa.mp3"}));
-    EXPECT_EQ(m_locations.GetAt(0), m_dir.File("loc/A/"));
-    EXPECT_EQ(m_locations.GetAt(1), m_dir.File("loc/B/"));
-    EXPECT_EQ(m_locations.GetAt(2), m_dir.File("loc/C/"));
-    EXPECT_EQ(m_locations.GetAt(3), m_dir.File("loc/unused/"));
+              (Texts{Loc("C") + " ...", Loc("B") + " ...", Loc("A") + " ..."}));
+    EXPECT_EQ(Titles(m_doc), (Texts{"Xc.mp3", "Xb.mp3", "Xa.mp3"}));
+    EXPECT_EQ(m_locations.GetFolders(),
+              (Texts{Loc("A"), Loc("B"), Loc("C"), Loc("unused"), Loc("empty")}));
     EXPECT_EQ(m_prompt.m_messages.back(), "3 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_prompt.m_questions.empty());
 }
@@ -325,21 +294,19 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
 TEST_F(MusicImporterTest, LocationsMoveOnlyOnceTheTotalIsAboveZero) {
     Touch("loc/A/a.mp3");
     Touch("loc/empty/readme.txt");
-    m_locations.Add(m_dir.File("loc/A/"));
-    m_locations.Add(m_dir.File("loc/empty/"));
-    m_locations.Add(m_dir.File("loc/other/"));
+    m_locations.Add(Loc("A"));
+    m_locations.Add(Loc("empty"));
+    m_locations.Add(Loc("other"));
     // other, empty, A: selecting empty and A scans A first, then empty (total 1 by then).
     m_ui.m_mode = IImportUi::kLocationsSelected;
     m_ui.m_selected = {1, 2};
     EXPECT_TRUE(m_importer.OnImportLocations());
-    EXPECT_EQ(m_locations.GetFolders(),
-              (std::vector<std::string>{m_dir.File("loc/empty/"), m_dir.File("loc/A/"),
-                                        m_dir.File("loc/other/")}));
+    EXPECT_EQ(m_locations.GetFolders(), (Texts{Loc("empty"), Loc("A"), Loc("other")}));
     // Only "empty" selected now: it is scanned with a total of 0 and stays where it is.
     m_ui.m_selected = {0};
     m_prompt.m_duplicateAnswers.clear();
     EXPECT_TRUE(m_importer.OnImportLocations());
-    EXPECT_EQ(m_locations.GetAt(0), m_dir.File("loc/empty/"));
+    EXPECT_EQ(m_locations.GetAt(0), Loc("empty"));
 }
 
 TEST_F(MusicImporterTest, LocationsDialogHelpers) {
@@ -358,7 +325,7 @@ TEST_F(MusicImporterTest, LocationsDialogHelpers) {
     EXPECT_EQ(m_prompt.m_messages.back(), CMusicImporter::kNothingSelectedText);
     m_prompt.m_answers = {IUserPrompt::kAnswerYes};
     EXPECT_TRUE(CMusicImporter::RemoveLocations(m_prompt, m_locations, {2, 0}));
-    EXPECT_EQ(m_locations.GetFolders(), std::vector<std::string>{"/b/"});
+    EXPECT_EQ(m_locations.GetFolders(), Texts{"/b/"});
     // "Other location" runs the folder import with the subfolder choice.
     m_ui.m_mode = IImportUi::kLocationsOther;
     m_ui.m_subfolders = 0;
@@ -374,12 +341,12 @@ TEST_F(MusicImporterTest, ImportFilesAndImportFile) {
     m_ui.m_files = {Music("notes.txt"), Music("a.mp3"), Music("a.mp3"), Music("b.MP3")};
     m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
     EXPECT_TRUE(m_importer.OnImportFiles());
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"Notes.txt", "A.mp3"}));
+    EXPECT_EQ(Titles(m_doc), (Texts{"Notes.txt", "A.mp3"}));
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
     bool added = false;
     EXPECT_TRUE(m_importer.ImportFile(Music("cover.jpg"), answer, true, &added));
     EXPECT_TRUE(added);
-    EXPECT_EQ(Titles().front(), "Cover.jpg");
+    EXPECT_EQ(Titles(m_doc).front(), "Cover.jpg");
     answer = IUserPrompt::kNoToAll;
     EXPECT_TRUE(m_importer.ImportFile(Music("a.mp3"), answer, false, &added));
     EXPECT_FALSE(added);
@@ -396,8 +363,8 @@ TEST_F(MusicImporterTest, LoopsAndVanishedEntries) {
     fs::create_symlink(Music("sub/c.wav"), Music("linked.wav"));
     m_ui.m_folders.push_back(Music());
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3",
-                                                 "c.wav", "d.mp2", "linked.wav"}));
+    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3", "c.wav", "d.mp2",
+                              "linked.wav"}));
     EXPECT_EQ(m_prompt.m_messages.back(), "7 file(s) imported in 0 second(s)");
     // A folder that is gone by the time of the scan imports nothing and still reports.
     long count = 0;
@@ -406,32 +373,6 @@ TEST_F(MusicImporterTest, LoopsAndVanishedEntries) {
               CMusicImporter::kScanFinished);
     EXPECT_EQ(count, 0);
 }
-
-} // namespace
-
-namespace {
-
-class NullAlbumHost : public IAlbumHost {
-public:
-    bool ChooseAlbumToOpen(std::string&) override { return false; }
-    bool ChooseAlbumToSave(const std::string&, std::string&) override { return false; }
-    void CloseAlbum() override {
-        if (m_onClose) {
-            m_onClose();
-        }
-    }
-    void SetAlbumTitle(const std::string&) override {}
-    bool OpenPlaylist(const std::string& path) override {
-        m_opened.push_back(path);
-        return true;
-    }
-    std::vector<IAlbumPlaylist*> GetOpenPlaylists() override { return {}; }
-    void ReportError(const std::string&) override {}
-
-    std::vector<std::string> m_opened;
-    std::function<void()> m_onClose;
-    bool m_bLockFreeOnClose = false;
-};
 
 // Dropped files go in before the line under the drop point, in the drop's order;
 // folders are skipped, a playlist file is appended with its flags, an album is opened.
@@ -451,16 +392,17 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
     content.m_bLocked = true;
     ASSERT_EQ(CPlaylistFile::Write(m_dir.File("other.QMX"), content), CPlaylistFile::kOk);
     ASSERT_EQ(CAlbumFile::Write(m_dir.File("set.qma"), {"/p/a.qmx"}), CAlbumFile::kOk);
-    NullAlbumHost host;
+    FakeAlbumHost host;
     // The album-closing routine may close the playlist, so it must find it unlocked.
+    bool lockFreeOnClose = false;
     host.m_onClose = [&] {
-        host.m_bLockFreeOnClose = std::async(std::launch::async, [&] {
-                                      const bool free = m_doc.GetMutex().try_lock();
-                                      if (free) {
-                                          m_doc.GetMutex().unlock();
-                                      }
-                                      return free;
-                                  }).get();
+        lockFreeOnClose = std::async(std::launch::async, [&] {
+                              const bool free = m_doc.GetMutex().try_lock();
+                              if (free) {
+                                  m_doc.GetMutex().unlock();
+                              }
+                              return free;
+                          }).get();
     };
     CAlbumManager albums(host);
 
@@ -468,12 +410,11 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
                                      {Music("a.mp3"), Music("sub"), Music("b.MP3"),
                                       m_dir.File("other.QMX"), m_dir.File("set.qma")},
                                      &albums));
-    EXPECT_EQ(Titles(),
-              (std::vector<std::string>{"One.mp3", "A.mp3", "B.mp3", "Two.mp3", "Listed"}));
+    EXPECT_EQ(Titles(m_doc), (Texts{"One.mp3", "A.mp3", "B.mp3", "Two.mp3", "Listed"}));
     EXPECT_TRUE(m_doc.IsLocked());
     EXPECT_TRUE(m_doc.IsModified()); // the lines it had are still unsaved
-    EXPECT_EQ(host.m_opened, std::vector<std::string>{"/p/a.qmx"});
-    EXPECT_TRUE(host.m_bLockFreeOnClose);
+    EXPECT_EQ(host.m_opened, Texts{"/p/a.qmx"});
+    EXPECT_TRUE(lockFreeOnClose);
 
     // Dropped on an empty, unmodified playlist it is just that file: not modified.
     CMixorel2001Doc fresh(&m_prompt);
@@ -487,12 +428,12 @@ TEST_F(MusicImporterTest, DropOnThePlaylist) {
     m_prompt.m_duplicateAnswers.push_back(IUserPrompt::kNo);
     EXPECT_FALSE(
         m_importer.DropFiles(-1, {Music("c.mp3"), Music("a.mp3"), Music("d.mp3")}, nullptr));
-    EXPECT_EQ(Titles().back(), "C.mp3");
+    EXPECT_EQ(Titles(m_doc).back(), "C.mp3");
     EXPECT_EQ(m_doc.GetCount(), 6);
     // A damaged playlist file is reported and the others still go in.
     WriteAll(m_dir.File("bad.qmx"), {1, 2, 3});
     EXPECT_FALSE(m_importer.DropFiles(0, {m_dir.File("bad.qmx"), Music("e.mp3")}, nullptr));
-    EXPECT_EQ(Titles().front(), "E.mp3");
+    EXPECT_EQ(Titles(m_doc).front(), "E.mp3");
     EXPECT_NE(m_prompt.m_messages.back().find("bad.qmx"), std::string::npos);
 }
 

@@ -18,6 +18,7 @@
 
 #include <sched.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -46,14 +47,6 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
-// A song line that still needs processing.
-CSong MakeSong(const std::string& path) {
-    CSong song;
-    song.SetPathText(path);
-    song.SetTitle("placeholder");
-    return song;
-}
-
 // A document with a recording view; the document calls the view under its lock, so the
 // test reads what the view recorded under the same lock.
 class ProcessListThreadTest : public ::testing::Test {
@@ -71,13 +64,65 @@ protected:
         return path;
     }
 
-    // The list as a playlist file would load it: every song still unprocessed.
-    void Load(const std::vector<std::string>& paths) {
+    // count files song0.mp3 ... of first, first + 1, ... frames.
+    std::vector<std::string> WriteMpegs(int count, int first) {
+        std::vector<std::string> paths;
+        for (int n = 0; n < count; ++n) {
+            paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", first + n));
+        }
+        return paths;
+    }
+
+    // The list as a playlist file would load it: every song still unprocessed, the paths
+    // repeated up to count lines.
+    void Load(const std::vector<std::string>& paths, std::size_t count = 0) {
         CPlaylistContent content;
-        for (const std::string& path : paths) {
-            content.m_songs.push_back(MakeSong(path));
+        for (std::size_t n = 0; n < std::max(count, paths.size()); ++n) {
+            content.m_songs.push_back(MakeSong(paths[n % paths.size()]));
         }
         m_doc.Serialize(content);
+    }
+
+    // Waits for the thread to read every line, then checks each line read at 128 kbit/s,
+    // found under its identity at its index, and the totals the sum of the lines.
+    void ExpectAllRead(int count, std::chrono::milliseconds limit = kDoneWait) {
+        ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, limit));
+        std::lock_guard lock(m_doc.GetMutex());
+        EXPECT_EQ(m_doc.GetCount(), count);
+        std::uint32_t totalTime = 0;
+        double totalSize = 0;
+        std::set<std::string> ids;
+        for (int index = 0; index < m_doc.GetCount(); ++index) {
+            const CSong* song = m_doc.GetSongAt(index);
+            EXPECT_EQ(song->GetBitrate(), 128000);
+            EXPECT_EQ(song->GetSampleRate(), 44100);
+            EXPECT_GT(song->GetSize(), 0u);
+            EXPECT_NE(song->GetTitle(), "Title of " + song->GetPath());
+            totalTime += song->GetDuration();
+            totalSize += song->GetSize();
+            ids.insert(song->GetId());
+            int found = -1;
+            EXPECT_EQ(m_doc.FindById(song->GetId(), &found), song);
+            EXPECT_EQ(found, index);
+        }
+        EXPECT_EQ(ids.size(), static_cast<std::size_t>(count));
+        EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
+        EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
+    }
+
+    // Gives the thread a range while it sleeps on the empty list, loads the files and
+    // answers the lines the processing redrew, in order.
+    std::vector<int> RedrawnAfterLoading(int count, int first, int last) {
+        const std::vector<std::string> paths = WriteMpegs(count, 5);
+        EXPECT_TRUE(m_doc.CreateProcessThread(false));
+        EXPECT_TRUE(m_doc.SetProcessRange(first, last));
+        {
+            std::lock_guard lock(m_doc.GetMutex());
+            Load(paths);
+            m_view.m_redrawn.clear();
+        }
+        EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
+        return Redrawn();
     }
 
     bool AllProcessed() const {
@@ -104,91 +149,19 @@ protected:
     CMixorel2001Doc m_doc;
 };
 
-TEST_F(ProcessListThreadTest, ProcessesEverySongOfALoadedList) {
-    std::vector<std::string> paths;
-    for (int n = 0; n < 20; ++n) {
-        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 20 + n));
-    }
-    ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    Load(paths);
-    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
-
-    std::lock_guard lock(m_doc.GetMutex());
-    std::uint32_t totalTime = 0;
-    double totalSize = 0;
-    for (int index = 0; index < m_doc.GetCount(); ++index) {
-        const CSong* song = m_doc.GetSongAt(index);
-        EXPECT_EQ(song->GetBitrate(), 128000);
-        EXPECT_EQ(song->GetSampleRate(), 44100);
-        EXPECT_GT(song->GetSize(), 0u);
-        EXPECT_NE(song->GetTitle(), "placeholder");
-        totalTime += song->GetDuration();
-        totalSize += song->GetSize();
-    }
-    EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
-    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
-    EXPECT_TRUE(m_prompt.m_messages.empty());
-}
-
-TEST_F(ProcessListThreadTest, TitleComesFromTheTemplateOfTheSettings) {
-    CMemorySettingsStore store;
-    CSharedSettings settings(store);
-    ASSERT_TRUE(settings.Reload());
-    m_doc.SetSharedSettings(&settings);
-    ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    Load({WriteMpeg("plain name.mp3", 10)});
-    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
-    std::lock_guard lock(m_doc.GetMutex());
-    EXPECT_NE(m_doc.GetSongAt(0)->GetTitle(), "placeholder");
-    EXPECT_FALSE(m_doc.GetSongAt(0)->GetTitle().empty());
-}
-
 TEST_F(ProcessListThreadTest, ServesTheVisibleRangeBeforeTheQueue) {
-    std::vector<std::string> paths;
-    for (int n = 0; n < 60; ++n) {
-        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 5));
-    }
-    // The thread sleeps on the empty list while it is given the range; the load wakes it.
-    ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    ASSERT_TRUE(m_doc.SetProcessRange(40, 49));
-    {
-        std::lock_guard lock(m_doc.GetMutex());
-        Load(paths);
-        m_view.m_redrawn.clear();
-    }
-    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
-    const std::vector<int> lines = Redrawn();
+    const std::vector<int> lines = RedrawnAfterLoading(60, 40, 49);
     ASSERT_EQ(lines.size(), 60u);
-    for (int n = 0; n < 10; ++n) {
-        EXPECT_EQ(lines[static_cast<std::size_t>(n)], 40 + n);
-    }
-    EXPECT_EQ(lines[10], 0);
+    EXPECT_EQ(std::vector<int>(lines.begin(), lines.begin() + 11),
+              (std::vector<int>{40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 0}));
 }
 
 TEST_F(ProcessListThreadTest, ARangePastTheEndIsSkipped) {
-    std::vector<std::string> paths;
-    for (int n = 0; n < 5; ++n) {
-        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 5));
-    }
-    ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    ASSERT_TRUE(m_doc.SetProcessRange(3, 2000000000));
-    {
-        std::lock_guard lock(m_doc.GetMutex());
-        Load(paths);
-        m_view.m_redrawn.clear();
-    }
-    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
-    const std::vector<int> lines = Redrawn();
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], 3);
-    EXPECT_EQ(lines[1], 4);
-    EXPECT_EQ(lines[2], 0);
-
-    // A range wholly past the end, then a new song: the thread goes on with the queue.
+    EXPECT_EQ(RedrawnAfterLoading(5, 3, 2000000000), (std::vector<int>{3, 4, 0, 1, 2}));
+    // A range wholly past the end while the thread sleeps on the empty queue, then a new
+    // song: the thread wakes and goes on with the queue.
     ASSERT_TRUE(m_doc.SetProcessRange(100, 120));
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong(WriteMpeg("late.mp3", 5)),
-                                   answer));
+    Insert(m_doc, MakeSong(WriteMpeg("late.mp3", 5)));
     EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
 }
 
@@ -218,17 +191,6 @@ TEST_F(ProcessListThreadTest, AFileWithoutFramesGetsZeroInfoAndCountsAsProcessed
     EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 4096.0);
 }
 
-TEST_F(ProcessListThreadTest, AnEmptyQueueLetsTheThreadSleepAndANewSongWakesIt) {
-    ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    EXPECT_TRUE(m_doc.HasProcessThread());
-    std::this_thread::sleep_for(20ms);
-    EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    ASSERT_TRUE(
-        m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong(WriteMpeg("a.mp3", 5)), answer));
-    EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
-}
-
 // A view that notes the scheduling class of the thread that redraws a song's line, which
 // for a processed song is the processing thread.
 class PolicyView : public IDocumentView {
@@ -251,19 +213,14 @@ TEST_F(ProcessListThreadTest, RunsAtIdlePriority) {
     EXPECT_TRUE(WaitUntil([&] { return AllProcessed(); }, kDoneWait));
     std::lock_guard lock(m_doc.GetMutex());
     m_doc.RemoveView(&view);
-    ASSERT_EQ(view.m_policies.size(), 2u);
-    EXPECT_EQ(view.m_policies[0], SCHED_IDLE);
-    EXPECT_EQ(view.m_policies[1], SCHED_IDLE);
+    EXPECT_EQ(view.m_policies, (std::vector<int>{SCHED_IDLE, SCHED_IDLE}));
 }
 
 TEST_F(ProcessListThreadTest, ClosingWhileProcessingEndsWithinTheLimit) {
-    const std::string path = WriteMpeg("shared.mp3", 200);
-    CPlaylistContent content;
-    for (int n = 0; n < 2000; ++n) {
-        content.m_songs.push_back(MakeSong(path));
-    }
+    EXPECT_TRUE(m_doc.StopProcessThread()) << "no thread to stop";
+    EXPECT_FALSE(m_doc.SetProcessRange(0, 10));
     ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    m_doc.Serialize(content);
+    Load({WriteMpeg("shared.mp3", 200)}, 2000);
     ASSERT_TRUE(WaitUntil([&] { return m_doc.GetProcessingQueue().size() < 1990; }, kDoneWait));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(m_doc.StopProcessThread());
@@ -275,23 +232,10 @@ TEST_F(ProcessListThreadTest, ClosingWhileProcessingEndsWithinTheLimit) {
     EXPECT_EQ(m_doc.GetProcessingQueue().size(), left);
 }
 
-TEST_F(ProcessListThreadTest, StoppingWithoutAThreadSucceeds) {
-    EXPECT_TRUE(m_doc.StopProcessThread());
-    EXPECT_FALSE(m_doc.SetProcessRange(0, 10));
-}
-
 TEST_F(ProcessListThreadTest, AUserInterfaceThreadChangesTheListWhileTheThreadWorks) {
-    std::vector<std::string> paths;
-    for (int n = 0; n < 20; ++n) {
-        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 10 + n));
-    }
-    CPlaylistContent content;
-    for (int n = 0; n < 2000; ++n) {
-        content.m_songs.push_back(MakeSong(paths[static_cast<std::size_t>(n % 20)]));
-    }
+    const std::vector<std::string> paths = WriteMpegs(20, 10);
     ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    m_doc.Serialize(content);
-
+    Load(paths, 2000);
     std::thread ui([&] {
         IUserPrompt::DuplicateAnswer answer = IUserPrompt::kYesToAll;
         for (int n = 0; n < 300; ++n) {
@@ -301,8 +245,7 @@ TEST_F(ProcessListThreadTest, AUserInterfaceThreadChangesTheListWhileTheThreadWo
             std::string id;
             {
                 std::lock_guard lock(m_doc.GetMutex());
-                const CSong* song = m_doc.GetSongAt((n * 53) % m_doc.GetCount());
-                id = song->GetId();
+                id = m_doc.GetSongAt((n * 53) % m_doc.GetCount())->GetId();
             }
             m_doc.RemoveSongs({id});
             m_doc.SetProcessRange((n * 7) % count, (n * 7) % count + 20);
@@ -310,34 +253,16 @@ TEST_F(ProcessListThreadTest, AUserInterfaceThreadChangesTheListWhileTheThreadWo
         }
     });
     ui.join();
-    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, 120s));
-
-    std::lock_guard lock(m_doc.GetMutex());
-    EXPECT_EQ(m_doc.GetCount(), 2000);
-    std::uint32_t totalTime = 0;
-    double totalSize = 0;
-    for (int index = 0; index < m_doc.GetCount(); ++index) {
-        const CSong* song = m_doc.GetSongAt(index);
-        EXPECT_EQ(song->GetBitrate(), 128000);
-        totalTime += song->GetDuration();
-        totalSize += song->GetSize();
-    }
-    EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
-    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
+    ExpectAllRead(2000, 120s);
+    EXPECT_TRUE(m_prompt.m_messages.empty());
 }
 
-// Moves, sorts, shuffles, cut and paste from one thread and settings reloads from
-// another while the processing thread reads songs: every line ends processed once, the
-// totals match the lines and no song is lost or doubled.
+// Moves, sorts, shuffles, cut and paste from one thread and settings reloads (whose
+// template makes the titles) from another while the processing thread reads songs:
+// every line ends processed once, the totals match the lines and no song is lost or
+// doubled.
 TEST_F(ProcessListThreadTest, WholeListCommandsRaceTheThread) {
-    std::vector<std::string> paths;
-    for (int n = 0; n < 16; ++n) {
-        paths.push_back(WriteMpeg("song" + std::to_string(n) + ".mp3", 10 + n));
-    }
-    CPlaylistContent content;
-    for (int n = 0; n < 3000; ++n) {
-        content.m_songs.push_back(MakeSong(paths[static_cast<std::size_t>(n % 16)]));
-    }
+    const std::vector<std::string> paths = WriteMpegs(16, 10);
     CMemorySettingsStore store;
     CSharedSettings settings(store);
     ASSERT_TRUE(settings.Reload());
@@ -345,8 +270,7 @@ TEST_F(ProcessListThreadTest, WholeListCommandsRaceTheThread) {
     CMemorySongClipboard clipboard;
     m_doc.SetClipboard(&clipboard);
     ASSERT_TRUE(m_doc.CreateProcessThread(false));
-    m_doc.Serialize(content);
-
+    Load(paths, 3000);
     std::atomic<bool> done{false};
     std::thread reloader([&] {
         while (!done) {
@@ -382,26 +306,7 @@ TEST_F(ProcessListThreadTest, WholeListCommandsRaceTheThread) {
     ui.join();
     done = true;
     reloader.join();
-    ASSERT_TRUE(WaitUntil([&] { return AllProcessed(); }, 120s));
-
-    std::lock_guard lock(m_doc.GetMutex());
-    EXPECT_EQ(m_doc.GetCount(), 3000);
-    std::uint32_t totalTime = 0;
-    double totalSize = 0;
-    std::set<std::string> ids;
-    for (int index = 0; index < m_doc.GetCount(); ++index) {
-        const CSong* song = m_doc.GetSongAt(index);
-        EXPECT_EQ(song->GetBitrate(), 128000);
-        totalTime += song->GetDuration();
-        totalSize += song->GetSize();
-        ids.insert(song->GetId());
-        int found = -1;
-        EXPECT_EQ(m_doc.FindById(song->GetId(), &found), song);
-        EXPECT_EQ(found, index);
-    }
-    EXPECT_EQ(ids.size(), 3000u);
-    EXPECT_EQ(m_doc.GetTotalTime(), totalTime);
-    EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), totalSize);
+    ExpectAllRead(3000, 120s);
 }
 
 TEST(ProcessListThreadUnitTest, RangeAndEventsWithoutRunning) {

@@ -59,20 +59,34 @@ TEST(SongListTest, LocationsAreCountedPerRecord) {
     EXPECT_EQ(list.GetCount(), 0u);
 }
 
-TEST(ProcessingQueueTest, KeepsOrderAndOneEntryPerIdentityThroughCompaction) {
+TEST(ProcessingQueueTest, FrontIsTheLongestWaitingThroughRemovesReAddsAndCompaction) {
     CProcessingQueue queue;
-    for (int n = 0; n < 100; ++n) {
-        EXPECT_TRUE(queue.Add(std::to_string(n)));
+    EXPECT_EQ(queue.Front(), "");
+    for (const char* id : {"1", "2", "3"}) {
+        EXPECT_TRUE(queue.Add(id));
     }
-    EXPECT_FALSE(queue.Add("5"));
-    for (int n = 0; n < 95; ++n) {
-        EXPECT_TRUE(queue.Remove(std::to_string(n)));
+    EXPECT_FALSE(queue.Add("2")); // once only
+    EXPECT_TRUE(queue.Remove("1"));
+    EXPECT_FALSE(queue.Remove("1"));
+    EXPECT_EQ(queue.Front(), "2");
+    EXPECT_TRUE(queue.Remove("2"));
+    EXPECT_TRUE(queue.Add("1")); // queued again: behind 3
+    EXPECT_EQ(queue.Front(), "3");
+    EXPECT_TRUE(queue.Remove("3"));
+    EXPECT_EQ(queue.Front(), "1");
+    // Many removes from the head compact the slots; the order stays.
+    for (int i = 100; i < 200; ++i) {
+        queue.Add(std::to_string(i));
     }
-    EXPECT_FALSE(queue.Remove("0"));
+    queue.Remove("1");
+    for (int i = 100; i < 195; ++i) {
+        queue.Remove(std::to_string(i));
+        EXPECT_EQ(queue.Front(), std::to_string(i + 1));
+    }
     EXPECT_TRUE(queue.Add("3"));
-    EXPECT_TRUE(queue.Remove("97"));
-    EXPECT_TRUE(queue.Add("97"));
-    EXPECT_EQ(queue.GetAll(), (std::vector<std::string>{"95", "96", "98", "99", "3", "97"}));
+    EXPECT_TRUE(queue.Remove("197"));
+    EXPECT_TRUE(queue.Add("197"));
+    EXPECT_EQ(queue.GetAll(), (std::vector<std::string>{"195", "196", "198", "199", "3", "197"}));
     EXPECT_EQ(queue.GetCount(), 6u);
     EXPECT_TRUE(queue.Contains("3"));
     queue.Clear();

@@ -4,6 +4,7 @@
 #include "media/Id3v2Fields.h"
 #include "media/SongFileReader.h"
 
+#include "support/Id3v2Bytes.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -21,32 +22,17 @@ using Bytes = std::vector<std::uint8_t>;
 // An ID3v2.3 tag with Latin-1 text frames (id, text) and zero padding.
 Bytes Id3v2Tag(const std::vector<std::pair<std::string, std::string>>& frames,
                std::size_t padding = 0) {
+    using namespace Id3v2Bytes;
     Bytes body;
     for (const auto& [id, text] : frames) {
-        const std::size_t size = text.size() + 1;
-        body.insert(body.end(), id.begin(), id.end());
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            body.push_back(static_cast<std::uint8_t>(size >> shift));
-        }
-        body.insert(body.end(), {0, 0, 0});
-        body.insert(body.end(), text.begin(), text.end());
+        body = Cat(
+            {body, B(id), Plain(static_cast<std::uint32_t>(text.size() + 1)), {0, 0}, Latin(text)});
     }
-    body.resize(body.size() + padding);
-    Bytes tag{'I', 'D', '3', 3, 0, 0};
-    for (int shift = 21; shift >= 0; shift -= 7) {
-        tag.push_back(static_cast<std::uint8_t>((body.size() >> shift) & 0x7F));
-    }
-    tag.insert(tag.end(), body.begin(), body.end());
-    return tag;
+    return Tag(3, 0, body, padding);
 }
 
 std::span<const std::uint8_t, 128> Block(const Bytes& bytes) {
     return std::span<const std::uint8_t, 128>(bytes.data(), 128);
-}
-
-Bytes Concat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 CSong Processed(std::uint32_t size, std::int32_t bitrate, std::int32_t sampleRate) {
@@ -286,8 +272,9 @@ TEST_F(SongFileTest, SetPathReadsFileFacts) {
 TEST_F(SongFileTest, ProcessingStoresTheAudioSize) {
     const Bytes audio = TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 40);
     const Bytes v1 = TestFiles::Id3v1Block("V1", "X", "", "", "", 0, 1);
-    const std::string path = Make(
-        "song.mp3", Concat(Concat(Id3v2Tag({{"TPE1", "ann"}, {"TIT2", "tune"}}, 4000), audio), v1));
+    const std::string path =
+        Make("song.mp3",
+             Id3v2Bytes::Cat({Id3v2Tag({{"TPE1", "ann"}, {"TIT2", "tune"}}, 4000), audio, v1}));
     const SongFileFacts facts = SongFileReader::Read(path);
     ASSERT_EQ(facts.mpegResult, MpegFileInfo::kRead);
     ASSERT_EQ(facts.info.AudioSize(), static_cast<std::int64_t>(audio.size()));
