@@ -3,24 +3,16 @@
 // the tones in loop order, each next one starting when a second remains of the one
 // before, and the first tone again after the third (the wrap).
 #include "AudioAnalysis.h"
+#include "GstTestSupport.h"
 #include "PulseNullSink.h"
 
 #include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <thread>
-#include <vector>
 
 namespace {
 
-using namespace std::chrono_literals;
 using TestFiles::ShellQuote;
 
 constexpr double kFrameSeconds = 0.01;
@@ -28,10 +20,7 @@ constexpr double kFrameSeconds = 0.01;
 // Onsets of a tone: frames where its level rises through a third of its peak after at
 // least 0.5 s below that.
 std::vector<double> Onsets(const std::vector<double>& levels) {
-    double peak = 0.0;
-    for (const double level : levels) {
-        peak = std::max(peak, level);
-    }
+    const double peak = AudioAnalysis::Max(levels, 0, levels.size());
     std::vector<double> onsets;
     std::size_t quiet = 50;
     for (std::size_t i = 0; i < levels.size(); ++i) {
@@ -59,11 +48,11 @@ TEST(LoopEndToEndTest, SongsSoundInLoopOrderAndCrossFadeAtTheMixPoint) {
     std::string create =
         std::string(MIXOREL_CLI) + " playlist create " + ShellQuote(dir.File("list.qmx"));
     for (const int tone : tones) {
-        const std::string wav = dir.File(std::to_string(tone) + ".wav");
         const std::string mp3 = dir.File(std::to_string(tone) + ".mp3");
-        ASSERT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + ShellQuote(wav) + " synth 3 sine " +
-                                 std::to_string(tone) + " vol 0.5 && lame --quiet -b 128 " +
-                                 ShellQuote(wav) + " " + ShellQuote(mp3)),
+        ASSERT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + ShellQuote(mp3 + ".wav") +
+                                 " synth 3 sine " + std::to_string(tone) +
+                                 " vol 0.5 && lame --quiet -b 128 " + ShellQuote(mp3 + ".wav") +
+                                 " " + ShellQuote(mp3)),
                   0);
         create += " " + ShellQuote(mp3);
     }

@@ -1,113 +1,26 @@
 // The media-control player through GStreamer into a private PulseAudio null sink, whose
-// monitor is recorded and measured: two songs mixed as the loop mixes them.
-//
-// Threads and processes: the test thread drives the player (whose fader workers run on
-// their own threads) and starts three child processes, the sound server, a low-latency
-// reader that keeps the idle sink's latency down, and the recorder; each is stopped by
-// its process id, with every wait bounded.
+// monitor is recorded and measured: two songs mixed as the loop mixes them. The sound
+// server, a low-latency reader and the recorder are child processes stopped by their
+// process ids, with every wait bounded.
 #include "AudioAnalysis.h"
+#include "GstTestSupport.h"
 #include "PulseNullSink.h"
 
-#include "platform/gst/CGstMciContextFactory.h"
-#include "playback/CMCIPlayer.h"
-#include "settings/CMixTypeList.h"
-#include "support/ChildProcess.h"
 #include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <gtest/gtest.h>
-#include <map>
-#include <numbers>
-#include <optional>
-#include <spawn.h>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
-
-extern char** environ;
 
 namespace {
 
-using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kFrameSeconds = 0.01; // the hop of the level measurements
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit,
-               std::chrono::milliseconds period = 20ms) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(period);
-    }
-    return true;
-}
-
-std::vector<float> Sine(double frequency, double seconds, int rate) {
-    std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<float>(
-            0.5 * std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) / rate));
-    }
-    return samples;
-}
-
 std::size_t Frame(double seconds) {
     return static_cast<std::size_t>(std::lround(seconds / kFrameSeconds));
 }
-
-} // namespace
-
-// ---- the measurements themselves, on made-up signals ------------------------------------
-
-TEST(AudioAnalysisTest, ToneLevelsFindEachToneAtItsAmplitude) {
-    std::vector<float> mix = Sine(440, 1.0, 44100);
-    const std::vector<float> other = Sine(1000, 1.0, 44100);
-    for (std::size_t i = 0; i < mix.size(); ++i) {
-        mix[i] = 0.5f * mix[i] + 0.25f * other[i];
-    }
-    const auto at440 = AudioAnalysis::ToneLevels(mix, 44100, 440);
-    const auto at1000 = AudioAnalysis::ToneLevels(mix, 44100, 1000);
-    ASSERT_EQ(at440.size(), 96u);
-    EXPECT_NEAR(AudioAnalysis::Median(at440, 0, at440.size()), 0.25, 0.01);
-    EXPECT_NEAR(AudioAnalysis::Median(at1000, 0, at1000.size()), 0.125, 0.01);
-    EXPECT_LT(AudioAnalysis::Max(AudioAnalysis::ToneLevels(mix, 44100, 3000), 0, 96), 0.005);
-}
-
-TEST(AudioAnalysisTest, ClickDetectorSeesAGainJumpButNotASmoothFade) {
-    const int rate = 44100;
-    std::vector<float> smooth = Sine(1000, 2.0, rate);
-    std::vector<float> stepped = smooth;
-    for (std::size_t i = 0; i < smooth.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        // A 1 s linear fade-in, its steps a quarter period off the zero crossings.
-        const double gain = std::clamp(t - 0.50025, 0.0, 1.0);
-        smooth[i] = static_cast<float>(smooth[i] * gain);
-        // The same fade in 20 jumps of 0.05, as a volume set without a glide would be.
-        stepped[i] = static_cast<float>(stepped[i] * std::floor(gain * 20.0) / 20.0);
-    }
-    const auto smoothPeaks =
-        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(smooth, rate, 5000), rate);
-    const auto steppedPeaks =
-        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(stepped, rate, 5000), rate);
-    EXPECT_LT(AudioAnalysis::Max(smoothPeaks, 10, smoothPeaks.size()), 0.002);
-    EXPECT_GT(AudioAnalysis::Max(steppedPeaks, 10, steppedPeaks.size()), 0.01);
-}
-
-// ---- two songs through the sound server ---------------------------------------------------
 
 TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClicks) {
     if (const std::string missing = PulseNullSink::MissingTool(); !missing.empty()) {
@@ -128,26 +41,18 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
                                    {"MIXOREL_AUDIO_SINK", "pulsesink"}});
 
     // Mix seconds 2, speed 20 (50 ms steps) and the linear fade: 1 s ramps.
-    auto mixTypes = std::make_shared<CMixTypeList>();
-    mixTypes->SetMixTypes({CMixTypeList::GetLinearFade()});
-    PlaybackEnvironment playback;
-    playback.pFactory = std::make_shared<CGstMciContextFactory>();
-    playback.pMixTypes = mixTypes;
     double mixAtSeconds = 0;
     {
-        CMCIPlayer player(playback);
-        player.SetMixEnabled(true);
-        player.SetMixSeconds(2);
-        player.SetMixSpeed(20);
-        player.SetMixType(0);
+        CMCIPlayer player(MixingEnvironment(std::make_shared<CGstMciContextFactory>()));
+        ConfigureMix(player, true, 2);
         ASSERT_TRUE(player.Connect(-1, true));
         const auto start = Clock::now();
         ASSERT_TRUE(player.Play(first));
-        ASSERT_TRUE(WaitUntil([&] { return !player.IsActive(false); }, 8000ms))
+        ASSERT_TRUE(WaitFor([&] { return !player.IsActive(false); }, 8000ms, 20ms))
             << "the first song never came within mix seconds of its end";
         mixAtSeconds = std::chrono::duration<double>(Clock::now() - start).count();
         ASSERT_TRUE(player.Play(second));
-        ASSERT_TRUE(WaitUntil([&] { return !player.IsActive(true); }, 8000ms))
+        ASSERT_TRUE(WaitFor([&] { return !player.IsActive(true); }, 8000ms, 20ms))
             << "the second song never ended";
     }
     std::this_thread::sleep_for(300ms);
@@ -233,3 +138,5 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
         << " s after the mix began (440 Hz at " << a440[worst] / full440 << " of full, 1000 Hz at "
         << a1000[worst] / full1000 << ")";
 }
+
+} // namespace
