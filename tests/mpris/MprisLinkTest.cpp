@@ -29,14 +29,9 @@ namespace {
 class MprisLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string missing;
+        std::string missing = MprisTestSupport::MprisScript().empty() ? " mpv-mpris" : "";
         for (const char* tool : {"mpv", "sox", "lame"}) {
-            if (!TestFiles::HaveTool(tool)) {
-                missing += std::string(" ") + tool;
-            }
-        }
-        if (MprisTestSupport::MprisScript().empty()) {
-            missing += " mpv-mpris";
+            missing += TestFiles::HaveTool(tool) ? "" : std::string(" ") + tool;
         }
         if (!missing.empty()) {
             if (MprisTestSupport::InCi()) {
@@ -72,16 +67,21 @@ protected:
         m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kStartWinamp, nStart);
         m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kCloseWinamp, nClose);
     }
-    std::string Song(const std::string& name, int seconds, const std::string& title) {
+    std::string Song(const std::string& name, int seconds, const std::string& lameOptions) {
         const std::string mp3 = m_dir.File(name + ".mp3");
-        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, 440,
-                                            title.empty() ? "" : "--tt " + ShellQuote(title)));
+        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, 440, lameOptions));
         return mp3;
     }
     std::int32_t Position() {
         std::int32_t seconds = -1;
         m_pPlayer->GetPosition(seconds);
         return seconds;
+    }
+    // An mpv started by the test, once it shows on the bus.
+    bool StartMpv(ChildProcess& mpv) {
+        return mpv.Start({"/bin/sh", "-c", "exec " + MprisTestSupport::MpvCommand()}, "/dev/null",
+                         {}) &&
+               WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s);
     }
     bool ModeBecomes(std::int32_t nMode, std::chrono::milliseconds limit = 5s) {
         return WaitFor([&] { return m_pPlayer->GetMode(true) == nMode; }, limit);
@@ -94,7 +94,7 @@ protected:
 };
 
 TEST_F(MprisLinkTest, StartsThePlayerPlaysSeeksAndClosesIt) {
-    const std::string tagged = Song("tagged", 8, "Remote Song");
+    const std::string tagged = Song("tagged", 8, "--tt 'Remote Song'");
     const std::string plain = Song("plain name", 2, "");
     Settings(1, 1);
     ASSERT_EQ(m_pLink->FindWindow("Winamp v1.x"), 0u) << "a player is already on the bus";
@@ -157,9 +157,7 @@ TEST_F(MprisLinkTest, FindsARunningPlayerAndLeavesItOpenWhenNotAsked) {
     EXPECT_FALSE(m_pPlayer->Connect(-1, true));
 
     ChildProcess mpv;
-    ASSERT_TRUE(mpv.Start({"/bin/sh", "-c", "exec " + MprisTestSupport::MpvCommand()},
-                          m_dir.File("mpv.log"), {}));
-    ASSERT_TRUE(WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s));
+    ASSERT_TRUE(StartMpv(mpv));
     ASSERT_TRUE(m_pPlayer->Connect(-1, false));
     const RemoteWindow window = m_pPlayer->GetWindow();
     EXPECT_EQ(m_pLink->GetClassName(window), "Winamp v1.x");
@@ -178,9 +176,7 @@ TEST_F(MprisLinkTest, FindsARunningPlayerAndLeavesItOpenWhenNotAsked) {
     EXPECT_TRUE(WaitFor([&] { return !m_pPlayer->IsConnected(); }, 3s));
     EXPECT_EQ(m_pLink->GetClassName(window), "");
     ChildProcess again;
-    ASSERT_TRUE(again.Start({"/bin/sh", "-c", "exec " + MprisTestSupport::MpvCommand()},
-                            m_dir.File("mpv2.log"), {}));
-    ASSERT_TRUE(WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s));
+    ASSERT_TRUE(StartMpv(again));
     EXPECT_NE(m_pLink->FindWindow("Winamp v1.x"), window);
     EXPECT_EQ(m_pLink->FindWindow("BaseWindow_RootWnd"), 0u);
 }

@@ -9,9 +9,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
@@ -40,14 +38,15 @@ std::string Get(const char* property) {
                  QStringLiteral("string:%1").arg(QString::fromLatin1(property))});
 }
 
+void Call(const char* method) {
+    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.%1").arg(QString::fromLatin1(method))});
+}
+
 TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     if (!TestFiles::HaveTool("dbus-send") || !TestFiles::HaveTool("dbus-monitor")) {
         GTEST_SKIP() << "dbus-send and dbus-monitor are needed";
     }
-    int argc = 1;
-    char name[] = "mpris_tests";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    const auto app = MprisTestSupport::MakeApp();
     TempDir dir;
     ChildProcess monitor;
     ASSERT_TRUE(monitor.Start({"dbus-monitor", "--session", "member='PropertiesChanged'"},
@@ -70,9 +69,9 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     std::this_thread::sleep_for(300ms); // the monitor is listening
 
     EXPECT_NE(Get("PlaybackStatus").find("\"Stopped\""), std::string::npos);
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Next")});
+    Call("Next");
     EXPECT_EQ(nexts, 0) << "nothing loops: Next has nowhere to go";
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.PlayPause")});
+    Call("PlayPause");
     EXPECT_EQ(plays, 1) << "PlayPause with nothing playing starts the loop";
 
     now.status = CNowPlaying::kPlaying;
@@ -86,15 +85,15 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     server.Refresh();
     EXPECT_EQ(started, 1) << "one notice per song that starts";
     const std::string metadata = Get("Metadata");
-    EXPECT_NE(metadata.find("\"Song\""), std::string::npos) << metadata;
-    EXPECT_NE(metadata.find("file:///music/a%20song.mp3"), std::string::npos) << metadata;
-    EXPECT_NE(metadata.find("int64 180000000"), std::string::npos) << metadata;
-    EXPECT_NE(metadata.find("/org/mixorel/track/1"), std::string::npos) << metadata;
+    for (const char* part :
+         {"\"Song\"", "file:///music/a%20song.mp3", "int64 180000000", "/org/mixorel/track/1"}) {
+        EXPECT_NE(metadata.find(part), std::string::npos) << metadata;
+    }
     EXPECT_NE(Get("CanGoNext").find("true"), std::string::npos);
 
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Next")});
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Pause")});
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Stop")});
+    Call("Next");
+    Call("Pause");
+    Call("Stop");
     EXPECT_EQ(nexts, 1);
     EXPECT_EQ(pauses, 1);
     EXPECT_EQ(stops, 1);
@@ -103,23 +102,14 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
           QStringLiteral("variant:double:0.5")});
     EXPECT_DOUBLE_EQ(volume, 0.5);
 
-    std::string seen;
-    MprisTestSupport::WaitFor(
-        [&] {
-            QCoreApplication::processEvents();
-            std::ifstream in(dir.File("monitor.log"));
-            std::stringstream text;
-            text << in.rdbuf();
-            seen = text.str();
-            return seen.find("\"Playing\"") != std::string::npos &&
-                   seen.find("\"Volume\"") != std::string::npos;
-        },
-        3000ms);
+    const std::string seen =
+        MprisTestSupport::WaitForTexts(dir.File("monitor.log"), {"\"Playing\"", "\"Volume\""},
+                                       3000ms, [] { QCoreApplication::processEvents(); });
     monitor.Stop(SIGTERM, 2000ms);
-    EXPECT_NE(seen.find("\"PlaybackStatus\""), std::string::npos) << seen;
-    EXPECT_NE(seen.find("\"Playing\""), std::string::npos) << seen;
-    EXPECT_NE(seen.find("\"xesam:title\""), std::string::npos) << seen;
-    EXPECT_NE(seen.find("\"Volume\""), std::string::npos) << seen;
+    for (const char* part :
+         {"\"PlaybackStatus\"", "\"Playing\"", "\"xesam:title\"", "\"Volume\""}) {
+        EXPECT_NE(seen.find(part), std::string::npos) << seen;
+    }
 }
 
 } // namespace

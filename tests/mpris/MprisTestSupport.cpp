@@ -7,9 +7,12 @@
 #include <QDBusVirtualObject>
 #include <QString>
 #include <QVariantMap>
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <unistd.h>
 
@@ -44,6 +47,29 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+std::string WaitForTexts(const std::string& path, const std::vector<std::string>& texts,
+                         std::chrono::milliseconds limit, const std::function<void()>& meanwhile) {
+    std::string seen;
+    WaitFor(
+        [&] {
+            meanwhile();
+            std::ifstream in(path);
+            seen.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            return std::all_of(texts.begin(), texts.end(), [&](const std::string& text) {
+                return seen.find(text) != std::string::npos;
+            });
+        },
+        limit);
+    return seen;
+}
+
+std::unique_ptr<QCoreApplication> MakeApp() {
+    static int argc = 1;
+    static char name[] = "mpris_tests";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 std::string SelfPath() {
@@ -97,19 +123,11 @@ private:
             metadata.insert(QStringLiteral("xesam:url"), QStringList{QStringLiteral("x")});
             return metadata;
         }
-        if (property == QStringLiteral("PlaybackStatus")) {
-            return 7;
-        }
-        if (property == QStringLiteral("Position")) {
-            return QStringLiteral("soon");
-        }
-        if (property == QStringLiteral("Volume")) {
-            return QStringLiteral("loud");
-        }
-        if (property == QStringLiteral("Metadata")) {
-            return QStringLiteral("none");
-        }
-        return QVariant::fromValue(QDBusVariant(QVariant(true)));
+        const QVariantMap wrong = {{QStringLiteral("PlaybackStatus"), 7},
+                                   {QStringLiteral("Position"), QStringLiteral("soon")},
+                                   {QStringLiteral("Volume"), QStringLiteral("loud")},
+                                   {QStringLiteral("Metadata"), QStringLiteral("none")}};
+        return wrong.value(property, QVariant::fromValue(QDBusVariant(QVariant(true))));
     }
 
     QString m_strMode;
