@@ -123,32 +123,30 @@ TEST_F(GstTransportTest, OpenPlayPauseResumeSeekStopClose) {
     EXPECT_EQ(OpenDescriptors(song), 0);
 }
 
-TEST_F(GstTransportTest, WaveFilePlaysToTheEndThenStopsAndPlaysAgain) {
+TEST_F(GstTransportTest, WaveFilePlaysToAnEndPositionOrTheEndThenStopsAndPlaysAgain) {
     ASSERT_EQ(Open(Media("tone.wav")), 0u);
     EXPECT_EQ(AskNumber("status mpeg length"), 3000);
+    ASSERT_EQ(Send("play mpeg from 1000 to 1600"), 0u);
+    EXPECT_TRUE(StopsWithin(3s));
+    EXPECT_NEAR(AskNumber("status mpeg position"), 1600, 100);
+    EXPECT_EQ(Send("play mpeg from 9000 notify"), MciError::kOutOfRange);
+
     ASSERT_EQ(Send("play mpeg from 2200 notify"), 0u);
     EXPECT_TRUE(StopsWithin(4s));
     EXPECT_NEAR(AskNumber("status mpeg position"), 3000, 100);
     EXPECT_NEAR(AskNumber("status mpeg length"), 3000, 100);
-
     ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
     EXPECT_EQ(Ask("status mpeg mode"), "playing");
     EXPECT_TRUE(WaitFor([&] { return AskNumber("status mpeg position") >= 200; }, 3s));
 }
 
-TEST_F(GstTransportTest, PlayFromToStopsAtTheEndPosition) {
-    ASSERT_EQ(Open(Media("long.mp3")), 0u);
-    ASSERT_EQ(Send("play mpeg from 1000 to 1600"), 0u);
-    EXPECT_TRUE(StopsWithin(3s));
-    EXPECT_NEAR(AskNumber("status mpeg position"), 1600, 100);
-    EXPECT_NEAR(AskNumber("status mpeg length"), 4000, 150);
-    EXPECT_EQ(Send("play mpeg from 9000 notify"), MciError::kOutOfRange);
-}
-
-TEST_F(GstTransportTest, TwoContextsEachHoldTheirOwnMpeg) {
+// Each context holds its own "mpeg"; closing, destroying the context and failing all
+// let go of the file.
+TEST_F(GstTransportTest, TwoContextsEachHoldTheirOwnMpegAndEveryWayOutReleasesTheFile) {
+    const std::string song = Media("long.mp3");
     auto other = m_factory.CreateContext();
     std::string reply;
-    ASSERT_EQ(Open(Media("long.mp3")), 0u);
+    ASSERT_EQ(Open(song), 0u);
     ASSERT_EQ(other->SendString("open \"" + Media("cbr.mp3") + "\" alias mpeg wait", reply), 0u);
     ASSERT_EQ(Send("play mpeg from 2000 notify"), 0u);
     ASSERT_EQ(other->SendString("play mpeg from 0 notify", reply), 0u);
@@ -158,16 +156,10 @@ TEST_F(GstTransportTest, TwoContextsEachHoldTheirOwnMpeg) {
     EXPECT_LT(std::stoll(reply), 1000);
     ASSERT_EQ(other->SendString("info mpeg file", reply), 0u);
     EXPECT_EQ(reply, Media("cbr.mp3"));
-}
-
-// Closing, destroying the context and failing all let go of the file.
-TEST_F(GstTransportTest, EveryWayOutReleasesTheFile) {
-    const std::string song = Media("tone.wav");
-    ASSERT_EQ(Open(song), 0u);
-    ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
     EXPECT_GE(OpenDescriptors(song), 1);
     m_pContext.reset();
     EXPECT_EQ(OpenDescriptors(song), 0);
+    EXPECT_GE(OpenDescriptors(Media("cbr.mp3")), 1);
 
     m_pContext = m_factory.CreateContext();
     ASSERT_EQ(Open(song), 0u);
