@@ -39,28 +39,21 @@ inline bool ReadWav(const std::string& path, Recording& recording, std::string& 
         return false;
     }
     std::size_t channels = 0;
-    for (std::size_t at = 12; at + 8 <= bytes.size();) {
+    for (std::size_t at = 12, size = 0; at + 8 <= bytes.size(); at += 8 + size + (size & 1)) {
         const std::string id(bytes.data() + at, 4);
-        std::size_t size = le(at + 4, 4);
+        size = le(at + 4, 4);
         const std::size_t body = at + 8;
         if (id == "fmt " && body + 16 <= bytes.size()) {
-            const std::uint32_t format = le(body, 2);
-            channels = le(body + 2, 2);
+            channels = le(body + 14, 2) == 16 && (le(body, 2) == 1 || le(body, 2) == 0xFFFE)
+                           ? le(body + 2, 2)
+                           : 0;
             recording.nRate = static_cast<int>(le(body + 4, 4));
-            if ((format != 1 && format != 0xFFFE) || le(body + 14, 2) != 16 || channels < 1) {
-                error = "not 16-bit PCM";
-                return false;
-            }
-        } else if (id == "data") {
-            if (channels == 0) {
-                error = "data before format";
-                return false;
-            }
+        } else if (id == "data" && channels > 0) {
             // A recorder stopped by a signal may leave the size unset: take the rest.
-            size = std::min(size == 0 ? bytes.size() : size, bytes.size() - body);
+            const std::size_t end =
+                body + std::min(size == 0 ? bytes.size() : size, bytes.size() - body);
             recording.mono.clear();
-            for (std::size_t frame = body; frame + channels * 2 <= body + size;
-                 frame += channels * 2) {
+            for (std::size_t frame = body; frame + channels * 2 <= end; frame += channels * 2) {
                 double sum = 0;
                 for (std::size_t c = 0; c < channels; ++c) {
                     sum += static_cast<std::int16_t>(le(frame + c * 2, 2));
@@ -69,9 +62,8 @@ inline bool ReadWav(const std::string& path, Recording& recording, std::string& 
             }
             return true;
         }
-        at = body + size + (size & 1);
     }
-    error = "no data chunk";
+    error = "no 16-bit PCM data after its format";
     return false;
 }
 
