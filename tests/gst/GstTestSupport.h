@@ -137,15 +137,15 @@ protected:
         return WaitFor([&] { return Ask("status mpeg mode") == "stopped"; }, limit);
     }
 
-    // Descriptors of this process open on the file: 0 once a device let go of it.
-    static int OpenDescriptors(const std::string& path) {
+    // Descriptors of this process open on the file (0 once a device let go of it), or all.
+    static int OpenDescriptors(const std::string& path = {}) {
         int count = 0;
         std::error_code error;
         const auto target = std::filesystem::weakly_canonical(path, error);
         for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
             std::error_code linkError;
             const auto link = std::filesystem::read_symlink(entry.path(), linkError);
-            count += !linkError && link == target;
+            count += path.empty() || (!linkError && link == target);
         }
         return count;
     }

@@ -9,34 +9,12 @@
 #include <QVariantMap>
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
 #include <unistd.h>
 
 namespace MprisTestSupport {
-
-bool InCi() {
-    const char* ci = std::getenv("CI");
-    return ci != nullptr && std::string(ci) == "true";
-}
-
-std::string MprisScript() {
-    for (const char* path : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"}) {
-        std::error_code error;
-        if (std::filesystem::exists(path, error)) {
-            return path;
-        }
-    }
-    return {};
-}
-
-std::string MpvCommand() {
-    return "mpv --no-config --idle=yes --ao=null --no-video --no-terminal --script=" +
-           MprisScript();
-}
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;

@@ -11,12 +11,6 @@
 // (dbus-run-session).
 namespace MprisTestSupport {
 
-// True when the tests run in CI, where a missing tool is a failure, not a skip.
-bool InCi();
-// The mpris script of mpv-mpris; empty when it is not installed.
-std::string MprisScript();
-// The command line of a quiet, idle mpv that shows itself on the bus.
-std::string MpvCommand();
 // Polls the condition every 20 ms until it holds or the limit passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 // What the file holds once it holds every one of texts, or when the limit passed; meanwhile
