@@ -3,7 +3,6 @@
 // the tones in loop order, each next one starting when a second remains of the one
 // before, and the first tone again after the third (the wrap).
 #include "AudioAnalysis.h"
-#include "GstTestSupport.h"
 #include "PulseNullSink.h"
 
 #include "support/ChildProcess.h"

@@ -80,10 +80,6 @@ protected:
     bool ComesToRest() {
         return WaitFor([&] { return !m_player->IsActive(true); }, kSettleLimit, 20ms);
     }
-    bool Plays() {
-        return WaitFor([&] { return m_player->GetMode(true) == CPlayer::kModePlaying; }, 3000ms,
-                       20ms);
-    }
 
     TempDir m_dir;
     const std::string m_strGood = GstTestMedia().Path("long.mp3");
@@ -125,28 +121,25 @@ TEST_P(PlayerBadInputTest, StartsGiveAnErrorAndTheNextGoodFilePlays) {
         },
         kSettleLimit, 20ms))
         << "the good file does not play after the bad ones";
+    if (bMix) {
+        // Mixed starts of bad files over a playing song: each answers in time and the player
+        // comes to rest instead of hanging on the failed worker.
+        for (const SBadInput& input : m_badInputs) {
+            SCOPED_TRACE(input.path);
+            const auto start = Clock::now();
+            m_player->Play(input.path);
+            EXPECT_LT(Clock::now() - start, kStartLimit);
+            EXPECT_TRUE(ComesToRest());
+        }
+        ASSERT_TRUE(m_player->Play(m_strGood));
+        EXPECT_TRUE(WaitFor([&] { return m_player->GetMode(true) == CPlayer::kModePlaying; },
+                            3000ms, 20ms));
+    }
     m_player->Stop();
     EXPECT_TRUE(ComesToRest());
 }
 
 INSTANTIATE_TEST_SUITE_P(Mixing, PlayerBadInputTest, ::testing::Values(false, true),
                          [](const auto& test) { return test.param ? "Mixed" : "Plain"; });
-
-// A bad file started while a good one plays with mixing on: the start answers in time and
-// the player comes to rest instead of hanging on the failed worker.
-TEST_F(PlayerBadInputTest, MixedStartOverAPlayingSongComesToRest) {
-    ConfigureMix(*m_player, true, 2);
-    ASSERT_TRUE(m_player->Play(m_strGood));
-    ASSERT_TRUE(Plays());
-    for (const SBadInput& input : m_badInputs) {
-        SCOPED_TRACE(input.path);
-        const auto start = Clock::now();
-        m_player->Play(input.path);
-        EXPECT_LT(Clock::now() - start, kStartLimit);
-        EXPECT_TRUE(ComesToRest());
-    }
-    ASSERT_TRUE(m_player->Play(m_strGood));
-    EXPECT_TRUE(Plays());
-}
 
 } // namespace

@@ -3,7 +3,6 @@
 // server, a low-latency reader and the recorder are child processes stopped by their
 // process ids, with every wait bounded.
 #include "AudioAnalysis.h"
-#include "GstTestSupport.h"
 #include "PulseNullSink.h"
 
 #include "support/ScopedEnvironment.h"

@@ -5,7 +5,6 @@
 // polls the player every 100 ms, as the loop driver does.
 #include "GstTestSupport.h"
 
-#include <cstdio>
 #include <sstream>
 
 namespace {
@@ -64,11 +63,6 @@ TEST_P(PlayerMixStartTest, TurnsFinishedWhenMixSecondsRemain) {
         }
         if (mode == CPlayer::kModeStopped) {
             turnSeconds = seconds;
-            std::string position, length;
-            player.SendCommand("status mpeg position", position);
-            player.SendCommand("status mpeg length", length);
-            std::printf("%s: finished at %.2f s (position %s ms, length %s ms)\n", GetParam(),
-                        seconds, position.c_str(), length.c_str());
             break;
         }
         std::this_thread::sleep_until(start + (poll + 1) * kPollPeriod);

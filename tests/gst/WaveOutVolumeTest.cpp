@@ -1,6 +1,5 @@
 // The system volume against a private sound server with a null sink: set from our side
 // and seen by pactl, set by pactl and seen through the change callback, and no server.
-#include "GstTestSupport.h"
 #include "PulseNullSink.h"
 
 #include "platform/pulse/CWaveOutVolume.h"

@@ -4,16 +4,10 @@
 #include "MprisTestSupport.h"
 
 #include "platform/CLogindShutdown.h"
-#include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 
 #include <QDBusConnection>
-#include <gtest/gtest.h>
 
 namespace {
-
-using namespace std::chrono_literals;
 
 TEST(LogindShutdownTest, AsksLogindToPowerOffAndReportsAFailure) {
     if (!TestFiles::HaveTool("dbus-monitor")) {

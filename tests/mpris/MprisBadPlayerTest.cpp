@@ -2,13 +2,6 @@
 
 #include "platform/mpris/CMprisRemoteLink.h"
 #include "playback/CWinampPlayer.h"
-#include "support/ChildProcess.h"
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
-
-using namespace std::chrono_literals;
-using MprisTestSupport::WaitFor;
 
 namespace {
 

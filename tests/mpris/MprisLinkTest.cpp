@@ -6,20 +6,12 @@
 #include "settings/CMemorySettingsStore.h"
 #include "settings/ProcessSettingsStore.h"
 #include "settings/SettingsKeys.h"
-#include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-#include <memory>
-#include <thread>
 
 namespace Keys = SettingsKeys;
-using namespace std::chrono_literals;
-using MprisTestSupport::WaitFor;
 using TestFiles::ShellQuote;
 
 namespace {
@@ -84,11 +76,6 @@ protected:
         m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kStartWinamp, nStart);
         m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kCloseWinamp, nClose);
     }
-    std::string Song(const std::string& name, int seconds, const std::string& lameOptions) {
-        const std::string mp3 = m_dir.File(name + ".mp3");
-        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, 440, lameOptions));
-        return mp3;
-    }
     std::int32_t Position() {
         std::int32_t seconds = -1;
         m_pPlayer->GetPosition(seconds);
@@ -110,8 +97,10 @@ protected:
 };
 
 TEST_F(MprisLinkTest, StartsThePlayerPlaysSeeksAndClosesIt) {
-    const std::string tagged = Song("tagged", 8, "--tt 'Remote Song'");
-    const std::string plain = Song("plain name", 2, "");
+    const std::string tagged = m_dir.File("tagged.mp3");
+    const std::string plain = m_dir.File("plain name.mp3");
+    ASSERT_TRUE(TestFiles::WriteSineMp3(tagged, 8, 440, "--tt 'Remote Song'"));
+    ASSERT_TRUE(TestFiles::WriteSineMp3(plain, 2, 440));
     Settings(1, 1);
     ASSERT_EQ(m_pLink->FindWindow("Winamp v1.x"), 0u) << "a player is already on the bus";
 

@@ -2,44 +2,35 @@
 // playerctl drive it (dbus-send from outside the process).
 #include "MprisTestSupport.h"
 
-#include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 #include "ui/CMprisServer.h"
 
-#include <QCoreApplication>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // dbus-send run while this process keeps serving the bus; its output.
-std::string Send(const QStringList& args) {
+std::string Send(const std::vector<std::string>& args) {
+    QStringList list = {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                        QStringLiteral("--dest=org.mpris.MediaPlayer2.mixorel"),
+                        QStringLiteral("/org/mpris/MediaPlayer2")};
+    for (const std::string& arg : args) {
+        list << QString::fromStdString(arg);
+    }
     QProcess client;
-    client.start(QStringLiteral("dbus-send"),
-                 QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                             QStringLiteral("--dest=org.mpris.MediaPlayer2.mixorel"),
-                             QStringLiteral("/org/mpris/MediaPlayer2")} +
-                     args);
-    while (!client.waitForFinished(10)) {
+    client.start(QStringLiteral("dbus-send"), list);
+    while (!client.waitForFinished(10) && client.state() != QProcess::NotRunning) {
         QCoreApplication::processEvents();
-        if (client.state() == QProcess::NotRunning) {
-            break;
-        }
     }
     return client.readAllStandardOutput().toStdString();
 }
 
-std::string Get(const char* property) {
-    return Send({QStringLiteral("org.freedesktop.DBus.Properties.Get"),
-                 QStringLiteral("string:org.mpris.MediaPlayer2.Player"),
-                 QStringLiteral("string:%1").arg(QString::fromLatin1(property))});
+std::string Get(const std::string& property) {
+    return Send({"org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player",
+                 "string:" + property});
 }
 
-void Call(const char* method) {
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.%1").arg(QString::fromLatin1(method))});
+void Call(const std::string& method) {
+    Send({"org.mpris.MediaPlayer2.Player." + method});
 }
 
 TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
@@ -97,9 +88,8 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     EXPECT_EQ(nexts, 1);
     EXPECT_EQ(pauses, 1);
     EXPECT_EQ(stops, 1);
-    Send({QStringLiteral("org.freedesktop.DBus.Properties.Set"),
-          QStringLiteral("string:org.mpris.MediaPlayer2.Player"), QStringLiteral("string:Volume"),
-          QStringLiteral("variant:double:0.5")});
+    Send({"org.freedesktop.DBus.Properties.Set", "string:org.mpris.MediaPlayer2.Player",
+          "string:Volume", "variant:double:0.5"});
     EXPECT_DOUBLE_EQ(volume, 0.5);
 
     const std::string seen =

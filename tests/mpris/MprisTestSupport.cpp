@@ -1,6 +1,5 @@
 #include "MprisTestSupport.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -11,7 +10,6 @@
 #include <climits>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <unistd.h>
 
 namespace MprisTestSupport {

@@ -1,11 +1,18 @@
 #pragma once
 
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
+
 #include <QCoreApplication>
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace std::chrono_literals;
 
 // Shared by the tests of the MPRIS link, which run on a private session bus
 // (dbus-run-session).
@@ -26,3 +33,5 @@ std::string SelfPath();
 int ServePlayer(int argc, char** argv, const std::string& mode);
 
 } // namespace MprisTestSupport
+
+using MprisTestSupport::WaitFor;
