@@ -67,13 +67,12 @@ inline bool ReadWav(const std::string& path, Recording& recording, std::string& 
     return false;
 }
 
-// measure(first sample, count) over windows of windowSeconds, one value every hopSeconds:
-// value i covers the samples from i x hop on.
+// measure(first sample, count) over windows of 50 ms, one value every 10 ms: value i
+// covers the samples from i x 10 ms on.
 template <typename Measure>
-std::vector<double> OverWindows(const std::vector<float>& samples, int nRate, double windowSeconds,
-                                double hopSeconds, Measure measure) {
-    const auto window = static_cast<std::size_t>(windowSeconds * nRate);
-    const auto hop = static_cast<std::size_t>(hopSeconds * nRate);
+std::vector<double> OverWindows(const std::vector<float>& samples, int nRate, Measure measure) {
+    const auto window = static_cast<std::size_t>(nRate / 20);
+    const auto hop = static_cast<std::size_t>(nRate / 100);
     std::vector<double> values;
     for (std::size_t at = 0; hop > 0 && at + window <= samples.size(); at += hop) {
         values.push_back(measure(samples.data() + at, window));
@@ -81,11 +80,11 @@ std::vector<double> OverWindows(const std::vector<float>& samples, int nRate, do
     return values;
 }
 
-// Amplitude of a tone at frequency over 50 ms windows (Hann weighted), every 10 ms.
+// Amplitude of a tone at frequency over those windows (Hann weighted).
 inline std::vector<double> ToneLevels(const std::vector<float>& samples, int nRate,
                                       double frequency) {
     const double coefficient = 2.0 * std::cos(2.0 * std::numbers::pi * frequency / nRate);
-    return OverWindows(samples, nRate, 0.05, 0.01, [&](const float* x, std::size_t count) {
+    return OverWindows(samples, nRate, [&](const float* x, std::size_t count) {
         double s1 = 0, s2 = 0, weights = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) /
@@ -100,9 +99,9 @@ inline std::vector<double> ToneLevels(const std::vector<float>& samples, int nRa
     });
 }
 
-// Largest absolute value over the same windows as ToneLevels.
+// Largest absolute value over those windows.
 inline std::vector<double> PeakLevels(const std::vector<float>& samples, int nRate) {
-    return OverWindows(samples, nRate, 0.05, 0.01, [](const float* x, std::size_t count) {
+    return OverWindows(samples, nRate, [](const float* x, std::size_t count) {
         double peak = 0;
         for (std::size_t i = 0; i < count; ++i) {
             peak = std::max(peak, static_cast<double>(std::fabs(x[i])));

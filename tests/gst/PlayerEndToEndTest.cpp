@@ -123,14 +123,7 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
     const double duringMix = Max(clicks, mix - Frame(0.3), mix + Frame(1.25));
     std::printf("above 5 kHz: %.5f during the mix, %.5f in the steady parts\n", duringMix,
                 baseline);
-    std::size_t worst = mix - Frame(0.3);
-    for (std::size_t i = worst; i < mix + Frame(1.25) && i < clicks.size(); ++i) {
-        worst = clicks[i] > clicks[worst] ? i : worst;
-    }
-    EXPECT_LT(duringMix, std::max(0.01, 4.0 * baseline))
-        << "a click " << (static_cast<double>(worst) - static_cast<double>(mix)) * kFrameSeconds
-        << " s after the mix began (440 Hz at " << a440[worst] / full440 << " of full, 1000 Hz at "
-        << a1000[worst] / full1000 << ")";
+    EXPECT_LT(duringMix, std::max(0.01, 4.0 * baseline)) << "a click during the mix";
 }
 
 } // namespace

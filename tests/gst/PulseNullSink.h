@@ -48,9 +48,7 @@ public:
             error = "the sound server did not start";
             return false;
         }
-        const std::string info =
-            "PULSE_SERVER=" + TestFiles::ShellQuote(server) + " pactl info > /dev/null 2>&1";
-        if (!WaitFor([&] { return TestFiles::Run(info) == 0; }, 5000ms, 50ms)) {
+        if (!WaitFor([&] { return SinkLatencyUsec() >= 0; }, 5000ms, 50ms)) {
             error = "the sound server did not come up";
             return false;
         }
