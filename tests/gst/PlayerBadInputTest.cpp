@@ -66,57 +66,49 @@ private:
     std::shared_ptr<SOpenLog> m_pLog;
 };
 
-class PlayerBadInputTest : public ::testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        if (!GstTestMedia().Ready()) {
-            GTEST_SKIP() << "sox, lame or ffmpeg missing";
-        }
-        ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
-        m_badInputs = MakeBadInputs(m_dir);
-        m_player = std::make_unique<CMCIPlayer>(
-            MixingEnvironment(std::make_shared<CRecordingFactory>(m_pLog)));
-    }
-    bool ComesToRest() {
-        return WaitFor([&] { return !m_player->IsActive(true); }, kSettleLimit, 20ms);
-    }
-
-    TempDir m_dir;
-    const std::string m_strGood = GstTestMedia().Path("long.mp3");
-    std::vector<SBadInput> m_badInputs;
-    std::shared_ptr<SOpenLog> m_pLog = std::make_shared<SOpenLog>();
-    std::unique_ptr<CMCIPlayer> m_player;
-};
+class PlayerBadInputTest : public ::testing::TestWithParam<bool> {};
 
 // Starts each unplayable input, then the good file, on one player: plain, then mixed.
 TEST_P(PlayerBadInputTest, StartsGiveAnErrorAndTheNextGoodFilePlays) {
+    if (!GstTestMedia().Ready()) {
+        GTEST_SKIP() << "sox, lame or ffmpeg missing";
+    }
+    ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
+    TempDir dir;
+    const std::vector<SBadInput> badInputs = MakeBadInputs(dir);
+    const std::string good = GstTestMedia().Path("long.mp3");
+    const auto log = std::make_shared<SOpenLog>();
+    CMCIPlayer player(MixingEnvironment(std::make_shared<CRecordingFactory>(log)));
+    const auto comesToRest = [&] {
+        return WaitFor([&] { return !player.IsActive(true); }, kSettleLimit, 20ms);
+    };
     const bool bMix = GetParam();
-    ConfigureMix(*m_player, bMix, 2);
-    ASSERT_TRUE(m_player->Connect(-1, true));
-    for (const SBadInput& input : m_badInputs) {
+    ConfigureMix(player, bMix, 2);
+    ASSERT_TRUE(player.Connect(-1, true));
+    for (const SBadInput& input : badInputs) {
         SCOPED_TRACE(input.path);
-        m_pLog->Take(input.path);
+        log->Take(input.path);
         const auto start = Clock::now();
-        m_player->Play(input.path); // answers true by design; the error is in the exchange
+        player.Play(input.path); // answers true by design; the error is in the exchange
         EXPECT_LT(Clock::now() - start, kStartLimit) << (bMix ? "mixed" : "plain");
-        EXPECT_EQ(m_pLog->Take(input.path), input.nError);
-        EXPECT_TRUE(ComesToRest()) << "the player still reports a song";
-        EXPECT_EQ(m_player->GetMode(true), CPlayer::kModeStopped);
+        EXPECT_EQ(log->Take(input.path), input.nError);
+        EXPECT_TRUE(comesToRest()) << "the player still reports a song";
+        EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
 
         // The caller of the exchange sees the media-control error, also quickly.
         std::string reply;
         const auto askStart = Clock::now();
-        EXPECT_FALSE(m_player->SendCommand("open \"" + input.path + "\" alias mpeg wait", reply));
+        EXPECT_FALSE(player.SendCommand("open \"" + input.path + "\" alias mpeg wait", reply));
         EXPECT_LT(Clock::now() - askStart, kStartLimit);
-        EXPECT_EQ(m_pLog->Take(input.path), input.nError);
+        EXPECT_EQ(log->Take(input.path), input.nError);
     }
 
-    ASSERT_TRUE(m_player->Play(m_strGood));
+    ASSERT_TRUE(player.Play(good));
     EXPECT_TRUE(WaitFor(
         [&] {
             std::string reply;
-            return m_player->GetMode(true) == CPlayer::kModePlaying &&
-                   m_player->SendCommand("status mpeg position", reply) &&
+            return player.GetMode(true) == CPlayer::kModePlaying &&
+                   player.SendCommand("status mpeg position", reply) &&
                    std::atoll(reply.c_str()) > 300;
         },
         kSettleLimit, 20ms))
@@ -124,19 +116,19 @@ TEST_P(PlayerBadInputTest, StartsGiveAnErrorAndTheNextGoodFilePlays) {
     if (bMix) {
         // Mixed starts of bad files over a playing song: each answers in time and the player
         // comes to rest instead of hanging on the failed worker.
-        for (const SBadInput& input : m_badInputs) {
+        for (const SBadInput& input : badInputs) {
             SCOPED_TRACE(input.path);
             const auto start = Clock::now();
-            m_player->Play(input.path);
+            player.Play(input.path);
             EXPECT_LT(Clock::now() - start, kStartLimit);
-            EXPECT_TRUE(ComesToRest());
+            EXPECT_TRUE(comesToRest());
         }
-        ASSERT_TRUE(m_player->Play(m_strGood));
-        EXPECT_TRUE(WaitFor([&] { return m_player->GetMode(true) == CPlayer::kModePlaying; },
-                            3000ms, 20ms));
+        ASSERT_TRUE(player.Play(good));
+        EXPECT_TRUE(
+            WaitFor([&] { return player.GetMode(true) == CPlayer::kModePlaying; }, 3000ms, 20ms));
     }
-    m_player->Stop();
-    EXPECT_TRUE(ComesToRest());
+    player.Stop();
+    EXPECT_TRUE(comesToRest());
 }
 
 INSTANTIATE_TEST_SUITE_P(Mixing, PlayerBadInputTest, ::testing::Values(false, true),

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QVariantMap>
 #include <algorithm>
-#include <climits>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -49,9 +49,7 @@ std::unique_ptr<QCoreApplication> MakeApp() {
 }
 
 std::string SelfPath() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+    return std::filesystem::read_symlink("/proc/self/exe").string();
 }
 
 namespace {
@@ -92,12 +90,10 @@ public:
 private:
     QVariant Value(const QString& property) const {
         if (m_strMode == QStringLiteral("wrongmeta") && property == QStringLiteral("Metadata")) {
-            QVariantMap metadata;
-            metadata.insert(QStringLiteral("mpris:length"), QStringLiteral("long"));
-            metadata.insert(QStringLiteral("mpris:trackid"), 12);
-            metadata.insert(QStringLiteral("xesam:title"), 3.5);
-            metadata.insert(QStringLiteral("xesam:url"), QStringList{QStringLiteral("x")});
-            return metadata;
+            return QVariantMap{{QStringLiteral("mpris:length"), QStringLiteral("long")},
+                               {QStringLiteral("mpris:trackid"), 12},
+                               {QStringLiteral("xesam:title"), 3.5},
+                               {QStringLiteral("xesam:url"), QStringList{QStringLiteral("x")}}};
         }
         const QVariantMap wrong = {{QStringLiteral("PlaybackStatus"), 7},
                                    {QStringLiteral("Position"), QStringLiteral("soon")},
