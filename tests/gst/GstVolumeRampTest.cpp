@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -122,8 +121,6 @@ TEST_F(GstVolumeRampTest, VolumeSetBeforePlayHoldsAStepGlidesAndAFadeKeepsItsTim
         from = landed;
     }
     const auto [least, most] = std::minmax_element(delays.begin(), delays.end());
-    std::printf("fade steps land %.1f to %.1f ms after they were sent (spread %.1f ms)\n", *least,
-                *most, *most - *least);
     EXPECT_LE(*most - *least, 10.0);
     EXPECT_LE(*most, 250.0);
 }

@@ -7,7 +7,6 @@
 
 #include "support/ChildProcess.h"
 
-#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -86,7 +85,6 @@ TEST(LoopEndToEndTest, SongsSoundInLoopOrderAndCrossFadeAtTheMixPoint) {
     for (const auto& [at, tone] : starts) {
         heard += std::to_string(tone) + " at " + std::to_string(at) + " s; ";
     }
-    std::printf("heard: %s\n", heard.c_str());
     ASSERT_GE(starts.size(), 4u) << heard;
     const std::vector<int> order = {440, 660, 990, 440};
     // Each next song starts when 1 s remains of a 3 s song: 2 s apart, give or take the

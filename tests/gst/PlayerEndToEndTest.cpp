@@ -1,7 +1,5 @@
 // The media-control player through GStreamer into a private PulseAudio null sink, whose
-// monitor is recorded and measured: two songs mixed as the loop mixes them. The sound
-// server, a low-latency reader and the recorder are child processes stopped by their
-// process ids, with every wait bounded.
+// monitor is recorded and measured: two songs mixed as the loop mixes them.
 #include "AudioAnalysis.h"
 #include "PulseNullSink.h"
 
@@ -9,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -76,9 +73,6 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
     const auto mix = static_cast<std::size_t>(on1000);
     ASSERT_GT(a1000.size(), mix + Frame(1.9)) << "the recording ends too early";
     const double gapSeconds = static_cast<double>(on1000 - on440) * kFrameSeconds;
-    std::printf("first song at %.2f s, second at %.2f s of the recording (player saw the "
-                "mix point at %.2f s)\n",
-                on440 * kFrameSeconds, on1000 * kFrameSeconds, mixAtSeconds);
     // The overlap starts when mix seconds remain of the 4 s song (the loop polls).
     EXPECT_NEAR(mixAtSeconds, 2.25, 0.35); // 1.9 to 2.6 s
     EXPECT_NEAR(gapSeconds, 2.2, 0.4);     // 1.8 to 2.6 s
@@ -111,8 +105,6 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
     ASSERT_TRUE(fall90 >= 0 && fall10 >= 0 && rise10 >= 0 && rise90 >= 0);
     const double fallSeconds = static_cast<double>(fall10 - fall90) * kFrameSeconds;
     const double riseSeconds = static_cast<double>(rise90 - rise10) * kFrameSeconds;
-    std::printf("fade-out 90-10 %% in %.2f s, fade-in 10-90 %% in %.2f s\n", fallSeconds,
-                riseSeconds);
     EXPECT_NEAR(fallSeconds, 0.9, 0.4); // 0.5 to 1.3 s
     EXPECT_NEAR(riseSeconds, 0.9, 0.4);
 
@@ -121,8 +113,6 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
     const double baseline = std::max(Max(clicks, mix - Frame(0.6), mix - Frame(0.1)),
                                      Max(clicks, mix + Frame(1.3), mix + Frame(1.8)));
     const double duringMix = Max(clicks, mix - Frame(0.3), mix + Frame(1.25));
-    std::printf("above 5 kHz: %.5f during the mix, %.5f in the steady parts\n", duringMix,
-                baseline);
     EXPECT_LT(duringMix, std::max(0.01, 4.0 * baseline)) << "a click during the mix";
 }
 
