@@ -13,21 +13,15 @@ TEST(LogindShutdownTest, AsksLogindToPowerOffAndReportsAFailure) {
     if (!TestFiles::HaveTool("dbus-monitor")) {
         GTEST_SKIP() << "dbus-monitor is not installed";
     }
-    TempDir dir;
-    ChildProcess monitor;
-    ASSERT_TRUE(monitor.Start({"dbus-monitor", "--session", "member='PowerOff'"},
-                              dir.File("monitor.log"), {}));
-    std::this_thread::sleep_for(500ms);
-
+    BusMonitor monitor("member='PowerOff'");
+    ASSERT_TRUE(monitor.Started());
     const auto app = MprisTestSupport::MakeApp();
     CLogindShutdown shutdown(QDBusConnection::sessionBus());
     QString error;
     EXPECT_FALSE(shutdown.PowerOff(&error));
     EXPECT_TRUE(error.contains(QStringLiteral("ServiceUnknown"))) << error.toStdString();
 
-    const std::string seen = MprisTestSupport::WaitForTexts(dir.File("monitor.log"),
-                                                            {"PowerOff", "boolean true"}, 2000ms);
-    monitor.Stop(SIGTERM, 2000ms);
+    const std::string seen = monitor.Seen({"PowerOff", "boolean true"}, 2000ms);
     EXPECT_NE(seen.find("destination=org.freedesktop.login1"), std::string::npos) << seen;
     EXPECT_NE(seen.find("path=/org/freedesktop/login1"), std::string::npos) << seen;
     EXPECT_NE(seen.find("interface=org.freedesktop.login1.Manager"), std::string::npos) << seen;

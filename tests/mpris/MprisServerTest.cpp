@@ -38,10 +38,8 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
         GTEST_SKIP() << "dbus-send and dbus-monitor are needed";
     }
     const auto app = MprisTestSupport::MakeApp();
-    TempDir dir;
-    ChildProcess monitor;
-    ASSERT_TRUE(monitor.Start({"dbus-monitor", "--session", "member='PropertiesChanged'"},
-                              dir.File("monitor.log"), {}));
+    BusMonitor monitor("member='PropertiesChanged'");
+    ASSERT_TRUE(monitor.Started());
 
     CNowPlaying now;
     int nexts = 0, pauses = 0, plays = 0, stops = 0;
@@ -57,7 +55,6 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     commands.trackStarted = [&](const CNowPlaying&) { ++started; };
     CMprisServer server(commands);
     ASSERT_TRUE(server.Register(QDBusConnection::sessionBus()));
-    std::this_thread::sleep_for(300ms); // the monitor is listening
 
     EXPECT_NE(Get("PlaybackStatus").find("\"Stopped\""), std::string::npos);
     Call("Next");
@@ -92,10 +89,8 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
           "string:Volume", "variant:double:0.5"});
     EXPECT_DOUBLE_EQ(volume, 0.5);
 
-    const std::string seen =
-        MprisTestSupport::WaitForTexts(dir.File("monitor.log"), {"\"Playing\"", "\"Volume\""},
-                                       3000ms, [] { QCoreApplication::processEvents(); });
-    monitor.Stop(SIGTERM, 2000ms);
+    const std::string seen = monitor.Seen({"\"Playing\"", "\"Volume\""}, 3000ms,
+                                          [] { QCoreApplication::processEvents(); });
     for (const char* part :
          {"\"PlaybackStatus\"", "\"Playing\"", "\"xesam:title\"", "\"Volume\""}) {
         EXPECT_NE(seen.find(part), std::string::npos) << seen;

@@ -6,10 +6,7 @@
 #include <QDBusVirtualObject>
 #include <QString>
 #include <QVariantMap>
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 
 namespace MprisTestSupport {
@@ -23,22 +20,6 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-std::string WaitForTexts(const std::string& path, const std::vector<std::string>& texts,
-                         std::chrono::milliseconds limit, const std::function<void()>& meanwhile) {
-    std::string seen;
-    WaitFor(
-        [&] {
-            meanwhile();
-            std::ifstream in(path);
-            seen.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            return std::all_of(texts.begin(), texts.end(), [&](const std::string& text) {
-                return seen.find(text) != std::string::npos;
-            });
-        },
-        limit);
-    return seen;
 }
 
 std::unique_ptr<QCoreApplication> MakeApp() {

@@ -5,9 +5,12 @@
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,11 +23,6 @@ namespace MprisTestSupport {
 
 // Polls the condition every 20 ms until it holds or the limit passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit);
-// What the file holds once it holds every one of texts, or when the limit passed; meanwhile
-// runs between the reads.
-std::string WaitForTexts(
-    const std::string& path, const std::vector<std::string>& texts, std::chrono::milliseconds limit,
-    const std::function<void()>& meanwhile = [] {});
 // The Qt application a test needs for the bus.
 std::unique_ptr<QCoreApplication> MakeApp();
 // This test program, for a child that serves a scripted player on the bus.
@@ -35,3 +33,37 @@ int ServePlayer(int argc, char** argv, const std::string& mode);
 } // namespace MprisTestSupport
 
 using MprisTestSupport::WaitFor;
+
+// dbus-monitor on the session bus for the messages that match rule, listening once made.
+class BusMonitor {
+public:
+    explicit BusMonitor(const std::string& rule)
+        : m_bStarted(m_child.Start({"dbus-monitor", "--session", rule}, m_dir.File("log"), {})) {
+        std::this_thread::sleep_for(500ms);
+    }
+    bool Started() const { return m_bStarted; }
+    // What it saw once it saw every one of texts, or when the limit passed; meanwhile runs
+    // between the reads. It stops then.
+    std::string Seen(
+        const std::vector<std::string>& texts, std::chrono::milliseconds limit,
+        const std::function<void()>& meanwhile = [] {}) {
+        std::string seen;
+        WaitFor(
+            [&] {
+                meanwhile();
+                std::ifstream in(m_dir.File("log"));
+                seen.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+                return std::all_of(texts.begin(), texts.end(), [&](const std::string& text) {
+                    return seen.find(text) != std::string::npos;
+                });
+            },
+            limit);
+        m_child.Stop(SIGTERM, 2000ms);
+        return seen;
+    }
+
+private:
+    TempDir m_dir;
+    ChildProcess m_child;
+    bool m_bStarted;
+};
