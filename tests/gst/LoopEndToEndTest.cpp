@@ -23,14 +23,10 @@ std::vector<double> Onsets(const std::vector<double>& levels) {
     std::vector<double> onsets;
     std::size_t quiet = 50;
     for (std::size_t i = 0; i < levels.size(); ++i) {
-        if (levels[i] < peak / 3.0) {
-            ++quiet;
-        } else {
-            if (quiet >= 50) {
-                onsets.push_back(static_cast<double>(i) * kFrameSeconds);
-            }
-            quiet = 0;
+        if (levels[i] >= peak / 3.0 && quiet >= 50) {
+            onsets.push_back(static_cast<double>(i) * kFrameSeconds);
         }
+        quiet = levels[i] < peak / 3.0 ? quiet + 1 : 0;
     }
     return onsets;
 }

@@ -5,6 +5,7 @@
 // polls the player every 100 ms, as the loop driver does.
 #include "GstTestSupport.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -75,10 +76,10 @@ TEST_P(PlayerMixStartTest, TurnsFinishedWhenMixSecondsRemain) {
 INSTANTIATE_TEST_SUITE_P(Songs, PlayerMixStartTest,
                          ::testing::Values("song.mp2", "vbr-no-xing.mp3", "vbr-xing.mp3"),
                          [](const auto& test) {
-                             const std::string name = test.param;
-                             return name == "song.mp2"       ? "Mp2"
-                                    : name == "vbr-xing.mp3" ? "VbrMp3WithXing"
-                                                             : "VbrMp3WithoutXing";
+                             std::string name = test.param;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
                          });
 
 } // namespace

@@ -32,6 +32,10 @@ public:
 
     // Starts the server in folder and the recorder; false with the reason in error.
     bool Start(const std::string& folder, std::string& error) {
+        const auto failed = [&](const std::string& reason) {
+            error = reason;
+            return false;
+        };
         std::filesystem::create_directories(folder + "/run");
         std::filesystem::create_directories(folder + "/state");
         const std::string server = "unix:" + folder + "/native";
@@ -45,12 +49,10 @@ public:
                  "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + folder + "/native",
                  "-L", std::string("module-null-sink sink_name=") + kSink},
                 folder + "/pulseaudio.log", daemonEnvironment)) {
-            error = "the sound server did not start";
-            return false;
+            return failed("the sound server did not start");
         }
         if (!WaitFor([&] { return SinkLatencyUsec() >= 0; }, 5000ms, 50ms)) {
-            error = "the sound server did not come up";
-            return false;
+            return failed("the sound server did not come up");
         }
         if (!m_reader.Start({"parec", "-d", std::string(kSink) + ".monitor", "--latency-msec=20"},
                             "/dev/null", m_client) ||
@@ -60,8 +62,8 @@ public:
                     return latency >= 0 && latency < 100000;
                 },
                 8000ms, 100ms)) {
-            error = "the sink's latency stayed at " + std::to_string(SinkLatencyUsec()) + " us";
-            return false;
+            return failed("the sink's latency stayed at " + std::to_string(SinkLatencyUsec()) +
+                          " us");
         }
         m_strRecording = folder + "/recording.wav";
         if (!m_recorder.Start({"parecord", "-d", std::string(kSink) + ".monitor",
@@ -69,8 +71,7 @@ public:
                                "--channels=2", "--latency-msec=20", m_strRecording},
                               folder + "/parecord.log", m_client) ||
             !WaitFor([&] { return std::filesystem::exists(m_strRecording); }, 3000ms, 20ms)) {
-            error = "the recorder did not start";
-            return false;
+            return failed("the recorder did not start");
         }
         std::this_thread::sleep_for(300ms);
         return true;
