@@ -45,8 +45,7 @@ TEST(WaveOutVolumeTest, SetHereIsTheSinkVolumeAndAChangeMadeElsewhereReachesEver
     EXPECT_NE(Pactl("get-sink-mute @DEFAULT_SINK@").find("no"), std::string::npos);
 
     first.SetVolume(65536);
-    std::atomic<int> seenFirst{-1};
-    std::atomic<int> seenSecond{-1};
+    std::atomic<int> seenFirst{-1}, seenSecond{-1};
     std::atomic<std::uint32_t> parameter{0};
     first.SetCallback(
         [&](std::int32_t v, std::uint32_t p) {
