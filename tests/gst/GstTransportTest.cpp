@@ -80,12 +80,10 @@ TEST_F(GstTransportTest, OpenPlayPauseResumeSeekStopClose) {
     ASSERT_EQ(Send("play mpeg from 0 notify"), 0u);
     EXPECT_EQ(Ask("status mpeg mode"), "playing");
     std::this_thread::sleep_for(1000ms);
-    const std::int64_t position = AskNumber("status mpeg position wait");
-    EXPECT_NEAR(position,
-                std::chrono::duration_cast<std::chrono::milliseconds>(
-                    std::chrono::steady_clock::now() - start)
-                    .count(),
-                150);
+    const auto position = static_cast<double>(AskNumber("status mpeg position wait"));
+    const std::chrono::duration<double, std::milli> elapsed =
+        std::chrono::steady_clock::now() - start;
+    EXPECT_NEAR(position, elapsed.count(), 150);
 
     ASSERT_EQ(Send("pause mpeg"), 0u);
     EXPECT_EQ(Ask("status mpeg mode"), "paused");
