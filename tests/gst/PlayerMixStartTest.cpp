@@ -36,17 +36,13 @@ const MadeMedia& MixStartMedia() {
     return media;
 }
 
-class PlayerMixStartTest : public ::testing::TestWithParam<const char*> {
-protected:
-    void SetUp() override {
-        if (!MixStartMedia().Ready()) {
-            GTEST_SKIP() << "sox, lame or ffmpeg missing";
-        }
-        ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
-    }
-};
+class PlayerMixStartTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(PlayerMixStartTest, TurnsFinishedWhenMixSecondsRemain) {
+    if (!MixStartMedia().Ready()) {
+        GTEST_SKIP() << "sox, lame or ffmpeg missing";
+    }
+    ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
     CMCIPlayer player(MixingEnvironment(std::make_shared<CGstMciContextFactory>()));
     ConfigureMix(player, true, 2); // the fade-in ramp is over after about 1 s
     ASSERT_TRUE(player.Play(MixStartMedia().Path(GetParam())));
@@ -59,9 +55,7 @@ TEST_P(PlayerMixStartTest, TurnsFinishedWhenMixSecondsRemain) {
         const std::int32_t mode = player.GetMode(false);
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         trace << seconds << ":" << mode << " ";
-        if (poll == 0) {
-            EXPECT_EQ(mode, CPlayer::kModePlaying);
-        }
+        EXPECT_TRUE(poll > 0 || mode == CPlayer::kModePlaying) << "finished at once";
         if (mode == CPlayer::kModeStopped) {
             turnSeconds = seconds;
             break;
