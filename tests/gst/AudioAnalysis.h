@@ -1,42 +1,169 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <numbers>
 #include <string>
 #include <vector>
 
 // Measurements on a recorded sound: the level of a tone over short windows (Goertzel)
 // and the peaks of what lies above about 5 kHz, where the test tones have next to nothing
 // and a click (a jump in the waveform) has most of its energy.
-class AudioAnalysis {
-public:
-    struct Recording {
-        int nRate = 0;
-        std::vector<float> mono; // channels mixed down, full scale 1.0
-    };
+namespace AudioAnalysis {
 
-    // Reads a 16-bit PCM WAV file; false, with the reason in error, for anything else.
-    static bool ReadWav(const std::string& path, Recording& recording, std::string& error);
-
-    // Amplitude of a tone at frequency over windows of windowSeconds (Hann weighted),
-    // one value every hopSeconds: value i covers the samples from i x hop on.
-    static std::vector<double> ToneLevels(const std::vector<float>& samples, int nRate,
-                                          double frequency, double windowSeconds = 0.05,
-                                          double hopSeconds = 0.01);
-    // The same signal through a fourth-order Butterworth high-pass at cutoff.
-    static std::vector<float> HighPass(const std::vector<float>& samples, int nRate, double cutoff);
-    // Largest absolute value over the same windows as ToneLevels.
-    static std::vector<double> PeakLevels(const std::vector<float>& samples, int nRate,
-                                          double windowSeconds = 0.05, double hopSeconds = 0.01);
-
-    // Index of the first value from start on that is above (or, with bBelow, below)
-    // threshold; -1 when there is none.
-    static long FirstCrossing(const std::vector<double>& values, std::size_t start,
-                              double threshold, bool bBelow);
-    // Median of values[first, last).
-    static double Median(const std::vector<double>& values, std::size_t first, std::size_t last);
-    // Largest of values[first, last); 0 for an empty range.
-    static double Max(const std::vector<double>& values, std::size_t first, std::size_t last);
-
-private:
-    static double Goertzel(const float* samples, std::size_t count, int nRate, double frequency);
+struct Recording {
+    int nRate = 0;
+    std::vector<float> mono; // channels mixed down, full scale 1.0
 };
+
+// Reads a 16-bit PCM WAV file; false, with the reason in error, for anything else.
+inline bool ReadWav(const std::string& path, Recording& recording, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                                  std::istreambuf_iterator<char>());
+    const auto le = [&](std::size_t at, int count) {
+        std::uint32_t value = 0;
+        for (int i = count - 1; i >= 0; --i) {
+            value =
+                (value << 8) | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
+        }
+        return value;
+    };
+    if (bytes.size() < 12 || std::string(bytes.data(), 4) != "RIFF" ||
+        std::string(bytes.data() + 8, 4) != "WAVE") {
+        error = "not a WAV file";
+        return false;
+    }
+    std::size_t channels = 0;
+    for (std::size_t at = 12, size = 0; at + 8 <= bytes.size(); at += 8 + size + (size & 1)) {
+        const std::string id(bytes.data() + at, 4);
+        size = le(at + 4, 4);
+        const std::size_t body = at + 8;
+        if (id == "fmt " && body + 16 <= bytes.size()) {
+            channels = le(body + 14, 2) == 16 && (le(body, 2) == 1 || le(body, 2) == 0xFFFE)
+                           ? le(body + 2, 2)
+                           : 0;
+            recording.nRate = static_cast<int>(le(body + 4, 4));
+        } else if (id == "data" && channels > 0) {
+            // A recorder stopped by a signal may leave the size unset: take the rest.
+            const std::size_t end =
+                body + std::min(size == 0 ? bytes.size() : size, bytes.size() - body);
+            recording.mono.clear();
+            for (std::size_t frame = body; frame + channels * 2 <= end; frame += channels * 2) {
+                double sum = 0;
+                for (std::size_t c = 0; c < channels; ++c) {
+                    sum += static_cast<std::int16_t>(le(frame + c * 2, 2));
+                }
+                recording.mono.push_back(static_cast<float>(sum / channels / 32768.0));
+            }
+            return true;
+        }
+    }
+    error = "no 16-bit PCM data after its format";
+    return false;
+}
+
+// measure(first sample, count) over windows of 50 ms, one value every 10 ms: value i
+// covers the samples from i x 10 ms on.
+template <typename Measure>
+std::vector<double> OverWindows(const std::vector<float>& samples, int nRate, Measure measure) {
+    const auto window = static_cast<std::size_t>(nRate / 20);
+    const auto hop = static_cast<std::size_t>(nRate / 100);
+    std::vector<double> values;
+    for (std::size_t at = 0; hop > 0 && at + window <= samples.size(); at += hop) {
+        values.push_back(measure(samples.data() + at, window));
+    }
+    return values;
+}
+
+// Amplitude of a tone at frequency over those windows (Hann weighted).
+inline std::vector<double> ToneLevels(const std::vector<float>& samples, int nRate,
+                                      double frequency) {
+    const double coefficient = 2.0 * std::cos(2.0 * std::numbers::pi * frequency / nRate);
+    return OverWindows(samples, nRate, [&](const float* x, std::size_t count) {
+        double s1 = 0, s2 = 0, weights = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) /
+                                                  static_cast<double>(count - 1));
+            weights += w;
+            const double s0 = w * x[i] + coefficient * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+        return weights > 0 ? 2.0 * std::sqrt(std::max(power, 0.0)) / weights : 0.0;
+    });
+}
+
+// Largest absolute value over those windows.
+inline std::vector<double> PeakLevels(const std::vector<float>& samples, int nRate) {
+    return OverWindows(samples, nRate, [](const float* x, std::size_t count) {
+        double peak = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            peak = std::max(peak, static_cast<double>(std::fabs(x[i])));
+        }
+        return peak;
+    });
+}
+
+// The same signal through a fourth-order Butterworth high-pass at cutoff: two sections
+// (bilinear transform) with the poles' Q values.
+inline std::vector<float> HighPass(std::vector<float> samples, int nRate, double cutoff) {
+    for (const double q : {0.54119610, 1.30656296}) {
+        const double w = 2.0 * std::numbers::pi * cutoff / nRate;
+        const double alpha = std::sin(w) / (2.0 * q);
+        const double cosw = std::cos(w);
+        const double a0 = 1.0 + alpha;
+        const double b0 = (1.0 + cosw) / 2.0 / a0, b1 = -(1.0 + cosw) / a0;
+        const double a1 = -2.0 * cosw / a0, a2 = (1.0 - alpha) / a0;
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        for (float& sample : samples) {
+            const double y = b0 * sample + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = sample;
+            y2 = y1;
+            y1 = y;
+            sample = static_cast<float>(y);
+        }
+    }
+    return samples;
+}
+
+// Index of the first value from start on that is above (or, with bBelow, below)
+// threshold; -1 when there is none.
+inline long FirstCrossing(const std::vector<double>& values, std::size_t start, double threshold,
+                          bool bBelow) {
+    for (std::size_t i = start; i < values.size(); ++i) {
+        if (bBelow ? values[i] < threshold : values[i] > threshold) {
+            return static_cast<long>(i);
+        }
+    }
+    return -1;
+}
+
+// Median of values[first, last).
+inline double Median(const std::vector<double>& values, std::size_t first, std::size_t last) {
+    last = std::min(last, values.size());
+    if (first >= last) {
+        return 0;
+    }
+    std::vector<double> part(values.begin() + static_cast<std::ptrdiff_t>(first),
+                             values.begin() + static_cast<std::ptrdiff_t>(last));
+    std::nth_element(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(part.size() / 2),
+                     part.end());
+    return part[part.size() / 2];
+}
+
+// Largest of values[first, last); 0 for an empty range.
+inline double Max(const std::vector<double>& values, std::size_t first, std::size_t last) {
+    last = std::min(last, values.size());
+    return first < last ? *std::max_element(values.begin() + static_cast<std::ptrdiff_t>(first),
+                                            values.begin() + static_cast<std::ptrdiff_t>(last))
+                        : 0.0;
+}
+
+} // namespace AudioAnalysis

@@ -2,6 +2,9 @@
 
 #include "platform/gst/CGstMciContextFactory.h"
 #include "platform/mci/MciContext.h"
+#include "platform/mci/MciErrors.h"
+#include "playback/CMCIPlayer.h"
+#include "settings/CMixTypeList.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -14,58 +17,105 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <unistd.h>
+#include <vector>
 
-// Songs made once per test program with sox, lame and ffmpeg: 3 s of 440 Hz as WAV, CBR
-// mp3, MP2, VBR mp3 with and without the Xing frame, and a 4 s mp3 for transport tests.
-class GstTestMedia {
+using namespace std::chrono_literals;
+
+// Asks until the condition holds or the time is up; true when it held.
+inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit,
+                    std::chrono::milliseconds period = 10ms) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(period);
+    }
+    return true;
+}
+
+// Songs made with sox, lame and ffmpeg in a folder of their own, once per test program.
+class MadeMedia {
 public:
-    static const GstTestMedia& Get() {
-        static GstTestMedia media;
-        return media;
+    explicit MadeMedia(const std::string& commands) {
+        using TestFiles::HaveTool;
+        m_bReady =
+            HaveTool("sox") && HaveTool("lame") && HaveTool("ffmpeg") &&
+            TestFiles::Run("cd " + TestFiles::ShellQuote(m_dir.Path()) + " && " + commands) == 0;
     }
     bool Ready() const { return m_bReady; }
     std::string Path(const std::string& name) const { return m_dir.File(name); }
 
 private:
-    GstTestMedia() {
-        using TestFiles::HaveTool;
-        if (!HaveTool("sox") || !HaveTool("lame") || !HaveTool("ffmpeg")) {
-            return;
-        }
-        const std::string dir = TestFiles::ShellQuote(m_dir.Path());
-        const std::string commands =
-            "cd " + dir + " && " +
-            "sox -n -r 44100 -c 2 tone.wav synth 3 sine 440 vol 0.5 && "
-            "sox -n -r 44100 -c 2 long.wav synth 4 sine 440 vol 0.5 && "
-            "sox -n -r 44100 -c 2 sine.wav synth 1.5 sine 440 vol 0.5 && "
-            "sox -n -r 44100 -c 2 noise.wav synth 1.5 pinknoise vol 0.5 && "
-            "sox sine.wav noise.wav mixed.wav && "
-            "lame --quiet -b 128 tone.wav cbr.mp3 && lame --quiet -b 128 long.wav long.mp3 && "
-            "lame --quiet -V 4 -t mixed.wav vbr-no-xing.mp3 && "
-            "lame --quiet -V 4 mixed.wav vbr-xing.mp3 && "
-            "ffmpeg -nostdin -loglevel error -y -i tone.wav -c:a mp2 -b:a 192k tone.mp2";
-        m_bReady = TestFiles::Run(commands) == 0;
-    }
-
     TempDir m_dir;
     bool m_bReady = false;
 };
 
+// 3 s of 440 Hz as WAV, CBR mp3, MP2, VBR mp3 with and without the Xing frame, and 4 s
+// of it as WAV and mp3 for the transport tests.
+inline const MadeMedia& GstTestMedia() {
+    static const MadeMedia media(
+        "sox -n -r 44100 -c 2 tone.wav synth 3 sine 440 vol 0.5 && "
+        "sox -n -r 44100 -c 2 long.wav synth 4 sine 440 vol 0.5 && "
+        "sox -n -r 44100 -c 2 sine.wav synth 1.5 sine 440 vol 0.5 && "
+        "sox -n -r 44100 -c 2 noise.wav synth 1.5 pinknoise vol 0.5 && "
+        "sox sine.wav noise.wav mixed.wav && "
+        "lame --quiet -b 128 tone.wav cbr.mp3 && lame --quiet -b 128 long.wav long.mp3 && "
+        "lame --quiet -V 4 -t mixed.wav vbr-no-xing.mp3 && "
+        "lame --quiet -V 4 mixed.wav vbr-xing.mp3 && "
+        "ffmpeg -nostdin -loglevel error -y -i tone.wav -c:a mp2 -b:a 192k tone.mp2");
+    return media;
+}
+
+// Unplayable files made in dir and the error their open answers.
+struct SBadInput {
+    std::string path;
+    std::uint32_t nError;
+};
+inline std::vector<SBadInput> MakeBadInputs(const TempDir& dir) {
+    const std::string text = dir.File("notes.mp3");
+    const std::string words = "These are words, not music.\n";
+    WriteAll(text, std::vector<std::uint8_t>(words.begin(), words.end()));
+    WriteAll(dir.File("empty.mp3"), {});
+    auto head = ReadAll(GstTestMedia().Path("cbr.mp3"));
+    head.resize(300); // inside the first frame
+    WriteAll(dir.File("truncated.mp3"), head);
+    std::filesystem::create_directory(dir.File("album.mp3"));
+    return {{dir.File("missing.mp3"), MciError::kFileNotFound},
+            {text, MciError::kInvalidFile},
+            {dir.File("empty.mp3"), MciError::kInvalidFile},
+            {dir.File("truncated.mp3"), MciError::kInvalidFile},
+            {dir.File("album.mp3"), MciError::kInvalidFile}};
+}
+
+// What a media-control player needs to mix with the linear fade.
+inline PlaybackEnvironment MixingEnvironment(std::shared_ptr<IMciContextFactory> factory) {
+    auto mixTypes = std::make_shared<CMixTypeList>();
+    mixTypes->SetMixTypes({CMixTypeList::GetLinearFade()});
+    PlaybackEnvironment environment;
+    environment.pFactory = std::move(factory);
+    environment.pMixTypes = mixTypes;
+    return environment;
+}
+inline void ConfigureMix(CMCIPlayer& player, bool bMix, std::int32_t nSeconds) {
+    player.SetMixEnabled(bMix);
+    player.SetMixSeconds(nSeconds);
+    player.SetMixSpeed(20); // 50 ms steps
+    player.SetMixType(0);
+}
+
 // A GStreamer context playing into a sink that keeps real time without a sound card.
 class GstContextFixture : public ::testing::Test {
 protected:
-    static constexpr const char* kRealTimeSink = "fakesink sync=true";
-
     void SetUp() override {
-        if (!GstTestMedia::Get().Ready()) {
+        if (!GstTestMedia().Ready()) {
             GTEST_SKIP() << "sox, lame or ffmpeg missing";
         }
-        ::setenv("MIXOREL_AUDIO_SINK", kRealTimeSink, 1);
+        ::setenv("MIXOREL_AUDIO_SINK", "fakesink sync=true", 1);
         m_pContext = m_factory.CreateContext();
     }
 
-    static std::string Media(const std::string& name) { return GstTestMedia::Get().Path(name); }
+    static std::string Media(const std::string& name) { return GstTestMedia().Path(name); }
 
     std::uint32_t Send(std::string_view command) {
         return m_pContext->SendString(command, m_strReply);
@@ -82,28 +132,19 @@ protected:
     std::uint32_t Open(const std::string& path) {
         return Send("open \"" + path + "\" alias mpeg wait");
     }
-
-    // Asks until the condition holds or the time is up; true when it held.
-    static bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            if (condition()) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return condition();
+    bool StopsWithin(std::chrono::milliseconds limit) {
+        return WaitFor([&] { return Ask("status mpeg mode") == "stopped"; }, limit);
     }
 
-    // Descriptors of this process open on the file: 0 once a device let go of it.
-    static int OpenDescriptors(const std::string& path) {
+    // Descriptors of this process open on the file (0 once a device let go of it), or all.
+    static int OpenDescriptors(const std::string& path = {}) {
         int count = 0;
         std::error_code error;
         const auto target = std::filesystem::weakly_canonical(path, error);
         for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
             std::error_code linkError;
             const auto link = std::filesystem::read_symlink(entry.path(), linkError);
-            count += !linkError && link == target;
+            count += path.empty() || (!linkError && link == target);
         }
         return count;
     }

@@ -6,21 +6,12 @@
 #include "PulseNullSink.h"
 
 #include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <thread>
-#include <vector>
 
 namespace {
 
-using namespace std::chrono_literals;
+using namespace AudioAnalysis;
 using TestFiles::ShellQuote;
 
 constexpr double kFrameSeconds = 0.01;
@@ -28,44 +19,34 @@ constexpr double kFrameSeconds = 0.01;
 // Onsets of a tone: frames where its level rises through a third of its peak after at
 // least 0.5 s below that.
 std::vector<double> Onsets(const std::vector<double>& levels) {
-    double peak = 0.0;
-    for (const double level : levels) {
-        peak = std::max(peak, level);
-    }
+    const double peak = Max(levels, 0, levels.size());
     std::vector<double> onsets;
     std::size_t quiet = 50;
     for (std::size_t i = 0; i < levels.size(); ++i) {
-        if (levels[i] < peak / 3.0) {
-            ++quiet;
-        } else {
-            if (quiet >= 50) {
-                onsets.push_back(static_cast<double>(i) * kFrameSeconds);
-            }
-            quiet = 0;
+        if (levels[i] >= peak / 3.0 && quiet >= 50) {
+            onsets.push_back(static_cast<double>(i) * kFrameSeconds);
         }
+        quiet = levels[i] < peak / 3.0 ? quiet + 1 : 0;
     }
     return onsets;
 }
 
 TEST(LoopEndToEndTest, SongsSoundInLoopOrderAndCrossFadeAtTheMixPoint) {
-    if (const std::string missing = PulseNullSink::MissingTool(); !missing.empty()) {
+    const std::string missing = TestFiles::HaveTool("lame") ? PulseNullSink::MissingTool() : "lame";
+    if (!missing.empty()) {
         GTEST_SKIP() << missing << " is not installed";
-    }
-    if (!TestFiles::HaveTool("lame")) {
-        GTEST_SKIP() << "lame is not installed";
     }
     TempDir dir;
     const std::vector<int> tones = {440, 660, 990};
     std::string create =
         std::string(MIXOREL_CLI) + " playlist create " + ShellQuote(dir.File("list.qmx"));
     for (const int tone : tones) {
-        const std::string wav = dir.File(std::to_string(tone) + ".wav");
-        const std::string mp3 = dir.File(std::to_string(tone) + ".mp3");
-        ASSERT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + ShellQuote(wav) + " synth 3 sine " +
-                                 std::to_string(tone) + " vol 0.5 && lame --quiet -b 128 " +
-                                 ShellQuote(wav) + " " + ShellQuote(mp3)),
+        const std::string hz = std::to_string(tone);
+        ASSERT_EQ(TestFiles::Run("cd " + ShellQuote(dir.Path()) + " && sox -n -r 44100 -c 2 " + hz +
+                                 ".wav synth 3 sine " + hz + " vol 0.5 && lame --quiet -b 128 " +
+                                 hz + ".wav " + hz + ".mp3"),
                   0);
-        create += " " + ShellQuote(mp3);
+        create += " " + ShellQuote(dir.File(hz + ".mp3"));
     }
     ASSERT_EQ(TestFiles::Run(create + " > /dev/null"), 0);
     std::filesystem::create_directories(dir.File("config/Mixorel"));
@@ -87,12 +68,11 @@ TEST(LoopEndToEndTest, SongsSoundInLoopOrderAndCrossFadeAtTheMixPoint) {
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(sink.Stop());
 
-    AudioAnalysis::Recording recording;
-    ASSERT_TRUE(AudioAnalysis::ReadWav(sink.RecordingPath(), recording, error)) << error;
+    Recording recording;
+    ASSERT_TRUE(ReadWav(sink.RecordingPath(), recording, error)) << error;
     std::vector<std::pair<double, int>> starts;
     for (const int tone : tones) {
-        for (const double at :
-             Onsets(AudioAnalysis::ToneLevels(recording.mono, recording.nRate, tone))) {
+        for (const double at : Onsets(ToneLevels(recording.mono, recording.nRate, tone))) {
             starts.emplace_back(at, tone);
         }
     }
@@ -101,16 +81,13 @@ TEST(LoopEndToEndTest, SongsSoundInLoopOrderAndCrossFadeAtTheMixPoint) {
     for (const auto& [at, tone] : starts) {
         heard += std::to_string(tone) + " at " + std::to_string(at) + " s; ";
     }
-    std::printf("heard: %s\n", heard.c_str());
     ASSERT_GE(starts.size(), 4u) << heard;
     const std::vector<int> order = {440, 660, 990, 440};
-    for (std::size_t n = 0; n < 4; ++n) {
-        EXPECT_EQ(starts[n].second, order[n]) << heard;
-    }
     // Each next song starts when 1 s remains of a 3 s song: 2 s apart, give or take the
     // driver's polling and the sound server's latency.
-    for (std::size_t n = 1; n < 4; ++n) {
-        const double gap = starts[n].first - starts[n - 1].first;
+    for (std::size_t n = 0; n < 4; ++n) {
+        EXPECT_EQ(starts[n].second, order[n]) << heard;
+        const double gap = n > 0 ? starts[n].first - starts[n - 1].first : 2.0;
         EXPECT_GT(gap, 1.7) << heard;
         EXPECT_LT(gap, 2.6) << heard;
     }

@@ -1,113 +1,23 @@
 // The media-control player through GStreamer into a private PulseAudio null sink, whose
 // monitor is recorded and measured: two songs mixed as the loop mixes them.
-//
-// Threads and processes: the test thread drives the player (whose fader workers run on
-// their own threads) and starts three child processes, the sound server, a low-latency
-// reader that keeps the idle sink's latency down, and the recorder; each is stopped by
-// its process id, with every wait bounded.
 #include "AudioAnalysis.h"
 #include "PulseNullSink.h"
 
-#include "platform/gst/CGstMciContextFactory.h"
-#include "playback/CMCIPlayer.h"
-#include "settings/CMixTypeList.h"
-#include "support/ChildProcess.h"
 #include "support/ScopedEnvironment.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <gtest/gtest.h>
-#include <map>
-#include <numbers>
-#include <optional>
-#include <spawn.h>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
-
-extern char** environ;
 
 namespace {
 
-using namespace std::chrono_literals;
+using namespace AudioAnalysis;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kFrameSeconds = 0.01; // the hop of the level measurements
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit,
-               std::chrono::milliseconds period = 20ms) {
-    const auto deadline = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(period);
-    }
-    return true;
-}
-
-std::vector<float> Sine(double frequency, double seconds, int rate) {
-    std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<float>(
-            0.5 * std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) / rate));
-    }
-    return samples;
-}
-
 std::size_t Frame(double seconds) {
     return static_cast<std::size_t>(std::lround(seconds / kFrameSeconds));
 }
-
-} // namespace
-
-// ---- the measurements themselves, on made-up signals ------------------------------------
-
-TEST(AudioAnalysisTest, ToneLevelsFindEachToneAtItsAmplitude) {
-    std::vector<float> mix = Sine(440, 1.0, 44100);
-    const std::vector<float> other = Sine(1000, 1.0, 44100);
-    for (std::size_t i = 0; i < mix.size(); ++i) {
-        mix[i] = 0.5f * mix[i] + 0.25f * other[i];
-    }
-    const auto at440 = AudioAnalysis::ToneLevels(mix, 44100, 440);
-    const auto at1000 = AudioAnalysis::ToneLevels(mix, 44100, 1000);
-    ASSERT_EQ(at440.size(), 96u);
-    EXPECT_NEAR(AudioAnalysis::Median(at440, 0, at440.size()), 0.25, 0.01);
-    EXPECT_NEAR(AudioAnalysis::Median(at1000, 0, at1000.size()), 0.125, 0.01);
-    EXPECT_LT(AudioAnalysis::Max(AudioAnalysis::ToneLevels(mix, 44100, 3000), 0, 96), 0.005);
-}
-
-TEST(AudioAnalysisTest, ClickDetectorSeesAGainJumpButNotASmoothFade) {
-    const int rate = 44100;
-    std::vector<float> smooth = Sine(1000, 2.0, rate);
-    std::vector<float> stepped = smooth;
-    for (std::size_t i = 0; i < smooth.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        // A 1 s linear fade-in, its steps a quarter period off the zero crossings.
-        const double gain = std::clamp(t - 0.50025, 0.0, 1.0);
-        smooth[i] = static_cast<float>(smooth[i] * gain);
-        // The same fade in 20 jumps of 0.05, as a volume set without a glide would be.
-        stepped[i] = static_cast<float>(stepped[i] * std::floor(gain * 20.0) / 20.0);
-    }
-    const auto smoothPeaks =
-        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(smooth, rate, 5000), rate);
-    const auto steppedPeaks =
-        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(stepped, rate, 5000), rate);
-    EXPECT_LT(AudioAnalysis::Max(smoothPeaks, 10, smoothPeaks.size()), 0.002);
-    EXPECT_GT(AudioAnalysis::Max(steppedPeaks, 10, steppedPeaks.size()), 0.01);
-}
-
-// ---- two songs through the sound server ---------------------------------------------------
 
 TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClicks) {
     if (const std::string missing = PulseNullSink::MissingTool(); !missing.empty()) {
@@ -128,60 +38,47 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
                                    {"MIXOREL_AUDIO_SINK", "pulsesink"}});
 
     // Mix seconds 2, speed 20 (50 ms steps) and the linear fade: 1 s ramps.
-    auto mixTypes = std::make_shared<CMixTypeList>();
-    mixTypes->SetMixTypes({CMixTypeList::GetLinearFade()});
-    PlaybackEnvironment playback;
-    playback.pFactory = std::make_shared<CGstMciContextFactory>();
-    playback.pMixTypes = mixTypes;
     double mixAtSeconds = 0;
     {
-        CMCIPlayer player(playback);
-        player.SetMixEnabled(true);
-        player.SetMixSeconds(2);
-        player.SetMixSpeed(20);
-        player.SetMixType(0);
+        CMCIPlayer player(MixingEnvironment(std::make_shared<CGstMciContextFactory>()));
+        ConfigureMix(player, true, 2);
         ASSERT_TRUE(player.Connect(-1, true));
         const auto start = Clock::now();
         ASSERT_TRUE(player.Play(first));
-        ASSERT_TRUE(WaitUntil([&] { return !player.IsActive(false); }, 8000ms))
+        ASSERT_TRUE(WaitFor([&] { return !player.IsActive(false); }, 8000ms, 20ms))
             << "the first song never came within mix seconds of its end";
         mixAtSeconds = std::chrono::duration<double>(Clock::now() - start).count();
         ASSERT_TRUE(player.Play(second));
-        ASSERT_TRUE(WaitUntil([&] { return !player.IsActive(true); }, 8000ms))
+        ASSERT_TRUE(WaitFor([&] { return !player.IsActive(true); }, 8000ms, 20ms))
             << "the second song never ended";
     }
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(sink.Stop());
 
-    AudioAnalysis::Recording recording;
-    ASSERT_TRUE(AudioAnalysis::ReadWav(sink.RecordingPath(), recording, error)) << error;
+    Recording recording;
+    ASSERT_TRUE(ReadWav(sink.RecordingPath(), recording, error)) << error;
     const int rate = recording.nRate;
-    const auto a440 = AudioAnalysis::ToneLevels(recording.mono, rate, 440);
-    const auto a1000 = AudioAnalysis::ToneLevels(recording.mono, rate, 1000);
-    const double peak440 = AudioAnalysis::Max(a440, 0, a440.size());
-    const double peak1000 = AudioAnalysis::Max(a1000, 0, a1000.size());
+    const auto a440 = ToneLevels(recording.mono, rate, 440);
+    const auto a1000 = ToneLevels(recording.mono, rate, 1000);
+    const double peak440 = Max(a440, 0, a440.size());
+    const double peak1000 = Max(a1000, 0, a1000.size());
     ASSERT_GT(peak440, 0.1) << "the first song is not in the recording";
     ASSERT_GT(peak1000, 0.1) << "the second song is not in the recording";
 
     // Onsets: both songs start silent and fade in from their first step.
-    const long on440 = AudioAnalysis::FirstCrossing(a440, 0, 0.03 * peak440, false);
-    const long on1000 = AudioAnalysis::FirstCrossing(a1000, 0, 0.03 * peak1000, false);
+    const long on440 = FirstCrossing(a440, 0, 0.03 * peak440, false);
+    const long on1000 = FirstCrossing(a1000, 0, 0.03 * peak1000, false);
     ASSERT_GE(on440, 0);
     ASSERT_GT(on1000, on440 + static_cast<long>(Frame(1.5)));
     const auto mix = static_cast<std::size_t>(on1000);
     ASSERT_GT(a1000.size(), mix + Frame(1.9)) << "the recording ends too early";
     const double gapSeconds = static_cast<double>(on1000 - on440) * kFrameSeconds;
-    std::printf("first song at %.2f s, second at %.2f s of the recording (player saw the "
-                "mix point at %.2f s)\n",
-                on440 * kFrameSeconds, on1000 * kFrameSeconds, mixAtSeconds);
     // The overlap starts when mix seconds remain of the 4 s song (the loop polls).
-    EXPECT_GE(mixAtSeconds, 1.9);
-    EXPECT_LE(mixAtSeconds, 2.6);
-    EXPECT_GE(gapSeconds, 1.8);
-    EXPECT_LE(gapSeconds, 2.6);
+    EXPECT_NEAR(mixAtSeconds, 2.25, 0.35); // 1.9 to 2.6 s
+    EXPECT_NEAR(gapSeconds, 2.2, 0.4);     // 1.8 to 2.6 s
 
-    const double full440 = AudioAnalysis::Median(a440, mix - Frame(0.6), mix - Frame(0.1));
-    const double full1000 = AudioAnalysis::Median(a1000, mix + Frame(1.3), mix + Frame(1.8));
+    const double full440 = Median(a440, mix - Frame(0.6), mix - Frame(0.1));
+    const double full1000 = Median(a1000, mix + Frame(1.3), mix + Frame(1.8));
     ASSERT_GT(full440, 0.1);
     ASSERT_GT(full1000, 0.1);
 
@@ -201,35 +98,22 @@ TEST(PlayerEndToEndTest, MixedStartFadesOneSongOutWhileTheNextFadesInWithoutClic
     EXPECT_GT(a1000[mix + Frame(1.3)] / full1000, 0.85) << "the new song is not at full volume";
 
     // A 1 s linear ramp spends about 0.8 s between its 90 % and 10 % points.
-    const long fall90 = AudioAnalysis::FirstCrossing(a440, mix - Frame(0.3), 0.9 * full440, true);
-    const long fall10 = AudioAnalysis::FirstCrossing(a440, mix - Frame(0.3), 0.1 * full440, true);
-    const long rise10 = AudioAnalysis::FirstCrossing(a1000, mix, 0.1 * full1000, false);
-    const long rise90 = AudioAnalysis::FirstCrossing(a1000, mix, 0.9 * full1000, false);
+    const long fall90 = FirstCrossing(a440, mix - Frame(0.3), 0.9 * full440, true);
+    const long fall10 = FirstCrossing(a440, mix - Frame(0.3), 0.1 * full440, true);
+    const long rise10 = FirstCrossing(a1000, mix, 0.1 * full1000, false);
+    const long rise90 = FirstCrossing(a1000, mix, 0.9 * full1000, false);
     ASSERT_TRUE(fall90 >= 0 && fall10 >= 0 && rise10 >= 0 && rise90 >= 0);
     const double fallSeconds = static_cast<double>(fall10 - fall90) * kFrameSeconds;
     const double riseSeconds = static_cast<double>(rise90 - rise10) * kFrameSeconds;
-    std::printf("fade-out 90-10 %% in %.2f s, fade-in 10-90 %% in %.2f s\n", fallSeconds,
-                riseSeconds);
-    EXPECT_GE(fallSeconds, 0.5);
-    EXPECT_LE(fallSeconds, 1.3);
-    EXPECT_GE(riseSeconds, 0.5);
-    EXPECT_LE(riseSeconds, 1.3);
+    EXPECT_NEAR(fallSeconds, 0.9, 0.4); // 0.5 to 1.3 s
+    EXPECT_NEAR(riseSeconds, 0.9, 0.4);
 
     // No click during the mix: nothing above 5 kHz stands out from the steady parts.
-    const auto clicks =
-        AudioAnalysis::PeakLevels(AudioAnalysis::HighPass(recording.mono, rate, 5000), rate);
-    const double baseline =
-        std::max(AudioAnalysis::Max(clicks, mix - Frame(0.6), mix - Frame(0.1)),
-                 AudioAnalysis::Max(clicks, mix + Frame(1.3), mix + Frame(1.8)));
-    const double duringMix = AudioAnalysis::Max(clicks, mix - Frame(0.3), mix + Frame(1.25));
-    std::printf("above 5 kHz: %.5f during the mix, %.5f in the steady parts\n", duringMix,
-                baseline);
-    std::size_t worst = mix - Frame(0.3);
-    for (std::size_t i = worst; i < mix + Frame(1.25) && i < clicks.size(); ++i) {
-        worst = clicks[i] > clicks[worst] ? i : worst;
-    }
-    EXPECT_LT(duringMix, std::max(0.01, 4.0 * baseline))
-        << "a click " << (static_cast<double>(worst) - static_cast<double>(mix)) * kFrameSeconds
-        << " s after the mix began (440 Hz at " << a440[worst] / full440 << " of full, 1000 Hz at "
-        << a1000[worst] / full1000 << ")";
+    const auto clicks = PeakLevels(HighPass(recording.mono, rate, 5000), rate);
+    const double baseline = std::max(Max(clicks, mix - Frame(0.6), mix - Frame(0.1)),
+                                     Max(clicks, mix + Frame(1.3), mix + Frame(1.8)));
+    const double duringMix = Max(clicks, mix - Frame(0.3), mix + Frame(1.25));
+    EXPECT_LT(duringMix, std::max(0.01, 4.0 * baseline)) << "a click during the mix";
 }
+
+} // namespace

@@ -5,30 +5,109 @@
 // server, a low-latency reader (an idle null sink otherwise runs with 2 s of latency)
 // and the recorder are child processes stopped by their process ids.
 
+#include "GstTestSupport.h"
+
 #include "support/ChildProcess.h"
 
-#include <chrono>
 #include <map>
-#include <string>
+#include <sstream>
 
 class PulseNullSink {
 public:
     static constexpr const char* kSink = "mixorel_e2e";
 
     // Empty when every tool the tests need is installed, else what is missing.
-    static std::string MissingTool();
+    static std::string MissingTool() {
+        for (const char* tool :
+             {"pulseaudio", "parec", "parecord", "pactl", "sox", "gst-inspect-1.0"}) {
+            if (!TestFiles::HaveTool(tool)) {
+                return tool;
+            }
+        }
+        if (TestFiles::Run("gst-inspect-1.0 pulsesink > /dev/null 2>&1") != 0) {
+            return "GStreamer's pulsesink";
+        }
+        return {};
+    }
 
     // Starts the server in folder and the recorder; false with the reason in error.
-    bool Start(const std::string& folder, std::string& error);
+    bool Start(const std::string& folder, std::string& error) {
+        const auto failed = [&](const std::string& reason) {
+            error = reason;
+            return false;
+        };
+        std::filesystem::create_directories(folder + "/run");
+        std::filesystem::create_directories(folder + "/state");
+        const std::string server = "unix:" + folder + "/native";
+        m_client = {{"PULSE_RUNTIME_PATH", folder + "/run"},
+                    {"PULSE_STATE_PATH", folder + "/state"},
+                    {"PULSE_SERVER", server}};
+        std::map<std::string, std::string> daemonEnvironment = m_client;
+        daemonEnvironment["HOME"] = folder;
+        if (!m_daemon.Start(
+                {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                 "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + folder + "/native",
+                 "-L", std::string("module-null-sink sink_name=") + kSink},
+                folder + "/pulseaudio.log", daemonEnvironment)) {
+            return failed("the sound server did not start");
+        }
+        if (!WaitFor([&] { return SinkLatencyUsec() >= 0; }, 5000ms, 50ms)) {
+            return failed("the sound server did not come up");
+        }
+        if (!m_reader.Start({"parec", "-d", std::string(kSink) + ".monitor", "--latency-msec=20"},
+                            "/dev/null", m_client) ||
+            !WaitFor(
+                [&] {
+                    const long latency = SinkLatencyUsec();
+                    return latency >= 0 && latency < 100000;
+                },
+                8000ms, 100ms)) {
+            return failed("the sink's latency stayed at " + std::to_string(SinkLatencyUsec()) +
+                          " us");
+        }
+        m_strRecording = folder + "/recording.wav";
+        if (!m_recorder.Start({"parecord", "-d", std::string(kSink) + ".monitor",
+                               "--file-format=wav", "--format=s16le", "--rate=44100",
+                               "--channels=2", "--latency-msec=20", m_strRecording},
+                              folder + "/parecord.log", m_client) ||
+            !WaitFor([&] { return std::filesystem::exists(m_strRecording); }, 3000ms, 20ms)) {
+            return failed("the recorder did not start");
+        }
+        std::this_thread::sleep_for(300ms);
+        return true;
+    }
+
     // Stops the recorder, the reader and the server; false when one would not stop.
-    bool Stop();
+    bool Stop() {
+        const bool recorder = m_recorder.Stop(SIGINT, 3000ms);
+        const bool reader = m_reader.Stop(SIGTERM, 3000ms);
+        const bool daemon = m_daemon.Stop(SIGTERM, 3000ms);
+        return recorder && reader && daemon;
+    }
 
     // What a client of this server needs in its environment.
     const std::map<std::string, std::string>& ClientEnvironment() const { return m_client; }
     const std::string& RecordingPath() const { return m_strRecording; }
 
 private:
-    long SinkLatencyUsec() const;
+    // The latency "pactl list sinks" shows for the test sink, in microseconds; -1 unknown.
+    long SinkLatencyUsec() const {
+        std::string command = "PULSE_SERVER=" + TestFiles::ShellQuote(m_client.at("PULSE_SERVER")) +
+                              " pactl list sinks 2>/dev/null";
+        std::istringstream lines(TestFiles::Capture(command));
+        std::string line;
+        bool ours = false;
+        while (std::getline(lines, line)) {
+            if (line.find("Name: ") != std::string::npos) {
+                ours = line.find(kSink) != std::string::npos;
+            }
+            const std::size_t at = line.find("Latency: ");
+            if (ours && at != std::string::npos) {
+                return std::atol(line.c_str() + at + 9);
+            }
+        }
+        return -1;
+    }
 
     std::map<std::string, std::string> m_client;
     std::string m_strRecording;

@@ -1,58 +1,31 @@
 // The power-off request, sent on the private session bus of the test (no logind there):
 // a bus monitor sees the call with its destination, object, interface and argument, and
 // the request reports the bus's error instead of success.
+#include "MprisTestSupport.h"
+
 #include "platform/CLogindShutdown.h"
 
-#include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
-
-#include <QCoreApplication>
 #include <QDBusConnection>
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <fstream>
-#include <sstream>
-#include <thread>
-
 namespace {
-
-using namespace std::chrono_literals;
 
 TEST(LogindShutdownTest, AsksLogindToPowerOffAndReportsAFailure) {
     if (!TestFiles::HaveTool("dbus-monitor")) {
         GTEST_SKIP() << "dbus-monitor is not installed";
     }
-    TempDir dir;
-    ChildProcess monitor;
-    ASSERT_TRUE(monitor.Start({"dbus-monitor", "--session", "member='PowerOff'"},
-                              dir.File("monitor.log"), {}));
-    std::this_thread::sleep_for(500ms);
-
-    int argc = 1;
-    char name[] = "mpris_tests";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    BusMonitor monitor("member='PowerOff'");
+    ASSERT_TRUE(monitor.Started());
+    const auto app = MprisTestSupport::MakeApp();
     CLogindShutdown shutdown(QDBusConnection::sessionBus());
     QString error;
     EXPECT_FALSE(shutdown.PowerOff(&error));
     EXPECT_TRUE(error.contains(QStringLiteral("ServiceUnknown"))) << error.toStdString();
 
-    std::string seen;
-    for (int attempt = 0; attempt < 40 && seen.find("PowerOff") == std::string::npos; ++attempt) {
-        std::this_thread::sleep_for(50ms);
-        std::ifstream in(dir.File("monitor.log"));
-        std::stringstream text;
-        text << in.rdbuf();
-        seen = text.str();
+    const std::string seen = monitor.Seen({"PowerOff", "boolean true"}, 2000ms);
+    for (const char* part : {"destination=org.freedesktop.login1", "path=/org/freedesktop/login1",
+                             "interface=org.freedesktop.login1.Manager", "boolean true"}) {
+        EXPECT_NE(seen.find(part), std::string::npos) << seen;
     }
-    monitor.Stop(SIGTERM, 2000ms);
-    EXPECT_NE(seen.find("destination=org.freedesktop.login1"), std::string::npos) << seen;
-    EXPECT_NE(seen.find("path=/org/freedesktop/login1"), std::string::npos) << seen;
-    EXPECT_NE(seen.find("interface=org.freedesktop.login1.Manager"), std::string::npos) << seen;
-    EXPECT_NE(seen.find("boolean true"), std::string::npos) << seen;
 }
 
 } // namespace

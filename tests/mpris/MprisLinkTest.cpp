@@ -6,40 +6,44 @@
 #include "settings/CMemorySettingsStore.h"
 #include "settings/ProcessSettingsStore.h"
 #include "settings/SettingsKeys.h"
-#include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
-#include <memory>
-#include <thread>
 
 namespace Keys = SettingsKeys;
-using namespace std::chrono_literals;
-using MprisTestSupport::WaitFor;
 using TestFiles::ShellQuote;
 
 namespace {
+
+// The mpris script of mpv-mpris; empty when it is not installed.
+std::string MprisScript() {
+    std::error_code error;
+    for (const char* path : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"}) {
+        if (std::filesystem::exists(path, error)) {
+            return path;
+        }
+    }
+    return {};
+}
+
+// A quiet, idle mpv that shows itself on the bus.
+std::string MpvCommand() {
+    return "mpv --no-config --idle=yes --ao=null --no-video --no-terminal --script=" +
+           MprisScript();
+}
 
 // Drives a real mpv (with mpv-mpris) on the private session bus through the remote back
 // end, as the program does.
 class MprisLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string missing;
+        std::string missing = MprisScript().empty() ? " mpv-mpris" : "";
         for (const char* tool : {"mpv", "sox", "lame"}) {
-            if (!TestFiles::HaveTool(tool)) {
-                missing += std::string(" ") + tool;
-            }
-        }
-        if (MprisTestSupport::MprisScript().empty()) {
-            missing += " mpv-mpris";
+            missing += TestFiles::HaveTool(tool) ? "" : std::string(" ") + tool;
         }
         if (!missing.empty()) {
-            if (MprisTestSupport::InCi()) {
+            if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true") {
                 FAIL() << "missing in CI:" << missing;
             }
             GTEST_SKIP() << "missing:" << missing;
@@ -66,22 +70,21 @@ protected:
     void Settings(int nStart, int nClose) {
         const std::string script = m_dir.File("start-mpv");
         std::ofstream(script) << "#!/bin/sh\necho $$ > " << ShellQuote(m_dir.File("mpv.pid"))
-                              << "\nexec " << MprisTestSupport::MpvCommand() << "\n";
+                              << "\nexec " << MpvCommand() << "\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         m_pStore->WriteProfileString(Keys::kSectionWinamp, Keys::kWinampPath, script);
         m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kStartWinamp, nStart);
         m_pStore->WriteProfileInt(Keys::kSectionGlobal, Keys::kCloseWinamp, nClose);
     }
-    std::string Song(const std::string& name, int seconds, const std::string& title) {
-        const std::string mp3 = m_dir.File(name + ".mp3");
-        EXPECT_TRUE(TestFiles::WriteSineMp3(mp3, seconds, 440,
-                                            title.empty() ? "" : "--tt " + ShellQuote(title)));
-        return mp3;
-    }
     std::int32_t Position() {
         std::int32_t seconds = -1;
         m_pPlayer->GetPosition(seconds);
         return seconds;
+    }
+    // An mpv started by the test, once it shows on the bus.
+    bool StartMpv(ChildProcess& mpv) {
+        return mpv.Start({"/bin/sh", "-c", "exec " + MpvCommand()}, "/dev/null", {}) &&
+               WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s);
     }
     bool ModeBecomes(std::int32_t nMode, std::chrono::milliseconds limit = 5s) {
         return WaitFor([&] { return m_pPlayer->GetMode(true) == nMode; }, limit);
@@ -94,8 +97,10 @@ protected:
 };
 
 TEST_F(MprisLinkTest, StartsThePlayerPlaysSeeksAndClosesIt) {
-    const std::string tagged = Song("tagged", 8, "Remote Song");
-    const std::string plain = Song("plain name", 2, "");
+    const std::string tagged = m_dir.File("tagged.mp3");
+    const std::string plain = m_dir.File("plain name.mp3");
+    ASSERT_TRUE(TestFiles::WriteSineMp3(tagged, 8, 440, "--tt 'Remote Song'"));
+    ASSERT_TRUE(TestFiles::WriteSineMp3(plain, 2, 440));
     Settings(1, 1);
     ASSERT_EQ(m_pLink->FindWindow("Winamp v1.x"), 0u) << "a player is already on the bus";
 
@@ -157,9 +162,7 @@ TEST_F(MprisLinkTest, FindsARunningPlayerAndLeavesItOpenWhenNotAsked) {
     EXPECT_FALSE(m_pPlayer->Connect(-1, true));
 
     ChildProcess mpv;
-    ASSERT_TRUE(mpv.Start({"/bin/sh", "-c", "exec " + MprisTestSupport::MpvCommand()},
-                          m_dir.File("mpv.log"), {}));
-    ASSERT_TRUE(WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s));
+    ASSERT_TRUE(StartMpv(mpv));
     ASSERT_TRUE(m_pPlayer->Connect(-1, false));
     const RemoteWindow window = m_pPlayer->GetWindow();
     EXPECT_EQ(m_pLink->GetClassName(window), "Winamp v1.x");
@@ -178,9 +181,7 @@ TEST_F(MprisLinkTest, FindsARunningPlayerAndLeavesItOpenWhenNotAsked) {
     EXPECT_TRUE(WaitFor([&] { return !m_pPlayer->IsConnected(); }, 3s));
     EXPECT_EQ(m_pLink->GetClassName(window), "");
     ChildProcess again;
-    ASSERT_TRUE(again.Start({"/bin/sh", "-c", "exec " + MprisTestSupport::MpvCommand()},
-                            m_dir.File("mpv2.log"), {}));
-    ASSERT_TRUE(WaitFor([&] { return m_pLink->FindWindow("Winamp v1.x") != 0; }, 5s));
+    ASSERT_TRUE(StartMpv(again));
     EXPECT_NE(m_pLink->FindWindow("Winamp v1.x"), window);
     EXPECT_EQ(m_pLink->FindWindow("BaseWindow_RootWnd"), 0u);
 }

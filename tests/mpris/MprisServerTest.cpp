@@ -2,56 +2,44 @@
 // playerctl drive it (dbus-send from outside the process).
 #include "MprisTestSupport.h"
 
-#include "support/ChildProcess.h"
-#include "support/TempDir.h"
-#include "support/TestFiles.h"
 #include "ui/CMprisServer.h"
 
-#include <QCoreApplication>
 #include <QProcess>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // dbus-send run while this process keeps serving the bus; its output.
-std::string Send(const QStringList& args) {
+std::string Send(const std::vector<std::string>& args) {
+    QStringList list = {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                        QStringLiteral("--dest=org.mpris.MediaPlayer2.mixorel"),
+                        QStringLiteral("/org/mpris/MediaPlayer2")};
+    for (const std::string& arg : args) {
+        list << QString::fromStdString(arg);
+    }
     QProcess client;
-    client.start(QStringLiteral("dbus-send"),
-                 QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                             QStringLiteral("--dest=org.mpris.MediaPlayer2.mixorel"),
-                             QStringLiteral("/org/mpris/MediaPlayer2")} +
-                     args);
-    while (!client.waitForFinished(10)) {
+    client.start(QStringLiteral("dbus-send"), list);
+    while (!client.waitForFinished(10) && client.state() != QProcess::NotRunning) {
         QCoreApplication::processEvents();
-        if (client.state() == QProcess::NotRunning) {
-            break;
-        }
     }
     return client.readAllStandardOutput().toStdString();
 }
 
-std::string Get(const char* property) {
-    return Send({QStringLiteral("org.freedesktop.DBus.Properties.Get"),
-                 QStringLiteral("string:org.mpris.MediaPlayer2.Player"),
-                 QStringLiteral("string:%1").arg(QString::fromLatin1(property))});
+std::string Get(const std::string& property) {
+    return Send({"org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player",
+                 "string:" + property});
+}
+
+void Call(const std::string& method) {
+    Send({"org.mpris.MediaPlayer2.Player." + method});
 }
 
 TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     if (!TestFiles::HaveTool("dbus-send") || !TestFiles::HaveTool("dbus-monitor")) {
         GTEST_SKIP() << "dbus-send and dbus-monitor are needed";
     }
-    int argc = 1;
-    char name[] = "mpris_tests";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    TempDir dir;
-    ChildProcess monitor;
-    ASSERT_TRUE(monitor.Start({"dbus-monitor", "--session", "member='PropertiesChanged'"},
-                              dir.File("monitor.log"), {}));
+    const auto app = MprisTestSupport::MakeApp();
+    BusMonitor monitor("member='PropertiesChanged'");
+    ASSERT_TRUE(monitor.Started());
 
     CNowPlaying now;
     int nexts = 0, pauses = 0, plays = 0, stops = 0;
@@ -67,12 +55,11 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     commands.trackStarted = [&](const CNowPlaying&) { ++started; };
     CMprisServer server(commands);
     ASSERT_TRUE(server.Register(QDBusConnection::sessionBus()));
-    std::this_thread::sleep_for(300ms); // the monitor is listening
 
     EXPECT_NE(Get("PlaybackStatus").find("\"Stopped\""), std::string::npos);
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Next")});
+    Call("Next");
     EXPECT_EQ(nexts, 0) << "nothing loops: Next has nowhere to go";
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.PlayPause")});
+    Call("PlayPause");
     EXPECT_EQ(plays, 1) << "PlayPause with nothing playing starts the loop";
 
     now.status = CNowPlaying::kPlaying;
@@ -86,40 +73,28 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     server.Refresh();
     EXPECT_EQ(started, 1) << "one notice per song that starts";
     const std::string metadata = Get("Metadata");
-    EXPECT_NE(metadata.find("\"Song\""), std::string::npos) << metadata;
-    EXPECT_NE(metadata.find("file:///music/a%20song.mp3"), std::string::npos) << metadata;
-    EXPECT_NE(metadata.find("int64 180000000"), std::string::npos) << metadata;
-    EXPECT_NE(metadata.find("/org/mixorel/track/1"), std::string::npos) << metadata;
+    for (const char* part :
+         {"\"Song\"", "file:///music/a%20song.mp3", "int64 180000000", "/org/mixorel/track/1"}) {
+        EXPECT_NE(metadata.find(part), std::string::npos) << metadata;
+    }
     EXPECT_NE(Get("CanGoNext").find("true"), std::string::npos);
 
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Next")});
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Pause")});
-    Send({QStringLiteral("org.mpris.MediaPlayer2.Player.Stop")});
+    Call("Next");
+    Call("Pause");
+    Call("Stop");
     EXPECT_EQ(nexts, 1);
     EXPECT_EQ(pauses, 1);
     EXPECT_EQ(stops, 1);
-    Send({QStringLiteral("org.freedesktop.DBus.Properties.Set"),
-          QStringLiteral("string:org.mpris.MediaPlayer2.Player"), QStringLiteral("string:Volume"),
-          QStringLiteral("variant:double:0.5")});
+    Send({"org.freedesktop.DBus.Properties.Set", "string:org.mpris.MediaPlayer2.Player",
+          "string:Volume", "variant:double:0.5"});
     EXPECT_DOUBLE_EQ(volume, 0.5);
 
-    std::string seen;
-    MprisTestSupport::WaitFor(
-        [&] {
-            QCoreApplication::processEvents();
-            std::ifstream in(dir.File("monitor.log"));
-            std::stringstream text;
-            text << in.rdbuf();
-            seen = text.str();
-            return seen.find("\"Playing\"") != std::string::npos &&
-                   seen.find("\"Volume\"") != std::string::npos;
-        },
-        3000ms);
-    monitor.Stop(SIGTERM, 2000ms);
-    EXPECT_NE(seen.find("\"PlaybackStatus\""), std::string::npos) << seen;
-    EXPECT_NE(seen.find("\"Playing\""), std::string::npos) << seen;
-    EXPECT_NE(seen.find("\"xesam:title\""), std::string::npos) << seen;
-    EXPECT_NE(seen.find("\"Volume\""), std::string::npos) << seen;
+    const std::string seen = monitor.Seen({"\"Playing\"", "\"Volume\""}, 3000ms,
+                                          [] { QCoreApplication::processEvents(); });
+    for (const char* part :
+         {"\"PlaybackStatus\"", "\"Playing\"", "\"xesam:title\"", "\"Volume\""}) {
+        EXPECT_NE(seen.find(part), std::string::npos) << seen;
+    }
 }
 
 } // namespace

@@ -1,39 +1,15 @@
 #include "MprisTestSupport.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QString>
 #include <QVariantMap>
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
-#include <thread>
 #include <unistd.h>
 
 namespace MprisTestSupport {
-
-bool InCi() {
-    const char* ci = std::getenv("CI");
-    return ci != nullptr && std::string(ci) == "true";
-}
-
-std::string MprisScript() {
-    for (const char* path : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"}) {
-        std::error_code error;
-        if (std::filesystem::exists(path, error)) {
-            return path;
-        }
-    }
-    return {};
-}
-
-std::string MpvCommand() {
-    return "mpv --no-config --idle=yes --ao=null --no-video --no-terminal --script=" +
-           MprisScript();
-}
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -46,10 +22,15 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
     return true;
 }
 
+std::unique_ptr<QCoreApplication> MakeApp() {
+    static int argc = 1;
+    static char name[] = "mpris_tests";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 std::string SelfPath() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+    return std::filesystem::read_symlink("/proc/self/exe").string();
 }
 
 namespace {
@@ -90,26 +71,16 @@ public:
 private:
     QVariant Value(const QString& property) const {
         if (m_strMode == QStringLiteral("wrongmeta") && property == QStringLiteral("Metadata")) {
-            QVariantMap metadata;
-            metadata.insert(QStringLiteral("mpris:length"), QStringLiteral("long"));
-            metadata.insert(QStringLiteral("mpris:trackid"), 12);
-            metadata.insert(QStringLiteral("xesam:title"), 3.5);
-            metadata.insert(QStringLiteral("xesam:url"), QStringList{QStringLiteral("x")});
-            return metadata;
+            return QVariantMap{{QStringLiteral("mpris:length"), QStringLiteral("long")},
+                               {QStringLiteral("mpris:trackid"), 12},
+                               {QStringLiteral("xesam:title"), 3.5},
+                               {QStringLiteral("xesam:url"), QStringList{QStringLiteral("x")}}};
         }
-        if (property == QStringLiteral("PlaybackStatus")) {
-            return 7;
-        }
-        if (property == QStringLiteral("Position")) {
-            return QStringLiteral("soon");
-        }
-        if (property == QStringLiteral("Volume")) {
-            return QStringLiteral("loud");
-        }
-        if (property == QStringLiteral("Metadata")) {
-            return QStringLiteral("none");
-        }
-        return QVariant::fromValue(QDBusVariant(QVariant(true)));
+        const QVariantMap wrong = {{QStringLiteral("PlaybackStatus"), 7},
+                                   {QStringLiteral("Position"), QStringLiteral("soon")},
+                                   {QStringLiteral("Volume"), QStringLiteral("loud")},
+                                   {QStringLiteral("Metadata"), QStringLiteral("none")}};
+        return wrong.value(property, QVariant::fromValue(QDBusVariant(QVariant(true))));
     }
 
     QString m_strMode;

@@ -3,7 +3,6 @@
 #include "MprisTestSupport.h"
 
 #include <cstring>
-#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--serve-player") == 0) {
