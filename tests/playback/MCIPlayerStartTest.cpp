@@ -3,6 +3,7 @@
 #include "playback/PlayerStrings.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -53,6 +54,7 @@ TEST_F(MCIPlayerStartTest, PlainStartOfAFileSendsTheWholeSequenceInOrder) {
 // of its own first; then the old one is stopped and its worker ends.
 TEST_F(MCIPlayerStartTest, PlainStartOverASongOpensTheNewOneFirstThenStopsTheOld) {
     for (const bool fading : {false, true}) {
+        SCOPED_TRACE(fading ? "fading" : "playing");
         m_pDevice->ClearLog();
         m_pDevice->SetReply("status mpeg mode", "playing");
         CMCIPlayer& player = Player();
@@ -66,16 +68,14 @@ TEST_F(MCIPlayerStartTest, PlainStartOverASongOpensTheNewOneFirstThenStopsTheOld
             ASSERT_TRUE(player.FadeStop());
             ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));
         }
-        ASSERT_TRUE(player.Play(kSong)) << fading;
+        ASSERT_TRUE(player.Play(kSong));
         EXPECT_EQ(m_pDevice->Commands(old + 1),
-                  Join({{kOpenSong}, kFileSetup, {"play mpeg from 0 notify"}}))
-            << fading;
+                  Join({{kOpenSong}, kFileSetup, {"play mpeg from 0 notify"}}));
         m_pSleeper->Open();
-        ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms)) << fading;
+        ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms));
         const auto commands = m_pDevice->Commands(old);
         EXPECT_EQ(std::vector<std::string>(commands.end() - 2, commands.end()),
-                  (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}))
-            << fading;
+                  (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
         EXPECT_EQ(std::count(commands.begin(), commands.end(), "play mpeg from 0 notify"),
                   fading ? 1 : 0)
             << "the new song went to its own worker";
@@ -183,36 +183,26 @@ TEST_F(MCIPlayerStartTest, MixedStartFailsWhenNoWorkerCanStart) {
 
 // ---- stopping ------------------------------------------------------------------------
 
-TEST_F(MCIPlayerStartTest, StopOfAPlayingSongStopsAndClosesIt) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
+// What each way of stopping sends: the song ends at once, or while mixing is only marked
+// as ended.
+TEST_F(MCIPlayerStartTest, StopsThatEndTheSongAtOnceOrOnlyMarkIt) {
+    const std::vector<std::string> mode = {"status mpeg mode"};
+    const std::vector<std::string> stopClose = {"status mpeg mode", "stop mpeg wait", "close mpeg"};
     CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Stop());
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg"}));
-}
-
-TEST_F(MCIPlayerStartTest, StopOfAStoppedSongSendsNothingMore) {
-    m_pDevice->SetReply("status mpeg mode", "stopped");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Stop());
-    EXPECT_EQ(m_pDevice->Commands(0), (std::vector<std::string>{"status mpeg mode"}));
-}
-
-TEST_F(MCIPlayerStartTest, FadeStopFadesOutASongStartedWithoutMixing) {
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play(kSong));
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    m_pDevice->ClearLog();
-    ASSERT_TRUE(player.FadeStop());
-    ASSERT_TRUE(WaitForCount(0, 14));
-    const auto commands = m_pDevice->Commands(0);
-    ASSERT_GE(commands.size(), 14u);
-    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 14),
-              Join({{"status mpeg mode"},
-                    RampSteps({800, 600, 400, 200, 0}),
-                    {"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
-                     "setaudio mpeg right volume to 0 wait"}}));
-    EXPECT_TRUE(player.IsWorkerAlive()) << "fade stop keeps the worker for the next song";
+    const auto sent = [&](const char* reply, const std::function<bool()>& action) {
+        m_pDevice->SetReply("status mpeg mode", reply);
+        m_pDevice->ClearLog();
+        EXPECT_TRUE(action());
+        return m_pDevice->Commands(0);
+    };
+    EXPECT_EQ(sent("playing", [&] { return player.Stop(); }), stopClose);
+    EXPECT_EQ(sent("stopped", [&] { return player.Stop(); }), mode);
+    EXPECT_EQ(sent("playing", [&] { return player.Skip(); }), Join({mode, stopClose}));
+    sent("stopped", [&] { return player.Play("/media/cdrom/Track02.cda"); });
+    EXPECT_EQ(sent("playing", [&] { return player.FadeStop(); }), stopClose) << "a CD track";
+    player.SetMixEnabled(true);
+    EXPECT_EQ(sent("playing", [&] { return player.FadeSkip(); }), mode);
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped) << "the fade skip marked the song";
 }
 
 TEST_F(MCIPlayerStartTest, StopWhileMixingFadesOut) {
@@ -224,16 +214,6 @@ TEST_F(MCIPlayerStartTest, StopWhileMixingFadesOut) {
     ASSERT_TRUE(player.Stop());
     ASSERT_TRUE(m_pDevice->WaitForCommand(0, "stop mpeg wait", 3000ms));
     EXPECT_TRUE(Contains(m_pDevice->Commands(0), "setaudio mpeg left volume to 800 wait"));
-}
-
-TEST_F(MCIPlayerStartTest, FadeStopOfACdTrackStopsAtOnce) {
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play("/media/cdrom/Track02.cda"));
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    m_pDevice->ClearLog();
-    ASSERT_TRUE(player.FadeStop());
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg"}));
 }
 
 TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesOverIt) {
@@ -257,23 +237,6 @@ TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesO
     EXPECT_TRUE(m_pDevice->WaitForCommand(0, "setaudio mpeg left volume to 800 wait", 3000ms));
     EXPECT_TRUE(m_pDevice->WaitForCommand(1, "play mpeg from 0 notify", 3000ms));
     EXPECT_TRUE(player.IsActive(false)) << "Play clears the pending stop";
-}
-
-TEST_F(MCIPlayerStartTest, SkipWithoutMixingStopsTheSong) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Skip());
-    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "stop mpeg wait"));
-    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "close mpeg"));
-}
-
-TEST_F(MCIPlayerStartTest, FadeSkipWhileMixingOnlyMarksTheSongAsEnded) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    CMCIPlayer& player = ConnectedPlayer();
-    player.SetMixEnabled(true);
-    ASSERT_TRUE(player.FadeSkip());
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
-    EXPECT_FALSE(Contains(m_pDevice->Commands(0), "stop mpeg wait"));
 }
 
 // ---- other commands ----------------------------------------------------------------------

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FakeMciContextFactory.h"
 #include "FakeMciDevice.h"
 #include "TestSleeper.h"
 #include "playback/CMCIPlayer.h"
@@ -79,15 +78,20 @@ protected:
             3000ms);
     }
 
-    static bool WaitForLiveWorkers(std::int32_t nCount, std::chrono::milliseconds timeout) {
+    // Polls condition every millisecond until it holds or timeout has passed.
+    template <typename Condition>
+    static bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 3000ms) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (CMCIThread::LiveWorkers() > nCount) {
+        while (!condition()) {
             if (std::chrono::steady_clock::now() >= deadline) {
-                return false;
+                return condition();
             }
-            std::this_thread::sleep_for(2ms);
+            std::this_thread::sleep_for(1ms);
         }
         return true;
+    }
+    static bool WaitForLiveWorkers(std::int32_t nCount, std::chrono::milliseconds timeout) {
+        return WaitFor([&] { return CMCIThread::LiveWorkers() <= nCount; }, timeout);
     }
 
     // The two commands of one volume step of a ramp.

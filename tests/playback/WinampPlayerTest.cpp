@@ -86,36 +86,31 @@ protected:
     std::unique_ptr<CWinampPlayer> m_pPlayer;
 };
 
+// An older version starts the file sent with a start message, the newer class with its
+// Next button.
 TEST_F(WinampPlayerTest, PlayStartsAnOlderVersionWithStartPlay) {
-    const RemoteWindow window = Connected(0x2095);
-    EXPECT_EQ(m_pPlayer->GetStoredVersion(), 0x2095);
-    ASSERT_TRUE(m_pPlayer->Play("/music/dir/song one.mp3"));
-
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcDelete, 0));
-    EXPECT_EQ(messages[1].nMessage, Msg::kWmCopyData);
-    EXPECT_EQ(messages[1].wParam, Msg::kIpcPlayFile);
-    EXPECT_EQ(messages[1].data, std::string("/music/dir/song one.mp3", 23) + '\0');
-    EXPECT_TRUE(IsIpc(messages[2], Msg::kIpcStartPlay, 0));
-    for (const Message& m : messages) {
-        EXPECT_EQ(m.hWindow, window);
-        EXPECT_FALSE(m.bPosted);
+    for (const std::int64_t version : {0x2095, 0x3000}) {
+        m_pLink->RemoveWindows();
+        const RemoteWindow window = Connected(version);
+        EXPECT_EQ(m_pPlayer->GetStoredVersion(), version);
+        ASSERT_TRUE(m_pPlayer->Play("/music/dir/song one.mp3"));
+        const auto messages = m_pLink->Messages();
+        ASSERT_EQ(messages.size(), 3u);
+        EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcDelete, 0));
+        EXPECT_EQ(messages[1].nMessage, Msg::kWmCopyData);
+        EXPECT_EQ(messages[1].wParam, Msg::kIpcPlayFile);
+        EXPECT_EQ(messages[1].data, std::string("/music/dir/song one.mp3", 23) + '\0');
+        EXPECT_TRUE(version < 0x3000 ? IsIpc(messages[2], Msg::kIpcStartPlay, 0)
+                                     : IsButton(messages[2], Msg::kButtonNext));
+        for (const Message& m : messages) {
+            EXPECT_EQ(m.hWindow, window);
+            EXPECT_FALSE(m.bPosted);
+        }
+        EXPECT_EQ(m_pPlayer->GetLastTitle(), "song one.mp3");
+        EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModePlaying);
     }
-    EXPECT_EQ(m_pPlayer->GetLastTitle(), "song one.mp3");
-    EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModePlaying);
-
     m_pPlayer->Play("no-folder.mp3");
     EXPECT_EQ(m_pPlayer->GetLastTitle(), "no-folder.mp3");
-}
-
-TEST_F(WinampPlayerTest, PlayStartsTheNewerClassWithTheNextButton) {
-    Connected(0x3000);
-    ASSERT_TRUE(m_pPlayer->Play("/a.mp3"));
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_TRUE(IsButton(messages[2], Msg::kButtonNext));
-    EXPECT_FALSE(messages[2].bPosted);
 
     // A root window of the newer class marks the version before the window answers.
     m_pLink->SetVersion(0x5000);
