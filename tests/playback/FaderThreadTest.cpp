@@ -74,11 +74,7 @@ protected:
     std::vector<std::shared_ptr<CMCIThread>> m_workers;
 };
 
-const std::vector<std::string> kStopAndSilence = {"stop mpeg wait",
-                                                  "setaudio mpeg left volume to 0 wait",
-                                                  "setaudio mpeg right volume to 0 wait"};
-const std::vector<std::string> kCloseTwice = {"close mpeg wait", "stop mpeg wait",
-                                              "close mpeg wait"};
+const Texts kCloseTwice = {"close mpeg wait", "stop mpeg wait", "close mpeg wait"};
 
 } // namespace
 
@@ -96,8 +92,7 @@ TEST_F(FaderThreadTest, StartsWithoutAReadMixListAndEndsWithItsDeviceStoppedAndF
     ASSERT_TRUE(worker->WaitEnded(5000ms));
     EXPECT_FALSE(worker->IsAlive());
     EXPECT_EQ(CMCIThread::LiveWorkers(), before);
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->Commands(0), kStopClose);
     EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
     EXPECT_FALSE(worker->BeginExchange()) << "an ended worker takes no exchange";
 }
@@ -264,8 +259,7 @@ TEST_F(FaderThreadTest, AQuitMessageDuringARampStopsAndFreesTheDevice) {
         m_pSleeper->Release(1);
         ASSERT_TRUE(worker.WaitEnded(3000ms));
         EXPECT_EQ(m_pDevice->Commands(context),
-                  Join({fadeOut ? RampSteps({800}) : RampSteps({200, 400}),
-                        {"stop mpeg wait", "close mpeg wait"}}));
+                  Join({fadeOut ? RampSteps({800}) : RampSteps({200, 400}), kStopClose}));
         EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
         m_pSleeper->Open();
     }
@@ -306,7 +300,6 @@ TEST_F(FaderThreadTest, AFadeStopArrivingAnywhereInAFadeInEndsItAndFadesOut) {
         ASSERT_EQ(std::count(commands.begin(), commands.end(), "fadestop mpeg"), 0)
             << "round " << round;
         ASSERT_GE(commands.size(), kStopAndSilence.size());
-        ASSERT_EQ(std::vector<std::string>(commands.end() - 3, commands.end()), kStopAndSilence)
-            << "round " << round;
+        ASSERT_EQ(Texts(commands.end() - 3, commands.end()), kStopAndSilence) << "round " << round;
     }
 }

@@ -189,8 +189,7 @@ TEST_F(MCIPlayerStateTest, ReleaseOfTheLastDocumentEndsTheWorker) {
     EXPECT_EQ(player.Release(), 1) << "the result of EndWorker";
     EXPECT_FALSE(player.IsWorkerAlive());
     EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore, 3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->Commands(0), kStopClose);
     EXPECT_TRUE(player.EndWorker()) << "no worker: nothing to end";
 }
 

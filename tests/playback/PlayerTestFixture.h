@@ -17,6 +17,12 @@
 #include <vector>
 
 using namespace std::chrono_literals;
+using Texts = std::vector<std::string>;
+
+// What a worker sends when a fade-out ends, and when it ends itself.
+inline const Texts kStopAndSilence = {"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
+                                      "setaudio mpeg right volume to 0 wait"};
+inline const Texts kStopClose = {"stop mpeg wait", "close mpeg wait"};
 
 // A player over the fake device, with mix types of the test's own and an accelerated
 // sleeper. Every test ends with all its workers gone.
@@ -95,8 +101,8 @@ protected:
     }
 
     // The two commands of one volume step of a ramp.
-    static std::vector<std::string> RampSteps(std::initializer_list<int> levels) {
-        std::vector<std::string> commands;
+    static Texts RampSteps(std::initializer_list<int> levels) {
+        Texts commands;
         for (const int level : levels) {
             commands.push_back("setaudio mpeg left volume to " + std::to_string(level) + " wait");
             commands.push_back("setaudio mpeg right volume to " + std::to_string(level) + " wait");
@@ -104,8 +110,8 @@ protected:
         return commands;
     }
 
-    static std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
-        std::vector<std::string> all;
+    static Texts Join(std::initializer_list<Texts> parts) {
+        Texts all;
         for (const auto& part : parts) {
             all.insert(all.end(), part.begin(), part.end());
         }

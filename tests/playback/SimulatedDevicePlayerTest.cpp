@@ -115,32 +115,6 @@ TEST_F(SimulatedDevicePlayerTest, TwoSongsMixWhenMixSecondsRemain) {
     EXPECT_TRUE(WaitFor([&] { return !player.IsActive(true); })) << "the second song played out";
 }
 
-TEST_F(SimulatedDevicePlayerTest, FadeStopFadesOutAPlainStart) {
-    CMCIPlayer& player = Player();
-    ASSERT_TRUE(player.Connect(-1, true));
-    ASSERT_TRUE(player.Play("/music/first.mp3"));
-    EXPECT_TRUE(player.IsActive(true));
-    ASSERT_TRUE(player.FadeStop());
-    ASSERT_TRUE(WaitForGain("/music/first.mp3", 0.0));
-    const std::vector<double> gains = GainsOf(DeviceOf("/music/first.mp3"));
-    EXPECT_NE(std::find(gains.begin(), gains.end(), 0.8), gains.end());
-    EXPECT_TRUE(WaitFor([&] { return player.GetMode(true) == CPlayer::kModeStopped; }));
-}
-
-TEST_F(SimulatedDevicePlayerTest, EndingAWorkerDuringAFadeInClosesItsSong) {
-    CMCIPlayer& player = Player();
-    player.SetMixEnabled(true);
-    ASSERT_TRUE(player.Connect(-1, true));
-    m_pSleeper->Close();
-    ASSERT_TRUE(player.Play("/music/first.mp3"));
-    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));
-    EXPECT_EQ(m_pHost->OpenDevices(), 1);
-    m_pSleeper->Open();
-    player.EndWorker();
-    EXPECT_FALSE(player.IsWorkerAlive());
-    EXPECT_TRUE(WaitForOpenDevices(0));
-}
-
 // A song that cannot be opened fails its start, with or without mixing, and the song
 // that plays goes on untouched.
 TEST_F(SimulatedDevicePlayerTest, AMissingFileFailsItsStartAndTheSongThatPlaysGoesOn) {
