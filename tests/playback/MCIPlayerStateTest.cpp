@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <future>
+#include <tuple>
 
 namespace {
 
@@ -114,20 +115,20 @@ TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfCdTracksReadMinutesAndSeconds) {
     EXPECT_EQ(LengthAndPosition(), (std::pair{221, 2 * 60 + 5}));
 }
 
+// The file name of the device's file; a reply without a separator is used whole, an
+// empty one gives the current path.
 TEST_F(MCIPlayerStateTest, TitleIsTheFileNameOfTheDevicesFile) {
     m_pDevice->SetReply("status mpeg mode", "playing");
     CMCIPlayer& player = ConnectedPlayer();
     ASSERT_TRUE(player.Play("/music/sub/song.mp3"));
     std::string title;
-    m_pDevice->SetReply("info mpeg file", "/music/sub/song.mp3");
-    EXPECT_TRUE(player.GetTitle(title));
-    EXPECT_EQ(title, "song.mp3");
-    m_pDevice->SetReply("info mpeg file", "plain name.mp3");
-    EXPECT_TRUE(player.GetTitle(title));
-    EXPECT_EQ(title, "plain name.mp3") << "a reply without a separator is used whole";
-    m_pDevice->SetReply("info mpeg file", "");
-    EXPECT_TRUE(player.GetTitle(title));
-    EXPECT_EQ(title, "/music/sub/song.mp3") << "an empty reply gives the current path";
+    for (const auto& [reply, name] : {std::pair{"/music/sub/song.mp3", "song.mp3"},
+                                      {"plain name.mp3", "plain name.mp3"},
+                                      {"", "/music/sub/song.mp3"}}) {
+        m_pDevice->SetReply("info mpeg file", reply);
+        EXPECT_TRUE(player.GetTitle(title));
+        EXPECT_EQ(title, name);
+    }
     m_pDevice->SetReply("status mpeg mode", "stopped");
     EXPECT_FALSE(player.GetTitle(title));
     EXPECT_EQ(title, "");
@@ -226,22 +227,18 @@ TEST_F(MCIPlayerStateTest, ApplyPlayerSettingsHandsOverTheFourMixValues) {
     CSettings settings(store);
     settings.Load();
     CMCIPlayer& player = Player();
+    const auto mix = [&] {
+        ApplyPlayerSettings(player, settings);
+        return std::tuple(player.IsMixEnabled(), player.GetMixSeconds(), player.GetMixSpeed(),
+                          player.GetMixType());
+    };
     EXPECT_EQ(player.GetMixSeconds(), 20) << "before any settings";
-    ApplyPlayerSettings(player, settings);
-    EXPECT_TRUE(player.IsMixEnabled());
-    EXPECT_EQ(player.GetMixSeconds(), 5);
-    EXPECT_EQ(player.GetMixSpeed(), 10);
-    EXPECT_EQ(player.GetMixType(), 0);
-
+    EXPECT_EQ(mix(), std::tuple(true, 5, 10, 0));
     settings.m_bUseMixer = 2; // only 1 switches mixing on
     settings.m_nMixSeconds = 8;
     settings.m_nMixSpeed = 17;
     settings.m_nMixType = 3;
-    ApplyPlayerSettings(player, settings);
-    EXPECT_FALSE(player.IsMixEnabled());
-    EXPECT_EQ(player.GetMixSeconds(), 8);
-    EXPECT_EQ(player.GetMixSpeed(), 17);
-    EXPECT_EQ(player.GetMixType(), 3);
+    EXPECT_EQ(mix(), std::tuple(false, 8, 17, 3));
 }
 
 TEST_F(MCIPlayerStateTest, ThreadsPollingWhileMixedStartsRunSeeConsistentModes) {
