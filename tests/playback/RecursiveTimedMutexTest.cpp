@@ -30,7 +30,9 @@ TEST(RecursiveTimedMutexTest, TheHolderTakesItAgainAndOthersWaitUntilItIsFree) {
 
 TEST(RecursiveTimedMutexTest, WorksWithUniqueLock) {
     CRecursiveTimedMutex mutex;
-    std::unique_lock lock(mutex, std::defer_lock);
-    ASSERT_TRUE(lock.try_lock_for(10ms));
-    std::lock_guard again(mutex);
+    {
+        std::unique_lock lock(mutex, std::defer_lock);
+        ASSERT_TRUE(lock.try_lock_for(10ms));
+    }
+    std::lock_guard lock(mutex); // a free mutex: lock() takes it
 }
