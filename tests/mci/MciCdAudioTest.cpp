@@ -30,16 +30,6 @@ TEST_F(MciCdAudioTest, PlainStartOfATrack) {
     EXPECT_EQ(Ask("status mpeg mode"), "stopped");
 }
 
-TEST_F(MciCdAudioTest, MixedStartAtVolumeZero) {
-    OpenTmsf();
-    EXPECT_EQ(Send("setaudio mpeg left volume to 0"), 0u);
-    EXPECT_EQ(Send("setaudio mpeg right volume to 0"), 0u);
-    EXPECT_EQ(Send("play mpeg from 3 to 4"), 0u);
-    EXPECT_EQ(Ask("status mpeg mode"), "playing");
-    ASSERT_FALSE(m_pHost->Gains().empty());
-    EXPECT_EQ(m_pHost->Gains().back().dGain, 0.0);
-}
-
 TEST_F(MciCdAudioTest, MillisecondsWithinTheTrack) {
     EXPECT_EQ(Send("open cdaudio alias mpeg"), 0u);
     EXPECT_EQ(Send("set mpeg time format ms"), 0u);
