@@ -79,6 +79,13 @@ protected:
         m_pLink->ClearMessages();
         return window;
     }
+    // The one message sent since the last look (the test fails when there were others).
+    Message Only() {
+        const auto messages = m_pLink->Messages();
+        m_pLink->ClearMessages();
+        EXPECT_EQ(messages.size(), 1u);
+        return messages.empty() ? Message{} : messages.front();
+    }
 
     std::shared_ptr<CMemorySettingsStore> m_pStore;
     std::shared_ptr<FakeRemotePlayerLink> m_pLink;
@@ -128,11 +135,8 @@ TEST_F(WinampPlayerTest, PlayWithoutAPlayerFailsAndSendsNothing) {
 TEST_F(WinampPlayerTest, VolumeIsClampedToTheRemoteRange) {
     Connected();
     for (const auto& [level, sent] : {std::pair{300, 255}, {-5, 0}, {128, 128}, {255, 255}}) {
-        m_pLink->ClearMessages();
         EXPECT_TRUE(m_pPlayer->SetVolume(-1, level));
-        const auto messages = m_pLink->Messages();
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcSetVolume, sent)) << level;
+        EXPECT_TRUE(IsIpc(Only(), Msg::kIpcSetVolume, sent)) << level;
     }
 }
 
@@ -153,8 +157,7 @@ TEST_F(WinampPlayerTest, TimesAreReadInWholeSeconds) {
 
     m_pLink->ClearMessages();
     EXPECT_TRUE(m_pPlayer->PlayFrom(95));
-    ASSERT_EQ(m_pLink->Messages().size(), 1u);
-    const Message jump = m_pLink->Messages()[0];
+    const Message jump = Only();
     EXPECT_TRUE(IsIpc(jump, Msg::kIpcJumpToTime, 95000));
     EXPECT_TRUE(jump.bPosted);
 }
@@ -164,9 +167,7 @@ TEST_F(WinampPlayerTest, SecondConnectTrustsAPlayerThatAnswersWell) {
     const int enumerations = m_pLink->EnumCount();
     EXPECT_TRUE(m_pPlayer->Connect(3, true));
     EXPECT_EQ(m_pLink->EnumCount(), enumerations);
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcGetVersion, 0));
+    EXPECT_TRUE(IsIpc(Only(), Msg::kIpcGetVersion, 0));
     EXPECT_EQ(m_pPlayer->GetIndex(), 3);
 
     // Below that version the player searches again.
@@ -245,21 +246,17 @@ TEST_F(WinampPlayerTest, ReleaseClosesThePlayerOnlyWhenAsked) {
 
     Settings("", 1, 1);
     m_pPlayer->Release();
-    auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].nMessage, Msg::kWmClose);
-    EXPECT_EQ(messages[0].hWindow, window);
-    EXPECT_TRUE(messages[0].bPosted);
+    const Message close = Only();
+    EXPECT_EQ(close.nMessage, Msg::kWmClose);
+    EXPECT_EQ(close.hWindow, window);
+    EXPECT_TRUE(close.bPosted);
 
     // Without a held window the first message window is closed; with none, nothing.
     CWinampPlayer other(m_pLink);
     const RemoteWindow found = m_pLink->AddWindow("Winamp v1.x");
     m_pLink->ClearMessages();
     other.Release();
-    messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].hWindow, found);
-    m_pLink->ClearMessages();
+    EXPECT_EQ(Only().hWindow, found);
     other.Release();
     EXPECT_TRUE(m_pLink->Messages().empty());
 }
