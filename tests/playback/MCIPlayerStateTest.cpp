@@ -5,6 +5,7 @@
 #include "settings/CSettings.h"
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <tuple>
 
@@ -251,35 +252,31 @@ TEST_F(MCIPlayerStateTest, ThreadsPollingWhileMixedStartsRunSeeConsistentModes) 
     player.SetMixSeconds(5);
     std::atomic<bool> done{false};
     std::atomic<int> started{0};
-    auto poll = [&] {
-        int polls = 0;
-        ++started;
-        while (!done.load()) {
-            const std::int32_t mode = player.GetMode(false);
-            EXPECT_TRUE(mode == CPlayer::kModeStopped || mode == CPlayer::kModePlaying);
-            std::string text;
-            player.GetStatusText(text);
-            ++polls;
-        }
-        return polls;
+    std::atomic<int> modePolls{0};
+    const auto poller = [&](std::function<void()> poll) {
+        return std::async(std::launch::async, [&, poll] {
+            ++started;
+            while (!done.load()) {
+                poll();
+            }
+        });
     };
-    auto pollerA = std::async(std::launch::async, poll);
-    auto pollerB = std::async(std::launch::async, [&] {
-        ++started;
-        while (!done.load()) {
-            player.IsActive(true);
-        }
+    auto modes = poller([&] {
+        const std::int32_t mode = player.GetMode(false);
+        EXPECT_TRUE(mode == CPlayer::kModeStopped || mode == CPlayer::kModePlaying);
+        std::string text;
+        player.GetStatusText(text);
+        ++modePolls;
     });
-    const auto deadline = std::chrono::steady_clock::now() + 3000ms;
-    while (started.load() < 2 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(1ms);
-    }
+    auto active = poller([&] { player.IsActive(true); });
+    EXPECT_TRUE(WaitFor([&] { return started.load() == 2; }));
     for (int song = 0; song < 4; ++song) {
         EXPECT_TRUE(player.Play("/music/song" + std::to_string(song) + ".mp3"));
     }
     player.Skip();
     done.store(true);
-    EXPECT_GT(pollerA.get(), 0);
-    pollerB.get();
+    modes.get();
+    active.get();
+    EXPECT_GT(modePolls.load(), 0);
     EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 5000ms)) << "previous workers end";
 }
