@@ -12,36 +12,6 @@ TEST(MciCommandTest, SplitsVerbDeviceAndWords) {
     EXPECT_FALSE(command.HasRest());
 }
 
-TEST(MciCommandTest, QuotedPathIsOneWordWithItsCaseAndBlanks) {
-    CMciCommand command;
-    ASSERT_TRUE(command.Parse("open \"/Music/My Song.MP3\" alias mpeg wait"));
-    EXPECT_EQ(command.Device(), "/Music/My Song.MP3");
-    EXPECT_TRUE(command.TakeFlag("WAIT"));
-    std::string alias;
-    EXPECT_TRUE(command.TakeValue("alias", alias));
-    EXPECT_EQ(alias, "mpeg");
-    EXPECT_FALSE(command.HasRest());
-}
-
-TEST(MciCommandTest, MissingClosingQuoteFails) {
-    CMciCommand command;
-    EXPECT_FALSE(command.Parse("open \"/music/song.mp3 alias mpeg"));
-}
-
-TEST(MciCommandTest, ValuesAndFlagsAreTakenWhereverTheyStand) {
-    CMciCommand command;
-    ASSERT_TRUE(command.Parse("play mpeg notify from 1000 to 2000"));
-    std::string from;
-    std::string to;
-    EXPECT_TRUE(command.TakeValue("to", to));
-    EXPECT_TRUE(command.TakeFlag("notify"));
-    EXPECT_TRUE(command.TakeValue("from", from));
-    EXPECT_EQ(from, "1000");
-    EXPECT_EQ(to, "2000");
-    EXPECT_FALSE(command.TakeFlag("wait"));
-    EXPECT_FALSE(command.HasRest());
-}
-
 TEST(MciCommandTest, NumbersAreDecimalAndNotNegative) {
     std::int64_t value = -1;
     EXPECT_TRUE(CMciCommand::ParseNumber("0", value));
@@ -52,11 +22,4 @@ TEST(MciCommandTest, NumbersAreDecimalAndNotNegative) {
     EXPECT_FALSE(CMciCommand::ParseNumber("12abc", value));
     EXPECT_FALSE(CMciCommand::ParseNumber("", value));
     EXPECT_FALSE(CMciCommand::ParseNumber("99999999999999999999999", value));
-}
-
-TEST(MciCommandTest, EmptyCommandHasNoVerb) {
-    CMciCommand command;
-    ASSERT_TRUE(command.Parse("   "));
-    EXPECT_TRUE(command.Verb().empty());
-    EXPECT_TRUE(command.Device().empty());
 }

@@ -126,10 +126,4 @@ TEST_F(MciLengthStatusTest, KnownToTheDeviceAnswersIt) {
     EXPECT_EQ(Ask("status mpeg length"), "4321");
 }
 
-TEST_F(MciLengthStatusTest, NeitherKnowsStillNotZero) {
-    m_pHost->AddFile("/nowhere/stream.wma", 9000, false);
-    ASSERT_EQ(Send("open \"/nowhere/stream.wma\" alias mpeg wait"), 0u);
-    EXPECT_NE(Ask("status mpeg length"), "0");
-}
-
 } // namespace

@@ -1,6 +1,7 @@
 #include "PlayerTestFixture.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -22,53 +23,44 @@ protected:
         PlayerTestFixture::TearDown();
     }
 
-    std::shared_ptr<CMCIThread> StartWorker() {
+    // A new worker; the test fails (by the exception) when it cannot start.
+    CMCIThread& StartWorker() {
         std::shared_ptr<CMCIThread> worker = CMCIThread::Create(m_environment);
-        if (worker) {
-            m_workers.push_back(worker);
+        if (!worker) {
+            throw std::runtime_error("the worker did not start");
         }
-        return worker;
+        m_workers.push_back(worker);
+        return *worker;
     }
 
     Exchanged Exchange(CMCIThread& worker, const std::string& command, int nSpeed = 20,
                        int nType = kSteps, std::chrono::milliseconds timeout = 3000ms) {
-        Exchanged result;
         EXPECT_TRUE(worker.BeginExchange());
         EXPECT_TRUE(worker.PostCommand(command, nSpeed, nType));
+        return Finish(worker, timeout);
+    }
+
+    // Opens an exchange and posts the command at once; Finish waits for the reply. Lets a
+    // test place a command in the queue before it lets a held ramp go on.
+    void Start(CMCIThread& worker, const std::string& command) {
+        ASSERT_TRUE(worker.BeginExchange());
+        ASSERT_TRUE(worker.PostCommand(command, 20, kSteps));
+    }
+    Exchanged Finish(CMCIThread& worker, std::chrono::milliseconds timeout = 3000ms) {
+        Exchanged result;
         result.bAnswered = worker.WaitReply(timeout, result.reply, result.nError);
         worker.EndExchange();
         return result;
     }
 
-    // Opens an exchange and posts the command at once; Finish waits for the reply. Lets a
-    // test place a command in the queue before it lets a held ramp go on.
-    void Start(CMCIThread& worker, const std::string& command, int nType = kSteps) {
-        ASSERT_TRUE(worker.BeginExchange());
-        ASSERT_TRUE(worker.PostCommand(command, 20, nType));
-    }
-    Exchanged Finish(CMCIThread& worker) {
-        Exchanged result;
-        result.bAnswered = worker.WaitReply(3000ms, result.reply, result.nError);
-        worker.EndExchange();
-        return result;
-    }
-
-    // Waits until context 0 has received count commands.
+    // Waits until context 0 has received count commands, then until the worker is idle.
     bool WaitForCommands(std::size_t nCount) {
         return m_pDevice->WaitUntil(
             [&](const std::vector<FakeMciDevice::Entry>& log) { return log.size() >= nCount; },
             3000ms);
     }
-
     bool WaitIdle(const CMCIThread& worker) {
-        const auto deadline = std::chrono::steady_clock::now() + 3000ms;
-        while (worker.IsBusy()) {
-            if (std::chrono::steady_clock::now() >= deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return WaitFor([&] { return !worker.IsBusy(); });
     }
 
     // Runs a whole fade-in of mix type kSteps and forgets what it sent.
@@ -82,9 +74,7 @@ protected:
     std::vector<std::shared_ptr<CMCIThread>> m_workers;
 };
 
-const std::vector<std::string> kStopAndSilence = {"stop mpeg wait",
-                                                  "setaudio mpeg left volume to 0 wait",
-                                                  "setaudio mpeg right volume to 0 wait"};
+const Texts kCloseTwice = {"close mpeg wait", "stop mpeg wait", "close mpeg wait"};
 
 } // namespace
 
@@ -102,33 +92,24 @@ TEST_F(FaderThreadTest, StartsWithoutAReadMixListAndEndsWithItsDeviceStoppedAndF
     ASSERT_TRUE(worker->WaitEnded(5000ms));
     EXPECT_FALSE(worker->IsAlive());
     EXPECT_EQ(CMCIThread::LiveWorkers(), before);
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->Commands(0), kStopClose);
     EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
     EXPECT_FALSE(worker->BeginExchange()) << "an ended worker takes no exchange";
-}
-
-TEST_F(FaderThreadTest, FailsItsStartWhenNoContextCanBeMade) {
-    m_pFactory->SetFailing(true);
-    EXPECT_EQ(CMCIThread::Create(m_environment), nullptr);
-    EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore, 3000ms));
 }
 
 TEST_F(FaderThreadTest, CarriesOutACommandAndHandsBackReplyAndError) {
     m_pDevice->SetReply("status mpeg mode", "playing");
     m_pDevice->SetReply("play mpeg from 99 notify", "", 282);
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-
-    Exchanged mode = Exchange(*worker, "status mpeg mode");
+    CMCIThread& worker = StartWorker();
+    Exchanged mode = Exchange(worker, "status mpeg mode");
     EXPECT_TRUE(mode.bAnswered);
     EXPECT_EQ(mode.reply, "playing");
     EXPECT_EQ(mode.nError, 0u);
-    Exchanged play = Exchange(*worker, "play mpeg from 99 notify");
+    Exchanged play = Exchange(worker, "play mpeg from 99 notify");
     EXPECT_TRUE(play.bAnswered);
     EXPECT_EQ(play.nError, 282u);
     // The device gets the text as it was written (paths are case-sensitive).
-    EXPECT_EQ(Exchange(*worker, "Set mpeg time format TMSF").nError, 0u);
+    EXPECT_EQ(Exchange(worker, "Set mpeg time format TMSF").nError, 0u);
     EXPECT_EQ(m_pDevice->Commands(0).back(), "Set mpeg time format TMSF");
 }
 
@@ -136,125 +117,104 @@ TEST_F(FaderThreadTest, AReplyThatCameTooLateNeverAnswersTheNextExchange) {
     m_pDevice->SetReply("status mpeg length", "1000");
     m_pDevice->SetReply("status mpeg mode", "playing");
     m_pDevice->Block("status mpeg length");
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-
-    Exchanged late = Exchange(*worker, "status mpeg length", 20, kSteps, 50ms);
+    CMCIThread& worker = StartWorker();
+    Exchanged late = Exchange(worker, "status mpeg length", 20, kSteps, 50ms);
     EXPECT_FALSE(late.bAnswered);
     EXPECT_EQ(late.reply, "");
     EXPECT_EQ(late.nError, 0u);
     m_pDevice->Unblock();
-    EXPECT_EQ(Exchange(*worker, "status mpeg mode").reply, "playing");
+    EXPECT_EQ(Exchange(worker, "status mpeg mode").reply, "playing");
     const auto commands = m_pDevice->Commands(0);
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "status mpeg length"), 1);
 }
 
 // ---- ramps ---------------------------------------------------------------------------
 
+// Also written in capitals the command is a fade and never reaches the device.
 TEST_F(FaderThreadTest, FadeInRisesAlongItsTableThenSetsFullVolume) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    Exchanged fade = Exchange(*worker, "fadein mpeg");
-    EXPECT_EQ(fade.reply, "fadingin");
-    ASSERT_TRUE(WaitForCommands(12));
-    ASSERT_TRUE(WaitIdle(*worker));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              Join({RampSteps({200, 400, 600, 800, 1000}), RampSteps({1000})}));
-    EXPECT_EQ(worker->GetLevel(), 1000);
-    EXPECT_EQ(m_pSleeper->Sleeps(), std::vector<std::chrono::milliseconds>(5, 50ms));
-}
-
-TEST_F(FaderThreadTest, RecognisesAFadeWrittenInCapitals) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(Exchange(*worker, "FadeIn mpeg").reply, "fadingin");
-    ASSERT_TRUE(WaitForCommands(12));
-    ASSERT_TRUE(WaitIdle(*worker));
-    const auto commands = m_pDevice->Commands(0);
-    EXPECT_EQ(commands, Join({RampSteps({200, 400, 600, 800, 1000}), RampSteps({1000})}));
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), "FadeIn mpeg"), 0);
+    for (const std::string command : {"fadein mpeg", "FadeIn mpeg"}) {
+        SCOPED_TRACE(command);
+        m_pDevice->ClearLog();
+        CMCIThread& worker = StartWorker();
+        const int context = m_pDevice->ContextsMade() - 1;
+        EXPECT_EQ(Exchange(worker, command).reply, "fadingin");
+        ASSERT_TRUE(WaitForCommands(12));
+        ASSERT_TRUE(WaitIdle(worker));
+        EXPECT_EQ(m_pDevice->Commands(context),
+                  Join({RampSteps({200, 400, 600, 800, 1000}), RampSteps({1000})}));
+        EXPECT_EQ(worker.GetLevel(), 1000);
+    }
+    EXPECT_EQ(m_pSleeper->Sleeps(), std::vector<std::chrono::milliseconds>(10, 50ms));
 }
 
 TEST_F(FaderThreadTest, AMixTypeThatNamesNoEntryFadesAlongTheBuiltInLinearFade) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(Exchange(*worker, "fadein mpeg", 20, 42).reply, "fadingin");
+    CMCIThread& worker = StartWorker();
+    EXPECT_EQ(Exchange(worker, "fadein mpeg", 20, 42).reply, "fadingin");
     ASSERT_TRUE(WaitForCommands(42));
-    ASSERT_TRUE(WaitIdle(*worker));
+    ASSERT_TRUE(WaitIdle(worker));
     const auto commands = m_pDevice->Commands(0);
     ASSERT_EQ(commands.size(), 42u);
     EXPECT_EQ(commands.front(), "setaudio mpeg left volume to 50 wait");
     EXPECT_EQ(commands[39], "setaudio mpeg right volume to 1000 wait");
-    // Speed 20 and a table of 20 values: the ramp takes about one second.
-    EXPECT_EQ(m_pSleeper->Total(), 1000ms);
+    // Speed 20 and a table of 20 values: the ramp takes one second.
+    EXPECT_EQ(m_pSleeper->Sleeps(), std::vector<std::chrono::milliseconds>(20, 50ms));
 }
 
 TEST_F(FaderThreadTest, FadeOutAfterAFullFadeInAppliesEveryStepBelowFullVolume) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    FadeInFully(*worker);
-    const std::size_t sleepsBefore = m_pSleeper->Sleeps().size();
-
-    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
+    CMCIThread& worker = StartWorker();
+    FadeInFully(worker);
+    EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
     ASSERT_TRUE(WaitForCommands(13));
-    ASSERT_TRUE(WaitIdle(*worker));
+    ASSERT_TRUE(WaitIdle(worker));
     EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({800, 600, 400, 200, 0}), kStopAndSilence}));
-    EXPECT_EQ(m_pSleeper->Sleeps().size() - sleepsBefore, 5u);
-    EXPECT_TRUE(worker->IsAlive()) << "fadestop keeps the worker";
-    EXPECT_EQ(worker->GetLevel(), 1000) << "a fade-out never lowers the level";
+    EXPECT_EQ(m_pSleeper->Sleeps().size(), 10u);
+    EXPECT_TRUE(worker.IsAlive()) << "fadestop keeps the worker";
+    EXPECT_EQ(worker.GetLevel(), 1000) << "a fade-out never lowers the level";
 }
 
 TEST_F(FaderThreadTest, FadeOutAfterAFadeInLeftEarlyOnlyAppliesTheStepsBelowItsLevel) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
+    CMCIThread& worker = StartWorker();
     m_pSleeper->Close();
-    EXPECT_EQ(Exchange(*worker, "fadein mpeg").reply, "fadingin");
+    EXPECT_EQ(Exchange(worker, "fadein mpeg").reply, "fadingin");
     ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms)); // after the step to 200
-    Start(*worker, "fadestop mpeg");
+    Start(worker, "fadestop mpeg");
     m_pSleeper->Open(); // the step to 400 sees the command and leaves the ramp
-    EXPECT_EQ(Finish(*worker).reply, "fadingout");
+    EXPECT_EQ(Finish(worker).reply, "fadingout");
     ASSERT_TRUE(WaitForCommands(11));
-    ASSERT_TRUE(WaitIdle(*worker));
-    EXPECT_EQ(worker->GetLevel(), 400);
+    ASSERT_TRUE(WaitIdle(worker));
+    EXPECT_EQ(worker.GetLevel(), 400);
     EXPECT_EQ(m_pDevice->Commands(0),
               Join({RampSteps({200, 400}), RampSteps({200, 0}), kStopAndSilence}));
 }
 
 TEST_F(FaderThreadTest, FadeOutOfASongNeverFadedInStopsAtOnce) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
+    CMCIThread& worker = StartWorker();
+    EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
     ASSERT_TRUE(WaitForCommands(3));
-    ASSERT_TRUE(WaitIdle(*worker));
+    ASSERT_TRUE(WaitIdle(worker));
     EXPECT_EQ(m_pDevice->Commands(0), kStopAndSilence);
     EXPECT_TRUE(m_pSleeper->Sleeps().empty());
 }
 
 TEST_F(FaderThreadTest, FadeKillClosesTheDeviceAndEndsTheWorker) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    FadeInFully(*worker);
-    EXPECT_EQ(Exchange(*worker, "fadekill mpeg", 20, kQuick).reply, "fadingout");
-    ASSERT_TRUE(worker->WaitEnded(3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              Join({RampSteps({500, 0}),
-                    kStopAndSilence,
-                    {"close mpeg wait", "stop mpeg wait", "close mpeg wait"}}));
+    CMCIThread& worker = StartWorker();
+    FadeInFully(worker);
+    EXPECT_EQ(Exchange(worker, "fadekill mpeg", 20, kQuick).reply, "fadingout");
+    ASSERT_TRUE(worker.WaitEnded(3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({500, 0}), kStopAndSilence, kCloseTwice}));
     EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
 }
 
 TEST_F(FaderThreadTest, StepPeriodFollowsTheMixSpeed) {
-    EXPECT_EQ(CMCIThread::StepPeriod(1), 1000ms);
-    EXPECT_EQ(CMCIThread::StepPeriod(10), 550ms);
-    EXPECT_EQ(CMCIThread::StepPeriod(20), 50ms);
-    EXPECT_EQ(CMCIThread::StepPeriod(0), 1000ms) << "speeds outside 1 to 20 are held to it";
-    EXPECT_EQ(CMCIThread::StepPeriod(35), 50ms);
-
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(Exchange(*worker, "fadein mpeg", 10, kQuick).reply, "fadingin");
+    // Speeds outside 1 to 20 are held to it.
+    for (const auto& [speed, period] :
+         {std::pair{1, 1000ms}, {10, 550ms}, {20, 50ms}, {0, 1000ms}, {35, 50ms}}) {
+        EXPECT_EQ(CMCIThread::StepPeriod(speed), period) << speed;
+    }
+    CMCIThread& worker = StartWorker();
+    EXPECT_EQ(Exchange(worker, "fadein mpeg", 10, kQuick).reply, "fadingin");
     ASSERT_TRUE(WaitForCommands(6));
-    ASSERT_TRUE(WaitIdle(*worker));
+    ASSERT_TRUE(WaitIdle(worker));
     EXPECT_EQ(m_pSleeper->Sleeps(), (std::vector<std::chrono::milliseconds>{550ms, 550ms}));
 }
 
@@ -262,71 +222,61 @@ TEST_F(FaderThreadTest, StepPeriodFollowsTheMixSpeed) {
 
 TEST_F(FaderThreadTest, ARampServesACommandBetweenTwoSteps) {
     m_pDevice->SetReply("status mpeg position wait", "1234");
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
+    CMCIThread& worker = StartWorker();
     m_pSleeper->Close();
-    EXPECT_EQ(Exchange(*worker, "fadein mpeg").reply, "fadingin");
+    EXPECT_EQ(Exchange(worker, "fadein mpeg").reply, "fadingin");
     ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms)); // held after the step to 200
-    EXPECT_TRUE(worker->IsBusy());
+    EXPECT_TRUE(worker.IsBusy());
 
-    Start(*worker, "status mpeg position wait");
+    Start(worker, "status mpeg position wait");
     m_pSleeper->Release(1); // the step to 400, then the command
-    const Exchanged answer = Finish(*worker);
+    const Exchanged answer = Finish(worker);
     EXPECT_TRUE(answer.bAnswered);
     EXPECT_EQ(answer.reply, "1234");
     ASSERT_TRUE(m_pSleeper->WaitForSleeps(2, 3000ms));
     EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({200, 400}), {"status mpeg position wait"}}));
-    EXPECT_TRUE(worker->IsBusy()) << "the ramp goes on after the command";
+    EXPECT_TRUE(worker.IsBusy()) << "the ramp goes on after the command";
     m_pSleeper->Open();
-    ASSERT_TRUE(WaitIdle(*worker));
-    EXPECT_EQ(worker->GetLevel(), 1000);
+    ASSERT_TRUE(WaitIdle(worker));
+    EXPECT_EQ(worker.GetLevel(), 1000);
 }
 
-TEST_F(FaderThreadTest, AQuitMessageDuringAFadeInStopsAndFreesTheDevice) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    m_pSleeper->Close();
-    EXPECT_EQ(Exchange(*worker, "fadein mpeg").reply, "fadingin");
-    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));
-    ASSERT_TRUE(worker->PostQuit());
-    m_pSleeper->Release(1);
-    ASSERT_TRUE(worker->WaitEnded(3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              Join({RampSteps({200, 400}), {"stop mpeg wait", "close mpeg wait"}}));
-    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
-}
-
-TEST_F(FaderThreadTest, AQuitMessageDuringAFadeOutStopsAndFreesTheDevice) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    FadeInFully(*worker);
-    m_pSleeper->Close();
-    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
-    ASSERT_TRUE(m_pSleeper->WaitForSleeps(6, 3000ms)); // five of the fade-in, one here
-    ASSERT_TRUE(worker->PostQuit());
-    m_pSleeper->Release(1);
-    ASSERT_TRUE(worker->WaitEnded(3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              Join({RampSteps({800}), {"stop mpeg wait", "close mpeg wait"}}));
-    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+TEST_F(FaderThreadTest, AQuitMessageDuringARampStopsAndFreesTheDevice) {
+    for (const bool fadeOut : {false, true}) {
+        SCOPED_TRACE(fadeOut ? "fade-out" : "fade-in");
+        m_pDevice->ClearLog();
+        const int context = m_pDevice->ContextsMade();
+        CMCIThread& worker = StartWorker();
+        if (fadeOut) {
+            FadeInFully(worker);
+        }
+        const std::size_t sleeps = m_pSleeper->Sleeps().size();
+        m_pSleeper->Close();
+        EXPECT_EQ(Exchange(worker, fadeOut ? "fadestop mpeg" : "fadein mpeg").reply,
+                  fadeOut ? "fadingout" : "fadingin");
+        ASSERT_TRUE(m_pSleeper->WaitForSleeps(sleeps + 1, 3000ms));
+        ASSERT_TRUE(worker.PostQuit());
+        m_pSleeper->Release(1);
+        ASSERT_TRUE(worker.WaitEnded(3000ms));
+        EXPECT_EQ(m_pDevice->Commands(context),
+                  Join({fadeOut ? RampSteps({800}) : RampSteps({200, 400}), kStopClose}));
+        EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+        m_pSleeper->Open();
+    }
 }
 
 TEST_F(FaderThreadTest, AKillArrivingDuringAFadeStopClosesAtTheEnd) {
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
-    FadeInFully(*worker);
+    CMCIThread& worker = StartWorker();
+    FadeInFully(worker);
     m_pSleeper->Close();
-    EXPECT_EQ(Exchange(*worker, "fadestop mpeg").reply, "fadingout");
-    ASSERT_TRUE(m_pSleeper->WaitForSleeps(6, 3000ms));
-    Start(*worker, "fadekill mpeg");
+    EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
+    ASSERT_TRUE(m_pSleeper->WaitForSleeps(6, 3000ms)); // five of the fade-in, one here
+    Start(worker, "fadekill mpeg");
     m_pSleeper->Open();
-    EXPECT_EQ(Finish(*worker).reply, "fadingout");
-    ASSERT_TRUE(worker->WaitEnded(3000ms));
-    const auto commands = m_pDevice->Commands(0);
-    EXPECT_EQ(std::count(commands.begin(), commands.end(), "fadekill mpeg"), 0);
-    EXPECT_EQ(commands, Join({RampSteps({800, 600, 400, 200, 0}),
-                              kStopAndSilence,
-                              {"close mpeg wait", "stop mpeg wait", "close mpeg wait"}}));
+    EXPECT_EQ(Finish(worker).reply, "fadingout");
+    ASSERT_TRUE(worker.WaitEnded(3000ms));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              Join({RampSteps({800, 600, 400, 200, 0}), kStopAndSilence, kCloseTwice}));
 }
 
 // A fade-out that arrives between the ramp's look at the queue and its taking a message
@@ -339,19 +289,17 @@ TEST_F(FaderThreadTest, AFadeStopArrivingAnywhereInAFadeInEndsItAndFadesOut) {
     }
     m_pMixTypes->SetMixTypes({MixType{"Climb", climb, {0}}});
     m_environment.pSleeper = std::make_shared<TestSleeper>(1'000'000);
-    auto worker = StartWorker();
-    ASSERT_NE(worker, nullptr);
+    CMCIThread& worker = StartWorker();
     for (int round = 0; round < 200; ++round) {
         m_pDevice->ClearLog();
-        ASSERT_EQ(Exchange(*worker, "fadein mpeg", 20, 0).reply, "fadingin");
+        ASSERT_EQ(Exchange(worker, "fadein mpeg", 20, 0).reply, "fadingin");
         ASSERT_TRUE(WaitForCommands(static_cast<std::size_t>(2 + round % 40)));
-        ASSERT_EQ(Exchange(*worker, "fadestop mpeg", 20, 0).reply, "fadingout");
-        ASSERT_TRUE(WaitIdle(*worker));
+        ASSERT_EQ(Exchange(worker, "fadestop mpeg", 20, 0).reply, "fadingout");
+        ASSERT_TRUE(WaitIdle(worker));
         const auto commands = m_pDevice->Commands(0);
         ASSERT_EQ(std::count(commands.begin(), commands.end(), "fadestop mpeg"), 0)
             << "round " << round;
         ASSERT_GE(commands.size(), kStopAndSilence.size());
-        ASSERT_EQ(std::vector<std::string>(commands.end() - 3, commands.end()), kStopAndSilence)
-            << "round " << round;
+        ASSERT_EQ(Texts(commands.end() - 3, commands.end()), kStopAndSilence) << "round " << round;
     }
 }

@@ -3,6 +3,7 @@
 #include "playback/PlayerStrings.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -11,12 +12,11 @@ using MCIPlayerStartTest = PlayerTestFixture;
 const std::string kSong = "/music/Artist - Song.mp3";
 const std::string kOpenSong = "open \"/music/Artist - Song.mp3\" alias mpeg wait";
 
-const std::vector<std::string> kFileSetup = {
-    "set mpeg seek exactly on wait", "set mpeg time format ms wait", "set mpeg speed 1000 wait"};
-const std::vector<std::string> kSilence = {"setaudio mpeg left volume to 0",
-                                           "setaudio mpeg right volume to 0"};
+const Texts kFileSetup = {"set mpeg seek exactly on wait", "set mpeg time format ms wait",
+                          "set mpeg speed 1000 wait"};
+const Texts kSilence = {"setaudio mpeg left volume to 0", "setaudio mpeg right volume to 0"};
 
-bool Contains(const std::vector<std::string>& commands, const std::string& command) {
+bool Contains(const Texts& commands, const std::string& command) {
     return std::find(commands.begin(), commands.end(), command) != commands.end();
 }
 
@@ -29,7 +29,7 @@ TEST_F(MCIPlayerStartTest, ConnectMakesAWorkerAndNamesTheDeviceType) {
     EXPECT_FALSE(player.IsWorkerAlive());
     ASSERT_TRUE(player.Connect(-1, true));
     EXPECT_TRUE(player.IsWorkerAlive());
-    EXPECT_EQ(m_pDevice->Commands(0), (std::vector<std::string>{"new alias mpeg type mpegvideo"}));
+    EXPECT_EQ(m_pDevice->Commands(0), (Texts{"new alias mpeg type mpegvideo"}));
     ASSERT_TRUE(player.Connect(-1, true)) << "a live worker is kept";
     EXPECT_EQ(m_pDevice->ContextsMade(), 1);
 }
@@ -53,6 +53,7 @@ TEST_F(MCIPlayerStartTest, PlainStartOfAFileSendsTheWholeSequenceInOrder) {
 // of its own first; then the old one is stopped and its worker ends.
 TEST_F(MCIPlayerStartTest, PlainStartOverASongOpensTheNewOneFirstThenStopsTheOld) {
     for (const bool fading : {false, true}) {
+        SCOPED_TRACE(fading ? "fading" : "playing");
         m_pDevice->ClearLog();
         m_pDevice->SetReply("status mpeg mode", "playing");
         CMCIPlayer& player = Player();
@@ -66,16 +67,13 @@ TEST_F(MCIPlayerStartTest, PlainStartOverASongOpensTheNewOneFirstThenStopsTheOld
             ASSERT_TRUE(player.FadeStop());
             ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));
         }
-        ASSERT_TRUE(player.Play(kSong)) << fading;
+        ASSERT_TRUE(player.Play(kSong));
         EXPECT_EQ(m_pDevice->Commands(old + 1),
-                  Join({{kOpenSong}, kFileSetup, {"play mpeg from 0 notify"}}))
-            << fading;
+                  Join({{kOpenSong}, kFileSetup, {"play mpeg from 0 notify"}}));
         m_pSleeper->Open();
-        ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms)) << fading;
+        ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms));
         const auto commands = m_pDevice->Commands(old);
-        EXPECT_EQ(std::vector<std::string>(commands.end() - 2, commands.end()),
-                  (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}))
-            << fading;
+        EXPECT_EQ(Texts(commands.end() - 2, commands.end()), kStopClose);
         EXPECT_EQ(std::count(commands.begin(), commands.end(), "play mpeg from 0 notify"),
                   fading ? 1 : 0)
             << "the new song went to its own worker";
@@ -87,8 +85,8 @@ TEST_F(MCIPlayerStartTest, PlainStartOfACdTrackPlaysFromTheTrackToTheNext) {
     CMCIPlayer& player = ConnectedPlayer();
     ASSERT_TRUE(player.Play("/media/cdrom/Track07.cda"));
     EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"status mpeg mode", "open cdaudio alias mpeg",
-                                        "Set mpeg time format TMSF", "play mpeg from 7 to 8"}));
+              (Texts{"status mpeg mode", "open cdaudio alias mpeg", "Set mpeg time format TMSF",
+                     "play mpeg from 7 to 8"}));
 }
 
 // Only a failed open fails a start; the other commands' errors are ignored.
@@ -123,10 +121,7 @@ TEST_F(MCIPlayerStartTest, MixedStartOpensSilentlyInANewWorkerAndFadesIn) {
                                             {"setaudio mpeg left volume to 1000 wait",
                                              "setaudio mpeg right volume to 1000 wait"}}));
     // The first worker had no song: it stops, closes and ends without a volume step.
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
-                                        "setaudio mpeg right volume to 0 wait", "close mpeg wait",
-                                        "stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->Commands(0), Join({kStopAndSilence, {"close mpeg wait"}, kStopClose}));
     EXPECT_TRUE(player.IsWorkerAlive());
 }
 
@@ -136,8 +131,7 @@ TEST_F(MCIPlayerStartTest, MixedStartOfASongThatCannotOpenLeavesThePreviousSongA
     m_pDevice->SetReply(kOpenSong, "", 275);
     EXPECT_FALSE(player.Play(kSong));
     ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms));
-    EXPECT_EQ(m_pDevice->Commands(1),
-              (std::vector<std::string>{kOpenSong, "stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->Commands(1), Join({{kOpenSong}, kStopClose}));
     EXPECT_TRUE(m_pDevice->Commands(0).empty()) << "no fade-out for the previous song";
     EXPECT_TRUE(player.IsWorkerAlive()) << "the previous worker stays current";
 }
@@ -150,11 +144,10 @@ TEST_F(MCIPlayerStartTest, MixedStartFadesTheSongOfAPlainStartOut) {
     ASSERT_TRUE(player.Play(kSong));
     ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms));
     // A plain start counts as full volume, so the old song comes down every step.
-    EXPECT_EQ(m_pDevice->Commands(0),
-              Join({RampSteps({800, 600, 400, 200, 0}),
-                    {"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
-                     "setaudio mpeg right volume to 0 wait", "close mpeg wait", "stop mpeg wait",
-                     "close mpeg wait"}}));
+    EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({800, 600, 400, 200, 0}),
+                                            kStopAndSilence,
+                                            {"close mpeg wait"},
+                                            kStopClose}));
     EXPECT_TRUE(m_pDevice->WaitForCommand(1, "play mpeg from 0 notify", 3000ms));
 }
 
@@ -163,11 +156,10 @@ TEST_F(MCIPlayerStartTest, MixedStartOfACdTrackEndsThePreviousWorkerAtOnce) {
     player.SetMixEnabled(true);
     ASSERT_TRUE(player.Play("/media/cdrom/Track03.cda"));
     ASSERT_TRUE(m_pDevice->WaitForCommand(1, "setaudio mpeg right volume to 1000 wait", 3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->Commands(0), kStopClose);
     const auto commands = m_pDevice->Commands(1);
     ASSERT_GE(commands.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 5),
+    EXPECT_EQ(Texts(commands.begin(), commands.begin() + 5),
               Join({{"open cdaudio alias mpeg", "Set mpeg time format TMSF"},
                     kSilence,
                     {"play mpeg from 3 to 4"}}));
@@ -183,19 +175,26 @@ TEST_F(MCIPlayerStartTest, MixedStartFailsWhenNoWorkerCanStart) {
 
 // ---- stopping ------------------------------------------------------------------------
 
-TEST_F(MCIPlayerStartTest, StopOfAPlayingSongStopsAndClosesIt) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
+// What each way of stopping sends: the song ends at once, or while mixing is only marked
+// as ended.
+TEST_F(MCIPlayerStartTest, StopsThatEndTheSongAtOnceOrOnlyMarkIt) {
+    const Texts mode = {"status mpeg mode"};
+    const Texts stopClose = {"status mpeg mode", "stop mpeg wait", "close mpeg"};
     CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Stop());
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg"}));
-}
-
-TEST_F(MCIPlayerStartTest, StopOfAStoppedSongSendsNothingMore) {
-    m_pDevice->SetReply("status mpeg mode", "stopped");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Stop());
-    EXPECT_EQ(m_pDevice->Commands(0), (std::vector<std::string>{"status mpeg mode"}));
+    const auto sent = [&](const char* reply, const std::function<bool()>& action) {
+        m_pDevice->SetReply("status mpeg mode", reply);
+        m_pDevice->ClearLog();
+        EXPECT_TRUE(action());
+        return m_pDevice->Commands(0);
+    };
+    EXPECT_EQ(sent("playing", [&] { return player.Stop(); }), stopClose);
+    EXPECT_EQ(sent("stopped", [&] { return player.Stop(); }), mode);
+    EXPECT_EQ(sent("playing", [&] { return player.Skip(); }), Join({mode, stopClose}));
+    sent("stopped", [&] { return player.Play("/media/cdrom/Track02.cda"); });
+    EXPECT_EQ(sent("playing", [&] { return player.FadeStop(); }), stopClose) << "a CD track";
+    player.SetMixEnabled(true);
+    EXPECT_EQ(sent("playing", [&] { return player.FadeSkip(); }), mode);
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped) << "the fade skip marked the song";
 }
 
 TEST_F(MCIPlayerStartTest, FadeStopFadesOutASongStartedWithoutMixing) {
@@ -206,12 +205,8 @@ TEST_F(MCIPlayerStartTest, FadeStopFadesOutASongStartedWithoutMixing) {
     ASSERT_TRUE(player.FadeStop());
     ASSERT_TRUE(WaitForCount(0, 14));
     const auto commands = m_pDevice->Commands(0);
-    ASSERT_GE(commands.size(), 14u);
-    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 14),
-              Join({{"status mpeg mode"},
-                    RampSteps({800, 600, 400, 200, 0}),
-                    {"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
-                     "setaudio mpeg right volume to 0 wait"}}));
+    EXPECT_EQ(Texts(commands.begin(), commands.begin() + 14),
+              Join({{"status mpeg mode"}, RampSteps({800, 600, 400, 200, 0}), kStopAndSilence}));
     EXPECT_TRUE(player.IsWorkerAlive()) << "fade stop keeps the worker for the next song";
 }
 
@@ -224,16 +219,6 @@ TEST_F(MCIPlayerStartTest, StopWhileMixingFadesOut) {
     ASSERT_TRUE(player.Stop());
     ASSERT_TRUE(m_pDevice->WaitForCommand(0, "stop mpeg wait", 3000ms));
     EXPECT_TRUE(Contains(m_pDevice->Commands(0), "setaudio mpeg left volume to 800 wait"));
-}
-
-TEST_F(MCIPlayerStartTest, FadeStopOfACdTrackStopsAtOnce) {
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play("/media/cdrom/Track02.cda"));
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    m_pDevice->ClearLog();
-    ASSERT_TRUE(player.FadeStop());
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"status mpeg mode", "stop mpeg wait", "close mpeg"}));
 }
 
 TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesOverIt) {
@@ -259,23 +244,6 @@ TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesO
     EXPECT_TRUE(player.IsActive(false)) << "Play clears the pending stop";
 }
 
-TEST_F(MCIPlayerStartTest, SkipWithoutMixingStopsTheSong) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Skip());
-    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "stop mpeg wait"));
-    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "close mpeg"));
-}
-
-TEST_F(MCIPlayerStartTest, FadeSkipWhileMixingOnlyMarksTheSongAsEnded) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    CMCIPlayer& player = ConnectedPlayer();
-    player.SetMixEnabled(true);
-    ASSERT_TRUE(player.FadeSkip());
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
-    EXPECT_FALSE(Contains(m_pDevice->Commands(0), "stop mpeg wait"));
-}
-
 // ---- other commands ----------------------------------------------------------------------
 
 TEST_F(MCIPlayerStartTest, PauseResumeFollowsTheMode) {
@@ -285,8 +253,7 @@ TEST_F(MCIPlayerStartTest, PauseResumeFollowsTheMode) {
     m_pDevice->SetReply("status mpeg mode", "paused");
     ASSERT_TRUE(player.PauseResume());
     EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"status mpeg mode", "pause mpeg", "status mpeg mode",
-                                        "resume mpeg"}));
+              (Texts{"status mpeg mode", "pause mpeg", "status mpeg mode", "resume mpeg"}));
 }
 
 TEST_F(MCIPlayerStartTest, PauseOfACdTrackShowsMessage132) {
@@ -307,9 +274,9 @@ TEST_F(MCIPlayerStartTest, VolumeSeekAndTheOperationsThatDoNothing) {
     CMCIPlayer& player = ConnectedPlayer();
     ASSERT_TRUE(player.SetVolume(-1, 250));
     ASSERT_TRUE(player.PlayFrom(42));
-    EXPECT_EQ(m_pDevice->Commands(0), (std::vector<std::string>{"setaudio mpeg left volume to 750",
-                                                                "setaudio mpeg right volume to 750",
-                                                                "play mpeg from 42000 notify"}));
+    EXPECT_EQ(m_pDevice->Commands(0),
+              (Texts{"setaudio mpeg left volume to 750", "setaudio mpeg right volume to 750",
+                     "play mpeg from 42000 notify"}));
     std::int32_t version = 7;
     EXPECT_TRUE(player.GetVersion(version));
     EXPECT_TRUE(player.FadeStopWait());

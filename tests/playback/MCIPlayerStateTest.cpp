@@ -5,11 +5,21 @@
 #include "settings/CSettings.h"
 
 #include <atomic>
+#include <functional>
 #include <future>
+#include <tuple>
 
 namespace {
 
-using MCIPlayerStateTest = PlayerTestFixture;
+class MCIPlayerStateTest : public PlayerTestFixture {
+protected:
+    std::pair<std::int32_t, std::int32_t> LengthAndPosition() {
+        std::pair<std::int32_t, std::int32_t> times{-1, -1};
+        EXPECT_TRUE(Player().GetLength(times.first));
+        EXPECT_TRUE(Player().GetPosition(times.second));
+        return times;
+    }
+};
 
 } // namespace
 
@@ -25,33 +35,32 @@ protected:
 
 // ---- mode and the mix look-ahead --------------------------------------------------------
 
+// With mixing a song counts as ended when mix seconds remain, or when its length is not
+// known; without, it plays to its end. The sound itself goes on either way.
 TEST_F(MCIPlayerLookAheadTest, WithMixingTheSongCountsAsEndedWhenMixSecondsRemain) {
-    CMCIPlayer& player = PlayingAt("194999");
-    player.SetMixEnabled(true);
+    struct Case {
+        bool mix;
+        std::string length;
+        std::string position;
+        std::int32_t mode;
+    };
+    CMCIPlayer& player = PlayingAt("0");
     player.SetMixSeconds(5);
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModePlaying);
-    m_pDevice->SetReply("status mpeg position wait", "195000");
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
-    EXPECT_FALSE(player.IsActive(false));
-    EXPECT_TRUE(player.IsActive(true)) << "the song itself still plays";
-}
-
-TEST_F(MCIPlayerLookAheadTest, WithoutMixingTheSongPlaysToItsEnd) {
-    CMCIPlayer& player = PlayingAt("199000");
-    player.SetMixSeconds(5);
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModePlaying);
-    EXPECT_TRUE(player.IsActive(false));
-}
-
-TEST_F(MCIPlayerLookAheadTest, AnUnknownLengthCountsAsEndedWhileMixing) {
-    CMCIPlayer& player = PlayingAt("1000");
-    m_pDevice->SetReply("status mpeg length", "");
-    player.SetMixEnabled(true);
-    player.SetMixSeconds(5);
+    for (const Case& c : {Case{true, "200000", "194999", CPlayer::kModePlaying},
+                          Case{true, "200000", "195000", CPlayer::kModeStopped},
+                          Case{false, "200000", "199000", CPlayer::kModePlaying},
+                          Case{true, "", "1000", CPlayer::kModeStopped}}) {
+        SCOPED_TRACE(c.position);
+        player.SetMixEnabled(c.mix);
+        m_pDevice->SetReply("status mpeg length", c.length);
+        m_pDevice->SetReply("status mpeg position wait", c.position);
+        EXPECT_EQ(player.GetMode(false), c.mode);
+        EXPECT_EQ(player.IsActive(false), c.mode == CPlayer::kModePlaying);
+        EXPECT_TRUE(player.IsActive(true));
+    }
     std::int32_t length = -1;
     EXPECT_TRUE(player.GetLength(length));
     EXPECT_EQ(length, 0) << "a zero-length reply gives length 0";
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped);
 }
 
 TEST_F(MCIPlayerLookAheadTest, ModesFromTheStatusReply) {
@@ -95,43 +104,32 @@ TEST_F(MCIPlayerLookAheadTest, WithoutAWorkerEverythingIsStopped) {
 TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfFilesAreWholeSeconds) {
     m_pDevice->SetReply("status mpeg length", "221999");
     m_pDevice->SetReply("status mpeg position wait", "96500");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play("/music/song.mp3"));
-    std::int32_t length = 0;
-    std::int32_t position = 0;
-    EXPECT_TRUE(player.GetLength(length));
-    EXPECT_TRUE(player.GetPosition(position));
-    EXPECT_EQ(length, 221);
-    EXPECT_EQ(position, 96);
+    ASSERT_TRUE(ConnectedPlayer().Play("/music/song.mp3"));
+    EXPECT_EQ(LengthAndPosition(), (std::pair{221, 96}));
 }
 
 TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfCdTracksReadMinutesAndSeconds) {
     m_pDevice->SetReply("status mpeg length track 7", "03:41:10");
     m_pDevice->SetReply("status mpeg position wait", "07:02:05:10");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play("/media/cdrom/Track07.cda"));
-    std::int32_t length = 0;
-    std::int32_t position = 0;
-    EXPECT_TRUE(player.GetLength(length));
-    EXPECT_TRUE(player.GetPosition(position));
-    EXPECT_EQ(length, 221);
-    EXPECT_EQ(position, 2 * 60 + 5) << "the track field comes before the minutes";
+    ASSERT_TRUE(ConnectedPlayer().Play("/media/cdrom/Track07.cda"));
+    // The track field comes before the minutes.
+    EXPECT_EQ(LengthAndPosition(), (std::pair{221, 2 * 60 + 5}));
 }
 
+// The file name of the device's file; a reply without a separator is used whole, an
+// empty one gives the current path.
 TEST_F(MCIPlayerStateTest, TitleIsTheFileNameOfTheDevicesFile) {
     m_pDevice->SetReply("status mpeg mode", "playing");
     CMCIPlayer& player = ConnectedPlayer();
     ASSERT_TRUE(player.Play("/music/sub/song.mp3"));
     std::string title;
-    m_pDevice->SetReply("info mpeg file", "/music/sub/song.mp3");
-    EXPECT_TRUE(player.GetTitle(title));
-    EXPECT_EQ(title, "song.mp3");
-    m_pDevice->SetReply("info mpeg file", "plain name.mp3");
-    EXPECT_TRUE(player.GetTitle(title));
-    EXPECT_EQ(title, "plain name.mp3") << "a reply without a separator is used whole";
-    m_pDevice->SetReply("info mpeg file", "");
-    EXPECT_TRUE(player.GetTitle(title));
-    EXPECT_EQ(title, "/music/sub/song.mp3") << "an empty reply gives the current path";
+    for (const auto& [reply, name] : {std::pair{"/music/sub/song.mp3", "song.mp3"},
+                                      {"plain name.mp3", "plain name.mp3"},
+                                      {"", "/music/sub/song.mp3"}}) {
+        m_pDevice->SetReply("info mpeg file", reply);
+        EXPECT_TRUE(player.GetTitle(title));
+        EXPECT_EQ(title, name);
+    }
     m_pDevice->SetReply("status mpeg mode", "stopped");
     EXPECT_FALSE(player.GetTitle(title));
     EXPECT_EQ(title, "");
@@ -156,10 +154,6 @@ TEST_F(MCIPlayerStateTest, StatusTextShowsStateRemainingAndTotalTimeAndTitle) {
 }
 
 // ---- the exchange limit --------------------------------------------------------------------
-
-TEST_F(MCIPlayerStateTest, TheReplyLimitIsTenSecondsByDefault) {
-    EXPECT_EQ(PlaybackEnvironment{}.replyTimeout, std::chrono::milliseconds(10000));
-}
 
 TEST_F(MCIPlayerStateTest, ADeviceThatNeverAnswersCostsOneReplyLimitAndAnEmptyReply) {
     m_environment.replyTimeout = 150ms;
@@ -189,22 +183,16 @@ TEST_F(MCIPlayerStateTest, ADeviceThatNeverAnswersCostsOneReplyLimitAndAnEmptyRe
 TEST_F(MCIPlayerStateTest, ReleaseOfTheLastDocumentEndsTheWorker) {
     CMCIPlayer& player = ConnectedPlayer();
     EXPECT_EQ(player.AddRef(), 1);
+    EXPECT_EQ(player.DecRef(), 0) << "DecRef only counts";
+    EXPECT_EQ(player.AddRef(), 1);
     EXPECT_EQ(player.AddRef(), 2);
     EXPECT_EQ(player.Release(), 1);
     EXPECT_TRUE(player.IsWorkerAlive());
     EXPECT_EQ(player.Release(), 1) << "the result of EndWorker";
     EXPECT_FALSE(player.IsWorkerAlive());
     EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore, 3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (std::vector<std::string>{"stop mpeg wait", "close mpeg wait"}));
+    EXPECT_EQ(m_pDevice->Commands(0), kStopClose);
     EXPECT_TRUE(player.EndWorker()) << "no worker: nothing to end";
-}
-
-TEST_F(MCIPlayerStateTest, DecRefOnlyCounts) {
-    CMCIPlayer& player = ConnectedPlayer();
-    player.AddRef();
-    EXPECT_EQ(player.DecRef(), 0);
-    EXPECT_TRUE(player.IsWorkerAlive());
 }
 
 TEST_F(MCIPlayerStateTest, DestructionDuringAMixEndsBothWorkersAndFreesBothDevices) {
@@ -240,22 +228,18 @@ TEST_F(MCIPlayerStateTest, ApplyPlayerSettingsHandsOverTheFourMixValues) {
     CSettings settings(store);
     settings.Load();
     CMCIPlayer& player = Player();
+    const auto mix = [&] {
+        ApplyPlayerSettings(player, settings);
+        return std::tuple(player.IsMixEnabled(), player.GetMixSeconds(), player.GetMixSpeed(),
+                          player.GetMixType());
+    };
     EXPECT_EQ(player.GetMixSeconds(), 20) << "before any settings";
-    ApplyPlayerSettings(player, settings);
-    EXPECT_TRUE(player.IsMixEnabled());
-    EXPECT_EQ(player.GetMixSeconds(), 5);
-    EXPECT_EQ(player.GetMixSpeed(), 10);
-    EXPECT_EQ(player.GetMixType(), 0);
-
+    EXPECT_EQ(mix(), std::tuple(true, 5, 10, 0));
     settings.m_bUseMixer = 2; // only 1 switches mixing on
     settings.m_nMixSeconds = 8;
     settings.m_nMixSpeed = 17;
     settings.m_nMixType = 3;
-    ApplyPlayerSettings(player, settings);
-    EXPECT_FALSE(player.IsMixEnabled());
-    EXPECT_EQ(player.GetMixSeconds(), 8);
-    EXPECT_EQ(player.GetMixSpeed(), 17);
-    EXPECT_EQ(player.GetMixType(), 3);
+    EXPECT_EQ(mix(), std::tuple(false, 8, 17, 3));
 }
 
 TEST_F(MCIPlayerStateTest, ThreadsPollingWhileMixedStartsRunSeeConsistentModes) {
@@ -268,35 +252,31 @@ TEST_F(MCIPlayerStateTest, ThreadsPollingWhileMixedStartsRunSeeConsistentModes) 
     player.SetMixSeconds(5);
     std::atomic<bool> done{false};
     std::atomic<int> started{0};
-    auto poll = [&] {
-        int polls = 0;
-        ++started;
-        while (!done.load()) {
-            const std::int32_t mode = player.GetMode(false);
-            EXPECT_TRUE(mode == CPlayer::kModeStopped || mode == CPlayer::kModePlaying);
-            std::string text;
-            player.GetStatusText(text);
-            ++polls;
-        }
-        return polls;
+    std::atomic<int> modePolls{0};
+    const auto poller = [&](std::function<void()> poll) {
+        return std::async(std::launch::async, [&, poll] {
+            ++started;
+            while (!done.load()) {
+                poll();
+            }
+        });
     };
-    auto pollerA = std::async(std::launch::async, poll);
-    auto pollerB = std::async(std::launch::async, [&] {
-        ++started;
-        while (!done.load()) {
-            player.IsActive(true);
-        }
+    auto modes = poller([&] {
+        const std::int32_t mode = player.GetMode(false);
+        EXPECT_TRUE(mode == CPlayer::kModeStopped || mode == CPlayer::kModePlaying);
+        std::string text;
+        player.GetStatusText(text);
+        ++modePolls;
     });
-    const auto deadline = std::chrono::steady_clock::now() + 3000ms;
-    while (started.load() < 2 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(1ms);
-    }
+    auto active = poller([&] { player.IsActive(true); });
+    EXPECT_TRUE(WaitFor([&] { return started.load() == 2; }));
     for (int song = 0; song < 4; ++song) {
         EXPECT_TRUE(player.Play("/music/song" + std::to_string(song) + ".mp3"));
     }
     player.Skip();
     done.store(true);
-    EXPECT_GT(pollerA.get(), 0);
-    pollerB.get();
+    modes.get();
+    active.get();
+    EXPECT_GT(modePolls.load(), 0);
     EXPECT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 5000ms)) << "previous workers end";
 }

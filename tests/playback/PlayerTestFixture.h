@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FakeMciContextFactory.h"
 #include "FakeMciDevice.h"
 #include "TestSleeper.h"
 #include "playback/CMCIPlayer.h"
@@ -18,6 +17,12 @@
 #include <vector>
 
 using namespace std::chrono_literals;
+using Texts = std::vector<std::string>;
+
+// What a worker sends when a fade-out ends, and when it ends itself.
+inline const Texts kStopAndSilence = {"stop mpeg wait", "setaudio mpeg left volume to 0 wait",
+                                      "setaudio mpeg right volume to 0 wait"};
+inline const Texts kStopClose = {"stop mpeg wait", "close mpeg wait"};
 
 // A player over the fake device, with mix types of the test's own and an accelerated
 // sleeper. Every test ends with all its workers gone.
@@ -79,20 +84,25 @@ protected:
             3000ms);
     }
 
-    static bool WaitForLiveWorkers(std::int32_t nCount, std::chrono::milliseconds timeout) {
+    // Polls condition every millisecond until it holds or timeout has passed.
+    template <typename Condition>
+    static bool WaitFor(Condition condition, std::chrono::milliseconds timeout = 3000ms) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (CMCIThread::LiveWorkers() > nCount) {
+        while (!condition()) {
             if (std::chrono::steady_clock::now() >= deadline) {
-                return false;
+                return condition();
             }
-            std::this_thread::sleep_for(2ms);
+            std::this_thread::sleep_for(1ms);
         }
         return true;
     }
+    static bool WaitForLiveWorkers(std::int32_t nCount, std::chrono::milliseconds timeout) {
+        return WaitFor([&] { return CMCIThread::LiveWorkers() <= nCount; }, timeout);
+    }
 
     // The two commands of one volume step of a ramp.
-    static std::vector<std::string> RampSteps(std::initializer_list<int> levels) {
-        std::vector<std::string> commands;
+    static Texts RampSteps(std::initializer_list<int> levels) {
+        Texts commands;
         for (const int level : levels) {
             commands.push_back("setaudio mpeg left volume to " + std::to_string(level) + " wait");
             commands.push_back("setaudio mpeg right volume to " + std::to_string(level) + " wait");
@@ -100,8 +110,8 @@ protected:
         return commands;
     }
 
-    static std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
-        std::vector<std::string> all;
+    static Texts Join(std::initializer_list<Texts> parts) {
+        Texts all;
         for (const auto& part : parts) {
             all.insert(all.end(), part.begin(), part.end());
         }

@@ -79,6 +79,13 @@ protected:
         m_pLink->ClearMessages();
         return window;
     }
+    // The one message sent since the last look (the test fails when there were others).
+    Message Only() {
+        const auto messages = m_pLink->Messages();
+        m_pLink->ClearMessages();
+        EXPECT_EQ(messages.size(), 1u);
+        return messages.empty() ? Message{} : messages.front();
+    }
 
     std::shared_ptr<CMemorySettingsStore> m_pStore;
     std::shared_ptr<FakeRemotePlayerLink> m_pLink;
@@ -86,36 +93,31 @@ protected:
     std::unique_ptr<CWinampPlayer> m_pPlayer;
 };
 
+// An older version starts the file sent with a start message, the newer class with its
+// Next button.
 TEST_F(WinampPlayerTest, PlayStartsAnOlderVersionWithStartPlay) {
-    const RemoteWindow window = Connected(0x2095);
-    EXPECT_EQ(m_pPlayer->GetStoredVersion(), 0x2095);
-    ASSERT_TRUE(m_pPlayer->Play("/music/dir/song one.mp3"));
-
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcDelete, 0));
-    EXPECT_EQ(messages[1].nMessage, Msg::kWmCopyData);
-    EXPECT_EQ(messages[1].wParam, Msg::kIpcPlayFile);
-    EXPECT_EQ(messages[1].data, std::string("/music/dir/song one.mp3", 23) + '\0');
-    EXPECT_TRUE(IsIpc(messages[2], Msg::kIpcStartPlay, 0));
-    for (const Message& m : messages) {
-        EXPECT_EQ(m.hWindow, window);
-        EXPECT_FALSE(m.bPosted);
+    for (const std::int64_t version : {0x2095, 0x3000}) {
+        m_pLink->RemoveWindows();
+        const RemoteWindow window = Connected(version);
+        EXPECT_EQ(m_pPlayer->GetStoredVersion(), version);
+        ASSERT_TRUE(m_pPlayer->Play("/music/dir/song one.mp3"));
+        const auto messages = m_pLink->Messages();
+        ASSERT_EQ(messages.size(), 3u);
+        EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcDelete, 0));
+        EXPECT_EQ(messages[1].nMessage, Msg::kWmCopyData);
+        EXPECT_EQ(messages[1].wParam, Msg::kIpcPlayFile);
+        EXPECT_EQ(messages[1].data, std::string("/music/dir/song one.mp3", 23) + '\0');
+        EXPECT_TRUE(version < 0x3000 ? IsIpc(messages[2], Msg::kIpcStartPlay, 0)
+                                     : IsButton(messages[2], Msg::kButtonNext));
+        for (const Message& m : messages) {
+            EXPECT_EQ(m.hWindow, window);
+            EXPECT_FALSE(m.bPosted);
+        }
+        EXPECT_EQ(m_pPlayer->GetLastTitle(), "song one.mp3");
+        EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModePlaying);
     }
-    EXPECT_EQ(m_pPlayer->GetLastTitle(), "song one.mp3");
-    EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModePlaying);
-
     m_pPlayer->Play("no-folder.mp3");
     EXPECT_EQ(m_pPlayer->GetLastTitle(), "no-folder.mp3");
-}
-
-TEST_F(WinampPlayerTest, PlayStartsTheNewerClassWithTheNextButton) {
-    Connected(0x3000);
-    ASSERT_TRUE(m_pPlayer->Play("/a.mp3"));
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_TRUE(IsButton(messages[2], Msg::kButtonNext));
-    EXPECT_FALSE(messages[2].bPosted);
 
     // A root window of the newer class marks the version before the window answers.
     m_pLink->SetVersion(0x5000);
@@ -133,11 +135,8 @@ TEST_F(WinampPlayerTest, PlayWithoutAPlayerFailsAndSendsNothing) {
 TEST_F(WinampPlayerTest, VolumeIsClampedToTheRemoteRange) {
     Connected();
     for (const auto& [level, sent] : {std::pair{300, 255}, {-5, 0}, {128, 128}, {255, 255}}) {
-        m_pLink->ClearMessages();
         EXPECT_TRUE(m_pPlayer->SetVolume(-1, level));
-        const auto messages = m_pLink->Messages();
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcSetVolume, sent)) << level;
+        EXPECT_TRUE(IsIpc(Only(), Msg::kIpcSetVolume, sent)) << level;
     }
 }
 
@@ -158,8 +157,7 @@ TEST_F(WinampPlayerTest, TimesAreReadInWholeSeconds) {
 
     m_pLink->ClearMessages();
     EXPECT_TRUE(m_pPlayer->PlayFrom(95));
-    ASSERT_EQ(m_pLink->Messages().size(), 1u);
-    const Message jump = m_pLink->Messages()[0];
+    const Message jump = Only();
     EXPECT_TRUE(IsIpc(jump, Msg::kIpcJumpToTime, 95000));
     EXPECT_TRUE(jump.bPosted);
 }
@@ -169,9 +167,7 @@ TEST_F(WinampPlayerTest, SecondConnectTrustsAPlayerThatAnswersWell) {
     const int enumerations = m_pLink->EnumCount();
     EXPECT_TRUE(m_pPlayer->Connect(3, true));
     EXPECT_EQ(m_pLink->EnumCount(), enumerations);
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcGetVersion, 0));
+    EXPECT_TRUE(IsIpc(Only(), Msg::kIpcGetVersion, 0));
     EXPECT_EQ(m_pPlayer->GetIndex(), 3);
 
     // Below that version the player searches again.
@@ -250,21 +246,17 @@ TEST_F(WinampPlayerTest, ReleaseClosesThePlayerOnlyWhenAsked) {
 
     Settings("", 1, 1);
     m_pPlayer->Release();
-    auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].nMessage, Msg::kWmClose);
-    EXPECT_EQ(messages[0].hWindow, window);
-    EXPECT_TRUE(messages[0].bPosted);
+    const Message close = Only();
+    EXPECT_EQ(close.nMessage, Msg::kWmClose);
+    EXPECT_EQ(close.hWindow, window);
+    EXPECT_TRUE(close.bPosted);
 
     // Without a held window the first message window is closed; with none, nothing.
     CWinampPlayer other(m_pLink);
     const RemoteWindow found = m_pLink->AddWindow("Winamp v1.x");
     m_pLink->ClearMessages();
     other.Release();
-    messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].hWindow, found);
-    m_pLink->ClearMessages();
+    EXPECT_EQ(Only().hWindow, found);
     other.Release();
     EXPECT_TRUE(m_pLink->Messages().empty());
 }
