@@ -14,30 +14,16 @@ namespace {
 // M3U import, the HTML song list and the album dump, end to end.
 using CliExchangeTest = CliTest;
 
-// The page of an empty playlist, whole; its title is the playlist's file name.
+// The page's layout is the writer's; here its title is the playlist's file name and the
+// creation time is in the C locale's form.
 TEST_F(CliExchangeTest, HtmlOfAnEmptyPlaylist) {
     Write("empty.m3u", "");
     ASSERT_EQ(Status("playlist m3u " + Q("empty.m3u") + " -o " + Q("Party & co.qmx")), 0);
-    {
-        // A fixed creation time in the C locale's form.
-        const ScopedEnvironment env({{"SOURCE_DATE_EPOCH", "0"}, {"LC_ALL", "C"}});
-        ASSERT_EQ(Status("playlist html " + Q("Party & co.qmx") + " " + Q("list.html")), 0);
-    }
-    const std::string page = Read("list.html");
-    const std::string font = "<font face=\"Arial, Helvetica, sans-serif\" size=\"-1\">";
-    const std::string head = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\n\n<HTML>\n"
-                             "<HEAD>\n<META http-equiv=\"Content-Type\" content=\"text/html; "
-                             "charset=utf-8\">\n<TITLE>Party &amp; co.qmx</TITLE>\n</HEAD>\n\n"
-                             "<BODY BGCOLOR=\"white\" link=\"#CC0000\">\n"
-                             "<TABLE WIDTH=630 align=\"center\">\n<TR><TD align=\"left\">\n" +
-                             font + "<b>Playlist:</b> Party &amp; co.qmx</font><br>\n" + font +
-                             "<b>Total playing time:</b> 00h 00m 00s</font><br>\n" + font +
-                             "<b>Song count:</b> 0</font><p>\n";
-    EXPECT_EQ(page.substr(0, head.size()), head);
-    const std::string tail = "</TR>\n</TABLE>\n</TD></TR>\n</TABLE>\n<center><font face=\"Arial\" "
-                             "size=\"-3\">Created by Mixorel - 01/01/70 00:00:00</font></center>\n"
-                             "</BODY>\n</HTML>";
-    EXPECT_TRUE(page.ends_with(tail)) << page;
+    const ScopedEnvironment env({{"SOURCE_DATE_EPOCH", "0"}, {"LC_ALL", "C"}});
+    ASSERT_EQ(Status("playlist html " + Q("Party & co.qmx") + " " + Q("list.html")), 0);
+    ExpectHas(Read("list.html"),
+              {"<TITLE>Party &amp; co.qmx</TITLE>", "<b>Song count:</b> 0</font>",
+               "Created by Mixorel - 01/01/70 00:00:00</font></center>\n</BODY>\n</HTML>"});
 }
 
 TEST_F(CliExchangeTest, AlbumDump) {

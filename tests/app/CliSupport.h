@@ -126,17 +126,14 @@ protected:
         std::filesystem::create_directories(m_dir.File("config/Mixorel"));
         Write("config/Mixorel/Mixorel.ini", ini);
     }
-    // A stereo sine tone of that many seconds, as a 128 kbit/s MP3 (lame) or MP2 (ffmpeg).
-    std::string Song(const std::string& name, int hz, int seconds, bool mp2 = false) const {
-        const std::string wav = Q(name + ".wav");
-        const std::string path = File(name + (mp2 ? ".mp2" : ".mp3"));
-        EXPECT_EQ(
-            TestFiles::Run("sox -n -r 44100 -c 2 " + wav + " synth " + std::to_string(seconds) +
-                           " sine " + std::to_string(hz) + " && " +
-                           (mp2 ? "ffmpeg -loglevel error -y -i " + wav + " -c:a mp2 -b:a 128k "
-                                : "lame --quiet -b 128 " + wav + " ") +
-                           ShellQuote(path)),
-            0);
+    // A stereo sine tone of that many seconds, as a 128 kbit/s MP3.
+    std::string Song(const std::string& name, int hz, int seconds) const {
+        const std::string path = File(name + ".mp3");
+        EXPECT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + Q(name + ".wav") + " synth " +
+                                 std::to_string(seconds) + " sine " + std::to_string(hz) +
+                                 " && lame --quiet -b 128 " + Q(name + ".wav") + " " +
+                                 ShellQuote(path)),
+                  0);
         return path;
     }
     void ExpectFailures(const std::vector<Failure>& failures) const {
