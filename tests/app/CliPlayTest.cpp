@@ -99,19 +99,6 @@ TEST_F(CliRemotePlayTest, WithoutAPlayerToDriveItSaysHowToSetOneUp) {
                     "status 1"});
 }
 
-TEST_F(CliRemotePlayTest, InterruptStopsThePlayerAndLeavesItOpenWhenAsked) {
-    Settings(1, 0);
-    const std::string out =
-        OnPrivateBus(ShellQuote(Song("long", 440, 20)),
-                     " & pid=$!; sleep 2.5; kill -INT $pid; wait $pid; echo \"status $?\"; "
-                     "echo \"players $(players)\"; dbus-send --session --print-reply "
-                     "--dest=org.mpris.MediaPlayer2.mpv /org/mpris/MediaPlayer2 "
-                     "org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player "
-                     "string:Position");
-    // "closewinamp" 0: the player stays, stopped (mpv's position goes back to 0).
-    ExpectHas(out, {"stopping", "status 0", "players 1", "int64 0"});
-}
-
 // One printed start: seconds since the loop began and the song's path.
 struct Start {
     double at = 0.0;

@@ -34,16 +34,14 @@ TEST_F(CliPlaylistTest, CreateWalksFoldersAndReadsEverySong) {
     // title-cased file name without one. Sizes are the audio without tags; the ID3v1
     // block is kept as hex.
     EXPECT_EQ(Dump("out.qmx",
-                   "d['signature'], [(s['title'], s['info'], s['bitrate'], "
-                   "s['sample_rate'], s['channel_mode'], s['size']) for s in d['songs']]"),
-              "qmx201-4 [('Band - Second Song', 1, 128000, 44100, 1, 41700), "
-              "('A.mp3', 1, 128000, 44100, 1, 41700)]\n");
-    EXPECT_EQ(Dump("out.qmx",
-                   "d['songs'][0]['tag'][:6], len(d['songs'][0]['tag']), "
-                   "d['songs'][1]['tag'][:6], d['songs'][0]['path'].endswith('/music/b.mp3'), "
+                   "d['signature'], [(s['title'], s['info'], s['bitrate'], s['sample_rate'], "
+                   "s['channel_mode'], s['size'], s['tag'][:6], len(s['tag'])) for s in "
+                   "d['songs']], d['songs'][0]['path'].endswith('/music/b.mp3'), "
                    "d['songs'][0]['start'], d['alarm']['status'], d['locked'], "
                    "d['player_commands_disabled']"),
-              "544147 256 000000 True {'status': 2, 'days': 0} 2 False False\n");
+              "qmx201-4 [('Band - Second Song', 1, 128000, 44100, 1, 41700, '544147', 256), "
+              "('A.mp3', 1, 128000, 44100, 1, 41700, '000000', 256)] True "
+              "{'status': 2, 'days': 0} 2 False False\n");
 }
 
 TEST_F(CliPlaylistTest, TemplateFromTheOptionOrTheSettings) {
@@ -61,10 +59,8 @@ TEST_F(CliPlaylistTest, TemplateFromTheOptionOrTheSettings) {
 
 TEST_F(CliPlaylistTest, BadFilesAreReportedWithStatusOne) {
     WriteAll(File("bad.qmx"), {8, 'n', 'o', 't', 'a', 'q', 'm', 'x', '!'});
-    std::string err;
-    EXPECT_EQ(Status("playlist dump " + Q("bad.qmx"), &err), 1);
-    EXPECT_FALSE(err.empty());
     ExpectFailures({
+        {"playlist dump " + Q("bad.qmx"), 1, "bad.qmx: The file is not a Mixorel playlist"},
         {"playlist dump " + Q("missing.qmx"), 1},
         {"playlist create " + Q("o.qmx") + " /no/such/song.mp3", 1, "", "o.qmx"},
     });
@@ -130,18 +126,16 @@ protected:
     }
 };
 
-// Recursive by default, hidden files included, every song read before saving.
-TEST_F(CliImportTest, ImportReadsEverySong) {
+// Recursive by default, hidden files included, every song read before saving, of the
+// kinds the settings name.
+TEST_F(CliImportTest, ImportReadsEverySongOfTheSetKinds) {
     EXPECT_EQ(Import(" -o " + Q("out.qmx")), "5 file(s) imported\n");
     EXPECT_EQ(Songs("out.qmx"),
               "[('.hidden.mp3', 128000, 1), ('a.mp3', 128000, 1), "
               "('b.mp3', 128000, 1), ('c.mp3', 128000, 1), ('d.wav', 128000, 1)]\n");
     EXPECT_EQ(Cli("playlist import " + Q("music/") + " --single-folder -o " + Q("out.qmx")),
               "3 file(s) imported\n");
-}
-
-// The extension list comes from the settings under XDG_CONFIG_HOME.
-TEST_F(CliImportTest, ImportHonoursTheExtensionSetting) {
+    // The extension list comes from the settings under XDG_CONFIG_HOME.
     Settings("[global]\nfileextensions=wav\n");
     EXPECT_EQ(Import(" -o " + Q("out.qmx")), "1 file(s) imported\n");
 }
