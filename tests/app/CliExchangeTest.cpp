@@ -88,9 +88,6 @@ protected:
         EXPECT_EQ(Status("playlist print " + ShellQuote(list) + " " + ShellQuote(pdf) + extra), 0);
         return pdf;
     }
-    static std::string PdfInfo(const std::string& pdf) {
-        return TestFiles::Capture("pdfinfo " + ShellQuote(pdf));
-    }
     // The text of each page.
     static std::vector<std::string> Pages(const std::string& pdf) {
         std::vector<std::string> pages;
@@ -133,8 +130,9 @@ TEST_F(CliPrintTest, PagesCarryTheListInOrderInTheStoredLayout) {
 
 TEST_F(CliPrintTest, PageSizeEmptyListAndBadArguments) {
     const std::string list = MakeList("short", 3);
-    ExpectHas(PdfInfo(Print(list, " --page-size Letter")), {"(letter)"});
-    ExpectHas(PdfInfo(Print(list)), {"(A4)"});
+    ExpectHas(TestFiles::Capture("pdfinfo " + ShellQuote(Print(list, " --page-size Letter"))),
+              {"(letter)"});
+    ExpectHas(TestFiles::Capture("pdfinfo " + ShellQuote(Print(list))), {"(A4)"});
     MakeList("empty", 0);
     ExpectFailures({
         {"playlist print " + Q("empty.qmx") + " " + Q("e.pdf"), 1, "empty", "e.pdf"},

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <ctime>
 #include <mutex>
+#include <tuple>
 
 namespace {
 
@@ -149,9 +150,8 @@ TEST_F(RegionsDialogTest, OkRefusesAnEmptyNameAndPutsTheRegionFirstAmongThePrese
 
     dialog.ChoosePreset(1); // "Dance" in the list the dialog opened with
     const CRegionDialog::Fields chosen = dialog.GetFields();
-    EXPECT_EQ(chosen.m_strName, "Dance");
-    EXPECT_EQ(chosen.m_crText, 0x0000ffU);
-    EXPECT_EQ(chosen.m_crBack, 0x00ff00U);
+    EXPECT_EQ(std::tie(chosen.m_strName, chosen.m_crText, chosen.m_crBack),
+              std::make_tuple("Dance", 0x0000ffU, 0x00ff00U));
     dialog.ChoosePreset(7); // past the list: nothing changes
     EXPECT_EQ(dialog.GetFields().m_strName, "Dance");
 }
@@ -161,9 +161,8 @@ TEST_F(RegionsDialogTest, AddStartsNowWithoutSecondsAndNoneClearsTheStart) {
     ::strptime("2026-12-06 21:04:37", "%Y-%m-%d %H:%M:%S", &local);
     local.tm_isdst = -1;
     const CRegionDialog::Fields fields = CRegionDialog::DefaultsForAdd(std::mktime(&local), 5, 6);
-    EXPECT_EQ(fields.m_dtStart, CDateTime::FromCalendar(2026, 12, 6, 21, 4, 0));
-    EXPECT_EQ(fields.m_crBack, 5U);
-    EXPECT_EQ(fields.m_crText, 6U);
+    EXPECT_EQ(std::tie(fields.m_dtStart, fields.m_crBack, fields.m_crText),
+              std::make_tuple(CDateTime::FromCalendar(2026, 12, 6, 21, 4, 0), 5U, 6U));
 
     CSettings settings(*m_pStore);
     ScriptedPrompt prompt;
