@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 
 using namespace CliSupport;
@@ -34,21 +35,18 @@ TEST_F(CliExchangeTest, AlbumDump) {
     EXPECT_EQ(Cli("album dump " + Q("empty.qma")), "{\"signature\": \"qmx-p\", \"paths\": []}\n");
 }
 
-// Missing, unwritable, wrong and damaged files are named and leave nothing behind.
+// Missing, unwritable and damaged files are named and leave nothing behind (the kinds
+// of damage are the album reader's test).
 TEST_F(CliExchangeTest, FailuresAndBadArguments) {
     Write("list.m3u", "/a.mp3\n");
-    Write("upper.qma", std::string("\x05QMX-P\0\0\0\0", 10));
     Write("short.qma", std::string("\x05qmx-p\x02\0\0\0\x08/m/a.qmx", 19));
-    Write("playlist.qma", std::string("\x08qmx201-4\0\0\0\0", 13));
     ExpectFailures({
         {"playlist m3u " + Q("none.m3u") + " -o " + Q("out.qmx"), 1, "none.m3u", "out.qmx"},
         {"playlist m3u " + Q("list.m3u") + " -o " + Q("no/out.qmx"), 1, "cannot be written"},
         {"playlist m3u " + Q("list.m3u"), 2},
         {"playlist html " + Q("none.qmx") + " " + Q("list.html"), 1, "none.qmx", "list.html"},
         {"playlist html " + Q("none.qmx"), 2},
-        {"album dump " + Q("upper.qma"), 1, "upper.qma"},
         {"album dump " + Q("short.qma"), 1, "short.qma"},
-        {"album dump " + Q("playlist.qma"), 1, "playlist.qma"},
         {"album dump " + Q("none.qma"), 1, "none.qma"},
         {"album dump", 2},
         {"album list x", 2},
@@ -107,11 +105,9 @@ TEST_F(CliPrintTest, PagesCarryTheListInOrderInTheStoredLayout) {
     for (std::size_t page = 0; page < pages.size(); ++page) {
         SCOPED_TRACE(page);
         const std::string& text = pages[page];
-        EXPECT_NE(text.find("long.qmx"), std::string::npos);
-        const std::size_t date = text.find("Date/time");
-        ASSERT_NE(date, std::string::npos);
-        EXPECT_LT(date, text.find("Song"));
-        EXPECT_LT(text.find("Song"), text.find("Duration"));
+        EXPECT_TRUE(
+            std::regex_search(text, std::regex("long\\.qmx[\\s\\S]*Date/time +Song +Duration")))
+            << text;
         EXPECT_EQ(text.find("Info"), std::string::npos) << "a hidden column takes no room";
         EXPECT_NE(text.find("\n" + std::to_string(page + 1) + " "), std::string::npos) << text;
         const int before = count;
