@@ -53,10 +53,8 @@ TEST_F(CliExchangeTest, FailuresAndBadArguments) {
     });
 }
 
-// The printed list, read back with pdftotext: the titles in list order, the title, the
-// headings and the page number on every page, the stored column layout (a hidden column
-// absent, a moved column in its new place), no page without rows, and no file for an
-// empty list.
+// The printed list read back with pdftotext, in the stored column layout (a hidden column
+// absent, a moved column in its new place).
 class CliPrintTest : public CliTest {
 protected:
     void SetUp() override {

@@ -60,10 +60,9 @@ protected:
 };
 
 TEST_F(CliInfoTest, FolderListingMatchesNamingEachFile) {
-    // Files are opened by their name in the folder while it is open, by their path after
-    // a subfolder (tone.wav follows sub/); either way the row is what naming the file
-    // alone gives. Entries come in name order, subfolders walked in place, hidden folders
-    // and non-music files included.
+    // Files are opened by name in the open folder, by path after a subfolder (tone.wav
+    // follows sub/); either way the row is what naming the file gives. Name order,
+    // subfolders walked in place, hidden folders and non-music files included.
     const std::string byFolder = Cli("info " + ShellQuote(Music()));
     ASSERT_EQ(byFolder.substr(0, byFolder.find('\n')), kHeader);
     EXPECT_EQ(ParseInfo(byFolder).size(), 8u);

@@ -121,8 +121,7 @@ protected:
     }
 };
 
-// Recursive by default, hidden files included, every song read before saving, of the
-// kinds the settings name.
+// Recursive by default, hidden files included, every song read before saving.
 TEST_F(CliImportTest, ImportReadsEverySongOfTheSetKinds) {
     EXPECT_EQ(Import(" -o " + Q("out.qmx")), "5 file(s) imported\n");
     EXPECT_EQ(Songs("out.qmx"),

@@ -1,7 +1,6 @@
 #include "ShellFixture.h"
 
 #include "ui/CAlbumCloser.h"
-#include "ui/CSessionPrompt.h"
 
 #include <filesystem>
 
@@ -120,20 +119,15 @@ TEST_F(ShellTest, TerminationKeepsEveryChange) {
         AppendSong(playlist->GetDoc(), "/music/kept.mp3");
     }
     m_prompt.asked.clear();
+    WriteAll(m_dir.File("recovered-1.qmx"), {1}); // not overwritten
     Frame().KeepWorkAndClose();
     EXPECT_FALSE(Frame().isVisible());
     EXPECT_TRUE(m_prompt.asked.empty());
-    for (const std::string& path : {named, m_dir.File("recovered-1.qmx")}) {
+    for (const std::string& path : {named, m_dir.File("recovered-2.qmx")}) {
         CPlaylistContent content;
         ASSERT_EQ(CPlaylistFile::Read(path, content), CPlaylistFile::kOk) << path;
         EXPECT_EQ(content.m_songs.back().GetPath(), "/music/kept.mp3");
     }
-}
-
-TEST(SessionPromptTest, RecoveredNamesDoNotOverwrite) {
-    TempDir dir;
-    WriteAll(dir.File("recovered-1.qmx"), {1});
-    EXPECT_EQ(CSessionPrompt::RecoveredPath(dir.Path()), dir.File("recovered-2.qmx"));
 }
 
 struct ShutdownCase {

@@ -48,7 +48,6 @@ TEST(OptionsDialogTest, OkWritesWhatTheControlsShow) {
             spin->setValue(7);
         }
     }
-    prompt.asked.clear();
     EXPECT_TRUE(dialog.Apply());
     EXPECT_EQ(store.GetProfileInt("list", "fastmovedown", -1), 7);
     EXPECT_EQ(store.GetProfileInt("fonts", "listviewfontsize", -1), 90);

@@ -78,8 +78,7 @@ TEST(MediaWalkerWindowTest, AsksWhileReadingAndAddsTheWholeListWhenNothingIsSele
     EXPECT_TRUE(prompt.WasAsked(CMediaWalkerModel::kAlreadyEmptyText));
 }
 
-// The bar as the main window uses it: entries, icons by state, the activation tick, and
-// drops on an entry (songs, playlist files) or below the last one (refused).
+// Entries, the activation tick, and drops on an entry or below the last one (refused).
 TEST(PlaylistsBarTest, EntriesActivationAndDrops) {
     int a = 0, b = 0, docA = 0, docB = 0;
     std::vector<std::string> events;

@@ -171,7 +171,6 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     EXPECT_EQ(a.GetSelectionMark(), last - 1) << "the new last line";
 
     a.GetDoc().SetLocked(true, true);
-    m_prompt.asked.clear();
     a.RunCommand(CMixorel2001View::kDelete);
     EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kLockedText));
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";

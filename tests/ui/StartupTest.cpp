@@ -68,8 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ShellTest, DefaultAlbumIsReopenedAtTheNextStart) {
-    MakePlaylist("kept");
-    Start({QString::fromStdString(m_dir.File("kept.qmx"))});
+    Start({QString::fromStdString(MakePlaylist("kept"))});
     ASSERT_TRUE(Frame().close());
     m_pApp->ExitInstance();
     m_pApp.reset();
