@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>

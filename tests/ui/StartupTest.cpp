@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
-#include <filesystem>
 #include <regex>
 
 namespace {
