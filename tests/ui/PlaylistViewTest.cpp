@@ -172,7 +172,9 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
 
     a.GetDoc().SetLocked(true, true);
     a.RunCommand(CMixorel2001View::kDelete);
+    a.RunCommand(CMixorel2001View::kAddRegion);
     EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kLockedText));
+    EXPECT_EQ(a.GetDoc().GetCount(), last) << "nothing deleted, no region added";
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";
     a.GetDoc().SetLocked(false, false);
     EXPECT_TRUE(a.IsCommandEnabled(CMixorel2001View::kPlay));
