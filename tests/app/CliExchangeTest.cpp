@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
 
 using namespace CliSupport;
 
@@ -14,30 +14,16 @@ namespace {
 // M3U import, the HTML song list and the album dump, end to end.
 using CliExchangeTest = CliTest;
 
-// The page of an empty playlist, whole; its title is the playlist's file name.
+// The page's layout is the writer's; here its title is the playlist's file name and the
+// creation time is in the C locale's form.
 TEST_F(CliExchangeTest, HtmlOfAnEmptyPlaylist) {
     Write("empty.m3u", "");
     ASSERT_EQ(Status("playlist m3u " + Q("empty.m3u") + " -o " + Q("Party & co.qmx")), 0);
-    {
-        // A fixed creation time in the C locale's form.
-        const ScopedEnvironment env({{"SOURCE_DATE_EPOCH", "0"}, {"LC_ALL", "C"}});
-        ASSERT_EQ(Status("playlist html " + Q("Party & co.qmx") + " " + Q("list.html")), 0);
-    }
-    const std::string page = Read("list.html");
-    const std::string font = "<font face=\"Arial, Helvetica, sans-serif\" size=\"-1\">";
-    const std::string head = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\n\n<HTML>\n"
-                             "<HEAD>\n<META http-equiv=\"Content-Type\" content=\"text/html; "
-                             "charset=utf-8\">\n<TITLE>Party &amp; co.qmx</TITLE>\n</HEAD>\n\n"
-                             "<BODY BGCOLOR=\"white\" link=\"#CC0000\">\n"
-                             "<TABLE WIDTH=630 align=\"center\">\n<TR><TD align=\"left\">\n" +
-                             font + "<b>Playlist:</b> Party &amp; co.qmx</font><br>\n" + font +
-                             "<b>Total playing time:</b> 00h 00m 00s</font><br>\n" + font +
-                             "<b>Song count:</b> 0</font><p>\n";
-    EXPECT_EQ(page.substr(0, head.size()), head);
-    const std::string tail = "</TR>\n</TABLE>\n</TD></TR>\n</TABLE>\n<center><font face=\"Arial\" "
-                             "size=\"-3\">Created by Mixorel - 01/01/70 00:00:00</font></center>\n"
-                             "</BODY>\n</HTML>";
-    EXPECT_TRUE(page.ends_with(tail)) << page;
+    const ScopedEnvironment env({{"SOURCE_DATE_EPOCH", "0"}, {"LC_ALL", "C"}});
+    ASSERT_EQ(Status("playlist html " + Q("Party & co.qmx") + " " + Q("list.html")), 0);
+    ExpectHas(Read("list.html"),
+              {"<TITLE>Party &amp; co.qmx</TITLE>", "<b>Song count:</b> 0</font>",
+               "Created by Mixorel - 01/01/70 00:00:00</font></center>\n</BODY>\n</HTML>"});
 }
 
 TEST_F(CliExchangeTest, AlbumDump) {
@@ -48,31 +34,26 @@ TEST_F(CliExchangeTest, AlbumDump) {
     EXPECT_EQ(Cli("album dump " + Q("empty.qma")), "{\"signature\": \"qmx-p\", \"paths\": []}\n");
 }
 
-// Missing, unwritable, wrong and damaged files are named and leave nothing behind.
+// Missing, unwritable and damaged files are named and leave nothing behind (the kinds
+// of damage are the album reader's test).
 TEST_F(CliExchangeTest, FailuresAndBadArguments) {
     Write("list.m3u", "/a.mp3\n");
-    Write("upper.qma", std::string("\x05QMX-P\0\0\0\0", 10));
     Write("short.qma", std::string("\x05qmx-p\x02\0\0\0\x08/m/a.qmx", 19));
-    Write("playlist.qma", std::string("\x08qmx201-4\0\0\0\0", 13));
     ExpectFailures({
         {"playlist m3u " + Q("none.m3u") + " -o " + Q("out.qmx"), 1, "none.m3u", "out.qmx"},
         {"playlist m3u " + Q("list.m3u") + " -o " + Q("no/out.qmx"), 1, "cannot be written"},
         {"playlist m3u " + Q("list.m3u"), 2},
         {"playlist html " + Q("none.qmx") + " " + Q("list.html"), 1, "none.qmx", "list.html"},
         {"playlist html " + Q("none.qmx"), 2},
-        {"album dump " + Q("upper.qma"), 1, "upper.qma"},
         {"album dump " + Q("short.qma"), 1, "short.qma"},
-        {"album dump " + Q("playlist.qma"), 1, "playlist.qma"},
         {"album dump " + Q("none.qma"), 1, "none.qma"},
         {"album dump", 2},
         {"album list x", 2},
     });
 }
 
-// The printed list, read back with pdftotext: the titles in list order, the title, the
-// headings and the page number on every page, the stored column layout (a hidden column
-// absent, a moved column in its new place), no page without rows, and no file for an
-// empty list.
+// The printed list read back with pdftotext, in the stored column layout (a hidden column
+// absent, a moved column in its new place).
 class CliPrintTest : public CliTest {
 protected:
     void SetUp() override {
@@ -102,37 +83,30 @@ protected:
         EXPECT_EQ(Status("playlist print " + ShellQuote(list) + " " + ShellQuote(pdf) + extra), 0);
         return pdf;
     }
-    static std::string PdfInfo(const std::string& pdf) {
-        return TestFiles::Capture("pdfinfo " + ShellQuote(pdf));
-    }
-    static int Pages(const std::string& pdf) {
-        const std::string info = PdfInfo(pdf);
-        const std::size_t at = info.find("Pages:");
-        return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
-    }
-    static std::string PageText(const std::string& pdf, int page) {
-        const std::string n = std::to_string(page);
-        return TestFiles::Capture("pdftotext -layout -f " + n + " -l " + n + " " + ShellQuote(pdf) +
-                                  " -");
+    // The text of each page.
+    static std::vector<std::string> Pages(const std::string& pdf) {
+        std::vector<std::string> pages;
+        std::istringstream in(TestFiles::Capture("pdftotext -layout " + ShellQuote(pdf) + " -"));
+        for (std::string page; std::getline(in, page, '\f');) {
+            pages.push_back(page);
+        }
+        return pages;
     }
 };
 
 TEST_F(CliPrintTest, PagesCarryTheListInOrderInTheStoredLayout) {
-    const std::string pdf = Print(MakeList("long", 100));
-    const int pages = Pages(pdf);
-    ASSERT_GE(pages, 2);
+    const auto pages = Pages(Print(MakeList("long", 100)));
+    ASSERT_GE(pages.size(), 2u);
     int count = 0;
     int perPage = 0;
-    for (int page = 1; page <= pages; ++page) {
+    for (std::size_t page = 0; page < pages.size(); ++page) {
         SCOPED_TRACE(page);
-        const std::string text = PageText(pdf, page);
-        EXPECT_NE(text.find("long.qmx"), std::string::npos);
-        const std::size_t date = text.find("Date/time");
-        ASSERT_NE(date, std::string::npos);
-        EXPECT_LT(date, text.find("Song"));
-        EXPECT_LT(text.find("Song"), text.find("Duration"));
+        const std::string& text = pages[page];
+        EXPECT_TRUE(
+            std::regex_search(text, std::regex("long\\.qmx[\\s\\S]*Date/time +Song +Duration")))
+            << text;
         EXPECT_EQ(text.find("Info"), std::string::npos) << "a hidden column takes no room";
-        EXPECT_NE(text.find("\n" + std::to_string(page) + " "), std::string::npos) << text;
+        EXPECT_NE(text.find("\n" + std::to_string(page + 1) + " "), std::string::npos) << text;
         const int before = count;
         for (std::size_t at = text.find("Track "); at != std::string::npos;
              at = text.find("Track ", at + 1)) {
@@ -141,17 +115,17 @@ TEST_F(CliPrintTest, PagesCarryTheListInOrderInTheStoredLayout) {
         perPage = std::max(perPage, count - before);
     }
     EXPECT_EQ(count, 100);
-    EXPECT_EQ(pages, (100 + perPage - 1) / perPage);
-
+    EXPECT_EQ(pages.size(), static_cast<std::size_t>((100 + perPage - 1) / perPage));
     // Exactly one page's worth ends on that page; one more line starts a second page.
-    EXPECT_EQ(Pages(Print(MakeList("full", perPage))), 1);
-    EXPECT_EQ(Pages(Print(MakeList("over", perPage + 1))), 2);
+    EXPECT_EQ(Pages(Print(MakeList("full", perPage))).size(), 1u);
+    EXPECT_EQ(Pages(Print(MakeList("over", perPage + 1))).size(), 2u);
 }
 
 TEST_F(CliPrintTest, PageSizeEmptyListAndBadArguments) {
     const std::string list = MakeList("short", 3);
-    EXPECT_NE(PdfInfo(Print(list, " --page-size Letter")).find("(letter)"), std::string::npos);
-    EXPECT_NE(PdfInfo(Print(list)).find("(A4)"), std::string::npos);
+    ExpectHas(TestFiles::Capture("pdfinfo " + ShellQuote(Print(list, " --page-size Letter"))),
+              {"(letter)"});
+    ExpectHas(TestFiles::Capture("pdfinfo " + ShellQuote(Print(list))), {"(A4)"});
     MakeList("empty", 0);
     ExpectFailures({
         {"playlist print " + Q("empty.qmx") + " " + Q("e.pdf"), 1, "empty", "e.pdf"},

@@ -45,39 +45,19 @@ inline std::string Query(const std::string& command, const std::string& expressi
         ShellQuote("import json,sys\nd=json.load(sys.stdin)\nprint(" + expression + ")"));
 }
 
-// Splits one CSV record (RFC 4180 quoting) starting at pos; advances pos past its line end.
-inline std::vector<std::string> ParseRecord(const std::string& text, std::size_t& pos) {
-    std::vector<std::string> fields(1);
-    for (bool quoted = false; pos < text.size();) {
-        const char c = text[pos++];
-        if (quoted && c == '"' && pos < text.size() && text[pos] == '"') {
-            fields.back() += text[pos++];
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && c == ',') {
-            fields.emplace_back();
-        } else if (!quoted && c == '\n') {
-            break;
-        } else {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-// Rows of an info listing as column name -> value, keyed by the path's file name.
+// Rows of an info listing as column name -> value, keyed by the path's file name; the
+// CSV is read by Python's csv module.
 inline std::map<std::string, std::map<std::string, std::string>> ParseInfo(const std::string& csv) {
+    std::istringstream cells(TestFiles::Capture(
+        "printf %s " + ShellQuote(csv) + " | /usr/bin/python3 -c " +
+        ShellQuote("import csv,sys\nfor r in csv.DictReader(sys.stdin):\n for k in r:\n"
+                   "  print(r['path'].rsplit('/',1)[-1], k, r[k], sep='\\t')")));
     std::map<std::string, std::map<std::string, std::string>> rows;
-    std::size_t pos = 0;
-    const auto header = ParseRecord(csv, pos);
-    while (pos < csv.size()) {
-        const auto fields = ParseRecord(csv, pos);
-        std::map<std::string, std::string> row;
-        for (std::size_t i = 0; i < header.size() && i < fields.size(); ++i) {
-            row[header[i]] = fields[i];
-        }
-        const std::string path = row["path"];
-        rows[path.substr(path.find_last_of('/') + 1)] = row;
+    for (std::string line; std::getline(cells, line);) {
+        const std::size_t name = line.find('\t');
+        const std::size_t value = line.find('\t', name + 1);
+        rows[line.substr(0, name)][line.substr(name + 1, value - name - 1)] =
+            line.substr(value + 1);
     }
     return rows;
 }
@@ -126,17 +106,14 @@ protected:
         std::filesystem::create_directories(m_dir.File("config/Mixorel"));
         Write("config/Mixorel/Mixorel.ini", ini);
     }
-    // A stereo sine tone of that many seconds, as a 128 kbit/s MP3 (lame) or MP2 (ffmpeg).
-    std::string Song(const std::string& name, int hz, int seconds, bool mp2 = false) const {
-        const std::string wav = Q(name + ".wav");
-        const std::string path = File(name + (mp2 ? ".mp2" : ".mp3"));
-        EXPECT_EQ(
-            TestFiles::Run("sox -n -r 44100 -c 2 " + wav + " synth " + std::to_string(seconds) +
-                           " sine " + std::to_string(hz) + " && " +
-                           (mp2 ? "ffmpeg -loglevel error -y -i " + wav + " -c:a mp2 -b:a 128k "
-                                : "lame --quiet -b 128 " + wav + " ") +
-                           ShellQuote(path)),
-            0);
+    // A stereo sine tone of that many seconds, as a 128 kbit/s MP3.
+    std::string Song(const std::string& name, int hz, int seconds) const {
+        const std::string path = File(name + ".mp3");
+        EXPECT_EQ(TestFiles::Run("sox -n -r 44100 -c 2 " + Q(name + ".wav") + " synth " +
+                                 std::to_string(seconds) + " sine " + std::to_string(hz) +
+                                 " && lame --quiet -b 128 " + Q(name + ".wav") + " " +
+                                 ShellQuote(path)),
+                  0);
         return path;
     }
     void ExpectFailures(const std::vector<Failure>& failures) const {

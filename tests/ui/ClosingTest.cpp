@@ -1,7 +1,6 @@
 #include "ShellFixture.h"
 
 #include "ui/CAlbumCloser.h"
-#include "ui/CSessionPrompt.h"
 
 #include <filesystem>
 
@@ -12,17 +11,8 @@ enum Action { kCloseProgram, kCloseAlbum, kQuickClose };
 constexpr auto kYes = IUserPrompt::kAnswerYes;
 constexpr auto kNo = IUserPrompt::kAnswerNo;
 constexpr auto kCancel = IUserPrompt::kAnswerCancel;
-using AnswerMap = std::map<std::string, IUserPrompt::Answer>;
-
 // Answers by question; "save" stands for the playlist's own save question.
-AnswerMap Answers(const std::string& question, IUserPrompt::Answer answer,
-                  const std::string& other = {}, IUserPrompt::Answer otherAnswer = kNo) {
-    AnswerMap answers{{question, answer}};
-    if (!other.empty()) {
-        answers[other] = otherAnswer;
-    }
-    return answers;
-}
+using AnswerMap = std::map<std::string, IUserPrompt::Answer>;
 
 struct CloseCase {
     const char* name;
@@ -97,26 +87,27 @@ TEST_P(ClosingTest, SavesAndClosesAsTheSettingsAndAnswersSay) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ClosingTest,
     ::testing::Values(
-        CloseCase{"UnnamedAlbumSavedAsDefault", 0, false, kCloseProgram, Answers("save", kYes),
+        CloseCase{"UnnamedAlbumSavedAsDefault", 0, false, kCloseProgram, AnswerMap{{"save", kYes}},
                   false, false, true, 1, 3, 0, true},
-        CloseCase{"UnnamedAlbumPlaylistNotSaved", 0, false, kCloseProgram, Answers("save", kNo),
+        CloseCase{"UnnamedAlbumPlaylistNotSaved", 0, false, kCloseProgram, AnswerMap{{"save", kNo}},
                   false, false, true, 1, 2, 0, true},
         CloseCase{"NamedAlbumSavedOnYes", 0, true, kCloseProgram,
-                  Answers("save", kYes, CAlbumCloser::kAlbumModifiedQuestion, kYes)},
-        CloseCase{"NamedAlbumCancelKeepsOpen", 0, true, kCloseProgram, Answers("save", kCancel),
+                  AnswerMap{{"save", kYes}, {CAlbumCloser::kAlbumModifiedQuestion, kYes}}},
+        CloseCase{"NamedAlbumCancelKeepsOpen", 0, true, kCloseProgram, AnswerMap{{"save", kCancel}},
                   false, false, false, 0, 2, 1},
         CloseCase{"AutosaveSavesWithoutAsking", 1, true, kCloseProgram, {}},
         CloseCase{
             "AutosaveUnnamedAlbum", 1, false, kCloseProgram, {}, false, false, true, 0, 3, 0, true},
         CloseCase{"FailedSaveKeepsOpen", 1, true, kCloseProgram, {}, false, true, false, 0, 0, 1},
         CloseCase{"NoToCloseAllKeepsPlaylists", 0, true, kCloseAlbum,
-                  Answers(CAlbumCloser::kCloseAllQuestion, kNo), false, false, true, 0, 2, 1},
+                  AnswerMap{{CAlbumCloser::kCloseAllQuestion, kNo}}, false, false, true, 0, 2, 1},
         CloseCase{"CancelToCloseAll", 0, true, kCloseAlbum,
-                  Answers(CAlbumCloser::kCloseAllQuestion, kCancel), false, false, false, 0, 2, 1},
+                  AnswerMap{{CAlbumCloser::kCloseAllQuestion, kCancel}}, false, false, false, 0, 2,
+                  1},
         CloseCase{"LoopingListRefuses", 0, false, kCloseProgram,
-                  Answers(CMixorel2001Doc::kCloseLoopingText, kNo), true, false, false, 1, 2, 1,
+                  AnswerMap{{CMixorel2001Doc::kCloseLoopingText, kNo}}, true, false, false, 1, 2, 1,
                   true},
-        CloseCase{"QuickCloseStillAsksToSave", 0, false, kQuickClose, Answers("save", kYes)}),
+        CloseCase{"QuickCloseStillAsksToSave", 0, false, kQuickClose, AnswerMap{{"save", kYes}}}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ShellTest, TerminationKeepsEveryChange) {
@@ -128,20 +119,15 @@ TEST_F(ShellTest, TerminationKeepsEveryChange) {
         AppendSong(playlist->GetDoc(), "/music/kept.mp3");
     }
     m_prompt.asked.clear();
+    WriteAll(m_dir.File("recovered-1.qmx"), {1}); // not overwritten
     Frame().KeepWorkAndClose();
     EXPECT_FALSE(Frame().isVisible());
     EXPECT_TRUE(m_prompt.asked.empty());
-    for (const std::string& path : {named, m_dir.File("recovered-1.qmx")}) {
+    for (const std::string& path : {named, m_dir.File("recovered-2.qmx")}) {
         CPlaylistContent content;
         ASSERT_EQ(CPlaylistFile::Read(path, content), CPlaylistFile::kOk) << path;
         EXPECT_EQ(content.m_songs.back().GetPath(), "/music/kept.mp3");
     }
-}
-
-TEST(SessionPromptTest, RecoveredNamesDoNotOverwrite) {
-    TempDir dir;
-    WriteAll(dir.File("recovered-1.qmx"), {1});
-    EXPECT_EQ(CSessionPrompt::RecoveredPath(dir.Path()), dir.File("recovered-2.qmx"));
 }
 
 struct ShutdownCase {

@@ -1,5 +1,4 @@
 #include "ShellFixture.h"
-#include "catalogue/CLoopState.h"
 #include "ui/CPlaylistViewRules.h"
 
 #include "platform/mci/MciContext.h"
@@ -172,15 +171,13 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     EXPECT_EQ(a.GetSelectionMark(), last - 1) << "the new last line";
 
     a.GetDoc().SetLocked(true, true);
-    m_prompt.asked.clear();
     a.RunCommand(CMixorel2001View::kDelete);
+    a.RunCommand(CMixorel2001View::kAddRegion);
     EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kLockedText));
+    EXPECT_EQ(a.GetDoc().GetCount(), last) << "nothing deleted, no region added";
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";
     a.GetDoc().SetLocked(false, false);
     EXPECT_TRUE(a.IsCommandEnabled(CMixorel2001View::kPlay));
-    CLoopState::s_bRegionPlaying = true;
-    EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kLoop)) << "a region plays";
-    CLoopState::s_bRegionPlaying = false;
 }
 
 // In real time through the player and a sink that keeps time: F10 starts the loop at the
@@ -237,20 +234,6 @@ TEST_F(PlaylistViewTest, RemPlayedBoxAndMenuItemAreOneFlag) {
     view.RunCommand(CMixorel2001View::kRemovePlayed);
     EXPECT_EQ(view.GetDoc().IsRemovePlayed(), before);
     EXPECT_EQ(box->isChecked(), before);
-}
-
-TEST_F(PlaylistViewTest, PaneZeroShowsIdleWhenTheListsLoopStops) {
-    Start();
-    CMixorel2001View& view = OpenView("a", 3);
-    CChildFrame& frame = *Frame().FindFrame(*Frame().GetPlaylists().back());
-    Loop(view, 0);
-    frame.RefreshStatus();
-    EXPECT_NE(frame.GetPaneText(0), QStringLiteral("Idle"));
-    view.GetDoc().StopLoop();
-    frame.RefreshStatus();
-    EXPECT_EQ(frame.GetPaneText(0), QStringLiteral("Idle"));
-    frame.RefreshStatus();
-    EXPECT_NE(frame.GetPaneText(0), QStringLiteral("Idle")) << "the player's state again";
 }
 
 TEST_F(PlaylistViewTest, SongTooltipShowsTheLinesTextAtMostSixHundredPixelsWide) {
