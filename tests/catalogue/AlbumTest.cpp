@@ -1,4 +1,4 @@
-#include "AlbumFakes.h"
+#include "DocumentFakes.h"
 
 #include "catalogue/CAlbumFile.h"
 #include "catalogue/CAlbumManager.h"

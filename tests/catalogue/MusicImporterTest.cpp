@@ -1,4 +1,3 @@
-#include "AlbumFakes.h"
 #include "DocumentFakes.h"
 
 #include "catalogue/CAlbumFile.h"
