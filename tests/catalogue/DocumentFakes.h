@@ -4,6 +4,7 @@
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/IDocumentView.h"
 #include "catalogue/IExchangeUi.h"
+#include "catalogue/IListCommandUi.h"
 #include "catalogue/IPlayerLink.h"
 #include "catalogue/IUserPrompt.h"
 
@@ -110,6 +111,32 @@ private:
         path = m_choice;
         return !m_choice.empty();
     }
+};
+
+// What a copy progress window was shown; it cancels once it has been given more than
+// m_cancelAfter positions (never with -1).
+struct CopyLog {
+    std::string m_title;
+    int m_upper = 0;
+    std::vector<int> m_positions;
+    std::vector<std::string> m_texts;
+    int m_cancelAfter = -1;
+    int m_destroyed = 0;
+};
+
+class FakeCopyProgress : public ICopyProgress {
+public:
+    explicit FakeCopyProgress(CopyLog& log) : m_log(log) {}
+    ~FakeCopyProgress() override { ++m_log.m_destroyed; }
+    void SetPos(int pos) override { m_log.m_positions.push_back(pos); }
+    void SetText(const std::string& text) override { m_log.m_texts.push_back(text); }
+    bool IsCancelled() override {
+        return m_log.m_cancelAfter >= 0 &&
+               static_cast<int>(m_log.m_positions.size()) > m_log.m_cancelAfter;
+    }
+
+private:
+    CopyLog& m_log;
 };
 
 // A song line titled "Title of <path>"; with a bitrate it holds audio information.

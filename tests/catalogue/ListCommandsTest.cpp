@@ -19,31 +19,6 @@
 
 namespace {
 
-struct CopyLog {
-    std::string m_title;
-    int m_lower = 0;
-    int m_upper = 0;
-    std::vector<int> m_positions;
-    std::vector<std::string> m_texts;
-    int m_cancelAfter = -1;
-    int m_destroyed = 0;
-};
-
-class FakeCopyProgress : public ICopyProgress {
-public:
-    explicit FakeCopyProgress(CopyLog& log) : m_log(log) {}
-    ~FakeCopyProgress() override { ++m_log.m_destroyed; }
-    void SetPos(int pos) override { m_log.m_positions.push_back(pos); }
-    void SetText(const std::string& text) override { m_log.m_texts.push_back(text); }
-    bool IsCancelled() override {
-        return m_log.m_cancelAfter >= 0 &&
-               static_cast<int>(m_log.m_positions.size()) > m_log.m_cancelAfter;
-    }
-
-private:
-    CopyLog& m_log;
-};
-
 class FakeListUi : public IListCommandUi {
 public:
     CMixorel2001Doc* CreatePlaylist(const std::string& title) override {
@@ -63,10 +38,9 @@ public:
         folder = m_folder;
         return !m_folder.empty();
     }
-    std::unique_ptr<ICopyProgress> CreateCopyProgress(const std::string& title, int lower,
+    std::unique_ptr<ICopyProgress> CreateCopyProgress(const std::string& title, int /*lower*/,
                                                       int upper) override {
         m_copy.m_title = title;
-        m_copy.m_lower = lower;
         m_copy.m_upper = upper;
         return std::make_unique<FakeCopyProgress>(m_copy);
     }
