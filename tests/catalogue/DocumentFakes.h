@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -68,14 +70,20 @@ public:
     std::deque<std::pair<std::string, std::string>> m_songData;
 };
 
-// A view that records the requests it gets.
+// A view that records the requests it gets, and the scheduling class of the thread that
+// redraws a song's line (for a processed song the processing thread).
 class FakeView : public IDocumentView {
 public:
-    void RedrawLine(int line) override { m_redrawn.push_back(line); }
-    void ScrollToLine(int line) override { m_scrolled.push_back(line); }
+    void RedrawLine(int line) override {
+        m_redrawn.push_back(line);
+        if (line >= 0) {
+            m_policies.push_back(sched_getscheduler(0));
+        }
+    }
+    void ScrollToLine(int /*line*/) override {}
 
     std::vector<int> m_redrawn;
-    std::vector<int> m_scrolled;
+    std::vector<int> m_policies;
 };
 
 // A connected player that records the songs it was asked to start.
