@@ -39,25 +39,19 @@ protected:
 };
 
 TEST_F(DocumentTest, InsertsAtHeadAfterLineAndAfterLastWithFreshIdentities) {
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/b"), answer));
-    ASSERT_TRUE(m_doc.InsertSongAt(-1, MakeSong("/a"), answer));
-    ASSERT_TRUE(m_doc.InsertSongAt(CMixorel2001Doc::kAfterLast, MakeSong("/d"), answer));
-    ASSERT_TRUE(m_doc.InsertSongAt(1, MakeSong("/c"), answer));
-    ASSERT_TRUE(m_doc.InsertSongAt(1000, MakeSong("/e"), answer));
+    const std::vector<std::pair<int, const char*>> inserts = {
+        {-1, "/b"}, {-1, "/a"}, {CMixorel2001Doc::kAfterLast, "/d"}, {1, "/c"}, {1000, "/e"}};
+    for (const auto& [after, path] : inserts) {
+        Insert(m_doc, MakeSong(path), after);
+    }
     EXPECT_EQ(Lines(m_doc), (Texts{"/a", "/b", "/c", "/d", "/e"}));
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_TRUE(m_prompt.m_duplicateTexts.empty());
     // The inserted copy gets a fresh identity, found by identity and by record.
     const CSong source = MakeSong("/x.mp3");
-    std::string id;
-    ASSERT_TRUE(m_doc.InsertSongAt(0, source, answer, &id));
+    const std::string id = Insert(m_doc, source, 0);
     EXPECT_NE(id, source.GetId());
-    int index = -1;
-    CSong* song = m_doc.FindById(id, &index);
-    ASSERT_NE(song, nullptr);
-    EXPECT_EQ(index, 1);
-    EXPECT_EQ(m_doc.IndexOf(song), 1);
+    EXPECT_EQ(m_doc.IndexOf(m_doc.FindById(id)), 1);
     EXPECT_EQ(m_doc.IndexOf(&source), -1);
     EXPECT_EQ(m_doc.FindById(source.GetId()), nullptr);
     EXPECT_TRUE(m_doc.Contains("/x.mp3"));
