@@ -179,9 +179,8 @@ TEST_F(DocumentCommandsTest, EditSongLocationRenamesAndLeavesTheSongUnread) {
     m_prompt.m_songData.push_back({"New title", "/m/new.mp3"});
     ASSERT_TRUE(m_doc.EditSongLocation(0));
     const CSong* song = m_doc.GetSongAt(0);
-    EXPECT_EQ(song->GetTitle(), "New title");
-    EXPECT_EQ(song->GetPath(), "/m/new.mp3");
-    EXPECT_EQ(song->GetBitrate(), 0);
+    EXPECT_EQ((Texts{song->GetTitle(), song->GetPath(), std::to_string(song->GetBitrate())}),
+              (Texts{"New title", "/m/new.mp3", "0"}));
     EXPECT_TRUE(song->HasInfo());
     EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
     EXPECT_TRUE(m_doc.Contains("/m/new.mp3"));

@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <set>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -40,26 +38,6 @@ CSong Processed(std::uint32_t size, std::int32_t bitrate, std::int32_t sampleRat
     song.SetInfo(size, bitrate, sampleRate, 1);
     song.SetInfoFlag(true);
     return song;
-}
-
-TEST(SongTest, IdentitiesStayUniqueAcrossThreads) {
-    std::vector<std::string> ids[4];
-    std::vector<std::thread> threads;
-    for (auto& list : ids) {
-        threads.emplace_back([&list] {
-            for (int i = 0; i < 2000; ++i) {
-                list.push_back(CSong().GetId());
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    std::set<std::string> all;
-    for (const auto& list : ids) {
-        all.insert(list.begin(), list.end());
-    }
-    EXPECT_EQ(all.size(), 8000u);
 }
 
 TEST(SongTest, DurationAndFormatTexts) {
