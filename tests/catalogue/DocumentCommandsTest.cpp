@@ -166,9 +166,7 @@ TEST_F(DocumentCommandsTest, MoveToTopAndBottomKeepPositionsOnTheirSongs) {
     EXPECT_EQ(Lines(m_doc), (Texts{"R2", "a", "b", "R1", "d", "c"}));
     EXPECT_EQ(m_doc.GetLoopPos(), 5);
     EXPECT_EQ(m_doc.GetSchedulePos(), 2);
-    int index = -1;
-    EXPECT_NE(m_doc.FindById(ids[3], &index), nullptr);
-    EXPECT_EQ(index, 5);
+    EXPECT_EQ(m_doc.IndexOf(m_doc.FindById(ids[3])), 5);
 }
 
 TEST_F(DocumentCommandsTest, EditSongLocationRenamesAndLeavesTheSongUnread) {

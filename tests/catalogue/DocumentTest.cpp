@@ -96,9 +96,7 @@ TEST_F(DocumentTest, SetSongAtKeepsTotalsQueueRegionsAndMarkRight) {
     edited.SetInfoFlag(true);
     edited.SetTitle("Edited");
     ASSERT_TRUE(m_doc.SetSongAt(1, edited));
-    int index = -1;
-    ASSERT_NE(m_doc.FindById(b, &index), nullptr);
-    EXPECT_EQ(index, 1);
+    EXPECT_EQ(m_doc.IndexOf(m_doc.FindById(b)), 1);
     EXPECT_EQ(m_doc.GetSongAt(1)->GetTitle(), "Edited");
     EXPECT_EQ(m_doc.FindMark(CMixorel2001Doc::kMarkLoopNext), 1);
     EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
@@ -158,13 +156,11 @@ TEST_F(DocumentTest, RemoveSkipsUnknownAndRepeatedIdsRedrawsOnceAndIsRefusedWhil
     const std::vector<std::string> ids = Fill(3);
     m_view.m_redrawn.clear();
     ASSERT_TRUE(m_doc.RemoveSongs({ids[1], "no such id", ids[1]}));
-    EXPECT_EQ(m_doc.GetCount(), 2);
+    EXPECT_EQ(Lines(m_doc), (Texts{"/m/0.mp3", "/m/2.mp3"}));
     EXPECT_EQ(m_view.m_redrawn, std::vector<int>{-1});
     EXPECT_EQ(m_doc.FindById(ids[1]), nullptr);
     EXPECT_FALSE(m_doc.Contains("/m/1.mp3"));
-    int index = -1;
-    EXPECT_NE(m_doc.FindById(ids[2], &index), nullptr);
-    EXPECT_EQ(index, 1);
+    EXPECT_EQ(m_doc.IndexOf(m_doc.FindById(ids[2])), 1);
     m_doc.SetLocked(true, false);
     EXPECT_FALSE(m_doc.RemoveSongs({ids[0]}));
     EXPECT_EQ(m_doc.GetCount(), 2);

@@ -32,7 +32,6 @@ TEST(LocationListTest, AddMovesToTheFrontAndComparesExactly) {
     EXPECT_EQ(Folders(list), (Texts{"/music/a/", "/music/c/", "/music/b/"}));
     list.Add("/m/Rock/");
     list.Add("/m/rock/");
-    EXPECT_EQ(list.GetCount(), 5);
     EXPECT_EQ(Folders(list),
               (Texts{"/m/rock/", "/m/Rock/", "/music/a/", "/music/c/", "/music/b/"}));
     EXPECT_EQ(list.GetAt(-1), "");

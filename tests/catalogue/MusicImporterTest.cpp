@@ -17,6 +17,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -135,23 +136,22 @@ TEST_F(MusicImporterTest, FolderWithSubfolders) {
     EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3", "c.wav", "d.mp2",
                               "linked.wav"}));
     // The title is the file name (in title case) until the processing thread reads the tags.
-    const std::vector<std::string> titles = Titles(m_doc);
-    EXPECT_EQ(std::count(titles.begin(), titles.end(), "A.mp3"), 1);
+    EXPECT_EQ(std::ranges::count(Titles(m_doc), "A.mp3"), 1);
     // An empty playlist is not asked about erasing.
     EXPECT_TRUE(m_prompt.m_questions.empty());
     EXPECT_EQ(m_prompt.m_messages, Texts{"7 file(s) imported in 0 second(s)"});
-    EXPECT_EQ(m_importer.GetLastImportFolder(), Music());
-    EXPECT_TRUE(m_importer.IsLastImportKnown());
-    EXPECT_TRUE(m_importer.IsLastImportRecursive());
+    EXPECT_EQ(std::tuple(m_importer.GetLastImportFolder(), m_importer.IsLastImportKnown(),
+                         m_importer.IsLastImportRecursive()),
+              std::tuple(Music(), true, true));
     EXPECT_EQ(m_locations.GetFolders(), Texts{Music()});
     // One progress window for the whole scan, showing each folder.
     EXPECT_EQ(m_ui.m_log.m_titles, Texts{"Importing music files to party"});
     EXPECT_EQ(m_ui.m_log.m_destroyed, 1);
     EXPECT_EQ(m_ui.m_log.m_folders.front(), Music() + " ...");
     EXPECT_EQ(m_ui.m_log.m_folders.size(), 5u);
-    EXPECT_FALSE(CMusicImporter::IsImportRunning());
-    EXPECT_TRUE(m_doc.IsModified());
-    EXPECT_EQ(m_doc.GetProcessingQueue().size(), 7u);
+    EXPECT_EQ(std::tuple(CMusicImporter::IsImportRunning(), m_doc.IsModified(),
+                         m_doc.GetProcessingQueue().size()),
+              std::tuple(false, true, 7u));
     // A folder that is gone by the time of the scan imports nothing.
     long count = 0;
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;

@@ -92,16 +92,14 @@ protected:
         std::set<std::string> ids;
         for (int index = 0; index < m_doc.GetCount(); ++index) {
             const CSong* song = m_doc.GetSongAt(index);
-            EXPECT_EQ(song->GetBitrate(), 128000);
-            EXPECT_EQ(song->GetSampleRate(), 44100);
+            EXPECT_EQ(std::pair(song->GetBitrate(), song->GetSampleRate()),
+                      std::pair(128000, 44100));
             EXPECT_GT(song->GetSize(), 0u);
             EXPECT_NE(song->GetTitle(), "Title of " + song->GetPath());
             totalTime += song->GetDuration();
             totalSize += song->GetSize();
             ids.insert(song->GetId());
-            int found = -1;
-            EXPECT_EQ(m_doc.FindById(song->GetId(), &found), song);
-            EXPECT_EQ(found, index);
+            EXPECT_EQ(m_doc.IndexOf(song), index);
         }
         EXPECT_EQ(ids.size(), static_cast<std::size_t>(count));
         EXPECT_EQ(m_doc.GetTotalTime(), totalTime);

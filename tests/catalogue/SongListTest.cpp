@@ -33,8 +33,7 @@ TEST(SongListTest, IdentitiesAndLocationsFollowInsertsRemovalsAndReplaces) {
     const auto removed = list.RemoveFlagged(flags);
     ASSERT_EQ(removed.size(), 3u);
     EXPECT_EQ(removed[1]->GetId(), ids[9]);
-    EXPECT_EQ(list.FindIndex(head), -1);
-    EXPECT_EQ(list.FindIndex(middle), -1);
+    EXPECT_EQ(std::pair(list.FindIndex(head), list.FindIndex(middle)), std::pair(-1L, -1L));
     for (std::size_t index = 0; index < list.GetCount(); ++index) {
         EXPECT_EQ(list.FindIndex(list.GetAt(index)->GetId()), static_cast<std::int64_t>(index));
     }

@@ -49,8 +49,8 @@ TEST(SongTest, DurationAndFormatTexts) {
     EXPECT_EQ(Processed(1000, 0, 0).GetDurationText(), "");
     CSong unread;
     unread.SetInfo(16000, 128000, 44100, 0);
-    EXPECT_EQ(unread.GetDuration(), 0u);
-    EXPECT_EQ(unread.GetFormatText(), "");
+    EXPECT_EQ(std::pair(unread.GetDuration(), unread.GetFormatText()),
+              std::pair(0u, std::string()));
 }
 
 TEST(SongTest, FileNameLocationAndDatedTitle) {
