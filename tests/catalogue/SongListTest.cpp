@@ -42,9 +42,9 @@ TEST(SongListTest, IdentitiesAndLocationsFollowInsertsRemovalsAndReplaces) {
     list.UpdateLocation("/10", "/other");
     EXPECT_FALSE(list.ContainsLocation("/10"));
     EXPECT_TRUE(list.ContainsLocation("/other"));
-    const std::unique_ptr<CSong> old = list.Replace(0, NewSong("/third"));
+    const std::unique_ptr<CSong> old = list.Replace(9, NewSong("/third")); // the old "/10"
     EXPECT_EQ(list.FindIndex(old->GetId()), -1);
-    EXPECT_EQ(list.FindIndex(list.GetAt(0)->GetId()), 0);
+    EXPECT_EQ(list.FindIndex(list.GetAt(9)->GetId()), 9);
     EXPECT_TRUE(list.ContainsLocation("/third"));
     list.Clear();
     EXPECT_FALSE(list.ContainsLocation("/third"));
