@@ -143,7 +143,7 @@ TEST(SongTest, RecordLayoutBothFormsAndCopies) {
     EXPECT_EQ(copied.Bytes(), b);
     EXPECT_EQ(std::stoll(copy.GetId()), std::stoll(song.GetId()) + 1);
     EXPECT_EQ(std::pair(copy.GetMark(), copy.GetReserved2()),
-              std::pair<int, int>(CSong::kNoMark, 2));
+              (std::pair<int, int>(CSong::kNoMark, 2)));
     copy.Assign(song, true);
     EXPECT_EQ(copy.GetId(), song.GetId());
     ASSERT_EQ(b.size(), song.StoredSize());
