@@ -111,8 +111,7 @@ TEST_F(M3uImportTest, AppendsEveryLineWithoutAsking) {
     EXPECT_EQ(Lines(m_doc), (Texts{m_dir.File("song.mp3"), "http://radio.example/live",
                                    m_dir.File("song.mp3"), m_dir.File("song.mp3")}));
     EXPECT_EQ(m_doc.GetSongAt(1)->GetTitle(), "Artist - Song");
-    EXPECT_EQ(m_doc.GetSongAt(1)->GetFormatText(), "");
-    EXPECT_EQ(m_doc.GetSongAt(1)->GetDurationText(), "");
+    EXPECT_EQ(m_doc.GetSongAt(1)->GetFormatText() + m_doc.GetSongAt(1)->GetDurationText(), "");
     EXPECT_TRUE(m_prompt.m_duplicateTexts.empty());
     EXPECT_TRUE(m_prompt.m_messages.empty());
     // The imported lines wait for the processing thread.
