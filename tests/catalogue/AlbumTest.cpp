@@ -1,4 +1,4 @@
-#include "AlbumFakes.h"
+#include "DocumentFakes.h"
 
 #include "catalogue/CAlbumFile.h"
 #include "catalogue/CAlbumManager.h"
@@ -69,7 +69,7 @@ TEST(AlbumFileTest, FilesOnDisk) {
     EXPECT_EQ(CAlbumFile::Read(dir.File("none.qma"), paths), CAlbumFile::kCannotOpen);
     EXPECT_EQ(CAlbumFile::Write(dir.File("a.qma"), {"/x.qmx"}), CAlbumFile::kOk);
     EXPECT_EQ(CAlbumFile::Read(dir.File("a.qma"), paths), CAlbumFile::kOk);
-    EXPECT_EQ(paths, std::vector<std::string>{"/x.qmx"});
+    EXPECT_EQ(paths, Texts{"/x.qmx"});
     EXPECT_EQ(CAlbumFile::Write(dir.File("no/a.qma"), {}), CAlbumFile::kCannotWrite);
 }
 
@@ -98,12 +98,11 @@ TEST_F(AlbumManagerTest, SaveWritesThePlaylistsThatHaveFiles) {
     AddPlaylist("/m/two.qmx", true);
     m_host.m_choice = m_dir.File("party.qma");
     EXPECT_TRUE(m_albums.SaveAlbum(true, "", true));
-    EXPECT_EQ(Stored(m_dir.File("party.qma")),
-              (std::vector<std::string>{"/m/one.qmx", "/m/two.qmx"}));
-    EXPECT_EQ(m_host.m_dialogs, std::vector<std::string>{"save:"});
+    EXPECT_EQ(Stored(m_dir.File("party.qma")), (Texts{"/m/one.qmx", "/m/two.qmx"}));
+    EXPECT_EQ(m_host.m_dialogs, Texts{"save:"});
     EXPECT_EQ(m_albums.GetAlbumPath(), m_dir.File("party.qma"));
-    EXPECT_EQ(m_albums.GetRecentAlbums(), std::vector<std::string>{m_dir.File("party.qma")});
-    EXPECT_EQ(m_host.m_titles, std::vector<std::string>{"party"});
+    EXPECT_EQ(m_albums.GetRecentAlbums(), Texts{m_dir.File("party.qma")});
+    EXPECT_EQ(m_host.m_titles, Texts{"party"});
     for (const auto& playlist : m_host.m_playlists) {
         EXPECT_EQ(playlist->m_asked, 1);
     }
@@ -116,7 +115,7 @@ TEST_F(AlbumManagerTest, CancelledQuestionEndsTheVisitButWritesTheAlbumAndSaving
     AddPlaylist("/m/three.qmx");
     const std::string path = m_dir.File("a.qma");
     EXPECT_FALSE(m_albums.SaveAlbum(true, path, true));
-    EXPECT_EQ(Stored(path), std::vector<std::string>{"/m/one.qmx"});
+    EXPECT_EQ(Stored(path), Texts{"/m/one.qmx"});
     EXPECT_EQ(m_host.m_playlists[2]->m_asked, 0);
     // A given path opens no dialog and is not added to the recent albums.
     EXPECT_TRUE(m_host.m_dialogs.empty());
@@ -139,11 +138,11 @@ TEST_F(AlbumManagerTest, OpenOpensEveryPlaylistInOrder) {
     ASSERT_EQ(CAlbumFile::Write(path, {"/m/b.qmx", "/m/a.qmx", "/m/b.qmx"}), CAlbumFile::kOk);
     m_host.m_choice = path;
     EXPECT_TRUE(m_albums.OpenAlbum("", false));
-    EXPECT_EQ(m_host.m_opened, (std::vector<std::string>{"/m/b.qmx", "/m/a.qmx", "/m/b.qmx"}));
+    EXPECT_EQ(m_host.m_opened, (Texts{"/m/b.qmx", "/m/a.qmx", "/m/b.qmx"}));
     EXPECT_EQ(m_host.m_closed, 1);
-    EXPECT_EQ(m_host.m_titles, std::vector<std::string>{"Party"});
+    EXPECT_EQ(m_host.m_titles, Texts{"Party"});
     EXPECT_EQ(m_albums.GetAlbumPath(), path);
-    EXPECT_EQ(m_albums.GetRecentAlbums(), std::vector<std::string>{path});
+    EXPECT_EQ(m_albums.GetRecentAlbums(), Texts{path});
     // A cancelled dialog does nothing at all.
     m_host.m_choice.clear();
     EXPECT_FALSE(m_albums.OpenAlbum("", false));
@@ -163,7 +162,7 @@ TEST_F(AlbumManagerTest, WrongOrDamagedFiles) {
     const std::string damaged = m_dir.File("damaged.qma");
     WriteAll(damaged, Bytes(std::string("\x05qmx-p\x03\0\0\0\x04/a.x\x09/b", 17)));
     EXPECT_FALSE(m_albums.OpenAlbum(damaged, false));
-    EXPECT_EQ(m_host.m_opened, std::vector<std::string>{"/a.x"});
+    EXPECT_EQ(m_host.m_opened, Texts{"/a.x"});
     EXPECT_EQ(m_host.m_errors.size(), 2u);
     EXPECT_TRUE(m_albums.GetRecentAlbums().empty());
 
@@ -179,7 +178,7 @@ TEST_F(AlbumManagerTest, DefaultAlbum) {
     EXPECT_TRUE(m_albums.SaveAlbum(true, CAlbumFile::DefaultPath(), true));
     m_albums.SetAlbumPath("/somewhere/else.qma");
     EXPECT_TRUE(m_albums.OpenAlbum("", true));
-    EXPECT_EQ(m_host.m_opened, std::vector<std::string>{"/m/one.qmx"});
+    EXPECT_EQ(m_host.m_opened, Texts{"/m/one.qmx"});
     EXPECT_EQ(m_host.m_closed, 0);
     EXPECT_TRUE(m_host.m_titles.empty());
     EXPECT_EQ(m_albums.GetAlbumPath(), "");
@@ -188,12 +187,11 @@ TEST_F(AlbumManagerTest, DefaultAlbum) {
 
 TEST_F(AlbumManagerTest, RecentAlbumsKeepFourMostRecentFirst) {
     m_albums.SetRecentAlbums({"/a.qma", "", "/b.qma", "/a.qma"});
-    EXPECT_EQ(m_albums.GetRecentAlbums(), (std::vector<std::string>{"/a.qma", "/b.qma"}));
+    EXPECT_EQ(m_albums.GetRecentAlbums(), (Texts{"/a.qma", "/b.qma"}));
     for (const char* path : {"/c.qma", "/d.qma", "/e.qma", "/b.qma"}) {
         m_albums.AddRecentAlbum(path);
     }
-    EXPECT_EQ(m_albums.GetRecentAlbums(),
-              (std::vector<std::string>{"/b.qma", "/e.qma", "/d.qma", "/c.qma"}));
+    EXPECT_EQ(m_albums.GetRecentAlbums(), (Texts{"/b.qma", "/e.qma", "/d.qma", "/c.qma"}));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "catalogue/CAutoTagRun.h"
 #include "catalogue/CMixorel2001Doc.h"
-#include "catalogue/IListCommandUi.h"
 #include "media/MpegFileInfo.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
@@ -10,20 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Cancels when asked for the file at a position.
-class CancelAt : public ICopyProgress {
-public:
-    explicit CancelAt(int position) : m_nCancelAt(position) {}
-    void SetPos(int pos) override { m_nPos = pos; }
-    void SetText(const std::string& text) override { texts.push_back(text); }
-    bool IsCancelled() override { return m_nPos >= m_nCancelAt; }
-    std::vector<std::string> texts;
-
-private:
-    int m_nCancelAt;
-    int m_nPos = 0;
-};
 
 TEST(AutoTagRunTest, TagsTheSelectionUntilCancelledAndSkipsSongsGone) {
     TempDir dir;
@@ -40,9 +25,11 @@ TEST(AutoTagRunTest, TagsTheSelectionUntilCancelledAndSkipsSongsGone) {
     ASSERT_TRUE(doc.RemoveSongs({ids[1]}));
     FilenamePattern pattern;
     ASSERT_TRUE(pattern.SetCriteria("{ARTIST}-{TITLE}"));
-    CancelAt progress(4);
+    CopyLog log;
+    log.m_cancelAfter = 2; // at the fourth line, the third one left
+    FakeCopyProgress progress(log);
     EXPECT_EQ(CAutoTagRun::Run(doc, ids, pattern, {}, &progress), 2);
-    EXPECT_EQ(progress.texts, (Texts{"A-One", "C-Three", "D-Four"}));
+    EXPECT_EQ(log.m_texts, (Texts{"A-One", "C-Three", "D-Four"}));
     auto artistOf = [&](const char* name) {
         MpegFileInfo info;
         info.Read(dir.File(std::string(name) + ".mp3"));

@@ -104,8 +104,8 @@ protected:
     CMixorel2001Doc m_other;
 };
 
-TEST_F(DocumentCommandsTest, MovesAtTheEndsChangeNothing) {
-    Load(m_doc, {"a", "b", "c"});
+TEST_F(DocumentCommandsTest, MovesAtTheEndsChangeNothingAndSwapsTakeTheMark) {
+    const auto ids = Load(m_doc, {"a", "b", "c"});
     EXPECT_FALSE(m_doc.MoveUp(0));
     EXPECT_FALSE(m_doc.MoveDown(2));
     EXPECT_FALSE(m_doc.IsModified());
@@ -115,6 +115,13 @@ TEST_F(DocumentCommandsTest, MovesAtTheEndsChangeNothing) {
     EXPECT_EQ(Lines(m_doc), (Texts{"c", "a", "b"}));
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_EQ(m_view.m_redrawn.back(), -1);
+    // A swap takes the mark along; a line past the end swaps nothing.
+    m_doc.MarkSong(0, 2);
+    EXPECT_TRUE(m_doc.SwapLines(0, 1));
+    EXPECT_EQ(m_doc.FindMark(2), 1);
+    EXPECT_EQ(Lines(m_doc), (Texts{"a", "c", "b"}));
+    EXPECT_EQ(m_doc.IndexOf(m_doc.FindById(ids[2])), 1);
+    EXPECT_FALSE(m_doc.SwapLines(0, 3));
 }
 
 // The loop position names the next song: moving the next song above the playing one
@@ -159,20 +166,7 @@ TEST_F(DocumentCommandsTest, MoveToTopAndBottomKeepPositionsOnTheirSongs) {
     EXPECT_EQ(Lines(m_doc), (Texts{"R2", "a", "b", "R1", "d", "c"}));
     EXPECT_EQ(m_doc.GetLoopPos(), 5);
     EXPECT_EQ(m_doc.GetSchedulePos(), 2);
-    int index = -1;
-    EXPECT_NE(m_doc.FindById(ids[3], &index), nullptr);
-    EXPECT_EQ(index, 5);
-}
-
-TEST_F(DocumentCommandsTest, SwapKeepsIndexesAndMarks) {
-    const auto ids = Load(m_doc, {"a", "R1", "b"});
-    m_doc.MarkSong(0, 2);
-    EXPECT_TRUE(m_doc.SwapLines(0, 1));
-    EXPECT_EQ(m_doc.FindMark(2), 1);
-    int index = -1;
-    m_doc.FindById(ids[1], &index);
-    EXPECT_EQ(index, 0);
-    EXPECT_FALSE(m_doc.SwapLines(0, 3));
+    EXPECT_EQ(m_doc.IndexOf(m_doc.FindById(ids[3])), 5);
 }
 
 TEST_F(DocumentCommandsTest, EditSongLocationRenamesAndLeavesTheSongUnread) {
@@ -183,9 +177,8 @@ TEST_F(DocumentCommandsTest, EditSongLocationRenamesAndLeavesTheSongUnread) {
     m_prompt.m_songData.push_back({"New title", "/m/new.mp3"});
     ASSERT_TRUE(m_doc.EditSongLocation(0));
     const CSong* song = m_doc.GetSongAt(0);
-    EXPECT_EQ(song->GetTitle(), "New title");
-    EXPECT_EQ(song->GetPath(), "/m/new.mp3");
-    EXPECT_EQ(song->GetBitrate(), 0);
+    EXPECT_EQ((Texts{song->GetTitle(), song->GetPath(), std::to_string(song->GetBitrate())}),
+              (Texts{"New title", "/m/new.mp3", "0"}));
     EXPECT_TRUE(song->HasInfo());
     EXPECT_TRUE(m_doc.GetProcessingQueue().empty());
     EXPECT_TRUE(m_doc.Contains("/m/new.mp3"));
@@ -562,6 +555,7 @@ TEST_F(DocumentCommandsTest, SaveClearsTheMarkFirstAndPutsItBackOnFailure) {
     Load(m_doc, {"a"});
     m_doc.SetTitle("party.qmx");
     m_doc.SetModifiedFlag(true);
+    m_doc.SetModifiedFlag(true); // the marker goes on once
     EXPECT_EQ(m_doc.GetTitle(), "party *");
     EXPECT_NE(m_doc.SaveCommand(dir.Path() + "/no/such/folder/party.qmx"), CPlaylistFile::kOk);
     EXPECT_TRUE(m_doc.IsModified());

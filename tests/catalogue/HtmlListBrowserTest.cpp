@@ -72,15 +72,9 @@ private:
                                       "Content-Length: " +
                                       std::to_string(m_page.size()) +
                                       "\r\nConnection: close\r\n\r\n" + m_page;
-            std::size_t sent = 0;
-            while (sent < reply.size()) {
-                const ssize_t n =
-                    ::send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
-                if (n <= 0) {
-                    break;
-                }
-                sent += static_cast<std::size_t>(n);
-            }
+            // A blocking send queues the whole (small) reply.
+            [[maybe_unused]] const ssize_t sent =
+                ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
             ::close(client);
         }
     }
@@ -101,12 +95,10 @@ TEST(HtmlListBrowserTest, NonLatinTitlesShowAsWritten) {
     }
     FakePrompt prompt;
     CMixorel2001Doc doc(&prompt);
-    for (const auto& [path, title] :
-         {std::pair{"/m/1.mp3", "宇多田ヒカル - 光"}, std::pair{"/m/2.mp3", "Кино - Группа крови"},
-          std::pair{"/m/3.mp3", "Σωκράτης - Ελλάδα"},
-          std::pair{"/m/4.mp3", "Sigur Rós - Hoppípolla"},
-          std::pair{"/m/5.mp3", "AC/DC - Rock & Roll <Live> \"1979\""}}) {
-        CSong song = MakeSong(path, 5000000, 128000);
+    const char* const titles[] = {"宇多田ヒカル - 光", "Кино - Группа крови", "Σωκράτης - Ελλάδα",
+                                  "Sigur Rós - Hoppípolla", "AC/DC - Rock & Roll <Live> \"1979\""};
+    for (const char* title : titles) {
+        CSong song = MakeSong(std::string("/m/") + title, 5000000, 128000);
         song.SetTitle(title);
         Insert(doc, song);
     }
@@ -122,12 +114,13 @@ TEST(HtmlListBrowserTest, NonLatinTitlesShowAsWritten) {
         TestFiles::ShellQuote(profile.Path()) +
         " --dump-dom http://127.0.0.1:" + std::to_string(server.Port()) + "/list.html 2>/dev/null");
     ASSERT_NE(dom.find("</html>"), std::string::npos) << dom;
-    for (const char* text :
-         {"宇多田ヒカル - 光", "Кино - Группа крови", "Σωκράτης - Ελλάδα", "Sigur Rós - Hoppípolla",
-          "<title>Ночь &amp; 夜</title>", "<b>Playlist:</b> Ночь &amp; 夜",
-          // Escaped markup stays text: no <live> element appears.
-          "AC/DC - Rock &amp; Roll &lt;Live&gt; \"1979\"", ">4.77<", ">128 - 44<", ">5:12<",
-          "<b>Song count:</b> 5"}) {
+    // The last title shows its markup escaped, as text: no <live> element appears.
+    Texts expected(std::begin(titles), std::end(titles) - 1);
+    expected.insert(expected.end(),
+                    {"<title>Ночь &amp; 夜</title>", "<b>Playlist:</b> Ночь &amp; 夜",
+                     "AC/DC - Rock &amp; Roll &lt;Live&gt; \"1979\"", ">4.77<", ">128 - 44<",
+                     ">5:12<", "<b>Song count:</b> 5"});
+    for (const std::string& text : expected) {
         EXPECT_NE(dom.find(text), std::string::npos) << text << "\n" << dom;
     }
 }

@@ -75,21 +75,6 @@ std::string Row(int index, const std::string& title, const std::string& format,
 
 const char* const kCreated = "2026-12-06 12:00";
 
-// The page of an empty playlist, written over an old file.
-TEST(HtmlListWriterTest, EmptyPlaylistPageAndItsFile) {
-    CMixorel2001Doc doc;
-    doc.SetTitle("party.qmx");
-    const std::string page = CHtmlListWriter::Build(doc, kCreated);
-    EXPECT_EQ(page, kHead + Summary("party.qmx", "00h 00m 00s", 0) + kHeaderRow + kTail);
-    TempDir dir;
-    const std::string path = dir.File("list.html");
-    WriteAll(path, {'o', 'l', 'd'});
-    ASSERT_TRUE(CHtmlListWriter::WriteHtmlList(doc, path, kCreated));
-    const std::vector<std::uint8_t> bytes = ReadAll(path);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), page);
-    EXPECT_FALSE(CHtmlListWriter::WriteHtmlList(doc, dir.File("none/list.html"), kCreated));
-}
-
 // A song of 5,000,000 bytes at 128 kbit/s (312 s) and a region line; titles escaped.
 TEST(HtmlListWriterTest, PlaylistWithRegionPage) {
     FakePrompt prompt;
@@ -101,32 +86,26 @@ TEST(HtmlListWriterTest, PlaylistWithRegionPage) {
     Insert(doc, MakeRegion("Late night"));
     // The title shows the modified mark, as the window does.
     const std::string title = "Rock &amp; &quot;Roll&quot; &lt;live&gt; *";
-    EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated),
-              kHead + Summary(title, "00h 05m 12s", 2) + kHeaderRow +
-                  Row(1, "AC/DC - Rock &amp; Roll Ain't &lt;Noise&gt; &quot;Pollution&quot;",
-                      "128 - 44", "5:12", "4.77") +
-                  Row(2, "Late night", "", "", "0.00") + kTail);
-}
-
-// Hours are not limited to two digits; sizes use "." in a locale with a decimal comma.
-TEST(HtmlListWriterTest, NumbersInAnyLocale) {
-    const std::vector<CHtmlListWriter::Row> rows = {{"x", "", "", 1048576 * 3 / 2}};
-    EXPECT_NE(CHtmlListWriter::Build("t", 100 * 3600, {}, kCreated).find("100h 00m 00s"),
-              std::string::npos);
-    EXPECT_NE(CHtmlListWriter::Build("t", 3599, {}, kCreated).find("00h 59m 59s"),
-              std::string::npos);
+    const std::string page =
+        kHead + Summary(title, "00h 05m 12s", 2) + kHeaderRow +
+        Row(1, "AC/DC - Rock &amp; Roll Ain't &lt;Noise&gt; &quot;Pollution&quot;", "128 - 44",
+            "5:12", "4.77") +
+        Row(2, "Late night", "", "", "0.00") + kTail;
+    // Sizes use "." in a locale with a decimal comma too.
     const char* before = std::setlocale(LC_ALL, nullptr);
     const std::string saved = before != nullptr ? before : "C";
-    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "C.UTF-8"}) {
+    for (const char* name : {"C", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
         if (std::setlocale(LC_ALL, name) != nullptr) {
-            EXPECT_NE(CHtmlListWriter::Build("t", 0, rows, kCreated).find(">1.50<"),
-                      std::string::npos)
-                << name;
+            EXPECT_EQ(CHtmlListWriter::Build(doc, kCreated), page) << name;
         }
     }
     std::setlocale(LC_ALL, saved.c_str());
+    // The page of an empty playlist; hours are not limited to two digits.
+    EXPECT_EQ(CHtmlListWriter::Build(CMixorel2001Doc(), kCreated),
+              kHead + Summary("", "00h 00m 00s", 0) + kHeaderRow + kTail);
+    EXPECT_NE(CHtmlListWriter::Build("t", 100 * 3600, {}, kCreated).find("100h 00m 00s"),
+              std::string::npos);
     EXPECT_EQ(CHtmlListWriter::Megabytes(0xFFFFFFFFu), "4096.00");
-    EXPECT_EQ(CHtmlListWriter::Megabytes(5000000), "4.77");
 }
 
 // The view question comes only after a page was written; yes opens it.
@@ -139,7 +118,12 @@ TEST(HtmlListWriterTest, ExportCommand) {
     ui.m_choice = dir.File("none/list.html");
     EXPECT_FALSE(CHtmlListWriter::Export(doc, ui, prompt));
     EXPECT_TRUE(prompt.m_questions.empty());
+    // A page written over an old file holds exactly the page.
     ui.m_choice = dir.File("list.html");
+    WriteAll(ui.m_choice, {'o', 'l', 'd'});
+    ASSERT_TRUE(CHtmlListWriter::WriteHtmlList(doc, ui.m_choice, kCreated));
+    const std::vector<std::uint8_t> bytes = ReadAll(ui.m_choice);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), CHtmlListWriter::Build(doc, kCreated));
     prompt.m_answers = {IUserPrompt::kAnswerNo, IUserPrompt::kAnswerYes};
     EXPECT_TRUE(CHtmlListWriter::Export(doc, ui, prompt));
     EXPECT_TRUE(ui.m_opened.empty());

@@ -11,8 +11,10 @@
 
 namespace {
 
-std::vector<std::string> Folders(const CLocationList& list) {
-    std::vector<std::string> folders;
+using Texts = std::vector<std::string>;
+
+Texts Folders(const CLocationList& list) {
+    Texts folders;
     for (int i = 0; i < list.GetCount(); ++i) {
         folders.push_back(list.GetAt(i));
     }
@@ -24,21 +26,19 @@ TEST(LocationListTest, AddMovesToTheFrontAndComparesExactly) {
     list.Add("/music/a/");
     list.Add("/music/b/");
     list.Add("/music/c/");
-    EXPECT_EQ(Folders(list), (std::vector<std::string>{"/music/c/", "/music/b/", "/music/a/"}));
+    EXPECT_EQ(Folders(list), (Texts{"/music/c/", "/music/b/", "/music/a/"}));
     // The same folder again goes first; one that differs in letter case is another folder.
     list.Add("/music/a/");
-    EXPECT_EQ(Folders(list), (std::vector<std::string>{"/music/a/", "/music/c/", "/music/b/"}));
+    EXPECT_EQ(Folders(list), (Texts{"/music/a/", "/music/c/", "/music/b/"}));
     list.Add("/m/Rock/");
     list.Add("/m/rock/");
-    EXPECT_EQ(list.GetCount(), 5);
-    EXPECT_EQ(Folders(list), (std::vector<std::string>{"/m/rock/", "/m/Rock/", "/music/a/",
-                                                       "/music/c/", "/music/b/"}));
+    EXPECT_EQ(Folders(list),
+              (Texts{"/m/rock/", "/m/Rock/", "/music/a/", "/music/c/", "/music/b/"}));
     EXPECT_EQ(list.GetAt(-1), "");
     EXPECT_EQ(list.GetAt(5), "");
     list.RemoveAt(1);
     list.RemoveAt(7);
-    EXPECT_EQ(Folders(list),
-              (std::vector<std::string>{"/m/rock/", "/music/a/", "/music/c/", "/music/b/"}));
+    EXPECT_EQ(Folders(list), (Texts{"/m/rock/", "/music/a/", "/music/c/", "/music/b/"}));
     list.RemoveAll();
     EXPECT_EQ(list.GetCount(), 0);
 }
@@ -95,7 +95,7 @@ TEST(LocationListTest, FilesOnDisk) {
     ASSERT_TRUE(list.Save(path));
     CLocationList read;
     ASSERT_TRUE(read.Load(path));
-    EXPECT_EQ(Folders(read), (std::vector<std::string>{"/music/夜/", "/music/old/"}));
+    EXPECT_EQ(Folders(read), (Texts{"/music/夜/", "/music/old/"}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 
     const std::vector<std::uint8_t> damaged = {5, 0, 0, 0, 3, '/', 'a'};

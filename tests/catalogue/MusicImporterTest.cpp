@@ -1,4 +1,3 @@
-#include "AlbumFakes.h"
 #include "DocumentFakes.h"
 
 #include "catalogue/CAlbumFile.h"
@@ -18,6 +17,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -125,28 +125,38 @@ protected:
 };
 
 // Every entry is taken, hidden ones included; only listed extensions, in any letter case.
+// Links back up the tree and broken links: the scan goes on and reports its count.
 TEST_F(MusicImporterTest, FolderWithSubfolders) {
+    fs::create_directory_symlink(Music(), Music("sub/loop"));
+    fs::create_directory_symlink(Music("sub"), Music("sub/deep/back"));
+    fs::create_symlink(Music("gone.mp3"), Music("broken.mp3"));
+    fs::create_symlink(Music("sub/c.wav"), Music("linked.wav"));
     m_ui.m_folders.push_back(m_dir.File("music"));
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "c.wav", "d.mp2"}));
+    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3", "c.wav", "d.mp2",
+                              "linked.wav"}));
     // The title is the file name (in title case) until the processing thread reads the tags.
-    const std::vector<std::string> titles = Titles(m_doc);
-    EXPECT_EQ(std::count(titles.begin(), titles.end(), "A.mp3"), 1);
+    EXPECT_EQ(std::ranges::count(Titles(m_doc), "A.mp3"), 1);
     // An empty playlist is not asked about erasing.
     EXPECT_TRUE(m_prompt.m_questions.empty());
-    EXPECT_EQ(m_prompt.m_messages, Texts{"5 file(s) imported in 0 second(s)"});
-    EXPECT_EQ(m_importer.GetLastImportFolder(), Music());
-    EXPECT_TRUE(m_importer.IsLastImportKnown());
-    EXPECT_TRUE(m_importer.IsLastImportRecursive());
+    EXPECT_EQ(m_prompt.m_messages, Texts{"7 file(s) imported in 0 second(s)"});
+    EXPECT_EQ(std::tuple(m_importer.GetLastImportFolder(), m_importer.IsLastImportKnown(),
+                         m_importer.IsLastImportRecursive()),
+              std::tuple(Music(), true, true));
     EXPECT_EQ(m_locations.GetFolders(), Texts{Music()});
     // One progress window for the whole scan, showing each folder.
     EXPECT_EQ(m_ui.m_log.m_titles, Texts{"Importing music files to party"});
-    EXPECT_EQ(m_ui.m_log.m_destroyed, 1);
     EXPECT_EQ(m_ui.m_log.m_folders.front(), Music() + " ...");
-    EXPECT_EQ(m_ui.m_log.m_folders.size(), 3u);
-    EXPECT_FALSE(CMusicImporter::IsImportRunning());
-    EXPECT_TRUE(m_doc.IsModified());
-    EXPECT_EQ(m_doc.GetProcessingQueue().size(), 5u);
+    EXPECT_EQ(std::pair(m_ui.m_log.m_destroyed, m_ui.m_log.m_folders.size()), std::pair(1, 5ul));
+    EXPECT_EQ(std::tuple(CMusicImporter::IsImportRunning(), m_doc.IsModified(),
+                         m_doc.GetProcessingQueue().size()),
+              std::tuple(false, true, 7u));
+    // A folder that is gone by the time of the scan imports nothing.
+    long count = 0;
+    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
+    EXPECT_EQ(m_importer.ScanFolder(m_dir.File("gone/"), true, answer, count),
+              CMusicImporter::kScanFinished);
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(MusicImporterTest, SingleFolderAndRepeat) {
@@ -267,7 +277,8 @@ TEST_F(MusicImporterTest, SecondImportRunsWithoutAWindow) {
 }
 
 // Three locations selected from the top down A, B, C are scanned C, B, A, and each one
-// that brought files stands at the front of the locations afterwards.
+// that brought files stands at the front of the locations afterwards; one scanned while
+// the running total is still 0 stays where it is.
 TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
     for (const char* name : {"A", "B", "C"}) {
         Touch(std::string("loc/") + name + "/x" + name + ".mp3");
@@ -288,25 +299,16 @@ TEST_F(MusicImporterTest, MultipleLocationsInReverseOrder) {
               (Texts{Loc("A"), Loc("B"), Loc("C"), Loc("unused"), Loc("empty")}));
     EXPECT_EQ(m_prompt.m_messages.back(), "3 file(s) imported in 0 second(s)");
     EXPECT_TRUE(m_prompt.m_questions.empty());
-}
-
-// A location scanned while the running total is still 0 is not moved to the front.
-TEST_F(MusicImporterTest, LocationsMoveOnlyOnceTheTotalIsAboveZero) {
-    Touch("loc/A/a.mp3");
-    Touch("loc/empty/readme.txt");
-    m_locations.Add(Loc("A"));
-    m_locations.Add(Loc("empty"));
-    m_locations.Add(Loc("other"));
-    // other, empty, A: selecting empty and A scans A first, then empty (total 1 by then).
-    m_ui.m_mode = IImportUi::kLocationsSelected;
-    m_ui.m_selected = {1, 2};
+    // empty and A in both orders: empty moves only when A, scanned first, brought a file.
+    m_ui.m_selected = {0, 4};
     EXPECT_TRUE(m_importer.OnImportLocations());
-    EXPECT_EQ(m_locations.GetFolders(), (Texts{Loc("empty"), Loc("A"), Loc("other")}));
-    // Only "empty" selected now: it is scanned with a total of 0 and stays where it is.
-    m_ui.m_selected = {0};
-    m_prompt.m_duplicateAnswers.clear();
+    EXPECT_EQ(m_locations.GetAt(4), Loc("empty"));
+    Touch("loc/A/new.mp3");
+    m_prompt.m_duplicateAnswers = {IUserPrompt::kNoToAll};
+    m_ui.m_selected = {4, 0};
     EXPECT_TRUE(m_importer.OnImportLocations());
-    EXPECT_EQ(m_locations.GetAt(0), Loc("empty"));
+    EXPECT_EQ(m_locations.GetFolders(),
+              (Texts{Loc("empty"), Loc("A"), Loc("B"), Loc("C"), Loc("unused")}));
 }
 
 TEST_F(MusicImporterTest, LocationsDialogHelpers) {
@@ -352,26 +354,6 @@ TEST_F(MusicImporterTest, ImportFilesAndImportFile) {
     EXPECT_FALSE(added);
     m_ui.m_files.clear();
     EXPECT_FALSE(m_importer.OnImportFiles());
-}
-
-// Links back up the tree, folders that vanish or cannot be opened, and broken links:
-// the scan goes on and reports its count.
-TEST_F(MusicImporterTest, LoopsAndVanishedEntries) {
-    fs::create_directory_symlink(Music(), Music("sub/loop"));
-    fs::create_directory_symlink(Music("sub"), Music("sub/deep/back"));
-    fs::create_symlink(Music("gone.mp3"), Music("broken.mp3"));
-    fs::create_symlink(Music("sub/c.wav"), Music("linked.wav"));
-    m_ui.m_folders.push_back(Music());
-    EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
-    EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3", "c.wav", "d.mp2",
-                              "linked.wav"}));
-    EXPECT_EQ(m_prompt.m_messages.back(), "7 file(s) imported in 0 second(s)");
-    // A folder that is gone by the time of the scan imports nothing and still reports.
-    long count = 0;
-    IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
-    EXPECT_EQ(m_importer.ScanFolder(m_dir.File("gone/"), true, answer, count),
-              CMusicImporter::kScanFinished);
-    EXPECT_EQ(count, 0);
 }
 
 // Dropped files go in before the line under the drop point, in the drop's order;
