@@ -14,7 +14,7 @@ protected:
     // Starts the scripted player that mode names and connects to it.
     void Connect(const std::string& mode) {
         ASSERT_TRUE(m_link.IsBusConnected()) << "run under dbus-run-session";
-        ASSERT_TRUE(m_child.Start({MprisTestSupport::SelfPath(), "--serve-player", mode},
+        ASSERT_TRUE(m_child.Start({"/proc/self/exe", "--serve-player", mode},
                                   m_dir.File("player.log"), {}));
         ASSERT_TRUE(WaitFor([&] { return m_link.EnumWindows().size() == 1; }, 5s));
         ASSERT_TRUE(m_player.Connect(-1, false));

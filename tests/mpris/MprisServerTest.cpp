@@ -34,7 +34,7 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     if (!TestFiles::HaveTool("dbus-send") || !TestFiles::HaveTool("dbus-monitor")) {
         GTEST_SKIP() << "dbus-send and dbus-monitor are needed";
     }
-    const auto app = MprisTestSupport::MakeApp();
+    const auto app = MakeApp();
     BusMonitor monitor("member='PropertiesChanged'");
     ASSERT_TRUE(monitor.Started());
 
