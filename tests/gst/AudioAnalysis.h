@@ -96,19 +96,15 @@ inline double Median(const std::vector<double>& values, std::size_t first, std::
     if (first >= last) {
         return 0;
     }
-    std::vector<double> part(values.begin() + static_cast<std::ptrdiff_t>(first),
-                             values.begin() + static_cast<std::ptrdiff_t>(last));
-    std::nth_element(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(part.size() / 2),
-                     part.end());
+    std::vector<double> part(values.data() + first, values.data() + last);
+    std::nth_element(part.data(), part.data() + part.size() / 2, part.data() + part.size());
     return part[part.size() / 2];
 }
 
 // Largest of values[first, last); 0 for an empty range.
 inline double Max(const std::vector<double>& values, std::size_t first, std::size_t last) {
     last = std::min(last, values.size());
-    return first < last ? *std::max_element(values.begin() + static_cast<std::ptrdiff_t>(first),
-                                            values.begin() + static_cast<std::ptrdiff_t>(last))
-                        : 0.0;
+    return first < last ? *std::max_element(values.data() + first, values.data() + last) : 0.0;
 }
 
 } // namespace AudioAnalysis

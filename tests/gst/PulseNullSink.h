@@ -36,10 +36,9 @@ public:
     bool Start(const std::string& folder, std::string& error) {
         std::filesystem::create_directories(folder + "/run");
         std::filesystem::create_directories(folder + "/state");
-        const std::string server = "unix:" + folder + "/native";
         m_client = {{"PULSE_RUNTIME_PATH", folder + "/run"},
                     {"PULSE_STATE_PATH", folder + "/state"},
-                    {"PULSE_SERVER", server}};
+                    {"PULSE_SERVER", "unix:" + folder + "/native"}};
         std::map<std::string, std::string> daemonEnvironment = m_client;
         daemonEnvironment["HOME"] = folder;
         if (!m_daemon.Start(
