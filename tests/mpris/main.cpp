@@ -24,40 +24,33 @@ public:
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         const QString member = message.member();
-        if (member == QStringLiteral("Quit")) {
-            connection.send(message.createReply());
-            QCoreApplication::exit(0);
-            return true;
-        }
-        if (m_strMode == QStringLiteral("vanish") && member == QStringLiteral("OpenUri")) {
+        if (m_strMode == "vanish" && member == "OpenUri") {
             ::_exit(0); // no answer: the caller sees the player gone mid-call
         }
-        if (member == QStringLiteral("Get") && message.arguments().size() == 2) {
+        if (member == "Get" && message.arguments().size() == 2) {
             connection.send(message.createReply(
                 QVariant::fromValue(QDBusVariant(Value(message.arguments()[1].toString())))));
-            return true;
+        } else if (member == "Set") {
+            connection.send(message.createErrorReply("org.example.Refused", "no"));
+        } else {
+            connection.send(message.createReply());
         }
-        if (member == QStringLiteral("Set")) {
-            connection.send(message.createErrorReply(QStringLiteral("org.example.Refused"),
-                                                     QStringLiteral("no")));
-            return true;
+        if (member == "Quit") {
+            QCoreApplication::exit(0);
         }
-        connection.send(message.createReply());
         return true;
     }
 
 private:
     QVariant Value(const QString& property) const {
-        if (m_strMode == QStringLiteral("wrongmeta") && property == QStringLiteral("Metadata")) {
-            return QVariantMap{{QStringLiteral("mpris:length"), QStringLiteral("long")},
-                               {QStringLiteral("mpris:trackid"), 12},
-                               {QStringLiteral("xesam:title"), 3.5},
-                               {QStringLiteral("xesam:url"), QStringList{QStringLiteral("x")}}};
+        if (m_strMode == "wrongmeta" && property == "Metadata") {
+            return QVariantMap{{"mpris:length", "long"},
+                               {"mpris:trackid", 12},
+                               {"xesam:title", 3.5},
+                               {"xesam:url", QStringList{"x"}}};
         }
-        const QVariantMap wrong = {{QStringLiteral("PlaybackStatus"), 7},
-                                   {QStringLiteral("Position"), QStringLiteral("soon")},
-                                   {QStringLiteral("Volume"), QStringLiteral("loud")},
-                                   {QStringLiteral("Metadata"), QStringLiteral("none")}};
+        const QVariantMap wrong = {
+            {"PlaybackStatus", 7}, {"Position", "soon"}, {"Volume", "loud"}, {"Metadata", "none"}};
         return wrong.value(property, QVariant::fromValue(QDBusVariant(QVariant(true))));
     }
 
@@ -71,8 +64,8 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         QDBusConnection bus = QDBusConnection::sessionBus();
         ScriptedPlayer player(QString::fromLocal8Bit(argv[2]));
-        if (!bus.registerVirtualObject(QStringLiteral("/org/mpris/MediaPlayer2"), &player) ||
-            !bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.scripted"))) {
+        if (!bus.registerVirtualObject("/org/mpris/MediaPlayer2", &player) ||
+            !bus.registerService("org.mpris.MediaPlayer2.scripted")) {
             return 1;
         }
         return app.exec();
