@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 // Measurements on a recorded sound: the level of a tone over short windows (Goertzel)
@@ -36,8 +37,7 @@ inline std::vector<double> ToneLevels(const std::vector<float>& samples, int nRa
                                                   static_cast<double>(count - 1));
             weights += w;
             const double s0 = w * x[i] + coefficient * s1 - s2;
-            s2 = s1;
-            s1 = s0;
+            s2 = std::exchange(s1, s0);
         }
         const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
         return weights > 0 ? 2.0 * std::sqrt(std::max(power, 0.0)) / weights : 0.0;
@@ -68,10 +68,8 @@ inline std::vector<float> HighPass(std::vector<float> samples, int nRate, double
         double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
         for (float& sample : samples) {
             const double y = b0 * sample + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
-            x2 = x1;
-            x1 = sample;
-            y2 = y1;
-            y1 = y;
+            x2 = std::exchange(x1, sample);
+            y2 = std::exchange(y1, y);
             sample = static_cast<float>(y);
         }
     }

@@ -78,8 +78,7 @@ public:
     bool Stop() {
         const bool recorder = m_recorder.Stop(SIGINT, 3000ms);
         const bool reader = m_reader.Stop(SIGTERM, 3000ms);
-        const bool daemon = m_daemon.Stop(SIGTERM, 3000ms);
-        return recorder && reader && daemon;
+        return m_daemon.Stop(SIGTERM, 3000ms) && recorder && reader;
     }
 
     // Stops everything a moment after the last sound and reads the recording through sox

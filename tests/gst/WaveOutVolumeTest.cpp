@@ -21,8 +21,7 @@ TEST_F(WaveOutVolumeTest, SetHereIsTheSinkVolumeAndAChangeMadeElsewhereReachesEv
     CWaveOutVolume first;
     CWaveOutVolume second;
     ASSERT_TRUE(first.IsOpened());
-    ASSERT_TRUE(first.HasVolume());
-    ASSERT_TRUE(second.HasVolume());
+    ASSERT_TRUE(first.HasVolume() && second.HasVolume());
     EXPECT_EQ((std::tuple{first.GetMin(), first.GetMax(), first.GetSteps()}),
               std::tuple(0, 65536, 65536));
 

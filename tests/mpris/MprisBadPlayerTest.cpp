@@ -51,8 +51,8 @@ TEST_P(MprisWrongAnswerTest, WrongAnswersReadAsNothing) {
     m_player.Enqueue("/a.mp3");
     EXPECT_TRUE(m_player.Play("/music/a.mp3"));
     // Told to play, it counts as playing while it may still be loading.
-    EXPECT_EQ(m_player.GetMode(true), CPlayer::kModePlaying);
-    EXPECT_TRUE(m_player.IsConnected());
+    EXPECT_EQ((std::tuple{m_player.GetMode(true), m_player.IsConnected()}),
+              std::tuple(CPlayer::kModePlaying, true));
 }
 
 TEST_F(MprisBadPlayerTest, APlayerThatLeavesMidCallIsForgotten) {

@@ -163,8 +163,7 @@ TEST_F(MprisLinkTest, FindsARunningPlayerAndLeavesItOpenWhenNotAsked) {
 
     m_pPlayer->Release();
     std::this_thread::sleep_for(500ms);
-    EXPECT_FALSE(mpv.IsGone());
-    EXPECT_TRUE(m_pPlayer->IsConnected());
+    EXPECT_EQ((std::tuple{mpv.IsGone(), m_pPlayer->IsConnected()}), std::tuple(false, true));
 
     // A player that leaves the bus is forgotten, and its handle never comes back.
     mpv.Stop(SIGTERM, 3000ms);
