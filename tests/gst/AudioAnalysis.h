@@ -4,68 +4,14 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <numbers>
-#include <string>
+#include <utility>
 #include <vector>
 
 // Measurements on a recorded sound: the level of a tone over short windows (Goertzel)
 // and the peaks of what lies above about 5 kHz, where the test tones have next to nothing
 // and a click (a jump in the waveform) has most of its energy.
 namespace AudioAnalysis {
-
-struct Recording {
-    int nRate = 0;
-    std::vector<float> mono; // channels mixed down, full scale 1.0
-};
-
-// Reads a 16-bit PCM WAV file; false, with the reason in error, for anything else.
-inline bool ReadWav(const std::string& path, Recording& recording, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                                  std::istreambuf_iterator<char>());
-    const auto le = [&](std::size_t at, int count) {
-        std::uint32_t value = 0;
-        for (int i = count - 1; i >= 0; --i) {
-            value =
-                (value << 8) | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
-        }
-        return value;
-    };
-    if (bytes.size() < 12 || std::string(bytes.data(), 4) != "RIFF" ||
-        std::string(bytes.data() + 8, 4) != "WAVE") {
-        error = "not a WAV file";
-        return false;
-    }
-    std::size_t channels = 0;
-    for (std::size_t at = 12, size = 0; at + 8 <= bytes.size(); at += 8 + size + (size & 1)) {
-        const std::string id(bytes.data() + at, 4);
-        size = le(at + 4, 4);
-        const std::size_t body = at + 8;
-        if (id == "fmt " && body + 16 <= bytes.size()) {
-            channels = le(body + 14, 2) == 16 && (le(body, 2) == 1 || le(body, 2) == 0xFFFE)
-                           ? le(body + 2, 2)
-                           : 0;
-            recording.nRate = static_cast<int>(le(body + 4, 4));
-        } else if (id == "data" && channels > 0) {
-            // A recorder stopped by a signal may leave the size unset: take the rest.
-            const std::size_t end =
-                body + std::min(size == 0 ? bytes.size() : size, bytes.size() - body);
-            recording.mono.clear();
-            for (std::size_t frame = body; frame + channels * 2 <= end; frame += channels * 2) {
-                double sum = 0;
-                for (std::size_t c = 0; c < channels; ++c) {
-                    sum += static_cast<std::int16_t>(le(frame + c * 2, 2));
-                }
-                recording.mono.push_back(static_cast<float>(sum / channels / 32768.0));
-            }
-            return true;
-        }
-    }
-    error = "no 16-bit PCM data after its format";
-    return false;
-}
 
 // measure(first sample, count) over windows of 50 ms, one value every 10 ms: value i
 // covers the samples from i x 10 ms on.
@@ -91,8 +37,7 @@ inline std::vector<double> ToneLevels(const std::vector<float>& samples, int nRa
                                                   static_cast<double>(count - 1));
             weights += w;
             const double s0 = w * x[i] + coefficient * s1 - s2;
-            s2 = s1;
-            s1 = s0;
+            s2 = std::exchange(s1, s0);
         }
         const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
         return weights > 0 ? 2.0 * std::sqrt(std::max(power, 0.0)) / weights : 0.0;
@@ -123,10 +68,8 @@ inline std::vector<float> HighPass(std::vector<float> samples, int nRate, double
         double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
         for (float& sample : samples) {
             const double y = b0 * sample + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
-            x2 = x1;
-            x1 = sample;
-            y2 = y1;
-            y1 = y;
+            x2 = std::exchange(x1, sample);
+            y2 = std::exchange(y1, y);
             sample = static_cast<float>(y);
         }
     }
@@ -151,19 +94,15 @@ inline double Median(const std::vector<double>& values, std::size_t first, std::
     if (first >= last) {
         return 0;
     }
-    std::vector<double> part(values.begin() + static_cast<std::ptrdiff_t>(first),
-                             values.begin() + static_cast<std::ptrdiff_t>(last));
-    std::nth_element(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(part.size() / 2),
-                     part.end());
+    std::vector<double> part(values.data() + first, values.data() + last);
+    std::nth_element(part.data(), part.data() + part.size() / 2, part.data() + part.size());
     return part[part.size() / 2];
 }
 
 // Largest of values[first, last); 0 for an empty range.
 inline double Max(const std::vector<double>& values, std::size_t first, std::size_t last) {
     last = std::min(last, values.size());
-    return first < last ? *std::max_element(values.begin() + static_cast<std::ptrdiff_t>(first),
-                                            values.begin() + static_cast<std::ptrdiff_t>(last))
-                        : 0.0;
+    return first < last ? *std::max_element(values.data() + first, values.data() + last) : 0.0;
 }
 
 } // namespace AudioAnalysis

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -73,16 +74,14 @@ struct SBadInput {
     std::uint32_t nError;
 };
 inline std::vector<SBadInput> MakeBadInputs(const TempDir& dir) {
-    const std::string text = dir.File("notes.mp3");
-    const std::string words = "These are words, not music.\n";
-    WriteAll(text, std::vector<std::uint8_t>(words.begin(), words.end()));
+    std::ofstream(dir.File("notes.mp3")) << "These are words, not music.\n";
     WriteAll(dir.File("empty.mp3"), {});
     auto head = ReadAll(GstTestMedia().Path("cbr.mp3"));
     head.resize(300); // inside the first frame
     WriteAll(dir.File("truncated.mp3"), head);
     std::filesystem::create_directory(dir.File("album.mp3"));
     return {{dir.File("missing.mp3"), MciError::kFileNotFound},
-            {text, MciError::kInvalidFile},
+            {dir.File("notes.mp3"), MciError::kInvalidFile},
             {dir.File("empty.mp3"), MciError::kInvalidFile},
             {dir.File("truncated.mp3"), MciError::kInvalidFile},
             {dir.File("album.mp3"), MciError::kInvalidFile}};
@@ -149,6 +148,7 @@ protected:
         return count;
     }
 
+    TempDir m_dir;
     CGstMciContextFactory m_factory;
     std::unique_ptr<IMciContext> m_pContext;
     std::string m_strReply;

@@ -16,12 +16,11 @@ constexpr std::size_t kWindow = 101;
 class GstVolumeRampTest : public GstContextFixture {
 protected:
     void SetUp() override {
-        m_strRecording = m_dir.File("recording.raw");
         GstContextFixture::SetUp();
         const std::string sink =
             "audioconvert ! audioresample ! audio/x-raw,format=S16LE,channels=1,"
             "rate=44100 ! filesink sync=true location=" +
-            m_strRecording;
+            m_dir.File("recording.raw");
         ::setenv("MIXOREL_AUDIO_SINK", sink.c_str(), 1);
     }
 
@@ -34,18 +33,14 @@ protected:
     void Finish() {
         ASSERT_EQ(Send("stop mpeg wait"), 0u);
         ASSERT_EQ(Send("close mpeg wait"), 0u);
-        const auto bytes = ReadAll(m_strRecording);
-        std::vector<int> samples(bytes.size() / 2);
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            samples[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        const auto bytes = ReadAll(m_dir.File("recording.raw"));
+        std::vector<int> levels(bytes.size() / 2);
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            levels[i] = std::abs(static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
         }
-        m_envelope.assign(samples.size(), 0);
-        for (std::size_t i = kWindow; i < samples.size(); ++i) {
-            int peak = 0;
-            for (std::size_t j = i - kWindow; j < i; ++j) {
-                peak = std::max(peak, std::abs(samples[j]));
-            }
-            m_envelope[i] = peak;
+        m_envelope.assign(levels.size(), 0);
+        for (std::size_t i = kWindow; i < levels.size(); ++i) {
+            m_envelope[i] = *std::max_element(&levels[i - kWindow], &levels[i]);
         }
     }
 
@@ -65,8 +60,6 @@ protected:
         return at < m_envelope.size() ? m_envelope[at] : -1;
     }
 
-    TempDir m_dir;
-    std::string m_strRecording;
     std::vector<int> m_envelope;
 };
 

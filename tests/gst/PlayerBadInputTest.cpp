@@ -17,53 +17,44 @@ constexpr auto kStartLimit = 5000ms;
 // worker counts as playing; after that the player must report stopped.
 constexpr auto kSettleLimit = 4000ms;
 
-// The open commands of every context and the error codes they got. The fader workers
-// call the recording context from their own threads.
-struct SOpenLog {
-    std::mutex mutex;
-    std::vector<std::pair<std::string, std::uint32_t>> opens;
-
-    // The error the device answered to the open of path (0 when none was sent); forgets all.
-    std::uint32_t Take(const std::string& path) {
-        std::lock_guard lock(mutex);
-        std::uint32_t error = 0;
-        for (auto it = opens.rbegin(); it != opens.rend(); ++it) {
-            error = it->first.starts_with("open \"" + path + "\"") ? it->second : error;
-        }
-        opens.clear();
-        return error;
-    }
-};
-
-class CRecordingContext final : public IMciContext {
-public:
-    CRecordingContext(std::unique_ptr<IMciContext> inner, std::shared_ptr<SOpenLog> log)
-        : m_pInner(std::move(inner)), m_pLog(std::move(log)) {}
-    std::uint32_t SendString(std::string_view command, std::string& reply) override {
-        const std::uint32_t error = m_pInner->SendString(command, reply);
-        if (command.starts_with("open")) {
-            std::lock_guard lock(m_pLog->mutex);
-            m_pLog->opens.emplace_back(command, error);
-        }
-        return error;
-    }
-
-private:
-    std::unique_ptr<IMciContext> m_pInner;
-    std::shared_ptr<SOpenLog> m_pLog;
-};
-
+// GStreamer contexts that note the error code every open answers. The fader workers use
+// theirs from their own threads.
 class CRecordingFactory final : public IMciContextFactory {
 public:
-    explicit CRecordingFactory(std::shared_ptr<SOpenLog> log) : m_pLog(std::move(log)) {}
     std::unique_ptr<IMciContext> CreateContext() override {
         auto inner = m_gst.CreateContext();
-        return inner ? std::make_unique<CRecordingContext>(std::move(inner), m_pLog) : nullptr;
+        return inner ? std::make_unique<Context>(std::move(inner), *this) : nullptr;
+    }
+    // The error the first open of path answered (0 when none was sent); forgets all opens.
+    std::uint32_t Take(const std::string& path) {
+        std::lock_guard lock(m_mutex);
+        std::uint32_t error = 0;
+        for (auto it = m_opens.rbegin(); it != m_opens.rend(); ++it) {
+            error = it->first.starts_with("open \"" + path + "\"") ? it->second : error;
+        }
+        m_opens.clear();
+        return error;
     }
 
 private:
+    struct Context final : IMciContext {
+        Context(std::unique_ptr<IMciContext> inner, CRecordingFactory& owner)
+            : m_pInner(std::move(inner)), m_owner(owner) {}
+        std::uint32_t SendString(std::string_view command, std::string& reply) override {
+            const std::uint32_t error = m_pInner->SendString(command, reply);
+            if (command.starts_with("open")) {
+                std::lock_guard lock(m_owner.m_mutex);
+                m_owner.m_opens.emplace_back(command, error);
+            }
+            return error;
+        }
+        std::unique_ptr<IMciContext> m_pInner;
+        CRecordingFactory& m_owner;
+    };
+
     CGstMciContextFactory m_gst;
-    std::shared_ptr<SOpenLog> m_pLog;
+    std::mutex m_mutex;
+    std::vector<std::pair<std::string, std::uint32_t>> m_opens;
 };
 
 class PlayerBadInputTest : public ::testing::TestWithParam<bool> {};
@@ -77,8 +68,8 @@ TEST_P(PlayerBadInputTest, StartsGiveAnErrorAndTheNextGoodFilePlays) {
     TempDir dir;
     const std::vector<SBadInput> badInputs = MakeBadInputs(dir);
     const std::string good = GstTestMedia().Path("long.mp3");
-    const auto log = std::make_shared<SOpenLog>();
-    CMCIPlayer player(MixingEnvironment(std::make_shared<CRecordingFactory>(log)));
+    const auto log = std::make_shared<CRecordingFactory>(); // outlives the player's contexts
+    CMCIPlayer player(MixingEnvironment(log));
     const auto comesToRest = [&] {
         return WaitFor([&] { return !player.IsActive(true); }, kSettleLimit, 20ms);
     };

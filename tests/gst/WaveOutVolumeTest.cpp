@@ -13,24 +13,17 @@ std::string Pactl(const std::string& arguments) {
     return TestFiles::Capture("pactl " + arguments + " 2>&1");
 }
 
-TEST(WaveOutVolumeTest, SetHereIsTheSinkVolumeAndAChangeMadeElsewhereReachesEveryCallback) {
-    if (const std::string missing = PulseNullSink::MissingTool(); !missing.empty()) {
-        GTEST_SKIP() << missing << " is not installed";
-    }
-    TempDir dir;
-    PulseNullSink sink;
-    std::string error;
-    ASSERT_TRUE(sink.Start(dir.Path(), error)) << error;
-    ScopedEnvironment environment(sink.ClientEnvironment());
+using WaveOutVolumeTest = PulseNullSinkTest;
+
+TEST_F(WaveOutVolumeTest, SetHereIsTheSinkVolumeAndAChangeMadeElsewhereReachesEveryCallback) {
+    ScopedEnvironment environment(m_sink.ClientEnvironment());
 
     CWaveOutVolume first;
     CWaveOutVolume second;
     ASSERT_TRUE(first.IsOpened());
-    ASSERT_TRUE(first.HasVolume());
-    ASSERT_TRUE(second.HasVolume());
-    EXPECT_EQ(first.GetMin(), 0);
-    EXPECT_EQ(first.GetMax(), 65536);
-    EXPECT_EQ(first.GetSteps(), 65536);
+    ASSERT_TRUE(first.HasVolume() && second.HasVolume());
+    EXPECT_EQ((std::tuple{first.GetMin(), first.GetMax(), first.GetSteps()}),
+              std::tuple(0, 65536, 65536));
 
     first.SetVolume(32768);
     EXPECT_EQ(first.GetVolume(), 32768);
@@ -59,19 +52,15 @@ TEST(WaveOutVolumeTest, SetHereIsTheSinkVolumeAndAChangeMadeElsewhereReachesEver
         << seenFirst << " " << seenSecond;
     EXPECT_EQ(parameter, 7u);
     EXPECT_EQ(first.GetVolume(), 20000);
-    EXPECT_TRUE(sink.Stop());
 }
 
 TEST(WaveOutVolumeNoServerTest, WithoutASoundServerTheObjectStaysClosed) {
     TempDir dir;
     ScopedEnvironment environment({{"PULSE_SERVER", "unix:" + dir.File("no-server")}});
     CWaveOutVolume volume;
-    EXPECT_FALSE(volume.IsOpened());
-    EXPECT_FALSE(volume.HasVolume());
-    EXPECT_EQ(volume.GetVolume(), -1);
-    EXPECT_EQ(volume.GetMin(), -1);
-    EXPECT_EQ(volume.GetMax(), -1);
-    EXPECT_EQ(volume.GetSteps(), -1);
+    EXPECT_EQ((std::tuple{volume.IsOpened(), volume.HasVolume(), volume.GetVolume(),
+                          volume.GetMin(), volume.GetMax(), volume.GetSteps()}),
+              std::tuple(false, false, -1, -1, -1, -1));
     volume.SetVolume(100);
     EXPECT_FALSE(volume.Disable());
 }

@@ -15,7 +15,7 @@ TEST(LogindShutdownTest, AsksLogindToPowerOffAndReportsAFailure) {
     }
     BusMonitor monitor("member='PowerOff'");
     ASSERT_TRUE(monitor.Started());
-    const auto app = MprisTestSupport::MakeApp();
+    const auto app = MakeApp();
     CLogindShutdown shutdown(QDBusConnection::sessionBus());
     QString error;
     EXPECT_FALSE(shutdown.PowerOff(&error));

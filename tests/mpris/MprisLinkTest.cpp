@@ -16,21 +16,18 @@ using TestFiles::ShellQuote;
 
 namespace {
 
-// The mpris script of mpv-mpris; empty when it is not installed.
-std::string MprisScript() {
+// A quiet, idle mpv that shows itself on the bus through the mpris script of mpv-mpris;
+// empty when that is not installed.
+std::string MpvCommand() {
     std::error_code error;
-    for (const char* path : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"}) {
-        if (std::filesystem::exists(path, error)) {
-            return path;
+    for (const char* script : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"}) {
+        if (std::filesystem::exists(script, error)) {
+            return std::string("mpv --no-config --idle=yes --ao=null --no-video --no-terminal "
+                               "--script=") +
+                   script;
         }
     }
     return {};
-}
-
-// A quiet, idle mpv that shows itself on the bus.
-std::string MpvCommand() {
-    return "mpv --no-config --idle=yes --ao=null --no-video --no-terminal --script=" +
-           MprisScript();
 }
 
 // Drives a real mpv (with mpv-mpris) on the private session bus through the remote back
@@ -38,14 +35,12 @@ std::string MpvCommand() {
 class MprisLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string missing = MprisScript().empty() ? " mpv-mpris" : "";
+        std::string missing = MpvCommand().empty() ? " mpv-mpris" : "";
         for (const char* tool : {"mpv", "sox", "lame"}) {
             missing += TestFiles::HaveTool(tool) ? "" : std::string(" ") + tool;
         }
         if (!missing.empty()) {
-            if (const char* ci = std::getenv("CI"); ci != nullptr && std::string(ci) == "true") {
-                FAIL() << "missing in CI:" << missing;
-            }
+            ASSERT_STRNE(std::getenv("CI"), "true") << "missing in CI:" << missing;
             GTEST_SKIP() << "missing:" << missing;
         }
         m_pStore = std::make_shared<CMemorySettingsStore>();
@@ -57,8 +52,7 @@ protected:
     void TearDown() override {
         // A player this test started and did not close is ended by its process id.
         std::ifstream pidFile(m_dir.File("mpv.pid"));
-        long pid = 0;
-        if (pidFile >> pid && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0) {
+        if (long pid = 0; pidFile >> pid && pid > 0) {
             ::kill(static_cast<pid_t>(pid), SIGKILL);
         }
         m_pPlayer.reset();
@@ -106,23 +100,19 @@ TEST_F(MprisLinkTest, StartsThePlayerPlaysSeeksAndClosesIt) {
 
     // Nothing runs: Connect starts "winamppath" and waits for it on the bus.
     ASSERT_TRUE(m_pPlayer->Connect(-1, true));
-    EXPECT_NE(m_pPlayer->GetWindow(), 0u);
-    EXPECT_EQ(m_pPlayer->GetStoredVersion(), 0x2095);
-    EXPECT_TRUE(m_pPlayer->IsConnected());
-    EXPECT_TRUE(m_pPlayer->IsAvailable());
-    EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModeStopped);
+    EXPECT_EQ(
+        (std::tuple{m_pPlayer->GetWindow() != 0, m_pPlayer->GetStoredVersion(),
+                    m_pPlayer->IsConnected(), m_pPlayer->IsAvailable(), m_pPlayer->GetMode(true)}),
+        std::tuple(true, 0x2095, true, true, CPlayer::kModeStopped));
 
     ASSERT_TRUE(m_pPlayer->Play(tagged));
     EXPECT_TRUE(m_pPlayer->IsActive(false)); // at once, though the player still loads
     ASSERT_TRUE(WaitFor([&] { return Position() >= 1; }, 5s));
     EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModePlaying);
     std::int32_t length = 0;
-    EXPECT_TRUE(m_pPlayer->GetLength(length));
-    EXPECT_EQ(length, 8);
-    std::string title;
-    EXPECT_TRUE(m_pPlayer->GetTitle(title));
-    EXPECT_EQ(title, "Remote Song");
-    std::string status;
+    std::string title, status;
+    EXPECT_TRUE(m_pPlayer->GetLength(length) && m_pPlayer->GetTitle(title));
+    EXPECT_EQ(std::tie(length, title), std::tuple(8, "Remote Song"));
     m_pPlayer->GetStatusText(status);
     EXPECT_EQ(status.rfind("Playing 0:", 0), 0u) << status;
 
@@ -173,8 +163,7 @@ TEST_F(MprisLinkTest, FindsARunningPlayerAndLeavesItOpenWhenNotAsked) {
 
     m_pPlayer->Release();
     std::this_thread::sleep_for(500ms);
-    EXPECT_FALSE(mpv.IsGone());
-    EXPECT_TRUE(m_pPlayer->IsConnected());
+    EXPECT_EQ((std::tuple{mpv.IsGone(), m_pPlayer->IsConnected()}), std::tuple(false, true));
 
     // A player that leaves the bus is forgotten, and its handle never comes back.
     mpv.Stop(SIGTERM, 3000ms);

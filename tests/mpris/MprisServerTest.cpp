@@ -9,27 +9,24 @@
 namespace {
 
 // dbus-send run while this process keeps serving the bus; its output.
-std::string Send(const std::vector<std::string>& args) {
-    QStringList list = {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                        QStringLiteral("--dest=org.mpris.MediaPlayer2.mixorel"),
-                        QStringLiteral("/org/mpris/MediaPlayer2")};
-    for (const std::string& arg : args) {
-        list << QString::fromStdString(arg);
-    }
+std::string Send(const QStringList& args) {
     QProcess client;
-    client.start(QStringLiteral("dbus-send"), list);
+    client.start("dbus-send",
+                 QStringList{"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.mixorel",
+                             "/org/mpris/MediaPlayer2"} +
+                     args);
     while (!client.waitForFinished(10) && client.state() != QProcess::NotRunning) {
         QCoreApplication::processEvents();
     }
     return client.readAllStandardOutput().toStdString();
 }
 
-std::string Get(const std::string& property) {
+std::string Get(const QString& property) {
     return Send({"org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player",
                  "string:" + property});
 }
 
-void Call(const std::string& method) {
+void Call(const QString& method) {
     Send({"org.mpris.MediaPlayer2.Player." + method});
 }
 
@@ -37,23 +34,22 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     if (!TestFiles::HaveTool("dbus-send") || !TestFiles::HaveTool("dbus-monitor")) {
         GTEST_SKIP() << "dbus-send and dbus-monitor are needed";
     }
-    const auto app = MprisTestSupport::MakeApp();
+    const auto app = MakeApp();
     BusMonitor monitor("member='PropertiesChanged'");
     ASSERT_TRUE(monitor.Started());
 
     CNowPlaying now;
-    int nexts = 0, pauses = 0, plays = 0, stops = 0;
+    int nexts = 0, stops = 0, pauses = 0, plays = 0, started = 0;
     double volume = -1;
-    CMprisServer::Commands commands;
-    commands.read = [&] { return now; };
-    commands.next = [&] { ++nexts; };
-    commands.pause = [&] { ++pauses; };
-    commands.play = [&] { ++plays; };
-    commands.stop = [&] { ++stops; };
-    commands.setVolume = [&](double v) { volume = v; };
-    int started = 0;
-    commands.trackStarted = [&](const CNowPlaying&) { ++started; };
-    CMprisServer server(commands);
+    CMprisServer server({.read = [&] { return now; },
+                         .next = [&] { ++nexts; },
+                         .stop = [&] { ++stops; },
+                         .pause = [&] { ++pauses; },
+                         .play = [&] { ++plays; },
+                         .setVolume = [&](double v) { volume = v; },
+                         .raise = {},
+                         .quit = {},
+                         .trackStarted = [&](const CNowPlaying&) { ++started; }});
     ASSERT_TRUE(server.Register(QDBusConnection::sessionBus()));
 
     EXPECT_NE(Get("PlaybackStatus").find("\"Stopped\""), std::string::npos);
@@ -62,13 +58,8 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     Call("PlayPause");
     EXPECT_EQ(plays, 1) << "PlayPause with nothing playing starts the loop";
 
-    now.status = CNowPlaying::kPlaying;
-    now.strTitle = "Song";
-    now.strArtist = "Band";
-    now.strPath = "/music/a song.mp3";
-    now.nLengthUs = 180000000;
-    now.nTrack = 1;
-    now.bCanGoNext = true;
+    // Playing "Song" by "Band", no album, three minutes long, the first track, a next one.
+    now = {CNowPlaying::kPlaying, "Song", "Band", "", "/music/a song.mp3", 180000000, 0, 1, true};
     server.Refresh();
     server.Refresh();
     EXPECT_EQ(started, 1) << "one notice per song that starts";
@@ -82,9 +73,7 @@ TEST(MprisServerTest, PropertiesMethodsAndChangeSignals) {
     Call("Next");
     Call("Pause");
     Call("Stop");
-    EXPECT_EQ(nexts, 1);
-    EXPECT_EQ(pauses, 1);
-    EXPECT_EQ(stops, 1);
+    EXPECT_EQ((std::tuple{nexts, pauses, stops}), std::tuple(1, 1, 1));
     Send({"org.freedesktop.DBus.Properties.Set", "string:org.mpris.MediaPlayer2.Player",
           "string:Volume", "variant:double:0.5"});
     EXPECT_DOUBLE_EQ(volume, 0.5);

@@ -18,21 +18,27 @@
 using namespace std::chrono_literals;
 
 // Shared by the tests of the MPRIS link, which run on a private session bus
-// (dbus-run-session).
-namespace MprisTestSupport {
+// (dbus-run-session). Their program is also the scripted player some of them start as a
+// child process (main.cpp).
 
 // Polls the condition every 20 ms until it holds or the limit passes.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
 // The Qt application a test needs for the bus.
-std::unique_ptr<QCoreApplication> MakeApp();
-// This test program, for a child that serves a scripted player on the bus.
-std::string SelfPath();
-// The child's entry: serves the player that mode names until it is told to quit.
-int ServePlayer(int argc, char** argv, const std::string& mode);
-
-} // namespace MprisTestSupport
-
-using MprisTestSupport::WaitFor;
+inline std::unique_ptr<QCoreApplication> MakeApp() {
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("mpris_tests"), nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
 
 // dbus-monitor on the session bus for the messages that match rule, listening once made.
 class BusMonitor {
