@@ -45,42 +45,6 @@ TEST_F(MCIPlayerStartTest, StartsFailWhenNoWorkerCanStart) {
     EXPECT_TRUE(player.IsWorkerAlive());
 }
 
-// What a plain start of a file, a pause and a resume, a volume change and a seek, and a
-// plain start of a CD track (from the track to the next) send.
-TEST_F(MCIPlayerStartTest, CommandsOfPlainOperations) {
-    const struct {
-        const char* mode;
-        std::function<bool(CMCIPlayer&)> run;
-        Texts sent;
-    } cases[] = {
-        {"stopped", [](CMCIPlayer& p) { return p.Play(kSong); },
-         Join({{"status mpeg mode", "close mpeg wait", kOpenSong},
-               kFileSetup,
-               {"play mpeg from 0 notify"}})},
-        {"playing",
-         [](CMCIPlayer& p) { return p.PauseResume(); },
-         {"status mpeg mode", "pause mpeg"}},
-        {"paused",
-         [](CMCIPlayer& p) { return p.PauseResume(); },
-         {"status mpeg mode", "resume mpeg"}},
-        {"paused",
-         [](CMCIPlayer& p) { return p.SetVolume(-1, 250) && p.PlayFrom(42); },
-         {"setaudio mpeg left volume to 750", "setaudio mpeg right volume to 750",
-          "play mpeg from 42000 notify"}},
-        {"stopped",
-         [](CMCIPlayer& p) { return p.Play("/media/cdrom/Track07.cda"); },
-         {"status mpeg mode", "open cdaudio alias mpeg", "Set mpeg time format TMSF",
-          "play mpeg from 7 to 8"}},
-    };
-    CMCIPlayer& player = ConnectedPlayer();
-    for (const auto& c : cases) {
-        m_pDevice->SetReply("status mpeg mode", c.mode);
-        m_pDevice->ClearLog();
-        EXPECT_TRUE(c.run(player));
-        EXPECT_EQ(m_pDevice->Commands(0), c.sent);
-    }
-}
-
 // Over a playing song, or a worker still fading one out, the new song opens in a worker
 // of its own first; then the old one is stopped and its worker ends.
 TEST_F(MCIPlayerStartTest, PlainStartOverASongOpensTheNewOneFirstThenStopsTheOld) {
@@ -191,28 +155,6 @@ TEST_F(MCIPlayerStartTest, MixedStartOfACdTrackEndsThePreviousWorkerAtOnce) {
 
 // ---- stopping ------------------------------------------------------------------------
 
-// What each way of stopping sends: the song ends at once, or while mixing is only marked
-// as ended.
-TEST_F(MCIPlayerStartTest, StopsThatEndTheSongAtOnceOrOnlyMarkIt) {
-    const Texts mode = {"status mpeg mode"};
-    const Texts stopClose = {"status mpeg mode", "stop mpeg wait", "close mpeg"};
-    CMCIPlayer& player = ConnectedPlayer();
-    const auto sent = [&](const char* reply, const std::function<bool()>& action) {
-        m_pDevice->SetReply("status mpeg mode", reply);
-        m_pDevice->ClearLog();
-        EXPECT_TRUE(action());
-        return m_pDevice->Commands(0);
-    };
-    EXPECT_EQ(sent("playing", [&] { return player.Stop(); }), stopClose);
-    EXPECT_EQ(sent("stopped", [&] { return player.Stop(); }), mode);
-    EXPECT_EQ(sent("playing", [&] { return player.Skip(); }), Join({mode, stopClose}));
-    sent("stopped", [&] { return player.Play("/media/cdrom/Track02.cda"); });
-    EXPECT_EQ(sent("playing", [&] { return player.FadeStop(); }), stopClose) << "a CD track";
-    player.SetMixEnabled(true);
-    EXPECT_EQ(sent("playing", [&] { return player.FadeSkip(); }), mode);
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped) << "the fade skip marked the song";
-}
-
 // A fade stop, and a stop while mixing (after a second look at the mode), fade out a
 // song started without mixing.
 TEST_F(MCIPlayerStartTest, FadeStopAndStopWhileMixingFadeOut) {
@@ -259,31 +201,55 @@ TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesO
     EXPECT_TRUE(player.IsActive(false)) << "Play clears the pending stop";
 }
 
-// ---- other commands ----------------------------------------------------------------------
+// ---- what each operation sends ---------------------------------------------------------
 
-TEST_F(MCIPlayerStartTest, PauseOfACdTrackShowsMessage132) {
+// A start of a file, a pause and a resume, a volume change and a seek, the stops (the song
+// ends at once, or while mixing is only marked as ended) and a start of a CD track, from
+// the track to the next, which cannot pause.
+TEST_F(MCIPlayerStartTest, CommandsOfEachOperation) {
+    const Texts mode = {"status mpeg mode"};
+    const Texts stopClose = {"status mpeg mode", "stop mpeg wait", "close mpeg"};
     CMCIPlayer& player = ConnectedPlayer();
+    const auto sent = [&](const char* reply, const std::function<bool()>& action) {
+        m_pDevice->SetReply("status mpeg mode", reply);
+        m_pDevice->ClearLog();
+        EXPECT_TRUE(action());
+        return m_pDevice->Commands(0);
+    };
+    std::int32_t version = 7;
+    EXPECT_EQ(sent("playing",
+                   [&] {
+                       return player.GetVersion(version) && player.FadeStopWait() &&
+                              player.Enqueue(kSong) && player.IsAvailable() &&
+                              player.IsConnected() && player.VolumeUp() && player.VolumeDown();
+                   }),
+              Texts{})
+        << "operations that do nothing";
+    EXPECT_EQ(
+        sent("stopped", [&] { return player.Play(kSong); }),
+        Join({mode, {"close mpeg wait", kOpenSong}, kFileSetup, {"play mpeg from 0 notify"}}));
+    EXPECT_EQ(sent("playing", [&] { return player.PauseResume(); }), Join({mode, {"pause mpeg"}}));
+    EXPECT_EQ(sent("paused", [&] { return player.PauseResume(); }), Join({mode, {"resume mpeg"}}));
+    EXPECT_EQ(sent("", [&] { return player.SetVolume(-1, 250) && player.PlayFrom(42); }),
+              (Texts{"setaudio mpeg left volume to 750", "setaudio mpeg right volume to 750",
+                     "play mpeg from 42000 notify"}));
+    EXPECT_EQ(sent("playing", [&] { return player.Stop(); }), stopClose);
+    EXPECT_EQ(sent("stopped", [&] { return player.Stop(); }), mode);
+    EXPECT_EQ(sent("playing", [&] { return player.Skip(); }), Join({mode, stopClose}));
+    EXPECT_EQ(sent("stopped", [&] { return player.Play("/media/cdrom/Track07.cda"); }),
+              (Texts{"status mpeg mode", "open cdaudio alias mpeg", "Set mpeg time format TMSF",
+                     "play mpeg from 7 to 8"}));
     int shown = 0;
     std::string text;
     player.SetMessageSink([&](int nId, std::string_view message) {
         shown = nId;
         text = message;
     });
-    ASSERT_TRUE(player.Play("/media/cdrom/Track01.cda"));
     EXPECT_FALSE(player.PauseResume());
     EXPECT_EQ(shown, 132);
     EXPECT_EQ(text, PlayerStrings::kCdPauseUnavailable);
-}
-
-TEST_F(MCIPlayerStartTest, OperationsThatDoNothing) {
-    CMCIPlayer& player = ConnectedPlayer();
-    std::int32_t version = 7;
-    EXPECT_TRUE(player.GetVersion(version));
-    EXPECT_TRUE(player.FadeStopWait());
-    EXPECT_TRUE(player.Enqueue(kSong));
-    EXPECT_TRUE(player.IsAvailable());
-    EXPECT_TRUE(player.IsConnected());
-    EXPECT_TRUE(player.VolumeUp());
-    EXPECT_TRUE(player.VolumeDown());
-    EXPECT_TRUE(m_pDevice->Commands(0).empty());
+    EXPECT_EQ(sent("playing", [&] { return player.FadeStop(); }), stopClose) << "a CD track";
+    player.SetMixEnabled(true);
+    EXPECT_EQ(sent("playing", [&] { return player.FadeSkip(); }), mode);
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped) << "the fade skip marked the song";
 }
