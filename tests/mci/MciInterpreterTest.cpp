@@ -58,20 +58,6 @@ TEST_F(MciInterpreterTest, PlainStartSequence) {
     EXPECT_EQ(Ask("status mpeg ready"), "true");
 }
 
-TEST_F(MciInterpreterTest, PositionFollowsTheClockAndStopsAtTheEnd) {
-    OpenAndPlay(kSong);
-    Advance(1500);
-    EXPECT_EQ(Ask("status mpeg position"), "1500");
-    EXPECT_EQ(Ask("status mpeg position wait"), "1500");
-    Advance(197'000);
-    EXPECT_EQ(Ask("status mpeg mode"), "playing");
-    EXPECT_EQ(Ask("status mpeg position"), "198500");
-    Advance(10'000);
-    EXPECT_EQ(Ask("status mpeg mode"), "stopped");
-    EXPECT_EQ(Ask("status mpeg position"), "200000");
-    EXPECT_EQ(Ask("status mpeg length"), "200000");
-}
-
 TEST_F(MciInterpreterTest, PlayFromAPositionAndUpToAnother) {
     OpenAndPlay(kSong);
     EXPECT_EQ(Send("play mpeg from 96000 notify"), 0u);

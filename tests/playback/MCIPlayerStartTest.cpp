@@ -155,29 +155,6 @@ TEST_F(MCIPlayerStartTest, MixedStartOfACdTrackEndsThePreviousWorkerAtOnce) {
 
 // ---- stopping ------------------------------------------------------------------------
 
-// A fade stop, and a stop while mixing (after a second look at the mode), fade out a
-// song started without mixing.
-TEST_F(MCIPlayerStartTest, FadeStopAndStopWhileMixingFadeOut) {
-    for (const bool mix : {false, true}) {
-        const int context = m_pDevice->ContextsMade();
-        CMCIPlayer& player = Player();
-        ASSERT_TRUE(player.Connect(-1, true));
-        ASSERT_TRUE(player.Play(kSong));
-        player.SetMixEnabled(mix);
-        m_pDevice->SetReply("status mpeg mode", "playing");
-        m_pDevice->ClearLog();
-        ASSERT_TRUE(mix ? player.Stop() : player.FadeStop());
-        const Texts expected = Join({Texts(mix ? 2 : 1, "status mpeg mode"),
-                                     RampSteps({800, 600, 400, 200, 0}), kStopAndSilence});
-        ASSERT_TRUE(WaitForCount(context, expected.size()));
-        const auto commands = m_pDevice->Commands(context);
-        EXPECT_EQ(Texts(commands.begin(), commands.begin() + 14 + mix), expected);
-        EXPECT_TRUE(player.IsWorkerAlive()) << "the worker stays for the next song";
-        m_pPlayer.reset();
-        m_pDevice->SetReply("status mpeg mode", "");
-    }
-}
-
 TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesOverIt) {
     CMCIPlayer& player = ConnectedPlayer();
     ASSERT_TRUE(player.Play("/music/first.mp3"));
