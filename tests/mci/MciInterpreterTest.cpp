@@ -181,16 +181,4 @@ TEST_F(MciInterpreterTest, AliasIsPrivateToItsContext) {
     EXPECT_EQ(m_pHost->OpenDevices(), 1);
 }
 
-TEST_F(MciInterpreterTest, JournalHoldsEveryCommandWithItsResult) {
-    OpenAndPlay(kSong);
-    Send("status mpeg mode");
-    const auto commands = m_pHost->Commands();
-    ASSERT_EQ(commands.size(), 8u);
-    EXPECT_EQ(commands[0].strCommand, "new alias mpeg type mpegvideo");
-    EXPECT_EQ(commands[1].nError, MciError::kDeviceNotOpen);
-    EXPECT_EQ(commands[6].strCommand, "play mpeg from 0 notify");
-    EXPECT_EQ(commands[7].strReply, "playing");
-    EXPECT_EQ(EventsOf(1), (std::vector<std::string>{std::string("open ") + kSong, "play 0 -1"}));
-}
-
 } // namespace

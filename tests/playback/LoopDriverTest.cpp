@@ -163,10 +163,9 @@ TEST_F(LoopDriverTest, AutoShowPlayNextScrollsToTheNextSongAfterEachStart) {
     ASSERT_TRUE(WaitFor([&] { return view.Lines().size() >= 2; }));
     m_doc.StopLoop();
     m_doc.RemoveView(&view);
-    const std::vector<int> lines = view.Lines();
     // The position still names the song just started when the view is asked.
-    EXPECT_EQ(lines[0], 0);
-    EXPECT_EQ(lines[1], 1);
+    const std::vector<int> lines = view.Lines();
+    EXPECT_EQ(std::vector<int>(lines.begin(), lines.begin() + 2), (std::vector<int>{0, 1}));
 }
 
 TEST_F(LoopDriverTest, RemovePlayedShrinksTheListUntilOnlyHeadersRemain) {

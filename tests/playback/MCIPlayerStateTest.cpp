@@ -80,21 +80,6 @@ TEST_F(MCIPlayerLookAheadTest, ModesFromTheStatusReply) {
     }
 }
 
-TEST_F(MCIPlayerLookAheadTest, ABusyWorkerCountsAsPlayingWithoutAQuery) {
-    CMCIPlayer& player = ConnectedPlayer();
-    player.SetMixEnabled(true);
-    m_pSleeper->Close(); // hold the fade-in
-    ASSERT_TRUE(player.Play("/music/song.mp3"));
-    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));          // after the first step
-    ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms)); // the first worker is gone
-    m_pDevice->ClearLog();
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModePlaying);
-    std::string reply;
-    EXPECT_FALSE(player.SendCommand("status mpeg mode", reply)) << "refused while fading";
-    EXPECT_TRUE(m_pDevice->Log().empty());
-    m_pSleeper->Open();
-}
-
 // ---- lengths, positions, title, status text ----------------------------------------------
 
 // Those of files are whole seconds.
@@ -204,8 +189,7 @@ TEST_F(MCIPlayerStateTest, DestructionDuringAMixEndsBothWorkersAndFreesBothDevic
     for (int context = 0; context < 2; ++context) {
         const auto commands = m_pDevice->Commands(context);
         ASSERT_GE(commands.size(), 2u);
-        EXPECT_EQ(commands[commands.size() - 2], "stop mpeg wait");
-        EXPECT_EQ(commands.back(), "close mpeg wait");
+        EXPECT_EQ(Texts(commands.end() - 2, commands.end()), kStopClose);
     }
 }
 
