@@ -31,8 +31,12 @@ TEST_F(MciLengthEstimateTest, FrameLengthIsNotReplacedByTheDevicesLateGuesses) {
     }
 }
 
+// Knowing nothing the length is never zero.
 TEST_F(MciLengthEstimateTest, WithoutAFrameLengthTheDeviceLengthCountsOnceItHoldsStill) {
     m_length.Start(-1, -1);
+    EXPECT_EQ(m_length.Answer(-1, 0, false), 1);
+    EXPECT_EQ(m_length.Answer(0, 0, false), 1);
+    EXPECT_EQ(m_length.Answer(-1, 2500, false), 2500);
     EXPECT_EQ(m_length.Answer(9700, 300, false), 9700);
     m_pClock->Advance(600);
     EXPECT_EQ(m_length.Answer(8210, 900, false), 8210);
@@ -56,13 +60,6 @@ TEST_F(MciLengthEstimateTest, EndOfMediaGivesTheExactLength) {
     EXPECT_EQ(m_length.Answer(-1, 0, false), 5000);
 }
 
-TEST_F(MciLengthEstimateTest, NeverZero) {
-    m_length.Start(-1, -1);
-    EXPECT_EQ(m_length.Answer(-1, 0, false), 1);
-    EXPECT_EQ(m_length.Answer(0, 0, false), 1);
-    EXPECT_EQ(m_length.Answer(-1, 2500, false), 2500);
-}
-
 class MciFrameEstimateTest : public ::testing::Test {
 protected:
     std::int64_t EstimateOf(const std::vector<std::uint8_t>& bytes) {
@@ -79,6 +76,9 @@ TEST_F(MciFrameEstimateTest, ConstantBitRateFromAudioSize) {
     EXPECT_EQ(EstimateOf(Frames(kMpeg1, kLayer3, 9, 0, 0, 1000)), 417'000 * 8 / 128);
     // MPEG-1 Layer II at 192 kbit/s, 48 kHz: 576 bytes a frame.
     EXPECT_EQ(EstimateOf(Frames(kMpeg1, kLayer2, 10, 1, 0, 500)), 576 * 500 * 8 / 192);
+    // No frame, no estimate.
+    EXPECT_EQ(EstimateOf(std::vector<std::uint8_t>(4000, 'a')), -1);
+    EXPECT_EQ(CMciLengthEstimate::FromFrames(m_dir.File("missing.mp3")), -1);
 }
 
 TEST_F(MciFrameEstimateTest, XingFrameCountGivesSamplesOverRate) {
@@ -91,11 +91,6 @@ TEST_F(MciFrameEstimateTest, XingFrameCountGivesSamplesOverRate) {
     const auto rest = Frames(kMpeg1, kLayer3, 9, 0, 0, 50);
     bytes.insert(bytes.end(), rest.begin(), rest.end());
     EXPECT_EQ(EstimateOf(bytes), 2000LL * 1152 * 1000 / 44100);
-}
-
-TEST_F(MciFrameEstimateTest, NoFrameNoEstimate) {
-    EXPECT_EQ(EstimateOf(std::vector<std::uint8_t>(4000, 'a')), -1);
-    EXPECT_EQ(CMciLengthEstimate::FromFrames(m_dir.File("missing.mp3")), -1);
 }
 
 // Through the interpreter: a device that does not know the length (as GStreamer with an

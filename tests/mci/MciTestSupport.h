@@ -36,16 +36,6 @@ protected:
     }
     static std::int64_t EstimateOf(int frames) { return 417LL * frames * 8 / 128; }
 
-    std::vector<std::string> EventsOf(int device) const {
-        std::vector<std::string> texts;
-        for (const auto& event : m_pHost->Events()) {
-            if (event.nDevice == device) {
-                texts.push_back(event.strText);
-            }
-        }
-        return texts;
-    }
-
     TempDir m_dir;
     std::shared_ptr<CManualMciClock> m_pClock = std::make_shared<CManualMciClock>(10'000);
     std::shared_ptr<CSimulatedDeviceHost> m_pHost =

@@ -9,6 +9,7 @@ struct Exchanged {
     bool bAnswered = false;
     std::string reply;
     std::uint32_t nError = 0;
+    bool operator==(const Exchanged&) const = default;
 };
 
 // The worker tests speak to a worker as the player does, one exchange at a time.
@@ -63,9 +64,10 @@ protected:
         return WaitFor([&] { return !worker.IsBusy(); });
     }
 
-    // Runs a whole fade-in of mix type kSteps and forgets what it sent.
+    // Runs a whole fade-in of mix type kSteps and forgets what it sent (the command also
+    // written in capitals is a fade and never reaches the device).
     void FadeInFully(CMCIThread& worker) {
-        ASSERT_EQ(Exchange(worker, "fadein mpeg").reply, "fadingin");
+        ASSERT_EQ(Exchange(worker, "FadeIn mpeg").reply, "fadingin");
         ASSERT_TRUE(WaitForCommands(12));
         ASSERT_TRUE(WaitIdle(worker));
         m_pDevice->ClearLog();
@@ -78,36 +80,14 @@ const Texts kCloseTwice = {"close mpeg wait", "stop mpeg wait", "close mpeg wait
 
 } // namespace
 
-// ---- start and end -------------------------------------------------------------------
-
-TEST_F(FaderThreadTest, StartsWithoutAReadMixListAndEndsWithItsDeviceStoppedAndFreed) {
-    const std::int32_t before = CMCIThread::LiveWorkers();
-    auto worker = CMCIThread::Create(m_environment); // an unread list, as with no mix.ini
-    ASSERT_NE(worker, nullptr);
-    EXPECT_TRUE(worker->IsAlive());
-    EXPECT_EQ(CMCIThread::LiveWorkers(), before + 1);
-    EXPECT_EQ(m_pDevice->ContextsAlive(), 1);
-
-    ASSERT_TRUE(worker->PostQuit());
-    ASSERT_TRUE(worker->WaitEnded(5000ms));
-    EXPECT_FALSE(worker->IsAlive());
-    EXPECT_EQ(CMCIThread::LiveWorkers(), before);
-    EXPECT_EQ(m_pDevice->Commands(0), kStopClose);
-    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
-    EXPECT_FALSE(worker->BeginExchange()) << "an ended worker takes no exchange";
-}
+// ---- exchanges -----------------------------------------------------------------------
 
 TEST_F(FaderThreadTest, CarriesOutACommandAndHandsBackReplyAndError) {
     m_pDevice->SetReply("status mpeg mode", "playing");
     m_pDevice->SetReply("play mpeg from 99 notify", "", 282);
     CMCIThread& worker = StartWorker();
-    Exchanged mode = Exchange(worker, "status mpeg mode");
-    EXPECT_TRUE(mode.bAnswered);
-    EXPECT_EQ(mode.reply, "playing");
-    EXPECT_EQ(mode.nError, 0u);
-    Exchanged play = Exchange(worker, "play mpeg from 99 notify");
-    EXPECT_TRUE(play.bAnswered);
-    EXPECT_EQ(play.nError, 282u);
+    EXPECT_EQ(Exchange(worker, "status mpeg mode"), (Exchanged{true, "playing", 0}));
+    EXPECT_EQ(Exchange(worker, "play mpeg from 99 notify"), (Exchanged{true, "", 282}));
     // The device gets the text as it was written (paths are case-sensitive).
     EXPECT_EQ(Exchange(worker, "Set mpeg time format TMSF").nError, 0u);
     EXPECT_EQ(m_pDevice->Commands(0).back(), "Set mpeg time format TMSF");
@@ -118,10 +98,7 @@ TEST_F(FaderThreadTest, AReplyThatCameTooLateNeverAnswersTheNextExchange) {
     m_pDevice->SetReply("status mpeg mode", "playing");
     m_pDevice->Block("status mpeg length");
     CMCIThread& worker = StartWorker();
-    Exchanged late = Exchange(worker, "status mpeg length", 20, kSteps, 50ms);
-    EXPECT_FALSE(late.bAnswered);
-    EXPECT_EQ(late.reply, "");
-    EXPECT_EQ(late.nError, 0u);
+    EXPECT_EQ(Exchange(worker, "status mpeg length", 20, kSteps, 50ms), Exchanged{});
     m_pDevice->Unblock();
     EXPECT_EQ(Exchange(worker, "status mpeg mode").reply, "playing");
     const auto commands = m_pDevice->Commands(0);
@@ -130,44 +107,21 @@ TEST_F(FaderThreadTest, AReplyThatCameTooLateNeverAnswersTheNextExchange) {
 
 // ---- ramps ---------------------------------------------------------------------------
 
-// Also written in capitals the command is a fade and never reaches the device.
-TEST_F(FaderThreadTest, FadeInRisesAlongItsTableThenSetsFullVolume) {
-    for (const std::string command : {"fadein mpeg", "FadeIn mpeg"}) {
-        SCOPED_TRACE(command);
-        m_pDevice->ClearLog();
-        CMCIThread& worker = StartWorker();
-        const int context = m_pDevice->ContextsMade() - 1;
-        EXPECT_EQ(Exchange(worker, command).reply, "fadingin");
-        ASSERT_TRUE(WaitForCommands(12));
-        ASSERT_TRUE(WaitIdle(worker));
-        EXPECT_EQ(m_pDevice->Commands(context),
-                  Join({RampSteps({200, 400, 600, 800, 1000}), RampSteps({1000})}));
-        EXPECT_EQ(worker.GetLevel(), 1000);
-    }
-    EXPECT_EQ(m_pSleeper->Sleeps(), std::vector<std::chrono::milliseconds>(10, 50ms));
-}
-
-TEST_F(FaderThreadTest, AMixTypeThatNamesNoEntryFadesAlongTheBuiltInLinearFade) {
-    CMCIThread& worker = StartWorker();
-    EXPECT_EQ(Exchange(worker, "fadein mpeg", 20, 42).reply, "fadingin");
-    ASSERT_TRUE(WaitForCommands(42));
-    ASSERT_TRUE(WaitIdle(worker));
-    const auto commands = m_pDevice->Commands(0);
-    ASSERT_EQ(commands.size(), 42u);
-    EXPECT_EQ(commands.front(), "setaudio mpeg left volume to 50 wait");
-    EXPECT_EQ(commands[39], "setaudio mpeg right volume to 1000 wait");
-    // Speed 20 and a table of 20 values: the ramp takes one second.
-    EXPECT_EQ(m_pSleeper->Sleeps(), std::vector<std::chrono::milliseconds>(20, 50ms));
-}
-
+// Of a song never faded in it stops at once.
 TEST_F(FaderThreadTest, FadeOutAfterAFullFadeInAppliesEveryStepBelowFullVolume) {
     CMCIThread& worker = StartWorker();
+    EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
+    ASSERT_TRUE(WaitForCommands(3));
+    ASSERT_TRUE(WaitIdle(worker));
+    EXPECT_EQ(m_pDevice->Commands(0), kStopAndSilence);
+    EXPECT_TRUE(m_pSleeper->Sleeps().empty());
+    m_pDevice->ClearLog();
     FadeInFully(worker);
     EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
     ASSERT_TRUE(WaitForCommands(13));
     ASSERT_TRUE(WaitIdle(worker));
     EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({800, 600, 400, 200, 0}), kStopAndSilence}));
-    EXPECT_EQ(m_pSleeper->Sleeps().size(), 10u);
+    EXPECT_EQ(m_pSleeper->Sleeps(), std::vector<std::chrono::milliseconds>(10, 50ms));
     EXPECT_TRUE(worker.IsAlive()) << "fadestop keeps the worker";
     EXPECT_EQ(worker.GetLevel(), 1000) << "a fade-out never lowers the level";
 }
@@ -185,24 +139,6 @@ TEST_F(FaderThreadTest, FadeOutAfterAFadeInLeftEarlyOnlyAppliesTheStepsBelowItsL
     EXPECT_EQ(worker.GetLevel(), 400);
     EXPECT_EQ(m_pDevice->Commands(0),
               Join({RampSteps({200, 400}), RampSteps({200, 0}), kStopAndSilence}));
-}
-
-TEST_F(FaderThreadTest, FadeOutOfASongNeverFadedInStopsAtOnce) {
-    CMCIThread& worker = StartWorker();
-    EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
-    ASSERT_TRUE(WaitForCommands(3));
-    ASSERT_TRUE(WaitIdle(worker));
-    EXPECT_EQ(m_pDevice->Commands(0), kStopAndSilence);
-    EXPECT_TRUE(m_pSleeper->Sleeps().empty());
-}
-
-TEST_F(FaderThreadTest, FadeKillClosesTheDeviceAndEndsTheWorker) {
-    CMCIThread& worker = StartWorker();
-    FadeInFully(worker);
-    EXPECT_EQ(Exchange(worker, "fadekill mpeg", 20, kQuick).reply, "fadingout");
-    ASSERT_TRUE(worker.WaitEnded(3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({500, 0}), kStopAndSilence, kCloseTwice}));
-    EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
 }
 
 TEST_F(FaderThreadTest, StepPeriodFollowsTheMixSpeed) {
@@ -230,9 +166,7 @@ TEST_F(FaderThreadTest, ARampServesACommandBetweenTwoSteps) {
 
     Start(worker, "status mpeg position wait");
     m_pSleeper->Release(1); // the step to 400, then the command
-    const Exchanged answer = Finish(worker);
-    EXPECT_TRUE(answer.bAnswered);
-    EXPECT_EQ(answer.reply, "1234");
+    EXPECT_EQ(Finish(worker), (Exchanged{true, "1234", 0}));
     ASSERT_TRUE(m_pSleeper->WaitForSleeps(2, 3000ms));
     EXPECT_EQ(m_pDevice->Commands(0), Join({RampSteps({200, 400}), {"status mpeg position wait"}}));
     EXPECT_TRUE(worker.IsBusy()) << "the ramp goes on after the command";
@@ -265,18 +199,32 @@ TEST_F(FaderThreadTest, AQuitMessageDuringARampStopsAndFreesTheDevice) {
     }
 }
 
-TEST_F(FaderThreadTest, AKillArrivingDuringAFadeStopClosesAtTheEnd) {
-    CMCIThread& worker = StartWorker();
-    FadeInFully(worker);
-    m_pSleeper->Close();
-    EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
-    ASSERT_TRUE(m_pSleeper->WaitForSleeps(6, 3000ms)); // five of the fade-in, one here
-    Start(worker, "fadekill mpeg");
-    m_pSleeper->Open();
-    EXPECT_EQ(Finish(worker).reply, "fadingout");
-    ASSERT_TRUE(worker.WaitEnded(3000ms));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              Join({RampSteps({800, 600, 400, 200, 0}), kStopAndSilence, kCloseTwice}));
+// A kill fades out, then closes the device and ends the worker; one arriving during a
+// fade stop closes at the end of it.
+TEST_F(FaderThreadTest, FadeKillClosesTheDeviceAndEndsTheWorker) {
+    for (const bool duringStop : {false, true}) {
+        m_pDevice->ClearLog();
+        const int context = m_pDevice->ContextsMade();
+        CMCIThread& worker = StartWorker();
+        FadeInFully(worker);
+        if (duringStop) {
+            const std::size_t sleeps = m_pSleeper->Sleeps().size();
+            m_pSleeper->Close();
+            EXPECT_EQ(Exchange(worker, "fadestop mpeg").reply, "fadingout");
+            ASSERT_TRUE(m_pSleeper->WaitForSleeps(sleeps + 1, 3000ms));
+            Start(worker, "fadekill mpeg");
+            m_pSleeper->Open();
+            EXPECT_EQ(Finish(worker).reply, "fadingout");
+        } else {
+            EXPECT_EQ(Exchange(worker, "fadekill mpeg", 20, kQuick).reply, "fadingout");
+        }
+        ASSERT_TRUE(worker.WaitEnded(3000ms));
+        EXPECT_FALSE(worker.IsAlive() || worker.BeginExchange()) << "an ended worker";
+        EXPECT_EQ(m_pDevice->Commands(context),
+                  Join({duringStop ? RampSteps({800, 600, 400, 200, 0}) : RampSteps({500, 0}),
+                        kStopAndSilence, kCloseTwice}));
+        EXPECT_EQ(m_pDevice->ContextsAlive(), 0);
+    }
 }
 
 // A fade-out that arrives between the ramp's look at the queue and its taking a message

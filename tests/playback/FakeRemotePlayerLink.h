@@ -28,6 +28,7 @@ public:
         std::int64_t lParam = 0;
         bool bPosted = false;
         std::string data; // WM_COPYDATA bytes
+        bool operator==(const Message&) const = default;
     };
 
     // A window of that class; the player answers in every window it has.
@@ -147,9 +148,6 @@ private:
     }
     template <typename T> T Get(const T& member) const {
         return Locked([&] { return member; });
-    }
-    template <typename T> void Put(T& member, T value) {
-        Locked([&] { member = std::move(value); });
     }
     // The rest expect the mutex to be held.
     RemoteWindow AddWindowLocked(const std::string& className, const std::string& caption) {

@@ -107,24 +107,6 @@ protected:
     CMixorel2001Doc m_other;
 };
 
-TEST_F(LoopDriverTest, LoopFromTheFifthSongWrapsToTheTop) {
-    Load(m_doc, Songs(10));
-    ASSERT_TRUE(m_doc.StartLoopAt(4, 1));
-    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 9; }));
-    EXPECT_EQ(First(9), (Texts{"s5", "s6", "s7", "s8", "s9", "s10", "s1", "s2", "s3"}));
-    EXPECT_TRUE(m_doc.IsLooping());
-    // Each start waits for the previous song's mix point: 1500 ms of a 2000 ms song.
-    const auto starts = m_player.Starts();
-    for (std::size_t n = 1; n < 8; ++n) {
-        const std::int64_t gap = starts[n].atMs - starts[n - 1].atMs;
-        EXPECT_GE(gap, 1500);
-        EXPECT_LT(gap, 1500 + 1000);
-    }
-    m_doc.StopLoop();
-    EXPECT_FALSE(m_doc.IsLooping());
-    EXPECT_EQ(m_doc.FindMark(CMixorel2001Doc::kMarkLoopNext), -1);
-}
-
 TEST_F(LoopDriverTest, StopLoopAtEndEndsAfterTheLastStartAndAsksForTheShutDown) {
     Set(SettingsKeys::kSectionMisc, SettingsKeys::kStopLoopAtEnd, 1);
     CMixorel2001Doc::SetShutdownAtEnd(true);
@@ -181,10 +163,9 @@ TEST_F(LoopDriverTest, AutoShowPlayNextScrollsToTheNextSongAfterEachStart) {
     ASSERT_TRUE(WaitFor([&] { return view.Lines().size() >= 2; }));
     m_doc.StopLoop();
     m_doc.RemoveView(&view);
-    const std::vector<int> lines = view.Lines();
     // The position still names the song just started when the view is asked.
-    EXPECT_EQ(lines[0], 0);
-    EXPECT_EQ(lines[1], 1);
+    const std::vector<int> lines = view.Lines();
+    EXPECT_EQ(std::vector<int>(lines.begin(), lines.begin() + 2), (std::vector<int>{0, 1}));
 }
 
 TEST_F(LoopDriverTest, RemovePlayedShrinksTheListUntilOnlyHeadersRemain) {
@@ -212,6 +193,7 @@ TEST_F(LoopDriverTest, UnplayableSongsAreSteppedOver) {
     EXPECT_LT(starts[1].atMs - starts[0].atMs, 1500 + 1000);
     EXPECT_TRUE(m_doc.IsLooping());
     m_doc.StopLoop();
+    EXPECT_EQ(m_doc.FindMark(CMixorel2001Doc::kMarkLoopNext), -1);
     Texts played;
     CPlayedSongs::Shared().ForEach([&](const CSong& song) { played.push_back(song.GetPath()); });
     EXPECT_EQ(std::count(played.begin(), played.end(), "bad1"), 0);
@@ -326,34 +308,6 @@ TEST_F(LoopDriverTest, StopWaitsForADriverInTheMiddleOfAStart) {
         << "a song started after the Stop";
 }
 
-TEST_F(LoopDriverTest, ARegionCutsInAtItsSecondAndTheLoopResumesAfterIt) {
-    // kStart + 10 s is 21:00:00.
-    Load(m_doc, {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "R1@10", "r1", "r2", "R2"});
-    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
-    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
-    EXPECT_TRUE(m_doc.IsScheduled());
-    ASSERT_TRUE(WaitFor([&] {
-        const Texts paths = m_player.Paths();
-        return std::find(paths.begin(), paths.end(), "r2") != paths.end() && paths.back() != "r2";
-    }));
-    const auto starts = m_player.Starts();
-    std::size_t region = 0;
-    while (starts[region].path != "r1") {
-        ++region;
-    }
-    // r1 started within its second, cutting into the song that played.
-    EXPECT_GE(starts[region].atMs, 10000);
-    EXPECT_LT(starts[region].atMs, 11000);
-    EXPECT_LT(starts[region].atMs - starts[region - 1].atMs, 1500);
-    EXPECT_EQ(starts[region + 1].path, "r2");
-    // Then the loop goes on with the song under its own position.
-    EXPECT_EQ(starts[region + 2].path.front(), 'a');
-    EXPECT_EQ(starts[region + 2].path, "a" + std::to_string(region + 1));
-    CScheduleListThread::StopScheduler();
-    EXPECT_FALSE(m_doc.IsScheduled());
-    EXPECT_FALSE(CLoopState::s_bHold);
-}
-
 // With "Rem Played" the region's last song has no next line to mark: the region still
 // holds the loop while that song plays, up to its mix point.
 TEST_F(LoopDriverTest, WithRemPlayedARegionsLastSongPlaysOut) {
@@ -370,6 +324,8 @@ TEST_F(LoopDriverTest, WithRemPlayedARegionsLastSongPlaysOut) {
         return std::int64_t{-1};
     };
     ASSERT_TRUE(WaitFor([&] { return startOf("r2") >= 0; }));
+    EXPECT_GE(startOf("r1"), 3000) << "the region cuts in within its second";
+    EXPECT_LT(startOf("r1"), 4000);
     m_clock.WaitUntil(startOf("r2") + 500);
     EXPECT_TRUE(CLoopState::s_bRegionPlaying);
     EXPECT_TRUE(CLoopState::s_bHold);
@@ -391,17 +347,8 @@ TEST_F(LoopDriverTest, TheSchedulerOutlivesAListWithoutSongs) {
     EXPECT_EQ(m_player.Paths(), (Texts{"x1", "y1"}));
     EXPECT_TRUE(m_doc.IsScheduled());
     CScheduleListThread::StopScheduler();
-}
-
-// Regions without a start or with one gone by never play; of two due at once the first
-// in the list plays.
-TEST_F(LoopDriverTest, OfTwoRegionsDueAtOnceTheFirstInTheListPlays) {
-    Load(m_doc, {"R1", "x1", "R2@-5", "y1", "R3@2", "z1", "R4@2", "w1"});
-    ASSERT_TRUE(CScheduleListThread::StartScheduler(&m_doc, 1, m_clock));
-    ASSERT_TRUE(WaitFor([&] { return m_player.Count() >= 1; }));
-    m_clock.WaitUntil(3000);
-    EXPECT_EQ(m_player.Paths(), (Texts{"z1"}));
-    CScheduleListThread::StopScheduler();
+    EXPECT_FALSE(m_doc.IsScheduled());
+    EXPECT_FALSE(CLoopState::s_bHold);
 }
 
 TEST(SchedulerUnitTest, SecondsCompareAfterRounding) {

@@ -16,10 +16,6 @@ const Texts kFileSetup = {"set mpeg seek exactly on wait", "set mpeg time format
                           "set mpeg speed 1000 wait"};
 const Texts kSilence = {"setaudio mpeg left volume to 0", "setaudio mpeg right volume to 0"};
 
-bool Contains(const Texts& commands, const std::string& command) {
-    return std::find(commands.begin(), commands.end(), command) != commands.end();
-}
-
 } // namespace
 
 // ---- plain starts ----------------------------------------------------------------------
@@ -34,19 +30,19 @@ TEST_F(MCIPlayerStartTest, ConnectMakesAWorkerAndNamesTheDeviceType) {
     EXPECT_EQ(m_pDevice->ContextsMade(), 1);
 }
 
-TEST_F(MCIPlayerStartTest, ConnectFailsWhenNoWorkerCanStart) {
+// Without a worker neither a plain nor a mixed start starts anything; a mixed start that
+// cannot make its worker keeps the previous one.
+TEST_F(MCIPlayerStartTest, StartsFailWhenNoWorkerCanStart) {
     m_pFactory->SetFailing(true);
     EXPECT_FALSE(Player().Connect(-1, true));
-    EXPECT_FALSE(Player().Play(kSong)) << "a plain start without a worker starts nothing";
+    EXPECT_FALSE(Player().Play(kSong));
     EXPECT_TRUE(m_pDevice->Log().empty());
-}
-
-TEST_F(MCIPlayerStartTest, PlainStartOfAFileSendsTheWholeSequenceInOrder) {
+    m_pFactory->SetFailing(false);
     CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play(kSong));
-    EXPECT_EQ(m_pDevice->Commands(0), Join({{"status mpeg mode", "close mpeg wait", kOpenSong},
-                                            kFileSetup,
-                                            {"play mpeg from 0 notify"}}));
+    player.SetMixEnabled(true);
+    m_pFactory->SetFailing(true);
+    EXPECT_FALSE(player.Play(kSong));
+    EXPECT_TRUE(player.IsWorkerAlive());
 }
 
 // Over a playing song, or a worker still fading one out, the new song opens in a worker
@@ -79,14 +75,6 @@ TEST_F(MCIPlayerStartTest, PlainStartOverASongOpensTheNewOneFirstThenStopsTheOld
             << "the new song went to its own worker";
         m_pPlayer.reset();
     }
-}
-
-TEST_F(MCIPlayerStartTest, PlainStartOfACdTrackPlaysFromTheTrackToTheNext) {
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play("/media/cdrom/Track07.cda"));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (Texts{"status mpeg mode", "open cdaudio alias mpeg", "Set mpeg time format TMSF",
-                     "play mpeg from 7 to 8"}));
 }
 
 // Only a failed open fails a start; the other commands' errors are ignored.
@@ -165,61 +153,7 @@ TEST_F(MCIPlayerStartTest, MixedStartOfACdTrackEndsThePreviousWorkerAtOnce) {
                     {"play mpeg from 3 to 4"}}));
 }
 
-TEST_F(MCIPlayerStartTest, MixedStartFailsWhenNoWorkerCanStart) {
-    CMCIPlayer& player = ConnectedPlayer();
-    player.SetMixEnabled(true);
-    m_pFactory->SetFailing(true);
-    EXPECT_FALSE(player.Play(kSong));
-    EXPECT_TRUE(player.IsWorkerAlive()) << "the previous worker stays current";
-}
-
 // ---- stopping ------------------------------------------------------------------------
-
-// What each way of stopping sends: the song ends at once, or while mixing is only marked
-// as ended.
-TEST_F(MCIPlayerStartTest, StopsThatEndTheSongAtOnceOrOnlyMarkIt) {
-    const Texts mode = {"status mpeg mode"};
-    const Texts stopClose = {"status mpeg mode", "stop mpeg wait", "close mpeg"};
-    CMCIPlayer& player = ConnectedPlayer();
-    const auto sent = [&](const char* reply, const std::function<bool()>& action) {
-        m_pDevice->SetReply("status mpeg mode", reply);
-        m_pDevice->ClearLog();
-        EXPECT_TRUE(action());
-        return m_pDevice->Commands(0);
-    };
-    EXPECT_EQ(sent("playing", [&] { return player.Stop(); }), stopClose);
-    EXPECT_EQ(sent("stopped", [&] { return player.Stop(); }), mode);
-    EXPECT_EQ(sent("playing", [&] { return player.Skip(); }), Join({mode, stopClose}));
-    sent("stopped", [&] { return player.Play("/media/cdrom/Track02.cda"); });
-    EXPECT_EQ(sent("playing", [&] { return player.FadeStop(); }), stopClose) << "a CD track";
-    player.SetMixEnabled(true);
-    EXPECT_EQ(sent("playing", [&] { return player.FadeSkip(); }), mode);
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped) << "the fade skip marked the song";
-}
-
-TEST_F(MCIPlayerStartTest, FadeStopFadesOutASongStartedWithoutMixing) {
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play(kSong));
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    m_pDevice->ClearLog();
-    ASSERT_TRUE(player.FadeStop());
-    ASSERT_TRUE(WaitForCount(0, 14));
-    const auto commands = m_pDevice->Commands(0);
-    EXPECT_EQ(Texts(commands.begin(), commands.begin() + 14),
-              Join({{"status mpeg mode"}, RampSteps({800, 600, 400, 200, 0}), kStopAndSilence}));
-    EXPECT_TRUE(player.IsWorkerAlive()) << "fade stop keeps the worker for the next song";
-}
-
-TEST_F(MCIPlayerStartTest, StopWhileMixingFadesOut) {
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play(kSong));
-    player.SetMixEnabled(true);
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    m_pDevice->ClearLog();
-    ASSERT_TRUE(player.Stop());
-    ASSERT_TRUE(m_pDevice->WaitForCommand(0, "stop mpeg wait", 3000ms));
-    EXPECT_TRUE(Contains(m_pDevice->Commands(0), "setaudio mpeg left volume to 800 wait"));
-}
 
 TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesOverIt) {
     CMCIPlayer& player = ConnectedPlayer();
@@ -244,46 +178,55 @@ TEST_F(MCIPlayerStartTest, SkipWhileMixingLetsTheSongPlayOnAndTheNextStartMixesO
     EXPECT_TRUE(player.IsActive(false)) << "Play clears the pending stop";
 }
 
-// ---- other commands ----------------------------------------------------------------------
+// ---- what each operation sends ---------------------------------------------------------
 
-TEST_F(MCIPlayerStartTest, PauseResumeFollowsTheMode) {
+// A start of a file, a pause and a resume, a volume change and a seek, the stops (the song
+// ends at once, or while mixing is only marked as ended) and a start of a CD track, from
+// the track to the next, which cannot pause.
+TEST_F(MCIPlayerStartTest, CommandsOfEachOperation) {
+    const Texts mode = {"status mpeg mode"};
+    const Texts stopClose = {"status mpeg mode", "stop mpeg wait", "close mpeg"};
     CMCIPlayer& player = ConnectedPlayer();
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    ASSERT_TRUE(player.PauseResume());
-    m_pDevice->SetReply("status mpeg mode", "paused");
-    ASSERT_TRUE(player.PauseResume());
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (Texts{"status mpeg mode", "pause mpeg", "status mpeg mode", "resume mpeg"}));
-}
-
-TEST_F(MCIPlayerStartTest, PauseOfACdTrackShowsMessage132) {
-    CMCIPlayer& player = ConnectedPlayer();
+    const auto sent = [&](const char* reply, const std::function<bool()>& action) {
+        m_pDevice->SetReply("status mpeg mode", reply);
+        m_pDevice->ClearLog();
+        EXPECT_TRUE(action());
+        return m_pDevice->Commands(0);
+    };
+    std::int32_t version = 7;
+    EXPECT_EQ(sent("playing",
+                   [&] {
+                       return player.GetVersion(version) && player.FadeStopWait() &&
+                              player.Enqueue(kSong) && player.IsAvailable() &&
+                              player.IsConnected() && player.VolumeUp() && player.VolumeDown();
+                   }),
+              Texts{})
+        << "operations that do nothing";
+    EXPECT_EQ(
+        sent("stopped", [&] { return player.Play(kSong); }),
+        Join({mode, {"close mpeg wait", kOpenSong}, kFileSetup, {"play mpeg from 0 notify"}}));
+    EXPECT_EQ(sent("playing", [&] { return player.PauseResume(); }), Join({mode, {"pause mpeg"}}));
+    EXPECT_EQ(sent("paused", [&] { return player.PauseResume(); }), Join({mode, {"resume mpeg"}}));
+    EXPECT_EQ(sent("", [&] { return player.SetVolume(-1, 250) && player.PlayFrom(42); }),
+              (Texts{"setaudio mpeg left volume to 750", "setaudio mpeg right volume to 750",
+                     "play mpeg from 42000 notify"}));
+    EXPECT_EQ(sent("playing", [&] { return player.Stop(); }), stopClose);
+    EXPECT_EQ(sent("stopped", [&] { return player.Stop(); }), mode);
+    EXPECT_EQ(sent("playing", [&] { return player.Skip(); }), Join({mode, stopClose}));
+    EXPECT_EQ(sent("stopped", [&] { return player.Play("/media/cdrom/Track07.cda"); }),
+              (Texts{"status mpeg mode", "open cdaudio alias mpeg", "Set mpeg time format TMSF",
+                     "play mpeg from 7 to 8"}));
     int shown = 0;
     std::string text;
     player.SetMessageSink([&](int nId, std::string_view message) {
         shown = nId;
         text = message;
     });
-    ASSERT_TRUE(player.Play("/media/cdrom/Track01.cda"));
     EXPECT_FALSE(player.PauseResume());
     EXPECT_EQ(shown, 132);
     EXPECT_EQ(text, PlayerStrings::kCdPauseUnavailable);
-}
-
-TEST_F(MCIPlayerStartTest, VolumeSeekAndTheOperationsThatDoNothing) {
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.SetVolume(-1, 250));
-    ASSERT_TRUE(player.PlayFrom(42));
-    EXPECT_EQ(m_pDevice->Commands(0),
-              (Texts{"setaudio mpeg left volume to 750", "setaudio mpeg right volume to 750",
-                     "play mpeg from 42000 notify"}));
-    std::int32_t version = 7;
-    EXPECT_TRUE(player.GetVersion(version));
-    EXPECT_TRUE(player.FadeStopWait());
-    EXPECT_TRUE(player.Enqueue(kSong));
-    EXPECT_TRUE(player.IsAvailable());
-    EXPECT_TRUE(player.IsConnected());
-    EXPECT_TRUE(player.VolumeUp());
-    EXPECT_TRUE(player.VolumeDown());
-    EXPECT_EQ(m_pDevice->Commands(0).size(), 3u);
+    EXPECT_EQ(sent("playing", [&] { return player.FadeStop(); }), stopClose) << "a CD track";
+    player.SetMixEnabled(true);
+    EXPECT_EQ(sent("playing", [&] { return player.FadeSkip(); }), mode);
+    EXPECT_EQ(player.GetMode(false), CPlayer::kModeStopped) << "the fade skip marked the song";
 }

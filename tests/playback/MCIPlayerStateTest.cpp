@@ -63,83 +63,47 @@ TEST_F(MCIPlayerLookAheadTest, WithMixingTheSongCountsAsEndedWhenMixSecondsRemai
     EXPECT_EQ(length, 0) << "a zero-length reply gives length 0";
 }
 
+// Without a worker everything is stopped; with one the mode is the status reply's.
 TEST_F(MCIPlayerLookAheadTest, ModesFromTheStatusReply) {
+    std::string reply;
+    EXPECT_FALSE(Player().SendCommand("status mpeg mode", reply));
+    EXPECT_FALSE(Player().IsActive(true));
+    EXPECT_TRUE(Player().Stop() && Player().Skip());
+    EXPECT_EQ(Player().GetMode(true), CPlayer::kModeStopped);
     CMCIPlayer& player = PlayingAt("0");
-    m_pDevice->SetReply("status mpeg mode", "Paused");
-    EXPECT_EQ(player.GetMode(true), CPlayer::kModePaused);
-    EXPECT_TRUE(player.IsActive(true));
-    m_pDevice->SetReply("status mpeg mode", "stopped");
-    EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
-    m_pDevice->SetReply("status mpeg mode", "", 263);
-    EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
-}
-
-TEST_F(MCIPlayerLookAheadTest, ABusyWorkerCountsAsPlayingWithoutAQuery) {
-    CMCIPlayer& player = ConnectedPlayer();
-    player.SetMixEnabled(true);
-    m_pSleeper->Close(); // hold the fade-in
-    ASSERT_TRUE(player.Play("/music/song.mp3"));
-    ASSERT_TRUE(m_pSleeper->WaitForSleeps(1, 3000ms));          // after the first step
-    ASSERT_TRUE(WaitForLiveWorkers(m_nLiveBefore + 1, 3000ms)); // the first worker is gone
-    m_pDevice->ClearLog();
-    EXPECT_EQ(player.GetMode(false), CPlayer::kModePlaying);
-    std::string reply;
-    EXPECT_FALSE(player.SendCommand("status mpeg mode", reply)) << "refused while fading";
-    EXPECT_TRUE(m_pDevice->Log().empty());
-    m_pSleeper->Open();
-}
-
-TEST_F(MCIPlayerLookAheadTest, WithoutAWorkerEverythingIsStopped) {
-    CMCIPlayer& player = Player();
-    EXPECT_EQ(player.GetMode(true), CPlayer::kModeStopped);
-    EXPECT_FALSE(player.IsActive(true));
-    EXPECT_TRUE(player.Stop());
-    EXPECT_TRUE(player.Skip());
-    std::string reply;
-    EXPECT_FALSE(player.SendCommand("status mpeg mode", reply));
+    for (const auto& [text, error, mode] : {std::tuple{"Paused", 0, CPlayer::kModePaused},
+                                            {"stopped", 0, CPlayer::kModeStopped},
+                                            {"", 263, CPlayer::kModeStopped}}) {
+        m_pDevice->SetReply("status mpeg mode", text, error);
+        EXPECT_EQ(player.GetMode(true), mode);
+        EXPECT_EQ(player.IsActive(true), mode == CPlayer::kModePaused);
+    }
 }
 
 // ---- lengths, positions, title, status text ----------------------------------------------
 
-TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfFilesAreWholeSeconds) {
+// Those of files are whole seconds.
+TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfCdTracksReadMinutesAndSeconds) {
     m_pDevice->SetReply("status mpeg length", "221999");
     m_pDevice->SetReply("status mpeg position wait", "96500");
     ASSERT_TRUE(ConnectedPlayer().Play("/music/song.mp3"));
     EXPECT_EQ(LengthAndPosition(), (std::pair{221, 96}));
-}
-
-TEST_F(MCIPlayerStateTest, LengthsAndPositionsOfCdTracksReadMinutesAndSeconds) {
     m_pDevice->SetReply("status mpeg length track 7", "03:41:10");
     m_pDevice->SetReply("status mpeg position wait", "07:02:05:10");
-    ASSERT_TRUE(ConnectedPlayer().Play("/media/cdrom/Track07.cda"));
+    ASSERT_TRUE(Player().Play("/media/cdrom/Track07.cda"));
     // The track field comes before the minutes.
     EXPECT_EQ(LengthAndPosition(), (std::pair{221, 2 * 60 + 5}));
 }
 
-// The file name of the device's file; a reply without a separator is used whole, an
-// empty one gives the current path.
-TEST_F(MCIPlayerStateTest, TitleIsTheFileNameOfTheDevicesFile) {
-    m_pDevice->SetReply("status mpeg mode", "playing");
-    CMCIPlayer& player = ConnectedPlayer();
-    ASSERT_TRUE(player.Play("/music/sub/song.mp3"));
-    std::string title;
-    for (const auto& [reply, name] : {std::pair{"/music/sub/song.mp3", "song.mp3"},
-                                      {"plain name.mp3", "plain name.mp3"},
-                                      {"", "/music/sub/song.mp3"}}) {
-        m_pDevice->SetReply("info mpeg file", reply);
-        EXPECT_TRUE(player.GetTitle(title));
-        EXPECT_EQ(title, name);
-    }
-    m_pDevice->SetReply("status mpeg mode", "stopped");
-    EXPECT_FALSE(player.GetTitle(title));
-    EXPECT_EQ(title, "");
-}
-
+// The title is the file name of the device's file; a reply without a separator is used
+// whole, an empty one gives the current path.
 TEST_F(MCIPlayerStateTest, StatusTextShowsStateRemainingAndTotalTimeAndTitle) {
     CMCIPlayer& player = ConnectedPlayer();
     std::string text;
     EXPECT_TRUE(player.GetStatusText(text));
     EXPECT_EQ(text, "Stopped");
+    EXPECT_FALSE(player.GetTitle(text));
+    EXPECT_EQ(text, "");
 
     m_pDevice->SetReply("status mpeg mode", "playing");
     m_pDevice->SetReply("status mpeg length", "221000");
@@ -151,6 +115,15 @@ TEST_F(MCIPlayerStateTest, StatusTextShowsStateRemainingAndTotalTimeAndTitle) {
     m_pDevice->SetReply("status mpeg position wait", "215000");
     EXPECT_TRUE(player.GetStatusText(text));
     EXPECT_EQ(text, "Paused 0:06/3:41 [song.mp3]");
+
+    ASSERT_TRUE(player.Play("/music/sub/song.mp3"));
+    for (const auto& [reply, name] : {std::pair{"/music/sub/song.mp3", "song.mp3"},
+                                      {"plain name.mp3", "plain name.mp3"},
+                                      {"", "/music/sub/song.mp3"}}) {
+        m_pDevice->SetReply("info mpeg file", reply);
+        EXPECT_TRUE(player.GetTitle(text));
+        EXPECT_EQ(text, name);
+    }
 }
 
 // ---- the exchange limit --------------------------------------------------------------------
@@ -216,8 +189,7 @@ TEST_F(MCIPlayerStateTest, DestructionDuringAMixEndsBothWorkersAndFreesBothDevic
     for (int context = 0; context < 2; ++context) {
         const auto commands = m_pDevice->Commands(context);
         ASSERT_GE(commands.size(), 2u);
-        EXPECT_EQ(commands[commands.size() - 2], "stop mpeg wait");
-        EXPECT_EQ(commands.back(), "close mpeg wait");
+        EXPECT_EQ(Texts(commands.end() - 2, commands.end()), kStopClose);
     }
 }
 

@@ -43,12 +43,11 @@ private:
     int m_nSleeps = 0;
 };
 
-bool IsIpc(const Message& m, std::int64_t nCode, std::int64_t nParam) {
-    return m.nMessage == Msg::kWmUser && m.lParam == nCode && m.wParam == nParam;
+Message Ipc(RemoteWindow hWindow, std::int64_t nCode, std::int64_t nParam, bool bPosted = false) {
+    return Message{hWindow, Msg::kWmUser, nParam, nCode, bPosted, {}};
 }
-
-bool IsButton(const Message& m, std::int64_t nButton) {
-    return m.nMessage == Msg::kWmCommand && m.wParam == nButton;
+Message Button(RemoteWindow hWindow, std::int64_t nButton, bool bPosted = false) {
+    return Message{hWindow, Msg::kWmCommand, nButton, 0, bPosted, {}};
 }
 
 class WinampPlayerTest : public ::testing::Test {
@@ -79,10 +78,15 @@ protected:
         m_pLink->ClearMessages();
         return window;
     }
-    // The one message sent since the last look (the test fails when there were others).
-    Message Only() {
+    // The messages sent since the last look.
+    std::vector<Message> Sent() {
         const auto messages = m_pLink->Messages();
         m_pLink->ClearMessages();
+        return messages;
+    }
+    // The one message sent since the last look (the test fails when there were others).
+    Message Only() {
+        const auto messages = Sent();
         EXPECT_EQ(messages.size(), 1u);
         return messages.empty() ? Message{} : messages.front();
     }
@@ -101,18 +105,15 @@ TEST_F(WinampPlayerTest, PlayStartsAnOlderVersionWithStartPlay) {
         const RemoteWindow window = Connected(version);
         EXPECT_EQ(m_pPlayer->GetStoredVersion(), version);
         ASSERT_TRUE(m_pPlayer->Play("/music/dir/song one.mp3"));
-        const auto messages = m_pLink->Messages();
-        ASSERT_EQ(messages.size(), 3u);
-        EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcDelete, 0));
-        EXPECT_EQ(messages[1].nMessage, Msg::kWmCopyData);
-        EXPECT_EQ(messages[1].wParam, Msg::kIpcPlayFile);
-        EXPECT_EQ(messages[1].data, std::string("/music/dir/song one.mp3", 23) + '\0');
-        EXPECT_TRUE(version < 0x3000 ? IsIpc(messages[2], Msg::kIpcStartPlay, 0)
-                                     : IsButton(messages[2], Msg::kButtonNext));
-        for (const Message& m : messages) {
-            EXPECT_EQ(m.hWindow, window);
-            EXPECT_FALSE(m.bPosted);
-        }
+        const Message file{window,
+                           Msg::kWmCopyData,
+                           Msg::kIpcPlayFile,
+                           0,
+                           false,
+                           std::string("/music/dir/song one.mp3") + '\0'};
+        EXPECT_EQ(Sent(), (std::vector{Ipc(window, Msg::kIpcDelete, 0), file,
+                                       version < 0x3000 ? Ipc(window, Msg::kIpcStartPlay, 0)
+                                                        : Button(window, Msg::kButtonNext)}));
         EXPECT_EQ(m_pPlayer->GetLastTitle(), "song one.mp3");
         EXPECT_EQ(m_pPlayer->GetMode(true), CPlayer::kModePlaying);
     }
@@ -127,47 +128,33 @@ TEST_F(WinampPlayerTest, PlayStartsAnOlderVersionWithStartPlay) {
     EXPECT_EQ(fresh.GetStoredVersion(), 0x5000);
 }
 
-TEST_F(WinampPlayerTest, PlayWithoutAPlayerFailsAndSendsNothing) {
-    EXPECT_FALSE(m_pPlayer->Play("/a.mp3"));
-    EXPECT_TRUE(m_pLink->Messages().empty());
-}
-
 TEST_F(WinampPlayerTest, VolumeIsClampedToTheRemoteRange) {
-    Connected();
+    const RemoteWindow window = Connected();
     for (const auto& [level, sent] : {std::pair{300, 255}, {-5, 0}, {128, 128}, {255, 255}}) {
         EXPECT_TRUE(m_pPlayer->SetVolume(-1, level));
-        EXPECT_TRUE(IsIpc(Only(), Msg::kIpcSetVolume, sent)) << level;
+        EXPECT_EQ(Only(), Ipc(window, Msg::kIpcSetVolume, sent)) << level;
     }
 }
 
 TEST_F(WinampPlayerTest, TimesAreReadInWholeSeconds) {
-    Connected();
+    const RemoteWindow window = Connected();
     m_pLink->SetPositionMs(61999);
     m_pLink->SetLengthSeconds(241);
-    std::int32_t position = -1;
-    std::int32_t length = -1;
-    EXPECT_TRUE(m_pPlayer->GetPosition(position));
-    EXPECT_TRUE(m_pPlayer->GetLength(length));
-    EXPECT_EQ(position, 61);
-    EXPECT_EQ(length, 241);
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcGetOutputTime, 0));
-    EXPECT_TRUE(IsIpc(messages[1], Msg::kIpcGetOutputTime, 1));
-
-    m_pLink->ClearMessages();
+    std::pair<std::int32_t, std::int32_t> times{-1, -1};
+    EXPECT_TRUE(m_pPlayer->GetPosition(times.first) && m_pPlayer->GetLength(times.second));
+    EXPECT_EQ(times, (std::pair{61, 241}));
+    EXPECT_EQ(Sent(), (std::vector{Ipc(window, Msg::kIpcGetOutputTime, 0),
+                                   Ipc(window, Msg::kIpcGetOutputTime, 1)}));
     EXPECT_TRUE(m_pPlayer->PlayFrom(95));
-    const Message jump = Only();
-    EXPECT_TRUE(IsIpc(jump, Msg::kIpcJumpToTime, 95000));
-    EXPECT_TRUE(jump.bPosted);
+    EXPECT_EQ(Only(), Ipc(window, Msg::kIpcJumpToTime, 95000, true));
 }
 
 TEST_F(WinampPlayerTest, SecondConnectTrustsAPlayerThatAnswersWell) {
-    Connected(5807);
+    const RemoteWindow window = Connected(5807);
     const int enumerations = m_pLink->EnumCount();
     EXPECT_TRUE(m_pPlayer->Connect(3, true));
     EXPECT_EQ(m_pLink->EnumCount(), enumerations);
-    EXPECT_TRUE(IsIpc(Only(), Msg::kIpcGetVersion, 0));
+    EXPECT_EQ(Only(), Ipc(window, Msg::kIpcGetVersion, 0));
     EXPECT_EQ(m_pPlayer->GetIndex(), 3);
 
     // Below that version the player searches again.
@@ -223,6 +210,8 @@ TEST_F(WinampPlayerTest, StartThatFailsOrNeverShowsAWindow) {
 }
 
 TEST_F(WinampPlayerTest, SearchTakesTheFirstWindowWhoseClassHoldsTheMessageClass) {
+    EXPECT_FALSE(m_pPlayer->Play("/a.mp3")) << "no player yet";
+    EXPECT_TRUE(m_pLink->Messages().empty());
     m_pLink->AddWindow("Shell_TrayWnd");
     const RemoteWindow first = m_pLink->AddWindow("  Winamp v1.x ");
     m_pLink->AddWindow("Winamp v1.x");
@@ -246,10 +235,7 @@ TEST_F(WinampPlayerTest, ReleaseClosesThePlayerOnlyWhenAsked) {
 
     Settings("", 1, 1);
     m_pPlayer->Release();
-    const Message close = Only();
-    EXPECT_EQ(close.nMessage, Msg::kWmClose);
-    EXPECT_EQ(close.hWindow, window);
-    EXPECT_TRUE(close.bPosted);
+    EXPECT_EQ(Only(), (Message{window, Msg::kWmClose, 0, 0, true, {}}));
 
     // Without a held window the first message window is closed; with none, nothing.
     CWinampPlayer other(m_pLink);
@@ -262,7 +248,7 @@ TEST_F(WinampPlayerTest, ReleaseClosesThePlayerOnlyWhenAsked) {
 }
 
 TEST_F(WinampPlayerTest, TransportButtonsAreSentOrPosted) {
-    Connected();
+    const RemoteWindow w = Connected();
     m_pPlayer->Stop();
     m_pPlayer->FadeStop();
     m_pPlayer->FadeStopWait();
@@ -271,28 +257,21 @@ TEST_F(WinampPlayerTest, TransportButtonsAreSentOrPosted) {
     m_pPlayer->FadeSkip();
     m_pPlayer->VolumeUp();
     m_pPlayer->VolumeDown();
-    const std::pair<std::int64_t, bool> expected[] = {
-        {Msg::kButtonStop, false},        {Msg::kButtonFadeOutStop, true},
-        {Msg::kButtonFadeOutStop, false}, {Msg::kButtonPause, true},
-        {Msg::kButtonStop, false},        {Msg::kButtonFadeOutStop, true},
-        {Msg::kButtonVolumeUp, false},    {Msg::kButtonVolumeDown, false}};
-    const auto messages = m_pLink->Messages();
-    ASSERT_EQ(messages.size(), std::size(expected));
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        EXPECT_TRUE(IsButton(messages[i], expected[i].first)) << i;
-        EXPECT_EQ(messages[i].bPosted, expected[i].second) << i;
-    }
+    EXPECT_EQ(Sent(),
+              (std::vector{Button(w, Msg::kButtonStop), Button(w, Msg::kButtonFadeOutStop, true),
+                           Button(w, Msg::kButtonFadeOutStop), Button(w, Msg::kButtonPause, true),
+                           Button(w, Msg::kButtonStop), Button(w, Msg::kButtonFadeOutStop, true),
+                           Button(w, Msg::kButtonVolumeUp), Button(w, Msg::kButtonVolumeDown)}));
 }
 
 TEST_F(WinampPlayerTest, EnqueueSendsThePathOneByteAtATime) {
-    Connected();
+    const RemoteWindow window = Connected();
     ASSERT_TRUE(m_pPlayer->Enqueue("/m/\xC3\xA9.mp3"));
     const auto messages = m_pLink->Messages();
     ASSERT_EQ(messages.size(), 1u + 9u + 1u);
-    EXPECT_TRUE(IsIpc(messages[0], Msg::kIpcDelete, 0));
-    EXPECT_TRUE(messages[0].bPosted);
-    EXPECT_TRUE(IsIpc(messages[4], Msg::kIpcPlayFile, 0xC3));
-    EXPECT_TRUE(IsIpc(messages.back(), Msg::kIpcPlayFile, 0));
+    EXPECT_EQ(messages[0], Ipc(window, Msg::kIpcDelete, 0, true));
+    EXPECT_EQ(messages[4], Ipc(window, Msg::kIpcPlayFile, 0xC3));
+    EXPECT_EQ(messages.back(), Ipc(window, Msg::kIpcPlayFile, 0));
     EXPECT_EQ(m_pLink->FileSent(), "/m/\xC3\xA9.mp3");
 }
 
