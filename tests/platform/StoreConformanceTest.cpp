@@ -62,8 +62,10 @@ TYPED_TEST(StoreConformanceTest, ValuesCrossTypesAlike) {
     writer.WriteProfileString("s", "number", "123");
     writer.WriteProfileString("s", "word", "12abc");
     writer.WriteProfileString("s", "huge", "99999999999");
+    writer.WriteProfileString("s", "empty", "");
     const std::vector<std::uint8_t> block{0, 1, 2, 255};
     writer.WriteProfileBinary("s", "bytes", block);
+    writer.WriteProfileBinary("s", "none", {});
     ISettingsStore& reader = this->m_factory.Reader();
     EXPECT_EQ(reader.GetProfileString("s", "int", "x"), "-42");
     EXPECT_EQ(reader.GetProfileInt("s", "number", 0), 123);
@@ -76,6 +78,10 @@ TYPED_TEST(StoreConformanceTest, ValuesCrossTypesAlike) {
     EXPECT_FALSE(reader.GetProfileBinary("s", "number", read));
     ASSERT_TRUE(reader.GetProfileBinary("s", "bytes", read));
     EXPECT_EQ(read, block);
+    // An empty text and an empty block are values too.
+    EXPECT_EQ(reader.GetProfileString("s", "empty", "x"), "");
+    EXPECT_TRUE(reader.GetProfileBinary("s", "none", read));
+    EXPECT_TRUE(read.empty());
 }
 
 TYPED_TEST(StoreConformanceTest, MissingValuesAndRefusedNames) {

@@ -103,7 +103,9 @@ protected:
 TEST_F(CSettingsTest, EmptyStoreLoadsEveryDefaultAndSavesInSectionOrder) {
     CSettings settings(m_store);
     ASSERT_TRUE(settings.Load());
+    EXPECT_TRUE(CSettings::IsFirstRun(m_store)); // until the first save
     ASSERT_TRUE(settings.Save());
+    EXPECT_FALSE(CSettings::IsFirstRun(m_store));
     EXPECT_EQ(m_store.m_log, kSavedDefaults + LogPath());
 }
 
@@ -223,20 +225,16 @@ TEST_F(RegionTest, RoundTripKeepsNameAndColoursAndBlankNamesAreNotWritten) {
     EXPECT_EQ(m_store.GetValueCount(), 0u);
     ASSERT_TRUE(settings.WriteRegion(0, "  Opening set \t", 0x00112233, 0x00445566));
     ASSERT_TRUE(Read(settings, 0));
-    EXPECT_EQ(m_name, "Opening set");
-    EXPECT_EQ(m_text, 0x00112233u);
-    EXPECT_EQ(m_back, 0x00445566u);
+    EXPECT_EQ(std::tuple(m_name, m_text, m_back),
+              std::tuple("Opening set", 0x00112233u, 0x00445566u));
+    // Missing colours read as window text and window.
+    m_store.WriteProfileString("regions", "name1", "Late night");
+    ASSERT_TRUE(Read(settings, 1));
+    EXPECT_EQ(std::tuple(m_text, m_back),
+              std::tuple(MarkedColours().GetSystemColour(8), MarkedColours().GetSystemColour(5)));
 }
 
-TEST_F(RegionTest, MissingColoursReadAsWindowTextAndWindow) {
-    m_store.WriteProfileString("regions", "name0", "Late night");
-    CSettings settings(m_store);
-    ASSERT_TRUE(Read(settings, 0));
-    EXPECT_EQ(m_text, MarkedColours().GetSystemColour(8));
-    EXPECT_EQ(m_back, MarkedColours().GetSystemColour(5));
-}
-
-TEST_F(RegionTest, ReadersStopAtTheFirstGap) {
+TEST_F(RegionTest, ReadersStopAtTheFirstGapAndIndicesEndAtTwenty) {
     CSettings settings(m_store);
     settings.WriteRegion(0, "a", 1, 1);
     settings.WriteRegion(1, "b", 2, 2);
@@ -246,10 +244,7 @@ TEST_F(RegionTest, ReadersStopAtTheFirstGap) {
         names.push_back(m_name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
-}
-
-TEST_F(RegionTest, IndicesBeyondTwentyAreRefused) {
-    CSettings settings(m_store);
+    // Indices run from 0 to 19.
     EXPECT_TRUE(settings.WriteRegion(19, "last", 1, 1));
     EXPECT_FALSE(settings.WriteRegion(20, "one too many", 1, 1));
     EXPECT_FALSE(settings.WriteRegion(-1, "negative", 1, 1));
@@ -257,15 +252,6 @@ TEST_F(RegionTest, IndicesBeyondTwentyAreRefused) {
     EXPECT_TRUE(Read(settings, 19));
     EXPECT_FALSE(Read(settings, 20));
     EXPECT_FALSE(Read(settings, -1));
-}
-
-TEST_F(CSettingsTest, FirstRunEndsWithTheFirstSave) {
-    EXPECT_TRUE(CSettings::IsFirstRun(m_store));
-    CSettings settings(m_store);
-    settings.Load();
-    EXPECT_TRUE(CSettings::IsFirstRun(m_store));
-    settings.Save();
-    EXPECT_FALSE(CSettings::IsFirstRun(m_store));
 }
 
 TEST_F(CSettingsTest, DefaultArgumentUsesTheProcessStore) {

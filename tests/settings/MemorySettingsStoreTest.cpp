@@ -10,16 +10,6 @@
 
 namespace {
 
-TEST(MemorySettingsStoreTest, EmptyBlockAndEmptyTextAreValues) {
-    CMemorySettingsStore store;
-    store.WriteProfileString("s", "text", "");
-    store.WriteProfileBinary("s", "block", {});
-    EXPECT_EQ(store.GetProfileString("s", "text", "dflt"), "");
-    std::vector<std::uint8_t> read{9};
-    EXPECT_TRUE(store.GetProfileBinary("s", "block", read));
-    EXPECT_TRUE(read.empty());
-}
-
 TEST(MemorySettingsStoreTest, TwoThreadsWritingAndReadingKeepEveryValue) {
     CMemorySettingsStore store;
     constexpr int kRounds = 2000;

@@ -75,27 +75,23 @@ TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInType
     EXPECT_EQ(m_list.GetName(0), "Linear");
 }
 
-TEST_F(MixTypeListTest, EmptyFileGivesAnEmptyListAndTheLinearFallback) {
+TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSteps) {
+    // An empty file gives no types, not the built-in ones.
     WriteAll(Path(), {});
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     EXPECT_FALSE(m_list.IsBuiltIn());
-    EXPECT_EQ(m_list.GetCount(), 0);
     EXPECT_FALSE(m_list.IsValidIndex(0));
-    Steps steps;
-    m_list.GetFadeInOrLinear(0, steps);
-    EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeIn);
+    Steps steps{42};
     m_list.GetFadeOutOrLinear(0, steps);
     EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeOut);
-}
 
-TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSteps) {
     m_list.SetMixTypes({MixType{"A", {300, 1000}, {600, 0}}});
     EXPECT_TRUE(m_list.IsValidIndex(0));
     EXPECT_FALSE(m_list.IsValidIndex(1));
     EXPECT_FALSE(m_list.IsValidIndex(-1));
     EXPECT_EQ(m_list.GetName(1), "");
     EXPECT_EQ(m_list.GetName(-1), "");
-    Steps steps{42};
+    steps = {42};
     EXPECT_FALSE(m_list.GetFadeIn(1, steps));
     EXPECT_FALSE(m_list.GetFadeOut(-1, steps));
     EXPECT_EQ(steps, (Steps{42}));
@@ -123,13 +119,16 @@ protected:
     }
 };
 
-TEST_F(ShippedMixIniTest, BuiltInCopyIsByteIdenticalToTheResource) {
-    EXPECT_EQ(DefaultBytes(), ReadAll(ResourcePath()));
-}
-
-TEST_F(ShippedMixIniTest, ParsesIntoWellFormedCurves) {
+// The built-in copy is the resource byte for byte: whole records of well-formed curves
+// with Unix line breaks.
+TEST_F(ShippedMixIniTest, BuiltInCopyHoldsWellFormedCurves) {
     const auto bytes = ReadAll(ResourcePath());
+    EXPECT_EQ(DefaultBytes(), bytes);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.back(), '\n');
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 0);
     const auto types = CMixIniReader::Parse(bytes);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), static_cast<long>(3 * types.size()));
     ASSERT_GE(types.size(), 6u);
     EXPECT_EQ(types[0].m_aFadeIn, CMixTypeList::GetLinearFade().m_aFadeIn);
     EXPECT_EQ(types[0].m_aFadeOut, CMixTypeList::GetLinearFade().m_aFadeOut);
@@ -155,16 +154,6 @@ TEST_F(ShippedMixIniTest, ParsesIntoWellFormedCurves) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
-}
-
-TEST_F(ShippedMixIniTest, HoldsWholeRecordsWithUnixLineBreaks) {
-    const auto bytes = ReadAll(ResourcePath());
-    ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(bytes.back(), '\n');
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 0);
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') % 3, 0);
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') / 3,
-              static_cast<long>(CMixIniReader::Parse(bytes).size()));
 }
 
 } // namespace
