@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -200,11 +201,9 @@ TEST_F(QtSettingsStoreTest, SettingsRecordRoundTripsThroughTheFile) {
     EXPECT_FALSE(CSettings::IsFirstRun(fresh));
     CSettings loaded(fresh);
     loaded.Load();
-    EXPECT_EQ(loaded.m_bUseMixer, 0);
-    EXPECT_EQ(loaded.m_nMixSeconds, 8);
-    EXPECT_EQ(loaded.m_strListViewFontName, "DejaVu Sans, Book");
-    EXPECT_EQ(loaded.m_crLoopBk, 0x00010203u);
-    EXPECT_EQ(loaded.m_strFileExtensions, "mp3;mp2;wma;wav");
+    EXPECT_EQ(std::tuple(loaded.m_bUseMixer, loaded.m_nMixSeconds, loaded.m_strListViewFontName,
+                         loaded.m_crLoopBk, loaded.m_strFileExtensions),
+              std::tuple(0, 8, "DejaVu Sans, Book", 0x00010203u, "mp3;mp2;wma;wav"));
 }
 
 } // namespace
