@@ -237,7 +237,7 @@ TEST_F(RegionTest, ReadersStopAtTheFirstGapAndIndicesEndAtTwenty) {
     EXPECT_FALSE(Read(settings, -1));
 }
 
-TEST_F(CSettingsTest, DefaultArgumentUsesTheProcessStore) {
+TEST_F(CSettingsTest, ProcessWideStoreAndColourProvider) {
     EXPECT_NE(dynamic_cast<CMemorySettingsStore*>(&GetSettingsStore()), nullptr);
     auto store = std::make_shared<CMemorySettingsStore>();
     SetSettingsStore(store);
@@ -247,6 +247,17 @@ TEST_F(CSettingsTest, DefaultArgumentUsesTheProcessStore) {
     EXPECT_EQ(store->GetProfileInt("internal", "mixtype", -1), 4);
     SetSettingsStore(nullptr);
     EXPECT_EQ(GetSettingsStore().GetProfileInt("internal", "mixtype", -1), -1);
+
+    // Colours come from the provider in force; without one, from the built-in table.
+    EXPECT_EQ(GetSystemColour(ISystemColours::kDesktop),
+              MarkedColours().GetSystemColour(ISystemColours::kDesktop));
+    SetSystemColours(nullptr);
+    EXPECT_EQ((std::vector<std::uint32_t>{GetSystemColour(ISystemColours::kButtonHighlight),
+                                          GetSystemColour(ISystemColours::kDesktop),
+                                          GetSystemColour(ISystemColours::kWindowText),
+                                          GetSystemColour(ISystemColours::kWindow),
+                                          GetSystemColour(-3), GetSystemColour(1000)}),
+              (std::vector<std::uint32_t>{0x00FFFFFF, 0x00808000, 0, 0x00FFFFFF, 0, 0}));
 }
 
 } // namespace
