@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace TestFiles;
 using Id3v2Bytes::Bytes;
@@ -65,13 +66,10 @@ TEST_F(MpegFileInfoTest, DecodesEveryVersionAndLayer) {
             bytes[3] = 0x64; // joint stereo with mode extension and the original bit
         }
         ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-        EXPECT_EQ(m_info.frameOffset, 0);
-        EXPECT_EQ(m_info.BitRate(), c.kbps);
-        EXPECT_EQ(m_info.SamplingRate(), c.hz);
-        EXPECT_EQ(m_info.ChannelMode(), c.mode);
-        EXPECT_FALSE(m_info.isVbr);
-        EXPECT_EQ(m_info.xingFrames, -1);
-        EXPECT_FALSE(m_info.hasId3v1);
+        EXPECT_EQ(std::tuple(m_info.frameOffset, m_info.BitRate(), m_info.SamplingRate(),
+                             m_info.ChannelMode(), m_info.isVbr, m_info.xingFrames,
+                             m_info.hasId3v1),
+                  std::tuple(0, c.kbps, c.hz, c.mode, false, -1, false));
     }
 }
 
@@ -168,9 +166,8 @@ TEST_F(MpegFileInfoTest, XingVariantsGiveTheirRates) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(ReadBytes(c.bytes), MpegFileInfo::kRead);
-        EXPECT_EQ(m_info.isVbr, c.vbr);
-        EXPECT_EQ(m_info.xingFrames, c.xingFrames);
-        EXPECT_EQ(m_info.BitRate(), c.kbps);
+        EXPECT_EQ(std::tuple(m_info.isVbr, m_info.xingFrames, m_info.BitRate()),
+                  std::tuple(c.vbr, c.xingFrames, c.kbps));
     }
 }
 
