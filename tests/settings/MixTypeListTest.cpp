@@ -33,28 +33,21 @@ protected:
     CMixTypeList m_list;
 };
 
-TEST_F(MixTypeListTest, LinearFadeHasTwentyStepsEachWay) {
-    const MixType linear = CMixTypeList::GetLinearFade();
-    ASSERT_EQ(linear.m_aFadeIn.size(), 20u);
-    ASSERT_EQ(linear.m_aFadeOut.size(), 20u);
-    for (std::size_t i = 0; i < 20; ++i) {
-        EXPECT_EQ(linear.m_aFadeIn[i], static_cast<std::int32_t>(50 * (i + 1)));
-        EXPECT_EQ(linear.m_aFadeOut[i], static_cast<std::int32_t>(950 - 50 * i));
-    }
-}
-
 TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInTypes) {
     // A missing file gives the built-in types, the linear fade first.
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     ASSERT_TRUE(m_list.IsBuiltIn());
     EXPECT_EQ(static_cast<std::size_t>(m_list.GetCount()),
               CMixIniReader::Parse(GetDefaultMixIni()).size());
-    Steps in;
-    Steps out;
+    Steps in, out, linearIn, linearOut; // twenty steps of 50 each way
+    for (std::int32_t i = 1; i <= 20; ++i) {
+        linearIn.push_back(50 * i);
+        linearOut.push_back(1000 - 50 * i);
+    }
     ASSERT_TRUE(m_list.GetFadeIn(0, in));
     ASSERT_TRUE(m_list.GetFadeOut(0, out));
-    EXPECT_EQ(in, CMixTypeList::GetLinearFade().m_aFadeIn);
-    EXPECT_EQ(out, CMixTypeList::GetLinearFade().m_aFadeOut);
+    EXPECT_EQ(in, linearIn);
+    EXPECT_EQ(out, linearOut);
     // A file appearing later is picked up without force.
     WriteAll(Path(), Bytes("One\n1000\n0\n"));
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
@@ -103,26 +96,17 @@ TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSte
     EXPECT_EQ(steps, (Steps{600, 0}));
 }
 
-TEST_F(MixTypeListTest, ReadsTheProgramFolderFile) {
+TEST_F(MixTypeListTest, ReadsTheProgramFolderFileAShippedCopyOfWellFormedCurves) {
     // The program folder (MIXOREL_HOME of the test run) gets the built-in file on first use.
     const std::string path = GetMixIniPath();
     EXPECT_EQ(ReadAll(path), DefaultBytes());
     ASSERT_TRUE(m_list.ReadMixTypes(true));
     EXPECT_FALSE(m_list.IsBuiltIn());
     EXPECT_EQ(m_list.GetName(0), "Linear");
-}
 
-class ShippedMixIniTest : public ::testing::Test {
-protected:
-    static std::string ResourcePath() {
-        return std::string(MIXOREL_TEST_DATA) + "/../../resources/mix.ini";
-    }
-};
-
-// The built-in copy is the resource byte for byte: whole records of well-formed curves
-// with Unix line breaks.
-TEST_F(ShippedMixIniTest, BuiltInCopyHoldsWellFormedCurves) {
-    const auto bytes = ReadAll(ResourcePath());
+    // The built-in copy is the shipped resource byte for byte: whole records of well-formed
+    // curves with Unix line breaks.
+    const auto bytes = ReadAll(std::string(MIXOREL_TEST_DATA) + "/../../resources/mix.ini");
     EXPECT_EQ(DefaultBytes(), bytes);
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes.back(), '\n');

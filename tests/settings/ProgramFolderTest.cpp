@@ -31,30 +31,18 @@ TEST_F(ProgramFolderTest, OwnVariableWinsAndTheFolderIsPrepared) {
     EXPECT_FALSE(std::filesystem::exists(m_dir.File("data")));
 }
 
-TEST_F(ProgramFolderTest, DataHomeWhenNoOwnVariable) {
+TEST_F(ProgramFolderTest, DataHomeWhenNoOwnVariableOrAnEmptyOne) {
     ScopedEnvironment env({{"MIXOREL_HOME", ""}, {"XDG_DATA_HOME", m_dir.File("data")}});
     ::unsetenv("MIXOREL_HOME");
     EXPECT_EQ(GetProgramFolder(), m_dir.File("data/Mixorel"));
     EXPECT_TRUE(std::filesystem::exists(m_dir.File("data/Mixorel/mix.ini")));
-}
-
-TEST_F(ProgramFolderTest, EmptyOwnVariableAndRelativeDataHomeAreIgnored) {
-    ScopedEnvironment env(
+    // An empty own variable and a relative data home are ignored.
+    ScopedEnvironment relative(
         {{"MIXOREL_HOME", ""}, {"XDG_DATA_HOME", "relative/data"}, {"HOME", m_dir.Path()}});
     EXPECT_EQ(GetProgramFolder(), m_dir.File(".local/share/Mixorel"));
 }
 
-TEST_F(ProgramFolderTest, AnEditedMixIniIsNeverReplaced) {
-    const std::string folder = m_dir.File("edited");
-    std::filesystem::create_directories(folder);
-    WriteAll(folder + "/mix.ini", {'M', 'i', 'n', 'e', '\n'});
-    ScopedEnvironment own({{"MIXOREL_HOME", folder}});
-    GetProgramFolder();
-    EXPECT_TRUE(EnsureMixIni(folder));
-    EXPECT_EQ(ReadAll(folder + "/mix.ini"), (std::vector<std::uint8_t>{'M', 'i', 'n', 'e', '\n'}));
-}
-
-TEST_F(ProgramFolderTest, MixIniDeletedLaterIsRestoredByEnsure) {
+TEST_F(ProgramFolderTest, MixIniDeletedLaterIsRestoredByEnsureAndAnEditedOneIsNeverReplaced) {
     const std::string folder = m_dir.File("restore");
     ScopedEnvironment own({{"MIXOREL_HOME", folder}});
     GetProgramFolder();
@@ -65,6 +53,10 @@ TEST_F(ProgramFolderTest, MixIniDeletedLaterIsRestoredByEnsure) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
                             std::filesystem::directory_iterator()),
               1);
+    const std::vector<std::uint8_t> mine{'M', 'i', 'n', 'e', '\n'};
+    WriteAll(folder + "/mix.ini", mine);
+    EXPECT_TRUE(EnsureMixIni(folder));
+    EXPECT_EQ(ReadAll(folder + "/mix.ini"), mine);
 }
 
 TEST_F(ProgramFolderTest, FolderThatCannotBeMadeStillAnswersItsPath) {
