@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -274,9 +275,8 @@ TEST_F(Id3v2WriteFile, TextOutsideLatin1IsUtf16In23AndUtf8In24) {
     EXPECT_EQ(tag.Find("TIT2")->data, Cat({Bytes{3}, B("東京")}));
     EXPECT_EQ(tag.Find("COMM")->data, Cat({Bytes{3}, B("eng"), Bytes{0}, B("Привет")}));
     const Id3v2Fields back = ReadBack(path24);
-    EXPECT_EQ(back.title, "東京");
-    EXPECT_EQ(back.comment, "Привет");
-    EXPECT_EQ(back.artist, "Müller");
+    EXPECT_EQ(std::tuple(back.title, back.comment, back.artist),
+              std::tuple("東京", "Привет", "Müller"));
 }
 
 TEST_F(Id3v2WriteFile, EditInPaddingRewritesInPlace) {
@@ -309,8 +309,7 @@ TEST_F(Id3v2WriteFile, EditInPaddingRewritesInPlace) {
     EXPECT_EQ(tag.frames[1].data, Comment(" 0000 1111", "iTunNORM"));
     EXPECT_EQ(tag.frames[6].data, Comment("new"));
     const Id3v2Fields back = ReadBack(path);
-    EXPECT_EQ(back.title, "New title");
-    EXPECT_EQ(back.artist, "Band");
+    EXPECT_EQ(std::tuple(back.title, back.artist), std::tuple("New title", "Band"));
 }
 
 TEST_F(Id3v2WriteFile, Version24StaysVersion24WithItsOwnSizes) {
