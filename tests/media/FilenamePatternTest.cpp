@@ -1,6 +1,8 @@
 #include "media/FilenamePattern.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -28,12 +30,13 @@ TEST(FilenamePatternTest, NamesReadFromTheirEnd) {
         {"{TITLE}", "no.extension.here", "", "no.extension", ""},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.criteria) + " on " + c.name);
         FilenamePattern pattern;
-        ASSERT_TRUE(pattern.SetCriteria(c.criteria)) << c.criteria;
+        ASSERT_TRUE(pattern.SetCriteria(c.criteria));
         pattern.Parse(c.name);
-        EXPECT_EQ(pattern.Lookup("artist"), c.artist) << c.criteria << " on " << c.name;
-        EXPECT_EQ(pattern.Lookup("TITLE"), c.title) << c.criteria << " on " << c.name;
-        EXPECT_EQ(pattern.Lookup("track"), c.track) << c.criteria << " on " << c.name;
+        EXPECT_EQ(
+            std::tuple(pattern.Lookup("artist"), pattern.Lookup("TITLE"), pattern.Lookup("track")),
+            std::tuple(c.artist, c.title, c.track));
     }
 }
 

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(GenreTableTest, NamesAreTheProgramsOwnSpelling) {
+TEST(GenreTableTest, NamesPrefixLookupsAndNumericReferences) {
     const std::pair<int, std::string_view> names[] = {
         {0, "Blues"},     {1, "ClassicRock"}, {17, "Rock"},      {78, "Rock&Roll"},
         {79, "HardRock"}, {80, "Folk"},       {123, "Acapella"}, {136, "ChristianGanstaRap"},
@@ -15,18 +15,14 @@ TEST(GenreTableTest, NamesAreTheProgramsOwnSpelling) {
     for (int i = 0; i < GenreTable::kCount; ++i) {
         EXPECT_EQ(GenreTable::Name(i).find(' '), std::string_view::npos) << i;
     }
-}
-
-TEST(GenreTableTest, LookupTakesTheFirstNameWithThePrefix) {
+    // A lookup takes the first name with the prefix.
     const std::pair<const char*, int> prefixes[] = {
         {"Rock", 17},           {"rock&", 78},        {"R", 14}, {"", 0}, {"SYNTHPOP", 147},
         {"(147)Synthpop", 255}, {"Classic Rock", 255}};
     for (const auto& [prefix, index] : prefixes) {
         EXPECT_EQ(GenreTable::IndexByPrefix(prefix), index) << prefix;
     }
-}
-
-TEST(GenreTableTest, NumericReferencesGiveTableNames) {
+    // Numeric references give table names.
     const std::pair<const char*, const char*> texts[] = {
         {"(17)", "Rock"}, {"17", "Rock"},     {"(17)Rock", "Rock"},
         {"(200)", ""},    {"255", ""},        {"Chillwave", "Chillwave"},

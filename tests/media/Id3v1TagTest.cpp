@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 
 using TestFiles::Id3v1Block;
 
@@ -81,12 +82,9 @@ TEST(Id3v1TagTest, BuildRoundTripsAndRemoveGivesZeros) {
     EXPECT_EQ(block[126], 12);
     Id3v1Tag back;
     ASSERT_TRUE(back.Parse(block));
-    EXPECT_EQ(back.Title(), "A title that is longer than th");
-    EXPECT_EQ(back.Artist(), "Björk");
-    EXPECT_EQ(back.Album(), "??"); // outside Latin-1
-    EXPECT_EQ(back.Year(), 1997);
-    EXPECT_EQ(back.Track(), 12);
-    EXPECT_EQ(back.GenreName(), "Synthpop");
+    EXPECT_EQ(std::tuple(back.Title(), back.Artist(), back.Album(), back.Year(), back.Track(),
+                         back.GenreName()),
+              std::tuple("A title that is longer than th", "Björk", "??", 1997, 12, "Synthpop"));
     // Latin-1 on disk: "ö" is one byte.
     EXPECT_EQ(block[33 + 2], 0xF6);
 
@@ -128,9 +126,8 @@ TEST(Id3v1TagTest, WritingAppendsOnceThenReplaces) {
     ASSERT_EQ(bytes.size(), 1128u);
     Id3v1Tag back;
     ASSERT_TRUE(back.Parse(std::span<const std::uint8_t, 128>(bytes.data() + 1000, 128)));
-    EXPECT_EQ(back.Title(), "Other");
-    EXPECT_EQ(back.Track(), -1);
-    EXPECT_EQ(back.GenreName(), "Pop");
+    EXPECT_EQ(std::tuple(back.Title(), back.Track(), back.GenreName()),
+              std::tuple("Other", -1, "Pop"));
 
     // Removing keeps the length: the block becomes zeros.
     ASSERT_EQ(tag.WriteToFile(path, "", "", "", 0, "", -1, "", true), 0);

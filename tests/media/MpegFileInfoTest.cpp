@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace TestFiles;
 using Id3v2Bytes::Bytes;
@@ -65,13 +66,10 @@ TEST_F(MpegFileInfoTest, DecodesEveryVersionAndLayer) {
             bytes[3] = 0x64; // joint stereo with mode extension and the original bit
         }
         ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-        EXPECT_EQ(m_info.frameOffset, 0);
-        EXPECT_EQ(m_info.BitRate(), c.kbps);
-        EXPECT_EQ(m_info.SamplingRate(), c.hz);
-        EXPECT_EQ(m_info.ChannelMode(), c.mode);
-        EXPECT_FALSE(m_info.isVbr);
-        EXPECT_EQ(m_info.xingFrames, -1);
-        EXPECT_FALSE(m_info.hasId3v1);
+        EXPECT_EQ(std::tuple(m_info.frameOffset, m_info.BitRate(), m_info.SamplingRate(),
+                             m_info.ChannelMode(), m_info.isVbr, m_info.xingFrames,
+                             m_info.hasId3v1),
+                  std::tuple(0, c.kbps, c.hz, c.mode, false, -1, false));
     }
 }
 
@@ -114,9 +112,8 @@ TEST_F(MpegFileInfoTest, HeaderLookalikesInsideTheTagAreSkipped) {
     std::copy(std::begin(lookalike), std::end(lookalike), tag.begin() + 100);
     const auto bytes = Cat({tag, Frames(kMpeg2, kLayer3, 8, 1, 0, 3)});
     ASSERT_EQ(ReadBytes(bytes), MpegFileInfo::kRead);
-    EXPECT_EQ(m_info.frameOffset, 4010);
-    EXPECT_EQ(m_info.BitRate(), 64);
-    EXPECT_EQ(m_info.SamplingRate(), 24000);
+    EXPECT_EQ(std::tuple(m_info.frameOffset, m_info.BitRate(), m_info.SamplingRate()),
+              std::tuple(4010, 64, 24000));
 }
 
 TEST_F(MpegFileInfoTest, PcmDataYieldsNoFrame) {
@@ -168,9 +165,8 @@ TEST_F(MpegFileInfoTest, XingVariantsGiveTheirRates) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(ReadBytes(c.bytes), MpegFileInfo::kRead);
-        EXPECT_EQ(m_info.isVbr, c.vbr);
-        EXPECT_EQ(m_info.xingFrames, c.xingFrames);
-        EXPECT_EQ(m_info.BitRate(), c.kbps);
+        EXPECT_EQ(std::tuple(m_info.isVbr, m_info.xingFrames, m_info.BitRate()),
+                  std::tuple(c.vbr, c.xingFrames, c.kbps));
     }
 }
 
@@ -179,11 +175,10 @@ TEST_F(MpegFileInfoTest, AudioSizeLeavesOutBothTags) {
     const auto frames = Frames(kMpeg1, kLayer3, 9, 0, 1, 10);
     const auto v1 = Id3v1Block("Title", "Artist", "Album", "1999", "Note", 3, 17);
     ASSERT_EQ(ReadBytes(Cat({tag, frames, v1})), MpegFileInfo::kRead);
-    EXPECT_TRUE(m_info.hasId3v1);
-    EXPECT_EQ(m_info.fileSize, static_cast<std::int64_t>(tag.size() + frames.size() + 128));
-    EXPECT_EQ(m_info.AudioSize(), static_cast<std::int64_t>(frames.size()));
-    EXPECT_EQ(m_info.tag.Title(), "Title");
-    EXPECT_EQ(m_info.tag.Track(), 3);
+    EXPECT_EQ(std::tuple(m_info.hasId3v1, m_info.fileSize, m_info.AudioSize(), m_info.tag.Title(),
+                         m_info.tag.Track()),
+              std::tuple(true, static_cast<std::int64_t>(tag.size() + frames.size() + 128),
+                         static_cast<std::int64_t>(frames.size()), "Title", 3));
     std::array<std::uint8_t, 128> raw{};
     EXPECT_TRUE(m_info.CopyRawTag(raw));
     EXPECT_TRUE(std::equal(raw.begin(), raw.end(), v1.begin()));

@@ -4,16 +4,13 @@
 
 namespace {
 
-TEST(TextCodecTest, Latin1AndWindows1252) {
+TEST(TextCodecTest, Latin1Windows1252AndUtf8Validity) {
     EXPECT_EQ(TextCodec::Latin1ToUtf8("caf\xE9"), "café");
     EXPECT_EQ(TextCodec::Windows1252ToUtf8("\x80 \x93q\x94"), "€ “q”");
     EXPECT_EQ(TextCodec::Utf8ToLatin1("café 東"), "caf\xE9 ?");
     EXPECT_EQ(TextCodec::Utf8ToLatin1("bad \xC3"), "bad ?");
     EXPECT_TRUE(TextCodec::FitsLatin1("Ünïcödé"));
     EXPECT_FALSE(TextCodec::FitsLatin1("Привет"));
-}
-
-TEST(TextCodecTest, Utf8Validity) {
     EXPECT_TRUE(TextCodec::IsValidUtf8("plain"));
     EXPECT_TRUE(TextCodec::IsValidUtf8("東京 𝄞"));
     EXPECT_FALSE(TextCodec::IsValidUtf8("\xC0\xAF"));     // overlong
@@ -22,7 +19,7 @@ TEST(TextCodecTest, Utf8Validity) {
     EXPECT_FALSE(TextCodec::IsValidUtf8("\xE6\x9D"));     // cut short
 }
 
-TEST(TextCodecTest, Utf16BothOrdersWithSurrogates) {
+TEST(TextCodecTest, Utf16BothOrdersWithSurrogatesAndTruncation) {
     const std::string text = "Aé東𝄞";
     for (const bool big : {false, true}) {
         const std::string units = TextCodec::Utf8ToUtf16(text, big);
@@ -33,9 +30,7 @@ TEST(TextCodecTest, Utf16BothOrdersWithSurrogates) {
     const std::uint8_t lone[] = {0x00, 0xD8, 0x41, 0x00}; // unpaired high surrogate, 'A'
     EXPECT_EQ(TextCodec::Utf16ToUtf8(lone, false), "\xEF\xBF\xBD"
                                                    "A");
-}
-
-TEST(TextCodecTest, TruncationNeverSplitsACharacter) {
+    // Truncation never splits a character.
     EXPECT_EQ(TextCodec::CharacterCount("東京abc"), 5u);
     EXPECT_EQ(TextCodec::TruncateCharacters("東京abc", 3), "東京a");
     EXPECT_EQ(TextCodec::TruncateBytes("東京", 4), "東");

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -45,26 +47,24 @@ protected:
 using Factories = ::testing::Types<MemoryStoreFactory, FileStoreFactory>;
 TYPED_TEST_SUITE(StoreConformanceTest, Factories);
 
-TYPED_TEST(StoreConformanceTest, IntegersKeepTheirFullRange) {
-    ISettingsStore& writer = this->m_factory.Writer();
-    ASSERT_TRUE(writer.WriteProfileInt("n", "max", std::numeric_limits<std::int32_t>::max()));
-    ASSERT_TRUE(writer.WriteProfileInt("n", "min", std::numeric_limits<std::int32_t>::min()));
-    ASSERT_TRUE(writer.WriteProfileInt("n", "zero", 0));
-    ISettingsStore& reader = this->m_factory.Reader();
-    EXPECT_EQ(reader.GetProfileInt("n", "max", 0), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(reader.GetProfileInt("n", "min", 0), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(reader.GetProfileInt("n", "zero", 5), 0);
-}
-
 TYPED_TEST(StoreConformanceTest, ValuesCrossTypesAlike) {
     ISettingsStore& writer = this->m_factory.Writer();
     writer.WriteProfileInt("s", "int", -42);
     writer.WriteProfileString("s", "number", "123");
     writer.WriteProfileString("s", "word", "12abc");
     writer.WriteProfileString("s", "huge", "99999999999");
-    const std::vector<std::uint8_t> block{0, 1, 2, 255};
+    writer.WriteProfileInt("n", "max", std::numeric_limits<std::int32_t>::max());
+    writer.WriteProfileInt("n", "min", std::numeric_limits<std::int32_t>::min());
+    writer.WriteProfileString("s", "empty", "");
+    std::vector<std::uint8_t> block; // every byte value, and a zero at the end
+    for (int i = 0; i <= 256; ++i) {
+        block.push_back(static_cast<std::uint8_t>(i));
+    }
     writer.WriteProfileBinary("s", "bytes", block);
+    writer.WriteProfileBinary("s", "none", {});
     ISettingsStore& reader = this->m_factory.Reader();
+    EXPECT_EQ(reader.GetProfileInt("n", "max", 0), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(reader.GetProfileInt("n", "min", 0), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(reader.GetProfileString("s", "int", "x"), "-42");
     EXPECT_EQ(reader.GetProfileInt("s", "number", 0), 123);
     EXPECT_EQ(reader.GetProfileInt("s", "word", 7), 7);
@@ -76,6 +76,10 @@ TYPED_TEST(StoreConformanceTest, ValuesCrossTypesAlike) {
     EXPECT_FALSE(reader.GetProfileBinary("s", "number", read));
     ASSERT_TRUE(reader.GetProfileBinary("s", "bytes", read));
     EXPECT_EQ(read, block);
+    // An empty text and an empty block are values too.
+    EXPECT_EQ(reader.GetProfileString("s", "empty", "x"), "");
+    EXPECT_TRUE(reader.GetProfileBinary("s", "none", read));
+    EXPECT_TRUE(read.empty());
 }
 
 TYPED_TEST(StoreConformanceTest, MissingValuesAndRefusedNames) {
@@ -91,11 +95,22 @@ TYPED_TEST(StoreConformanceTest, MissingValuesAndRefusedNames) {
     EXPECT_TRUE(read.empty());
 }
 
-TYPED_TEST(StoreConformanceTest, LaterWriteWinsWhateverTheCase) {
+TYPED_TEST(StoreConformanceTest, AwkwardTextsRoundTripAndTheLaterWriteWinsWhateverTheCase) {
+    const std::vector<std::string> texts = {"mp3,mp2;wav",          "@ByteArray(not bytes)",
+                                            "  padded  ",           "quote \" and ; and =",
+                                            "back\\slash\\path",    "line\nbreak",
+                                            "\xC3\xA4\xE2\x82\xAC", "[section]",
+                                            "#comment-like",        "-17"};
     ISettingsStore& writer = this->m_factory.Writer();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_TRUE(writer.WriteProfileString("texts", "t" + std::to_string(i), texts[i]));
+    }
     writer.WriteProfileString("Fonts", "ListViewFontName", "First");
     writer.WriteProfileString("FONTS", "listviewfontname", "Second");
     ISettingsStore& reader = this->m_factory.Reader();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(reader.GetProfileString("texts", "t" + std::to_string(i), "missing"), texts[i]);
+    }
     EXPECT_EQ(reader.GetProfileString("fonts", "LISTVIEWFONTNAME", ""), "Second");
 }
 

@@ -102,19 +102,13 @@ protected:
 
 TEST_F(CSettingsTest, EmptyStoreLoadsEveryDefaultAndSavesInSectionOrder) {
     CSettings settings(m_store);
+    // Before a load the record differs in the order of its extension list.
+    EXPECT_EQ(settings.m_strFileExtensions, "mp3;mp2;wav;wma");
     ASSERT_TRUE(settings.Load());
+    EXPECT_TRUE(CSettings::IsFirstRun(m_store)); // until the first save
     ASSERT_TRUE(settings.Save());
+    EXPECT_FALSE(CSettings::IsFirstRun(m_store));
     EXPECT_EQ(m_store.m_log, kSavedDefaults + LogPath());
-}
-
-TEST_F(CSettingsTest, FreshRecordDiffersOnlyInExtensionListAndWinampPath) {
-    CSettings fresh(m_store);
-    EXPECT_EQ(fresh.m_strFileExtensions, "mp3;mp2;wav;wma");
-    EXPECT_EQ(fresh.m_strWinampPath, "");
-    ASSERT_TRUE(fresh.Save());
-    std::string expected = kSavedDefaults + LogPath();
-    expected.replace(expected.find("wma;wav"), 7, "wav;wma");
-    EXPECT_EQ(m_store.m_log, expected);
 }
 
 TEST_F(CSettingsTest, FlagsAreWrittenAsOneOrZero) {
@@ -156,15 +150,6 @@ TEST_F(CSettingsTest, OtherFieldsAreWrittenAsTheyAre) {
     CSettings loaded(m_store);
     loaded.Load();
     EXPECT_EQ(OtherFields(loaded), OtherFields(settings));
-}
-
-TEST_F(CSettingsTest, UnreadableIntegerTakesItsDefault) {
-    m_store.WriteProfileString("internal", "mixseconds", "soon");
-    m_store.WriteProfileString("internal", "mixspeed", " 12 ");
-    CSettings settings(m_store);
-    settings.Load();
-    EXPECT_EQ(settings.m_nMixSeconds, 5);
-    EXPECT_EQ(settings.m_nMixSpeed, 12);
 }
 
 TEST_F(CSettingsTest, SaveReportsARefusedWrite) {
@@ -223,20 +208,16 @@ TEST_F(RegionTest, RoundTripKeepsNameAndColoursAndBlankNamesAreNotWritten) {
     EXPECT_EQ(m_store.GetValueCount(), 0u);
     ASSERT_TRUE(settings.WriteRegion(0, "  Opening set \t", 0x00112233, 0x00445566));
     ASSERT_TRUE(Read(settings, 0));
-    EXPECT_EQ(m_name, "Opening set");
-    EXPECT_EQ(m_text, 0x00112233u);
-    EXPECT_EQ(m_back, 0x00445566u);
+    EXPECT_EQ(std::tuple(m_name, m_text, m_back),
+              std::tuple("Opening set", 0x00112233u, 0x00445566u));
+    // Missing colours read as window text and window.
+    m_store.WriteProfileString("regions", "name1", "Late night");
+    ASSERT_TRUE(Read(settings, 1));
+    EXPECT_EQ(std::tuple(m_text, m_back),
+              std::tuple(MarkedColours().GetSystemColour(8), MarkedColours().GetSystemColour(5)));
 }
 
-TEST_F(RegionTest, MissingColoursReadAsWindowTextAndWindow) {
-    m_store.WriteProfileString("regions", "name0", "Late night");
-    CSettings settings(m_store);
-    ASSERT_TRUE(Read(settings, 0));
-    EXPECT_EQ(m_text, MarkedColours().GetSystemColour(8));
-    EXPECT_EQ(m_back, MarkedColours().GetSystemColour(5));
-}
-
-TEST_F(RegionTest, ReadersStopAtTheFirstGap) {
+TEST_F(RegionTest, ReadersStopAtTheFirstGapAndIndicesEndAtTwenty) {
     CSettings settings(m_store);
     settings.WriteRegion(0, "a", 1, 1);
     settings.WriteRegion(1, "b", 2, 2);
@@ -246,10 +227,7 @@ TEST_F(RegionTest, ReadersStopAtTheFirstGap) {
         names.push_back(m_name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
-}
-
-TEST_F(RegionTest, IndicesBeyondTwentyAreRefused) {
-    CSettings settings(m_store);
+    // Indices run from 0 to 19.
     EXPECT_TRUE(settings.WriteRegion(19, "last", 1, 1));
     EXPECT_FALSE(settings.WriteRegion(20, "one too many", 1, 1));
     EXPECT_FALSE(settings.WriteRegion(-1, "negative", 1, 1));
@@ -259,16 +237,8 @@ TEST_F(RegionTest, IndicesBeyondTwentyAreRefused) {
     EXPECT_FALSE(Read(settings, -1));
 }
 
-TEST_F(CSettingsTest, FirstRunEndsWithTheFirstSave) {
-    EXPECT_TRUE(CSettings::IsFirstRun(m_store));
-    CSettings settings(m_store);
-    settings.Load();
-    EXPECT_TRUE(CSettings::IsFirstRun(m_store));
-    settings.Save();
-    EXPECT_FALSE(CSettings::IsFirstRun(m_store));
-}
-
-TEST_F(CSettingsTest, DefaultArgumentUsesTheProcessStore) {
+TEST_F(CSettingsTest, ProcessWideStoreAndColourProvider) {
+    EXPECT_NE(dynamic_cast<CMemorySettingsStore*>(&GetSettingsStore()), nullptr);
     auto store = std::make_shared<CMemorySettingsStore>();
     SetSettingsStore(store);
     CSettings settings;
@@ -277,6 +247,17 @@ TEST_F(CSettingsTest, DefaultArgumentUsesTheProcessStore) {
     EXPECT_EQ(store->GetProfileInt("internal", "mixtype", -1), 4);
     SetSettingsStore(nullptr);
     EXPECT_EQ(GetSettingsStore().GetProfileInt("internal", "mixtype", -1), -1);
+
+    // Colours come from the provider in force; without one, from the built-in table.
+    EXPECT_EQ(GetSystemColour(ISystemColours::kDesktop),
+              MarkedColours().GetSystemColour(ISystemColours::kDesktop));
+    SetSystemColours(nullptr);
+    EXPECT_EQ((std::vector<std::uint32_t>{GetSystemColour(ISystemColours::kButtonHighlight),
+                                          GetSystemColour(ISystemColours::kDesktop),
+                                          GetSystemColour(ISystemColours::kWindowText),
+                                          GetSystemColour(ISystemColours::kWindow),
+                                          GetSystemColour(-3), GetSystemColour(1000)}),
+              (std::vector<std::uint32_t>{0x00FFFFFF, 0x00808000, 0, 0x00FFFFFF, 0, 0}));
 }
 
 } // namespace

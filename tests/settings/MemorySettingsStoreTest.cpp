@@ -1,5 +1,4 @@
 #include "settings/CMemorySettingsStore.h"
-#include "settings/ProcessSettingsStore.h"
 #include "settings/StoreValueRules.h"
 
 #include <gtest/gtest.h>
@@ -9,16 +8,6 @@
 #include <vector>
 
 namespace {
-
-TEST(MemorySettingsStoreTest, EmptyBlockAndEmptyTextAreValues) {
-    CMemorySettingsStore store;
-    store.WriteProfileString("s", "text", "");
-    store.WriteProfileBinary("s", "block", {});
-    EXPECT_EQ(store.GetProfileString("s", "text", "dflt"), "");
-    std::vector<std::uint8_t> read{9};
-    EXPECT_TRUE(store.GetProfileBinary("s", "block", read));
-    EXPECT_TRUE(read.empty());
-}
 
 TEST(MemorySettingsStoreTest, TwoThreadsWritingAndReadingKeepEveryValue) {
     CMemorySettingsStore store;
@@ -38,23 +27,6 @@ TEST(MemorySettingsStoreTest, TwoThreadsWritingAndReadingKeepEveryValue) {
     EXPECT_EQ(store.GetProfileInt("b", "counter", -1), kRounds - 1);
     EXPECT_EQ(store.GetProfileString("b", "key9", ""), std::to_string(kRounds - 1));
     EXPECT_EQ(store.GetValueCount(), 22u);
-}
-
-TEST(ProcessSettingsStoreTest, DefaultsToAMemoryStoreAndCanBeReplaced) {
-    ISettingsStore& initial = GetSettingsStore();
-    EXPECT_NE(dynamic_cast<CMemorySettingsStore*>(&initial), nullptr);
-
-    auto mine = std::make_shared<CMemorySettingsStore>();
-    SetSettingsStore(mine);
-    EXPECT_EQ(&GetSettingsStore(), mine.get());
-    GetSettingsStore().WriteProfileInt("s", "k", 3);
-    // The replaced store is still usable through a reference taken earlier.
-    initial.WriteProfileInt("s", "k", 4);
-
-    SetSettingsStore(nullptr);
-    EXPECT_NE(&GetSettingsStore(), mine.get());
-    EXPECT_EQ(GetSettingsStore().GetProfileInt("s", "k", -1), -1);
-    EXPECT_EQ(mine->GetProfileInt("s", "k", -1), 3);
 }
 
 TEST(StoreValueRulesTest, IntegersParseStrictlyWithinThirtyTwoBits) {

@@ -33,28 +33,21 @@ protected:
     CMixTypeList m_list;
 };
 
-TEST_F(MixTypeListTest, LinearFadeHasTwentyStepsEachWay) {
-    const MixType linear = CMixTypeList::GetLinearFade();
-    ASSERT_EQ(linear.m_aFadeIn.size(), 20u);
-    ASSERT_EQ(linear.m_aFadeOut.size(), 20u);
-    for (std::size_t i = 0; i < 20; ++i) {
-        EXPECT_EQ(linear.m_aFadeIn[i], static_cast<std::int32_t>(50 * (i + 1)));
-        EXPECT_EQ(linear.m_aFadeOut[i], static_cast<std::int32_t>(950 - 50 * i));
-    }
-}
-
 TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInTypes) {
     // A missing file gives the built-in types, the linear fade first.
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     ASSERT_TRUE(m_list.IsBuiltIn());
     EXPECT_EQ(static_cast<std::size_t>(m_list.GetCount()),
               CMixIniReader::Parse(GetDefaultMixIni()).size());
-    Steps in;
-    Steps out;
+    Steps in, out, linearIn, linearOut; // twenty steps of 50 each way
+    for (std::int32_t i = 1; i <= 20; ++i) {
+        linearIn.push_back(50 * i);
+        linearOut.push_back(1000 - 50 * i);
+    }
     ASSERT_TRUE(m_list.GetFadeIn(0, in));
     ASSERT_TRUE(m_list.GetFadeOut(0, out));
-    EXPECT_EQ(in, CMixTypeList::GetLinearFade().m_aFadeIn);
-    EXPECT_EQ(out, CMixTypeList::GetLinearFade().m_aFadeOut);
+    EXPECT_EQ(in, linearIn);
+    EXPECT_EQ(out, linearOut);
     // A file appearing later is picked up without force.
     WriteAll(Path(), Bytes("One\n1000\n0\n"));
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
@@ -75,27 +68,23 @@ TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInType
     EXPECT_EQ(m_list.GetName(0), "Linear");
 }
 
-TEST_F(MixTypeListTest, EmptyFileGivesAnEmptyListAndTheLinearFallback) {
+TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSteps) {
+    // An empty file gives no types, not the built-in ones.
     WriteAll(Path(), {});
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     EXPECT_FALSE(m_list.IsBuiltIn());
-    EXPECT_EQ(m_list.GetCount(), 0);
     EXPECT_FALSE(m_list.IsValidIndex(0));
-    Steps steps;
-    m_list.GetFadeInOrLinear(0, steps);
-    EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeIn);
+    Steps steps{42};
     m_list.GetFadeOutOrLinear(0, steps);
     EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeOut);
-}
 
-TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSteps) {
     m_list.SetMixTypes({MixType{"A", {300, 1000}, {600, 0}}});
     EXPECT_TRUE(m_list.IsValidIndex(0));
     EXPECT_FALSE(m_list.IsValidIndex(1));
     EXPECT_FALSE(m_list.IsValidIndex(-1));
     EXPECT_EQ(m_list.GetName(1), "");
     EXPECT_EQ(m_list.GetName(-1), "");
-    Steps steps{42};
+    steps = {42};
     EXPECT_FALSE(m_list.GetFadeIn(1, steps));
     EXPECT_FALSE(m_list.GetFadeOut(-1, steps));
     EXPECT_EQ(steps, (Steps{42}));
@@ -107,29 +96,23 @@ TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSte
     EXPECT_EQ(steps, (Steps{600, 0}));
 }
 
-TEST_F(MixTypeListTest, ReadsTheProgramFolderFile) {
+TEST_F(MixTypeListTest, ReadsTheProgramFolderFileAShippedCopyOfWellFormedCurves) {
     // The program folder (MIXOREL_HOME of the test run) gets the built-in file on first use.
     const std::string path = GetMixIniPath();
     EXPECT_EQ(ReadAll(path), DefaultBytes());
     ASSERT_TRUE(m_list.ReadMixTypes(true));
     EXPECT_FALSE(m_list.IsBuiltIn());
     EXPECT_EQ(m_list.GetName(0), "Linear");
-}
 
-class ShippedMixIniTest : public ::testing::Test {
-protected:
-    static std::string ResourcePath() {
-        return std::string(MIXOREL_TEST_DATA) + "/../../resources/mix.ini";
-    }
-};
-
-TEST_F(ShippedMixIniTest, BuiltInCopyIsByteIdenticalToTheResource) {
-    EXPECT_EQ(DefaultBytes(), ReadAll(ResourcePath()));
-}
-
-TEST_F(ShippedMixIniTest, ParsesIntoWellFormedCurves) {
-    const auto bytes = ReadAll(ResourcePath());
+    // The built-in copy is the shipped resource byte for byte: whole records of well-formed
+    // curves with Unix line breaks.
+    const auto bytes = ReadAll(std::string(MIXOREL_TEST_DATA) + "/../../resources/mix.ini");
+    EXPECT_EQ(DefaultBytes(), bytes);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.back(), '\n');
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 0);
     const auto types = CMixIniReader::Parse(bytes);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), static_cast<long>(3 * types.size()));
     ASSERT_GE(types.size(), 6u);
     EXPECT_EQ(types[0].m_aFadeIn, CMixTypeList::GetLinearFade().m_aFadeIn);
     EXPECT_EQ(types[0].m_aFadeOut, CMixTypeList::GetLinearFade().m_aFadeOut);
@@ -155,16 +138,6 @@ TEST_F(ShippedMixIniTest, ParsesIntoWellFormedCurves) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
-}
-
-TEST_F(ShippedMixIniTest, HoldsWholeRecordsWithUnixLineBreaks) {
-    const auto bytes = ReadAll(ResourcePath());
-    ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(bytes.back(), '\n');
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 0);
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') % 3, 0);
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n') / 3,
-              static_cast<long>(CMixIniReader::Parse(bytes).size()));
 }
 
 } // namespace

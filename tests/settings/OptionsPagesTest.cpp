@@ -64,6 +64,7 @@ TEST(OptionsPagesTest, AValueOutOfRangeStopsTheSaveOnItsPage) {
          COptionsPages::kInternal, "Please enter an integer between 1 and 20.", true},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         CMemorySettingsStore store;
         COptionsPages pages(store);
         pages.Initialise({"Linear"});
@@ -73,16 +74,14 @@ TEST(OptionsPagesTest, AValueOutOfRangeStopsTheSaveOnItsPage) {
         pages.Values().m_bStopLoopAtEnd = 1;
         c.set(pages);
         const auto result = pages.Save();
-        EXPECT_FALSE(result.bSaved) << c.name;
-        EXPECT_EQ(result.failedPage, c.page) << c.name;
-        EXPECT_EQ(result.strMessage, c.message) << c.name;
-        EXPECT_EQ(store.GetProfileString(kSectionWinamp, kWinampPath, ""), "mpv --idle=yes")
-            << c.name;
-        EXPECT_EQ(store.GetProfileInt(kSectionGlobal, kNewFileAtStart, -5), 0) << c.name;
-        EXPECT_EQ(store.GetProfileString(kSectionList, kId3Tags, "") == "%1", c.listStored)
-            << c.name;
-        EXPECT_EQ(store.GetProfileInt(kSectionMisc, kStopLoopAtEnd, -5), 0)
-            << c.name << ": the pages after the failing one keep their stored values";
+        EXPECT_FALSE(result.bSaved);
+        EXPECT_EQ(result.failedPage, c.page);
+        EXPECT_EQ(result.strMessage, c.message);
+        EXPECT_EQ(store.GetProfileString(kSectionWinamp, kWinampPath, ""), "mpv --idle=yes");
+        EXPECT_EQ(store.GetProfileInt(kSectionGlobal, kNewFileAtStart, -5), 0);
+        EXPECT_EQ(store.GetProfileString(kSectionList, kId3Tags, "") == "%1", c.listStored);
+        // The pages after the failing one keep their stored values.
+        EXPECT_EQ(store.GetProfileInt(kSectionMisc, kStopLoopAtEnd, -5), 0);
     }
 }
 

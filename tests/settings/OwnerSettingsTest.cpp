@@ -36,7 +36,7 @@ TEST(WindowPlacementSettingsTest, DefaultsAndRoundTrip) {
     EXPECT_EQ(store.GetProfileInt("position", "flags", -1), 2);
 }
 
-TEST(ColumnLayoutSettingsTest, MissingOrNegativeValuesMeanNotStored) {
+TEST(ColumnLayoutSettingsTest, MissingOrNegativeValuesMeanNotStoredAndRoundTrip) {
     CMemorySettingsStore store;
     store.WriteProfileInt("playlistview", "Col0", 2);
     store.WriteProfileInt("playlistview", "Col1", -5);
@@ -53,11 +53,7 @@ TEST(ColumnLayoutSettingsTest, MissingOrNegativeValuesMeanNotStored) {
     for (const auto& [column, size] : sizes) {
         EXPECT_EQ(layout.GetSize(column), size) << column;
     }
-}
 
-TEST(ColumnLayoutSettingsTest, RoundTrip) {
-    CMemorySettingsStore store;
-    CColumnLayoutSettings layout;
     layout.m_anOrder = {1, 0, 2};
     layout.m_anSize = {80, 200, 45};
     ASSERT_TRUE(layout.Save(store));
