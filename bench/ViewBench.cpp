@@ -9,12 +9,12 @@
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistFile.h"
 #include "settings/CMemorySettingsStore.h"
-#include "ui/CChildFrame.h"
-#include "ui/CMainFrame.h"
-#include "ui/CMixorel2001View.h"
-#include "ui/CMixorelApp.h"
-#include "ui/COpenPlaylist.h"
-#include "ui/IShellPrompt.h"
+#include "ui/playlist/CChildFrame.h"
+#include "ui/playlist/CMixorel2001View.h"
+#include "ui/prompts/IShellPrompt.h"
+#include "ui/shell/CMainFrame.h"
+#include "ui/shell/CMixorelApp.h"
+#include "ui/shell/COpenPlaylist.h"
 
 #include <QApplication>
 #include <QHeaderView>

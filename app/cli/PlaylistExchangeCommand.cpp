@@ -1,13 +1,13 @@
 #include "cli/PlaylistExchangeCommand.h"
 
 #include "catalogue/CHtmlListWriter.h"
+#include "catalogue/CListPrintJob.h"
 #include "catalogue/CM3uReader.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistColumns.h"
 #include "catalogue/CPlaylistFile.h"
 #include "cli/ModuleLoader.h"
 #include "cli/SettingsStoreLoader.h"
-#include "playback/CListPrintJob.h"
 #include "settings/CColumnLayoutSettings.h"
 
 #include <cstdio>

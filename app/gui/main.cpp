@@ -1,7 +1,7 @@
 // `mixorel`: the desktop program.
 #include "platform/gst/CGstMciContextFactory.h"
-#include "ui/CInstanceLink.h"
-#include "ui/CMixorelApp.h"
+#include "ui/shell/CInstanceLink.h"
+#include "ui/shell/CMixorelApp.h"
 
 #include <QApplication>
 #include <QIcon>

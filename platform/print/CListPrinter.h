@@ -1,7 +1,7 @@
 #pragma once
 
-#include "playback/CListPrintJob.h"
-#include "playback/CListPrintLayout.h"
+#include "catalogue/CListPrintJob.h"
+#include "catalogue/CListPrintLayout.h"
 
 #include <QFont>
 #include <QString>

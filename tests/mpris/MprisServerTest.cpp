@@ -2,7 +2,7 @@
 // playerctl drive it (dbus-send from outside the process).
 #include "MprisTestSupport.h"
 
-#include "ui/CMprisServer.h"
+#include "ui/desktop/CMprisServer.h"
 
 #include <QProcess>
 

@@ -7,12 +7,12 @@
 #include "catalogue/ILoopRunner.h"
 #include "settings/CMemorySettingsStore.h"
 #include "support/TempDir.h"
-#include "ui/CChildFrame.h"
-#include "ui/CMainFrame.h"
-#include "ui/CMixorel2001View.h"
-#include "ui/CMixorelApp.h"
-#include "ui/COpenPlaylist.h"
-#include "ui/IShellPrompt.h"
+#include "ui/playlist/CChildFrame.h"
+#include "ui/playlist/CMixorel2001View.h"
+#include "ui/prompts/IShellPrompt.h"
+#include "ui/shell/CMainFrame.h"
+#include "ui/shell/CMixorelApp.h"
+#include "ui/shell/COpenPlaylist.h"
 
 #include <QApplication>
 #include <QTest>

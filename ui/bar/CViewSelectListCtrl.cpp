@@ -1,0 +1,122 @@
+#include "ui/bar/CViewSelectListCtrl.h"
+
+#include "platform/QtSongClipboard.h"
+#include "ui/bar/CViewSelectDlgBar.h"
+
+#include <QDragEnterEvent>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QToolTip>
+
+CViewSelectListCtrl::CViewSelectListCtrl(CViewSelectDlgBar& bar) : m_bar(bar) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setUniformItemSizes(true);
+}
+
+bool CViewSelectListCtrl::Accepts(const QMimeData* data) {
+    return data != nullptr &&
+           (data->hasUrls() ||
+            data->hasFormat(QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat)) ||
+            data->hasFormat(QtSongClipboard::MimeTypeFor(ISongClipboard::kSongFormat)));
+}
+
+int CViewSelectListCtrl::DropIndexAt(const QPoint& point) const {
+    const QModelIndex hit = indexAt(point);
+    const int firstTop = count() > 0 ? visualItemRect(item(0)).top() : 0;
+    return m_bar.Entries().DropTarget(hit.isValid() ? hit.row() : -1, point.y(), firstTop);
+}
+
+void CViewSelectListCtrl::Highlight(int index) {
+    if (m_nHighlighted == index) {
+        return;
+    }
+    if (m_nHighlighted >= 0 && m_nHighlighted < count()) {
+        item(m_nHighlighted)->setBackground(QBrush());
+    }
+    m_nHighlighted = index;
+    if (index >= 0 && index < count()) {
+        item(index)->setBackground(palette().highlight().color().lighter(150));
+    }
+}
+
+void CViewSelectListCtrl::dragEnterEvent(QDragEnterEvent* event) {
+    if (!Accepts(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void CViewSelectListCtrl::dragMoveEvent(QDragMoveEvent* event) {
+    const int index = DropIndexAt(event->position().toPoint());
+    Highlight(index);
+    if (index < 0 || !Accepts(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // Copy, or move while Ctrl is held.
+    event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::MoveAction
+                                                                    : Qt::CopyAction);
+    event->accept();
+}
+
+void CViewSelectListCtrl::dragLeaveEvent(QDragLeaveEvent* event) {
+    Highlight(-1);
+    QListWidget::dragLeaveEvent(event);
+}
+
+bool CViewSelectListCtrl::DropAt(const QPoint& point, const QMimeData& mime) {
+    Highlight(-1);
+    const int index = DropIndexAt(point);
+    if (index < 0 || !Accepts(&mime)) {
+        return false;
+    }
+    m_bar.DropOn(index, mime);
+    return true;
+}
+
+void CViewSelectListCtrl::dropEvent(QDropEvent* event) {
+    if (!DropAt(event->position().toPoint(), *event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::MoveAction
+                                                                    : Qt::CopyAction);
+    event->accept();
+}
+
+void CViewSelectListCtrl::keyPressEvent(QKeyEvent* event) {
+    const int selected = m_bar.Entries().GetSelected();
+    if (event->key() == Qt::Key_Delete && selected >= 0) {
+        if (m_bar.m_callbacks.closeRequested) {
+            m_bar.m_callbacks.closeRequested(m_bar.Entries().GetEntry(selected).pView);
+        }
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Return) {
+        m_bar.Activate();
+        setFocus();
+    }
+}
+
+bool CViewSelectListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && m_bar.m_callbacks.tooltip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex hit = indexAt(help->pos());
+        if (hit.isValid()) {
+            const void* view = m_bar.Entries().GetEntry(hit.row()).pView;
+            QToolTip::showText(help->globalPos(), m_bar.m_callbacks.tooltip(view), this,
+                               visualRect(hit));
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QListWidget::viewportEvent(event);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "catalogue/CListPrintJob.h"
+
+#include <QString>
+
+class QTableView;
+class QWidget;
+
+// "&Print...\tCtrl+P" and "Print Previe&w" of a playlist window: the list printed the
+// way the table shows it (its columns in their order and widths, a hidden column taking
+// no room, the cell texts, the font). An empty list prints nothing and shows no dialog.
+class CListPrintCommand {
+public:
+    static constexpr const char* kPrintText = "&Print...\tCtrl+P";
+    static constexpr const char* kPreviewText = "Print Previe&w";
+
+    // The job for the table as it is shown now.
+    static CListPrintJob MakeJob(const QTableView& list, const QString& title);
+    // The print dialog, then the pages; false when nothing was printed.
+    static bool Print(QTableView& list, const QString& title, QWidget* parent);
+    static bool Preview(QTableView& list, const QString& title, QWidget* parent);
+};
