@@ -47,8 +47,8 @@ public:
     bool ChooseOpenFile(const std::string&, const std::string&, std::string&) override {
         return false;
     }
-    bool ChooseSaveFile(const std::string&, const std::string&, const std::string&,
-                        std::string&) override {
+    bool ChooseSaveFile(const std::string&, const std::string&, const std::string&, std::string&,
+                        const std::string&) override {
         return false;
     }
 };

@@ -227,9 +227,11 @@ public:
     // offered as a copy); a cut then removes them. False when none of them is left.
     bool CopySongs(const std::vector<std::string>& ids, bool cut, bool drag);
     // Inserts the clipboard's songs after line `after` (-1 the head, kAfterLast the end) in
-    // clipboard order, collecting their new identities; a cancel stops the paste.
-    bool PasteSongs(int after, std::vector<std::string>* newIds, bool drag,
-                    DuplicateAnswer& answer);
+    // clipboard order, collecting their new identities; a cancel stops the paste. taken
+    // collects, in the same order, the places in the clipboard's block of the songs that
+    // went in (a drag's source removes exactly those when the drag is a move).
+    bool PasteSongs(int after, std::vector<std::string>* newIds, bool drag, DuplicateAnswer& answer,
+                    std::vector<std::size_t>* taken = nullptr);
     bool CopyFilesForExplorer(const std::vector<std::string>& ids, bool addToClipboard);
 
     // ---- Played songs (process-wide) ----
@@ -388,7 +390,7 @@ private:
     bool MoveLine(int index, bool toTop);
     std::vector<const CSong*> FindSongs(const std::vector<std::string>& ids) const;
     int InsertBlock(std::size_t index, std::vector<CSong>& songs, std::vector<std::string>* newIds,
-                    DuplicateAnswer& answer);
+                    DuplicateAnswer& answer, std::vector<std::size_t>* taken = nullptr);
     bool AcceptDuplicate(const CSong& song, DuplicateAnswer& answer) const;
     CMixorel2001Doc* NewDocumentFor(const std::string& title) const;
     void StartWorking();

@@ -50,7 +50,7 @@ bool CMixorel2001Doc::CopySongs(const std::vector<std::string>& ids, bool cut, b
 }
 
 bool CMixorel2001Doc::PasteSongs(int after, std::vector<std::string>* newIds, bool drag,
-                                 DuplicateAnswer& answer) {
+                                 DuplicateAnswer& answer, std::vector<std::size_t>* taken) {
     Lock lock(m_mutex);
     const char* format = drag ? ISongClipboard::kDragFormat : ISongClipboard::kSongFormat;
     std::vector<std::uint8_t> data;
@@ -61,7 +61,7 @@ bool CMixorel2001Doc::PasteSongs(int after, std::vector<std::string>* newIds, bo
     }
     const auto count = static_cast<int>(m_songs.GetCount());
     const int first = after == kAfterLast || after >= count ? count : std::max(after + 1, 0);
-    const int inserted = InsertBlock(static_cast<std::size_t>(first), songs, newIds, answer);
+    const int inserted = InsertBlock(static_cast<std::size_t>(first), songs, newIds, answer, taken);
     if (drag) {
         m_pClipboard->RemoveData(format);
     }
@@ -76,11 +76,13 @@ bool CMixorel2001Doc::PasteSongs(int after, std::vector<std::string>* newIds, bo
 // for InsertSong: a block pasted at the loop position starts playing there. Answers the
 // number inserted.
 int CMixorel2001Doc::InsertBlock(std::size_t index, std::vector<CSong>& songs,
-                                 std::vector<std::string>* newIds, DuplicateAnswer& answer) {
+                                 std::vector<std::string>* newIds, DuplicateAnswer& answer,
+                                 std::vector<std::size_t>* taken) {
     std::vector<std::unique_ptr<CSong>> block;
     block.reserve(songs.size());
     std::unordered_set<std::string> blockLocations;
-    for (const CSong& source : songs) {
+    for (std::size_t place = 0; place < songs.size(); ++place) {
+        const CSong& source = songs[place];
         const std::string& location = source.GetLocation();
         if ((m_songs.ContainsLocation(location) || blockLocations.count(location) != 0) &&
             !AcceptDuplicate(source, answer)) {
@@ -93,6 +95,9 @@ int CMixorel2001Doc::InsertBlock(std::size_t index, std::vector<CSong>& songs,
         song->Assign(source, false);
         blockLocations.insert(location);
         block.push_back(std::move(song));
+        if (taken != nullptr) {
+            taken->push_back(place);
+        }
     }
     if (block.empty()) {
         return 0;

@@ -75,7 +75,7 @@ public:
         return false;
     }
     bool ChooseSaveFile(const std::string&, const std::string&, const std::string&,
-                        std::string& path) override {
+                        std::string& path, const std::string&) override {
         if (savePaths.empty()) {
             return false;
         }

@@ -25,6 +25,13 @@ bool CViewSelectListCtrl::Accepts(const QMimeData* data) {
             data->hasFormat(QtSongClipboard::MimeTypeFor(ISongClipboard::kSongFormat)));
 }
 
+// Copy, or move while Ctrl is held when the drag offers a move (a locked list does not).
+Qt::DropAction CViewSelectListCtrl::ActionOf(const QDropEvent& event) {
+    const bool move = (event.modifiers() & Qt::ControlModifier) != 0 &&
+                      (event.possibleActions() & Qt::MoveAction) != 0;
+    return move ? Qt::MoveAction : Qt::CopyAction;
+}
+
 int CViewSelectListCtrl::DropIndexAt(const QPoint& point) const {
     const QModelIndex hit = indexAt(point);
     const int firstTop = count() > 0 ? visualItemRect(item(0)).top() : 0;
@@ -59,9 +66,7 @@ void CViewSelectListCtrl::dragMoveEvent(QDragMoveEvent* event) {
         event->ignore();
         return;
     }
-    // Copy, or move while Ctrl is held.
-    event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::MoveAction
-                                                                    : Qt::CopyAction);
+    event->setDropAction(ActionOf(*event));
     event->accept();
 }
 
@@ -85,8 +90,7 @@ void CViewSelectListCtrl::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::MoveAction
-                                                                    : Qt::CopyAction);
+    event->setDropAction(ActionOf(*event));
     event->accept();
 }
 

@@ -3,6 +3,7 @@
 #include <QListWidget>
 
 class CViewSelectDlgBar;
+class QDropEvent;
 class QMimeData;
 
 // The list of the playlists bar: a drop target for songs and files, with a tooltip per
@@ -27,6 +28,7 @@ protected:
 
 private:
     static bool Accepts(const QMimeData* data);
+    static Qt::DropAction ActionOf(const QDropEvent& event);
     void Highlight(int index);
 
     CViewSelectDlgBar& m_bar;

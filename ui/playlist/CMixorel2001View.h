@@ -84,7 +84,10 @@ public:
     // Runs a command as its menu item or key does (nothing when it is disabled).
     void RunCommand(int command);
     bool IsCommandEnabled(int command);
-    // The clipboard's songs into this list (position codes of CPlaylistViewRules).
+    // The clipboard's songs into this list (position codes of CPlaylistViewRules). With
+    // removeSelection the insert becomes a move: refused in a locked list before anything
+    // changes. With drag the songs come from the drag format, and the running drag learns
+    // which of them went in.
     bool InsertFromClipboard(int code, IUserPrompt::DuplicateAnswer answer, bool useSelection,
                              bool selectInserted, bool removeSelection, bool drag = false);
     void SelectLine(int line);
@@ -93,6 +96,9 @@ public:
     int TypeAhead(const std::string& text);
     // A drop of songs from a list (this one or another) before a target line.
     bool DropSongs(CMixorel2001View* source, int target, bool move);
+    // Songs of the running drag went into a list: their places in the dragged block. A
+    // drag that ends as a move removes those lines from its list, and only those.
+    static void NoteDropTaken(const std::vector<std::size_t>& taken);
     // A drop of files from a file manager before a target line.
     bool DropFiles(const std::vector<std::string>& paths, int target);
     // The first and last visible lines.

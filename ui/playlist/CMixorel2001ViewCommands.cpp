@@ -266,13 +266,18 @@ void CMixorel2001View::PutIntoLoopingList(bool next) {
             return;
         }
     }
+    CChildFrame* looping = m_main.FindLoopingFrame();
+    // Within the looping list the songs move rather than appear twice, which a locked list
+    // refuses before anything changes.
+    const bool within = looping != nullptr && looping->GetView() == this;
+    if (within && RefuseWhenLocked()) {
+        return;
+    }
     const std::vector<std::string> ids = GetSelectedIds();
     if (!doc.CopySongs(ids, false, false)) {
         return;
     }
-    CChildFrame* looping = m_main.FindLoopingFrame();
-    // Within the looping list the songs move rather than appear twice.
-    if (looping != nullptr && looping->GetView() == this && !doc.RemoveSongs(ids)) {
+    if (within && !doc.RemoveSongs(ids)) {
         return;
     }
     const bool done = looping != nullptr && looping->GetView()->InsertFromClipboard(

@@ -1,5 +1,10 @@
-// Drag and drop: songs dragged out of the list (to another list or a file manager), and songs
-// or files dropped on it.
+// Drag and drop: songs dragged out of the list (to another list, the playlists bar or a file
+// manager), and songs or files dropped on it.
+//
+// A drag runs on the user-interface thread inside QDrag::exec. Whatever list the songs are
+// dropped on notes which of them it really inserted (the user may decline duplicates);
+// when the drag ends as a move, the source removes exactly those lines, so a declined
+// song is never lost.
 
 #include "ui/playlist/CMixorel2001View.h"
 
@@ -16,13 +21,39 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 #include <mutex>
+#include <optional>
 
 namespace {
 
 using Rules = CPlaylistViewRules;
 
+// The places in the dragged block of the songs the drop target inserted; empty while no
+// target has inserted anything. Only one drag runs at a time.
+std::optional<std::vector<std::size_t>> s_dropTaken;
+
+QString SongDragFormat() {
+    return QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat);
+}
+
+bool IsMove(const QDropEvent& event, bool sameList) {
+    const Qt::KeyboardModifiers keys = event.modifiers();
+    return Rules::IsMoveDrop(sameList, (keys & Qt::ShiftModifier) != 0,
+                             (keys & Qt::ControlModifier) != 0);
+}
+
+// The position code of InsertFromClipboard for "after this line": the end of the list has
+// its own code (the document's kAfterLast would read as "next to play").
+int AfterLineCode(int after) {
+    return after == Rules::kAfterLast ? Rules::kAtEndCode : after;
+}
+
 } // namespace
+
+void CMixorel2001View::NoteDropTaken(const std::vector<std::size_t>& taken) {
+    s_dropTaken = taken;
+}
 
 void CMixorel2001View::startDrag(Qt::DropActions /*actions*/) {
     CMixorel2001Doc& doc = GetDoc();
@@ -31,7 +62,7 @@ void CMixorel2001View::startDrag(Qt::DropActions /*actions*/) {
         return;
     }
     auto* mime = new QMimeData;
-    mime->setData(QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat), QByteArray("1"));
+    mime->setData(SongDragFormat(), QByteArray("1"));
     QList<QUrl> urls;
     {
         std::lock_guard lock(doc.GetMutex());
@@ -45,27 +76,45 @@ void CMixorel2001View::startDrag(Qt::DropActions /*actions*/) {
     mime->setUrls(urls);
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
-    const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-    // The drop lands on a list's viewport: the list is one of its parents.
-    CMixorel2001View* target = nullptr;
-    for (QObject* item = drag->target(); item != nullptr && target == nullptr;
-         item = item->parent()) {
-        target = qobject_cast<CMixorel2001View*>(item);
+    // A locked list gives nothing away: its songs can only be copied.
+    const Qt::DropActions offered =
+        doc.IsLocked() ? Qt::DropActions(Qt::CopyAction) : Qt::CopyAction | Qt::MoveAction;
+    s_dropTaken.reset();
+    const Qt::DropAction done = drag->exec(offered, Qt::CopyAction);
+    const std::optional<std::vector<std::size_t>> taken = std::move(s_dropTaken);
+    s_dropTaken.reset();
+    if (done != Qt::MoveAction || !taken.has_value() || taken->empty()) {
+        return;
     }
-    if (done == Qt::MoveAction && target != nullptr && target != this && !RefuseWhenLocked()) {
-        doc.RemoveSongs(ids);
+    // The clipboard block holds the selected lines in the order of ids.
+    std::vector<std::string> moved;
+    for (const std::size_t place : *taken) {
+        if (place < ids.size()) {
+            moved.push_back(ids[place]);
+        }
+    }
+    if (!RefuseWhenLocked()) {
+        doc.RemoveSongs(moved);
+        m_pModel->RefreshNow();
     }
 }
 
 void CMixorel2001View::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat)) ||
-        event->mimeData()->hasUrls()) {
+    if (event->mimeData()->hasFormat(SongDragFormat()) || event->mimeData()->hasUrls()) {
         event->acceptProposedAction();
     }
 }
 
 void CMixorel2001View::dragMoveEvent(QDragMoveEvent* event) {
-    event->acceptProposedAction();
+    auto* source = qobject_cast<CMixorel2001View*>(event->source());
+    if (source == nullptr || !event->mimeData()->hasFormat(SongDragFormat())) {
+        event->acceptProposedAction();
+        return;
+    }
+    const bool move = IsMove(*event, source == this);
+    event->setDropAction(move && (event->possibleActions() & Qt::MoveAction) ? Qt::MoveAction
+                                                                             : Qt::CopyAction);
+    event->accept();
 }
 
 void CMixorel2001View::dropEvent(QDropEvent* event) {
@@ -77,11 +126,17 @@ void CMixorel2001View::dropEvent(QDropEvent* event) {
         return;
     }
     auto* source = qobject_cast<CMixorel2001View*>(event->source());
-    if (event->mimeData()->hasFormat(QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat)) &&
-        source != nullptr) {
-        const bool move = event->dropAction() == Qt::MoveAction;
+    if (event->mimeData()->hasFormat(SongDragFormat()) && source != nullptr) {
+        const bool move = IsMove(*event, source == this);
+        // A move asked of a locked list changes nothing anywhere.
+        if (move && source->GetDoc().IsLocked()) {
+            m_prompt.Message(kLockedText);
+            event->ignore();
+            return;
+        }
         DropSongs(source, target, move);
-        event->setDropAction(source == this ? Qt::CopyAction : event->dropAction());
+        // Within one list the move is done here; the source has nothing left to remove.
+        event->setDropAction(move && source != this ? Qt::MoveAction : Qt::CopyAction);
         event->accept();
         return;
     }
@@ -96,14 +151,22 @@ void CMixorel2001View::dropEvent(QDropEvent* event) {
 }
 
 bool CMixorel2001View::DropSongs(CMixorel2001View* source, int target, bool move) {
-    if (source == this) {
-        if (move) {
-            GetDoc().RemoveSongs(GetSelectedIds());
-        }
+    if (source != this) {
+        const int after = Rules::DropAfter(target, GetDoc().GetCount());
+        return InsertFromClipboard(AfterLineCode(after), IUserPrompt::kNone, false, true, false,
+                                   true);
+    }
+    if (!move) {
         return InsertFromClipboard(target - 1, IUserPrompt::kYesToAll, false, true, false, true);
     }
-    const int after = Rules::DropAfter(target, GetDoc().GetCount());
-    return InsertFromClipboard(after, IUserPrompt::kNone, false, true, false, true);
+    std::vector<int> selected;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        selected.push_back(index.row());
+    }
+    std::sort(selected.begin(), selected.end());
+    const int after = Rules::SameListMoveAfter(selected, target, GetDoc().GetCount());
+    return InsertFromClipboard(AfterLineCode(after), IUserPrompt::kYesToAll, false, true, true,
+                               true);
 }
 
 // Music files go in at the drop line and are read in the background; playlists dropped

@@ -5,6 +5,7 @@
 
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CSong.h"
+#include "catalogue/CSongFileCopy.h"
 #include "ui/playlist/CPlaylistModel.h"
 #include "ui/prompts/IShellPrompt.h"
 #include "ui/shell/CMainFrame.h"
@@ -33,6 +34,9 @@ bool CMixorel2001View::InsertFromClipboard(int code, IUserPrompt::DuplicateAnswe
                                            bool useSelection, bool selectInserted,
                                            bool removeSelection, bool drag) {
     CMixorel2001Doc& doc = GetDoc();
+    if (removeSelection && RefuseWhenLocked()) {
+        return false;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int loopPosition = 0;
     if (code == Rules::kNextToPlayCode) {
@@ -42,7 +46,11 @@ bool CMixorel2001View::InsertFromClipboard(int code, IUserPrompt::DuplicateAnswe
         removeSelection ? GetSelectedIds() : std::vector<std::string>();
     const int after = Rules::InsertAfter(code, loopPosition, useSelection, GetSelectionMark());
     std::vector<std::string> inserted;
-    bool ok = doc.PasteSongs(after, &inserted, drag, answer);
+    std::vector<std::size_t> taken;
+    bool ok = doc.PasteSongs(after, &inserted, drag, answer, &taken);
+    if (drag) {
+        NoteDropTaken(taken);
+    }
     if (ok && removeSelection) {
         ok = doc.RemoveSongs(selected);
     }
@@ -55,6 +63,10 @@ bool CMixorel2001View::InsertFromClipboard(int code, IUserPrompt::DuplicateAnswe
 }
 
 void CMixorel2001View::FastMove(bool down) {
+    // The move inserts first and removes after: a locked list must refuse it up front.
+    if (RefuseWhenLocked()) {
+        return;
+    }
     const CSettings settings = m_main.GetSettings();
     const int mark = GetSelectionMark();
     if (!GetDoc().CopySongs(GetSelectedIds(), false, false)) {
@@ -136,27 +148,19 @@ void CMixorel2001View::CopyFile() {
     std::string target;
     bool choose = true;
     for (;;) {
-        if (choose && !m_prompt.ChooseSaveFile("Copy file",
-                                               "mp3 files (*.mp?);;WAV files (*.wav);;Modules "
-                                               "(*.mod);;All files (*)",
-                                               path, target)) {
+        if (choose &&
+            !m_prompt.ChooseSaveFile(
+                "Copy file", "mp3 files (*.mp?);;WAV files (*.wav);;Modules (*.mod);;All files (*)",
+                path, target, "mp3")) {
             return;
         }
-        QFile source(QString::fromStdString(path));
-        const QString destination = QString::fromStdString(target);
-        QString error;
-        if (QFileInfo(destination).absoluteFilePath() == QFileInfo(source).absoluteFilePath()) {
-            error = QStringLiteral("The file cannot be copied onto itself.");
-        } else {
-            QFile::remove(destination);
-            if (source.copy(destination)) {
-                m_prompt.Message("File copied successfully");
-                return;
-            }
-            error = source.errorString();
+        std::string error;
+        if (CSongFileCopy::Copy(path, target, error)) {
+            m_prompt.Message("File copied successfully");
+            return;
         }
-        const std::string text = "Error: " + error.toStdString() + "\rTried copying '" + title +
-                                 "' to '" + target + "'\r\rRetry?";
+        const std::string text =
+            "Error: " + error + "\rTried copying '" + title + "' to '" + target + "'\r\rRetry?";
         const IUserPrompt::Answer answer =
             m_prompt.Ask(text, IShellPrompt::kYesNoCancel, IShellPrompt::kIconError);
         if (answer == IUserPrompt::kAnswerCancel) {

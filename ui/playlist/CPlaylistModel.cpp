@@ -97,6 +97,19 @@ QVariant CPlaylistModel::headerData(int section, Qt::Orientation orientation, in
     return QString::fromLatin1(CPlaylistColumns::Heading(section));
 }
 
+Qt::ItemFlags CPlaylistModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index) | Qt::ItemIsDropEnabled;
+    return index.isValid() ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
+Qt::DropActions CPlaylistModel::supportedDragActions() const {
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+Qt::DropActions CPlaylistModel::supportedDropActions() const {
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
 void CPlaylistModel::RedrawLine(int /*line*/) {
     if (!m_bRefreshPending.exchange(true)) {
         QMetaObject::invokeMethod(this, &CPlaylistModel::Refresh, Qt::QueuedConnection);

@@ -24,6 +24,10 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Every line can be dragged and dropped on; the view carries the drags out itself.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
 
     // The whole list's colours: the system's, the loop's or the schedule's; the marks'
     // colours and the tooltip setting are taken from the settings at the same time.

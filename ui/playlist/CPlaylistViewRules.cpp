@@ -139,6 +139,30 @@ int CPlaylistViewRules::DropAfter(int target, int lines) {
     return target >= lines ? kAfterLast : target - 1;
 }
 
+int CPlaylistViewRules::SameListMoveAfter(const std::vector<int>& selected, int target, int lines) {
+    const int anchor = target - 1; // a line of the list without the selected lines
+    if (anchor < 0) {
+        return -1;
+    }
+    if (anchor >= lines - static_cast<int>(selected.size())) {
+        return kAfterLast;
+    }
+    // The anchor-th unselected line of the full list: each selected line at or before it
+    // pushes it one further down.
+    int line = anchor;
+    for (const int row : selected) {
+        if (row > line) {
+            break;
+        }
+        ++line;
+    }
+    return line;
+}
+
+bool CPlaylistViewRules::IsMoveDrop(bool sameList, bool shift, bool ctrl) {
+    return sameList ? !ctrl : shift;
+}
+
 bool CPlaylistViewRules::CanFastMoveDown(int current, int lines, int distance) {
     return current >= 0 && current < lines - distance;
 }

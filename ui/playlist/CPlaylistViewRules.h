@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // What the playlist window decides, without the window: which commands are enabled, the
 // status panes' texts, the look of a line, where Next goes, where pasted or dropped songs
@@ -73,6 +74,15 @@ public:
     static int DropTarget(int lineAtPoint, int lines);
     // The line dropped songs go after.
     static int DropAfter(int target, int lines);
+    // A move within the list lands where removing the selected lines and then inserting
+    // after line target - 1 of the shorter list puts it. The songs are inserted first and
+    // the old lines removed after, so a failed insert loses nothing: this answers the
+    // line of the full list to insert after (-1 the head, kAfterLast the end). selected
+    // holds the selected lines in ascending order.
+    static int SameListMoveAfter(const std::vector<int>& selected, int target, int lines);
+    // A drop of songs is a move within one list unless Ctrl is held, and a copy between
+    // lists unless Shift is held.
+    static bool IsMoveDrop(bool sameList, bool shift, bool ctrl);
 
     // Fast moves: enabled rules and the line the selection lands after.
     static bool CanFastMoveDown(int current, int lines, int distance);

@@ -141,9 +141,18 @@ bool CQtPrompt::ChooseOpenFile(const std::string& title, const std::string& filt
 }
 
 bool CQtPrompt::ChooseSaveFile(const std::string& title, const std::string& filter,
-                               const std::string& proposed, std::string& path) {
-    const QString chosen = QFileDialog::getSaveFileName(
-        m_pParent, Q(title), Q(proposed), Q(filter) + QStringLiteral(";;All files (*)"));
-    path = chosen.toStdString();
-    return !chosen.isEmpty();
+                               const std::string& proposed, std::string& path,
+                               const std::string& defaultSuffix) {
+    QString filters = Q(filter);
+    if (!filters.contains(QStringLiteral("All files"))) {
+        filters += QStringLiteral(";;All files (*)");
+    }
+    QFileDialog dialog(m_pParent, Q(title), Q(proposed), filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(Q(defaultSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return false;
+    }
+    path = dialog.selectedFiles().front().toStdString();
+    return !path.empty();
 }

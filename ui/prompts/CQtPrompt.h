@@ -22,7 +22,8 @@ public:
     bool ChooseOpenFile(const std::string& title, const std::string& filter,
                         std::string& path) override;
     bool ChooseSaveFile(const std::string& title, const std::string& filter,
-                        const std::string& proposed, std::string& path) override;
+                        const std::string& proposed, std::string& path,
+                        const std::string& defaultSuffix) override;
 
 private:
     Answer AskHere(const std::string& text, Buttons buttons, Icon icon);

@@ -55,9 +55,10 @@ bool CSessionPrompt::ChooseOpenFile(const std::string& title, const std::string&
 }
 
 bool CSessionPrompt::ChooseSaveFile(const std::string& title, const std::string& filter,
-                                    const std::string& proposed, std::string& path) {
+                                    const std::string& proposed, std::string& path,
+                                    const std::string& defaultSuffix) {
     if (!IsUnattended()) {
-        return m_user.ChooseSaveFile(title, filter, proposed, path);
+        return m_user.ChooseSaveFile(title, filter, proposed, path, defaultSuffix);
     }
     path = proposed.find('/') != std::string::npos ? proposed : RecoveredPath(m_strFolder);
     return true;

@@ -18,7 +18,10 @@ public:
     // The open dialog (an existing file); filter as "Name (*.ext)" entries. False on cancel.
     virtual bool ChooseOpenFile(const std::string& title, const std::string& filter,
                                 std::string& path) = 0;
-    // The save dialog proposing a name, asking before overwriting; false on cancel.
+    // The save dialog proposing a name, asking before overwriting; false on cancel. A
+    // name typed without a suffix gets defaultSuffix (without its dot) when one is given;
+    // "All files" is listed once, after the filter's own entries.
     virtual bool ChooseSaveFile(const std::string& title, const std::string& filter,
-                                const std::string& proposed, std::string& path) = 0;
+                                const std::string& proposed, std::string& path,
+                                const std::string& defaultSuffix = {}) = 0;
 };
