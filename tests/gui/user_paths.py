@@ -35,16 +35,16 @@ TOOLS = ("Xvfb", "xdotool", "dbus-run-session", "sox")
 
 # ---- Layout ---------------------------------------------------------------------------
 # The main window is placed at 0,0 with the size below (no window manager runs, so there
-# is no frame). Two playlist windows are tiled side by side over the MDI area; one window
-# fills the area's left part at its own default size. The offsets were measured once
-# under Xvfb with the default font and hold while the menus, tool bars and fonts stay as
-# they are; when they change, take a screenshot (--shots) and measure again.
+# is no frame). Two playlist windows are tiled side by side over the MDI area, the one
+# opened last on the left; one window stays at its own size at the area's left. The
+# offsets were measured once under Xvfb with the default font (menu bar, window title and
+# list header above the first line; 18-pixel lines) and hold while the menus and fonts
+# stay as they are; when they change, take screenshots (--shots DIR) and measure again.
 MAIN_WIDTH = 1280
 MAIN_HEIGHT = 960
-MDI_TOP = 0          # filled in by calibration (y of the MDI area in the main window)
-FIRST_ROW_Y = 0      # y of the first line's centre inside a tiled playlist window
-ROW_HEIGHT = 0       # pixels from one line to the next
-LIST_X = 0           # x of the song column inside a playlist window
+FIRST_ROW_Y = 70     # y of the first line's centre below the main window's top
+ROW_HEIGHT = 18      # pixels from one line to the next
+LIST_X = 100         # x of the song column from a playlist window's left
 
 SETTINGS = """[global]
 loadlastused=0
@@ -137,6 +137,7 @@ class Run:
         self.env = self.make_environment()
         self.process = None
         self.main_window = None
+        self.last_click = 0.0
 
     # -- the world --------------------------------------------------------------------
     def folder(self, name):
@@ -199,11 +200,25 @@ class Run:
         self.process = subprocess.Popen(
             ["dbus-run-session", "--", self.script.mixorel] + list(files),
             env=self.env, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
-        self.main_window = self.wait_window("Mixorel", timeout=30)
-        # The last playlist opened is tiled after the event loop runs; wait for the
-        # windows to settle by waiting for the main window to have its size.
-        wait_for("the main window's size",
-                 lambda: self.geometry(self.main_window)[2:] == (MAIN_WIDTH, MAIN_HEIGHT))
+        # The main window is the one of the size the settings give it.
+        self.main_window = wait_for(
+            "the main window",
+            lambda: next((w for w in self.windows("^Mixorel")
+                          if self.geometry(w)[2:] == (MAIN_WIDTH, MAIN_HEIGHT)), None),
+            timeout=30)
+        # Without a sound server the volume control cannot attach and says so once per
+        # window; those boxes are closed as the user would. The playlist windows are
+        # tiled meanwhile.
+        quiet_since = time.monotonic()
+        end = quiet_since + 15
+        while time.monotonic() - quiet_since < 1.0 and time.monotonic() < end:
+            boxes = self.windows("^Mixorel$")
+            if boxes:
+                self.xdotool("windowfocus", "--sync", boxes[-1])
+                self.key("Return")
+                wait_for("the box to close", lambda: boxes[-1] not in self.windows("^Mixorel$"))
+                quiet_since = time.monotonic()
+            time.sleep(0.1)
         time.sleep(0.5)
 
     def stop(self):
@@ -227,8 +242,10 @@ class Run:
                               capture_output=True, text=True).stdout
 
     def windows(self, name):
+        """The visible windows whose title matches name (a regular expression), the main
+        window left out: the message boxes carry its title too."""
         found = self.xdotool("search", "--onlyvisible", "--name", name).split()
-        return [int(w) for w in found]
+        return [int(w) for w in found if int(w) != self.main_window]
 
     def wait_window(self, name, timeout=15.0):
         return wait_for("a window named " + name, lambda: (self.windows(name) or [None])[-1],
@@ -253,11 +270,18 @@ class Run:
         self.xdotool("mousemove", point[0], point[1])
         time.sleep(0.05)
         self.xdotool("click", button)
+        self.last_click = time.monotonic()
         time.sleep(0.15)
+
+    def let_clicks_pass(self):
+        """A press soon after a click at the same place is a double click (which plays
+        the song): waits out the double-click time."""
+        time.sleep(max(0.0, self.last_click + 0.6 - time.monotonic()))
 
     def drag(self, start, end, hold=None):
         """Presses at start, moves in small steps (Qt starts a drag only after some
         motion), optionally holds a key down once the drag runs, and releases at end."""
+        self.let_clicks_pass()
         self.xdotool("mousemove", start[0], start[1])
         time.sleep(0.1)
         self.xdotool("mousedown", 1)
@@ -291,12 +315,13 @@ class Run:
         tiled side by side (one window keeps its own size at the area's left)."""
         x, y, width, _ = self.geometry(self.main_window)
         left = x + (width * window // windows if windows > 1 else 0)
-        return (left + LIST_X, y + MDI_TOP + FIRST_ROW_Y + ROW_HEIGHT * line)
+        return (left + LIST_X, y + FIRST_ROW_Y + ROW_HEIGHT * line)
 
     def save(self, playlist, line=0, window=0, windows=1):
         """Activates a playlist window with a click on one of its lines, saves it with
         Ctrl+S and waits until the file on disk changed."""
         before = os.stat(playlist).st_mtime_ns
+        self.let_clicks_pass()
         self.click(self.row(line, window, windows))
         self.key("ctrl+s")
         wait_for("the save of " + os.path.basename(playlist),
@@ -305,7 +330,8 @@ class Run:
     def answer_message(self, keys="Return"):
         """Answers the program's message box (titled "Mixorel" like the main window,
         but a window of its own)."""
-        wait_for("a message box", lambda: len(self.windows("^Mixorel$")) > 0)
+        box = wait_for("a message box", lambda: self.windows("^Mixorel$"))[-1]
+        self.xdotool("windowfocus", "--sync", box)
         self.key(keys)
         wait_for("the message box to close", lambda: not self.windows("^Mixorel$"))
 
@@ -335,7 +361,7 @@ def two_lists(run, shared=0):
     second = run.songs(2, "second")
     source = run.playlist("source.qmx", first)
     target = run.playlist("target.qmx", second + first[:shared])
-    run.start(source, target)
+    run.start(target, source)  # the source, opened last, is tiled on the left
     return first, second, source, target
 
 
@@ -442,15 +468,15 @@ def copy_file_through_a_link_keeps_the_song(run):
     # "&Copy" and "&Copy file..." share their letter: the second press reaches the
     # second item without running the first.
     run.key("c", "c", "Return")
-    dialog = run.wait_window("^Copy file$")
+    run.wait_window("^Copy file$")
     run.key("ctrl+a")
     run.type(os.path.join(linked, os.path.basename(songs[0])))
     run.key("Return")
-    time.sleep(0.5)
-    # The file dialog asks before replacing the file that exists there.
-    if run.windows("^Copy file$") and len(run.windows("^Copy file$")) > 1:
-        run.key("alt+y")
-    elif dialog in run.windows("^Copy file$"):
+    # The file dialog asks before replacing the file that is there (its question carries
+    # the dialog's title too); then the program refuses the copy and offers a retry.
+    wait_for("the question to replace the file",
+             lambda: len(run.windows("^Copy file$")) == 2 or run.windows("^Mixorel$"))
+    if not run.windows("^Mixorel$"):
         run.key("alt+y")
     run.wait_window("^Mixorel$")
     run.shot("copy-refused")

@@ -59,8 +59,9 @@ public:
     Answer Question(const std::string& text, bool) override {
         return Ask(text, kYesNo, kIconQuestion);
     }
+    DuplicateAnswer duplicateAnswer = kYesToAll;
     DuplicateAnswer DuplicateQuestion(const std::string&, const std::string&) override {
-        return kYesToAll;
+        return duplicateAnswer;
     }
     bool SongData(std::string&, std::string&) override { return false; }
     Answer Ask(const std::string& text, Buttons, Icon) override {

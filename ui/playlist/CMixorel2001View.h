@@ -99,6 +99,9 @@ public:
     // Songs of the running drag went into a list: their places in the dragged block. A
     // drag that ends as a move removes those lines from its list, and only those.
     static void NoteDropTaken(const std::vector<std::size_t>& taken);
+    // The end of a drag of these lines (in drag order) as a move: removes the lines the
+    // drop target took, and keeps those it declined.
+    void RemoveTakenAfterMove(const std::vector<std::string>& dragged);
     // A drop of files from a file manager before a target line.
     bool DropFiles(const std::vector<std::string>& paths, int target);
     // The first and last visible lines.

@@ -80,21 +80,27 @@ void CMixorel2001View::startDrag(Qt::DropActions /*actions*/) {
     const Qt::DropActions offered =
         doc.IsLocked() ? Qt::DropActions(Qt::CopyAction) : Qt::CopyAction | Qt::MoveAction;
     s_dropTaken.reset();
-    const Qt::DropAction done = drag->exec(offered, Qt::CopyAction);
+    if (drag->exec(offered, Qt::CopyAction) == Qt::MoveAction) {
+        RemoveTakenAfterMove(ids);
+    }
+    s_dropTaken.reset();
+}
+
+void CMixorel2001View::RemoveTakenAfterMove(const std::vector<std::string>& dragged) {
     const std::optional<std::vector<std::size_t>> taken = std::move(s_dropTaken);
     s_dropTaken.reset();
-    if (done != Qt::MoveAction || !taken.has_value() || taken->empty()) {
+    if (!taken.has_value() || taken->empty()) {
         return;
     }
-    // The clipboard block holds the selected lines in the order of ids.
+    // The dragged block holds the lines in the order of dragged.
     std::vector<std::string> moved;
     for (const std::size_t place : *taken) {
-        if (place < ids.size()) {
-            moved.push_back(ids[place]);
+        if (place < dragged.size()) {
+            moved.push_back(dragged[place]);
         }
     }
     if (!RefuseWhenLocked()) {
-        doc.RemoveSongs(moved);
+        GetDoc().RemoveSongs(moved);
         m_pModel->RefreshNow();
     }
 }

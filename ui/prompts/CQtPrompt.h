@@ -23,7 +23,7 @@ public:
                         std::string& path) override;
     bool ChooseSaveFile(const std::string& title, const std::string& filter,
                         const std::string& proposed, std::string& path,
-                        const std::string& defaultSuffix) override;
+                        const std::string& defaultSuffix = {}) override;
 
 private:
     Answer AskHere(const std::string& text, Buttons buttons, Icon icon);

@@ -30,7 +30,7 @@ public:
                         std::string& path) override;
     bool ChooseSaveFile(const std::string& title, const std::string& filter,
                         const std::string& proposed, std::string& path,
-                        const std::string& defaultSuffix) override;
+                        const std::string& defaultSuffix = {}) override;
 
 private:
     IShellPrompt& m_user;

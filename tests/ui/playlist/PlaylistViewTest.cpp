@@ -89,6 +89,31 @@ TEST(PlaylistViewRulesTest, LineLooksNextRoutingAndPositions) {
     }
 }
 
+// A move within one list inserts the songs first and removes the old lines after; it lands
+// where removing first and inserting after line target - 1 of the shorter list would.
+TEST(PlaylistViewRulesTest, SameListMoveLandsWhereRemovingFirstWould) {
+    struct Move {
+        std::vector<int> selected;
+        int target;
+        int after; // in the full list of 5 lines
+    };
+    const Move moves[] = {
+        {{0}, 2, 2},                    // A onto C: B C A D E
+        {{0}, 0, -1},                   // to the head
+        {{3}, 1, 0},                    // D onto B: A D B C E
+        {{1, 2}, 4, Rules::kAfterLast}, // past the shorter list's end
+        {{1, 3}, 2, 2},                 // B and D onto C: A C B D E
+    };
+    for (const Move& move : moves) {
+        EXPECT_EQ(Rules::SameListMoveAfter(move.selected, move.target, 5), move.after)
+            << move.target;
+    }
+    EXPECT_TRUE(Rules::IsMoveDrop(true, false, false)) << "within a list a drop moves";
+    EXPECT_FALSE(Rules::IsMoveDrop(true, false, true)) << "Ctrl copies";
+    EXPECT_FALSE(Rules::IsMoveDrop(false, false, false)) << "between lists a drop copies";
+    EXPECT_TRUE(Rules::IsMoveDrop(false, true, false)) << "Shift moves";
+}
+
 TEST(PlaylistViewRulesTest, FastMovesDeleteAndTypeAhead) {
     for (int line = 0; line < 10; ++line) {
         EXPECT_EQ(Rules::CanFastMoveDown(line, 10, 5), line <= 4) << line;
@@ -178,6 +203,37 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";
     a.GetDoc().SetLocked(false, false);
     EXPECT_TRUE(a.IsCommandEnabled(CMixorel2001View::kPlay));
+}
+
+// A drag into another list that ends as a move takes from its source only the songs the
+// target inserted: a song declined as a duplicate stays where it was.
+TEST_F(PlaylistViewTest, AMoveLeavesTheSourceTheSongsTheTargetDeclined) {
+    Start();
+    CMixorel2001View& a = OpenView("a", 3);
+    CMixorel2001View& b = OpenView("b", 1);
+    {
+        std::lock_guard lock(a.GetDoc().GetMutex());
+        AppendSong(b.GetDoc(), a.GetDoc().GetSongAt(0)->GetLocation(), "a0");
+    }
+    const auto move = [&](std::vector<std::string> dragged, IUserPrompt::DuplicateAnswer answer) {
+        m_prompt.duplicateAnswer = answer;
+        ASSERT_TRUE(a.GetDoc().CopySongs(dragged, false, true));
+        b.DropSongs(&a, 2, true);
+        a.RemoveTakenAfterMove(dragged);
+    };
+    std::string first;
+    std::string second;
+    {
+        std::lock_guard lock(a.GetDoc().GetMutex());
+        first = a.GetDoc().GetSongAt(0)->GetId();
+        second = a.GetDoc().GetSongAt(1)->GetId();
+    }
+    move({first, second}, IUserPrompt::kNo);
+    EXPECT_EQ(Titles(a.GetDoc()), "a0a2") << "a0 declined, a1 moved";
+    EXPECT_EQ(Titles(b.GetDoc()), "b0a0a1");
+    move({first}, IUserPrompt::kCancel);
+    EXPECT_EQ(Titles(a.GetDoc()), "a0a2") << "a cancel takes nothing";
+    EXPECT_EQ(Titles(b.GetDoc()), "b0a0a1");
 }
 
 // In real time through the player and a sink that keeps time: F10 starts the loop at the
