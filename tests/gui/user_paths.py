@@ -45,6 +45,9 @@ MAIN_HEIGHT = 960
 FIRST_ROW_Y = 70     # y of the first line's centre below the main window's top
 ROW_HEIGHT = 18      # pixels from one line to the next
 LIST_X = 100         # x of the song column from a playlist window's left
+BAR_ENTRY_Y = 97     # the playlists bar's icons: y above the main window's bottom
+BAR_ENTRY_X = 46     # x of the first entry's icon
+BAR_ENTRY_STEP = 98  # pixels from one entry to the next
 
 SETTINGS = """[global]
 loadlastused=0
@@ -317,6 +320,11 @@ class Run:
         left = x + (width * window // windows if windows > 1 else 0)
         return (left + LIST_X, y + FIRST_ROW_Y + ROW_HEIGHT * line)
 
+    def bar_entry(self, index):
+        """The icon of an entry of the playlists bar (in the order the lists opened)."""
+        x, y, _, height = self.geometry(self.main_window)
+        return (x + BAR_ENTRY_X + BAR_ENTRY_STEP * index, y + height - BAR_ENTRY_Y)
+
     def save(self, playlist, line=0, window=0, windows=1):
         """Activates a playlist window with a click on one of its lines, saves it with
         Ctrl+S and waits until the file on disk changed."""
@@ -418,6 +426,20 @@ def move_declined_as_duplicate_keeps_the_source(run):
           "the declined song was not inserted: %s" % names(run.paths_in(target)))
     check(run.paths_in(source) == first,
           "the source keeps a song the target declined: %s" % names(run.paths_in(source)))
+
+
+@case
+def drag_onto_the_playlists_bar_moves_with_ctrl(run):
+    first, second, source, target = two_lists(run)
+    run.click(run.row(1, 0, 2))
+    run.drag(run.row(1, 0, 2), run.bar_entry(0), hold="ctrl")
+    run.shot("after-bar-move")
+    run.save(target, line=0, window=1, windows=2)
+    run.save(source, line=0, window=0, windows=2)
+    check(run.paths_in(target) == second + [first[1]],
+          "moved to the end of the entry's list: %s" % names(run.paths_in(target)))
+    check(run.paths_in(source) == [first[0]] + first[2:],
+          "the source gave the song up: %s" % names(run.paths_in(source)))
 
 
 def lock(playlist):

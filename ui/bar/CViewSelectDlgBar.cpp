@@ -189,6 +189,8 @@ void CViewSelectDlgBar::SetIconStyle(int style) {
     default:
         break;
     }
+    // A static icon view turns drops off on its viewport; the bar takes songs and files.
+    m_pList->viewport()->setAcceptDrops(true);
 }
 
 void CViewSelectDlgBar::FocusList() {
