@@ -335,13 +335,17 @@ class Run:
         wait_for("the save of " + os.path.basename(playlist),
                  lambda: os.stat(playlist).st_mtime_ns != before)
 
-    def answer_message(self, keys="Return"):
-        """Answers the program's message box (titled "Mixorel" like the main window,
-        but a window of its own)."""
-        box = wait_for("a message box", lambda: self.windows("^Mixorel$"))[-1]
+    def answer(self, name, keys):
+        """Answers a dialog (a window of its own whose title matches name) with keys and
+        waits for it to close."""
+        box = wait_for("a window named " + name, lambda: self.windows(name))[-1]
         self.xdotool("windowfocus", "--sync", box)
-        self.key(keys)
-        wait_for("the message box to close", lambda: not self.windows("^Mixorel$"))
+        self.key(*keys.split())
+        wait_for("the dialog to close", lambda: box not in self.windows(name))
+
+    def answer_message(self, keys="Return"):
+        """Answers the program's message box (titled "Mixorel" like the main window)."""
+        self.answer("^Mixorel$", keys)
 
 
 def names(paths):
@@ -412,9 +416,7 @@ def move_declined_as_duplicate_keeps_the_source(run):
     first, second, source, target = two_lists(run, shared=4)
     run.click(run.row(0, 0, 2))
     run.drag(run.row(0, 0, 2), run.row(0, 1, 2), hold="shift")
-    run.wait_window("^Question$")
-    run.key("alt+n")
-    run.wait_no_window("^Question$")
+    run.answer("^Question$", "alt+n")
     run.shot("after-declined-move")
     run.save(target, line=0, window=1, windows=2)
     # Nothing was inserted, so the source must not have lost anything: touch it and
@@ -475,6 +477,19 @@ def fast_move_in_a_locked_list_changes_nothing(run):
     check(after == before, "the locked playlist's file is unchanged")
 
 
+def choose_in_file_dialog(run, path):
+    """Types a path into the open "Copy file" dialog and accepts it; a question to
+    replace an existing file (it carries the dialog's title too) is answered yes."""
+    run.wait_window("^Copy file$")
+    run.key("ctrl+a")
+    run.type(path)
+    run.key("Return")
+    wait_for("the dialog to go",
+             lambda: len(run.windows("^Copy file$")) == 2 or run.windows("^Mixorel$"))
+    if not run.windows("^Mixorel$"):
+        run.answer("^Copy file$", "alt+y")
+
+
 @case
 def copy_file_through_a_link_keeps_the_song(run):
     songs = run.songs(2)
@@ -483,6 +498,7 @@ def copy_file_through_a_link_keeps_the_song(run):
     os.symlink(run.music, linked)
     with open(songs[0], "rb") as file:
         before = file.read()
+    inode = os.stat(songs[0]).st_ino
     run.start(playlist)
     run.click(run.row(0))
     run.click(run.row(0), button=3)
@@ -490,23 +506,19 @@ def copy_file_through_a_link_keeps_the_song(run):
     # "&Copy" and "&Copy file..." share their letter: the second press reaches the
     # second item without running the first.
     run.key("c", "c", "Return")
-    run.wait_window("^Copy file$")
-    run.key("ctrl+a")
-    run.type(os.path.join(linked, os.path.basename(songs[0])))
-    run.key("Return")
-    # The file dialog asks before replacing the file that is there (its question carries
-    # the dialog's title too); then the program refuses the copy and offers a retry.
-    wait_for("the question to replace the file",
-             lambda: len(run.windows("^Copy file$")) == 2 or run.windows("^Mixorel$"))
-    if not run.windows("^Mixorel$"):
-        run.key("alt+y")
-    run.wait_window("^Mixorel$")
+    choose_in_file_dialog(run, os.path.join(linked, os.path.basename(songs[0])))
     run.shot("copy-refused")
-    run.key("Escape")
-    run.wait_no_window("^Mixorel$")
+    # "Error: ... Retry?": No chooses another path, where the copy is made.
+    run.answer_message("alt+n")
+    copy = os.path.join(run.folder("copies"), "copy.wav")
+    choose_in_file_dialog(run, copy)
+    run.answer_message("Return")  # "File copied successfully"
     with open(songs[0], "rb") as file:
         after = file.read()
     check(after == before, "the song is byte for byte what it was")
+    check(os.stat(songs[0]).st_ino == inode, "the song's file was not replaced")
+    with open(copy, "rb") as file:
+        check(file.read() == before, "the copy is byte for byte the song")
 
 
 # ---- Running ----------------------------------------------------------------------------
