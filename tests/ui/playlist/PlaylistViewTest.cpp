@@ -200,6 +200,16 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     a.RunCommand(CMixorel2001View::kAddRegion);
     EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kLockedText));
     EXPECT_EQ(a.GetDoc().GetCount(), last) << "nothing deleted, no region added";
+    // A fast move and a set-as-next within the looping list insert and then remove: a
+    // locked list refuses them before anything changes.
+    const std::string before = Titles(a.GetDoc());
+    a.SelectLine(0);
+    a.RunCommand(CMixorel2001View::kFastMoveDown);
+    Loop(a, 2);
+    a.SelectLine(1);
+    a.RunCommand(CMixorel2001View::kSetNext);
+    a.GetDoc().StopLoop();
+    EXPECT_EQ(Titles(a.GetDoc()), before);
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";
     a.GetDoc().SetLocked(false, false);
     EXPECT_TRUE(a.IsCommandEnabled(CMixorel2001View::kPlay));
