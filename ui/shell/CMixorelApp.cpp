@@ -76,7 +76,10 @@ bool CMixorelApp::InitInstance(const QStringList& files) {
             for (const QString& file : handed) {
                 m_pFrame->OpenFile(file.toStdString());
             }
-            m_pFrame->showNormal();
+            // Forward as it is: a maximised window stays maximised.
+            if (m_pFrame->isMinimized()) {
+                m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowMinimized);
+            }
             m_pFrame->raise();
             m_pFrame->activateWindow();
         });
