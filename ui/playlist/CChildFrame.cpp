@@ -304,7 +304,9 @@ bool CChildFrame::ShowTitle(bool next) {
             const CSong* song = doc.GetSongAt(line);
             return song != nullptr && song->IsRegion();
         };
-        const int now = Rules::NowLine(marks, regionPlays);
+        // A region of another list plays: the player's title is the one that plays.
+        const bool otherRegion = !regionPlays && CScheduleListThread::IsRegionPlaying();
+        const int now = otherRegion ? -1 : Rules::NowLine(marks, regionPlays);
         if (now >= 0) {
             title = textOf(now);
         }
