@@ -153,14 +153,13 @@ void CChildFrame::RestoreColumns() {
         header->moveSection(header->visualIndex(columns.GetColumnAt(position)), position);
     }
     header->setSectionResizeMode(kSongColumn, QHeaderView::Stretch);
-    // From here on, what the user does to the headings is kept for the next window. The
-    // Song column's width follows the window and is not a choice of the user's.
-    connect(header, &QHeaderView::sectionMoved, this, &CChildFrame::StoreColumns);
-    connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-        if (column != kSongColumn) {
-            StoreColumns();
-        }
-    });
+    // From here on, what the user does to the headings is kept for the next window, once
+    // the drag ends (a drag changes a width many times). The Song column's width follows
+    // the window and is not a choice of the user's.
+    connect(header, &QHeaderView::sectionMoved, this, [this] { m_bColumnsChanged = true; });
+    connect(header, &QHeaderView::sectionResized, this,
+            [this](int column) { m_bColumnsChanged = m_bColumnsChanged || column != kSongColumn; });
+    header->viewport()->installEventFilter(this);
 }
 
 bool CChildFrame::StoreColumns() {
@@ -391,6 +390,19 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
+    // A heading dropped at its new place moves when the heading has the release too.
+    if (event->type() == QEvent::MouseButtonRelease &&
+        watched == m_pList->horizontalHeader()->viewport()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_bColumnsChanged) {
+                    m_bColumnsChanged = false;
+                    StoreColumns();
+                }
+            },
+            Qt::QueuedConnection);
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == m_apPanes[0]) {
             m_main.ShowSeekPanel();

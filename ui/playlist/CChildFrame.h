@@ -68,7 +68,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Double clicks on pane 0 open the seek panel, on pane 1 show the next song.
+    // Double clicks on pane 0 open the seek panel, on pane 1 show the next song; the end
+    // of a drag on the headings keeps the column layout.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -96,6 +97,8 @@ private:
     std::pair<int, int> m_reportedRange{-1, -1};
     bool m_bShowNext = false;
     bool m_bPaneShowsNext = false;
+    // The user moved or widened a heading; kept when the mouse lets go.
+    bool m_bColumnsChanged = false;
     bool m_bLoopLook = false;
     bool m_bScheduleLook = false;
     CAlarmCheck m_alarm;

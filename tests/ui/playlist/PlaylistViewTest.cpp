@@ -275,6 +275,8 @@ TEST_F(PlaylistViewTest, PlayIconSortIndicatorColumnsAndFont) {
     EXPECT_FALSE(header->stretchLastSection());
     header->resizeSection(2, 120);
     header->moveSection(header->visualIndex(2), 0);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton); // the drag ends
+    QApplication::processEvents();
     CMixorel2001View& next = OpenView("b", 1);
     EXPECT_EQ(next.horizontalHeader()->sectionSize(2), 120);
     EXPECT_EQ(next.horizontalHeader()->logicalIndex(0), 2);
