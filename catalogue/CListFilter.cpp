@@ -112,6 +112,8 @@ bool CListFilter::Filter(CMixorel2001Doc& doc, IListCommandUi& ui, IUserPrompt& 
         ui.ClosePlaylist(*target);
         return false;
     }
+    // The songs went in one by one without a redraw; the new list's views show them now.
+    target->UpdateViews(-1);
     ui.ShowPlaylist(*target);
     target->SetModifiedFlag(false);
     return true;

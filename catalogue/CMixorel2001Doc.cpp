@@ -358,6 +358,7 @@ void CMixorel2001Doc::DeleteContents() {
     std::lock_guard<std::mutex> positions(m_posMutex);
     m_nLoopPos = -1;
     m_nSchedulePos = -1;
+    m_bScheduleAtEnd = false;
 }
 
 std::uint32_t CMixorel2001Doc::GetTotalTime() const {

@@ -19,6 +19,7 @@
 #include "ISongClipboard.h"
 #include "IUserPrompt.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -296,7 +297,8 @@ public:
     bool SetPlayPosition(int index, int mode);
     // The next line of a mode (the position, plus one with advance). Past the end: the
     // loop ends there with "stoploopatend" (asking for the shut-down when that is on),
-    // otherwise the list wraps to 0. False for an empty list or the end of the loop.
+    // otherwise the list wraps to 0; a region ends at the end of the list. False for an
+    // empty list, the end of the loop or the end of a region.
     bool NextIndex(bool advance, int mode, int& index);
     // What became of the song at a play position.
     enum StartResult : int {
@@ -317,6 +319,12 @@ public:
     // song is stepped over (the position moves past it and the answer stays true when
     // the next song could be marked). pResult tells what became of the song.
     bool PlayNext(int mode, StartResult* pResult = nullptr);
+    // After the next start of the loop or a region (a Next given by the user), the views
+    // bring the new next song into view once ("autoshowplaynextonskip").
+    void ShowNextAfterNextStart();
+    // True once the schedule position has run past the last line (with advance, once it
+    // would); the region then ends.
+    bool ScheduleReachedEnd(bool advance);
     // Tells the user that a whole pass over the list played nothing.
     void ShowNothingPlayable();
     // Marks the song at the mode's position as next; false when the loop has no next
@@ -422,6 +430,10 @@ private:
 
     int m_nLoopPos = -1;
     int m_nSchedulePos = -1;
+    // A region's last song was the last line: the region ends there instead of going on
+    // at the top of the list, and the loop takes over again.
+    bool m_bScheduleAtEnd = false;
+    std::atomic<bool> m_bShowNextOnce{false};
     std::uint32_t m_nTotalTime = 0;
     double m_dTotalSize = 0.0;
     CDateTime m_dtAlarm = CDateTime::Null();

@@ -167,13 +167,31 @@ bool CMixorel2001Doc::SetPlayPosition(int index, int mode) {
     }
     std::lock_guard<std::mutex> positions(m_posMutex);
     (mode == kLoopMode ? m_nLoopPos : m_nSchedulePos) = index;
+    if (mode == kScheduleMode) {
+        m_bScheduleAtEnd = false;
+    }
     return true;
+}
+
+// The raw schedule position is read before GetPlayPosition would fold a position past
+// the end (the region's last line played and removed) back to the top.
+bool CMixorel2001Doc::ScheduleReachedEnd(bool advance) {
+    Lock lock(m_mutex);
+    const auto count = static_cast<int>(m_songs.GetCount());
+    std::lock_guard<std::mutex> positions(m_posMutex);
+    if (m_nSchedulePos >= 0 && m_nSchedulePos + (advance ? 1 : 0) >= count) {
+        m_bScheduleAtEnd = true;
+    }
+    return m_bScheduleAtEnd;
 }
 
 bool CMixorel2001Doc::NextIndex(bool advance, int mode, int& index) {
     Lock lock(m_mutex);
     const auto count = static_cast<int>(m_songs.GetCount());
     if (count == 0) {
+        return false;
+    }
+    if (mode == kScheduleMode && ScheduleReachedEnd(advance)) {
         return false;
     }
     const int candidate = GetPlayPosition(mode) + (advance ? 1 : 0);
@@ -258,10 +276,21 @@ bool CMixorel2001Doc::PlayNext(int mode, StartResult* pResult) {
     const bool advance = result == kStartUnplayable || !m_bRemovePlayed;
     int next = -1;
     if (!NextIndex(advance, mode, next)) {
+        if (mode == kScheduleMode) {
+            MarkNext(mode); // the region has ended: its marks go
+        }
         return false;
     }
     SetPlayPosition(next, mode);
-    return MarkNext(mode) && (listed || result != kStartPlayed);
+    const bool marked = MarkNext(mode);
+    if (result == kStartPlayed && m_bShowNextOnce.exchange(false)) {
+        ScrollViews(GetPlayPosition(mode));
+    }
+    return marked && (listed || result != kStartPlayed);
+}
+
+void CMixorel2001Doc::ShowNextAfterNextStart() {
+    m_bShowNextOnce = true;
 }
 
 void CMixorel2001Doc::ShowNothingPlayable() {
@@ -275,6 +304,11 @@ void CMixorel2001Doc::ShowNothingPlayable() {
 
 bool CMixorel2001Doc::MarkNext(int mode) {
     Lock lock(m_mutex);
+    if (mode == kScheduleMode && ScheduleReachedEnd(false)) {
+        ClearMark(kMarkSchedulePlaying);
+        ClearMark(kMarkScheduleNext);
+        return false;
+    }
     int index = GetPlayPosition(mode);
     const CSong* song = GetSongAt(index);
     if (song == nullptr) {

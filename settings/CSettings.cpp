@@ -132,10 +132,8 @@ template <typename Visitor> void CSettings::VisitFields(Visitor& v) {
     v.Int(Keys::kSectionList, Keys::kFastMoveUp, m_nFastMoveUp, Defaults::kFastMoveUp);
     v.Int(Keys::kSectionList, Keys::kFastMoveDown, m_nFastMoveDown, Defaults::kFastMoveDown);
 
-    v.Colour(Keys::kSectionColors, Keys::kNextToPlayFg, m_crNextToPlayFg,
-             GetSystemColour(Defaults::kNextToPlayFgSysColour));
-    v.Colour(Keys::kSectionColors, Keys::kNextToPlayBk, m_crNextToPlayBk,
-             GetSystemColour(Defaults::kNextToPlayBkSysColour));
+    v.Colour(Keys::kSectionColors, Keys::kNextToPlayFg, m_crNextToPlayFg, Defaults::kNextToPlayFg);
+    v.Colour(Keys::kSectionColors, Keys::kNextToPlayBk, m_crNextToPlayBk, Defaults::kNextToPlayBk);
     v.Colour(Keys::kSectionColors, Keys::kLoopFg, m_crLoopFg, Defaults::kLoopFg);
     v.Colour(Keys::kSectionColors, Keys::kLoopBk, m_crLoopBk, Defaults::kLoopBk);
     v.Colour(Keys::kSectionColors, Keys::kScheduleFg, m_crScheduleFg, Defaults::kScheduleFg);

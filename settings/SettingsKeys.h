@@ -156,8 +156,9 @@ inline constexpr std::int32_t kAutoBackupMinutes = 5;
 inline constexpr std::string_view kId3Tags = "%3 - %4";
 inline constexpr std::int32_t kFastMoveUp = 5;
 inline constexpr std::int32_t kFastMoveDown = 5;
-inline constexpr int kNextToPlayFgSysColour = kSysColourButtonHighlight;
-inline constexpr int kNextToPlayBkSysColour = kSysColourDesktop;
+// White on teal: the desktop palette's highlight would make the next song look selected.
+inline constexpr std::uint32_t kNextToPlayFg = 0xFFFFFF;
+inline constexpr std::uint32_t kNextToPlayBk = 0x808000;
 inline constexpr std::uint32_t kLoopFg = 0x000000;
 inline constexpr std::uint32_t kLoopBk = 0xF0FBFF;
 inline constexpr std::uint32_t kScheduleFg = 0x000000;

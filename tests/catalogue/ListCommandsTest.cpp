@@ -3,6 +3,7 @@
 #include "catalogue/CListFilter.h"
 #include "catalogue/CMigrator.h"
 #include "catalogue/CMixorel2001Doc.h"
+#include "catalogue/IDocumentView.h"
 #include "catalogue/IListCommandUi.h"
 #include "catalogue/MusicFolder.h"
 
@@ -19,11 +20,20 @@
 
 namespace {
 
+// A window's table: it learns of new lines only by a redraw of the whole list.
+class RedrawRecorder : public IDocumentView {
+public:
+    void RedrawLine(int line) override { m_bAll = m_bAll || line == -1; }
+    void ScrollToLine(int /*line*/) override {}
+    bool m_bAll = false;
+};
+
 class FakeListUi : public IListCommandUi {
 public:
     CMixorel2001Doc* CreatePlaylist(const std::string& title) override {
         auto doc = std::make_unique<CMixorel2001Doc>();
         doc->SetTitle(title);
+        doc->AddView(&m_view);
         m_docs.push_back(std::move(doc));
         return m_docs.back().get();
     }
@@ -49,6 +59,7 @@ public:
         return Pop(m_choices, kIgnore);
     }
 
+    RedrawRecorder m_view;
     std::vector<std::unique_ptr<CMixorel2001Doc>> m_docs;
     std::vector<CMixorel2001Doc*> m_shown;
     std::vector<CMixorel2001Doc*> m_closed;
@@ -94,6 +105,7 @@ TEST_F(ListCommandsTest, FilterMakesANewPlaylistOfTheMatches) {
     EXPECT_EQ(Titles(first),
               (Texts{"The Beatles - Let It Be", "Beatles tribute", "The Beatles - Let It Be"}));
     EXPECT_FALSE(first.IsModified());
+    EXPECT_TRUE(m_ui.m_view.m_bAll) << "the new list's window would show no rows";
     // Whole records with identities of their own.
     EXPECT_EQ(first.GetSongAt(0)->GetSize(), 5000000u);
     EXPECT_NE(first.GetSongAt(0)->GetId(), m_doc.GetSongAt(0)->GetId());

@@ -47,7 +47,9 @@ TEST(QtSystemColoursTest, ReadsTheApplicationPalette) {
     CMemorySettingsStore store;
     CSettings settings(store);
     settings.Load();
-    EXPECT_EQ(settings.m_crNextToPlayBk, 0x00302010u);
+    EXPECT_EQ(settings.m_crNextToScheduleBk, 0x00302010u);
+    // The next song to play stands apart from the selection (the palette's highlight).
+    EXPECT_EQ(settings.m_crNextToPlayBk, 0x00808000u);
     EXPECT_EQ(settings.m_crNextToScheduleFg, 0x00F3F2F1u);
 
     palette.setColor(QPalette::Highlight, QColor(0x40, 0x50, 0x60));

@@ -168,6 +168,27 @@ TEST_F(LoopDriverTest, AutoShowPlayNextScrollsToTheNextSongAfterEachStart) {
     EXPECT_EQ(std::vector<int>(lines.begin(), lines.begin() + 2), (std::vector<int>{0, 1}));
 }
 
+// "autoshowplaynextonskip": after the user's Next, the views bring the new next song into
+// view once, though "autoshowplaynext" is off.
+TEST_F(LoopDriverTest, NextBringsTheNewNextSongIntoViewOnce) {
+    ClockedPlayer player{m_clock, 600000, 500};
+    m_doc.SetPlayerLink(&player);
+    Load(m_doc, Songs(4));
+    ScrollRecorder view;
+    m_doc.AddView(&view);
+    ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
+    ASSERT_TRUE(WaitFor([&] { return player.Count() >= 1; }));
+    m_doc.ShowNextAfterNextStart();
+    player.Skip();
+    ASSERT_TRUE(WaitFor([&] { return player.Count() >= 2; }));
+    player.Skip();
+    ASSERT_TRUE(WaitFor([&] { return player.Count() >= 3; }));
+    m_doc.StopLoop();
+    m_doc.RemoveView(&view);
+    m_doc.SetPlayerLink(&m_player);
+    EXPECT_EQ(view.Lines(), std::vector<int>{2}) << "s2 started, s3 is next";
+}
+
 TEST_F(LoopDriverTest, RemovePlayedShrinksTheListUntilOnlyHeadersRemain) {
     Load(m_doc, {"R1", "s1", "s2", "R2", "s3"});
     m_doc.SetRemovePlayed(true);
@@ -349,6 +370,35 @@ TEST_F(LoopDriverTest, TheSchedulerOutlivesAListWithoutSongs) {
     CScheduleListThread::StopScheduler();
     EXPECT_FALSE(m_doc.IsScheduled());
     EXPECT_FALSE(CLoopState::s_bHold);
+}
+
+// A region cuts in while a3 plays (a4 is next on the loop's cursor). After the region's
+// last song the loop goes on with a4, whether the region ends at the next header or at
+// the end of the list.
+TEST_F(LoopDriverTest, AfterARegionTheLoopResumesUnderItsOwnCursor) {
+    const std::vector<Texts> lists = {
+        {"a1", "a2", "a3", "a4", "a5", "a6", "R1@4", "r1", "r2", "R2", "b1"},
+        {"a1", "a2", "a3", "a4", "a5", "a6", "R1@4", "r1", "r2"},
+    };
+    for (const Texts& list : lists) {
+        SCOPED_TRACE(list.size());
+        AcceleratedClock clock{10, kStart};
+        ClockedPlayer player{clock, 2000, 500};
+        CPlayListThreadFactory factory{clock, &m_settings};
+        CMixorel2001Doc doc;
+        doc.SetSharedSettings(&m_settings);
+        doc.SetPlayerLink(&player);
+        doc.SetLoopFactory(&factory);
+        Load(doc, list);
+        ASSERT_TRUE(doc.StartLoopAt(0, 1));
+        ASSERT_TRUE(CScheduleListThread::StartScheduler(&doc, 1, clock));
+        ASSERT_TRUE(WaitFor([&] { return player.Count() >= 6; }));
+        const Texts paths = player.Paths();
+        EXPECT_EQ(Texts(paths.begin(), paths.begin() + 6),
+                  (Texts{"a1", "a2", "a3", "r1", "r2", "a4"}));
+        CScheduleListThread::StopScheduler();
+        doc.OnCloseDocument();
+    }
 }
 
 TEST(SchedulerUnitTest, SecondsCompareAfterRounding) {

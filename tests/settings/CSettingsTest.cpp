@@ -72,7 +72,7 @@ const std::string kSavedDefaults =
     "[winamp] winamppath=\n"
     "[list] closerandomized=2 autobackup=1 autobackupminutes=5 id3tags=%3 - %4 fastmoveup=5 "
     "fastmovedown=5\n"
-    "[colors] nexttoplayfg=1310786 nexttoplaybk=65602 loopfg=0 loopbk=15793151 schedulefg=0 "
+    "[colors] nexttoplayfg=16777215 nexttoplaybk=8421376 loopfg=0 loopbk=15793151 schedulefg=0 "
     "schedulebk=10529711 nexttoschedulefg=1310786 nexttoschedulebk=65602\n"
     "[fonts] listofplaylistsicon=1 listviewfontname=Microsoft Sans Serif listviewfontsize=90\n"
     "[internal] mixseconds=5 usemixer=1 mixspeed=10 mixtype=0\n"

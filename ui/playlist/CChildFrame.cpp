@@ -7,6 +7,7 @@
 #include "playback/CPlayer.h"
 #include "playback/CScheduleListThread.h"
 #include "settings/CColumnLayoutSettings.h"
+#include "settings/CSettings.h"
 #include "ui/playlist/CMixorel2001View.h"
 #include "ui/playlist/CPlaylistModel.h"
 #include "ui/playlist/CPlaylistViewRules.h"
@@ -14,6 +15,7 @@
 #include "ui/shell/CMainFrame.h"
 #include "ui/shell/COpenPlaylist.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -56,22 +58,8 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     m_pList->verticalHeader()->hide();
     // Fixed row heights: the table never measures 100,000 rows.
     m_pList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
-    m_pList->horizontalHeader()->setSectionsMovable(true);
-    m_pList->horizontalHeader()->setStretchLastSection(false);
-    m_pList->horizontalHeader()->setMinimumSectionSize(0);
-    // The layout stored by "&Like current list" (section "playlistview").
-    CColumnLayoutSettings columns;
-    columns.Load(CPlaylistColumns::kCount);
-    for (int column = 0; column < CPlaylistColumns::kCount; ++column) {
-        const int stored = columns.GetSize(column);
-        m_pList->setColumnWidth(column,
-                                stored >= 0 ? stored : CPlaylistColumns::DefaultWidth(column));
-    }
-    QHeaderView* header = m_pList->horizontalHeader();
-    for (int position = 0; position < CPlaylistColumns::kCount; ++position) {
-        header->moveSection(header->visualIndex(columns.GetColumnAt(position)), position);
-    }
+    ApplyListFont(main.GetSettings());
+    RestoreColumns();
     layout->addWidget(m_pList);
     auto* status = new QStatusBar(body);
     status->setSizeGripEnabled(false);
@@ -129,6 +117,63 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
 }
 
 CChildFrame::~CChildFrame() = default;
+
+QFont CChildFrame::ListFont(const CSettings& settings) {
+    QFont font = QApplication::font();
+    if (!settings.m_strListViewFontName.empty()) {
+        font.setFamily(QString::fromStdString(settings.m_strListViewFontName));
+    }
+    // Tenths of a point; a size too small to read keeps the desktop's.
+    if (settings.m_nListViewFontSize >= kSmallestFontTenths) {
+        font.setPointSizeF(settings.m_nListViewFontSize / 10.0);
+    }
+    return font;
+}
+
+void CChildFrame::ApplyListFont(const CSettings& settings) {
+    m_pList->setFont(ListFont(settings));
+    m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
+}
+
+// The layout kept in the section "playlistview" (by "&Like current list" or by the user's
+// last change of a list's headings). The Song column takes the free width.
+void CChildFrame::RestoreColumns() {
+    QHeaderView* header = m_pList->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(0);
+    CColumnLayoutSettings columns;
+    columns.Load(CPlaylistColumns::kCount);
+    for (int column = 0; column < CPlaylistColumns::kCount; ++column) {
+        const int stored = columns.GetSize(column);
+        m_pList->setColumnWidth(column,
+                                stored >= 0 ? stored : CPlaylistColumns::DefaultWidth(column));
+    }
+    for (int position = 0; position < CPlaylistColumns::kCount; ++position) {
+        header->moveSection(header->visualIndex(columns.GetColumnAt(position)), position);
+    }
+    header->setSectionResizeMode(kSongColumn, QHeaderView::Stretch);
+    // From here on, what the user does to the headings is kept for the next window, once
+    // the drag ends (a drag changes a width many times). The Song column's width follows
+    // the window and is not a choice of the user's.
+    connect(header, &QHeaderView::sectionMoved, this, [this] { m_bColumnsChanged = true; });
+    connect(header, &QHeaderView::sectionResized, this,
+            [this](int column) { m_bColumnsChanged = m_bColumnsChanged || column != kSongColumn; });
+    header->viewport()->installEventFilter(this);
+}
+
+bool CChildFrame::StoreColumns() {
+    const QHeaderView* header = m_pList->horizontalHeader();
+    CColumnLayoutSettings layout;
+    for (int position = 0; position < CPlaylistColumns::kCount; ++position) {
+        layout.m_anOrder.push_back(header->logicalIndex(position));
+    }
+    for (int column = 0; column < CPlaylistColumns::kCount; ++column) {
+        layout.m_anSize.push_back(header->isSectionHidden(column) ? 0
+                                                                  : header->sectionSize(column));
+    }
+    return layout.Save();
+}
 
 QString CChildFrame::GetPaneText(int pane) const {
     return pane >= 0 && pane < 5 ? m_apPanes[pane]->text() : QString();
@@ -206,6 +251,9 @@ void CChildFrame::RefreshStatus() {
     if (title != windowTitle()) {
         setWindowTitle(title);
     }
+    // The title pane follows a Next, a region's end or a skipped song at once; it turns
+    // between "Now:" and "Next:" on its own timer.
+    ShowTitle(m_bPaneShowsNext);
 }
 
 // The whole list in the schedule colours while its region plays, else in the loop
@@ -223,23 +271,54 @@ void CChildFrame::RefreshLooks() {
 
 // "Now:" and "Next:" in turn while the list loops; the player's title otherwise.
 void CChildFrame::RefreshTitle() {
+    const bool loops = ShowTitle(m_bShowNext);
+    m_bShowNext = loops && !m_bShowNext;
+}
+
+// The titles are those of the list's own lines (as the Song column shows them), found by
+// the marks the loop and the scheduler put on them; the player's title stands in for a
+// song that is no longer in the list.
+bool CChildFrame::ShowTitle(bool next) {
+    using Rules = CPlaylistViewRules;
     CMixorel2001Doc& doc = m_playlist.GetDoc();
     CPlayer* player = m_main.GetActivePlayer();
     std::string title;
     const bool read = player != nullptr && player->IsConnected() && player->GetTitle(title);
-    const bool loops = doc.IsLooping() || CScheduleListThread::IsScheduled(&doc);
-    std::string next;
-    if (loops && m_bShowNext) {
-        const int line = doc.GetPlayPosition(doc.IsLooping() ? CMixorel2001Doc::kLoopMode
-                                                             : CMixorel2001Doc::kScheduleMode);
+    const bool regionPlays =
+        CScheduleListThread::IsScheduled(&doc) && CScheduleListThread::IsRegionPlaying();
+    const bool loops = doc.IsLooping() || regionPlays;
+    std::string nextTitle;
+    if (loops) {
+        Rules::MarkedLines marks;
+        marks.loopPlaying = doc.FindMark(CMixorel2001Doc::kMarkLoopPlaying);
+        marks.loopNext = doc.FindMark(CMixorel2001Doc::kMarkLoopNext);
+        marks.schedulePlaying = doc.FindMark(CMixorel2001Doc::kMarkSchedulePlaying);
+        marks.scheduleNext = doc.FindMark(CMixorel2001Doc::kMarkScheduleNext);
         std::lock_guard lock(doc.GetMutex());
-        if (const CSong* song = doc.GetSongAt(line)) {
-            next = song->GetTitle();
+        const auto textOf = [&doc](int line) {
+            const CSong* song = doc.GetSongAt(line);
+            return song != nullptr ? CPlaylistColumns::CellText(*song, kSongColumn) : std::string();
+        };
+        const auto isHeader = [&doc](int line) {
+            const CSong* song = doc.GetSongAt(line);
+            return song != nullptr && song->IsRegion();
+        };
+        // A region of another list plays: the player's title is the one that plays.
+        const bool otherRegion = !regionPlays && CScheduleListThread::IsRegionPlaying();
+        const int now = otherRegion ? -1 : Rules::NowLine(marks, regionPlays);
+        if (now >= 0) {
+            title = textOf(now);
         }
+        const int position = regionPlays ? doc.GetSchedulePos() : doc.GetLoopPos();
+        nextTitle = textOf(Rules::NextLine(marks, regionPlays, position, isHeader, doc.GetCount()));
     }
-    m_apPanes[1]->setText(QString::fromStdString(
-        CPlaylistViewRules::TitlePaneText(read, title, loops, m_bShowNext, next)));
-    m_bShowNext = loops && !m_bShowNext;
+    const QString text =
+        QString::fromStdString(Rules::TitlePaneText(read, title, loops, loops && next, nextTitle));
+    if (text != m_apPanes[1]->text()) {
+        m_apPanes[1]->setText(text);
+    }
+    m_bPaneShowsNext = loops && next;
+    return loops;
 }
 
 void CChildFrame::SetPreSized(bool preSized) {
@@ -311,6 +390,19 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
+    // A heading dropped at its new place moves when the heading has the release too.
+    if (event->type() == QEvent::MouseButtonRelease &&
+        watched == m_pList->horizontalHeader()->viewport()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_bColumnsChanged) {
+                    m_bColumnsChanged = false;
+                    StoreColumns();
+                }
+            },
+            Qt::QueuedConnection);
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == m_apPanes[0]) {
             m_main.ShowSeekPanel();

@@ -2,12 +2,14 @@
 
 #include "playback/CAlarmCheck.h"
 
+#include <QFont>
 #include <QMdiSubWindow>
 
 class CMainFrame;
 class CMixorel2001View;
 class COpenPlaylist;
 class CPlaylistModel;
+class CSettings;
 class CVolumeBar;
 class QCheckBox;
 class QLabel;
@@ -24,6 +26,8 @@ public:
     static constexpr int kStatusPeriodMs = 600;
     static constexpr int kAlarmPeriodMs = 1000;
     static constexpr int kTitlePeriodMs = 1500;
+    static constexpr int kSongColumn = 0;
+    static constexpr int kSmallestFontTenths = 40;
 
     CChildFrame(CMainFrame& main, COpenPlaylist& playlist);
     ~CChildFrame() override;
@@ -37,6 +41,13 @@ public:
     // The status timer's and the title timer's work, also run at once by the commands.
     void RefreshStatus();
     void RefreshTitle();
+    // The playlist font ("listviewfontname", "listviewfontsize" in tenths of a point) for
+    // the lists and the playlists bar.
+    static QFont ListFont(const CSettings& settings);
+    void ApplyListFont(const CSettings& settings);
+    // Keeps this list's column order and widths for the next window; false when the
+    // store refused a write.
+    bool StoreColumns();
     // Pane texts as they stand.
     QString GetPaneText(int pane) const;
     void RefreshCaption();
@@ -57,11 +68,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Double clicks on pane 0 open the seek panel, on pane 1 show the next song.
+    // Double clicks on pane 0 open the seek panel, on pane 1 show the next song; the end
+    // of a drag on the headings keeps the column layout.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RefreshLooks();
+    void RestoreColumns();
+    // Pane 1 with "Now:" or "Next:" while the list loops; true when it loops.
+    bool ShowTitle(bool next);
     void ScrollTo(int line);
     void CheckAlarm();
 
@@ -81,6 +96,9 @@ private:
     int m_nAnimationFrame = 0;
     std::pair<int, int> m_reportedRange{-1, -1};
     bool m_bShowNext = false;
+    bool m_bPaneShowsNext = false;
+    // The user moved or widened a heading; kept when the mouse lets go.
+    bool m_bColumnsChanged = false;
     bool m_bLoopLook = false;
     bool m_bScheduleLook = false;
     CAlarmCheck m_alarm;

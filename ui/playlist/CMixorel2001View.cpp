@@ -220,8 +220,20 @@ void CMixorel2001View::SelectLines(const std::vector<std::string>& ids) {
 void CMixorel2001View::SortByColumn(int column) {
     m_bSortAscending = column == m_nSortColumn ? !m_bSortAscending : true;
     m_nSortColumn = column;
-    GetDoc().SortCommand(column, m_bSortAscending);
+    const bool sorted = GetDoc().SortCommand(column, m_bSortAscending);
     m_pModel->RefreshNow();
+    // The heading shows which column sorted the list, and which way (a refused sort
+    // leaves it as it was).
+    horizontalHeader()->setSortIndicatorShown(m_nShownSortColumn >= 0 || sorted);
+    if (!sorted) {
+        if (m_nShownSortColumn >= 0) {
+            horizontalHeader()->setSortIndicator(m_nShownSortColumn, m_shownSortOrder);
+        }
+        return;
+    }
+    m_nShownSortColumn = column;
+    m_shownSortOrder = m_bSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder;
+    horizontalHeader()->setSortIndicator(column, m_shownSortOrder);
 }
 
 void CMixorel2001View::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -156,4 +156,6 @@ private:
     qint64 m_nLastKeyMs = 0;
     int m_nSortColumn = -1;
     bool m_bSortAscending = true;
+    int m_nShownSortColumn = -1;
+    Qt::SortOrder m_shownSortOrder = Qt::AscendingOrder;
 };

@@ -236,6 +236,9 @@ void CMixorel2001View::RouteNext(int command) {
             other, [other, command] { other->RunCommand(command); }, Qt::QueuedConnection);
         return;
     }
+    if (m_main.GetSettings().m_nAutoShowPlayNextOnSkip == 1) {
+        GetDoc().ShowNextAfterNextStart();
+    }
     if (CPlayer* player = GetPlayer()) {
         command == kNext ? player->Skip() : player->FadeSkip();
     }

@@ -6,7 +6,10 @@
 #include "settings/CSettings.h"
 #include "ui/playlist/CPlaylistViewRules.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QIcon>
+#include <QStyle>
 #include <algorithm>
 #include <mutex>
 
@@ -60,6 +63,9 @@ QVariant CPlaylistModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::ForegroundRole || role == Qt::BackgroundRole) {
         return LineColour(index.row(), role == Qt::ForegroundRole);
     }
+    if (role == Qt::DecorationRole) {
+        return index.column() == 0 ? PlayingIcon(index.row()) : QVariant();
+    }
     if (role == Qt::FontRole) {
         std::lock_guard lock(m_pDoc->GetMutex());
         const CSong* song = m_pDoc->GetSongAt(index.row());
@@ -88,6 +94,22 @@ QVariant CPlaylistModel::data(const QModelIndex& index, int role) const {
     return song == nullptr
                ? QString()
                : QString::fromStdString(CPlaylistColumns::CellText(*song, index.column()));
+}
+
+// The line that plays now, for the loop or for a region, carries the play symbol.
+QVariant CPlaylistModel::PlayingIcon(int row) const {
+    {
+        std::lock_guard lock(m_pDoc->GetMutex());
+        const CSong* song = m_pDoc->GetSongAt(row);
+        if (song == nullptr || (song->GetMark() != CMixorel2001Doc::kMarkLoopPlaying &&
+                                song->GetMark() != CMixorel2001Doc::kMarkSchedulePlaying)) {
+            return {};
+        }
+    }
+    static const QIcon icon =
+        QIcon::fromTheme(QStringLiteral("media-playback-start"),
+                         QApplication::style()->standardIcon(QStyle::SP_MediaPlay));
+    return icon;
 }
 
 QVariant CPlaylistModel::headerData(int section, Qt::Orientation orientation, int role) const {

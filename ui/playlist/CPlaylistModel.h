@@ -50,6 +50,7 @@ private:
     void Refresh();
     void RebuildHeaders();
     QVariant LineColour(int row, bool text) const;
+    QVariant PlayingIcon(int row) const;
 
     struct Colours {
         QColor listText, listBack;

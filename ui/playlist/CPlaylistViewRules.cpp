@@ -91,6 +91,27 @@ std::string CPlaylistViewRules::TitlePaneText(bool titleRead, const std::string&
     return showNext ? "Next: " + nextTitle : "Now: " + title;
 }
 
+int CPlaylistViewRules::NowLine(const MarkedLines& marks, bool regionPlays) {
+    const int first = regionPlays ? marks.schedulePlaying : marks.loopPlaying;
+    return first >= 0 ? first : regionPlays ? marks.loopPlaying : marks.schedulePlaying;
+}
+
+int CPlaylistViewRules::NextLine(const MarkedLines& marks, bool regionPlays, int position,
+                                 const std::function<bool(int)>& isHeader, int lines) {
+    const int marked = regionPlays ? marks.scheduleNext : marks.loopNext;
+    if (marked >= 0) {
+        return marked;
+    }
+    if (lines <= 0) {
+        return -1;
+    }
+    int line = position >= 0 && position < lines ? position : 0;
+    if (isHeader(line)) {
+        line = line + 1 < lines ? line + 1 : 0;
+    }
+    return isHeader(line) && lines == 1 ? -1 : line;
+}
+
 CPlaylistViewRules::LineLook CPlaylistViewRules::LookOf(std::int32_t mark, bool header,
                                                         bool insideRegion, int drawState) {
     const bool marked = mark == 2 || mark == 5 || header;

@@ -55,6 +55,21 @@ public:
     static std::string TitlePaneText(bool titleRead, const std::string& title, bool loops,
                                      bool showNext, const std::string& nextTitle);
 
+    // The lines whose titles "Now:" and "Next:" show, from the lines carrying the marks
+    // (-1 where none does). While this list plays a region the scheduler's marks come
+    // first, else the loop's. Without a next mark (a start is under way) the next line is
+    // the one at the position, a region header there stepped over as the loop does; -1
+    // when there is no such line.
+    struct MarkedLines {
+        int loopPlaying = -1;
+        int loopNext = -1;
+        int schedulePlaying = -1;
+        int scheduleNext = -1;
+    };
+    static int NowLine(const MarkedLines& marks, bool regionPlays);
+    static int NextLine(const MarkedLines& marks, bool regionPlays, int position,
+                        const std::function<bool(int)>& isHeader, int lines);
+
     enum LineLook : int { kListLook, kNextToPlay, kNextToSchedule, kRegionHeader, kRegionLine };
     // Hot and default together: the marked line shows the default colours.
     static constexpr int kHotDefaultState = 96;

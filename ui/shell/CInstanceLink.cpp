@@ -1,5 +1,7 @@
 #include "ui/shell/CInstanceLink.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -11,8 +13,33 @@ constexpr int kConnectWaitMs = 500;
 constexpr int kWriteWaitMs = 2000;
 } // namespace
 
+QString CInstanceLink::SocketPath(const QString& runtimeDir, const QString& tmpDir,
+                                  const QString& waylandDisplay, const QString& x11Display,
+                                  unsigned uid) {
+    QString display = !waylandDisplay.isEmpty() ? waylandDisplay : x11Display;
+    if (display.isEmpty()) {
+        display = QStringLiteral("none");
+    }
+    // A display name may be a path (":0", "wayland-0", "/tmp/.X11-unix/X0").
+    display.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QString name = QStringLiteral("mixorel-%1").arg(display);
+    if (!runtimeDir.isEmpty()) {
+        return QDir(runtimeDir).filePath(name);
+    }
+    const QString tmp = tmpDir.isEmpty() ? QStringLiteral("/tmp") : tmpDir;
+    return QDir(tmp).filePath(QStringLiteral("mixorel-%1/%2").arg(uid).arg(name));
+}
+
 QString CInstanceLink::DefaultName() {
-    return QStringLiteral("mixorel-%1").arg(getuid());
+    const QString path = SocketPath(
+        qEnvironmentVariable("XDG_RUNTIME_DIR"), qEnvironmentVariable("TMPDIR"),
+        qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY"), getuid());
+    // The temporary folder is shared: the socket's own folder is the user's alone.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo::exists(folder) && QDir().mkpath(folder)) {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return path;
 }
 
 bool CInstanceLink::HandOver(const QString& name, const QStringList& files) {

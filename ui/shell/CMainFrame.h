@@ -59,6 +59,10 @@ public:
     static constexpr const char* kQuitQuestion = "Are you sure you want to close the program?";
     static constexpr const char* kShutdownQuestion = "Are you sure you want to shut down your PC?";
     static constexpr const char* kBarStateSection = "qmx2001barstate";
+    // File > Open: playlists, albums and the default album together first, then each.
+    static constexpr const char* kOpenFilter =
+        "Mixorel Files (*.qmx *.qma *.qms);;Mixorel Playlist Files (*.qmx);;"
+        "Mixorel Album Files (*.qma *.qms)";
     static constexpr int kTrayTimerMs = 500;
     static constexpr int kIdleTimerMs = 1000;
 
@@ -90,6 +94,8 @@ public:
     CChildFrame* FindFrame(const COpenPlaylist& playlist);
     // Starts the playlist's loop at a line (the alarm).
     bool StartLoop(COpenPlaylist& playlist, int line);
+    // The stored playlist font to every list and the playlists bar (after Options).
+    void ApplyListFonts();
     // The playlist view's needs: the active player, a copy of the settings, whether the
     // song clipboard holds songs, the frames of the looping and of the scheduled list.
     CPlayer* GetActivePlayer();

@@ -15,6 +15,7 @@
 #include "settings/CColumnLayoutSettings.h"
 #include "settings/CSharedSettings.h"
 #include "ui/bar/CViewSelectDlgBar.h"
+#include "ui/bar/CViewSelectListCtrl.h"
 #include "ui/options/COptionsDialog.h"
 #include "ui/playlist/CChildFrame.h"
 #include "ui/playlist/CListPrintCommand.h"
@@ -112,6 +113,18 @@ void CMainFrame::ShowOptions() {
         ApplyPlayerSettings(m_pPlayers->GetPlayer(), settings);
     }
     m_pPlaylistsBar->SetIconStyle(settings.m_nListOfPlaylistsIcon);
+    ApplyListFonts();
+}
+
+void CMainFrame::ApplyListFonts() {
+    CSettings settings(*m_services.pStore);
+    settings.Load();
+    m_pPlaylistsBar->GetList()->setFont(CChildFrame::ListFont(settings));
+    for (const auto& entry : m_entries) {
+        if (entry->pFrame != nullptr) {
+            entry->pFrame->ApplyListFont(settings);
+        }
+    }
 }
 
 // ---- Printing ----

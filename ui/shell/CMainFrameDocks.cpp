@@ -165,6 +165,7 @@ void CMainFrame::BuildPlaylistsBar() {
     CSettings settings(*m_services.pStore);
     settings.Load();
     m_pPlaylistsBar->SetIconStyle(settings.m_nListOfPlaylistsIcon);
+    m_pPlaylistsBar->GetList()->setFont(CChildFrame::ListFont(settings));
 }
 
 void CMainFrame::SyncPlaylistsBar() {

@@ -59,8 +59,7 @@ void CMainFrame::BuildMenus() {
     AddCommand(file, "&New\tCtrl+N", [this] { NewPlaylist(); });
     AddCommand(file, "&Open...\tCtrl+O", [this, &prompt] {
         std::string path;
-        if (prompt.ChooseOpenFile("Open", "Mixorel Files (*.qmx);;Mixorel Album Files (*.qma)",
-                                  path)) {
+        if (prompt.ChooseOpenFile("Open", kOpenFilter, path)) {
             OpenFile(path);
         }
     });

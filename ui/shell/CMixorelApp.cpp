@@ -76,7 +76,14 @@ bool CMixorelApp::InitInstance(const QStringList& files) {
             for (const QString& file : handed) {
                 m_pFrame->OpenFile(file.toStdString());
             }
-            m_pFrame->showNormal();
+            // Forward as it is: a maximised window stays maximised; one in the
+            // notification area comes back.
+            if (m_pFrame->isMinimized()) {
+                m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowMinimized);
+            }
+            if (!m_pFrame->isVisible()) {
+                m_pFrame->show();
+            }
             m_pFrame->raise();
             m_pFrame->activateWindow();
         });

@@ -10,6 +10,8 @@
 #endif
 
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QIcon>
 #include <QToolTip>
 #include <mutex>
 
@@ -278,6 +280,80 @@ TEST_F(PlaylistViewTest, LoopKeysDriveTheRealPlayer) {
     QTest::keyClick(&view, Qt::Key_F9);
     EXPECT_TRUE(WaitUntil([&] { return !doc.IsLooping() && player->GetMode(true) == 0; }));
     SetMciContextFactory(nullptr);
+}
+
+// The lines whose titles "Now:" and "Next:" show. Lines: 0 song, 1 header, 2 song,
+// 3 header, 4 header, 5 song.
+TEST(PlaylistViewRulesTest, NowAndNextTitlesComeFromTheMarkedLines) {
+    const auto isHeader = [](int line) { return line == 1 || line == 3 || line == 4; };
+    struct Case {
+        const char* name;
+        Rules::MarkedLines marks;
+        bool region;
+        int position;
+        int now;
+        int next;
+    };
+    const Case cases[] = {
+        {"loop", {0, 2, -1, -1}, false, 2, 0, 2},
+        {"right after Next: the position, marks not yet moved", {-1, -1, -1, -1}, false, 5, -1, 5},
+        {"a header at the position is stepped over", {-1, -1, -1, -1}, false, 1, -1, 2},
+        {"only one header is stepped over", {-1, -1, -1, -1}, false, 3, -1, 4},
+        {"past the end wraps", {-1, -1, -1, -1}, false, 9, -1, 0},
+        {"a region plays: the scheduler's marks", {0, 2, 5, -1}, true, 5, 5, 5},
+        {"a region plays with its next marked", {0, 2, 2, 5}, true, 2, 2, 5},
+        {"after the region: the loop's own cursor", {0, 2, -1, -1}, false, 2, 0, 2},
+        {"an unplayable song was stepped over", {5, 0, -1, -1}, false, 0, 5, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rules::NowLine(c.marks, c.region), c.now) << c.name;
+        EXPECT_EQ(Rules::NextLine(c.marks, c.region, c.position, isHeader, 6), c.next) << c.name;
+    }
+    EXPECT_EQ(Rules::NextLine({}, false, 0, isHeader, 0), -1) << "an empty list";
+}
+
+// The line playing now carries the play symbol; a heading click shows the sort; what the
+// user does to the headings is kept for the next window; the Song column takes the free
+// width; Options' playlist font reaches every list at once.
+TEST_F(PlaylistViewTest, PlayIconSortIndicatorColumnsAndFont) {
+    Start();
+    CMixorel2001View& view = OpenView("a", 3);
+    CMixorel2001Doc& doc = view.GetDoc();
+    QAbstractItemModel& model = *view.model();
+    doc.MarkSong(1, CMixorel2001Doc::kMarkLoopPlaying);
+    EXPECT_TRUE(model.data(model.index(1, 0), Qt::DecorationRole).value<QIcon>().isNull() == false);
+    EXPECT_FALSE(model.data(model.index(0, 0), Qt::DecorationRole).isValid());
+    EXPECT_FALSE(model.data(model.index(1, 1), Qt::DecorationRole).isValid());
+
+    QHeaderView* header = view.horizontalHeader();
+    const auto click = [&](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, 5));
+    };
+    click(1);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    click(1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    EXPECT_EQ(header->sectionResizeMode(0), QHeaderView::Stretch);
+    EXPECT_FALSE(header->stretchLastSection());
+    header->resizeSection(2, 120);
+    header->moveSection(header->visualIndex(2), 0);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton); // the drag ends
+    QApplication::processEvents();
+    CMixorel2001View& next = OpenView("b", 1);
+    EXPECT_EQ(next.horizontalHeader()->sectionSize(2), 120);
+    EXPECT_EQ(next.horizontalHeader()->logicalIndex(0), 2);
+
+    m_pStore->WriteProfileString("fonts", "listviewfontname", "DejaVu Serif");
+    m_pStore->WriteProfileInt("fonts", "listviewfontsize", 170);
+    Frame().ApplyListFonts();
+    for (CMixorel2001View* list : {&view, &next}) {
+        EXPECT_EQ(list->font().pointSize(), 17);
+        EXPECT_EQ(list->font().family(), QStringLiteral("DejaVu Serif"));
+    }
 }
 
 TEST(PlaylistViewRulesTest, LoopAnimationMovesThroughSevenPlaces) {

@@ -3,8 +3,11 @@
 #include "ui/playlist/CVolumeBar.h"
 #include "ui/shell/CInstanceLink.h"
 
+#include <QDeadlineTimer>
 #include <QDialog>
+#include <QFileInfo>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <regex>
@@ -164,6 +167,72 @@ TEST_F(ShellTest, RunningProgramOpensTheHandedFiles) {
 
 TEST(InstanceLinkTest, NoRunningProgramMeansStartingOne) {
     EXPECT_FALSE(CInstanceLink::HandOver(UniqueName() + QStringLiteral("-none"), {}));
+}
+
+struct SocketCase {
+    const char* runtime;
+    const char* tmp;
+    const char* wayland;
+    const char* x11;
+    const char* path;
+};
+
+TEST(InstanceLinkTest, OneSocketPerDisplayInTheRuntimeFolder) {
+    const SocketCase cases[] = {
+        {"/run/user/1000", "/tmp", "", ":0", "/run/user/1000/mixorel-:0"},
+        {"/run/user/1000", "/tmp", "", ":1", "/run/user/1000/mixorel-:1"},
+        {"/run/user/1000", "", "wayland-0", ":0", "/run/user/1000/mixorel-wayland-0"},
+        {"/run/user/1000", "", "", "/tmp/.X11-unix/X0", "/run/user/1000/mixorel-_tmp_.X11-unix_X0"},
+        {"", "/var/tmp", "", ":0", "/var/tmp/mixorel-1000/mixorel-:0"},
+        {"", "", "", "", "/tmp/mixorel-1000/mixorel-none"},
+    };
+    for (const SocketCase& c : cases) {
+        EXPECT_EQ(CInstanceLink::SocketPath(
+                      QString::fromLatin1(c.runtime), QString::fromLatin1(c.tmp),
+                      QString::fromLatin1(c.wayland), QString::fromLatin1(c.x11), 1000),
+                  QString::fromLatin1(c.path));
+    }
+}
+
+// Two programs of one user on two displays both listen; each gets only its own files.
+TEST(InstanceLinkTest, TwoDisplaysGetTwoSockets) {
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedDisplay = qgetenv("DISPLAY");
+    const QByteArray savedWayland = qgetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    qunsetenv("WAYLAND_DISPLAY");
+    QStringList names;
+    for (const char* display : {":71", ":72"}) {
+        qputenv("DISPLAY", display);
+        names.push_back(CInstanceLink::DefaultName());
+    }
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    qputenv("DISPLAY", savedDisplay);
+    qputenv("WAYLAND_DISPLAY", savedWayland);
+    ASSERT_NE(names[0], names[1]);
+    CInstanceLink first;
+    CInstanceLink second;
+    ASSERT_TRUE(first.Listen(names[0]));
+    ASSERT_TRUE(second.Listen(names[1]));
+    for (const QString& name : names) {
+        EXPECT_TRUE(name.startsWith(runtime.path() + QLatin1Char('/'))) << name.toStdString();
+        EXPECT_TRUE(QFileInfo(name).exists()) << name.toStdString();
+    }
+    QStringList toFirst;
+    QStringList toSecond;
+    QObject::connect(&first, &CInstanceLink::FilesReceived,
+                     [&](const QStringList& files) { toFirst += files; });
+    QObject::connect(&second, &CInstanceLink::FilesReceived,
+                     [&](const QStringList& files) { toSecond += files; });
+    ASSERT_TRUE(CInstanceLink::HandOver(names[1], {QStringLiteral("/music/b.qmx")}));
+    QDeadlineTimer deadline(10000);
+    while (toSecond.isEmpty() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    EXPECT_EQ(toSecond, QStringList{QStringLiteral("/music/b.qmx")});
+    EXPECT_TRUE(toFirst.isEmpty());
 }
 
 } // namespace
