@@ -18,6 +18,8 @@ public:
     bool DropAt(const QPoint& point, const QMimeData& mime);
 
 protected:
+    bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -27,6 +29,8 @@ protected:
 
 private:
     static bool Accepts(const QMimeData* data);
+    // The first entry the viewport shows, -1 when none.
+    int FirstVisible() const;
     void Highlight(int index);
 
     CViewSelectDlgBar& m_bar;

@@ -3,6 +3,7 @@
 #include "playback/CAlarmCheck.h"
 
 #include <QMdiSubWindow>
+#include <vector>
 
 class CMainFrame;
 class CMixorel2001View;
@@ -11,11 +12,13 @@ class CPlaylistModel;
 class CVolumeBar;
 class QCheckBox;
 class QLabel;
+class QMainWindow;
 class QTableView;
 class QTimer;
 
-// The window of one playlist: the list (a table over the document's model) and the five
-// status panes: player state, title, alarm, file count and total time.
+// The window of one playlist: its bars (the transport buttons; "Rem Played" and the volume
+// slider), the list (a table over the document's model) and the five status panes: player
+// state, title, alarm, file count and total time.
 class CChildFrame final : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -31,7 +34,7 @@ public:
     COpenPlaylist& GetPlaylist() { return m_playlist; }
     QTableView* GetList();
     CMixorel2001View* GetView() { return m_pList; }
-    // "Rem Played" beside the volume bar: the document's remove-played flag.
+    // "Rem Played" beside the volume slider: the document's remove-played flag.
     QCheckBox* GetRemovePlayedBox() { return m_pRemovePlayed; }
     CPlaylistModel* GetModel() { return m_pModel; }
     // The status timer's and the title timer's work, also run at once by the commands.
@@ -61,6 +64,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildToolBars(QMainWindow& body);
     void RefreshLooks();
     void ScrollTo(int line);
     void CheckAlarm();
@@ -72,6 +76,8 @@ private:
     QLabel* m_apPanes[5] = {};
     CVolumeBar* m_pVolume = nullptr;
     QCheckBox* m_pRemovePlayed = nullptr;
+    // The commands on the transport bar, enabled by the status timer.
+    std::vector<int> m_barCommands;
     QTimer* m_pStatusTimer = nullptr;
     QTimer* m_pAlarmTimer = nullptr;
     QTimer* m_pTitleTimer = nullptr;

@@ -24,6 +24,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QPrinter>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -54,6 +55,7 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     BuildPanels();
     BuildPlaylistsBar();
     BuildMenus();
+    BuildToolBar();
     BuildStatusBar();
     BuildTray();
     std::vector<std::uint8_t> state;

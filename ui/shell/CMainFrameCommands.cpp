@@ -25,6 +25,7 @@
 #include "ui/shell/CPlayerHub.h"
 #include "ui/tags/CAutoTagDialog.h"
 #include "ui/tags/CId3TagDialog.h"
+#include "ui/toolkit/CListFont.h"
 #include "ui/toolkit/StdToQString.h"
 #include "ui/walker/CMediaWalkerWnd.h"
 
@@ -33,6 +34,8 @@
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QTableView>
 #include <QUrl>
 #include <algorithm>
@@ -112,6 +115,8 @@ void CMainFrame::ShowOptions() {
         ApplyPlayerSettings(m_pPlayers->GetPlayer(), settings);
     }
     m_pPlaylistsBar->SetIconStyle(settings.m_nListOfPlaylistsIcon);
+    m_pPlaylistsBar->SetListFont(
+        CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize));
 }
 
 // ---- Printing ----
@@ -123,10 +128,22 @@ void CMainFrame::PrintActive(bool preview) {
     }
     const QString title = Q(frame->GetPlaylist().GetDoc().GetTitle());
     if (preview) {
-        CListPrintCommand::Preview(*frame->GetList(), title, this);
+        CListPrintCommand::Preview(*frame->GetList(), title, GetPrinter(), this);
     } else {
-        CListPrintCommand::Print(*frame->GetList(), title, this);
+        CListPrintCommand::Print(*frame->GetList(), title, GetPrinter(), this);
     }
+}
+
+QPrinter& CMainFrame::GetPrinter() {
+    if (m_pPrinter == nullptr) {
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *m_pPrinter;
+}
+
+void CMainFrame::PrintSetup() {
+    QPageSetupDialog dialog(&GetPrinter(), this);
+    dialog.exec();
 }
 
 // ---- Tags and the Media Walker ----

@@ -1,0 +1,95 @@
+#include "ShellFixture.h"
+#include "ui/bar/CViewSelectListCtrl.h"
+#include "ui/playlist/CFindPanel.h"
+#include "ui/playlist/CSeekPanel.h"
+#include "ui/playlist/CVolumeBar.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSlider>
+
+namespace {
+
+// The window's keys reach the active playlist wherever the focus is inside the main window,
+// with two playlist windows open (a key on both lists' actions would fire neither).
+class KeysTest : public ShellTest {
+protected:
+    void SetUp() override {
+        Start();
+        OpenView("other", 2);
+        m_pView = &OpenView("active", 3);
+        Frame().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    }
+    // Puts the focus on a widget and presses a key there.
+    static void Press(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        ASSERT_NE(widget, nullptr);
+        widget->show();
+        widget->setFocus();
+        QApplication::processEvents();
+        QTest::keyClick(widget, static_cast<Qt::Key>(key), modifiers);
+        QApplication::processEvents();
+    }
+    CChildFrame& ActiveFrame() { return *Frame().FindFrame(*Frame().GetPlaylists().back()); }
+    template <typename T> T* Find() { return Frame().findChild<T*>(); }
+
+    CMixorel2001View* m_pView = nullptr;
+    EndlessLoop m_loop;
+};
+
+TEST_F(KeysTest, StopReachesTheActiveListFromEveryWidgetOfTheWindow) {
+    CChildFrame& frame = ActiveFrame();
+    const std::pair<const char*, std::function<QWidget*()>> places[] = {
+        {"the list", [&] { return static_cast<QWidget*>(m_pView); }},
+        {"the playlists bar", [&] { return static_cast<QWidget*>(Find<CViewSelectListCtrl>()); }},
+        {"the seek slider",
+         [&] {
+             Frame().ToggleSeekPanel();
+             return static_cast<QWidget*>(Find<CSeekPanel>()->findChild<QSlider*>());
+         }},
+        {"Rem Played", [&] { return static_cast<QWidget*>(frame.GetRemovePlayedBox()); }},
+        {"the volume slider",
+         [&] { return static_cast<QWidget*>(frame.findChild<CVolumeBar*>()); }},
+        {"the find text",
+         [&] { return static_cast<QWidget*>(Find<CFindPanel>()->findChild<QLineEdit*>()); }},
+    };
+    CMixorel2001Doc& doc = m_pView->GetDoc();
+    doc.SetLoopFactory(&m_loop);
+    for (const auto& [name, widget] : places) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(doc.StartLoop(1));
+        Press(widget(), Qt::Key_F9);
+        EXPECT_FALSE(doc.IsLooping()) << "F9 stops the loop";
+    }
+}
+
+TEST_F(KeysTest, EditingKeysActOnTheListButEditTextInATextField) {
+    m_prompt.answers[CMixorel2001View::kRemoveQuestion] = IUserPrompt::kAnswerYes;
+    m_pView->SelectLine(1);
+    Press(Find<CViewSelectListCtrl>(), Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(m_pView->GetSelectionMark(), 0) << "Ctrl+Up from the playlists bar moved the song";
+
+    auto* find = Find<CFindPanel>();
+    Frame().ToggleFindPanel();
+    auto* text = find->findChild<QLineEdit*>();
+    text->setText(QStringLiteral("abc"));
+    text->setCursorPosition(0);
+    Press(text, Qt::Key_Delete);
+    EXPECT_EQ(text->text(), QStringLiteral("bc")) << "Del deletes a character in the text";
+    EXPECT_FALSE(m_prompt.WasAsked(CMixorel2001View::kRemoveQuestion));
+
+    Press(m_pView, Qt::Key_Delete);
+    EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kRemoveQuestion));
+    EXPECT_EQ(m_pView->GetDoc().GetCount(), 2);
+}
+
+// Esc in the list closes its window; the document's save question comes first.
+TEST_F(KeysTest, EscClosesThePlaylistWindowAfterItsQuestion) {
+    m_pView->GetDoc().SetModifiedFlag(true);
+    const std::size_t before = Frame().GetPlaylists().size();
+    Press(m_pView, Qt::Key_Escape);
+    EXPECT_EQ(m_prompt.asked.size(), 1U) << "the save question (answered No)";
+    EXPECT_EQ(Frame().GetPlaylists().size(), before - 1);
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+#include "ShellFixture.h"
+#include "ui/shell/CWindowArrangement.h"
+
+#include <QMdiArea>
+
+namespace {
+
+TEST(WindowArrangementTest, CascadeStepsDownAndStartsOverWhenTheNextWouldNotFit) {
+    const QSize window(560, 350);
+    // Windows open before, area: the new window's place.
+    const std::tuple<int, QSize, QPoint> cases[] = {
+        {0, {800, 600}, {0, 0}},      {1, {800, 600}, {25, 25}}, {3, {800, 600}, {75, 75}},
+        {10, {800, 600}, {250, 250}}, {11, {800, 600}, {0, 0}},  {2, {560, 350}, {0, 0}},
+        {1, {500, 300}, {0, 0}},      {5, {620, 500}, {50, 50}}};
+    for (const auto& [open, area, place] : cases) {
+        EXPECT_EQ(CWindowArrangement::CascadePosition(open, area, window, 25), place)
+            << open << " " << area.width() << "x" << area.height();
+    }
+}
+
+TEST(WindowArrangementTest, TilingStacksFullWidthWindows) {
+    EXPECT_EQ(CWindowArrangement::TileHorizontally({800, 600}, 3),
+              (std::vector<QRect>{{0, 0, 800, 200}, {0, 200, 800, 200}, {0, 400, 800, 200}}));
+    EXPECT_EQ(CWindowArrangement::TileHorizontally({800, 601}, 2),
+              (std::vector<QRect>{{0, 0, 800, 300}, {0, 300, 800, 301}}));
+    EXPECT_TRUE(CWindowArrangement::TileHorizontally({800, 600}, 0).empty());
+}
+
+class WindowsTest : public ShellTest {
+protected:
+    QList<QMdiSubWindow*> OpenThree() {
+        Start();
+        Frame().resize(900, 800);
+        for (const char* name : {"a", "b", "c"}) {
+            OpenView(name, 1);
+        }
+        QTest::qWait(50);
+        return Frame().findChild<QMdiArea*>()->subWindowList(QMdiArea::CreationOrder);
+    }
+};
+
+TEST_F(WindowsTest, OnlyTheFirstWindowOpensMaximized) {
+    m_pStore->WriteProfileInt("global", "maximizechild", 1);
+    const QList<QMdiSubWindow*> windows = OpenThree();
+    ASSERT_EQ(windows.size(), 3);
+    EXPECT_TRUE(windows[0]->isMaximized());
+    for (int i = 1; i < 3; ++i) {
+        EXPECT_FALSE(windows[i]->isMaximized()) << i;
+        EXPECT_EQ(windows[i]->size(), QSize(560, 350)) << i;
+    }
+}
+
+TEST_F(WindowsTest, NewWindowsCascadeAtTheirSize) {
+    const QList<QMdiSubWindow*> windows = OpenThree();
+    ASSERT_EQ(windows.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(windows[i]->size(), QSize(560, 350)) << i;
+    }
+    EXPECT_EQ(windows[0]->pos(), QPoint(0, 0));
+    EXPECT_GT(windows[1]->y(), windows[0]->y());
+    EXPECT_GT(windows[2]->y(), windows[1]->y());
+    EXPECT_EQ(windows[2]->x() - windows[1]->x(), windows[1]->x() - windows[0]->x());
+}
+
+TEST_F(WindowsTest, RearrangeOnNewStacksFullWidthWindows) {
+    m_pStore->WriteProfileInt("global", "rearrangeonnew", 1);
+    const QList<QMdiSubWindow*> windows = OpenThree();
+    ASSERT_EQ(windows.size(), 3);
+    const QSize area = Frame().findChild<QMdiArea*>()->viewport()->size();
+    const std::vector<QRect> places = CWindowArrangement::TileHorizontally(area, 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(windows[i]->geometry(), places[static_cast<std::size_t>(i)]) << i;
+    }
+}
+
+// Without a tray host (offscreen has none, nor has GNOME by default) "minimizetotray"
+// minimizes as usual: the window stays within reach.
+TEST_F(WindowsTest, MinimizeToTrayWithoutATrayKeepsTheWindow) {
+    m_pStore->WriteProfileInt("global", "minimizetotray", 1);
+    Start();
+    Frame().showMinimized();
+    QTest::qWait(50);
+    EXPECT_TRUE(Frame().isVisible());
+}
+
+} // namespace
