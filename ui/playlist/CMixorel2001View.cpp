@@ -114,7 +114,8 @@ void CMixorel2001View::AddCommand(int command, const char* text) {
     const QString full = QString::fromLatin1(text);
     const int tab = full.indexOf(QLatin1Char('\t'));
     auto* action = new QAction(full, this);
-    QString tip = (tab < 0 ? full : full.left(tab)).remove(QLatin1Char('&'));
+    QString tip = tab < 0 ? full : full.left(tab);
+    tip.remove(QLatin1Char('&'));
     if (tab >= 0) {
         tip += QStringLiteral(" (%1)").arg(full.mid(tab + 1));
     }

@@ -50,6 +50,10 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     m_pMdi = new QMdiArea(this);
     m_pMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window keeps its own size when it becomes active: the area would otherwise
+    // maximize every playlist that comes over a maximized one ("maximizechild" maximizes
+    // the first only).
+    m_pMdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
     setCentralWidget(m_pMdi);
     connect(m_pMdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
     BuildPanels();

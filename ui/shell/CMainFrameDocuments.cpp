@@ -75,7 +75,8 @@ void CMainFrame::ShowEntry(Entry& entry) {
 void CMainFrame::ApplyChildRules(QMdiSubWindow* window) {
     CSettings settings(*m_services.pStore);
     settings.Load();
-    QMdiSubWindow* active = m_pMdi->activeSubWindow();
+    // The window last active counts while the main window is in the background too.
+    QMdiSubWindow* active = m_pMdi->currentSubWindow();
     if (active == window) {
         active = nullptr;
     }

@@ -8,6 +8,7 @@
 #include "catalogue/CM3uReader.h"
 #include "catalogue/CMigrator.h"
 #include "playback/CScheduleListThread.h"
+#include "ui/bar/CViewSelectDlgBar.h"
 #include "ui/playlist/CAlarmDialog.h"
 #include "ui/playlist/CChildFrame.h"
 #include "ui/playlist/CFindPanel.h"
@@ -106,12 +107,13 @@ void CMainFrame::BuildMenus() {
     addAction(quick);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    for (const int id : {CMixorel2001View::kCut, CMixorel2001View::kCopy, CMixorel2001View::kPaste,
-                         CMixorel2001View::kCopyForExplorer, CMixorel2001View::kDelete, 0,
-                         CMixorel2001View::kMoveUp, CMixorel2001View::kMoveDown,
-                         CMixorel2001View::kMoveToTop, CMixorel2001View::kMoveToBottom,
-                         CMixorel2001View::kFastMoveDown, CMixorel2001View::kFastMoveUp, 0,
-                         CMixorel2001View::kEditLocation, CMixorel2001View::kSelectAll}) {
+    for (const int id : std::initializer_list<int>{
+             CMixorel2001View::kCut, CMixorel2001View::kCopy, CMixorel2001View::kPaste,
+             CMixorel2001View::kCopyForExplorer, CMixorel2001View::kDelete, 0,
+             CMixorel2001View::kMoveUp, CMixorel2001View::kMoveDown, CMixorel2001View::kMoveToTop,
+             CMixorel2001View::kMoveToBottom, CMixorel2001View::kFastMoveDown,
+             CMixorel2001View::kFastMoveUp, 0, CMixorel2001View::kEditLocation,
+             CMixorel2001View::kSelectAll}) {
         if (id == 0) {
             edit->addSeparator();
         } else {

@@ -55,7 +55,8 @@ TEST(PlaylistsBarTest, EntriesActivationAndDrops) {
     EXPECT_TRUE(control->DropAt(list->visualItemRect(list->item(1)).center(), files));
     // A right click selects and activates the entry under the pointer for its menu; Tab
     // leaves the bar.
-    QContextMenuEvent click(QContextMenuEvent::Mouse, list->visualItemRect(list->item(1)).center());
+    const QPoint onB = list->visualItemRect(list->item(1)).center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, onB, list->viewport()->mapToGlobal(onB));
     QApplication::sendEvent(list->viewport(), &click);
     EXPECT_EQ(list->currentRow(), 1);
     list->setFocus();
