@@ -30,6 +30,8 @@
 
 namespace {
 
+constexpr int kUnshownCascadeSteps = 6;
+
 bool EndsWithNoCase(const std::string& text, const char* tail) {
     const std::size_t length = std::char_traits<char>::length(tail);
     return text.size() >= length && QString::fromStdString(text.substr(text.size() - length))
@@ -86,13 +88,18 @@ void CMainFrame::ApplyChildRules(QMdiSubWindow* window) {
     } else {
         int open = 0;
         for (QMdiSubWindow* other : m_pMdi->subWindowList()) {
-            open += other != window && other->isVisible() && !other->isMinimized() ? 1 : 0;
+            open += other != window && !other->isHidden() && !other->isMinimized() ? 1 : 0;
         }
         const int step =
             window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) +
             window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
-        window->move(CWindowArrangement::CascadePosition(open, m_pMdi->viewport()->size(),
-                                                         window->size(), step));
+        // Before the main window is first shown its area has no size yet: room for a few
+        // steps is assumed.
+        const QSize area =
+            m_pMdi->isVisible()
+                ? m_pMdi->viewport()->size()
+                : window->size() + QSize(kUnshownCascadeSteps * step, kUnshownCascadeSteps * step);
+        window->move(CWindowArrangement::CascadePosition(open, area, window->size(), step));
         window->show();
     }
     if (settings.m_bRearrangeOnNew == 1 && !maximize &&
@@ -104,7 +111,7 @@ void CMainFrame::ApplyChildRules(QMdiSubWindow* window) {
 void CMainFrame::TileHorizontally() {
     std::vector<QMdiSubWindow*> windows;
     for (QMdiSubWindow* window : m_pMdi->subWindowList(QMdiArea::CreationOrder)) {
-        if (window->isVisible() && !window->isMinimized()) {
+        if (!window->isHidden() && !window->isMinimized()) {
             windows.push_back(window);
         }
     }

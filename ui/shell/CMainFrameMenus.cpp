@@ -239,16 +239,13 @@ void CMainFrame::BuildMenus() {
     AddCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
     AddCommand(window, "&Tile", [this] { TileHorizontally(); });
     needsActive(AddCommand(window, "Close &All", [this] { CloseRemaining(false); }));
-    // The playlists bar's next and previous entry. Shift+Tab arrives as Backtab.
-    const std::pair<bool, QList<QKeySequence>> steps[] = {
-        {true, {QKeySequence(QStringLiteral("Ctrl+Alt+Tab"))}},
-        {false,
-         {QKeySequence(QStringLiteral("Ctrl+Alt+Shift+Tab")),
-          QKeySequence(QStringLiteral("Ctrl+Alt+Shift+Backtab")),
-          QKeySequence(QStringLiteral("Ctrl+Alt+Backtab"))}}};
-    for (const auto& [forward, keys] : steps) {
+    // The playlists bar's next and previous entry. Shift+Tab arrives as Backtab; a second
+    // sequence that matches the same key press would make the shortcut ambiguous.
+    const std::pair<bool, const char*> steps[] = {{true, "Ctrl+Alt+Tab"},
+                                                  {false, "Ctrl+Alt+Shift+Backtab"}};
+    for (const auto& [forward, key] : steps) {
         auto* step = new QAction(this);
-        step->setShortcuts(keys);
+        step->setShortcut(QKeySequence(QString::fromLatin1(key)));
         connect(step, &QAction::triggered, this,
                 [this, forward = forward] { m_pPlaylistsBar->SelectNext(forward); });
         addAction(step);

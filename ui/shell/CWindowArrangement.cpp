@@ -7,8 +7,13 @@ QPoint CWindowArrangement::CascadePosition(int open, const QSize& area, const QS
     if (step <= 0 || open <= 0) {
         return {0, 0};
     }
-    // How many steps fit before the window would cross the area's right or bottom edge.
-    const int room = std::min(area.width() - window.width(), area.height() - window.height());
+    // How many steps fit before the window would cross the area's right or bottom edge; in
+    // an area hardly larger than the window (or smaller), steps while its caption stays
+    // in the area's upper half, so windows never all open on the same spot.
+    int room = std::min(area.width() - window.width(), area.height() - window.height());
+    if (room < 3 * step) {
+        room = std::min(area.width(), area.height()) / 2;
+    }
     const int places = std::max(0, room / step) + 1;
     const int place = open % places;
     return {place * step, place * step};

@@ -7,7 +7,8 @@
 
 // Where playlist windows go inside the main window's work area: new windows cascade from
 // the top-left corner, each one a caption lower and to the right, starting over at the
-// corner when the next would not fit; tiling stacks the windows one above the other, each
+// corner when the next would not fit (in a small area, when its caption would leave the
+// upper half); tiling stacks the windows one above the other, each
 // the area's full width.
 class CWindowArrangement {
 public:

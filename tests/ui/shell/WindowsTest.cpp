@@ -9,9 +9,9 @@ TEST(WindowArrangementTest, CascadeStepsDownAndStartsOverWhenTheNextWouldNotFit)
     const QSize window(560, 350);
     // Windows open before, area: the new window's place.
     const std::tuple<int, QSize, QPoint> cases[] = {
-        {0, {800, 600}, {0, 0}},     {1, {800, 600}, {25, 25}}, {3, {800, 600}, {75, 75}},
-        {9, {800, 600}, {225, 225}}, {10, {800, 600}, {0, 0}},  {2, {560, 350}, {0, 0}},
-        {1, {500, 300}, {0, 0}},     {5, {620, 500}, {50, 50}}};
+        {0, {800, 600}, {0, 0}},     {1, {800, 600}, {25, 25}},   {3, {800, 600}, {75, 75}},
+        {9, {800, 600}, {225, 225}}, {10, {800, 600}, {0, 0}},    {2, {560, 350}, {50, 50}},
+        {1, {500, 300}, {25, 25}},   {6, {500, 300}, {150, 150}}, {7, {500, 300}, {0, 0}}};
     for (const auto& [open, area, place] : cases) {
         EXPECT_EQ(CWindowArrangement::CascadePosition(open, area, window, 25), place)
             << open << " " << area.width() << "x" << area.height();
