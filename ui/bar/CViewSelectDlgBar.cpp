@@ -3,6 +3,7 @@
 #include "platform/QtSongClipboard.h"
 #include "ui/bar/CViewSelectListCtrl.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QMimeData>
 #include <QPainter>
@@ -255,10 +256,16 @@ void CViewSelectDlgBar::OnSelectionChanged() {
     m_entries.Select(m_pList->currentRow());
 }
 
+// The focus stays in the bar when it was there: the keys of the bar go on working.
 void CViewSelectDlgBar::Activate() {
     m_entries.Select(m_pList->currentRow());
+    const QWidget* focus = QApplication::focusWidget();
+    const bool focused = focus != nullptr && (focus == this || isAncestorOf(focus));
     if (const void* view = m_entries.Activate(); view != nullptr && m_callbacks.activate) {
         m_callbacks.activate(view);
+        if (focused) {
+            m_pList->setFocus();
+        }
     }
 }
 

@@ -239,10 +239,11 @@ void CMainFrame::BuildMenus() {
     AddCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
     AddCommand(window, "&Tile", [this] { TileHorizontally(); });
     needsActive(AddCommand(window, "Close &All", [this] { CloseRemaining(false); }));
-    // The playlists bar's next and previous entry. Shift+Tab arrives as Backtab; a second
-    // sequence that matches the same key press would make the shortcut ambiguous.
+    // The playlists bar's next and previous entry. X delivers Ctrl+Alt+Shift+Tab as Backtab
+    // with Ctrl+Alt (Shift spent on the key); a second sequence matching the same press
+    // would make the shortcut ambiguous, and Qt would fire nothing.
     const std::pair<bool, const char*> steps[] = {{true, "Ctrl+Alt+Tab"},
-                                                  {false, "Ctrl+Alt+Shift+Backtab"}};
+                                                  {false, "Ctrl+Alt+Backtab"}};
     for (const auto& [forward, key] : steps) {
         auto* step = new QAction(this);
         step->setShortcut(QKeySequence(QString::fromLatin1(key)));
