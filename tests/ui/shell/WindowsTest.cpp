@@ -1,7 +1,10 @@
 #include "ShellFixture.h"
 #include "ui/shell/CWindowArrangement.h"
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QMdiArea>
+#include <QToolBar>
 
 namespace {
 
@@ -72,6 +75,43 @@ TEST_F(WindowsTest, RearrangeOnNewStacksFullWidthWindows) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(windows[i]->geometry(), places[static_cast<std::size_t>(i)]) << i;
     }
+}
+
+// The main toolbar and the playlist window's bars carry their buttons, each with an icon;
+// "Rem Played" and the volume slider sit in a bar, so the title pane of a 560-pixel window
+// has room for a title.
+TEST_F(WindowsTest, BarsCarryTheirButtonsAndTheTitlePaneHasRoom) {
+    Start();
+    Frame().resize(900, 700);
+    Frame().show();
+    CMixorel2001View& view = OpenView("a", 1);
+    QTest::qWait(20);
+    auto* main = Frame().findChild<QToolBar*>(QStringLiteral("MainToolBar"));
+    ASSERT_NE(main, nullptr);
+    CChildFrame* frame = Frame().FindFrame(*Frame().GetPlaylists().back());
+    auto* transport = frame->findChild<QToolBar*>(QStringLiteral("PlaylistToolBar"));
+    ASSERT_NE(transport, nullptr);
+    for (QToolBar* bar : {main, transport}) {
+        int buttons = 0;
+        for (QAction* action : bar->actions()) {
+            if (!action->isSeparator()) {
+                ++buttons;
+                EXPECT_FALSE(action->icon().isNull()) << action->text().toStdString();
+            }
+        }
+        EXPECT_GE(buttons, 9) << bar->objectName().toStdString();
+    }
+    EXPECT_EQ(transport->actions().front(), view.GetAction(CMixorel2001View::kPlay));
+    auto* volumeBar = frame->findChild<QToolBar*>(QStringLiteral("VolumeToolBar"));
+    ASSERT_NE(volumeBar, nullptr);
+    EXPECT_TRUE(volumeBar->isAncestorOf(frame->GetRemovePlayedBox()));
+    EXPECT_EQ(frame->size(), QSize(CChildFrame::kDefaultWidth, CChildFrame::kDefaultHeight));
+    QLabel* title = nullptr;
+    for (QLabel* label : frame->findChildren<QLabel*>()) {
+        title = label->toolTip().startsWith(QStringLiteral("Double click to see")) ? label : title;
+    }
+    ASSERT_NE(title, nullptr);
+    EXPECT_GE(title->width(), 200);
 }
 
 // Without a tray host (offscreen has none, nor has GNOME by default) "minimizetotray"
