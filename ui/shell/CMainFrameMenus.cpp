@@ -371,9 +371,13 @@ QAction* CMainFrame::AddViewCommand(QMenu* menu, int id) {
             }
         });
     });
-    m_enablers.emplace_back(action, [this, id] {
+    // "L&ock..." carries a check mark while the list is locked.
+    action->setCheckable(id == CMixorel2001View::kLock);
+    m_enablers.emplace_back(action, [this, id, action] {
         COpenPlaylist* active = GetActivePlaylist();
         CChildFrame* frame = active != nullptr ? FindFrame(*active) : nullptr;
+        action->setChecked(action->isCheckable() && active != nullptr &&
+                           active->GetDoc().IsLocked());
         return frame != nullptr && frame->GetView()->IsCommandEnabled(id);
     });
     return action;

@@ -85,6 +85,13 @@ TEST_F(KeysTest, EditingKeysActOnTheListButEditTextInATextField) {
     Press(m_pView, Qt::Key_Delete);
     EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kRemoveQuestion));
     EXPECT_EQ(m_pView->GetDoc().GetCount(), 2);
+
+    // In the playlists bar Delete keeps its own meaning: the selected playlist closes.
+    m_prompt.asked.clear();
+    const std::size_t open = Frame().GetPlaylists().size();
+    Press(Find<CViewSelectListCtrl>(), Qt::Key_Delete);
+    EXPECT_FALSE(m_prompt.WasAsked(CMixorel2001View::kRemoveQuestion));
+    EXPECT_EQ(Frame().GetPlaylists().size(), open - 1);
 }
 
 // Ctrl+Alt+Tab and Ctrl+Alt+Shift+Tab (X delivers Backtab, Shift spent on it) step through
