@@ -56,12 +56,11 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     body->setWindowFlags(Qt::Widget);
     m_pModel = new CPlaylistModel(playlist.GetDoc(), this);
     m_pList = new CMixorel2001View(main, playlist, m_pModel, body);
-    const CSettings settings = main.GetSettings();
-    m_pList->setFont(CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize));
     m_pList->verticalHeader()->hide();
     // Fixed row heights: the table never measures 100,000 rows.
     m_pList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
+    const CSettings settings = main.GetSettings();
+    SetListFont(CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize));
     m_pList->horizontalHeader()->setSectionsMovable(true);
     m_pList->horizontalHeader()->setStretchLastSection(false);
     m_pList->horizontalHeader()->setMinimumSectionSize(0);
@@ -375,6 +374,11 @@ bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void CChildFrame::SetListFont(const QFont& font) {
+    m_pList->setFont(font);
+    m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
 }
 
 void CChildFrame::StepVolume(bool up) {

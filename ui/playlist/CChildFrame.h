@@ -11,6 +11,7 @@ class COpenPlaylist;
 class CPlaylistModel;
 class CVolumeBar;
 class QCheckBox;
+class QFont;
 class QLabel;
 class QMainWindow;
 class QTableView;
@@ -43,6 +44,8 @@ public:
     // Pane texts as they stand.
     QString GetPaneText(int pane) const;
     void RefreshCaption();
+    // The playlist font (Options), the rows sized for it.
+    void SetListFont(const QFont& font);
     // The walker's volume buttons: a step of the system volume.
     void StepVolume(bool up);
     // Closes without asking (the checks were made) and lets go of the document.

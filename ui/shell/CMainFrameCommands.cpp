@@ -115,8 +115,14 @@ void CMainFrame::ShowOptions() {
         ApplyPlayerSettings(m_pPlayers->GetPlayer(), settings);
     }
     m_pPlaylistsBar->SetIconStyle(settings.m_nListOfPlaylistsIcon);
-    m_pPlaylistsBar->SetListFont(
-        CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize));
+    const QFont font =
+        CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize);
+    m_pPlaylistsBar->SetListFont(font);
+    for (const auto& entry : m_entries) {
+        if (entry->pFrame != nullptr) {
+            entry->pFrame->SetListFont(font);
+        }
+    }
 }
 
 // ---- Printing ----

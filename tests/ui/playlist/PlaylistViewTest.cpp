@@ -176,6 +176,7 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     EXPECT_TRUE(m_prompt.WasAsked(CMixorel2001View::kLockedText));
     EXPECT_EQ(a.GetDoc().GetCount(), last) << "nothing deleted, no region added";
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";
+    EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kSeek));
     a.GetDoc().SetLocked(false, false);
     EXPECT_TRUE(a.IsCommandEnabled(CMixorel2001View::kPlay));
 }
