@@ -5,6 +5,7 @@
 #include "ui/playlist/CSeekPanel.h"
 #include "ui/playlist/CVolumeBar.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSlider>
@@ -92,6 +93,20 @@ TEST_F(KeysTest, EditingKeysActOnTheListButEditTextInATextField) {
     Press(Find<CViewSelectListCtrl>(), Qt::Key_Delete);
     EXPECT_FALSE(m_prompt.WasAsked(CMixorel2001View::kRemoveQuestion));
     EXPECT_EQ(Frame().GetPlaylists().size(), open - 1);
+}
+
+// Each key of the lists' commands is on exactly one action of the window, whatever the
+// number of playlist windows: a key on two actions would be ambiguous and fire neither.
+TEST_F(KeysTest, EveryListKeyIsOnOneActionOfTheWindow) {
+    const QList<QAction*> actions = Frame().findChildren<QAction*>();
+    for (const int command : CMixorel2001View::KeyedCommands()) {
+        const QString text = QString::fromLatin1(CMixorel2001View::CommandMenuText(command));
+        const QKeySequence key(text.mid(text.indexOf(QLatin1Char('\t')) + 1));
+        const auto holders = std::count_if(actions.begin(), actions.end(), [&key](QAction* a) {
+            return a->shortcuts().contains(key);
+        });
+        EXPECT_EQ(holders, 1) << text.toStdString();
+    }
 }
 
 // Ctrl+Alt+Tab and Ctrl+Alt+Shift+Tab (X delivers Backtab, Shift spent on it) step through
