@@ -128,12 +128,13 @@ const void* CPlaylistsBarEntries::Tick() {
     return Activate();
 }
 
-int CPlaylistsBarEntries::DropTarget(int itemUnderPoint, int pointY, int firstVisibleTop) const {
+int CPlaylistsBarEntries::DropTarget(int itemUnderPoint, int pointY, int firstVisible,
+                                     int firstVisibleTop) const {
     if (itemUnderPoint >= 0 && itemUnderPoint < GetCount()) {
         return itemUnderPoint;
     }
-    if (GetCount() > 0 && pointY <= firstVisibleTop + 5) {
-        return 0;
+    if (firstVisible >= 0 && firstVisible < GetCount() && pointY <= firstVisibleTop + 5) {
+        return firstVisible;
     }
     return -1;
 }

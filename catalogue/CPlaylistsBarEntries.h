@@ -74,9 +74,9 @@ public:
     const void* Tick();
 
     // The entry songs dropped at a point go to: the item under the point, else the first
-    // entry when the point is no more than 5 pixels below the first visible item's top;
-    // -1 refuses the drop.
-    int DropTarget(int itemUnderPoint, int pointY, int firstVisibleTop) const;
+    // visible entry when the point is no more than 5 pixels below that entry's top (a list
+    // scrolled down drops there, not on the hidden first entry); -1 refuses the drop.
+    int DropTarget(int itemUnderPoint, int pointY, int firstVisible, int firstVisibleTop) const;
 
 private:
     std::vector<Entry> m_entries;

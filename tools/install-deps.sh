@@ -18,7 +18,7 @@ packages=(
     # the remote-player back end's tests: a private session bus and a real MPRIS player
     dbus-daemon dbus-bin mpv mpv-mpris
     # the desktop program driven as a user drives it: a virtual X server and real input
-    xvfb xdotool x11-utils imagemagick
+    xvfb xdotool x11-utils imagemagick fonts-dejavu-core
     # a browser that shows the HTML song list headless
     chromium
     # benchmarks (TagLib only as the comparison) and fuzzing

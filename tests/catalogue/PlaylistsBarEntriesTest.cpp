@@ -61,7 +61,7 @@ TEST(PlaylistsBarEntriesTest, SelectionActivationAndDrops) {
     int a = 0, b = 0, c = 0, doc = 0;
     Entries bar;
     EXPECT_EQ(bar.NextIndex(true), -1);
-    EXPECT_EQ(bar.DropTarget(-1, 0, 0), -1) << "an empty bar refuses drops";
+    EXPECT_EQ(bar.DropTarget(-1, 0, -1, 0), -1) << "an empty bar refuses drops";
     bar.AddEntry(&a, &doc, "a", false);
     bar.AddEntry(&b, &doc, "b", false);
     bar.AddEntry(&c, &doc, "c", false);
@@ -80,9 +80,12 @@ TEST(PlaylistsBarEntriesTest, SelectionActivationAndDrops) {
     EXPECT_EQ(bar.GetEntry(1).pView, &c);
     EXPECT_EQ(bar.Activate(), nullptr);
 
-    EXPECT_EQ(bar.DropTarget(1, 40, 2), 1);
-    EXPECT_EQ(bar.DropTarget(-1, 7, 2), 0) << "just above the first item: the first playlist";
-    EXPECT_EQ(bar.DropTarget(-1, 300, 2), -1) << "below the last item: refused";
+    // Item under the point, point's y, first visible item and its top: the target.
+    const int drops[][5] = {{1, 40, 0, 2, 1},    {-1, 7, 0, 2, 0}, {-1, 8, 0, 2, -1},
+                            {-1, 300, 0, 2, -1}, {-1, 2, 1, 4, 1}, {-1, 10, 1, 4, -1}};
+    for (const auto& [item, y, first, top, target] : drops) {
+        EXPECT_EQ(bar.DropTarget(item, y, first, top), target) << item << " " << y << " " << first;
+    }
 }
 
 } // namespace

@@ -3,11 +3,14 @@
 #include "platform/QtSongClipboard.h"
 #include "ui/bar/CViewSelectListCtrl.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -148,6 +151,44 @@ void CViewSelectDlgBar::RefreshItem(int index) {
     const auto& entry = m_entries.GetEntry(index);
     item->setText(QString::fromStdString(entry.strName));
     item->setIcon(IconFor(entry.nState));
+    item->setToolTip(QString());
+    FitGrid();
+}
+
+void CViewSelectDlgBar::FitGrid() {
+    if (m_nIconStyle != 1) {
+        return;
+    }
+    const QFontMetrics metrics(m_pList->font());
+    int widest = 0;
+    for (int i = 0; i < m_pList->count(); ++i) {
+        widest = std::max(widest, metrics.horizontalAdvance(m_pList->item(i)->text()));
+    }
+    const QSize grid(std::clamp(widest + 16, 96, 400), 32 + metrics.height() + 16);
+    if (grid != m_pList->gridSize()) {
+        m_pList->setGridSize(grid);
+    }
+}
+
+void CViewSelectDlgBar::SetListFont(const QFont& font) {
+    m_pList->setFont(font);
+    FitGrid();
+    m_pList->doItemsLayout();
+}
+
+void CViewSelectDlgBar::ShowMenuAt(const QPoint& point) {
+    const QModelIndex hit = m_pList->indexAt(point);
+    const void* view = nullptr;
+    if (hit.isValid()) {
+        m_bUpdating = true;
+        m_pList->setCurrentRow(hit.row());
+        m_bUpdating = false;
+        Activate();
+        view = m_entries.GetEntry(hit.row()).pView;
+    }
+    if (m_callbacks.contextMenu) {
+        m_callbacks.contextMenu(view, m_pList->viewport()->mapToGlobal(point));
+    }
 }
 
 void CViewSelectDlgBar::SelectNext(bool forward) {
@@ -161,34 +202,48 @@ void CViewSelectDlgBar::SelectNext(bool forward) {
     }
 }
 
+// Every style shows each entry whole: its icon and its full name. The items are laid out
+// again whenever the bar changes size (docked at the bottom it starts narrow), and each
+// item keeps its own size, so a long name is not cut to the first one's width.
 void CViewSelectDlgBar::SetIconStyle(int style) {
+    if (style < 0 || style > 2) {
+        return;
+    }
+    m_nIconStyle = style;
+    m_pList->setUniformItemSizes(false);
+    m_pList->setResizeMode(QListView::Adjust);
+    m_pList->setMovement(QListView::Static);
+    m_pList->setTextElideMode(Qt::ElideNone);
+    m_pList->setWordWrap(false);
+    m_pList->setGridSize(QSize());
     switch (style) {
-    case 0:
-        m_pList->setGridSize(QSize());
+    case 0: // small icons: one column, as the details view
         m_pList->setViewMode(QListView::ListMode);
         m_pList->setFlow(QListView::TopToBottom);
         m_pList->setWrapping(false);
         m_pList->setIconSize(QSize(16, 16));
+        m_pList->setSpacing(0);
         break;
-    case 1:
+    case 1: // big icons in rows
         m_pList->setViewMode(QListView::IconMode);
         m_pList->setIconSize(QSize(32, 32));
-        m_pList->setGridSize(QSize(96, 60));
         m_pList->setFlow(QListView::LeftToRight);
         m_pList->setWrapping(true);
-        m_pList->setWordWrap(true);
-        m_pList->setMovement(QListView::Static);
+        m_pList->setSpacing(0);
+        FitGrid();
         break;
-    case 2:
-        m_pList->setGridSize(QSize());
+    case 2: // a list of small icons in rows
         m_pList->setViewMode(QListView::ListMode);
         m_pList->setFlow(QListView::LeftToRight);
         m_pList->setWrapping(true);
         m_pList->setIconSize(QSize(16, 16));
+        m_pList->setSpacing(2);
         break;
     default:
         break;
     }
+    m_pList->setMovement(QListView::Static);
+    m_pList->doItemsLayout();
     // A static icon view turns drops off on its viewport; the bar takes songs and files.
     m_pList->viewport()->setAcceptDrops(true);
 }
@@ -203,10 +258,16 @@ void CViewSelectDlgBar::OnSelectionChanged() {
     m_entries.Select(m_pList->currentRow());
 }
 
+// The focus stays in the bar when it was there: the keys of the bar go on working.
 void CViewSelectDlgBar::Activate() {
     m_entries.Select(m_pList->currentRow());
+    const QWidget* focus = QApplication::focusWidget();
+    const bool focused = focus != nullptr && (focus == this || isAncestorOf(focus));
     if (const void* view = m_entries.Activate(); view != nullptr && m_callbacks.activate) {
         m_callbacks.activate(view);
+        if (focused) {
+            m_pList->setFocus();
+        }
     }
 }
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 class CViewSelectListCtrl;
+class QFont;
 class QMimeData;
+class QPoint;
 class QTimer;
 
 // The "Playlists" bar: a dock listing every open playlist with an icon for its state
@@ -30,6 +32,11 @@ public:
         std::function<void(const void* view, const std::vector<std::string>& paths)> filesDropped;
         // Delete on an entry: close its window.
         std::function<void(const void* view)> closeRequested;
+        // A right click: the playlists' menu at a global point, for the entry under the
+        // pointer (selected and activated first; null: none there).
+        std::function<void(const void* view, const QPoint& global)> contextMenu;
+        // Tab in the list: the bar gives the focus back to the active playlist.
+        std::function<void()> leaveBar;
     };
 
     explicit CViewSelectDlgBar(Callbacks callbacks, QWidget* parent = nullptr);
@@ -44,6 +51,9 @@ public:
     void SelectNext(bool forward);
     // "listofplaylistsicon": 0 small icons in a column, 1 big icons, 2 a list of small ones.
     void SetIconStyle(int style);
+    int GetIconStyle() const { return m_nIconStyle; }
+    // The playlist font ("listviewfontname", "listviewfontsize").
+    void SetListFont(const QFont& font);
     void FocusList();
 
     const CPlaylistsBarEntries& Entries() const { return m_entries; }
@@ -54,6 +64,9 @@ public:
 private:
     friend class CViewSelectListCtrl;
     void RefreshItem(int index);
+    // Big icons: a grid cell wide enough for the longest name on one line.
+    void FitGrid();
+    void ShowMenuAt(const QPoint& point);
     void OnSelectionChanged();
     void Activate();
     void DropOn(int index, const QMimeData& mime);
@@ -63,4 +76,5 @@ private:
     CViewSelectListCtrl* m_pList = nullptr;
     QTimer* m_pTimer = nullptr;
     bool m_bUpdating = false;
+    int m_nIconStyle = 0;
 };

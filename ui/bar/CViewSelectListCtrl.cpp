@@ -3,6 +3,7 @@
 #include "platform/QtSongClipboard.h"
 #include "ui/bar/CViewSelectDlgBar.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -15,7 +16,16 @@ CViewSelectListCtrl::CViewSelectListCtrl(CViewSelectDlgBar& bar) : m_bar(bar) {
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DropOnly);
-    setUniformItemSizes(true);
+}
+
+int CViewSelectListCtrl::FirstVisible() const {
+    const QRect shown = viewport()->rect();
+    for (int row = 0; row < count(); ++row) {
+        if (visualItemRect(item(row)).intersects(shown)) {
+            return row;
+        }
+    }
+    return -1;
 }
 
 bool CViewSelectListCtrl::Accepts(const QMimeData* data) {
@@ -34,8 +44,9 @@ Qt::DropAction CViewSelectListCtrl::ActionOf(const QDropEvent& event) {
 
 int CViewSelectListCtrl::DropIndexAt(const QPoint& point) const {
     const QModelIndex hit = indexAt(point);
-    const int firstTop = count() > 0 ? visualItemRect(item(0)).top() : 0;
-    return m_bar.Entries().DropTarget(hit.isValid() ? hit.row() : -1, point.y(), firstTop);
+    const int first = FirstVisible();
+    const int firstTop = first >= 0 ? visualItemRect(item(first)).top() : 0;
+    return m_bar.Entries().DropTarget(hit.isValid() ? hit.row() : -1, point.y(), first, firstTop);
 }
 
 void CViewSelectListCtrl::Highlight(int index) {
@@ -92,6 +103,32 @@ void CViewSelectListCtrl::dropEvent(QDropEvent* event) {
     }
     event->setDropAction(ActionOf(*event));
     event->accept();
+}
+
+bool CViewSelectListCtrl::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Delete closes the selected playlist here; the main window's Delete (remove the
+        // selected songs) is for the other places.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        // Tab goes back to the playlist, not to the next widget.
+        if (m_bar.m_callbacks.leaveBar) {
+            m_bar.m_callbacks.leaveBar();
+        }
+        return true;
+    }
+    return QListWidget::event(event);
+}
+
+void CViewSelectListCtrl::contextMenuEvent(QContextMenuEvent* event) {
+    // Delivered through the viewport: the point is the viewport's.
+    m_bar.ShowMenuAt(event->pos());
 }
 
 void CViewSelectListCtrl::keyPressEvent(QKeyEvent* event) {

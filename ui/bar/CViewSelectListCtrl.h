@@ -19,6 +19,8 @@ public:
     bool DropAt(const QPoint& point, const QMimeData& mime);
 
 protected:
+    bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -29,6 +31,8 @@ protected:
 private:
     static bool Accepts(const QMimeData* data);
     static Qt::DropAction ActionOf(const QDropEvent& event);
+    // The first entry the viewport shows, -1 when none.
+    int FirstVisible() const;
     void Highlight(int index);
 
     CViewSelectDlgBar& m_bar;

@@ -14,17 +14,20 @@
 #include "ui/playlist/CVolumeBar.h"
 #include "ui/shell/CMainFrame.h"
 #include "ui/shell/COpenPlaylist.h"
+#include "ui/toolkit/CListFont.h"
+#include "ui/toolkit/CThemeIcon.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
-#include <QVBoxLayout>
+#include <QToolBar>
 #include <algorithm>
 #include <ctime>
 #include <mutex>
@@ -49,18 +52,20 @@ constexpr PaneInfo kPanes[5] = {
 
 CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     : QMdiSubWindow(nullptr), m_main(main), m_playlist(playlist) {
-    auto* body = new QWidget(this);
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    // An inner main window carries the window's bars: movable toolbars over the list and
+    // the status panes under it.
+    auto* body = new QMainWindow(nullptr);
+    body->setWindowFlags(Qt::Widget);
     m_pModel = new CPlaylistModel(playlist.GetDoc(), this);
     m_pList = new CMixorel2001View(main, playlist, m_pModel, body);
     m_pList->verticalHeader()->hide();
     // Fixed row heights: the table never measures 100,000 rows.
     m_pList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ApplyListFont(main.GetSettings());
+    const CSettings settings = main.GetSettings();
+    SetListFont(CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize));
     RestoreColumns();
-    layout->addWidget(m_pList);
+    body->setCentralWidget(m_pList);
+    BuildToolBars(*body);
     auto* status = new QStatusBar(body);
     status->setSizeGripEnabled(false);
     for (int pane = 0; pane < 5; ++pane) {
@@ -92,14 +97,7 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     });
     m_apPanes[0]->installEventFilter(this);
     m_apPanes[1]->installEventFilter(this);
-    m_pRemovePlayed = new QCheckBox(QStringLiteral("Rem Played"), status);
-    m_pRemovePlayed->setChecked(playlist.GetDoc().IsRemovePlayed());
-    connect(m_pRemovePlayed, &QCheckBox::toggled, this,
-            [this](bool on) { m_playlist.GetDoc().SetRemovePlayed(on); });
-    status->addPermanentWidget(m_pRemovePlayed);
-    m_pVolume = new CVolumeBar(&main.GetPrompt(), status);
-    status->addPermanentWidget(m_pVolume);
-    layout->addWidget(status);
+    body->setStatusBar(status);
     setWidget(body);
     resize(kDefaultWidth, kDefaultHeight);
     connect(m_pModel, &CPlaylistModel::ScrollRequested, this, &CChildFrame::ScrollTo);
@@ -116,24 +114,60 @@ CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     RefreshCaption();
 }
 
+// The transport bar (the list's own commands, which act on this list) and the bar of
+// "Rem Played" and the volume slider.
+void CChildFrame::BuildToolBars(QMainWindow& body) {
+    struct Button {
+        int command;
+        const char* icon;
+        QStyle::StandardPixmap fallback;
+    };
+    static constexpr Button kButtons[] = {
+        {CMixorel2001View::kPlay, "media-playback-start", QStyle::SP_MediaPlay},
+        {CMixorel2001View::kStop, "media-playback-stop", QStyle::SP_MediaStop},
+        {CMixorel2001View::kPause, "media-playback-pause", QStyle::SP_MediaPause},
+        {CMixorel2001View::kNext, "media-skip-forward", QStyle::SP_MediaSkipForward},
+        {CMixorel2001View::kFadeNext, "media-seek-forward", QStyle::SP_MediaSeekForward},
+        {CMixorel2001View::kFadeStop, "audio-volume-muted", QStyle::SP_MediaVolumeMuted},
+        {CMixorel2001View::kLoop, "media-playlist-repeat", QStyle::SP_BrowserReload},
+        {CMixorel2001View::kLoopStop, "process-stop", QStyle::SP_BrowserStop},
+        {0, nullptr, QStyle::SP_CustomBase},
+        {CMixorel2001View::kSetNext, "go-jump", QStyle::SP_ArrowForward},
+        {CMixorel2001View::kLock, nullptr, QStyle::SP_CustomBase},
+    };
+    auto* transport = new QToolBar(QStringLiteral("Playlist"), &body);
+    transport->setObjectName(QStringLiteral("PlaylistToolBar"));
+    transport->setIconSize(QSize(16, 16));
+    for (const Button& button : kButtons) {
+        if (button.command == 0) {
+            transport->addSeparator();
+            continue;
+        }
+        QAction* action = m_pList->GetAction(button.command);
+        action->setIcon(button.icon != nullptr ? CThemeIcon::Get(button.icon, button.fallback)
+                                               : CThemeIcon::Padlock());
+        transport->addAction(action);
+        m_barCommands.push_back(button.command);
+    }
+    QAction* find = transport->addAction(
+        CThemeIcon::Get("edit-find", QStyle::SP_FileDialogContentsView), QStringLiteral("Find"));
+    find->setToolTip(QStringLiteral("Find (Ctrl+F)"));
+    connect(find, &QAction::triggered, this, [this] { m_main.ToggleFindPanel(); });
+    body.addToolBar(Qt::TopToolBarArea, transport);
+
+    auto* volume = new QToolBar(QStringLiteral("Volume"), &body);
+    volume->setObjectName(QStringLiteral("VolumeToolBar"));
+    m_pRemovePlayed = new QCheckBox(QStringLiteral("Rem Played"), volume);
+    m_pRemovePlayed->setChecked(m_playlist.GetDoc().IsRemovePlayed());
+    connect(m_pRemovePlayed, &QCheckBox::toggled, this,
+            [this](bool on) { m_playlist.GetDoc().SetRemovePlayed(on); });
+    volume->addWidget(m_pRemovePlayed);
+    m_pVolume = new CVolumeBar(&m_main.GetPrompt(), volume);
+    volume->addWidget(m_pVolume);
+    body.addToolBar(Qt::TopToolBarArea, volume);
+}
+
 CChildFrame::~CChildFrame() = default;
-
-QFont CChildFrame::ListFont(const CSettings& settings) {
-    QFont font = QApplication::font();
-    if (!settings.m_strListViewFontName.empty()) {
-        font.setFamily(QString::fromStdString(settings.m_strListViewFontName));
-    }
-    // Tenths of a point; a size too small to read keeps the desktop's.
-    if (settings.m_nListViewFontSize >= kSmallestFontTenths) {
-        font.setPointSizeF(settings.m_nListViewFontSize / 10.0);
-    }
-    return font;
-}
-
-void CChildFrame::ApplyListFont(const CSettings& settings) {
-    m_pList->setFont(ListFont(settings));
-    m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
-}
 
 // The layout kept in the section "playlistview" (by "&Like current list" or by the user's
 // last change of a list's headings). The Song column takes the free width.
@@ -214,6 +248,7 @@ void CChildFrame::RefreshStatus() {
         }
     }
     m_apPanes[4]->setText(QString::fromStdString(Rules::TotalPaneText(total)));
+    m_pList->RefreshEnabling(m_barCommands);
     if (m_pRemovePlayed->isChecked() != doc.IsRemovePlayed()) {
         const QSignalBlocker blocker(m_pRemovePlayed);
         m_pRemovePlayed->setChecked(doc.IsRemovePlayed());
@@ -405,7 +440,7 @@ bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == m_apPanes[0]) {
-            m_main.ShowSeekPanel();
+            m_pList->RunCommand(CMixorel2001View::kSeek);
             return true;
         }
         if (watched == m_apPanes[1]) {
@@ -414,6 +449,11 @@ bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void CChildFrame::SetListFont(const QFont& font) {
+    m_pList->setFont(font);
+    m_pList->verticalHeader()->setDefaultSectionSize(m_pList->fontMetrics().height() + 4);
 }
 
 void CChildFrame::StepVolume(bool up) {

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QMdiSubWindow>
+#include <vector>
 
 class CMainFrame;
 class CMixorel2001View;
@@ -12,12 +13,15 @@ class CPlaylistModel;
 class CSettings;
 class CVolumeBar;
 class QCheckBox;
+class QFont;
 class QLabel;
+class QMainWindow;
 class QTableView;
 class QTimer;
 
-// The window of one playlist: the list (a table over the document's model) and the five
-// status panes: player state, title, alarm, file count and total time.
+// The window of one playlist: its bars (the transport buttons; "Rem Played" and the volume
+// slider), the list (a table over the document's model) and the five status panes: player
+// state, title, alarm, file count and total time.
 class CChildFrame final : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -27,7 +31,6 @@ public:
     static constexpr int kAlarmPeriodMs = 1000;
     static constexpr int kTitlePeriodMs = 1500;
     static constexpr int kSongColumn = 0;
-    static constexpr int kSmallestFontTenths = 40;
 
     CChildFrame(CMainFrame& main, COpenPlaylist& playlist);
     ~CChildFrame() override;
@@ -35,22 +38,20 @@ public:
     COpenPlaylist& GetPlaylist() { return m_playlist; }
     QTableView* GetList();
     CMixorel2001View* GetView() { return m_pList; }
-    // "Rem Played" beside the volume bar: the document's remove-played flag.
+    // "Rem Played" beside the volume slider: the document's remove-played flag.
     QCheckBox* GetRemovePlayedBox() { return m_pRemovePlayed; }
     CPlaylistModel* GetModel() { return m_pModel; }
     // The status timer's and the title timer's work, also run at once by the commands.
     void RefreshStatus();
     void RefreshTitle();
-    // The playlist font ("listviewfontname", "listviewfontsize" in tenths of a point) for
-    // the lists and the playlists bar.
-    static QFont ListFont(const CSettings& settings);
-    void ApplyListFont(const CSettings& settings);
     // Keeps this list's column order and widths for the next window; false when the
     // store refused a write.
     bool StoreColumns();
     // Pane texts as they stand.
     QString GetPaneText(int pane) const;
     void RefreshCaption();
+    // The playlist font (Options), the rows sized for it.
+    void SetListFont(const QFont& font);
     // The walker's volume buttons: a step of the system volume.
     void StepVolume(bool up);
     // Closes without asking (the checks were made) and lets go of the document.
@@ -73,6 +74,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildToolBars(QMainWindow& body);
     void RefreshLooks();
     void RestoreColumns();
     // Pane 1 with "Now:" or "Next:" while the list loops; true when it loops.
@@ -87,6 +89,8 @@ private:
     QLabel* m_apPanes[5] = {};
     CVolumeBar* m_pVolume = nullptr;
     QCheckBox* m_pRemovePlayed = nullptr;
+    // The commands on the transport bar, enabled by the status timer.
+    std::vector<int> m_barCommands;
     QTimer* m_pStatusTimer = nullptr;
     QTimer* m_pAlarmTimer = nullptr;
     QTimer* m_pTitleTimer = nullptr;

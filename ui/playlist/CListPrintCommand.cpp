@@ -40,12 +40,12 @@ int ScreenLineHeight(const QTableView& list) {
 
 } // namespace
 
-bool CListPrintCommand::Print(QTableView& list, const QString& title, QWidget* parent) {
+bool CListPrintCommand::Print(QTableView& list, const QString& title, QPrinter& printer,
+                              QWidget* parent) {
     const CListPrintJob job = MakeJob(list, title);
     if (job.nLines == 0) {
         return false;
     }
-    QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(title);
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted) {
@@ -55,12 +55,12 @@ bool CListPrintCommand::Print(QTableView& list, const QString& title, QWidget* p
     return printerLayout.Print(printer, job) > 0;
 }
 
-bool CListPrintCommand::Preview(QTableView& list, const QString& title, QWidget* parent) {
+bool CListPrintCommand::Preview(QTableView& list, const QString& title, QPrinter& printer,
+                                QWidget* parent) {
     const CListPrintJob job = MakeJob(list, title);
     if (job.nLines == 0) {
         return false;
     }
-    QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(title);
     QPrintPreviewDialog preview(&printer, parent);
     CListPrinter printerLayout(list.font(), ScreenLineHeight(list), list.logicalDpiY());

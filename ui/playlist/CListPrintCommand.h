@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QTableView;
 class QWidget;
 
@@ -17,7 +18,8 @@ public:
 
     // The job for the table as it is shown now.
     static CListPrintJob MakeJob(const QTableView& list, const QString& title);
-    // The print dialog, then the pages; false when nothing was printed.
-    static bool Print(QTableView& list, const QString& title, QWidget* parent);
-    static bool Preview(QTableView& list, const QString& title, QWidget* parent);
+    // The print dialog, then the pages; false when nothing was printed. The printer is the
+    // run's, as "P&rint Setup..." left it.
+    static bool Print(QTableView& list, const QString& title, QPrinter& printer, QWidget* parent);
+    static bool Preview(QTableView& list, const QString& title, QPrinter& printer, QWidget* parent);
 };

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QToolTip>
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -41,6 +42,7 @@ constexpr CommandText kCommands[] = {
     {CMixorel2001View::kFadeNext, "&Fade next\tShift+F7"},
     {CMixorel2001View::kSetNext, "Set as ne&xt to be played\tF4"},
     {CMixorel2001View::kSetLast, "Set as the last in the looping list\tShift+F4"},
+    {CMixorel2001View::kSeek, "See&k\tCtrl+E"},
     {0, nullptr},
     {CMixorel2001View::kSongTimer, "Set song timer"},
     {CMixorel2001View::kLock, "L&ock..."},
@@ -105,18 +107,37 @@ CMixorel2001Doc& CMixorel2001View::GetDoc() {
     return m_playlist.GetDoc();
 }
 
+// The list's own items carry their key only as text: the keys belong to the main window,
+// which hands them to the active playlist's list wherever the focus is. One key on the
+// actions of several lists would be ambiguous, and Qt fires none of them then.
 void CMixorel2001View::AddCommand(int command, const char* text) {
     const QString full = QString::fromLatin1(text);
     const int tab = full.indexOf(QLatin1Char('\t'));
-    auto* action = new QAction(tab < 0 ? full : full.left(tab), this);
+    auto* action = new QAction(full, this);
+    QString tip = tab < 0 ? full : full.left(tab);
+    tip.remove(QLatin1Char('&'));
     if (tab >= 0) {
-        action->setShortcut(QKeySequence(full.mid(tab + 1)));
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        tip += QStringLiteral(" (%1)").arg(full.mid(tab + 1));
     }
+    action->setToolTip(tip);
     connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
-    addAction(action);
     m_pMenu->addAction(action);
     m_actions[command] = action;
+}
+
+std::vector<int> CMixorel2001View::KeyedCommands() {
+    std::vector<int> commands;
+    for (const CommandText& item : kCommands) {
+        if (item.text != nullptr && std::strchr(item.text, '\t') != nullptr) {
+            commands.push_back(item.command);
+        }
+    }
+    return commands;
+}
+
+QAction* CMixorel2001View::GetAction(int command) const {
+    const auto found = m_actions.find(command);
+    return found != m_actions.end() ? found->second : nullptr;
 }
 
 void CMixorel2001View::BuildCommands() {
@@ -130,18 +151,24 @@ void CMixorel2001View::BuildCommands() {
     }
     m_actions[kLock]->setCheckable(true);
     m_actions[kRemovePlayed]->setCheckable(true);
-    // The items show their state while the menu is open; keys check it when pressed.
-    connect(m_pMenu, &QMenu::aboutToShow, this, &CMixorel2001View::RefreshEnabling);
-    connect(m_pMenu, &QMenu::aboutToHide, this, [this] {
-        for (auto& [command, action] : m_actions) {
-            action->setEnabled(true);
-        }
-    });
+    // The items show their state while the menu is open.
+    connect(m_pMenu, &QMenu::aboutToShow, this, [this] { RefreshEnabling(); });
 }
 
 void CMixorel2001View::RefreshEnabling() {
-    for (auto& [command, action] : m_actions) {
-        action->setEnabled(IsCommandEnabled(command));
+    std::vector<int> commands;
+    for (const auto& [command, action] : m_actions) {
+        commands.push_back(command);
+    }
+    RefreshEnabling(commands);
+}
+
+void CMixorel2001View::RefreshEnabling(const std::vector<int>& commands) {
+    const Rules::TransportFacts facts = GetFacts();
+    for (const int command : commands) {
+        if (QAction* action = GetAction(command)) {
+            action->setEnabled(IsCommandEnabled(command, facts));
+        }
     }
     m_actions[kLock]->setChecked(GetDoc().IsLocked());
     m_actions[kRemovePlayed]->setChecked(GetDoc().IsRemovePlayed());
@@ -278,6 +305,11 @@ int CMixorel2001View::TypeAhead(const std::string& text) {
 }
 
 void CMixorel2001View::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // Esc closes the window quickly; the document still refuses or asks to save.
+        m_main.RequestClosePlaylist(m_playlist);
+        return;
+    }
     const QString text = event->text();
     const bool printable = !text.isEmpty() && text.at(0).isPrint() &&
                            (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;

@@ -15,6 +15,7 @@ class COpenPlaylist;
 class CPlayer;
 class CPlaylistModel;
 class IShellPrompt;
+class QAction;
 class QMenu;
 
 // The list of one playlist window: the transport commands (play, loop, next, set as
@@ -39,6 +40,7 @@ public:
         kSetLast = 32890,
         kSongTimer = 345,
         kLock = 32926,
+        kSeek = 367,
         kRemovePlayed = 238,
         kMoveUp = 1001,
         kMoveDown,
@@ -81,9 +83,16 @@ public:
     int GetSelectedCount() const;
     // The menu text of a command with its key after a tab; empty for an unknown one.
     static const char* CommandMenuText(int command);
+    // The commands that have a key, in menu order.
+    static std::vector<int> KeyedCommands();
     // Runs a command as its menu item or key does (nothing when it is disabled).
     void RunCommand(int command);
     bool IsCommandEnabled(int command);
+    // The list's own item of a command (context menu, the window's bar); null when none.
+    QAction* GetAction(int command) const;
+    // The items of these commands (all: the whole menu) enabled as the list now stands.
+    void RefreshEnabling();
+    void RefreshEnabling(const std::vector<int>& commands);
     // The clipboard's songs into this list (position codes of CPlaylistViewRules). With
     // removeSelection the insert becomes a move: refused in a locked list before anything
     // changes. With drag the songs come from the drag format, and the running drag learns
@@ -127,7 +136,7 @@ protected:
 private:
     void BuildCommands();
     void AddCommand(int command, const char* text);
-    void RefreshEnabling();
+    bool IsCommandEnabled(int command, const CPlaylistViewRules::TransportFacts& facts);
     CPlaylistViewRules::TransportFacts GetFacts();
     CPlayer* GetPlayer();
     void RouteNext(int command);

@@ -41,6 +41,10 @@ CPlaylistViewRules::TransportFacts CMixorel2001View::GetFacts() {
 }
 
 bool CMixorel2001View::IsCommandEnabled(int command) {
+    return IsCommandEnabled(command, GetFacts());
+}
+
+bool CMixorel2001View::IsCommandEnabled(int command, const Rules::TransportFacts& facts) {
     const int mark = GetSelectionMark();
     const int lines = GetDoc().GetCount();
     const auto songAtMark = [this, mark] {
@@ -48,23 +52,24 @@ bool CMixorel2001View::IsCommandEnabled(int command) {
         const CSong* song = GetDoc().GetSongAt(mark);
         return song != nullptr && !song->IsRegion();
     };
-    const CSettings settings = m_main.GetSettings();
     switch (command) {
     case kPlay:
-        return Rules::IsEnabled(Rules::kPlay, GetFacts());
+        return Rules::IsEnabled(Rules::kPlay, facts);
     case kLoop:
-        return Rules::IsEnabled(Rules::kLoop, GetFacts());
+        return Rules::IsEnabled(Rules::kLoop, facts);
     case kPause:
-        return Rules::IsEnabled(Rules::kPause, GetFacts());
+        return Rules::IsEnabled(Rules::kPause, facts);
     case kStop:
-        return Rules::IsEnabled(Rules::kStop, GetFacts());
+        return Rules::IsEnabled(Rules::kStop, facts);
     case kFadeStop:
-        return Rules::IsEnabled(Rules::kFadeStop, GetFacts());
+        return Rules::IsEnabled(Rules::kFadeStop, facts);
     case kNext:
     case kFadeNext:
-        return Rules::IsEnabled(Rules::kNext, GetFacts());
+        return Rules::IsEnabled(Rules::kNext, facts);
     case kLoopStop:
-        return Rules::IsEnabled(Rules::kLoopStop, GetFacts());
+        return Rules::IsEnabled(Rules::kLoopStop, facts);
+    case kSeek:
+        return Rules::IsEnabled(Rules::kSeek, facts);
     case kSetNext:
     case kSetLast:
     case kSongTimer:
@@ -77,9 +82,9 @@ bool CMixorel2001View::IsCommandEnabled(int command) {
     case kMoveToTop:
         return mark >= 1;
     case kFastMoveDown:
-        return Rules::CanFastMoveDown(mark, lines, settings.m_nFastMoveDown);
+        return Rules::CanFastMoveDown(mark, lines, m_main.GetSettings().m_nFastMoveDown);
     case kFastMoveUp:
-        return Rules::CanFastMoveUp(mark, settings.m_nFastMoveUp);
+        return Rules::CanFastMoveUp(mark, m_main.GetSettings().m_nFastMoveUp);
     case kDeleteFile:
     case kCopyFile:
     case kEditLocation:
@@ -141,6 +146,9 @@ void CMixorel2001View::RunCommand(int command) {
         } else {
             m_main.ViewNextSong();
         }
+        break;
+    case kSeek:
+        m_main.ToggleSeekPanel();
         break;
     case kSongTimer:
         ShowSongTimer();

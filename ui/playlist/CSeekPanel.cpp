@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 
 CSeekPanel::CSeekPanel(QWidget* parent)
     : QDockWidget(QStringLiteral("Seek"), parent), m_pPosition(new QLineEdit),
@@ -24,6 +25,7 @@ CSeekPanel::CSeekPanel(QWidget* parent)
     }
     layout->addWidget(new QLabel(QStringLiteral("Position")));
     layout->addWidget(m_pPosition);
+    m_pSlider->setMinimumWidth(kSliderMinWidth);
     layout->addWidget(m_pSlider, 1);
     layout->addWidget(new QLabel(QStringLiteral("Duration")));
     layout->addWidget(m_pDuration);
@@ -45,6 +47,30 @@ QString CSeekPanel::TimeText(int seconds) {
 QString CSeekPanel::TitleText(bool dragging, int position, int length) {
     return dragging ? QStringLiteral("Seek %1/%2").arg(TimeText(position), TimeText(length))
                     : QStringLiteral("Seek");
+}
+
+QPoint CSeekPanel::PlaceBeside(const QRect& playlist, const QSize& size, const QRect& screen,
+                               int menuBottom) {
+    const int top = std::max(screen.top(), menuBottom + 1);
+    const QRect allowed(QPoint(screen.left(), top), screen.bottomRight());
+    const int besideTop = std::clamp(playlist.top(), allowed.top(),
+                                     std::max(allowed.top(), allowed.bottom() + 1 - size.height()));
+    const QRect candidates[] = {
+        QRect(QPoint(playlist.right() + 1 + kGap, besideTop), size),
+        QRect(QPoint(playlist.left(), playlist.bottom() + 1 + kGap), size),
+        QRect(QPoint(playlist.left(), playlist.top() - kGap - size.height()), size)};
+    for (const QRect& candidate : candidates) {
+        if (allowed.contains(candidate)) {
+            return candidate.topLeft();
+        }
+    }
+    // No room beside it: over the playlist's lower edge, kept inside the screen.
+    QRect place(QPoint(playlist.left(), playlist.bottom() + 1 - size.height()), size);
+    place.moveLeft(std::clamp(place.left(), allowed.left(),
+                              std::max(allowed.left(), allowed.right() + 1 - size.width())));
+    place.moveTop(std::clamp(place.top(), allowed.top(),
+                             std::max(allowed.top(), allowed.bottom() + 1 - size.height())));
+    return place.topLeft();
 }
 
 void CSeekPanel::showEvent(QShowEvent* event) {

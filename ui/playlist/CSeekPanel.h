@@ -14,6 +14,9 @@ class CSeekPanel final : public QDockWidget {
     Q_OBJECT
 public:
     static constexpr int kRefreshMs = 1000;
+    // Wide enough for a drag a user can aim: a pixel is a second or two of a song.
+    static constexpr int kSliderMinWidth = 300;
+    static constexpr int kGap = 4;
 
     explicit CSeekPanel(QWidget* parent);
 
@@ -23,6 +26,11 @@ public:
     static QString TimeText(int seconds);
     // The window's title: "Seek", and the slider's place while the user drags it.
     static QString TitleText(bool dragging, int position, int length);
+    // Where the floating window of that size goes beside a playlist window (global
+    // rectangles): to its right, else below it, else above it, inside the screen and never
+    // over the main window's menu bar (its bottom edge at menuBottom).
+    static QPoint PlaceBeside(const QRect& playlist, const QSize& size, const QRect& screen,
+                              int menuBottom);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -24,6 +24,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QPrinter>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -49,11 +50,16 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     m_pMdi = new QMdiArea(this);
     m_pMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A window keeps its own size when it becomes active: the area would otherwise
+    // maximize every playlist that comes over a maximized one ("maximizechild" maximizes
+    // the first only).
+    m_pMdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
     setCentralWidget(m_pMdi);
     connect(m_pMdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
     BuildPanels();
     BuildPlaylistsBar();
     BuildMenus();
+    BuildToolBar();
     BuildStatusBar();
     BuildTray();
     std::vector<std::uint8_t> state;

@@ -39,6 +39,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -105,7 +106,11 @@ public:
     CChildFrame* FindScheduledFrame();
     // Files dropped on a playlist window before a line (the import's drop rules).
     bool DropFilesOn(COpenPlaylist& playlist, int line, const std::vector<std::string>& paths);
-    void ShowSeekPanel();
+    // Ctrl+E: the seek window shown beside the active playlist window, or hidden again
+    // when the focus is in it.
+    void ToggleSeekPanel();
+    // Ctrl+F: the find panel shown and focused, or hidden again when the focus is in it.
+    void ToggleFindPanel();
     // The regions panel shows the regions as they now stand.
     void RefreshRegionsPanel();
     // The find of a playlist window (the find panel and the find dialog): the line found,
@@ -205,6 +210,17 @@ private:
 
     void BuildMenus();
     QMenu* BuildPlayMenu();
+    QAction* AddViewCommand(QMenu* menu, int id);
+    void BuildPlaylistsBarMenu();
+    void BuildToolBar();
+    // The menu item of that text (with its '&'), null when none.
+    QAction* FindMenuAction(const QString& text);
+    void EnableKeys();
+    // "&Tile" and "rearrangeonnew": full-width windows one above the other.
+    void TileHorizontally();
+    // "P&rint Setup...": the page set-up of the run's printer.
+    void PrintSetup();
+    QPrinter& GetPrinter();
     void BuildStatusBar();
     void BuildTray();
     void BuildPanels();
@@ -248,6 +264,9 @@ private:
     QMdiArea* m_pMdi = nullptr;
     QMenu* m_pRecentMenu = nullptr;
     QMenu* m_pTrayMenu = nullptr;
+    QMenu* m_pBarMenu = nullptr;
+    // The printer of the run: "P&rint Setup..." sets it up, printing uses it.
+    std::unique_ptr<QPrinter> m_pPrinter;
     QSystemTrayIcon* m_pTray = nullptr;
     QLabel* m_pIdlePane = nullptr;
     CSeekPanel* m_pSeek = nullptr;

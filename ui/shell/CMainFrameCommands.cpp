@@ -26,6 +26,7 @@
 #include "ui/shell/CPlayerHub.h"
 #include "ui/tags/CAutoTagDialog.h"
 #include "ui/tags/CId3TagDialog.h"
+#include "ui/toolkit/CListFont.h"
 #include "ui/toolkit/StdToQString.h"
 #include "ui/walker/CMediaWalkerWnd.h"
 
@@ -34,6 +35,8 @@
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QTableView>
 #include <QUrl>
 #include <algorithm>
@@ -119,10 +122,12 @@ void CMainFrame::ShowOptions() {
 void CMainFrame::ApplyListFonts() {
     CSettings settings(*m_services.pStore);
     settings.Load();
-    m_pPlaylistsBar->GetList()->setFont(CChildFrame::ListFont(settings));
+    const QFont font =
+        CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize);
+    m_pPlaylistsBar->SetListFont(font);
     for (const auto& entry : m_entries) {
         if (entry->pFrame != nullptr) {
-            entry->pFrame->ApplyListFont(settings);
+            entry->pFrame->SetListFont(font);
         }
     }
 }
@@ -136,10 +141,22 @@ void CMainFrame::PrintActive(bool preview) {
     }
     const QString title = Q(frame->GetPlaylist().GetDoc().GetTitle());
     if (preview) {
-        CListPrintCommand::Preview(*frame->GetList(), title, this);
+        CListPrintCommand::Preview(*frame->GetList(), title, GetPrinter(), this);
     } else {
-        CListPrintCommand::Print(*frame->GetList(), title, this);
+        CListPrintCommand::Print(*frame->GetList(), title, GetPrinter(), this);
     }
+}
+
+QPrinter& CMainFrame::GetPrinter() {
+    if (m_pPrinter == nullptr) {
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *m_pPrinter;
+}
+
+void CMainFrame::PrintSetup() {
+    QPageSetupDialog dialog(&GetPrinter(), this);
+    dialog.exec();
 }
 
 // ---- Tags and the Media Walker ----

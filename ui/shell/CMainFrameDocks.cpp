@@ -16,10 +16,14 @@
 #include "ui/prompts/CSessionPrompt.h"
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/COpenPlaylist.h"
+#include "ui/toolkit/CListFont.h"
 #include "ui/toolkit/StdToQString.h"
 
 #include <QApplication>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
@@ -33,7 +37,7 @@ void CMainFrame::BuildPanels() {
     addDockWidget(Qt::BottomDockWidgetArea, m_pSeek);
     // A small tool window of its own; the user may still dock it.
     m_pSeek->setFloating(true);
-    m_pSeek->resize(320, m_pSeek->sizeHint().height());
+    m_pSeek->resize(m_pSeek->sizeHint());
     m_pSeek->hide();
     m_pRegionsPanel = new CRegionsPanel(this, *m_services.pPrompt);
     addDockWidget(Qt::RightDockWidgetArea, m_pRegionsPanel);
@@ -69,7 +73,26 @@ void CMainFrame::TogglePanel(QDockWidget* panel) {
     }
 }
 
-void CMainFrame::ShowSeekPanel() {
+void CMainFrame::ToggleFindPanel() {
+    TogglePanel(m_pFind);
+}
+
+void CMainFrame::ToggleSeekPanel() {
+    const bool showing =
+        !m_pSeek->isVisible() || !m_pSeek->isAncestorOf(QApplication::focusWidget());
+    auto* frame = qobject_cast<CChildFrame*>(m_pMdi->activeSubWindow());
+    if (showing && m_pSeek->isFloating() && frame != nullptr) {
+        const QRect playlist(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+        const QScreen* screen = this->screen();
+        const QRect available =
+            screen != nullptr ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
+        const int menuBottom = menuBar()->mapToGlobal(QPoint(0, menuBar()->height())).y() - 1;
+        QSize size = m_pSeek->size().expandedTo(m_pSeek->sizeHint());
+        size.setWidth(std::min(size.width(), available.width()));
+        m_pSeek->resize(size);
+        m_pSeek->move(CSeekPanel::PlaceBeside(playlist, m_pSeek->frameGeometry().size(), available,
+                                              menuBottom));
+    }
     TogglePanel(m_pSeek);
 }
 
@@ -160,12 +183,21 @@ void CMainFrame::BuildPlaylistsBar() {
             RequestClosePlaylist(*entry->pPlaylist);
         }
     };
+    // The menu's commands go to the playlist under the pointer, made the active one first.
+    callbacks.contextMenu = [this, entryOf](const void* view, const QPoint& global) {
+        if (Entry* entry = entryOf(view); entry != nullptr && entry->pFrame != nullptr) {
+            m_pMdi->setActiveSubWindow(entry->pFrame);
+        }
+        m_pBarMenu->exec(global);
+    };
+    callbacks.leaveBar = [this] { TogglePlaylistsBar(); };
     m_pPlaylistsBar = new CViewSelectDlgBar(std::move(callbacks), this);
     addDockWidget(Qt::BottomDockWidgetArea, m_pPlaylistsBar);
     CSettings settings(*m_services.pStore);
     settings.Load();
     m_pPlaylistsBar->SetIconStyle(settings.m_nListOfPlaylistsIcon);
-    m_pPlaylistsBar->GetList()->setFont(CChildFrame::ListFont(settings));
+    m_pPlaylistsBar->SetListFont(
+        CListFont::Make(settings.m_strListViewFontName, settings.m_nListViewFontSize));
 }
 
 void CMainFrame::SyncPlaylistsBar() {

@@ -17,16 +17,20 @@
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/COpenPlaylist.h"
 #include "ui/shell/CPlayerHub.h"
+#include "ui/shell/CWindowArrangement.h"
 #include "ui/walker/CMediaWalkerWnd.h"
 
 #include <QItemSelectionModel>
 #include <QMdiArea>
 #include <QString>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <mutex>
 
 namespace {
+
+constexpr int kUnshownCascadeSteps = 6;
 
 bool EndsWithNoCase(const std::string& text, const char* tail) {
     const std::size_t length = std::char_traits<char>::length(tail);
@@ -67,19 +71,57 @@ void CMainFrame::ShowEntry(Entry& entry) {
     m_pMdi->setActiveSubWindow(entry.pFrame);
 }
 
+// A new playlist window: maximized when "maximizechild" is set and no other playlist window
+// is active (the first one), otherwise 560 by 350 at the next cascade place; tiled with the
+// others when "rearrangeonnew" is set and nothing is maximized.
 void CMainFrame::ApplyChildRules(QMdiSubWindow* window) {
     CSettings settings(*m_services.pStore);
     settings.Load();
-    const bool alone = m_pMdi->subWindowList().size() == 1;
-    if (settings.m_bMaximizeChild == 1 && alone) {
+    // The window last active counts while the main window is in the background too.
+    QMdiSubWindow* active = m_pMdi->currentSubWindow();
+    if (active == window) {
+        active = nullptr;
+    }
+    const bool maximize = settings.m_bMaximizeChild == 1 && active == nullptr;
+    if (maximize) {
         window->showMaximized();
     } else {
+        int open = 0;
+        for (QMdiSubWindow* other : m_pMdi->subWindowList()) {
+            open += other != window && !other->isHidden() && !other->isMinimized() ? 1 : 0;
+        }
+        const int step =
+            window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) +
+            window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+        // Before the main window is first shown its area has no size yet: room for a few
+        // steps is assumed.
+        const QSize area =
+            m_pMdi->isVisible()
+                ? m_pMdi->viewport()->size()
+                : window->size() + QSize(kUnshownCascadeSteps * step, kUnshownCascadeSteps * step);
+        window->move(CWindowArrangement::CascadePosition(open, area, window->size(), step));
         window->show();
     }
-    QMdiSubWindow* active = m_pMdi->activeSubWindow();
-    if (settings.m_bRearrangeOnNew == 1 && !alone &&
+    if (settings.m_bRearrangeOnNew == 1 && !maximize &&
         (active == nullptr || !active->isMaximized())) {
-        QTimer::singleShot(0, m_pMdi, &QMdiArea::tileSubWindows);
+        QTimer::singleShot(0, this, &CMainFrame::TileHorizontally);
+    }
+}
+
+void CMainFrame::TileHorizontally() {
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_pMdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isHidden() && !window->isMinimized()) {
+            windows.push_back(window);
+        }
+    }
+    const std::vector<QRect> places = CWindowArrangement::TileHorizontally(
+        m_pMdi->viewport()->size(), static_cast<int>(windows.size()));
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized()) {
+            windows[i]->showNormal();
+        }
+        windows[i]->setGeometry(places[i]);
     }
 }
 
@@ -157,7 +199,7 @@ void CMainFrame::DropEntry(Entry& entry) {
         settings.Load();
         QMdiSubWindow* active = m_pMdi->activeSubWindow();
         if (settings.m_bRearrangeOnNew == 1 && active != nullptr && !active->isMaximized()) {
-            QTimer::singleShot(0, m_pMdi, &QMdiArea::tileSubWindows);
+            QTimer::singleShot(0, this, &CMainFrame::TileHorizontally);
         }
     }
     m_pRegionsPanel->Forget(entry.pPlaylist->GetDoc());

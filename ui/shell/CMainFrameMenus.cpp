@@ -8,6 +8,7 @@
 #include "catalogue/CM3uReader.h"
 #include "catalogue/CMigrator.h"
 #include "playback/CScheduleListThread.h"
+#include "ui/bar/CViewSelectDlgBar.h"
 #include "ui/playlist/CAlarmDialog.h"
 #include "ui/playlist/CChildFrame.h"
 #include "ui/playlist/CFindPanel.h"
@@ -18,13 +19,16 @@
 #include "ui/prompts/CSessionPrompt.h"
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/COpenPlaylist.h"
+#include "ui/toolkit/CThemeIcon.h"
 #include "ui/toolkit/StdToQString.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
 #include <algorithm>
+#include <string_view>
 
 QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, std::function<void()> run) {
     const QString full = QString::fromLatin1(text);
@@ -93,12 +97,28 @@ void CMainFrame::BuildMenus() {
     file->addSeparator();
     needsActive(AddCommand(file, CListPrintCommand::kPrintText, [this] { PrintActive(false); }));
     needsActive(AddCommand(file, CListPrintCommand::kPreviewText, [this] { PrintActive(true); }));
+    AddCommand(file, "P&rint Setup...", [this] { PrintSetup(); });
     file->addSeparator();
     AddCommand(file, "E&xit", [this] { close(); });
     auto* quick = new QAction(this);
     quick->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+Q")));
     connect(quick, &QAction::triggered, this, &CMainFrame::QuickClose);
     addAction(quick);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    for (const int id : std::initializer_list<int>{
+             CMixorel2001View::kCut, CMixorel2001View::kCopy, CMixorel2001View::kPaste,
+             CMixorel2001View::kCopyForExplorer, CMixorel2001View::kDelete, 0,
+             CMixorel2001View::kMoveUp, CMixorel2001View::kMoveDown, CMixorel2001View::kMoveToTop,
+             CMixorel2001View::kMoveToBottom, CMixorel2001View::kFastMoveDown,
+             CMixorel2001View::kFastMoveUp, 0, CMixorel2001View::kEditLocation,
+             CMixorel2001View::kSelectAll}) {
+        if (id == 0) {
+            edit->addSeparator();
+        } else {
+            AddViewCommand(edit, id);
+        }
+    }
 
     QMenu* import = menuBar()->addMenu(QStringLiteral("&Import"));
     needsActive(AddCommand(import, "Import music &files...",
@@ -203,7 +223,7 @@ void CMainFrame::BuildMenus() {
             return std::any_of(m_entries.begin(), m_entries.end(),
                                [](const auto& e) { return e->pPlaylist->GetDoc().IsLooping(); });
         });
-    AddCommand(view, "See&k\tCtrl+E", [this] { TogglePanel(m_pSeek); });
+    AddViewCommand(view, CMixorel2001View::kSeek);
     AddCommand(view, "&View panel...\tCtrl+R", [this] {
         m_pRegionsPanel->Refresh();
         TogglePanel(m_pRegionsPanel);
@@ -216,17 +236,150 @@ void CMainFrame::BuildMenus() {
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     AddCommand(window, "&Cascade", [this] { m_pMdi->cascadeSubWindows(); });
-    AddCommand(window, "&Tile", [this] { m_pMdi->tileSubWindows(); });
+    AddCommand(window, "&Tile", [this] { TileHorizontally(); });
     needsActive(AddCommand(window, "Close &All", [this] { CloseRemaining(false); }));
+    // The playlists bar's next and previous entry. X delivers Ctrl+Alt+Shift+Tab as Backtab
+    // with Ctrl+Alt (Shift spent on the key); a second sequence matching the same press
+    // would make the shortcut ambiguous, and Qt would fire nothing.
+    const std::pair<bool, const char*> steps[] = {{true, "Ctrl+Alt+Tab"},
+                                                  {false, "Ctrl+Alt+Backtab"}};
+    for (const auto& [forward, key] : steps) {
+        auto* step = new QAction(this);
+        step->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        connect(step, &QAction::triggered, this,
+                [this, forward = forward] { m_pPlaylistsBar->SelectNext(forward); });
+        addAction(step);
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddCommand(help, "&Help Topics\tF1", [this] { ShowHelp(); });
     help->addSeparator();
     AddCommand(help, "&About Mixorel...", [this] { ShowAbout(); });
 
-    for (QMenu* menu : {file, import, list, play, regions, view, window}) {
+    for (QMenu* menu : {file, edit, import, list, play, regions, view, window}) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenus);
+        connect(menu, &QMenu::aboutToHide, this, &CMainFrame::EnableKeys);
     }
+    BuildPlaylistsBarMenu();
+}
+
+// Out of a menu the keys stay live: what they run checks for itself whether it may run,
+// at the moment the key is pressed.
+void CMainFrame::EnableKeys() {
+    for (auto& [action, enabled] : m_enablers) {
+        if (!action->shortcut().isEmpty()) {
+            action->setEnabled(true);
+        }
+    }
+}
+
+QAction* CMainFrame::FindMenuAction(const QString& text) {
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) {
+                return action;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// The main toolbar: the menus' own items with the desktop's icons. It docks and floats
+// like the bars, and its place is kept with theirs ("qmx2001barstate").
+void CMainFrame::BuildToolBar() {
+    struct Button {
+        const char* text; // the menu item's
+        const char* icon;
+        QStyle::StandardPixmap fallback;
+    };
+    static constexpr Button kButtons[] = {
+        {"&New", "document-new", QStyle::SP_FileIcon},
+        {"&Open...", "document-open", QStyle::SP_DialogOpenButton},
+        {"&Save", "document-save", QStyle::SP_DialogSaveButton},
+        {nullptr, nullptr, QStyle::SP_CustomBase},
+        {"&Print...", "document-print", QStyle::SP_FileDialogDetailedView},
+        {nullptr, nullptr, QStyle::SP_CustomBase},
+        {"Find", "edit-find", QStyle::SP_FileDialogContentsView},
+        {"Media &tree", "view-list-tree", QStyle::SP_DirOpenIcon},
+        {"Edit &ID3 tag...", "document-properties", QStyle::SP_FileDialogInfoView},
+        {nullptr, nullptr, QStyle::SP_CustomBase},
+        {"&Options...", "preferences-system", QStyle::SP_ComputerIcon},
+        {"&Help Topics", "help-contents", QStyle::SP_DialogHelpButton},
+    };
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("MainToolBar"));
+    bar->setIconSize(QSize(16, 16));
+    for (const Button& button : kButtons) {
+        if (button.text == nullptr) {
+            bar->addSeparator();
+            continue;
+        }
+        if (QAction* action = FindMenuAction(QString::fromLatin1(button.text))) {
+            action->setIcon(CThemeIcon::Get(button.icon, button.fallback));
+            QString tip = action->text().remove(QLatin1Char('&'));
+            if (!action->shortcut().isEmpty()) {
+                tip += QStringLiteral(" (%1)").arg(action->shortcut().toString());
+            }
+            action->setToolTip(tip);
+            bar->addAction(action);
+        }
+    }
+}
+
+// The playlists bar's menu: the main window's own items, for the entry under the pointer.
+void CMainFrame::BuildPlaylistsBarMenu() {
+    m_pBarMenu = new QMenu(this);
+    const char* const items[] = {
+        "&New",  "&Open...",          "&Close",        "&Save",    "Save &As...",
+        nullptr, "Sc&heduler on/off", "Set A&larm...", "Loc&k...", "Media &tree"};
+    for (const char* text : items) {
+        if (text == nullptr) {
+            m_pBarMenu->addSeparator();
+            continue;
+        }
+        if (std::string_view(text) == "Loc&k...") {
+            // The Play menu's "L&ock..." under the bar's own text.
+            QAction* lock = m_pBarMenu->addAction(QString::fromLatin1(text));
+            lock->setCheckable(true);
+            connect(lock, &QAction::triggered, this, [this] {
+                OnActive(
+                    [](Entry& e) { e.pFrame->GetView()->RunCommand(CMixorel2001View::kLock); });
+            });
+            m_enablers.emplace_back(lock, [this, lock] {
+                COpenPlaylist* active = GetActivePlaylist();
+                lock->setChecked(active != nullptr && active->GetDoc().IsLocked());
+                return active != nullptr;
+            });
+            continue;
+        }
+        if (QAction* found = FindMenuAction(QString::fromLatin1(text))) {
+            m_pBarMenu->addAction(found);
+        }
+    }
+    connect(m_pBarMenu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenus);
+    connect(m_pBarMenu, &QMenu::aboutToHide, this, &CMainFrame::EnableKeys);
+}
+
+// A command of the active playlist's list, with its key on the main window: the key works
+// wherever the focus is inside the window, and one action per key is never ambiguous.
+QAction* CMainFrame::AddViewCommand(QMenu* menu, int id) {
+    QAction* action = AddCommand(menu, CMixorel2001View::CommandMenuText(id), [this, id] {
+        OnActive([id](Entry& e) {
+            if (e.pFrame != nullptr) {
+                e.pFrame->GetView()->RunCommand(id);
+            }
+        });
+    });
+    // "L&ock..." carries a check mark while the list is locked.
+    action->setCheckable(id == CMixorel2001View::kLock);
+    m_enablers.emplace_back(action, [this, id, action] {
+        COpenPlaylist* active = GetActivePlaylist();
+        CChildFrame* frame = active != nullptr ? FindFrame(*active) : nullptr;
+        action->setChecked(action->isCheckable() && active != nullptr &&
+                           active->GetDoc().IsLocked());
+        return frame != nullptr && frame->GetView()->IsCommandEnabled(id);
+    });
+    return action;
 }
 
 void CMainFrame::RefreshMenus() {
@@ -251,8 +404,7 @@ void CMainFrame::FillRecentAlbums() {
     }
 }
 
-// The active playlist window's transport commands. The keys belong to the window's list
-// (so that each window answers its own); the items only name them.
+// The active playlist window's transport commands, with their keys.
 QMenu* CMainFrame::BuildPlayMenu() {
     QMenu* play = menuBar()->addMenu(QStringLiteral("&Play"));
     const int items[] = {
@@ -261,15 +413,7 @@ QMenu* CMainFrame::BuildPlayMenu() {
         CMixorel2001View::kFadeStop, CMixorel2001View::kFadeNext,  CMixorel2001View::kSetNext,
         CMixorel2001View::kSetLast,  CMixorel2001View::kSongTimer, CMixorel2001View::kLock};
     for (const int id : items) {
-        QAction* action =
-            play->addAction(QString::fromLatin1(CMixorel2001View::CommandMenuText(id)));
-        connect(action, &QAction::triggered, this,
-                [this, id] { OnActive([id](Entry& e) { e.pFrame->GetView()->RunCommand(id); }); });
-        m_enablers.emplace_back(action, [this, id] {
-            COpenPlaylist* active = GetActivePlaylist();
-            CChildFrame* frame = active != nullptr ? FindFrame(*active) : nullptr;
-            return frame != nullptr && frame->GetView()->IsCommandEnabled(id);
-        });
+        AddViewCommand(play, id);
     }
     return play;
 }

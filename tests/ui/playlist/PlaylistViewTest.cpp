@@ -213,6 +213,7 @@ TEST_F(PlaylistViewTest, EditingDropsAndLocks) {
     a.GetDoc().StopLoop();
     EXPECT_EQ(Titles(a.GetDoc()), before);
     EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kPlay)) << "player commands disabled";
+    EXPECT_FALSE(a.IsCommandEnabled(CMixorel2001View::kSeek));
     a.GetDoc().SetLocked(false, false);
     EXPECT_TRUE(a.IsCommandEnabled(CMixorel2001View::kPlay));
 }
