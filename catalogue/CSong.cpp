@@ -288,8 +288,8 @@ std::string CSong::MakeTitleWith(const std::string& path, std::string_view title
         // A tag holding none of the texts the template uses (only an encoder note, say)
         // counts as no tag, so the title does not come out as a bare " - ".
         if (fields != nullptr &&
-            !CTitleTemplate::UsesOnlyEmpty(working, fields->artist, fields->title,
-                                           fields->album, fields->comment)) {
+            !CTitleTemplate::UsesOnlyEmpty(working, fields->artist, fields->title, fields->album,
+                                           fields->comment)) {
             title = CTitleTemplate::ReplaceTags(working, fields->artist, fields->title,
                                                 fields->album, fields->comment);
             SetTagFromFrames(*fields);

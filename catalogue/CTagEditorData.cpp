@@ -185,8 +185,8 @@ Id3v2Fields CTagEditorData::ToFields() const {
     fields.url = m_v2.strUrl;
     fields.originalArtist = m_v2.strOriginalArtist;
     fields.year = m_v2.nYear > 0 ? std::to_string(m_v2.nYear) : std::string();
-    fields.track = m_v2.nTrack >= 0 ? std::to_string(m_v2.nTrack) + m_v2.strTrackTotal
-                                     : std::string();
+    fields.track =
+        m_v2.nTrack >= 0 ? std::to_string(m_v2.nTrack) + m_v2.strTrackTotal : std::string();
     fields.genre = m_v2.strGenre;
     return fields;
 }
@@ -216,10 +216,10 @@ bool CTagEditorData::SaveV2(const Changes& changes) const {
     }
     // In the order of Changes::v2.
     static constexpr unsigned kBits[12] = {
-        Id3v2Fields::kTitle,     Id3v2Fields::kArtist,    Id3v2Fields::kAlbum,
-        Id3v2Fields::kComment,   Id3v2Fields::kComposer,  Id3v2Fields::kOriginalArtist,
-        Id3v2Fields::kCopyright, Id3v2Fields::kUrl,       Id3v2Fields::kEncodedBy,
-        Id3v2Fields::kYear,      Id3v2Fields::kGenre,     Id3v2Fields::kTrack};
+        Id3v2Fields::kTitle,     Id3v2Fields::kArtist,   Id3v2Fields::kAlbum,
+        Id3v2Fields::kComment,   Id3v2Fields::kComposer, Id3v2Fields::kOriginalArtist,
+        Id3v2Fields::kCopyright, Id3v2Fields::kUrl,      Id3v2Fields::kEncodedBy,
+        Id3v2Fields::kYear,      Id3v2Fields::kGenre,    Id3v2Fields::kTrack};
     unsigned which = 0;
     for (int i = 0; i < 12; ++i) {
         which |= changes.v2[i] ? kBits[i] : 0;
@@ -243,9 +243,9 @@ bool CTagEditorData::SaveV1(const Changes& changes) const {
         return tag.WriteToFile(m_strPath, false) == Id3v1Tag::kWritten; // a new tag
     }
     // In the order of Changes::v1.
-    static constexpr unsigned kBits[7] = {Id3v1Tag::kFieldTitle,   Id3v1Tag::kFieldArtist,
-                                          Id3v1Tag::kFieldAlbum,   Id3v1Tag::kFieldComment,
-                                          Id3v1Tag::kFieldYear,    Id3v1Tag::kFieldGenre,
+    static constexpr unsigned kBits[7] = {Id3v1Tag::kFieldTitle, Id3v1Tag::kFieldArtist,
+                                          Id3v1Tag::kFieldAlbum, Id3v1Tag::kFieldComment,
+                                          Id3v1Tag::kFieldYear,  Id3v1Tag::kFieldGenre,
                                           Id3v1Tag::kFieldTrack};
     unsigned which = 0;
     for (int i = 0; i < 7; ++i) {
@@ -270,18 +270,12 @@ CTagEditorData::Changes CTagEditorData::Compare(const CTagEditorData& a, const C
                        x.nTrack != y.nTrack};
     std::copy(std::begin(v1), std::end(v1), c.v1);
     const V2 &p = a.m_v2, &q = b.m_v2;
-    const bool v2[] = {p.strTitle != q.strTitle,
-                       p.strArtist != q.strArtist,
-                       p.strAlbum != q.strAlbum,
-                       p.strComment != q.strComment,
-                       p.strComposer != q.strComposer,
-                       p.strOriginalArtist != q.strOriginalArtist,
-                       p.strCopyright != q.strCopyright,
-                       p.strUrl != q.strUrl,
-                       p.strEncodedBy != q.strEncodedBy,
-                       p.nYear != q.nYear,
-                       p.strGenre != q.strGenre,
-                       p.nTrack != q.nTrack};
+    const bool v2[] = {p.strTitle != q.strTitle,         p.strArtist != q.strArtist,
+                       p.strAlbum != q.strAlbum,         p.strComment != q.strComment,
+                       p.strComposer != q.strComposer,   p.strOriginalArtist != q.strOriginalArtist,
+                       p.strCopyright != q.strCopyright, p.strUrl != q.strUrl,
+                       p.strEncodedBy != q.strEncodedBy, p.nYear != q.nYear,
+                       p.strGenre != q.strGenre,         p.nTrack != q.nTrack};
     std::copy(std::begin(v2), std::end(v2), c.v2);
     return c;
 }

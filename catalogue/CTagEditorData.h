@@ -33,7 +33,7 @@ public:
     struct V2 {
         std::string strTitle, strArtist, strAlbum, strComment, strComposer, strOriginalArtist,
             strCopyright, strUrl, strEncodedBy;
-        int nYear = 0;      // 0: no year
+        int nYear = 0;        // 0: no year
         std::string strGenre; // a list name, or the file's own text for any other genre
         int nTrack = -1;
         std::string strTrackTotal; // "/12" after the file's track number, kept on edits

@@ -61,8 +61,7 @@ bool CAutoTagger::TagFile(const std::string& path, FilenamePattern& pattern,
     } texts[] = {{"title", defaults.strTitle, &Id3v1Tag::SetTitle, Id3v1Tag::kFieldTitle},
                  {"artist", defaults.strArtist, &Id3v1Tag::SetArtist, Id3v1Tag::kFieldArtist},
                  {"album", defaults.strAlbum, &Id3v1Tag::SetAlbum, Id3v1Tag::kFieldAlbum},
-                 {"comment", defaults.strComment, &Id3v1Tag::SetComment,
-                  Id3v1Tag::kFieldComment}};
+                 {"comment", defaults.strComment, &Id3v1Tag::SetComment, Id3v1Tag::kFieldComment}};
     for (const auto& text : texts) {
         const std::string value = Given(pattern.Lookup(text.key), text.fallback);
         if (!value.empty()) {

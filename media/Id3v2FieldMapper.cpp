@@ -29,15 +29,18 @@ const std::array<FieldEntry, 12> kFields = {{
     {&Id3v2Fields::title, Id3v2Fields::kTitle, "TT2", "TIT2", kCap, Kind::kText},
     {&Id3v2Fields::artist, Id3v2Fields::kArtist, "TP1", "TPE1", kCap, Kind::kText},
     {&Id3v2Fields::album, Id3v2Fields::kAlbum, "TAL", "TALB", kCap, Kind::kText},
-    {&Id3v2Fields::year, Id3v2Fields::kYear, "TYE", "TYER", Id3v2Fields::kYearCapacity, Kind::kYear},
+    {&Id3v2Fields::year, Id3v2Fields::kYear, "TYE", "TYER", Id3v2Fields::kYearCapacity,
+     Kind::kYear},
     {&Id3v2Fields::comment, Id3v2Fields::kComment, "COM", "COMM", kCap, Kind::kComment},
-    {&Id3v2Fields::genre, Id3v2Fields::kGenre, "TCO", "TCON", Id3v2Fields::kGenreCapacity, Kind::kText},
+    {&Id3v2Fields::genre, Id3v2Fields::kGenre, "TCO", "TCON", Id3v2Fields::kGenreCapacity,
+     Kind::kText},
     {&Id3v2Fields::copyright, Id3v2Fields::kCopyright, "TCR", "TCOP", kCap, Kind::kText},
     {&Id3v2Fields::originalArtist, Id3v2Fields::kOriginalArtist, "TOA", "TOPE", kCap, Kind::kText},
     {&Id3v2Fields::url, Id3v2Fields::kUrl, "WXX", "WXXX", kCap, Kind::kLink},
     {&Id3v2Fields::encodedBy, Id3v2Fields::kEncodedBy, "TEN", "TENC", kCap, Kind::kText},
     {&Id3v2Fields::composer, Id3v2Fields::kComposer, "TCM", "TCOM", kCap, Kind::kText},
-    {&Id3v2Fields::track, Id3v2Fields::kTrack, "TRK", "TRCK", Id3v2Fields::kTrackCapacity, Kind::kTrack},
+    {&Id3v2Fields::track, Id3v2Fields::kTrack, "TRK", "TRCK", Id3v2Fields::kTrackCapacity,
+     Kind::kTrack},
 }};
 
 constexpr std::string_view kDateId24 = "TDRC";
@@ -235,8 +238,8 @@ void ChangeFrame(Id3v2Tag& tag, const FieldEntry& entry, std::string_view value)
     auto& frames = tag.Frames();
     auto place = frames.end();
     for (auto it = frames.begin(); it != frames.end();) {
-        const bool holds = HoldsField(*it, entry, id, version) ||
-                           (!otherYear.empty() && it->id == otherYear);
+        const bool holds =
+            HoldsField(*it, entry, id, version) || (!otherYear.empty() && it->id == otherYear);
         if (holds && place == frames.end() && !value.empty()) {
             place = it++;
             continue;
