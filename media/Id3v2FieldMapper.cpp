@@ -298,10 +298,6 @@ void ApplyFields(const Id3v2Fields& fields, Id3v2Tag& tag) {
     }
 }
 
-} // namespace Id3v2FieldMapper
-
-namespace Id3v2FieldMapper {
-
 void ApplyChangedFields(const Id3v2Fields& fields, unsigned which, Id3v2Tag& tag) {
     for (const FieldEntry& entry : kFields) {
         if ((which & entry.bit) == 0) {
