@@ -8,7 +8,6 @@
 #include <charconv>
 #include <cstdio>
 #include <optional>
-#include <utility>
 
 namespace {
 
@@ -163,17 +162,20 @@ int Fail(const std::string& path, const std::string& what) {
 // The fields given on the command line, as Id3v2Fields or Id3v1Tag bits. A tag the file
 // has gets only these; every other byte of it stays.
 unsigned GivenFields(const TagOptions& o, bool v1) {
-    const std::pair<bool, unsigned> given[] = {
-        {o.title.has_value(), v1 ? Id3v1Tag::kFieldTitle : Id3v2Fields::kTitle},
-        {o.artist.has_value(), v1 ? Id3v1Tag::kFieldArtist : Id3v2Fields::kArtist},
-        {o.album.has_value(), v1 ? Id3v1Tag::kFieldAlbum : Id3v2Fields::kAlbum},
-        {o.comment.has_value(), v1 ? Id3v1Tag::kFieldComment : Id3v2Fields::kComment},
-        {o.genre.has_value(), v1 ? Id3v1Tag::kFieldGenre : Id3v2Fields::kGenre},
-        {o.year.has_value(), v1 ? Id3v1Tag::kFieldYear : Id3v2Fields::kYear},
-        {o.track.has_value(), v1 ? Id3v1Tag::kFieldTrack : Id3v2Fields::kTrack}};
+    struct Given {
+        bool isGiven;
+        unsigned v1Bit, v2Bit;
+    };
+    const Given given[] = {{o.title.has_value(), Id3v1Tag::kFieldTitle, Id3v2Fields::kTitle},
+                           {o.artist.has_value(), Id3v1Tag::kFieldArtist, Id3v2Fields::kArtist},
+                           {o.album.has_value(), Id3v1Tag::kFieldAlbum, Id3v2Fields::kAlbum},
+                           {o.comment.has_value(), Id3v1Tag::kFieldComment, Id3v2Fields::kComment},
+                           {o.genre.has_value(), Id3v1Tag::kFieldGenre, Id3v2Fields::kGenre},
+                           {o.year.has_value(), Id3v1Tag::kFieldYear, Id3v2Fields::kYear},
+                           {o.track.has_value(), Id3v1Tag::kFieldTrack, Id3v2Fields::kTrack}};
     unsigned fields = 0;
-    for (const auto& [isGiven, bit] : given) {
-        fields |= isGiven ? bit : 0;
+    for (const Given& field : given) {
+        fields |= field.isGiven ? (v1 ? field.v1Bit : field.v2Bit) : 0u;
     }
     return fields;
 }
