@@ -132,17 +132,21 @@ bool CTagEditorData::Load(const std::string& path) {
     return true;
 }
 
+// A value the file already held passes as it is: the user did not type it, and it is not
+// written back.
 std::string CTagEditorData::Validate() const {
-    auto check = [](int value, int low, int high) {
-        return value >= low && value <= high
+    auto check = [](int value, int loaded, int low, int high) {
+        return value == loaded || (value >= low && value <= high)
                    ? std::string()
                    : "Please enter an integer between " + std::to_string(low) + " and " +
                          std::to_string(high) + ".";
     };
-    for (const auto& [value, low, high] :
-         {std::tuple{m_v1.nYear, 0, kYearMax}, std::tuple{m_v1.nTrack, kTrackMin, kTrackMax},
-          std::tuple{m_v2.nYear, 0, kYearMax}, std::tuple{m_v2.nTrack, kTrackMin, kTrackMax}}) {
-        std::string message = check(value, low, high);
+    for (const auto& [value, loaded, low, high] :
+         {std::tuple{m_v1.nYear, m_loadedV1.nYear, 0, kYearMax},
+          std::tuple{m_v1.nTrack, m_loadedV1.nTrack, kTrackMin, kTrackMax},
+          std::tuple{m_v2.nYear, m_loadedV2.nYear, 0, kYearMax},
+          std::tuple{m_v2.nTrack, m_loadedV2.nTrack, kTrackMin, kTrackMax}}) {
+        std::string message = check(value, loaded, low, high);
         if (!message.empty()) {
             return message;
         }

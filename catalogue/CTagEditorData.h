@@ -55,7 +55,8 @@ public:
     // Reads both tags; false (with kOpenFailedText to show) when the file has no MPEG
     // frame. An empty path loads nothing and answers true.
     bool Load(const std::string& path);
-    // Empty when the values are within their limits, else the validation message.
+    // Empty when the values are within their limits (or as the file held them), else the
+    // validation message.
     std::string Validate() const;
     // ">>" and "<<".
     void CopyV1ToV2();

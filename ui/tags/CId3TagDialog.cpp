@@ -32,7 +32,8 @@ QComboBox* GenreList() {
     return list;
 }
 
-// Year and track boxes show what the file holds; Save checks their limits.
+// Year and track boxes show what the file holds, even beyond the limits that Save checks
+// for the values the user types.
 QSpinBox* NumberBox(int low, int high) {
     auto* box = new QSpinBox;
     box->setRange(low, high);
@@ -111,8 +112,8 @@ QGroupBox* CId3TagDialog::MakeV1() {
     group->setCheckable(true);
     auto* form = new QFormLayout(group);
     const int max = static_cast<int>(CTagEditorData::kV1TextMax);
-    m_v1 = {group,        TextBox(max),       TextBox(max),       TextBox(max),
-            TextBox(max), NumberBox(0, 9999), NumberBox(-1, 255), GenreList()};
+    m_v1 = {group,        TextBox(max),          TextBox(max),       TextBox(max),
+            TextBox(max), NumberBox(-999, 9999), NumberBox(-1, 255), GenreList()};
     form->addRow(QStringLiteral("Artist"), m_v1.artist);
     form->addRow(QStringLiteral("Album"), m_v1.album);
     form->addRow(QStringLiteral("Title"), m_v1.title);
@@ -130,9 +131,9 @@ QGroupBox* CId3TagDialog::MakeV2() {
     const int max = static_cast<int>(Id3v2Fields::kTextCapacity);
     auto* comment = new QPlainTextEdit;
     comment->setMaximumHeight(60);
-    m_v2 = {group,        TextBox(max), TextBox(max),       TextBox(max),
-            TextBox(max), TextBox(max), TextBox(max),       TextBox(max),
-            TextBox(max), comment,      NumberBox(0, 9999), NumberBox(-1, 255),
+    m_v2 = {group,        TextBox(max), TextBox(max),          TextBox(max),
+            TextBox(max), TextBox(max), TextBox(max),          TextBox(max),
+            TextBox(max), comment,      NumberBox(-999, 9999), NumberBox(-1, 9999999),
             GenreList()};
     // A genre outside the list is shown, and can be typed, as its own text.
     m_v2.genre->setEditable(true);

@@ -72,7 +72,7 @@ TEST(TagDialogsTest, TagEditorRefusesAYearOutOfRangeAndSavesTheRest) {
 }
 
 // What the window shows and reads back is what the file holds: a save without a change
-// leaves every byte, a genre outside the list included.
+// leaves every byte, a genre outside the list and a track beyond 255 included.
 TEST(TagDialogsTest, TagEditorSavedUnchangedLeavesTheFileAlone) {
     using namespace Id3v2Bytes;
     auto frame = [](std::string_view id, std::string_view text) {
