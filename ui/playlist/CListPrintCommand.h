@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QPrintDialog;
+class QPrinter;
 class QTableView;
 class QWidget;
 
@@ -20,4 +22,10 @@ public:
     // The print dialog, then the pages; false when nothing was printed.
     static bool Print(QTableView& list, const QString& title, QWidget* parent);
     static bool Preview(QTableView& list, const QString& title, QWidget* parent);
+    // The title without the window's unsaved-changes mark ("[*]" or a trailing "*").
+    static QString PlainTitle(QString title);
+    // The dialog offers pages 1 to pages, all of them chosen.
+    static void OfferPages(QPrintDialog& dialog, int pages);
+    // The range the user chose in the dialog (all pages unless a range was chosen).
+    static void TakePages(const QPrinter& printer, CListPrintJob& job);
 };

@@ -121,7 +121,7 @@ void CMainFrame::PrintActive(bool preview) {
     if (frame == nullptr) {
         return;
     }
-    const QString title = Q(frame->GetPlaylist().GetDoc().GetTitle());
+    const QString title = Q(frame->GetPlaylist().GetDisplayName());
     if (preview) {
         CListPrintCommand::Preview(*frame->GetList(), title, this);
     } else {
