@@ -194,7 +194,7 @@ void CMainFrame::AutoTag(Entry& entry) {
                                static_cast<int>(ids.size()));
         count = CAutoTagRun::Run(doc, ids, dialog.Pattern(), dialog.Defaults(), progress.get());
     }
-    m_services.pPrompt->Ask(CAutoTagger::FinishedText(count), IShellPrompt::kOk,
+    m_services.pPrompt->Ask(CAutoTagger::FinishedText(count), IShellPrompt::kOkCancel,
                             IShellPrompt::kIconInformation);
 }
 
