@@ -14,5 +14,8 @@ struct CListPrintJob {
     std::vector<int> anOrder;              // column shown at each position
     std::vector<int> anWidth;              // width of each column
     int nLines = 0;
+    // The pages to print, from 1; a last page of 0 (or past the end) is the last page.
+    int nFirstPage = 1;
+    int nLastPage = 0;
     std::function<std::string(int line, int column)> cellText;
 };

@@ -213,6 +213,11 @@ void CMixorel2001Doc::ForgetSong(const CSong& song) {
 
 void CMixorel2001Doc::SetProcessed(CSong& song, bool processed) {
     Lock lock(m_mutex);
+    if (!processed) {
+        // The duration counts only while the song is processed: it leaves the total now,
+        // and its size when the song is read again (StoreFacts), so the totals stay right.
+        m_nTotalTime -= std::min(m_nTotalTime, song.GetDuration());
+    }
     song.SetInfoFlag(processed);
     if (processed) {
         m_queue.Remove(song.GetId());

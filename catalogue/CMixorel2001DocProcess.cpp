@@ -184,7 +184,6 @@ bool CMixorel2001Doc::ProcessNextQueued() {
 // ---- Reprocessing ----
 
 void CMixorel2001Doc::RequeueSong(CSong& song) {
-    m_nTotalTime -= std::min(m_nTotalTime, song.GetDuration());
     SetProcessed(song, false);
 }
 

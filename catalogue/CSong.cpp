@@ -266,8 +266,8 @@ std::string CSong::MakeTitle(const std::string& path, std::string_view titleTemp
 
 // The title of the file at path by the template:
 //   "%1"  the file name            "%7"  folder/file name        "%6"  the record's path
-//   else  the ID3v2 texts (which also rebuild the ID3v1 block), else the ID3v1 block's
-//         texts, else the file name
+//   else  the ID3v2 texts (which also rebuild the ID3v1 block) when one of those the
+//         template uses is not empty, else the ID3v1 block's texts, else the file name
 // then trimmed (empty: the file name) and title-cased.
 std::string CSong::MakeTitleWith(const std::string& path, std::string_view titleTemplate,
                                  const Id3v2Fields* fields) {
@@ -285,7 +285,11 @@ std::string CSong::MakeTitleWith(const std::string& path, std::string_view title
         title = m_strPath;
         break;
     case CTitleTemplate::kTags:
-        if (fields != nullptr) {
+        // A tag holding none of the texts the template uses (only an encoder note, say)
+        // counts as no tag, so the title does not come out as a bare " - ".
+        if (fields != nullptr &&
+            !CTitleTemplate::UsesOnlyEmpty(working, fields->artist, fields->title, fields->album,
+                                           fields->comment)) {
             title = CTitleTemplate::ReplaceTags(working, fields->artist, fields->title,
                                                 fields->album, fields->comment);
             SetTagFromFrames(*fields);

@@ -20,6 +20,30 @@ int Number(const std::string& text) {
     return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
 }
 
+// The genre as the editor shows it: the list name of a reference such as "(17)" or "17",
+// a name of the list in the list's spelling, any other text as the file holds it.
+std::string GenreShown(const std::string& stored) {
+    std::string rest;
+    std::copy_if(stored.begin(), stored.end(), std::back_inserter(rest), [](char c) {
+        return c != '(' && c != ')' && !std::isdigit(static_cast<unsigned char>(c));
+    });
+    if (rest.empty()) {
+        const std::string name = GenreTable::NameForText(stored);
+        return name.empty() ? stored : name;
+    }
+    const std::uint8_t index = GenreTable::IndexByPrefix(rest);
+    if (index != GenreTable::kNone && GenreTable::Name(index).size() == rest.size()) {
+        return std::string(GenreTable::Name(index));
+    }
+    return stored;
+}
+
+// "/12" of a track "3/12"; empty when there is no total.
+std::string TrackTotal(const std::string& track) {
+    const std::size_t slash = track.find('/');
+    return slash == std::string::npos ? std::string() : track.substr(slash);
+}
+
 std::string GenreText(int index) {
     return index >= 0 && index < GenreTable::kCount ? std::string(GenreTable::Name(index))
                                                     : std::string();
@@ -80,18 +104,9 @@ bool CTagEditorData::Load(const std::string& path) {
                 fields.url,
                 fields.encodedBy,
                 Number(fields.year),
-                -1,
-                fields.track.empty() ? -1 : Number(fields.track)};
-        // "(17)Rock", "17" or "Rock": the digits and brackets go, the rest picks the entry.
-        std::string genre;
-        std::copy_if(
-            fields.genre.begin(), fields.genre.end(), std::back_inserter(genre), [](char c) {
-                return c != '(' && c != ')' && !std::isdigit(static_cast<unsigned char>(c));
-            });
-        const int numeric = GenreTable::NumericReference(fields.genre);
-        m_v2.nGenre = !genre.empty()
-                          ? GenreIndexFor(genre)
-                          : (numeric >= 0 && numeric < GenreTable::kCount ? numeric : -1);
+                GenreShown(fields.genre),
+                fields.track.empty() ? -1 : Number(fields.track),
+                TrackTotal(fields.track)};
     }
 
     MpegFileInfo mpeg;
@@ -110,20 +125,28 @@ bool CTagEditorData::Load(const std::string& path) {
                 tag.Version() > 1.05f ? tag.Track() : -1};
         m_strFileDate = FileDateText(path);
     }
+    m_bLoadedV1 = m_bHasV1;
+    m_bLoadedV2 = m_bHasV2;
+    m_loadedV1 = m_v1;
+    m_loadedV2 = m_v2;
     return true;
 }
 
+// A value the file already held passes as it is: the user did not type it, and it is not
+// written back.
 std::string CTagEditorData::Validate() const {
-    auto check = [](int value, int low, int high) {
-        return value >= low && value <= high
+    auto check = [](int value, int loaded, int low, int high) {
+        return value == loaded || (value >= low && value <= high)
                    ? std::string()
                    : "Please enter an integer between " + std::to_string(low) + " and " +
                          std::to_string(high) + ".";
     };
-    for (const auto& [value, low, high] :
-         {std::tuple{m_v1.nYear, 0, kYearMax}, std::tuple{m_v1.nTrack, kTrackMin, kTrackMax},
-          std::tuple{m_v2.nYear, 0, kYearMax}, std::tuple{m_v2.nTrack, kTrackMin, kTrackMax}}) {
-        std::string message = check(value, low, high);
+    for (const auto& [value, loaded, low, high] :
+         {std::tuple{m_v1.nYear, m_loadedV1.nYear, 0, kYearMax},
+          std::tuple{m_v1.nTrack, m_loadedV1.nTrack, kTrackMin, kTrackMax},
+          std::tuple{m_v2.nYear, m_loadedV2.nYear, 0, kYearMax},
+          std::tuple{m_v2.nTrack, m_loadedV2.nTrack, kTrackMin, kTrackMax}}) {
+        std::string message = check(value, loaded, low, high);
         if (!message.empty()) {
             return message;
         }
@@ -138,7 +161,7 @@ void CTagEditorData::CopyV1ToV2() {
     m_v2.strComment = m_v1.strComment;
     m_v2.nTrack = m_v1.nTrack;
     m_v2.nYear = m_v1.nYear;
-    m_v2.nGenre = m_v1.nGenre >= 0 ? GenreIndexFor(GenreText(m_v1.nGenre)) : -1;
+    m_v2.strGenre = GenreText(m_v1.nGenre);
     m_bHasV2 = true;
 }
 
@@ -150,7 +173,7 @@ void CTagEditorData::CopyV2ToV1() {
     m_v1.strComment = cut(m_v2.strComment);
     m_v1.nTrack = m_v2.nTrack;
     m_v1.nYear = m_v2.nYear;
-    m_v1.nGenre = m_v2.nGenre >= 0 ? GenreIndexFor(GenreText(m_v2.nGenre)) : -1;
+    m_v1.nGenre = m_v2.strGenre.empty() ? -1 : GenreIndexFor(m_v2.strGenre);
     m_bHasV1 = true;
 }
 
@@ -165,25 +188,74 @@ Id3v2Fields CTagEditorData::ToFields() const {
     fields.encodedBy = m_v2.strEncodedBy;
     fields.url = m_v2.strUrl;
     fields.originalArtist = m_v2.strOriginalArtist;
-    fields.year = std::to_string(m_v2.nYear);
-    fields.track = std::to_string(m_v2.nTrack);
-    fields.genre = GenreText(m_v2.nGenre);
+    fields.year = m_v2.nYear > 0 ? std::to_string(m_v2.nYear) : std::string();
+    fields.track =
+        m_v2.nTrack >= 0 ? std::to_string(m_v2.nTrack) + m_v2.strTrackTotal : std::string();
+    fields.genre = m_v2.strGenre;
     return fields;
+}
+
+CTagEditorData CTagEditorData::Loaded() const {
+    CTagEditorData loaded;
+    loaded.m_bHasV1 = m_bLoadedV1;
+    loaded.m_bHasV2 = m_bLoadedV2;
+    loaded.m_v1 = m_loadedV1;
+    loaded.m_v2 = m_loadedV2;
+    return loaded;
 }
 
 bool CTagEditorData::Save() const {
     if (m_strPath.empty()) {
         return false;
     }
-    if (m_bHasV2) {
-        Id3v2::WriteTag(ToFields(), m_strPath);
-    } else {
-        Id3v2::BlankTag(m_strPath);
+    const Changes changes = Compare(Loaded(), *this);
+    const bool v2 = SaveV2(changes);
+    const bool v1 = SaveV1(changes);
+    return v2 && v1;
+}
+
+bool CTagEditorData::SaveV2(const Changes& changes) const {
+    if (!m_bHasV2) {
+        return !changes.hasV2 || Id3v2::BlankTag(m_strPath) == Id3v2::kBlanked;
     }
+    // In the order of Changes::v2.
+    static constexpr unsigned kBits[12] = {
+        Id3v2Fields::kTitle,     Id3v2Fields::kArtist,   Id3v2Fields::kAlbum,
+        Id3v2Fields::kComment,   Id3v2Fields::kComposer, Id3v2Fields::kOriginalArtist,
+        Id3v2Fields::kCopyright, Id3v2Fields::kUrl,      Id3v2Fields::kEncodedBy,
+        Id3v2Fields::kYear,      Id3v2Fields::kGenre,    Id3v2Fields::kTrack};
+    unsigned which = 0;
+    for (int i = 0; i < 12; ++i) {
+        which |= changes.v2[i] ? kBits[i] : 0;
+    }
+    return which == 0 || Id3v2::WriteChangedFields(ToFields(), which, m_strPath) == Id3v2::kWritten;
+}
+
+bool CTagEditorData::SaveV1(const Changes& changes) const {
     Id3v1Tag tag;
-    return tag.WriteToFile(m_strPath, m_v1.strTitle, m_v1.strArtist, m_v1.strAlbum, m_v1.nYear,
-                           m_v1.strComment, m_v1.nTrack, GenreText(m_v1.nGenre),
-                           !m_bHasV1) == Id3v1Tag::kWritten;
+    if (!m_bHasV1) {
+        return !changes.hasV1 || tag.WriteToFile(m_strPath, true) == Id3v1Tag::kWritten;
+    }
+    tag.SetTitle(m_v1.strTitle);
+    tag.SetArtist(m_v1.strArtist);
+    tag.SetAlbum(m_v1.strAlbum);
+    tag.SetYear(m_v1.nYear);
+    tag.SetComment(m_v1.strComment);
+    tag.SetTrack(m_v1.nTrack);
+    tag.SetGenre(m_v1.nGenre >= 0 ? static_cast<std::uint8_t>(m_v1.nGenre) : GenreTable::kNone);
+    if (changes.hasV1) {
+        return tag.WriteToFile(m_strPath, false) == Id3v1Tag::kWritten; // a new tag
+    }
+    // In the order of Changes::v1.
+    static constexpr unsigned kBits[7] = {Id3v1Tag::kFieldTitle, Id3v1Tag::kFieldArtist,
+                                          Id3v1Tag::kFieldAlbum, Id3v1Tag::kFieldComment,
+                                          Id3v1Tag::kFieldYear,  Id3v1Tag::kFieldGenre,
+                                          Id3v1Tag::kFieldTrack};
+    unsigned which = 0;
+    for (int i = 0; i < 7; ++i) {
+        which |= changes.v1[i] ? kBits[i] : 0;
+    }
+    return which == 0 || tag.WriteFieldsToFile(m_strPath, which) == Id3v1Tag::kWritten;
 }
 
 bool CTagEditorData::Changes::Any() const {
@@ -202,18 +274,12 @@ CTagEditorData::Changes CTagEditorData::Compare(const CTagEditorData& a, const C
                        x.nTrack != y.nTrack};
     std::copy(std::begin(v1), std::end(v1), c.v1);
     const V2 &p = a.m_v2, &q = b.m_v2;
-    const bool v2[] = {p.strTitle != q.strTitle,
-                       p.strArtist != q.strArtist,
-                       p.strAlbum != q.strAlbum,
-                       p.strComment != q.strComment,
-                       p.strComposer != q.strComposer,
-                       p.strOriginalArtist != q.strOriginalArtist,
-                       p.strCopyright != q.strCopyright,
-                       p.strUrl != q.strUrl,
-                       p.strEncodedBy != q.strEncodedBy,
-                       p.nYear != q.nYear,
-                       p.nGenre != q.nGenre,
-                       p.nTrack != q.nTrack};
+    const bool v2[] = {p.strTitle != q.strTitle,         p.strArtist != q.strArtist,
+                       p.strAlbum != q.strAlbum,         p.strComment != q.strComment,
+                       p.strComposer != q.strComposer,   p.strOriginalArtist != q.strOriginalArtist,
+                       p.strCopyright != q.strCopyright, p.strUrl != q.strUrl,
+                       p.strEncodedBy != q.strEncodedBy, p.nYear != q.nYear,
+                       p.strGenre != q.strGenre,         p.nTrack != q.nTrack};
     std::copy(std::begin(v2), std::end(v2), c.v2);
     return c;
 }
@@ -235,7 +301,6 @@ bool CTagEditorData::LoadWithChanges(const std::string& path, const CTagEditorDa
     for (int i = 0; i < 4; ++i) {
         if (c.v1[i]) {
             *v1Texts[i] = *e1Texts[i];
-            m_bHasV1 = true;
         }
     }
     int* v1Numbers[] = {&m_v1.nYear, &m_v1.nGenre, &m_v1.nTrack};
@@ -243,7 +308,6 @@ bool CTagEditorData::LoadWithChanges(const std::string& path, const CTagEditorDa
     for (int i = 0; i < 3; ++i) {
         if (c.v1[4 + i]) {
             *v1Numbers[i] = *e1Numbers[i];
-            m_bHasV1 = true;
         }
     }
     std::string* v2Texts[] = {&m_v2.strTitle,     &m_v2.strArtist,   &m_v2.strAlbum,
@@ -256,16 +320,16 @@ bool CTagEditorData::LoadWithChanges(const std::string& path, const CTagEditorDa
     for (int i = 0; i < 9; ++i) {
         if (c.v2[i]) {
             *v2Texts[i] = *e2Texts[i];
-            m_bHasV2 = true;
         }
     }
-    int* v2Numbers[] = {&m_v2.nYear, &m_v2.nGenre, &m_v2.nTrack};
-    const int* e2Numbers[] = {&e.m_v2.nYear, &e.m_v2.nGenre, &e.m_v2.nTrack};
-    for (int i = 0; i < 3; ++i) {
-        if (c.v2[9 + i]) {
-            *v2Numbers[i] = *e2Numbers[i];
-            m_bHasV2 = true;
-        }
+    if (c.v2[9]) {
+        m_v2.nYear = e.m_v2.nYear;
+    }
+    if (c.v2[10]) {
+        m_v2.strGenre = e.m_v2.strGenre;
+    }
+    if (c.v2[11]) {
+        m_v2.nTrack = e.m_v2.nTrack; // the file's own total stays
     }
     return true;
 }

@@ -10,7 +10,9 @@
 // editor shows them (ID3v1 texts, year, genre as a list index, track; the twelve ID3v2
 // fields with year and track as numbers and the genre as a list index), their limits,
 // the copies between the two groups, and the save that writes both tags. Several files
-// can be given the fields the user changed, each file keeping the others.
+// can be given the fields the user changed, each file keeping the others. A save writes
+// only what differs from the file as loaded: an unchanged save leaves the file alone, and
+// a changed field replaces just its own frame or bytes.
 class CTagEditorData {
 public:
     static constexpr const char* kTitle = "ID3v1 / v2 Information";
@@ -31,9 +33,10 @@ public:
     struct V2 {
         std::string strTitle, strArtist, strAlbum, strComment, strComposer, strOriginalArtist,
             strCopyright, strUrl, strEncodedBy;
-        int nYear = 0;
-        int nGenre = -1;
+        int nYear = 0;        // 0: no year
+        std::string strGenre; // a list name, or the file's own text for any other genre
         int nTrack = -1;
+        std::string strTrackTotal; // "/12" after the file's track number, kept on edits
     };
 
     bool m_bHasV1 = false;
@@ -52,13 +55,16 @@ public:
     // Reads both tags; false (with kOpenFailedText to show) when the file has no MPEG
     // frame. An empty path loads nothing and answers true.
     bool Load(const std::string& path);
-    // Empty when the values are within their limits, else the validation message.
+    // Empty when the values are within their limits (or as the file held them), else the
+    // validation message.
     std::string Validate() const;
     // ">>" and "<<".
     void CopyV1ToV2();
     void CopyV2ToV1();
-    // Writes the ID3v2 tag (or blanks it when hasV2 is off), then the ID3v1 tag (removed
-    // when hasV1 is off); the ID3v1 write decides success.
+    // Writes what differs from the file as loaded: the changed ID3v2 fields (the tag
+    // blanked when hasV2 was turned off), then the changed ID3v1 fields (the whole tag
+    // when hasV1 was turned on, removed when it was turned off). False when a write
+    // failed; nothing changed writes nothing.
     bool Save() const;
 
     // Which fields differ between two states of the editor (for several files at once).
@@ -72,10 +78,20 @@ public:
     };
     static Changes Compare(const CTagEditorData& before, const CTagEditorData& after);
     // Loads another file and puts the changed fields of edited over its own; false when
-    // it cannot be loaded.
+    // it cannot be loaded. The file keeps its tag versions unless the user turned one on
+    // or off: changed fields of a tag the file lacks are not written.
     bool LoadWithChanges(const std::string& path, const CTagEditorData& edited,
                          const Changes& changes);
 
 private:
     Id3v2Fields ToFields() const;
+    // The editor as Load left it, to tell the changes from the rest.
+    CTagEditorData Loaded() const;
+    bool SaveV2(const Changes& changes) const;
+    bool SaveV1(const Changes& changes) const;
+
+    bool m_bLoadedV1 = false;
+    bool m_bLoadedV2 = false;
+    V1 m_loadedV1;
+    V2 m_loadedV2;
 };

@@ -1,5 +1,7 @@
 #include "CTitleTemplate.h"
 
+#include <utility>
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n";
@@ -69,4 +71,17 @@ void CTitleTemplate::ReplaceAll(std::string& text, std::string_view token, std::
     }
     out.append(text, from, std::string::npos);
     text = std::move(out);
+}
+
+bool CTitleTemplate::UsesOnlyEmpty(std::string_view titleTemplate, std::string_view artist,
+                                   std::string_view title, std::string_view album,
+                                   std::string_view comment) {
+    const std::pair<std::string_view, std::string_view> uses[] = {
+        {"%3", artist}, {"%4", title}, {"%2", album}, {"%5", comment}};
+    for (const auto& [token, value] : uses) {
+        if (titleTemplate.find(token) != std::string_view::npos && !Trim(value).empty()) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -22,6 +22,11 @@ public:
     static std::string ReplaceTags(std::string_view titleTemplate, std::string_view artist,
                                    std::string_view title, std::string_view album,
                                    std::string_view comment);
+    // True when every text the template uses ("%3" artist, "%4" title, "%2" album, "%5"
+    // comment) is empty.
+    static bool UsesOnlyEmpty(std::string_view titleTemplate, std::string_view artist,
+                              std::string_view title, std::string_view album,
+                              std::string_view comment);
     // Without blanks (space, tab, line ends) at either end.
     static std::string_view Trim(std::string_view text);
 

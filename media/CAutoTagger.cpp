@@ -8,14 +8,13 @@
 
 namespace {
 
-std::string FirstOf(std::string parsed, const std::string& fallback, const std::string& present) {
-    if (parsed.empty()) {
-        parsed = fallback;
-    }
-    return parsed.empty() ? present : parsed;
+// The parsed value, else the default; empty when neither gives one.
+std::string Given(const std::string& parsed, const std::string& fallback) {
+    return parsed.empty() ? fallback : parsed;
 }
 
-int NumberOr(const std::string& parsed, int fallback) {
+// The parsed number, else the default; keep when neither gives one.
+int NumberGiven(const std::string& parsed, int fallback) {
     return parsed.empty() ? fallback : static_cast<int>(std::strtol(parsed.c_str(), nullptr, 10));
 }
 
@@ -47,25 +46,47 @@ bool CAutoTagger::TagFile(const std::string& path, FilenamePattern& pattern,
         return false;
     }
     pattern.Parse(path);
-    const Id3v1Tag& present = info.tag;
-    const bool has = info.hasId3v1;
-    Id3v1Tag tag;
-    tag.SetTitle(FirstOf(pattern.Lookup("title"), defaults.strTitle, has ? present.Title() : ""));
-    tag.SetArtist(
-        FirstOf(pattern.Lookup("artist"), defaults.strArtist, has ? present.Artist() : ""));
-    tag.SetAlbum(FirstOf(pattern.Lookup("album"), defaults.strAlbum, has ? present.Album() : ""));
-    tag.SetYear(NumberOr(pattern.Lookup("year"), defaults.nYear));
-    tag.SetComment(
-        FirstOf(pattern.Lookup("comment"), defaults.strComment, has ? present.Comment() : ""));
-    tag.SetTrack(NumberOr(pattern.Lookup("track"), defaults.nTrack));
-    const std::string genre =
-        FirstOf(pattern.Lookup("genre"), std::string(GenreName(defaults.strGenre)),
-                has && present.Genre() != GenreTable::kNone ? present.GenreName() : "");
-    // No genre at all is "none", not the first genre of the table.
-    if (genre.empty()) {
-        tag.SetGenre(GenreTable::kNone);
-    } else {
-        tag.SetGenreByName(genre);
+    // Only what the name or the defaults give is written; the rest of a present tag stays,
+    // and a file without one gets a fresh tag with just those fields.
+    Id3v1Tag tag = info.hasId3v1 ? info.tag : Id3v1Tag();
+    if (!info.hasId3v1) {
+        tag.SetTrack(-1); // no track byte unless one is given
     }
-    return tag.WriteToFile(path, false) == Id3v1Tag::kWritten;
+    unsigned fields = 0;
+    const struct {
+        const char* key;
+        const std::string& fallback;
+        void (Id3v1Tag::*set)(std::string_view);
+        unsigned field;
+    } texts[] = {{"title", defaults.strTitle, &Id3v1Tag::SetTitle, Id3v1Tag::kFieldTitle},
+                 {"artist", defaults.strArtist, &Id3v1Tag::SetArtist, Id3v1Tag::kFieldArtist},
+                 {"album", defaults.strAlbum, &Id3v1Tag::SetAlbum, Id3v1Tag::kFieldAlbum},
+                 {"comment", defaults.strComment, &Id3v1Tag::SetComment, Id3v1Tag::kFieldComment}};
+    for (const auto& text : texts) {
+        const std::string value = Given(pattern.Lookup(text.key), text.fallback);
+        if (!value.empty()) {
+            (tag.*text.set)(value);
+            fields |= text.field;
+        }
+    }
+    const int year = NumberGiven(pattern.Lookup("year"), defaults.nYear);
+    if (year != 0) {
+        tag.SetYear(year);
+        fields |= Id3v1Tag::kFieldYear;
+    }
+    const int track = NumberGiven(pattern.Lookup("track"), defaults.nTrack);
+    if (track != -1) {
+        tag.SetTrack(track);
+        fields |= Id3v1Tag::kFieldTrack;
+    }
+    // A genre that names no entry of the list gives nothing.
+    const std::string genre =
+        Given(pattern.Lookup("genre"), std::string(GenreName(defaults.strGenre)));
+    const std::uint8_t genreIndex =
+        genre.empty() ? GenreTable::kNone : GenreTable::IndexByPrefix(genre);
+    if (genreIndex != GenreTable::kNone) {
+        tag.SetGenre(genreIndex);
+        fields |= Id3v1Tag::kFieldGenre;
+    }
+    return tag.WriteFieldsToFile(path, fields) == Id3v1Tag::kWritten;
 }

@@ -6,7 +6,8 @@
 #include <string_view>
 
 // Tags one music file from its file name: the ID3v1 fields the pattern finds in the
-// name, then the defaults, then (for the texts) what the file's present tag holds.
+// name, then the defaults; a field given by neither keeps what the file's present tag
+// holds, byte for byte.
 class CAutoTagger {
 public:
     struct Defaults {
@@ -14,12 +15,15 @@ public:
         std::string strArtist;
         std::string strAlbum;
         std::string strComment;
+        // Empty, 0 and -1 keep the file's own genre, year and track.
         std::string strGenre; // a name, or the dialog's list form "(147)Synthpop"
         int nYear = 0;
         int nTrack = -1;
         bool bDontOverwrite = false;
     };
     static constexpr const char* kFinishedFormat = "Operation finished. Auto-tagged %ld file(s).";
+    // The dialog's choice that keeps a file's own genre, year or track.
+    static constexpr const char* kKeepText = "(keep)";
     static constexpr const char* kNoCriteriaText =
         "No criteria specified. Please specify the criteria.";
 

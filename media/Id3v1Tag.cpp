@@ -4,6 +4,7 @@
 #include "PosixFile.h"
 #include "TextCodec.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -201,7 +202,42 @@ int Id3v1Tag::WriteToFile(const std::string& path, std::string_view title, std::
 
 int Id3v1Tag::WriteToFile(const std::string& path, bool remove) const {
     const Block block = Build(remove);
+    return WriteBlock(path, remove, [&](const Block*) { return block; });
+}
 
+int Id3v1Tag::WriteFieldsToFile(const std::string& path, unsigned fields) const {
+    return WriteBlock(path, false, [&](const Block* present) {
+        return present != nullptr ? MergeInto(*present, fields) : Build();
+    });
+}
+
+Id3v1Tag::Block Id3v1Tag::MergeInto(const Block& present, unsigned fields) const {
+    struct Range {
+        unsigned field;
+        std::size_t first, end;
+    };
+    const bool hasTrack = m_fVersion > 1.05f;
+    const Range ranges[] = {{kFieldTitle, 3, 33},
+                            {kFieldArtist, 33, 63},
+                            {kFieldAlbum, 63, 93},
+                            {kFieldYear, 93, 97},
+                            {kFieldComment, 97, hasTrack ? 125u : 127u},
+                            {kFieldTrack, 125, 127},
+                            {kFieldGenre, 127, 128}};
+    const Block built = Build();
+    Block out = present;
+    for (const Range& range : ranges) {
+        if ((fields & range.field) != 0) {
+            std::copy(built.begin() + static_cast<std::ptrdiff_t>(range.first),
+                      built.begin() + static_cast<std::ptrdiff_t>(range.end),
+                      out.begin() + static_cast<std::ptrdiff_t>(range.first));
+        }
+    }
+    return out;
+}
+
+int Id3v1Tag::WriteBlock(const std::string& path, bool remove,
+                         const std::function<Block(const Block*)>& make) {
     PosixFile file;
     struct stat info {};
     // A file without any write permission counts as read-only, also for root.
@@ -216,6 +252,10 @@ int Id3v1Tag::WriteToFile(const std::string& path, bool remove) const {
                             static_cast<std::int64_t>(kSize) &&
                         IsTag(tail);
     if (!hasTag && remove) {
+        return kWritten;
+    }
+    const Block block = make(hasTag ? &tail : nullptr);
+    if (hasTag && block == tail) {
         return kWritten;
     }
     const std::int64_t offset = hasTag ? size - static_cast<std::int64_t>(kSize) : size;

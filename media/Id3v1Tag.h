@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,17 @@ public:
 
     // Result codes of WriteToFile.
     enum WriteResult : int { kWritten = 0, kOpenFailed = 1, kWriteFailed = 2 };
+    // The fields of the block, for writing only some of them.
+    enum Field : unsigned {
+        kFieldTitle = 1u << 0,
+        kFieldArtist = 1u << 1,
+        kFieldAlbum = 1u << 2,
+        kFieldYear = 1u << 3,
+        kFieldComment = 1u << 4,
+        kFieldTrack = 1u << 5,
+        kFieldGenre = 1u << 6,
+        kAllFields = (1u << 7) - 1
+    };
 
     // A fresh tag: empty texts, version 1.1, track -1, genre 255.
     Id3v1Tag() = default;
@@ -81,8 +93,20 @@ public:
                     std::string_view genreName, bool remove);
     // Writes the fields as they stand (the same file rules as above).
     int WriteToFile(const std::string& path, bool remove) const;
+    // Writes only the given fields over the file's present block, every other byte of it
+    // staying as it is; a file without a block gets the whole tag. A block that would not
+    // change is not written.
+    int WriteFieldsToFile(const std::string& path, unsigned fields) const;
+    // The present block with the given fields taken from Build(). The track's bytes
+    // 125-126 hold the comment's last two characters in version 1.0, so they go with the
+    // comment as well when this tag has no track.
+    Block MergeInto(const Block& present, unsigned fields) const;
 
 private:
+    // Opens the file, finds its present block and writes the block that make answers for
+    // it (nullptr when the file has none) over it or at the end.
+    static int WriteBlock(const std::string& path, bool remove,
+                          const std::function<Block(const Block*)>& make);
     static void CopyField(char* dest, const std::uint8_t* src, std::size_t length);
     static void StoreText(char* dest, std::string_view utf8);
 

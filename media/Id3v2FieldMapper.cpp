@@ -16,6 +16,7 @@ enum class Kind { kText, kComment, kLink, kYear, kTrack };
 
 struct FieldEntry {
     std::string Id3v2Fields::*member;
+    unsigned bit;
     std::string_view id22;
     std::string_view id23;
     std::size_t capacity;
@@ -25,18 +26,21 @@ struct FieldEntry {
 // In the order the frames are replaced when writing; the track comes last.
 constexpr std::size_t kCap = Id3v2Fields::kTextCapacity;
 const std::array<FieldEntry, 12> kFields = {{
-    {&Id3v2Fields::title, "TT2", "TIT2", kCap, Kind::kText},
-    {&Id3v2Fields::artist, "TP1", "TPE1", kCap, Kind::kText},
-    {&Id3v2Fields::album, "TAL", "TALB", kCap, Kind::kText},
-    {&Id3v2Fields::year, "TYE", "TYER", Id3v2Fields::kYearCapacity, Kind::kYear},
-    {&Id3v2Fields::comment, "COM", "COMM", kCap, Kind::kComment},
-    {&Id3v2Fields::genre, "TCO", "TCON", Id3v2Fields::kGenreCapacity, Kind::kText},
-    {&Id3v2Fields::copyright, "TCR", "TCOP", kCap, Kind::kText},
-    {&Id3v2Fields::originalArtist, "TOA", "TOPE", kCap, Kind::kText},
-    {&Id3v2Fields::url, "WXX", "WXXX", kCap, Kind::kLink},
-    {&Id3v2Fields::encodedBy, "TEN", "TENC", kCap, Kind::kText},
-    {&Id3v2Fields::composer, "TCM", "TCOM", kCap, Kind::kText},
-    {&Id3v2Fields::track, "TRK", "TRCK", Id3v2Fields::kTrackCapacity, Kind::kTrack},
+    {&Id3v2Fields::title, Id3v2Fields::kTitle, "TT2", "TIT2", kCap, Kind::kText},
+    {&Id3v2Fields::artist, Id3v2Fields::kArtist, "TP1", "TPE1", kCap, Kind::kText},
+    {&Id3v2Fields::album, Id3v2Fields::kAlbum, "TAL", "TALB", kCap, Kind::kText},
+    {&Id3v2Fields::year, Id3v2Fields::kYear, "TYE", "TYER", Id3v2Fields::kYearCapacity,
+     Kind::kYear},
+    {&Id3v2Fields::comment, Id3v2Fields::kComment, "COM", "COMM", kCap, Kind::kComment},
+    {&Id3v2Fields::genre, Id3v2Fields::kGenre, "TCO", "TCON", Id3v2Fields::kGenreCapacity,
+     Kind::kText},
+    {&Id3v2Fields::copyright, Id3v2Fields::kCopyright, "TCR", "TCOP", kCap, Kind::kText},
+    {&Id3v2Fields::originalArtist, Id3v2Fields::kOriginalArtist, "TOA", "TOPE", kCap, Kind::kText},
+    {&Id3v2Fields::url, Id3v2Fields::kUrl, "WXX", "WXXX", kCap, Kind::kLink},
+    {&Id3v2Fields::encodedBy, Id3v2Fields::kEncodedBy, "TEN", "TENC", kCap, Kind::kText},
+    {&Id3v2Fields::composer, Id3v2Fields::kComposer, "TCM", "TCOM", kCap, Kind::kText},
+    {&Id3v2Fields::track, Id3v2Fields::kTrack, "TRK", "TRCK", Id3v2Fields::kTrackCapacity,
+     Kind::kTrack},
 }};
 
 constexpr std::string_view kDateId24 = "TDRC";
@@ -137,7 +141,8 @@ std::string InsertCrBeforeLf(std::string_view text) {
 }
 
 // The track text taken as a number the way atoi does (leading blanks, a sign, digits),
-// clamped to the int range; written with a leading zero below 10.
+// clamped to the int range; written with a leading zero below 10. A total after the
+// number ("3/12") is kept as it stands.
 std::string TrackText(std::string_view track) {
     std::size_t i = 0;
     while (i < track.size() && (track[i] == ' ' || (track[i] >= '\t' && track[i] <= '\r'))) {
@@ -155,7 +160,8 @@ std::string TrackText(std::string_view track) {
     value = negative ? std::max<long long>(-value, INT_MIN) : std::min<long long>(value, INT_MAX);
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, value < 10 ? "0%lld" : "%lld", value);
-    return buffer;
+    const std::string_view total = i < track.size() && track[i] == '/' ? track.substr(i) : "";
+    return buffer + std::string(total);
 }
 
 bool IsEmptyDescriptionComment(const Id3v2Frame& frame, int version) {
@@ -209,6 +215,72 @@ void ReplaceFrame(Id3v2Tag& tag, const FieldEntry& entry, std::string_view value
     tag.SetSpace(body, padding);
 }
 
+// Whether the frame holds the value of the field: for comments only those without a
+// description, which are the ones written and read first.
+bool HoldsField(const Id3v2Frame& frame, const FieldEntry& entry, std::string_view id,
+                int version) {
+    return frame.id == id &&
+           (entry.kind != Kind::kComment || IsEmptyDescriptionComment(frame, version));
+}
+
+// Puts one changed field into the tag: the first frame holding it gets the new data in
+// its place and any further ones go; an empty value removes them all. Frames of other
+// fields keep their place and bytes.
+void ChangeFrame(Id3v2Tag& tag, const FieldEntry& entry, std::string_view value) {
+    const int version = tag.Version();
+    const std::string_view id =
+        entry.kind == Kind::kYear && version == 4 ? kDateId24 : IdFor(entry, version);
+    // A cleared year also goes from the other version's frame, which would be read back.
+    const std::string_view otherYear =
+        entry.kind == Kind::kYear && value.empty() ? (version == 4 ? entry.id23 : kDateId24) : "";
+    std::int64_t body = tag.BodySize();
+    std::int64_t padding = tag.Padding();
+    auto& frames = tag.Frames();
+    auto place = frames.end();
+    for (auto it = frames.begin(); it != frames.end();) {
+        const bool holds =
+            HoldsField(*it, entry, id, version) || (!otherYear.empty() && it->id == otherYear);
+        if (holds && place == frames.end() && !value.empty()) {
+            place = it++;
+            continue;
+        }
+        if (holds) {
+            padding += static_cast<std::int64_t>(kFrameHeaderLength + it->data.size());
+            it = frames.erase(it);
+            // Erasing behind the kept frame leaves its iterator good.
+        } else {
+            ++it;
+        }
+    }
+    if (value.empty()) {
+        tag.SetSpace(body, padding);
+        return;
+    }
+    std::vector<std::uint8_t> data = BuildData(entry, value, version);
+    std::int64_t needed = static_cast<std::int64_t>(data.size());
+    if (place != frames.end()) {
+        needed -= static_cast<std::int64_t>(place->data.size());
+    } else {
+        needed += static_cast<std::int64_t>(kFrameHeaderLength);
+    }
+    if (padding - needed < 1 && needed > 0) {
+        const auto growth = static_cast<std::int64_t>(data.size()) + kGrowthReserve;
+        body += growth;
+        padding += growth;
+    }
+    padding -= needed;
+    if (place != frames.end()) {
+        place->formatFlags = 0; // the new data is plain: not compressed, encrypted or grouped
+        place->data = std::move(data);
+    } else {
+        Id3v2Frame frame;
+        frame.id = std::string(id);
+        frame.data = std::move(data);
+        frames.push_back(std::move(frame));
+    }
+    tag.SetSpace(body, padding);
+}
+
 } // namespace
 
 void ExtractFields(const Id3v2Tag& tag, Id3v2Fields& fields) {
@@ -223,6 +295,17 @@ void ApplyFields(const Id3v2Fields& fields, Id3v2Tag& tag) {
         const std::string text =
             TextCodec::TruncateCharacters(fields.*entry.member, entry.capacity);
         ReplaceFrame(tag, entry, entry.kind == Kind::kTrack ? text : InsertCrBeforeLf(text));
+    }
+}
+
+void ApplyChangedFields(const Id3v2Fields& fields, unsigned which, Id3v2Tag& tag) {
+    for (const FieldEntry& entry : kFields) {
+        if ((which & entry.bit) == 0) {
+            continue;
+        }
+        const std::string text =
+            TextCodec::TruncateCharacters(fields.*entry.member, entry.capacity);
+        ChangeFrame(tag, entry, entry.kind == Kind::kTrack ? text : InsertCrBeforeLf(text));
     }
 }
 

@@ -18,4 +18,9 @@ void ExtractFields(const Id3v2Tag& tag, Id3v2Fields& fields);
 // plus 1034 bytes, so 1024 bytes of padding remain after it.
 void ApplyFields(const Id3v2Fields& fields, Id3v2Tag& tag);
 
+// Puts only the fields named by the Id3v2Fields::Field bits into the tag (space set for
+// writing): each takes the place of the frame that held it, an empty value removes that
+// frame, and every other frame stays as it was. Growth as for ApplyFields.
+void ApplyChangedFields(const Id3v2Fields& fields, unsigned which, Id3v2Tag& tag);
+
 } // namespace Id3v2FieldMapper

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -156,7 +157,9 @@ int Rewrite(const std::string& path, const FileHead& head, const std::vector<std
     return writer.Commit() ? kWritten : kReplaceFailed;
 }
 
-int WriteTagOrThrow(const Id3v2Fields& fields, const std::string& path) {
+// Writes all twelve fields, or with which only the fields it names.
+int WriteTagOrThrow(const Id3v2Fields& fields, const std::string& path,
+                    std::optional<unsigned> which) {
     PosixFile file;
     FileHead head;
     if (!file.OpenRead(path) || !ReadHead(file, head)) {
@@ -166,7 +169,14 @@ int WriteTagOrThrow(const Id3v2Fields& fields, const std::string& path) {
     Id3v2Tag tag;
     const int readResult = head.tagLength > 0 ? tag.Parse(head.tagBytes) : kNoHeader;
     PrepareForWrite(tag, readResult, static_cast<std::int64_t>(head.info.st_size));
-    Id3v2FieldMapper::ApplyFields(fields, tag);
+    if (which) {
+        Id3v2FieldMapper::ApplyChangedFields(fields, *which, tag);
+        if (head.tagLength == 0 && tag.Frames().empty()) {
+            return kWritten; // no tag, and nothing to put in one
+        }
+    } else {
+        Id3v2FieldMapper::ApplyFields(fields, tag);
+    }
     const std::vector<std::uint8_t> bytes = tag.Serialize();
     if (bytes.empty()) {
         return kTempWriteFailed;
@@ -222,7 +232,18 @@ int ReadTag(const std::string& path, Id3v2Fields& fields) {
 
 int WriteTag(const Id3v2Fields& fields, const std::string& path) {
     try {
-        return WriteTagOrThrow(fields, path);
+        return WriteTagOrThrow(fields, path, std::nullopt);
+    } catch (const std::bad_alloc&) {
+        return kTempWriteFailed; // nothing was replaced; the file is as it was
+    }
+}
+
+int WriteChangedFields(const Id3v2Fields& fields, unsigned which, const std::string& path) {
+    if ((which & Id3v2Fields::kAllFields) == 0) {
+        return kWritten;
+    }
+    try {
+        return WriteTagOrThrow(fields, path, which);
     } catch (const std::bad_alloc&) {
         return kTempWriteFailed; // nothing was replaced; the file is as it was
     }

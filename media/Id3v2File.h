@@ -43,6 +43,12 @@ int ReadTag(const std::string& path, Id3v2Fields& fields);
 // temporary file renamed over it. On failure the file is left as it was.
 int WriteTag(const Id3v2Fields& fields, const std::string& path);
 
+// Writes only the fields named by the Id3v2Fields::Field bits: each replaces the frame
+// that held it, an empty value removes it, and every other frame keeps its bytes. No bit
+// set, or a file without a tag given only empty values, writes nothing. Same file rules
+// and results as WriteTag.
+int WriteChangedFields(const Id3v2Fields& fields, unsigned which, const std::string& path);
+
 // Zeroes the body of the file's tag in place; header and file length stay.
 int BlankTag(const std::string& path);
 

@@ -28,7 +28,7 @@ constexpr const char* kUsage =
     "       mixorel-cli playlist filter IN.qmx PATTERN -o OUT.qmx\n"
     "       mixorel-cli playlist m3u IN.m3u -o OUT.qmx\n"
     "       mixorel-cli playlist html IN.qmx OUT.html\n"
-    "       mixorel-cli playlist print IN.qmx OUT.pdf [--page-size A4|Letter]\n"
+    "       mixorel-cli playlist print IN.qmx OUT.pdf [--page-size A4|Letter] [--pages FROM-TO]\n"
     "       mixorel-cli playlist walk IN.qmx [--by ORGANISATION] [--songs]\n";
 
 std::string DateJson(const CDateTime& date) {

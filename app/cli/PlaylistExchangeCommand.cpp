@@ -17,7 +17,22 @@ namespace {
 constexpr const char* kUsage = "usage: mixorel-cli playlist m3u IN.m3u -o OUT.qmx\n"
                                "       mixorel-cli playlist html IN.qmx OUT.html\n"
                                "       mixorel-cli playlist print IN.qmx OUT.pdf "
-                               "[--page-size A4|Letter]\n";
+                               "[--page-size A4|Letter] [--pages FROM-TO]\n";
+
+// "FROM-TO", both pages from 1 and FROM not after TO.
+bool ParsePageRange(const std::string& text, int& first, int& last) {
+    int from = 0;
+    int to = 0;
+    char dash = 0;
+    char extra = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &from, &dash, &to, &extra) != 3 || dash != '-' ||
+        from < 1 || to < from) {
+        return false;
+    }
+    first = from;
+    last = to;
+    return true;
+}
 
 // Collects the messages the import would show, for stderr.
 class MessagePrompt : public IUserPrompt {
@@ -100,15 +115,20 @@ int RunPlaylistHtml(const std::vector<std::string>& args) {
 
 int RunPlaylistPrint(const std::vector<std::string>& args) {
     std::string pageSize = "A4";
+    int firstPage = 1;
+    int lastPage = 0;
+    bool pagesOk = true;
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--page-size" && i + 1 < args.size()) {
             pageSize = args[++i];
+        } else if (args[i] == "--pages" && i + 1 < args.size()) {
+            pagesOk = ParsePageRange(args[++i], firstPage, lastPage);
         } else {
             paths.push_back(args[i]);
         }
     }
-    if (paths.size() != 2 || (pageSize != "A4" && pageSize != "Letter")) {
+    if (paths.size() != 2 || (pageSize != "A4" && pageSize != "Letter") || !pagesOk) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -135,6 +155,8 @@ int RunPlaylistPrint(const std::vector<std::string>& args) {
     job.strDate = CHtmlListWriter::NowText();
     SetColumns(job);
     job.nLines = doc.GetCount();
+    job.nFirstPage = firstPage;
+    job.nLastPage = lastPage;
     job.cellText = [&doc](int line, int column) {
         const CSong* song = doc.GetSongAt(line);
         return song != nullptr ? CPlaylistColumns::CellText(*song, column) : std::string();

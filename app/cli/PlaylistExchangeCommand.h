@@ -7,6 +7,7 @@
 int RunPlaylistM3u(const std::vector<std::string>& args);
 // mixorel-cli playlist html IN.qmx OUT.html: the HTML song list of a playlist.
 int RunPlaylistHtml(const std::vector<std::string>& args);
-// mixorel-cli playlist print IN.qmx OUT.pdf [--page-size A4|Letter]: the printed list as
-// a PDF file, in the column layout of the playlist view.
+// mixorel-cli playlist print IN.qmx OUT.pdf [--page-size A4|Letter] [--pages FROM-TO]:
+// the printed list as a PDF file, in the column layout of the playlist view; only the
+// pages FROM to TO when given.
 int RunPlaylistPrint(const std::vector<std::string>& args);

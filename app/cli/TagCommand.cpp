@@ -1,6 +1,7 @@
 #include "cli/TagCommand.h"
 
 #include "media/GenreTable.h"
+#include "media/Id3v1Tag.h"
 #include "media/Id3v2File.h"
 #include "media/SongFileReader.h"
 
@@ -158,6 +159,27 @@ int Fail(const std::string& path, const std::string& what) {
     return 1;
 }
 
+// The fields given on the command line, as Id3v2Fields or Id3v1Tag bits. A tag the file
+// has gets only these; every other byte of it stays.
+unsigned GivenFields(const TagOptions& o, bool v1) {
+    struct Given {
+        bool isGiven;
+        unsigned v1Bit, v2Bit;
+    };
+    const Given given[] = {{o.title.has_value(), Id3v1Tag::kFieldTitle, Id3v2Fields::kTitle},
+                           {o.artist.has_value(), Id3v1Tag::kFieldArtist, Id3v2Fields::kArtist},
+                           {o.album.has_value(), Id3v1Tag::kFieldAlbum, Id3v2Fields::kAlbum},
+                           {o.comment.has_value(), Id3v1Tag::kFieldComment, Id3v2Fields::kComment},
+                           {o.genre.has_value(), Id3v1Tag::kFieldGenre, Id3v2Fields::kGenre},
+                           {o.year.has_value(), Id3v1Tag::kFieldYear, Id3v2Fields::kYear},
+                           {o.track.has_value(), Id3v1Tag::kFieldTrack, Id3v2Fields::kTrack}};
+    unsigned fields = 0;
+    for (const Given& field : given) {
+        fields |= field.isGiven ? (v1 ? field.v1Bit : field.v2Bit) : 0u;
+    }
+    return fields;
+}
+
 int WriteId3v2(const TagOptions& o, const TagValues& v, const SongFileFacts& facts) {
     if (o.blankV2) {
         const int result = Id3v2::BlankTag(o.path);
@@ -170,13 +192,19 @@ int WriteId3v2(const TagOptions& o, const TagValues& v, const SongFileFacts& fac
     fields.comment = v.comment;
     fields.genre = v.genre;
     fields.year = v.year > 0 ? std::to_string(v.year) : std::string();
-    fields.track = v.track > 0 ? std::to_string(v.track) : std::string();
-    const int result = Id3v2::WriteTag(fields, o.path);
+    // A new track number keeps the total after it ("3/12").
+    const std::size_t slash = fields.track.find('/');
+    const std::string total = slash == std::string::npos ? "" : fields.track.substr(slash);
+    fields.track = v.track > 0 ? std::to_string(v.track) + total : std::string();
+    // A file without a tag gets every field that has a value (taken over from its ID3v1).
+    const unsigned which =
+        facts.id3v2Result == 0 ? GivenFields(o, false) : unsigned{Id3v2Fields::kAllFields};
+    const int result = Id3v2::WriteChangedFields(fields, which, o.path);
     return result == 0 ? 0
                        : Fail(o.path, "writing the ID3v2 tag failed: " + WriteResultText(result));
 }
 
-int WriteId3v1(const TagOptions& o, const TagValues& v) {
+int WriteId3v1(const TagOptions& o, const TagValues& v, const SongFileFacts& facts) {
     Id3v1Tag tag;
     tag.SetTitle(v.title);
     tag.SetArtist(v.artist);
@@ -189,7 +217,10 @@ int WriteId3v1(const TagOptions& o, const TagValues& v) {
     } else {
         tag.SetGenreByName(v.genre);
     }
-    const int result = tag.WriteToFile(o.path, o.removeV1);
+    const int result = o.removeV1
+                           ? tag.WriteToFile(o.path, true)
+                           : tag.WriteFieldsToFile(o.path, facts.hasId3v1 ? GivenFields(o, true)
+                                                                          : Id3v1Tag::kAllFields);
     if (result == 0) {
         return 0;
     }
@@ -225,7 +256,7 @@ int RunTagCommand(const std::vector<std::string>& args) {
         }
     }
     if (!options.v2Only || options.removeV1) {
-        return WriteId3v1(options, v1);
+        return WriteId3v1(options, v1, facts);
     }
     return 0;
 }

@@ -38,7 +38,7 @@ constexpr const char* kUsage =
     "                    a playlist of the lines of an M3U list\n"
     "  playlist html IN.qmx OUT.html\n"
     "                    the HTML song list of a playlist\n"
-    "  playlist print IN.qmx OUT.pdf [--page-size A4|Letter]\n"
+    "  playlist print IN.qmx OUT.pdf [--page-size A4|Letter] [--pages FROM-TO]\n"
     "                    the printed playlist as a PDF file\n"
     "  playlist walk IN.qmx [--by ORGANISATION] [--songs]\n"
     "                    the Media Walker's tree of a playlist (default Artist/Album)\n"

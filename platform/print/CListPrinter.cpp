@@ -46,15 +46,17 @@ int CListPrinter::Print(QPagedPaintDevice& device, const CListPrintJob& job) {
     if (!painter.begin(&device)) {
         return 0;
     }
-    const int pages = m_layout.GetPageCount();
-    for (int page = 1; page <= pages; ++page) {
-        if (page > 1) {
+    const int count = m_layout.GetPageCount();
+    const int first = std::clamp(job.nFirstPage, 1, count);
+    const int last = job.nLastPage <= 0 ? count : std::clamp(job.nLastPage, first, count);
+    for (int page = first; page <= last; ++page) {
+        if (page > first) {
             device.newPage();
         }
         PrintPage(painter, job, page);
     }
     painter.end();
-    return pages;
+    return last - first + 1;
 }
 
 bool CListPrinter::PrintToPdf(const CListPrintJob& job, const QString& path,
@@ -93,6 +95,11 @@ bool CListPrinter::PrintToPdf(const CListPrintJob& job, const QString& path,
     return true;
 }
 
+// A text wider than its room ends in an ellipsis rather than running into the next.
+QString CListPrinter::Elided(const QPainter& painter, const QString& text, int width) {
+    return painter.fontMetrics().elidedText(text, Qt::ElideRight, width);
+}
+
 QRect CListPrinter::DeviceRect(int left, int top, int right, int bottom) const {
     const int h = m_layout.GetHorizontalScale();
     const int v = m_layout.GetVerticalScale();
@@ -123,8 +130,9 @@ void CListPrinter::PrintPage(QPainter& painter, const CListPrintJob& job, int pa
     const int singleLine = Qt::TextSingleLine | Qt::AlignVCenter;
 
     painter.setFont(ScaledFont(true));
-    painter.drawText(DeviceRect(left, top, right, top + line), Qt::AlignRight | singleLine,
-                     QString::fromStdString(job.strTitle));
+    const QRect titleLine = DeviceRect(left, top, right, top + line);
+    painter.drawText(titleLine, Qt::AlignRight | singleLine,
+                     Elided(painter, QString::fromStdString(job.strTitle), titleLine.width()));
 
     painter.setFont(ScaledFont(false));
     const int footer = m_layout.GetFooterTop();
@@ -146,7 +154,8 @@ void CListPrinter::PrintPage(QPainter& painter, const CListPrintJob& job, int pa
             const QRect cell = DeviceRect(x + pad, rowTop, x + width, rowTop + line);
             painter.save();
             painter.setClipRect(cell);
-            painter.drawText(cell, Qt::AlignLeft | singleLine, text(column));
+            painter.drawText(cell, Qt::AlignLeft | singleLine,
+                             Elided(painter, text(column), cell.width()));
             painter.restore();
             x += width;
         }

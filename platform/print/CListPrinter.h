@@ -22,7 +22,8 @@ public:
     // list too wide for the page).
     bool Prepare(const QPagedPaintDevice& device, const CListPrintJob& job);
     const CListPrintLayout& GetLayout() const { return m_layout; }
-    // Prints every page; answers the number printed (0: nothing, no page started).
+    // Prints the job's pages (every page when its range says so); answers the number
+    // printed (0: nothing, no page started).
     int Print(QPagedPaintDevice& device, const CListPrintJob& job);
     // Writes the pages to a PDF file, replacing it atomically; page size "A4" or
     // "Letter". False with the reason in error; an empty list writes no file.
@@ -34,6 +35,7 @@ private:
     void DrawRule(QPainter& painter, int y) const;
     QRect DeviceRect(int left, int top, int right, int bottom) const;
     QFont ScaledFont(bool title) const;
+    static QString Elided(const QPainter& painter, const QString& text, int width);
 
     QFont m_font;
     int m_nScreenLineHeight;

@@ -121,6 +121,57 @@ TEST_F(CliPrintTest, PagesCarryTheListInOrderInTheStoredLayout) {
     EXPECT_EQ(Pages(Print(MakeList("over", perPage + 1))).size(), 2u);
 }
 
+struct PageRangeCase {
+    const char* name;
+    int from;
+    int to; // past the end: the last page
+    int firstPrinted;
+};
+
+class CliPrintRangeTest : public CliPrintTest,
+                          public ::testing::WithParamInterface<PageRangeCase> {};
+
+// Only the chosen pages, each with its own number and lines.
+TEST_P(CliPrintRangeTest, PrintsOnlyTheChosenPages) {
+    const PageRangeCase& c = GetParam();
+    const std::string list = MakeList("ranged", 250);
+    const auto all = Pages(Print(list));
+    const auto pages =
+        Pages(Print(list, " --pages " + std::to_string(c.from) + "-" + std::to_string(c.to)));
+    ASSERT_GE(all.size(), 4u);
+    const int lastPrinted = std::min(c.to, static_cast<int>(all.size()));
+    ASSERT_EQ(pages.size(), static_cast<std::size_t>(lastPrinted - c.firstPrinted + 1));
+    // The same page as in the full print, but for the printing time in its footer.
+    const auto undated = [](const std::string& page) {
+        return std::regex_replace(page, std::regex("\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"),
+                                  "");
+    };
+    for (int page = c.firstPrinted; page <= lastPrinted; ++page) {
+        EXPECT_EQ(undated(pages[static_cast<std::size_t>(page - c.firstPrinted)]),
+                  undated(all[static_cast<std::size_t>(page - 1)]))
+            << "page " << page;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliPrintRangeTest,
+                         ::testing::Values(PageRangeCase{"First", 1, 1, 1},
+                                           PageRangeCase{"Middle", 2, 3, 2},
+                                           PageRangeCase{"PastTheEnd", 3, 99, 3}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// A title wider than its column ends in an ellipsis instead of running under the next.
+TEST_F(CliPrintTest, LongTitleIsCutWithAnEllipsis) {
+    const std::string title(60, 'W');
+    Write("wide.m3u", "#EXTM3U\n#EXTINF:61," + title + "\n/music/wide.mp3\n");
+    ASSERT_EQ(Status("playlist m3u " + Q("wide.m3u") + " -o " + Q("wide.qmx")), 0);
+    const auto pages = Pages(Print(File("wide.qmx")));
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].find(title), std::string::npos) << pages[0];
+    EXPECT_TRUE(
+        std::regex_search(pages[0], std::regex("Song +Duration\\s+\\S+ +\\S+ +W+\xE2\x80\xA6\n")))
+        << pages[0];
+}
+
 TEST_F(CliPrintTest, PageSizeEmptyListAndBadArguments) {
     const std::string list = MakeList("short", 3);
     ExpectHas(TestFiles::Capture("pdfinfo " + ShellQuote(Print(list, " --page-size Letter"))),
@@ -131,6 +182,8 @@ TEST_F(CliPrintTest, PageSizeEmptyListAndBadArguments) {
         {"playlist print " + Q("empty.qmx") + " " + Q("e.pdf"), 1, "empty", "e.pdf"},
         {"playlist print " + ShellQuote(list), 2},
         {"playlist print " + ShellQuote(list) + " x.pdf --page-size A5", 2},
+        {"playlist print " + ShellQuote(list) + " x.pdf --pages 3-2", 2},
+        {"playlist print " + ShellQuote(list) + " x.pdf --pages 0-2", 2},
     });
 }
 

@@ -42,6 +42,9 @@ TEST_F(CliTagTest, WritesBothOrOneTagAndRemovesThem) {
     // Fields not given keep their values.
     ASSERT_EQ(Tag(song, "--title Second"), 0);
     EXPECT_EQ(Columns(Info(song), "title artist track genre"), "Second|Ünïcödé|7|Rock");
+    const auto tagged = ReadAll(song);
+    ASSERT_EQ(Tag(song, ""), 0);
+    EXPECT_EQ(ReadAll(song), tagged) << "nothing given, nothing written";
 
     // Only one tag, and removals.
     song = NewSong("b.mp3");

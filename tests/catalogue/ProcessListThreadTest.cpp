@@ -4,6 +4,7 @@
 
 #include "DocumentFakes.h"
 
+#include "catalogue/CAutoTagRun.h"
 #include "catalogue/CMemorySongClipboard.h"
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistContent.h"
@@ -177,6 +178,23 @@ TEST_F(ProcessListThreadTest, AFileWithoutFramesGetsZeroInfoAndCountsAsProcessed
     }
     EXPECT_EQ(m_doc.GetTotalTime(), 0u);
     EXPECT_DOUBLE_EQ(m_doc.GetTotalSize(), 4096.0);
+}
+
+// A song read again after a tag edit (marked unprocessed, then processed at once) or an
+// auto-tag run (queued for the thread) leaves its old time and size in no total.
+TEST_F(ProcessListThreadTest, TotalsStayRightWhenEditedSongsAreReadAgain) {
+    Load(WriteMpegs(3, 5));
+    while (m_doc.ProcessNextQueued()) {
+    }
+    ExpectAllRead(3);
+    const std::string edited = m_doc.GetSongAt(0)->GetId();
+    m_doc.SetProcessed(*m_doc.FindById(edited), false);
+    EXPECT_TRUE(m_doc.ProcessSong(edited));
+    FilenamePattern pattern;
+    ASSERT_TRUE(pattern.SetCriteria("{TITLE}"));
+    EXPECT_EQ(CAutoTagRun::Run(m_doc, {m_doc.GetSongAt(1)->GetId()}, pattern, {}, nullptr), 1);
+    ASSERT_TRUE(m_doc.CreateProcessThread(false));
+    ExpectAllRead(3);
 }
 
 TEST_F(ProcessListThreadTest, RunsAtIdlePriority) {

@@ -212,6 +212,11 @@ TEST_F(SongFileTest, MakeTitleRules) {
     const Bytes v1 = TestFiles::Id3v1Block("Title", "ABBA", "", "", "", 0, 1);
     plain.SetTag(Block(v1));
     EXPECT_EQ(plain.MakeTitle(bare, "%3 - %4"), "Abba - Title");
+    // An ID3v2 tag with none of the texts the template uses counts as none.
+    const std::string ripped = Make("ripped.mp3", Id3v2Tag({{"TENC", "LAME3.100"}}));
+    EXPECT_EQ(plain.MakeTitle(ripped, "%3 - %4"), "Abba - Title");
+    EXPECT_EQ(CSong().MakeTitle(ripped, "%3 - %4"), "Ripped.mp3");
+    EXPECT_EQ(CSong().MakeTitle(tagged, "%5"), "Tagged.mp3") << "no comment in the tag";
 }
 
 TEST_F(SongFileTest, SetPathReadsFileFacts) {

@@ -243,8 +243,13 @@ TEST_F(Id3v2WriteFile, FieldsRoundTripWithByteExactFrames) {
 
 TEST_F(Id3v2WriteFile, TrackIsWrittenAsANumber) {
     const std::string path = Put(Audio(2));
-    for (const auto& [typed, stored] : std::vector<std::pair<std::string, std::string>>{
-             {"7", "07"}, {"12", "12"}, {"", "00"}, {"3/12", "03"}, {"x", "00"}, {"123", "123"}}) {
+    for (const auto& [typed, stored] :
+         std::vector<std::pair<std::string, std::string>>{{"7", "07"},
+                                                          {"12", "12"},
+                                                          {"", "00"},
+                                                          {"3/12", "03/12"},
+                                                          {"x", "00"},
+                                                          {"123", "123"}}) {
         Id3v2Fields fields;
         fields.track = typed;
         ASSERT_EQ(Id3v2::WriteTag(fields, path), Id3v2::kWritten);

@@ -138,7 +138,7 @@ TEST_F(Id3v2Interop, TagsMutagenWritesReadHere) {
         comment += "Ünïcödé comment ";
     }
     const Lines expected{kTitle, "Привет", "東京",   "2007", comment,
-                         "5/1",  "Rock",   "© 2007", "Orig", "http://example.com/",
+                         "5/12", "Rock",   "© 2007", "Orig", "http://example.com/",
                          "Enc",  "Comp"};
     int version = 3;
     for (const std::string& path : WriteWithMutagen("theirs")) {

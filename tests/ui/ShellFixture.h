@@ -49,6 +49,7 @@ public:
     std::map<std::string, Answer> answers;
     std::vector<std::string> savePaths;
     std::vector<std::string> asked;
+    std::map<std::string, Buttons> buttonsOf; // the buttons each message box had
     // Called with each question before it is answered.
     std::function<void(const std::string&)> onAsk;
 
@@ -64,8 +65,9 @@ public:
         return duplicateAnswer;
     }
     bool SongData(std::string&, std::string&) override { return false; }
-    Answer Ask(const std::string& text, Buttons, Icon) override {
+    Answer Ask(const std::string& text, Buttons buttons, Icon) override {
         asked.push_back(text);
+        buttonsOf[text] = buttons;
         if (onAsk) {
             onAsk(text);
         }

@@ -97,11 +97,18 @@ COptionsDialog::COptionsDialog(IShellPrompt& prompt, ISettingsStore& store,
         m_pStack->addWidget(page);
     }
     ShowPage(COptionsPages::kPageCount);
-    connect(m_pTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        ShowPage(item != nullptr ? m_pTree->indexOfTopLevelItem(item) : COptionsPages::kPageCount);
+    // The page follows the selection, not the current item: a tree taking the focus makes
+    // its first item current without choosing it, and the welcome text stays until then.
+    connect(m_pTree, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> chosen = m_pTree->selectedItems();
+        ShowPage(chosen.isEmpty() ? COptionsPages::kPageCount
+                                  : m_pTree->indexOfTopLevelItem(chosen.front()));
     });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    // Enter and Escape answer these; letters of their own would take the pages' letters.
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &COptionsDialog::reject);
     auto* body = new QHBoxLayout;
@@ -340,10 +347,14 @@ QWidget* COptionsDialog::MakeColours() {
     grid->addRow(QString(), new QLabel(QStringLiteral("background          foreground")));
     for (const auto& [text, back, fore] : rows) {
         auto* pair = new QHBoxLayout;
-        pair->addWidget(AddColour(back));
+        QPushButton* first = AddColour(back);
+        pair->addWidget(first);
         pair->addWidget(AddColour(fore));
         pair->addStretch();
-        grid->addRow(QString::fromUtf8(text), pair);
+        // A row of two buttons gets no buddy from the form, so its letter would show as "&".
+        auto* label = new QLabel(QString::fromUtf8(text));
+        label->setBuddy(first);
+        grid->addRow(label, pair);
     }
     m_pFont = new QFontComboBox;
     m_pFont->setCurrentFont(QFont(Text(v.m_strListViewFontName)));
@@ -378,7 +389,7 @@ QWidget* COptionsDialog::MakeMisc() {
     layout->addWidget(AddCheck(page, "&Stop looping at the end of list", &v.m_bStopLoopAtEnd));
     layout->addWidget(AddCheck(page, "Ask before shuting down PC", &v.m_bAskShutdownPc));
     layout->addWidget(
-        AddCheck(page, "Show a desktop &notification when a song starts", &v.m_bNotifySongStart));
+        AddCheck(page, "Show a &desktop notification when a song starts", &v.m_bNotifySongStart));
     layout->addStretch();
     return page;
 }

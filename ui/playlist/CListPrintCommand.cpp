@@ -9,9 +9,11 @@
 #include <QPrinter>
 #include <QTableView>
 
+#include <algorithm>
+
 CListPrintJob CListPrintCommand::MakeJob(const QTableView& list, const QString& title) {
     CListPrintJob job;
-    job.strTitle = title.toStdString();
+    job.strTitle = PlainTitle(title).toStdString();
     job.strDate = CHtmlListWriter::NowText();
     const QHeaderView* header = list.horizontalHeader();
     const QAbstractItemModel* model = list.model();
@@ -42,17 +44,46 @@ int ScreenLineHeight(const QTableView& list) {
 
 bool CListPrintCommand::Print(QTableView& list, const QString& title, QPrinter& printer,
                               QWidget* parent) {
-    const CListPrintJob job = MakeJob(list, title);
+    CListPrintJob job = MakeJob(list, title);
     if (job.nLines == 0) {
         return false;
     }
-    printer.setDocName(title);
+    printer.setDocName(PlainTitle(title));
+    CListPrinter printerLayout(list.font(), ScreenLineHeight(list), list.logicalDpiY());
     QPrintDialog dialog(&printer, parent);
+    OfferPages(dialog,
+               printerLayout.Prepare(printer, job) ? printerLayout.GetLayout().GetPageCount() : 1);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    CListPrinter printerLayout(list.font(), ScreenLineHeight(list), list.logicalDpiY());
+    TakePages(printer, job);
     return printerLayout.Print(printer, job) > 0;
+}
+
+QString CListPrintCommand::PlainTitle(QString title) {
+    title.remove(QStringLiteral("[*]"));
+    title = title.trimmed();
+    if (title.endsWith(QLatin1Char('*'))) {
+        title.chop(1);
+    }
+    return title.trimmed();
+}
+
+void CListPrintCommand::OfferPages(QPrintDialog& dialog, int pages) {
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(1, std::max(1, pages));
+    dialog.printer()->setFromTo(1, std::max(1, pages));
+    dialog.printer()->setPrintRange(QPrinter::AllPages);
+}
+
+void CListPrintCommand::TakePages(const QPrinter& printer, CListPrintJob& job) {
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        job.nFirstPage = printer.fromPage();
+        job.nLastPage = printer.toPage();
+    } else {
+        job.nFirstPage = 1;
+        job.nLastPage = 0;
+    }
 }
 
 bool CListPrintCommand::Preview(QTableView& list, const QString& title, QPrinter& printer,
@@ -61,11 +92,16 @@ bool CListPrintCommand::Preview(QTableView& list, const QString& title, QPrinter
     if (job.nLines == 0) {
         return false;
     }
-    printer.setDocName(title);
+    printer.setDocName(PlainTitle(title));
     QPrintPreviewDialog preview(&printer, parent);
     CListPrinter printerLayout(list.font(), ScreenLineHeight(list), list.logicalDpiY());
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&](QPrinter* target) { printerLayout.Print(*target, job); });
+                     [&](QPrinter* target) {
+                         // Printing from the preview honours the range of its dialog.
+                         CListPrintJob pages = job;
+                         TakePages(*target, pages);
+                         printerLayout.Print(*target, pages);
+                     });
     preview.exec();
     return true;
 }

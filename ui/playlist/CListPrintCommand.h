@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QPrintDialog;
 class QPrinter;
 class QTableView;
 class QWidget;
@@ -22,4 +23,10 @@ public:
     // run's, as "P&rint Setup..." left it.
     static bool Print(QTableView& list, const QString& title, QPrinter& printer, QWidget* parent);
     static bool Preview(QTableView& list, const QString& title, QPrinter& printer, QWidget* parent);
+    // The title without the window's unsaved-changes mark ("[*]" or a trailing "*").
+    static QString PlainTitle(QString title);
+    // The dialog offers pages 1 to pages, all of them chosen.
+    static void OfferPages(QPrintDialog& dialog, int pages);
+    // The range the user chose in the dialog (all pages unless a range was chosen).
+    static void TakePages(const QPrinter& printer, CListPrintJob& job);
 };

@@ -68,6 +68,9 @@ IUserPrompt::Answer CQtPrompt::AskHere(const std::string& text, Buttons buttons,
     case kYesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    case kOkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
     default:
         box.setStandardButtons(QMessageBox::Ok);
     }

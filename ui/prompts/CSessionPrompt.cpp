@@ -43,7 +43,7 @@ IUserPrompt::Answer CSessionPrompt::Ask(const std::string& text, Buttons buttons
     if (!IsUnattended()) {
         return m_user.Ask(text, buttons, icon);
     }
-    if (buttons == kOk) {
+    if (buttons == kOk || buttons == kOkCancel) {
         std::fprintf(stderr, "mixorel: %s\n", text.c_str());
     }
     return kAnswerYes;

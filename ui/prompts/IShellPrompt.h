@@ -10,10 +10,10 @@
 // desktop implementation is CQtPrompt; tests script a fake.
 class IShellPrompt : public IUserPrompt {
 public:
-    enum Buttons : int { kOk = 0, kYesNo, kYesNoCancel };
+    enum Buttons : int { kOk = 0, kYesNo, kYesNoCancel, kOkCancel };
     enum Icon : int { kIconInformation = 0, kIconQuestion, kIconExclamation, kIconError };
 
-    // A message box; kOk answers kAnswerYes.
+    // A message box; OK answers kAnswerYes.
     virtual Answer Ask(const std::string& text, Buttons buttons, Icon icon) = 0;
     // The open dialog (an existing file); filter as "Name (*.ext)" entries. False on cancel.
     virtual bool ChooseOpenFile(const std::string& title, const std::string& filter,

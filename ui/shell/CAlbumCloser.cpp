@@ -7,6 +7,9 @@
 #include "ui/shell/COpenPlaylist.h"
 #include "ui/shell/IAlbumCloseHost.h"
 
+#include <string>
+#include <vector>
+
 CAlbumCloser::CAlbumCloser(IAlbumCloseHost& host, CAlbumManager& albums, IShellPrompt& prompt,
                            ISettingsStore& store)
     : m_host(host), m_albums(albums), m_prompt(prompt), m_store(store) {}
@@ -53,7 +56,7 @@ bool CAlbumCloser::SaveAsked(bool closeAll, bool& albumSaved) {
         m_host.SetAlbumModified(false);
         return true;
     }
-    if (!m_host.IsAlbumModified() || m_host.GetPlaylists().empty()) {
+    if (!AlbumChanged()) {
         return true;
     }
     const auto answer = m_prompt.Ask(kAlbumModifiedQuestion, IShellPrompt::kYesNoCancel,
@@ -62,7 +65,8 @@ bool CAlbumCloser::SaveAsked(bool closeAll, bool& albumSaved) {
         return false;
     }
     if (answer == IUserPrompt::kAnswerYes) {
-        if (!m_albums.SaveAlbum(true, {}, closeAll)) {
+        // The album keeps its own name: a dialog here would only ask to replace it.
+        if (!m_albums.SaveAlbum(true, m_albums.GetAlbumPath(), closeAll)) {
             return false;
         }
         albumSaved = true;
@@ -71,12 +75,33 @@ bool CAlbumCloser::SaveAsked(bool closeAll, bool& albumSaved) {
     return true;
 }
 
-// With autosave: every modified playlist is saved, then the album. A playlist that
+// Moving between windows marks the album modified too; it has changed only when the
+// playlists it would record differ from those its file holds.
+bool CAlbumCloser::AlbumChanged() const {
+    if (!m_host.IsAlbumModified() || m_host.GetPlaylists().empty()) {
+        return false;
+    }
+    std::vector<std::string> open;
+    for (COpenPlaylist* playlist : m_host.GetPlaylists()) {
+        if (!playlist->GetPathName().empty()) {
+            open.push_back(playlist->GetPathName());
+        }
+    }
+    std::vector<std::string> recorded;
+    return CAlbumFile::Read(m_albums.GetAlbumPath(), recorded) != CAlbumFile::kOk ||
+           recorded != open;
+}
+
+// With autosave: every modified playlist that has a file is saved, then the album; a
+// new playlist has no name to save under, so its own question is asked. A playlist that
 // cannot be saved keeps the program open, so its changes are not lost.
 bool CAlbumCloser::SaveUnasked(bool closeAll) {
     if (closeAll) {
         for (COpenPlaylist* playlist : m_host.GetPlaylists()) {
-            if (playlist->IsModified() && !playlist->Save()) {
+            const bool saved = playlist->GetPathName().empty()
+                                   ? playlist->SaveModified()
+                                   : !playlist->IsModified() || playlist->Save();
+            if (!saved) {
                 return false;
             }
         }

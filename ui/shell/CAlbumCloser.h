@@ -24,6 +24,7 @@ public:
 
 private:
     bool SaveAsked(bool closeAll, bool& albumSaved);
+    bool AlbumChanged() const;
     bool SaveUnasked(bool closeAll);
     bool AskEachPlaylist();
     bool CloseEveryPlaylist();

@@ -245,6 +245,7 @@ private:
     QAction* AddCommand(QMenu* menu, const char* text, std::function<void()> run);
     void OnActive(const std::function<void(Entry&)>& run);
     void RefreshMenus();
+    void AddTagCommands(QMenu* list);
     void FillRecentAlbums();
     void OnTrayTimer();
     void OnIdleTimer();

@@ -139,7 +139,7 @@ void CMainFrame::PrintActive(bool preview) {
     if (frame == nullptr) {
         return;
     }
-    const QString title = Q(frame->GetPlaylist().GetDoc().GetTitle());
+    const QString title = Q(frame->GetPlaylist().GetDisplayName());
     if (preview) {
         CListPrintCommand::Preview(*frame->GetList(), title, GetPrinter(), this);
     } else {
@@ -224,7 +224,7 @@ void CMainFrame::AutoTag(Entry& entry) {
                                static_cast<int>(ids.size()));
         count = CAutoTagRun::Run(doc, ids, dialog.Pattern(), dialog.Defaults(), progress.get());
     }
-    m_services.pPrompt->Ask(CAutoTagger::FinishedText(count), IShellPrompt::kOk,
+    m_services.pPrompt->Ask(CAutoTagger::FinishedText(count), IShellPrompt::kOkCancel,
                             IShellPrompt::kIconInformation);
 }
 

@@ -20,6 +20,7 @@
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/COpenPlaylist.h"
 #include "ui/toolkit/CThemeIcon.h"
+#include "ui/tags/CTagCommands.h"
 #include "ui/toolkit/StdToQString.h"
 
 #include <QAction>
@@ -169,10 +170,7 @@ void CMainFrame::BuildMenus() {
                            })));
 
     list->addSeparator();
-    needsActive(AddCommand(list, "Edit &ID3 tag...\tCtrl+3",
-                           onActive([this](Entry& e) { EditTags(e, SelectedIds(e)); })));
-    needsActive(
-        AddCommand(list, "A&uto tag...\tCtrl+Shift+3", onActive([this](Entry& e) { AutoTag(e); })));
+    AddTagCommands(list);
     needsActive(
         AddCommand(list, "Media &tree\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
 
@@ -380,6 +378,36 @@ QAction* CMainFrame::AddViewCommand(QMenu* menu, int id) {
         return frame != nullptr && frame->GetView()->IsCommandEnabled(id);
     });
     return action;
+}
+
+// The tag commands act only when they can; their keys reach them whatever the menu last
+// showed (its enabling is refreshed only when it opens), so each checks again.
+void CMainFrame::AddTagCommands(QMenu* list) {
+    const auto activeView = [this]() -> CMixorel2001View* {
+        COpenPlaylist* active = GetActivePlaylist();
+        CChildFrame* frame = active != nullptr ? FindFrame(*active) : nullptr;
+        return frame != nullptr ? frame->GetView() : nullptr;
+    };
+    QAction* edit = AddCommand(list, CTagCommands::kEditText, [this, activeView] {
+        CMixorel2001View* view = activeView();
+        if (view != nullptr && CTagCommands::CanEdit(*view)) {
+            OnActive([this](Entry& e) { EditTags(e, SelectedIds(e)); });
+        }
+    });
+    QAction* autoTag = AddCommand(list, CTagCommands::kAutoTagText, [this, activeView] {
+        CMixorel2001View* view = activeView();
+        if (view != nullptr && CTagCommands::CanAutoTag(*view)) {
+            OnActive([this](Entry& e) { AutoTag(e); });
+        }
+    });
+    m_enablers.emplace_back(edit, [activeView] {
+        CMixorel2001View* view = activeView();
+        return view != nullptr && CTagCommands::CanEdit(*view);
+    });
+    m_enablers.emplace_back(autoTag, [activeView] {
+        const CMixorel2001View* view = activeView();
+        return view != nullptr && CTagCommands::CanAutoTag(*view);
+    });
 }
 
 void CMainFrame::RefreshMenus() {

@@ -61,17 +61,22 @@ CAutoTagDialog::CAutoTagDialog(IShellPrompt& prompt, long fileCount, QWidget* pa
     for (QLineEdit* edit : {m_pArtist, m_pAlbum, m_pTitle, m_pComment}) {
         edit->setMaxLength(30);
     }
+    // Left at their first value, year, track and genre keep what each file's tag holds.
+    const QString keep = QString::fromUtf8(CAutoTagger::kKeepText);
     m_pYear = new QSpinBox;
     m_pYear->setRange(0, 3000);
+    m_pYear->setSpecialValueText(keep);
     m_pTrack = new QSpinBox;
     m_pTrack->setRange(-1, 255);
     m_pTrack->setValue(-1);
+    m_pTrack->setSpecialValueText(keep);
     m_pGenre = new QComboBox;
+    m_pGenre->addItem(keep);
     for (int i = 0; i < GenreTable::kCount; ++i) {
         m_pGenre->addItem(QStringLiteral("(%1)%2").arg(i).arg(QString::fromUtf8(
             GenreTable::Name(i).data(), static_cast<int>(GenreTable::Name(i).size()))));
     }
-    m_pGenre->setCurrentIndex(GenreTable::kCount - 1);
+    m_pGenre->setCurrentIndex(0);
     defaults->addRow(QStringLiteral("Artist"), m_pArtist);
     defaults->addRow(QStringLiteral("Album"), m_pAlbum);
     defaults->addRow(QStringLiteral("Title"), m_pTitle);
@@ -129,7 +134,7 @@ CAutoTagger::Defaults CAutoTagDialog::Defaults() const {
     d.strComment = m_pComment->text().toStdString();
     d.nYear = m_pYear->value();
     d.nTrack = m_pTrack->value();
-    d.strGenre = m_pGenre->currentText().toStdString();
+    d.strGenre = m_pGenre->currentIndex() > 0 ? m_pGenre->currentText().toStdString() : "";
     d.bDontOverwrite = m_pDontOverwrite->isChecked();
     return d;
 }

@@ -32,7 +32,8 @@ QComboBox* GenreList() {
     return list;
 }
 
-// Year and track boxes show what the file holds; Save checks their limits.
+// Year and track boxes show what the file holds, even beyond the limits that Save checks
+// for the values the user types.
 QSpinBox* NumberBox(int low, int high) {
     auto* box = new QSpinBox;
     box->setRange(low, high);
@@ -111,8 +112,8 @@ QGroupBox* CId3TagDialog::MakeV1() {
     group->setCheckable(true);
     auto* form = new QFormLayout(group);
     const int max = static_cast<int>(CTagEditorData::kV1TextMax);
-    m_v1 = {group,        TextBox(max),       TextBox(max),       TextBox(max),
-            TextBox(max), NumberBox(0, 9999), NumberBox(-1, 255), GenreList()};
+    m_v1 = {group,        TextBox(max),          TextBox(max),       TextBox(max),
+            TextBox(max), NumberBox(-999, 9999), NumberBox(-1, 255), GenreList()};
     form->addRow(QStringLiteral("Artist"), m_v1.artist);
     form->addRow(QStringLiteral("Album"), m_v1.album);
     form->addRow(QStringLiteral("Title"), m_v1.title);
@@ -130,10 +131,13 @@ QGroupBox* CId3TagDialog::MakeV2() {
     const int max = static_cast<int>(Id3v2Fields::kTextCapacity);
     auto* comment = new QPlainTextEdit;
     comment->setMaximumHeight(60);
-    m_v2 = {group,        TextBox(max), TextBox(max),       TextBox(max),
-            TextBox(max), TextBox(max), TextBox(max),       TextBox(max),
-            TextBox(max), comment,      NumberBox(0, 9999), NumberBox(-1, 255),
+    m_v2 = {group,        TextBox(max), TextBox(max),          TextBox(max),
+            TextBox(max), TextBox(max), TextBox(max),          TextBox(max),
+            TextBox(max), comment,      NumberBox(-999, 9999), NumberBox(-1, 9999999),
             GenreList()};
+    // A genre outside the list is shown, and can be typed, as its own text.
+    m_v2.genre->setEditable(true);
+    m_v2.genre->setInsertPolicy(QComboBox::NoInsert);
     form->addRow(QStringLiteral("Artist"), m_v2.artist);
     form->addRow(QStringLiteral("Album"), m_v2.album);
     form->addRow(QStringLiteral("Title"), m_v2.title);
@@ -170,7 +174,8 @@ void CId3TagDialog::Show(const CTagEditorData& d) {
     m_v2.encodedBy->setText(Q(d.m_v2.strEncodedBy));
     m_v2.year->setValue(d.m_v2.nYear);
     m_v2.track->setValue(d.m_v2.nTrack);
-    m_v2.genre->setCurrentIndex(d.m_v2.nGenre);
+    m_v2.genre->setCurrentIndex(m_v2.genre->findText(Q(d.m_v2.strGenre)));
+    m_v2.genre->setCurrentText(Q(d.m_v2.strGenre));
 }
 
 void CId3TagDialog::Read(CTagEditorData& d) const {
@@ -194,7 +199,7 @@ void CId3TagDialog::Read(CTagEditorData& d) const {
     d.m_v2.strEncodedBy = S(m_v2.encodedBy->text());
     d.m_v2.nYear = m_v2.year->value();
     d.m_v2.nTrack = m_v2.track->value();
-    d.m_v2.nGenre = m_v2.genre->currentIndex();
+    d.m_v2.strGenre = S(m_v2.genre->currentText());
 }
 
 bool CId3TagDialog::SaveSeveral(const CTagEditorData& edited) {

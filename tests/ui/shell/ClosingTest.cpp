@@ -2,6 +2,7 @@
 
 #include "ui/shell/CAlbumCloser.h"
 
+#include <QMdiArea>
 #include <filesystem>
 
 namespace {
@@ -109,6 +110,76 @@ INSTANTIATE_TEST_SUITE_P(
                   true},
         CloseCase{"QuickCloseStillAsksToSave", 0, false, kQuickClose, AnswerMap{{"save", kYes}}}),
     [](const auto& param) { return std::string(param.param.name); });
+
+struct NewPlaylistCase {
+    const char* name;
+    IUserPrompt::Answer answer;
+    bool closes;
+    bool written; // the chosen file holds the new playlist
+};
+
+class AutosaveNewPlaylistTest : public ShellTest,
+                                public ::testing::WithParamInterface<NewPlaylistCase> {};
+
+// Automatic saving on exit covers named playlists; a new one is asked about.
+TEST_P(AutosaveNewPlaylistTest, NewPlaylistIsAskedAbout) {
+    const NewPlaylistCase& c = GetParam();
+    m_pStore->WriteProfileInt("global", "autosaveonexit", 1);
+    m_pStore->WriteProfileInt("global", "newfileatstart", 0);
+    const std::string named = MakePlaylist("named");
+    Start({QString::fromStdString(named)});
+    COpenPlaylist* fresh = Frame().NewPlaylist();
+    ASSERT_NE(fresh, nullptr);
+    AppendSong(Frame().GetPlaylists().front()->GetDoc(), "/music/named-new.mp3");
+    AppendSong(fresh->GetDoc(), "/music/fresh.mp3");
+    const std::string chosen = m_dir.File("fresh.qmx");
+    m_prompt.savePaths.push_back(chosen);
+    m_prompt.answers["Save changes to Mixorel1?"] = c.answer;
+    EXPECT_EQ(Frame().close(), c.closes);
+    EXPECT_TRUE(m_prompt.WasAsked("Save changes to Mixorel1?"));
+    EXPECT_FALSE(m_prompt.WasAsked("Save changes to " + named + "?"));
+    EXPECT_EQ(std::filesystem::exists(chosen), c.written);
+    if (!c.closes) {
+        EXPECT_TRUE(fresh->IsModified());
+    }
+    CPlaylistContent content;
+    ASSERT_EQ(CPlaylistFile::Read(named, content), CPlaylistFile::kOk);
+    EXPECT_EQ(content.m_songs.back().GetPath(), "/music/named-new.mp3");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AutosaveNewPlaylistTest,
+                         ::testing::Values(NewPlaylistCase{"Yes", kYes, true, true},
+                                           NewPlaylistCase{"No", kNo, true, false},
+                                           NewPlaylistCase{"Cancel", kCancel, false, false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// Moving between the album's windows does not change it, so nothing is asked; opening
+// another playlist does, and Yes writes the album under its own name, with no dialog.
+TEST_F(ShellTest, NamedAlbumAskedOnlyWhenItsPlaylistsChanged) {
+    m_pStore->WriteProfileInt("global", "newfileatstart", 0);
+    const std::string first = MakePlaylist("first");
+    const std::string second = MakePlaylist("second");
+    const std::string album = MakeAlbum("evening", {first, second});
+    Start({QString::fromStdString(album)});
+    ASSERT_EQ(Frame().GetPlaylists().size(), 2U);
+    auto* area = Frame().findChild<QMdiArea*>();
+    ASSERT_NE(area, nullptr);
+    for (COpenPlaylist* playlist : Frame().GetPlaylists()) {
+        area->setActiveSubWindow(Frame().FindFrame(*playlist));
+    }
+    m_prompt.answers[CAlbumCloser::kAlbumModifiedQuestion] = kYes;
+    m_prompt.answers[CAlbumCloser::kCloseAllQuestion] = kNo; // the windows stay
+    ASSERT_TRUE(Frame().CloseAlbumRoutine(true));
+    EXPECT_FALSE(m_prompt.WasAsked(CAlbumCloser::kAlbumModifiedQuestion));
+
+    Frame().GetAlbums().SetAlbumPath(album);
+    const std::string third = MakePlaylist("third");
+    ASSERT_TRUE(Frame().OpenFile(third));
+    m_prompt.answers[CAlbumCloser::kCloseAllQuestion] = kYes;
+    ASSERT_TRUE(Frame().CloseAlbumRoutine(true));
+    EXPECT_TRUE(m_prompt.WasAsked(CAlbumCloser::kAlbumModifiedQuestion));
+    EXPECT_EQ(AlbumPaths(album), (std::vector<std::string>{first, second, third}));
+}
 
 TEST_F(ShellTest, TerminationKeepsEveryChange) {
     const std::string named = MakePlaylist("named");

@@ -1,5 +1,6 @@
 #include "ShellFixture.h"
 #include "media/MpegFileInfo.h"
+#include "support/Id3v2Bytes.h"
 #include "support/TestFiles.h"
 #include "ui/tags/CAutoTagDialog.h"
 #include "ui/tags/CId3TagDialog.h"
@@ -11,6 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <algorithm>
 #include <ctime>
 #include <mutex>
 #include <tuple>
@@ -32,7 +34,10 @@ TEST(TagDialogsTest, AutoTaggerBuildsItsCriteriaFieldByField) {
     EXPECT_TRUE(dialog.Use());
     dialog.Pattern().Parse("07-Band-Song.mp3");
     EXPECT_EQ(dialog.Pattern().Lookup("track"), "07");
-    EXPECT_EQ(dialog.Defaults().strGenre, "(147)Synthpop") << "the last genre is preselected";
+    EXPECT_EQ(dialog.Defaults().strGenre, "") << "\"(keep)\" is preselected";
+    const CAutoTagger::Defaults defaults = dialog.Defaults();
+    EXPECT_EQ(std::tie(defaults.nYear, defaults.nTrack), std::tuple(0, -1))
+        << "year and track keep each file's own";
     dialog.Reset();
     EXPECT_EQ(dialog.Criteria(), QString());
     EXPECT_EQ(dialog.FieldList()->count(), 7);
@@ -64,6 +69,33 @@ TEST(TagDialogsTest, TagEditorRefusesAYearOutOfRangeAndSavesTheRest) {
     CId3TagDialog failed(prompt, {wav});
     EXPECT_FALSE(failed.IsLoaded());
     EXPECT_TRUE(prompt.WasAsked(CTagEditorData::kOpenFailedText));
+}
+
+// What the window shows and reads back is what the file holds: a save without a change
+// leaves every byte, a genre outside the list and a track beyond 255 included.
+TEST(TagDialogsTest, TagEditorSavedUnchangedLeavesTheFileAlone) {
+    using namespace Id3v2Bytes;
+    auto frame = [](std::string_view id, std::string_view text) {
+        const Bytes data = Latin(text);
+        return Cat({B(id), Plain(static_cast<std::uint32_t>(data.size())), Bytes{0, 0}, data});
+    };
+    const Bytes file = Cat(
+        {Tag(3, 0, Cat({frame("TIT2", "Song"), frame("TCON", "Indie Rock"), frame("TRCK", "3/12")}),
+             40),
+         TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 20),
+         TestFiles::Id3v1Block("Song", "Band", "", "", "", 0, 187)});
+    TempDir dir;
+    const std::string song = dir.File("a.mp3");
+    WriteAll(song, file);
+    ScriptedPrompt prompt;
+    CId3TagDialog dialog(prompt, {song});
+    ASSERT_TRUE(dialog.IsLoaded());
+    const auto genres = dialog.findChildren<QComboBox*>();
+    EXPECT_TRUE(std::any_of(genres.begin(), genres.end(), [](QComboBox* genre) {
+        return genre->currentText() == QStringLiteral("Indie Rock");
+    }));
+    EXPECT_TRUE(dialog.Save());
+    EXPECT_EQ(ReadAll(song), file);
 }
 
 } // namespace
