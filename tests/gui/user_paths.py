@@ -10,7 +10,7 @@ saved with Ctrl+S and read back with `mixorel-cli playlist dump`, music files by
 byte), never from pixels.
 
 Positions on screen are derived from the main window's geometry and the layout the
-settings fix (a main window at 0,0 of known size, playlist windows tiled side by side);
+settings fix (a main window at 0,0 of known size, playlist windows tiled one above the other);
 see Layout below.
 
 To add a case: write a function taking a Run, decorate it with @case, and read its result
@@ -35,14 +35,17 @@ TOOLS = ("Xvfb", "xdotool", "dbus-run-session", "sox")
 
 # ---- Layout ---------------------------------------------------------------------------
 # The main window is placed at 0,0 with the size below (no window manager runs, so there
-# is no frame). Two playlist windows are tiled side by side over the MDI area, the one
-# opened last on the left; one window stays at its own size at the area's left. The
-# offsets were measured once under Xvfb with the default font (menu bar, window title and
-# list header above the first line; 18-pixel lines) and hold while the menus and fonts
-# stay as they are; when they change, take screenshots (--shots DIR) and measure again.
+# is no frame). The playlist windows are tiled ("rearrangeonnew"): full-width windows one
+# above the other over the MDI area, in the order they opened. The offsets were measured
+# once under Xvfb with the default font (menu bar and main toolbar above the area; window
+# title, the window's toolbar and the list header above the first line; 18-pixel lines)
+# and hold while the bars and fonts stay as they are; when they change, take screenshots
+# (--shots DIR) and measure again.
 MAIN_WIDTH = 1280
 MAIN_HEIGHT = 960
-FIRST_ROW_Y = 70     # y of the first line's centre below the main window's top
+AREA_TOP = 50        # the MDI area's top below the main window's top
+AREA_HEIGHT = 774    # the MDI area's height, shared by the tiled windows
+FIRST_ROW_Y = 81     # y of the first line's centre below its playlist window's top
 ROW_HEIGHT = 18      # pixels from one line to the next
 LIST_X = 100         # x of the song column from a playlist window's left
 BAR_ENTRY_Y = 97     # the playlists bar's icons: y above the main window's bottom
@@ -172,12 +175,18 @@ class Run:
             ini.write(SETTINGS.format(width=MAIN_WIDTH, height=MAIN_HEIGHT))
         return env
 
-    def songs(self, count, prefix="song"):
+    def settings(self, text):
+        """More settings (whole sections the common ones lack), before the start."""
+        with open(os.path.join(self.env["XDG_CONFIG_HOME"], "Mixorel", "Mixorel.ini"),
+                  "a") as ini:
+            ini.write(text)
+
+    def songs(self, count, prefix="song", seconds=1):
         """Short generated songs; answers their paths."""
         paths = []
         for index in range(count):
             path = os.path.join(self.music, "%s%02d.wav" % (prefix, index + 1))
-            subprocess.run(["sox", "-n", "-r", "8000", "-c", "1", path, "synth", "1",
+            subprocess.run(["sox", "-n", "-r", "8000", "-c", "1", path, "synth", str(seconds),
                             "sine", str(220 + 40 * index)], check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             paths.append(path)
@@ -315,10 +324,10 @@ class Run:
     # -- where things are ---------------------------------------------------------------
     def row(self, line, window=0, windows=1):
         """The centre of a line's song cell in playlist window `window` of `windows`
-        tiled side by side (one window keeps its own size at the area's left)."""
-        x, y, width, _ = self.geometry(self.main_window)
-        left = x + (width * window // windows if windows > 1 else 0)
-        return (left + LIST_X, y + FIRST_ROW_Y + ROW_HEIGHT * line)
+        tiled one above the other, in the order they opened."""
+        x, y, _, _ = self.geometry(self.main_window)
+        top = y + AREA_TOP + AREA_HEIGHT // windows * window
+        return (x + LIST_X, top + FIRST_ROW_Y + ROW_HEIGHT * line)
 
     def bar_entry(self, index):
         """The icon of an entry of the playlists bar (in the order the lists opened)."""
@@ -373,7 +382,7 @@ def two_lists(run, shared=0):
     second = run.songs(2, "second")
     source = run.playlist("source.qmx", first)
     target = run.playlist("target.qmx", second + first[:shared])
-    run.start(target, source)  # the source, opened last, is tiled on the left
+    run.start(source, target)  # the source, opened first, is tiled on top
     return first, second, source, target
 
 
@@ -434,7 +443,7 @@ def move_declined_as_duplicate_keeps_the_source(run):
 def drag_onto_the_playlists_bar_moves_with_ctrl(run):
     first, second, source, target = two_lists(run)
     run.click(run.row(1, 0, 2))
-    run.drag(run.row(1, 0, 2), run.bar_entry(0), hold="ctrl")
+    run.drag(run.row(1, 0, 2), run.bar_entry(1), hold="ctrl")
     run.shot("after-bar-move")
     run.save(target, line=0, window=1, windows=2)
     run.save(source, line=0, window=0, windows=2)
@@ -442,6 +451,27 @@ def drag_onto_the_playlists_bar_moves_with_ctrl(run):
           "moved to the end of the entry's list: %s" % names(run.paths_in(target)))
     check(run.paths_in(source) == [first[0]] + first[2:],
           "the source gave the song up: %s" % names(run.paths_in(source)))
+
+
+@case
+def stop_key_with_the_focus_on_the_playlists_bar(run):
+    # Plain sequence (no mix) of 2-second songs, every start in the play log.
+    log = os.path.join(run.folder("log"), "play.log")
+    run.settings("[internal]\nusemixer=0\n[onairix]\nkeeponairixlog=1\nlogpath=%s\n" % log)
+    songs = run.songs(4, seconds=2)
+    playlist = run.playlist("party.qmx", songs)
+    run.start(playlist)
+    run.click(run.row(0))
+    run.key("F10")
+    started = lambda: [line for line in open(log).read().splitlines()
+                       if line.endswith(tuple(songs))] if os.path.exists(log) else []
+    wait_for("the first song in the play log", started)
+    run.key("alt+0")  # the focus goes to the playlists bar
+    run.key("F9")
+    run.shot("after-stop")
+    time.sleep(5)  # longer than the rest of the list would have played
+    check([line.split(" -> ")[-1] for line in started()] == songs[:1],
+          "F9 from the playlists bar stopped the loop: %s" % started())
 
 
 def lock(playlist):

@@ -194,6 +194,7 @@ private Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -287,6 +288,7 @@ private:
     bool m_bQuickClose = false;
     bool m_bAlbumModified = false;
     bool m_bPlacementApplied = false;
+    bool m_bTileWhenShown = false;
     bool m_bClosed = false;
     bool m_bSortAscending = true;
 };

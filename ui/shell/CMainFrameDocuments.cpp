@@ -27,6 +27,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -109,6 +110,11 @@ void CMainFrame::ApplyChildRules(QMdiSubWindow* window) {
 }
 
 void CMainFrame::TileHorizontally() {
+    // Before the main window shows, its area has no real size yet: tile once it has.
+    if (!isVisible()) {
+        m_bTileWhenShown = true;
+        return;
+    }
     std::vector<QMdiSubWindow*> windows;
     for (QMdiSubWindow* window : m_pMdi->subWindowList(QMdiArea::CreationOrder)) {
         if (!window->isHidden() && !window->isMinimized()) {
@@ -122,6 +128,13 @@ void CMainFrame::TileHorizontally() {
             windows[i]->showNormal();
         }
         windows[i]->setGeometry(places[i]);
+    }
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (std::exchange(m_bTileWhenShown, false)) {
+        QTimer::singleShot(0, this, &CMainFrame::TileHorizontally);
     }
 }
 
