@@ -196,7 +196,7 @@ void CChildFrame::RestoreColumns() {
     header->viewport()->installEventFilter(this);
 }
 
-bool CChildFrame::StoreColumns() {
+bool CChildFrame::StoreColumns(ISettingsStore& store) {
     const QHeaderView* header = m_pList->horizontalHeader();
     CColumnLayoutSettings layout;
     for (int position = 0; position < CPlaylistColumns::kCount; ++position) {
@@ -206,7 +206,7 @@ bool CChildFrame::StoreColumns() {
         layout.m_anSize.push_back(header->isSectionHidden(column) ? 0
                                                                   : header->sectionSize(column));
     }
-    return layout.Save();
+    return layout.Save(store);
 }
 
 QString CChildFrame::GetPaneText(int pane) const {

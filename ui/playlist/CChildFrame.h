@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/CAlarmCheck.h"
+#include "settings/ProcessSettingsStore.h"
 
 #include <QFont>
 #include <QMdiSubWindow>
@@ -46,7 +47,7 @@ public:
     void RefreshTitle();
     // Keeps this list's column order and widths for the next window; false when the
     // store refused a write.
-    bool StoreColumns();
+    bool StoreColumns(ISettingsStore& store = GetSettingsStore());
     // Pane texts as they stand.
     QString GetPaneText(int pane) const;
     void RefreshCaption();

@@ -12,7 +12,6 @@
 #include "playback/CScheduleListThread.h"
 #include "playback/CSchedulerSwitch.h"
 #include "playback/CSystemLoopClock.h"
-#include "settings/CColumnLayoutSettings.h"
 #include "settings/CSharedSettings.h"
 #include "ui/bar/CViewSelectDlgBar.h"
 #include "ui/bar/CViewSelectListCtrl.h"
@@ -89,16 +88,7 @@ bool CMainFrame::StoreColumnLayout() {
     if (frame == nullptr) {
         return false;
     }
-    const QHeaderView* header = frame->GetList()->horizontalHeader();
-    CColumnLayoutSettings layout;
-    for (int position = 0; position < CPlaylistColumns::kCount; ++position) {
-        layout.m_anOrder.push_back(header->logicalIndex(position));
-    }
-    for (int column = 0; column < CPlaylistColumns::kCount; ++column) {
-        layout.m_anSize.push_back(header->isSectionHidden(column) ? 0
-                                                                  : header->sectionSize(column));
-    }
-    return layout.Save(*m_services.pStore);
+    return frame->StoreColumns(*m_services.pStore);
 }
 
 void CMainFrame::ShowOptions() {
