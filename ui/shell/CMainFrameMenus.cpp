@@ -8,6 +8,7 @@
 #include "catalogue/CM3uReader.h"
 #include "catalogue/CMigrator.h"
 #include "playback/CScheduleListThread.h"
+#include "settings/SettingsKeys.h"
 #include "ui/bar/CViewSelectDlgBar.h"
 #include "ui/playlist/CAlarmDialog.h"
 #include "ui/playlist/CChildFrame.h"
@@ -19,8 +20,8 @@
 #include "ui/prompts/CSessionPrompt.h"
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/COpenPlaylist.h"
-#include "ui/toolkit/CThemeIcon.h"
 #include "ui/tags/CTagCommands.h"
+#include "ui/toolkit/CThemeIcon.h"
 #include "ui/toolkit/StdToQString.h"
 
 #include <QAction>
@@ -30,6 +31,13 @@
 #include <QToolBar>
 #include <algorithm>
 #include <string_view>
+
+namespace {
+
+// Recent albums and playlists are shown to this many characters.
+constexpr int kRecentDisplayLength = SettingsKeys::kProjectMruDisplayLength;
+
+} // namespace
 
 QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, std::function<void()> run) {
     const QString full = QString::fromLatin1(text);
@@ -89,6 +97,9 @@ void CMainFrame::BuildMenus() {
         [this, hasActive] { return !m_albums.GetAlbumPath().empty() || hasActive(); });
     m_enablers.emplace_back(AddCommand(file, "Close Album", [this] { CloseAlbumRoutine(true); }),
                             [this] { return !m_albums.GetAlbumPath().empty(); });
+    m_recentPlaylists.Load(*m_services.pStore);
+    m_pRecentPlaylistsMenu = file->addMenu(QStringLiteral("Recent Pla&ylists"));
+    connect(m_pRecentPlaylistsMenu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentPlaylists);
     m_pRecentMenu = file->addMenu(QStringLiteral("Recent &Albums"));
     connect(m_pRecentMenu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentAlbums);
     file->addSeparator();
@@ -416,20 +427,42 @@ void CMainFrame::RefreshMenus() {
     }
     m_pShutdownAtEnd->setChecked(CMixorel2001Doc::IsShutdownAtEnd());
     m_pRecentMenu->setEnabled(!m_albums.GetRecentAlbums().empty());
+    m_pRecentPlaylistsMenu->setEnabled(!m_recentPlaylists.m_astrPaths.empty());
 }
 
 void CMainFrame::FillRecentAlbums() {
     m_pRecentMenu->clear();
     int number = 1;
     for (const std::string& path : m_albums.GetRecentAlbums()) {
-        QAction* action =
-            m_pRecentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(Q(path).left(200)));
+        QAction* action = m_pRecentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(Q(path).left(kRecentDisplayLength)));
         connect(action, &QAction::triggered, this, [this, path] {
             if (m_albums.OpenAlbum(path, false)) {
                 m_bAlbumModified = false;
             }
         });
     }
+}
+
+void CMainFrame::FillRecentPlaylists() {
+    m_pRecentPlaylistsMenu->clear();
+    int number = 1;
+    for (const std::string& path : m_recentPlaylists.m_astrPaths) {
+        QAction* action = m_pRecentPlaylistsMenu->addAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(Q(path).left(kRecentDisplayLength)));
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (!OpenPlaylist(path)) {
+                // The framework drops an entry it cannot open.
+                m_recentPlaylists.Remove(path);
+                m_recentPlaylists.Save(*m_services.pStore);
+            }
+        });
+    }
+}
+
+void CMainFrame::AddRecentPlaylist(const std::string& path) {
+    m_recentPlaylists.Add(path);
+    m_recentPlaylists.Save(*m_services.pStore);
 }
 
 // The active playlist window's transport commands, with their keys.
