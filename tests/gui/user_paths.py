@@ -549,6 +549,43 @@ def focus_main(run):
 
 
 @case
+def walker_keys_queue_the_next_song(run):
+    # Songs long enough that none ends by itself while the case runs.
+    songs = []
+    for index in range(4):
+        path = os.path.join(run.music, "walk%02d.wav" % (index + 1))
+        subprocess.run(["sox", "-n", "-r", "8000", "-c", "1", path, "synth", "20",
+                        "sine", str(300 + 50 * index)], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        songs.append(path)
+    log = keep_play_log(run)
+    playlist = run.playlist("party.qmx", songs)
+    run.start(playlist)
+    focus_main(run)
+    run.key("F10")  # the loop starts at the first line
+    wait_for("the first song to start", lambda: started(log)[:1] == [songs[0]])
+    focus_main(run)
+    run.key("ctrl+w")
+    walker = wait_for("the walker or its question",
+                      lambda: run.windows("^Media Walker") or run.windows("^Mixorel$"))
+    if not run.windows("^Media Walker"):
+        run.answer_message("alt+y")  # songs still being read: go on
+    walker = run.wait_window("^Media Walker")
+    run.xdotool("windowfocus", "--sync", walker)
+    time.sleep(0.2)
+    # The song list by its label's letter; its last title is the last song (Ctrl+End goes
+    # there without choosing it, Up and Down choose it). F4 queues it next in the looping
+    # list, and F7 moves on to it at once.
+    run.key("alt+g", "ctrl+End", "Up", "Down")
+    run.shot("walker-chosen")
+    run.key("F4")
+    run.key("F7")
+    wait_for("the queued song to start", lambda: len(started(log)) >= 2)
+    check(started(log)[:2] == [songs[0], songs[3]],
+          "the song queued in the walker played next: %s" % names(started(log)))
+
+
+@case
 def close_signal_during_the_auto_tagger_ends_the_program(run):
     source = os.path.join(run.music, "source.wav")
     subprocess.run(["sox", "-n", "-r", "8000", "-c", "1", source, "synth", "0.5", "sine",

@@ -183,7 +183,7 @@ void CMainFrame::BuildMenus() {
     list->addSeparator();
     AddTagCommands(list);
     needsActive(
-        AddCommand(list, "Media &tree\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
+        AddCommand(list, "Media &walker\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
 
     QMenu* play = BuildPlayMenu();
 
@@ -309,7 +309,7 @@ void CMainFrame::BuildToolBar() {
         {"&Print...", "document-print", QStyle::SP_FileDialogDetailedView},
         {nullptr, nullptr, QStyle::SP_CustomBase},
         {"Find", "edit-find", QStyle::SP_FileDialogContentsView},
-        {"Media &tree", "view-list-tree", QStyle::SP_DirOpenIcon},
+        {"Media &walker", "view-list-tree", QStyle::SP_DirOpenIcon},
         {"Edit &ID3 tag...", "document-properties", QStyle::SP_FileDialogInfoView},
         {nullptr, nullptr, QStyle::SP_CustomBase},
         {"&Options...", "preferences-system", QStyle::SP_ComputerIcon},
@@ -344,6 +344,14 @@ void CMainFrame::BuildPlaylistsBarMenu() {
     for (const char* text : items) {
         if (text == nullptr) {
             m_pBarMenu->addSeparator();
+            continue;
+        }
+        if (std::string_view(text) == "Media &tree") {
+            // The walker under the bar's own text; the key stays on the List menu's item.
+            QAction* walker = FindMenuAction(QStringLiteral("Media &walker"));
+            QAction* tree = m_pBarMenu->addAction(QStringLiteral("Media &tree\tCtrl+W"));
+            connect(tree, &QAction::triggered, walker, &QAction::trigger);
+            m_enablers.emplace_back(tree, [this] { return GetActivePlaylist() != nullptr; });
             continue;
         }
         if (std::string_view(text) == "Loc&k...") {
