@@ -109,6 +109,52 @@ bool CMediaWalkerModel::RefreshSong(const CMixorel2001Doc& doc, const std::strin
     return true;
 }
 
+std::map<std::string, std::string> CMediaWalkerModel::FollowMovedSongs(const CMixorel2001Doc& doc) {
+    std::map<std::string, std::string> moved;
+    std::lock_guard<std::recursive_timed_mutex> lock(doc.GetMutex());
+    std::unordered_map<std::string, std::size_t> known;
+    std::vector<std::size_t> gone;
+    for (std::size_t s = 0; s < m_songs.size(); ++s) {
+        known.emplace(m_songs[s].strId, s);
+        if (doc.FindById(m_songs[s].strId) == nullptr) {
+            gone.push_back(s);
+        }
+    }
+    if (gone.empty()) {
+        return moved;
+    }
+    // location -> identities of songs the snapshot lacks, in list order
+    std::unordered_map<std::string, std::vector<std::string>> newcomers;
+    for (int i = doc.GetCount() - 1; i >= 0; --i) {
+        const CSong* song = doc.GetSongAt(i);
+        if (song != nullptr && !song->IsRegion() && known.count(song->GetId()) == 0) {
+            newcomers[song->GetLocation()].push_back(song->GetId());
+        }
+    }
+    for (std::size_t s : gone) {
+        auto found = newcomers.find(m_songs[s].strLocation);
+        if (found == newcomers.end() || found->second.empty()) {
+            continue;
+        }
+        moved[m_songs[s].strId] = found->second.back();
+        m_songs[s].strId = found->second.back();
+        found->second.pop_back();
+    }
+    const auto follow = [&moved](std::string& id) {
+        if (const auto to = moved.find(id); to != moved.end()) {
+            id = to->second;
+        }
+    };
+    for (std::string& id : m_list) {
+        follow(id);
+    }
+    for (std::string& id : m_clipboardOrder) {
+        follow(id);
+    }
+    m_clipboard = std::set<std::string>(m_clipboardOrder.begin(), m_clipboardOrder.end());
+    return moved;
+}
+
 void CMediaWalkerModel::BuildTree(const std::string& organisation) {
     const std::vector<Level> levels = LevelsOf(organisation);
     m_nodes.assign(1, Node{kRootName, -1, 0, {}, {}, 0});

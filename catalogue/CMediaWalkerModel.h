@@ -3,6 +3,7 @@
 #include "CSong.h"
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -60,6 +61,11 @@ public:
     // The snapshot's copy of a song taken again from the document (after a tag edit);
     // false when the document no longer has it.
     bool RefreshSong(const CMixorel2001Doc& doc, const std::string& id);
+    // A song moved within the list (set as next in the looping list takes it out and
+    // puts a copy in) has a new identity: a snapshot song the document no longer has
+    // takes the identity of a song of the same location that the snapshot lacks, in the
+    // snapshot, the song list and the walker clipboard. Answers old -> new identity.
+    std::map<std::string, std::string> FollowMovedSongs(const CMixorel2001Doc& doc);
 
     // Rebuilds the tree for an organisation; node 0 is the root "All". Children are in
     // the order their first song comes in the playlist.

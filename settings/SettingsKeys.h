@@ -104,6 +104,12 @@ inline constexpr std::string_view kSectionProjectMru = "projectmru";
 inline constexpr int kProjectMruEntries = 4;
 inline constexpr int kProjectMruDisplayLength = 200;
 
+// Recent playlists, the framework's own list: keys "file1" to "file4", shown like the
+// recent albums.
+inline constexpr std::string_view kSectionRecentFiles = "recent file list";
+inline constexpr std::string_view kRecentFileKeyPrefix = "file";
+inline constexpr int kRecentFileEntries = 4;
+
 // Docking-bar layout, and the sizes of each resizable bar in the section formed by
 // "%s-SCBar-%d" from the same bar-state profile name and the bar's control identifier.
 inline constexpr std::string_view kBarStateProfile = "qmx2001barstate";

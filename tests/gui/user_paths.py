@@ -551,6 +551,103 @@ def copy_file_through_a_link_keeps_the_song(run):
         check(file.read() == before, "the copy is byte for byte the song")
 
 
+def keep_play_log(run):
+    """Turns the play log on for the run; answers its path."""
+    log = os.path.join(run.root, "play.log")
+    ini = os.path.join(run.env["XDG_CONFIG_HOME"], "Mixorel", "Mixorel.ini")
+    with open(ini, "a") as settings:
+        settings.write("[onairix]\nkeeponairixlog=1\nlogpath=%s\n" % log)
+    return log
+
+
+def log_lines(log):
+    if not os.path.exists(log):
+        return []
+    with open(log, errors="replace") as text:
+        return [line.rstrip("\n") for line in text if line.strip()]
+
+
+def started(log):
+    """The songs the play log says were started, in order (the program's lines left out)."""
+    return [line.split(" -> ", 1)[1] for line in log_lines(log)
+            if " -> " in line and not line.endswith(("PROGRAM STARTED", "PROGRAM ENDED"))]
+
+
+def focus_main(run):
+    run.xdotool("windowfocus", "--sync", run.main_window)
+    time.sleep(0.2)
+
+
+@case
+def walker_keys_queue_the_next_song(run):
+    # Songs long enough that none ends by itself while the case runs.
+    songs = []
+    for index in range(4):
+        path = os.path.join(run.music, "walk%02d.wav" % (index + 1))
+        subprocess.run(["sox", "-n", "-r", "8000", "-c", "1", path, "synth", "20",
+                        "sine", str(300 + 50 * index)], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        songs.append(path)
+    log = keep_play_log(run)
+    playlist = run.playlist("party.qmx", songs)
+    run.start(playlist)
+    focus_main(run)
+    run.key("F10")  # the loop starts at the first line
+    wait_for("the first song to start", lambda: started(log)[:1] == [songs[0]])
+    focus_main(run)
+    run.key("ctrl+w")
+    walker = wait_for("the walker or its question",
+                      lambda: run.windows("^Media Walker") or run.windows("^Mixorel$"))
+    if not run.windows("^Media Walker"):
+        run.answer_message("alt+y")  # songs still being read: go on
+    walker = run.wait_window("^Media Walker")
+    run.xdotool("windowfocus", "--sync", walker)
+    time.sleep(0.2)
+    # The song list by its label's letter; its last title is the last song (Ctrl+End goes
+    # there without choosing it, Up and Down choose it). F4 queues it next in the looping
+    # list, and F7 moves on to it at once.
+    run.key("alt+g", "ctrl+End", "Up", "Down")
+    run.shot("walker-chosen")
+    run.key("F4")
+    run.key("F7")
+    wait_for("the queued song to start", lambda: len(started(log)) >= 2)
+    check(started(log)[:2] == [songs[0], songs[3]],
+          "the song queued in the walker played next: %s" % names(started(log)))
+
+
+@case
+def close_signal_during_the_auto_tagger_ends_the_program(run):
+    source = os.path.join(run.music, "source.wav")
+    subprocess.run(["sox", "-n", "-r", "8000", "-c", "1", source, "synth", "0.5", "sine",
+                    "440"], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    mp3 = os.path.join(run.music, "source.mp3")
+    subprocess.run(["lame", "--quiet", "-b", "32", source, mp3], check=True)
+    songs = []
+    for index in range(600):
+        path = os.path.join(run.music, "Band %03d-Song %03d.mp3" % (index, index))
+        shutil.copyfile(mp3, path)
+        songs.append(path)
+    os.remove(source)
+    os.remove(mp3)
+    log = keep_play_log(run)
+    playlist = run.playlist("many.qmx", songs)
+    run.start(playlist)
+    focus_main(run)
+    run.key("ctrl+a", "ctrl+shift+3")
+    dialog = run.wait_window("^Auto tagger")
+    run.xdotool("windowfocus", "--sync", dialog)
+    time.sleep(0.2)
+    run.key("Return", "alt+u")  # {ARTIST} with the first separator, then Use
+    run.wait_window("^Auto-tagging the files of")
+    pid = int(run.xdotool("getwindowpid", run.main_window).strip())
+    os.kill(pid, signal.SIGTERM)
+    wait_for("the program to end", lambda: run.process.poll() is not None, timeout=10)
+    run.process = None
+    lines = log_lines(log)
+    check(lines and lines[-1].endswith(" -> PROGRAM ENDED"),
+          "the play log ends with the program's end: %s" % lines[-2:])
+
+
 # ---- Running ----------------------------------------------------------------------------
 
 class Script:

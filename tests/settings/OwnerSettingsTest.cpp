@@ -1,6 +1,7 @@
 #include "settings/CColumnLayoutSettings.h"
 #include "settings/CMemorySettingsStore.h"
 #include "settings/CRecentAlbumSettings.h"
+#include "settings/CRecentPlaylistSettings.h"
 #include "settings/CSharedSettings.h"
 #include "settings/CWindowPlacementSettings.h"
 #include "settings/SettingsKeys.h"
@@ -76,6 +77,23 @@ TEST(RecentAlbumSettingsTest, KeepsFourEntriesAndSkipsEmptyOnes) {
     CRecentAlbumSettings loaded;
     loaded.Load(store);
     EXPECT_EQ(loaded.m_astrPaths, (std::vector<std::string>{"/a.qma", "/b.qma", "/d.qma"}));
+}
+
+TEST(RecentPlaylistSettingsTest, MostRecentFirstOnceAndFourAtMost) {
+    CMemorySettingsStore store;
+    CRecentPlaylistSettings recent;
+    for (const char* path : {"/a.qmx", "/b.qmx", "/c.qmx", "/a.qmx", "/d.qmx", "/e.qmx"}) {
+        recent.Add(path);
+    }
+    EXPECT_EQ(recent.m_astrPaths,
+              (std::vector<std::string>{"/e.qmx", "/d.qmx", "/a.qmx", "/c.qmx"}));
+    recent.Remove("/d.qmx");
+    ASSERT_TRUE(recent.Save(store));
+    EXPECT_EQ(store.GetProfileString("recent file list", "file1", ""), "/e.qmx");
+    EXPECT_EQ(store.GetProfileString("recent file list", "file4", "x"), "");
+    CRecentPlaylistSettings loaded;
+    loaded.Load(store);
+    EXPECT_EQ(loaded.m_astrPaths, (std::vector<std::string>{"/e.qmx", "/a.qmx", "/c.qmx"}));
 }
 
 TEST(SharedSettingsTest, ReloadWhileOtherThreadsReadCopies) {

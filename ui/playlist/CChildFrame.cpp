@@ -17,12 +17,14 @@
 #include "ui/toolkit/CListFont.h"
 #include "ui/toolkit/CThemeIcon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableView>
@@ -52,6 +54,17 @@ constexpr PaneInfo kPanes[5] = {
 
 CChildFrame::CChildFrame(CMainFrame& main, COpenPlaylist& playlist)
     : QMdiSubWindow(nullptr), m_main(main), m_playlist(playlist) {
+    // The window menu's Close carries the desktop's close keys, Ctrl+W among them; the
+    // main window's "Media &walker" has Ctrl+W, and one key on two actions fires neither.
+    if (QMenu* menu = systemMenu()) {
+        const QKeySequence walkerKey(Qt::CTRL | Qt::Key_W);
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(walkerKey) > 0) {
+                action->setShortcuts(keys);
+            }
+        }
+    }
     // An inner main window carries the window's bars: movable toolbars over the list and
     // the status panes under it.
     auto* body = new QMainWindow(nullptr);

@@ -164,10 +164,11 @@ void CMixorel2001View::RefreshEnabling() {
 }
 
 void CMixorel2001View::RefreshEnabling(const std::vector<int>& commands) {
-    const Rules::TransportFacts facts = GetFacts();
+    const int mark = GetSelectionMark();
+    const Rules::TransportFacts facts = GetFacts(mark);
     for (const int command : commands) {
         if (QAction* action = GetAction(command)) {
-            action->setEnabled(IsCommandEnabled(command, facts));
+            action->setEnabled(IsCommandEnabled(command, facts, mark));
         }
     }
     m_actions[kLock]->setChecked(GetDoc().IsLocked());

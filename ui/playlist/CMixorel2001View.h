@@ -87,6 +87,11 @@ public:
     static std::vector<int> KeyedCommands();
     // Runs a command as its menu item or key does (nothing when it is disabled).
     void RunCommand(int command);
+    // A transport command (play, next, fade, loop, set as next or last...) on songs
+    // chosen in another window of this playlist (the Media Walker): as RunCommand with
+    // the song markId at the selection mark and the songs ids selected. Nothing for any
+    // other command.
+    void RunCommandOn(int command, const std::string& markId, const std::vector<std::string>& ids);
     bool IsCommandEnabled(int command);
     // The list's own item of a command (context menu, the window's bar); null when none.
     QAction* GetAction(int command) const;
@@ -136,12 +141,14 @@ protected:
 private:
     void BuildCommands();
     void AddCommand(int command, const char* text);
-    bool IsCommandEnabled(int command, const CPlaylistViewRules::TransportFacts& facts);
-    CPlaylistViewRules::TransportFacts GetFacts();
+    bool IsCommandEnabled(int command, const CPlaylistViewRules::TransportFacts& facts, int mark);
+    CPlaylistViewRules::TransportFacts GetFacts(int mark);
+    static bool IsTransportCommand(int command);
+    void RunTransportCommand(int command, int mark, const std::vector<std::string>& ids);
     CPlayer* GetPlayer();
     void RouteNext(int command);
     void LoopStop();
-    void PutIntoLoopingList(bool next);
+    void PutIntoLoopingList(bool next, int mark, const std::vector<std::string>& ids);
     bool RefuseWhenLocked();
     void DeleteSelection();
     void DeleteFile();

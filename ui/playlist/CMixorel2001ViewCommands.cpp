@@ -25,12 +25,12 @@ CPlayer* CMixorel2001View::GetPlayer() {
     return m_main.GetActivePlayer();
 }
 
-CPlaylistViewRules::TransportFacts CMixorel2001View::GetFacts() {
+CPlaylistViewRules::TransportFacts CMixorel2001View::GetFacts(int mark) {
     CMixorel2001Doc& doc = GetDoc();
     Rules::TransportFacts facts;
     facts.bCommandsDisabled = doc.IsPlayerCommandsDisabled();
     facts.bRegionPlaying = CScheduleListThread::IsRegionPlaying();
-    facts.bHasSelection = GetSelectionMark() >= 0;
+    facts.bHasSelection = mark >= 0;
     facts.bEmpty = doc.GetCount() == 0;
     CPlayer* player = GetPlayer();
     facts.bPlayerActive = player != nullptr && player->IsActive(true);
@@ -41,11 +41,11 @@ CPlaylistViewRules::TransportFacts CMixorel2001View::GetFacts() {
 }
 
 bool CMixorel2001View::IsCommandEnabled(int command) {
-    return IsCommandEnabled(command, GetFacts());
+    const int mark = GetSelectionMark();
+    return IsCommandEnabled(command, GetFacts(mark), mark);
 }
 
-bool CMixorel2001View::IsCommandEnabled(int command, const Rules::TransportFacts& facts) {
-    const int mark = GetSelectionMark();
+bool CMixorel2001View::IsCommandEnabled(int command, const Rules::TransportFacts& facts, int mark) {
     const int lines = GetDoc().GetCount();
     const auto songAtMark = [this, mark] {
         std::lock_guard lock(GetDoc().GetMutex());
@@ -98,13 +98,54 @@ bool CMixorel2001View::IsCommandEnabled(int command, const Rules::TransportFacts
     }
 }
 
-void CMixorel2001View::RunCommand(int command) {
-    if (!IsCommandEnabled(command)) {
+bool CMixorel2001View::IsTransportCommand(int command) {
+    switch (command) {
+    case kPlay:
+    case kStop:
+    case kFadeStop:
+    case kPause:
+    case kNext:
+    case kFadeNext:
+    case kLoop:
+    case kLoopStop:
+    case kSetNext:
+    case kSetLast:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMixorel2001View::RunCommandOn(int command, const std::string& markId,
+                                    const std::vector<std::string>& ids) {
+    if (!IsTransportCommand(command)) {
+        return;
+    }
+    // The other window's songs as they now stand in the list: its snapshot may hold
+    // songs removed since.
+    int mark = -1;
+    std::vector<std::string> present;
+    {
+        std::lock_guard lock(GetDoc().GetMutex());
+        if (!markId.empty() && GetDoc().FindById(markId, &mark) == nullptr) {
+            mark = -1;
+        }
+        for (const std::string& id : ids) {
+            if (GetDoc().FindById(id) != nullptr) {
+                present.push_back(id);
+            }
+        }
+    }
+    RunTransportCommand(command, mark, present);
+}
+
+void CMixorel2001View::RunTransportCommand(int command, int mark,
+                                           const std::vector<std::string>& ids) {
+    if (!IsCommandEnabled(command, GetFacts(mark), mark)) {
         return;
     }
     CMixorel2001Doc& doc = GetDoc();
     CPlayer* player = GetPlayer();
-    const int mark = GetSelectionMark();
     switch (command) {
     case kPlay:
         doc.PlaySong(mark < 0 ? 0 : mark, true, false);
@@ -137,8 +178,26 @@ void CMixorel2001View::RunCommand(int command) {
         break;
     case kSetNext:
     case kSetLast:
-        PutIntoLoopingList(command == kSetNext);
+        PutIntoLoopingList(command == kSetNext, mark, ids);
         break;
+    default:
+        break;
+    }
+}
+
+void CMixorel2001View::RunCommand(int command) {
+    if (IsTransportCommand(command)) {
+        const bool choice = command == kSetNext || command == kSetLast;
+        RunTransportCommand(command, GetSelectionMark(),
+                            choice ? GetSelectedIds() : std::vector<std::string>());
+        return;
+    }
+    if (!IsCommandEnabled(command)) {
+        return;
+    }
+    CMixorel2001Doc& doc = GetDoc();
+    const int mark = GetSelectionMark();
+    switch (command) {
     case kViewNext:
         if (doc.IsLooping() || CScheduleListThread::IsScheduled(&doc)) {
             SelectLine(doc.GetPlayPosition(doc.IsLooping() ? CMixorel2001Doc::kLoopMode
@@ -267,9 +326,9 @@ void CMixorel2001View::LoopStop() {
     }
 }
 
-void CMixorel2001View::PutIntoLoopingList(bool next) {
+void CMixorel2001View::PutIntoLoopingList(bool next, int mark,
+                                          const std::vector<std::string>& ids) {
     CMixorel2001Doc& doc = GetDoc();
-    const int mark = GetSelectionMark();
     {
         std::lock_guard lock(doc.GetMutex());
         const CSong* song = doc.GetSongAt(mark);
@@ -284,8 +343,7 @@ void CMixorel2001View::PutIntoLoopingList(bool next) {
     if (within && RefuseWhenLocked()) {
         return;
     }
-    const std::vector<std::string> ids = GetSelectedIds();
-    if (!doc.CopySongs(ids, false, false)) {
+    if (ids.empty() || !doc.CopySongs(ids, false, false)) {
         return;
     }
     if (within && !doc.RemoveSongs(ids)) {

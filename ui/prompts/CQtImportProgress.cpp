@@ -62,6 +62,9 @@ void CQtImportProgress::SetPos(int pos) {
 
 bool CQtImportProgress::IsCancelled() {
     QApplication::processEvents();
+    if (m_run.IsCancelled()) {
+        m_bCancelled = true;
+    }
     if (m_bCancelAsked && !m_bCancelled) {
         m_bCancelAsked = false;
         m_bCancelled = m_pPrompt == nullptr ||

@@ -2,6 +2,7 @@
 
 #include "catalogue/IImportProgress.h"
 #include "catalogue/IListCommandUi.h"
+#include "ui/toolkit/CPumpingRun.h"
 
 #include <QPointer>
 #include <memory>
@@ -14,7 +15,7 @@ class QWidget;
 
 // The modeless progress window of a folder import, and of migrate (a range and a text).
 // Each call lets the user-interface thread handle its pending input; the owner window is
-// disabled while the progress window lives.
+// disabled while the progress window lives. A closing program cancels it (CPumpingRun).
 class CQtImportProgress final : public IImportProgress, public ICopyProgress {
 public:
     CQtImportProgress(QWidget* owner, IUserPrompt* prompt, const std::string& title, int lower,
@@ -28,6 +29,7 @@ public:
     void SetText(const std::string& text) override;
 
 private:
+    CPumpingRun m_run;
     QPointer<QWidget> m_pOwner;
     IUserPrompt* m_pPrompt;
     std::unique_ptr<QDialog> m_pDialog;

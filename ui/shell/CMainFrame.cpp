@@ -16,6 +16,7 @@
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/COpenPlaylist.h"
 #include "ui/shell/CPlayerHub.h"
+#include "ui/toolkit/CPumpingRun.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -142,6 +143,13 @@ void CMainFrame::CloseAllNow() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (CPumpingRun::AnyRunning()) {
+        // A run still works on a playlist (its progress window lets this close through):
+        // it stops first, and the close comes back once it has ended.
+        event->ignore();
+        CPumpingRun::CancelAllThen([this] { close(); });
+        return;
+    }
     const bool quick = m_bQuickClose;
     m_bQuickClose = false;
     if (!quick && !CloseAlbumRoutine(false)) {
@@ -179,6 +187,11 @@ void CMainFrame::QuickClose() {
 void CMainFrame::KeepWorkAndClose() {
     CScheduleListThread::StopScheduler();
     m_services.pPrompt->SetUnattended(GetProgramFolder());
+    if (CPumpingRun::AnyRunning()) {
+        // The runs stop and return first; what they did is then saved with the rest.
+        CPumpingRun::CancelAllThen([this] { KeepWorkAndClose(); });
+        return;
+    }
     SaveAllDocuments(false, true);
     if (!close()) {
         // Something still refused (a scheduled list): the work is saved, so end anyway.

@@ -6,6 +6,7 @@
 #include "catalogue/IExchangeUi.h"
 #include "catalogue/IListCommandUi.h"
 #include "catalogue/ILoopRunner.h"
+#include "settings/CRecentPlaylistSettings.h"
 #include "settings/CSettings.h"
 #include "ui/shell/IAlbumCloseHost.h"
 
@@ -248,6 +249,9 @@ private:
     void RefreshMenus();
     void AddTagCommands(QMenu* list);
     void FillRecentAlbums();
+    void FillRecentPlaylists();
+    // A playlist read or saved heads File's recent playlists (kept in the store at once).
+    void AddRecentPlaylist(const std::string& path);
     void OnTrayTimer();
     void OnIdleTimer();
     void RestoreFromTray();
@@ -265,6 +269,8 @@ private:
     std::vector<std::unique_ptr<Entry>> m_entries;
     QMdiArea* m_pMdi = nullptr;
     QMenu* m_pRecentMenu = nullptr;
+    QMenu* m_pRecentPlaylistsMenu = nullptr;
+    CRecentPlaylistSettings m_recentPlaylists;
     QMenu* m_pTrayMenu = nullptr;
     QMenu* m_pBarMenu = nullptr;
     // The printer of the run: "P&rint Setup..." sets it up, printing uses it.

@@ -18,6 +18,7 @@
 #include "ui/options/COptionsDialog.h"
 #include "ui/playlist/CChildFrame.h"
 #include "ui/playlist/CListPrintCommand.h"
+#include "ui/playlist/CMixorel2001View.h"
 #include "ui/prompts/CSessionPrompt.h"
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/CManual.h"
@@ -274,6 +275,12 @@ void CMainFrame::OpenWalker(Entry& entry) {
             m_pPlayers->GetPlayer().GetStatusText(text);
         }
         return text;
+    };
+    callbacks.listCommand = [this, &doc](int command, const std::string& markId,
+                                         const std::vector<std::string>& ids) {
+        if (Entry* owner = FindEntry(doc); owner != nullptr && owner->pFrame != nullptr) {
+            owner->pFrame->GetView()->RunCommandOn(command, markId, ids);
+        }
     };
     m_walkers[&doc] = CMediaWalkerWnd::Open(doc, *m_services.pPrompt, std::move(callbacks), this);
 }

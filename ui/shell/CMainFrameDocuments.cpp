@@ -47,6 +47,7 @@ CMainFrame::Entry* CMainFrame::AddEntry(const std::string& title) {
     }
     auto entry = std::make_unique<Entry>();
     entry->pPlaylist = std::make_unique<COpenPlaylist>(*m_services.pPrompt);
+    entry->pPlaylist->SetPathListener([this](const std::string& path) { AddRecentPlaylist(path); });
     CMixorel2001Doc& doc = entry->pPlaylist->GetDoc();
     doc.SetHost(this);
     doc.SetSharedSettings(m_services.pSettings);

@@ -8,6 +8,7 @@
 #include "catalogue/CM3uReader.h"
 #include "catalogue/CMigrator.h"
 #include "playback/CScheduleListThread.h"
+#include "settings/SettingsKeys.h"
 #include "ui/bar/CViewSelectDlgBar.h"
 #include "ui/playlist/CAlarmDialog.h"
 #include "ui/playlist/CChildFrame.h"
@@ -19,8 +20,8 @@
 #include "ui/prompts/CSessionPrompt.h"
 #include "ui/shell/CMainFrameEntry.h"
 #include "ui/shell/COpenPlaylist.h"
-#include "ui/toolkit/CThemeIcon.h"
 #include "ui/tags/CTagCommands.h"
+#include "ui/toolkit/CThemeIcon.h"
 #include "ui/toolkit/StdToQString.h"
 
 #include <QAction>
@@ -30,6 +31,13 @@
 #include <QToolBar>
 #include <algorithm>
 #include <string_view>
+
+namespace {
+
+// Recent albums and playlists are shown to this many characters.
+constexpr int kRecentDisplayLength = SettingsKeys::kProjectMruDisplayLength;
+
+} // namespace
 
 QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, std::function<void()> run) {
     const QString full = QString::fromLatin1(text);
@@ -89,6 +97,9 @@ void CMainFrame::BuildMenus() {
         [this, hasActive] { return !m_albums.GetAlbumPath().empty() || hasActive(); });
     m_enablers.emplace_back(AddCommand(file, "Close Album", [this] { CloseAlbumRoutine(true); }),
                             [this] { return !m_albums.GetAlbumPath().empty(); });
+    m_recentPlaylists.Load(*m_services.pStore);
+    m_pRecentPlaylistsMenu = file->addMenu(QStringLiteral("Recent Pla&ylists"));
+    connect(m_pRecentPlaylistsMenu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentPlaylists);
     m_pRecentMenu = file->addMenu(QStringLiteral("Recent &Albums"));
     connect(m_pRecentMenu, &QMenu::aboutToShow, this, &CMainFrame::FillRecentAlbums);
     file->addSeparator();
@@ -172,7 +183,7 @@ void CMainFrame::BuildMenus() {
     list->addSeparator();
     AddTagCommands(list);
     needsActive(
-        AddCommand(list, "Media &tree\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
+        AddCommand(list, "Media &walker\tCtrl+W", onActive([this](Entry& e) { OpenWalker(e); })));
 
     QMenu* play = BuildPlayMenu();
 
@@ -298,7 +309,7 @@ void CMainFrame::BuildToolBar() {
         {"&Print...", "document-print", QStyle::SP_FileDialogDetailedView},
         {nullptr, nullptr, QStyle::SP_CustomBase},
         {"Find", "edit-find", QStyle::SP_FileDialogContentsView},
-        {"Media &tree", "view-list-tree", QStyle::SP_DirOpenIcon},
+        {"Media &walker", "view-list-tree", QStyle::SP_DirOpenIcon},
         {"Edit &ID3 tag...", "document-properties", QStyle::SP_FileDialogInfoView},
         {nullptr, nullptr, QStyle::SP_CustomBase},
         {"&Options...", "preferences-system", QStyle::SP_ComputerIcon},
@@ -333,6 +344,14 @@ void CMainFrame::BuildPlaylistsBarMenu() {
     for (const char* text : items) {
         if (text == nullptr) {
             m_pBarMenu->addSeparator();
+            continue;
+        }
+        if (std::string_view(text) == "Media &tree") {
+            // The walker under the bar's own text; the key stays on the List menu's item.
+            QAction* walker = FindMenuAction(QStringLiteral("Media &walker"));
+            QAction* tree = m_pBarMenu->addAction(QStringLiteral("Media &tree\tCtrl+W"));
+            connect(tree, &QAction::triggered, walker, &QAction::trigger);
+            m_enablers.emplace_back(tree, [this] { return GetActivePlaylist() != nullptr; });
             continue;
         }
         if (std::string_view(text) == "Loc&k...") {
@@ -416,20 +435,42 @@ void CMainFrame::RefreshMenus() {
     }
     m_pShutdownAtEnd->setChecked(CMixorel2001Doc::IsShutdownAtEnd());
     m_pRecentMenu->setEnabled(!m_albums.GetRecentAlbums().empty());
+    m_pRecentPlaylistsMenu->setEnabled(!m_recentPlaylists.m_astrPaths.empty());
 }
 
 void CMainFrame::FillRecentAlbums() {
     m_pRecentMenu->clear();
     int number = 1;
     for (const std::string& path : m_albums.GetRecentAlbums()) {
-        QAction* action =
-            m_pRecentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(Q(path).left(200)));
+        QAction* action = m_pRecentMenu->addAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(Q(path).left(kRecentDisplayLength)));
         connect(action, &QAction::triggered, this, [this, path] {
             if (m_albums.OpenAlbum(path, false)) {
                 m_bAlbumModified = false;
             }
         });
     }
+}
+
+void CMainFrame::FillRecentPlaylists() {
+    m_pRecentPlaylistsMenu->clear();
+    int number = 1;
+    for (const std::string& path : m_recentPlaylists.m_astrPaths) {
+        QAction* action = m_pRecentPlaylistsMenu->addAction(
+            QStringLiteral("&%1 %2").arg(number++).arg(Q(path).left(kRecentDisplayLength)));
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (!OpenPlaylist(path)) {
+                // The framework drops an entry it cannot open.
+                m_recentPlaylists.Remove(path);
+                m_recentPlaylists.Save(*m_services.pStore);
+            }
+        });
+    }
+}
+
+void CMainFrame::AddRecentPlaylist(const std::string& path) {
+    m_recentPlaylists.Add(path);
+    m_recentPlaylists.Save(*m_services.pStore);
 }
 
 // The active playlist window's transport commands, with their keys.

@@ -118,4 +118,7 @@ bool COpenPlaylist::CanClose(bool quickClose) {
 void COpenPlaylist::TakePath(const std::string& path) {
     m_strPath = path;
     m_pDoc->SetTitle(FileNameOf(path));
+    if (m_onPath) {
+        m_onPath(path);
+    }
 }

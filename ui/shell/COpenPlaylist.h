@@ -3,6 +3,7 @@
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/IAlbumHost.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,10 @@ public:
     bool CanClose(bool quickClose);
     // The title without the modified marker.
     std::string GetDisplayName() const;
+    // Told each file the playlist is read from or saved to (the recent playlists).
+    void SetPathListener(std::function<void(const std::string&)> listener) {
+        m_onPath = std::move(listener);
+    }
 
 private:
     void TakePath(const std::string& path);
@@ -48,4 +53,5 @@ private:
     IShellPrompt& m_prompt;
     std::unique_ptr<CMixorel2001Doc> m_pDoc;
     std::string m_strPath;
+    std::function<void(const std::string&)> m_onPath;
 };

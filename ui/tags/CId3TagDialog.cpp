@@ -1,6 +1,7 @@
 #include "ui/tags/CId3TagDialog.h"
 
 #include "ui/prompts/IShellPrompt.h"
+#include "ui/toolkit/CPumpingRun.h"
 #include "ui/toolkit/StdToQString.h"
 
 #include <QApplication>
@@ -208,10 +209,11 @@ bool CId3TagDialog::SaveSeveral(const CTagEditorData& edited) {
                              0, static_cast<int>(m_paths.size()), this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
+    const CPumpingRun run; // a closing program stops the saves and waits for the dialog
     for (std::size_t i = 1; i < m_paths.size() && changes.Any(); ++i) {
         progress.setValue(static_cast<int>(i));
         QApplication::processEvents();
-        if (progress.wasCanceled()) {
+        if (progress.wasCanceled() || run.IsCancelled()) {
             break;
         }
         CTagEditorData other;

@@ -2,24 +2,28 @@
 
 #include "catalogue/CMixorel2001Doc.h"
 #include "platform/QtSongClipboard.h"
+#include "ui/playlist/CMixorel2001View.h"
 #include "ui/prompts/IShellPrompt.h"
 #include "ui/walker/CWalkerCriteriaDialog.h"
 
 #include <QAbstractListModel>
+#include <QAction>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -67,6 +71,33 @@ private:
     const CMediaWalkerModel& m_model;
 };
 
+// The tree "Resul&t": dragging a node drags all of its songs.
+class WalkerTree final : public QTreeWidget {
+public:
+    std::function<QMimeData*(QTreeWidgetItem*)> m_makeDrag;
+
+protected:
+    QStringList mimeTypes() const override {
+        return {QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat)};
+    }
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override {
+        return m_makeDrag && !items.isEmpty() ? m_makeDrag(items.front()) : nullptr;
+    }
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
+};
+
+// The playlist window's transport keys that act on the walker's choice of songs; F6,
+// F8 and F9 are the walker's own "Play", "Pause" and "Stop".
+constexpr int kListCommands[] = {CMixorel2001View::kNext,     CMixorel2001View::kFadeNext,
+                                 CMixorel2001View::kFadeStop, CMixorel2001View::kLoop,
+                                 CMixorel2001View::kLoopStop, CMixorel2001View::kSetNext,
+                                 CMixorel2001View::kSetLast};
+
+QKeySequence KeyOf(int command) {
+    const QString text = QString::fromLatin1(CMixorel2001View::CommandMenuText(command));
+    return QKeySequence(text.mid(text.indexOf(QLatin1Char('\t')) + 1));
+}
+
 } // namespace
 
 CMediaWalkerWnd* CMediaWalkerWnd::Open(CMixorel2001Doc& doc, IShellPrompt& prompt,
@@ -105,8 +136,13 @@ CMediaWalkerWnd::CMediaWalkerWnd(CMixorel2001Doc& doc, IShellPrompt& prompt, Cal
     top->addWidget(show);
     top->addWidget(create);
 
-    m_pTree = new QTreeWidget;
+    auto* tree = new WalkerTree;
+    tree->m_makeDrag = [this](QTreeWidgetItem* item) { return MakeNodeDragData(item); };
+    m_pTree = tree;
     m_pTree->setHeaderLabel(QStringLiteral("Result"));
+    m_pTree->setDragEnabled(true);
+    m_pTree->setDragDropMode(QAbstractItemView::DragOnly);
+    m_pTree->setDefaultDropAction(Qt::CopyAction);
     m_pList = new QTableView;
     m_pListModel = new WalkerSongList(m_model, this);
     m_pList->setModel(m_pListModel);
@@ -120,17 +156,7 @@ CMediaWalkerWnd::CMediaWalkerWnd(CMixorel2001Doc& doc, IShellPrompt& prompt, Cal
     m_pList->setDragEnabled(true);
     m_pList->setDragDropMode(QAbstractItemView::DragOnly);
     static_cast<WalkerSongList*>(m_pListModel)->m_makeDrag = [this](const QModelIndexList&) {
-        const std::vector<std::string> ids = SelectedIds();
-        if (ids.empty() || !m_doc.CopySongs(ids, false, true)) {
-            return static_cast<QMimeData*>(nullptr);
-        }
-        std::vector<std::uint8_t> bytes;
-        QtSongClipboard().GetData(ISongClipboard::kDragFormat, bytes);
-        auto* mime = new QMimeData;
-        mime->setData(QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat),
-                      QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                 static_cast<qsizetype>(bytes.size())));
-        return mime;
+        return MakeDragData(SelectedIds());
     };
     m_pCount = new QLabel;
     auto* listSide = new QWidget;
@@ -163,12 +189,7 @@ CMediaWalkerWnd::CMediaWalkerWnd(CMixorel2001Doc& doc, IShellPrompt& prompt, Cal
             m_callbacks.makeList(m_model.GetClipboard());
         }
     });
-    button("Play", [this] {
-        const QModelIndex current = m_pList->currentIndex();
-        if (current.isValid() && m_callbacks.play) {
-            m_callbacks.play(m_model.GetList()[static_cast<std::size_t>(current.row())]);
-        }
-    });
+    button("Play", [this] { PlayMarked(); });
     button("Pause", [this] {
         if (m_callbacks.pause) {
             m_callbacks.pause();
@@ -226,10 +247,7 @@ CMediaWalkerWnd::CMediaWalkerWnd(CMixorel2001Doc& doc, IShellPrompt& prompt, Cal
         static_cast<WalkerSongList*>(m_pListModel)->Reload();
     });
     connect(m_pList, &QWidget::customContextMenuRequested, this, &CMediaWalkerWnd::ShowContextMenu);
-    auto* copy = new QShortcut(QKeySequence(QKeySequence::Copy), this);
-    connect(copy, &QShortcut::activated, this, &CMediaWalkerWnd::CopySelection);
-    auto* edit = new QShortcut(QKeySequence(QStringLiteral("Ctrl+3")), this);
-    connect(edit, &QShortcut::activated, this, &CMediaWalkerWnd::EditTag);
+    AddKeys();
 
     m_pStatusTimer = new QTimer(this);
     connect(m_pStatusTimer, &QTimer::timeout, this, [this] {
@@ -363,6 +381,8 @@ void CMediaWalkerWnd::EditTag() {
 void CMediaWalkerWnd::ShowContextMenu(const QPoint& at) {
     QMenu menu(this);
     menu.addAction(QStringLiteral("&Edit ID3 Tag...\tCtrl+3"), this, &CMediaWalkerWnd::EditTag);
+    menu.addAction(QStringLiteral("C&opy for explorer/cd burner\tCtrl+Shift+C"), this,
+                   &CMediaWalkerWnd::CopyForExplorer);
     menu.addAction(QStringLiteral("&Copy to the clipboard\tCtrl+C"), this,
                    &CMediaWalkerWnd::CopySelection);
     menu.addAction(QStringLiteral("&Add to the clipboard"), this, &CMediaWalkerWnd::AddSongs);
@@ -373,4 +393,120 @@ void CMediaWalkerWnd::ShowContextMenu(const QPoint& at) {
         }
     });
     menu.exec(m_pList->viewport()->mapToGlobal(at));
+}
+
+// The walker's keys, live wherever the focus is in its window.
+void CMediaWalkerWnd::AddKeys() {
+    const auto add = [this](const QKeySequence& key, const std::function<void()>& run) {
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, run);
+        addAction(action);
+    };
+    add(QKeySequence(QKeySequence::Copy), [this] { CopySelection(); });
+    add(QKeySequence(QStringLiteral("Ctrl+3")), [this] { EditTag(); });
+    add(QKeySequence(QStringLiteral("Ctrl+Shift+C")), [this] { CopyForExplorer(); });
+    add(KeyOf(CMixorel2001View::kPlay), [this] { PlayMarked(); });
+    add(KeyOf(CMixorel2001View::kPause), [this] {
+        if (m_callbacks.pause) {
+            m_callbacks.pause();
+        }
+    });
+    add(KeyOf(CMixorel2001View::kStop), [this] {
+        if (m_callbacks.stop) {
+            m_callbacks.stop();
+        }
+    });
+    for (const bool up : {true, false}) {
+        add(QKeySequence(Qt::KeypadModifier | (up ? Qt::Key_Plus : Qt::Key_Minus)), [this, up] {
+            if (m_callbacks.volume) {
+                m_callbacks.volume(up);
+            }
+        });
+    }
+    for (const int command : kListCommands) {
+        add(KeyOf(command), [this, command] { RunListCommand(command); });
+    }
+}
+
+std::string CMediaWalkerWnd::GetMarkedId() const {
+    const QModelIndex current = m_pList->currentIndex();
+    const auto row = static_cast<std::size_t>(current.row());
+    return current.isValid() && row < m_model.GetList().size() ? m_model.GetList()[row]
+                                                               : std::string();
+}
+
+void CMediaWalkerWnd::PlayMarked() {
+    const std::string id = GetMarkedId();
+    if (!id.empty() && m_callbacks.play) {
+        m_callbacks.play(id);
+    }
+}
+
+void CMediaWalkerWnd::CopyForExplorer() {
+    const std::vector<std::string> ids = SelectedIds();
+    if (!ids.empty()) {
+        m_doc.CopyFilesForExplorer(ids, false);
+    }
+}
+
+void CMediaWalkerWnd::RunListCommand(int command) {
+    if (!m_callbacks.listCommand) {
+        return;
+    }
+    m_callbacks.listCommand(command, GetMarkedId(), SelectedIds());
+    const std::map<std::string, std::string> moved = m_model.FollowMovedSongs(m_doc);
+    if (moved.empty()) {
+        return;
+    }
+    // The same songs stay selected under their new identities.
+    std::set<std::string> selected;
+    for (const std::string& id : SelectedIds()) {
+        const auto to = moved.find(id);
+        selected.insert(to != moved.end() ? to->second : id);
+    }
+    const std::string marked = GetMarkedId();
+    const auto markedTo = moved.find(marked);
+    const std::string mark = markedTo != moved.end() ? markedTo->second : marked;
+    SelectNode(m_pTree->currentItem() != nullptr
+                   ? m_pTree->currentItem()->data(0, Qt::UserRole).toInt()
+                   : 0);
+    const std::vector<std::string>& list = m_model.GetList();
+    QItemSelection selection;
+    for (std::size_t row = 0; row < list.size(); ++row) {
+        const QModelIndex index = m_pListModel->index(static_cast<int>(row), 0);
+        if (selected.count(list[row]) != 0) {
+            selection.select(index, index);
+        }
+        if (list[row] == mark) {
+            m_pList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        }
+    }
+    m_pList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
+}
+
+QMimeData* CMediaWalkerWnd::MakeDragData(const std::vector<std::string>& ids) {
+    if (ids.empty() || !m_doc.CopySongs(ids, false, true)) {
+        return nullptr;
+    }
+    std::vector<std::uint8_t> bytes;
+    QtSongClipboard().GetData(ISongClipboard::kDragFormat, bytes);
+    auto* mime = new QMimeData;
+    mime->setData(QtSongClipboard::MimeTypeFor(ISongClipboard::kDragFormat),
+                  QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size())));
+    return mime;
+}
+
+QMimeData* CMediaWalkerWnd::MakeNodeDragData(QTreeWidgetItem* item) {
+    if (item == nullptr) {
+        return nullptr;
+    }
+    if (m_pTree->currentItem() != item) {
+        m_pTree->setCurrentItem(item); // fills the list with the node's songs
+    } else {
+        SelectNode(item->data(0, Qt::UserRole).toInt());
+    }
+    return MakeDragData(m_model.GetList());
 }

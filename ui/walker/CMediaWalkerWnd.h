@@ -12,6 +12,7 @@ class IShellPrompt;
 class QAbstractListModel;
 class QComboBox;
 class QLabel;
+class QMimeData;
 class QTableView;
 class QTimer;
 class QTreeWidget;
@@ -38,6 +39,11 @@ public:
         // The tag editor for a song; true when it saved.
         std::function<bool(const std::string& id)> editTag;
         std::function<std::string()> statusText;
+        // A transport command of the playlist window (CMixorel2001View's identifiers)
+        // on the walker's choice: the song at the list's mark and the selected songs.
+        std::function<void(int command, const std::string& markId,
+                           const std::vector<std::string>& ids)>
+            listCommand;
     };
 
     // Asks first while songs are still being read; nullptr when the user declines.
@@ -59,6 +65,15 @@ public:
     void EmptyClipboard();
     // Ctrl+C: the selection alone becomes the walker clipboard.
     void CopySelection();
+    // Ctrl+Shift+C: the selected songs' files for a file manager or a burner.
+    void CopyForExplorer();
+    // A key of the playlist window's transport commands (F4, F7, F10...), on the walker's
+    // selected songs; songs the list moved are followed to their new identities.
+    void RunListCommand(int command);
+    // The drag data of these songs (a copy), built by the document; null when none.
+    QMimeData* MakeDragData(const std::vector<std::string>& ids);
+    // A tree node's drag: the node selected, its songs listed, and all of them dragged.
+    QMimeData* MakeNodeDragData(QTreeWidgetItem* item);
 
 private:
     void FillTree();
@@ -68,6 +83,9 @@ private:
     void RefreshCounts();
     void EditTag();
     void ShowContextMenu(const QPoint& at);
+    void AddKeys();
+    void PlayMarked();
+    std::string GetMarkedId() const;
 
     CMixorel2001Doc& m_doc;
     IShellPrompt& m_prompt;

@@ -6,10 +6,13 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 
 namespace {
@@ -78,6 +81,37 @@ TEST_F(ShellTest, DefaultAlbumIsReopenedAtTheNextStart) {
               std::vector<std::string>{m_dir.File("kept.qmx")});
     Start();
     EXPECT_EQ(OpenTitles(), (std::vector<std::string>{"Mixorel1", "kept.qmx"}));
+}
+
+// File's recent playlists: a playlist read or saved heads the list, which the store keeps
+// at once; an entry that no longer opens leaves it.
+TEST_F(ShellTest, RecentPlaylistsFollowOpensAndSaves) {
+    Start();
+    const std::string a = MakePlaylist("a");
+    const std::string b = MakePlaylist("b");
+    const std::string c = m_dir.File("c.qmx");
+    ASSERT_TRUE(Frame().OpenFile(a));
+    ASSERT_TRUE(Frame().OpenFile(b));
+    m_prompt.savePaths = {c};
+    ASSERT_TRUE(Frame().GetPlaylists().front()->SaveAs());
+    QMenu* menu = nullptr;
+    for (QMenu* each : Frame().menuBar()->findChildren<QMenu*>()) {
+        menu = each->title() == QStringLiteral("Recent Pla&ylists") ? each : menu;
+    }
+    ASSERT_NE(menu, nullptr);
+    Q_EMIT menu->aboutToShow();
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+        texts << action->text();
+    }
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("&1 ") + QString::fromStdString(c),
+                                  QStringLiteral("&2 ") + QString::fromStdString(b),
+                                  QStringLiteral("&3 ") + QString::fromStdString(a)}));
+    std::filesystem::remove(b);
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(m_pStore->GetProfileString("recent file list", "file1", ""), c);
+    EXPECT_EQ(m_pStore->GetProfileString("recent file list", "file2", ""), a);
+    EXPECT_EQ(m_pStore->GetProfileString("recent file list", "file3", "x"), "");
 }
 
 // SIGTERM while the first-run question is open: the work is kept, the window closes, and
