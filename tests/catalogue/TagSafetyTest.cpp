@@ -7,6 +7,7 @@
 #include "media/CAutoTagger.h"
 #include "media/FilenamePattern.h"
 #include "media/Id3v2TestFrames.h"
+#include "support/MutagenTest.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -53,17 +54,6 @@ for path in sys.argv[1:]:
         items.append("v1.genre=%d" % v1[127])
     sys.stdout.buffer.write(("\t".join(items).replace("\n", "|") + "\n").encode())
 )";
-
-std::string MutagenPython() {
-    const std::string limit = TestFiles::HaveTool("timeout") ? "timeout 60 " : "";
-    for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-        const std::string python = limit + candidate;
-        if (TestFiles::Run(python + " -c 'import mutagen' >/dev/null 2>&1") == 0) {
-            return python;
-        }
-    }
-    return {};
-}
 
 Bytes Audio() {
     return TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 1, 30);
@@ -173,21 +163,8 @@ std::vector<Row> Rows() {
     };
 }
 
-class TagSafetyTest : public ::testing::Test {
+class TagSafetyTest : public MutagenTest {
 protected:
-    void SetUp() override {
-        m_python = MutagenPython();
-        if (m_python.empty()) {
-            GTEST_SKIP() << "mutagen is not installed (apt-get install python3-mutagen)";
-        }
-    }
-
-    std::string Put(const std::string& name, const Bytes& bytes) {
-        const std::string path = m_dir.File(name);
-        WriteAll(path, bytes);
-        return path;
-    }
-
     // What mutagen reads in each file, in one run.
     std::vector<Fields> Dump(const std::vector<std::string>& paths) {
         std::string command = m_python + " -c " + TestFiles::ShellQuote(std::string(kDumpScript));
@@ -241,9 +218,6 @@ protected:
             EXPECT_EQ(Changed(dumps[i], dumps[originals.size() + i]), expected[i]) << edited[i];
         }
     }
-
-    std::string m_python;
-    TempDir m_dir;
 };
 
 TEST_F(TagSafetyTest, TheEditorWritesOnlyTheFieldTheUserChanged) {

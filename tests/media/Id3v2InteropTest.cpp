@@ -3,6 +3,7 @@
 
 #include "Id3v2TestFrames.h"
 #include "media/Id3v2File.h"
+#include "support/MutagenTest.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -57,34 +58,8 @@ for path, wanted in zip(args[::2], args[1::2]):
 
 const std::string kTitle = "Ünïcödé — 東京 Привет";
 
-// An interpreter that has mutagen: the system one first (a user's own Python may lack it),
-// run under a time limit so a hung child cannot stall the tests.
-std::string MutagenPython() {
-    const std::string limit = TestFiles::HaveTool("timeout") ? "timeout 60 " : "";
-    for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-        const std::string python = limit + candidate;
-        if (TestFiles::Run(python + " -c 'import mutagen' >/dev/null 2>&1") == 0) {
-            return python;
-        }
-    }
-    return {};
-}
-
-class Id3v2Interop : public ::testing::Test {
+class Id3v2Interop : public MutagenTest {
 protected:
-    void SetUp() override {
-        m_python = MutagenPython();
-        if (m_python.empty()) {
-            GTEST_SKIP() << "mutagen is not installed (apt-get install python3-mutagen)";
-        }
-    }
-
-    std::string Put(const std::string& name, const Bytes& bytes) {
-        const std::string path = m_dir.File(name);
-        WriteAll(path, bytes);
-        return path;
-    }
-
     std::string Python(std::string_view script, const std::vector<std::string>& args) {
         std::string command = m_python + " -c " + TestFiles::ShellQuote(std::string(script));
         for (const std::string& arg : args) {
@@ -125,9 +100,6 @@ protected:
     static Bytes Audio() {
         return TestFiles::Frames(TestFiles::kMpeg1, TestFiles::kLayer3, 9, 0, 0, 30);
     }
-
-    std::string m_python;
-    TempDir m_dir;
 };
 
 } // namespace
