@@ -360,6 +360,12 @@ void ChangedFieldsRoundTrip(std::uint8_t control, Bytes file) {
     if (result != Id3v2::kWritten) {
         return;
     }
+    // Nothing to write (no field named, or only empty ones for a file without a tag)
+    // succeeds without touching the file.
+    const std::vector<std::uint8_t> after = ReadWholeFile(g_song);
+    if (std::equal(file.begin(), file.end(), after.begin(), after.end())) {
+        return;
+    }
     Id3v2Fields back;
     if (Id3v2::ReadTag(g_song, back) != Id3v2::kRead) {
         if (readBefore) {
