@@ -309,4 +309,17 @@ void ApplyChangedFields(const Id3v2Fields& fields, unsigned which, Id3v2Tag& tag
     }
 }
 
+bool ChangesAny(const Id3v2Tag& tag, const Id3v2Fields& fields, unsigned which) {
+    Id3v2Fields present;
+    ExtractFields(tag, present);
+    for (const FieldEntry& entry : kFields) {
+        if ((which & entry.bit) != 0 &&
+            TextCodec::TruncateCharacters(fields.*entry.member, entry.capacity) !=
+                present.*entry.member) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace Id3v2FieldMapper

@@ -23,4 +23,8 @@ void ApplyFields(const Id3v2Fields& fields, Id3v2Tag& tag);
 // frame, and every other frame stays as it was. Growth as for ApplyFields.
 void ApplyChangedFields(const Id3v2Fields& fields, unsigned which, Id3v2Tag& tag);
 
+// True when some field named by the bits would read back differently from what the tag
+// gives now; false means writing them would change nothing the user can see.
+bool ChangesAny(const Id3v2Tag& tag, const Id3v2Fields& fields, unsigned which);
+
 } // namespace Id3v2FieldMapper

@@ -168,6 +168,11 @@ int WriteTagOrThrow(const Id3v2Fields& fields, const std::string& path,
     file.Close();
     Id3v2Tag tag;
     const int readResult = head.tagLength > 0 ? tag.Parse(head.tagBytes) : kNoHeader;
+    // Fields that already read as asked are no change: the tag, frames this program does
+    // not know included, stays byte for byte (a 2.2 tag would otherwise be converted).
+    if (which && readResult == kRead && !Id3v2FieldMapper::ChangesAny(tag, fields, *which)) {
+        return kWritten;
+    }
     PrepareForWrite(tag, readResult, static_cast<std::int64_t>(head.info.st_size));
     if (which) {
         Id3v2FieldMapper::ApplyChangedFields(fields, *which, tag);

@@ -36,4 +36,17 @@ TEST(FuzzRegressionTest, TagSizeClaimingMoreThanTheFileDoesNotGrowIt) {
     EXPECT_EQ(back.title, "T");
 }
 
+TEST(FuzzRegressionTest, EmptyingFieldsAV22TagLacksLeavesItsOwnFramesAlone) {
+    // A 2.2 tag holding a frame this program does not know: a save of fields that are
+    // already empty converted it to 2.3, which dropped that frame.
+    TempDir dir;
+    const std::string path = dir.File("song.mp3");
+    std::filesystem::copy_file(Data("id3v2-22-unknown-frame.mp3"), path);
+    const auto before = ReadAll(path);
+    ASSERT_EQ(Id3v2::WriteChangedFields(Id3v2Fields{},
+                                        Id3v2Fields::kAllFields & ~Id3v2Fields::kTitle, path),
+              Id3v2::kWritten);
+    EXPECT_EQ(ReadAll(path), before);
+}
+
 } // namespace
