@@ -1,6 +1,7 @@
 #include "CMediaWalkerModel.h"
 
 #include "CMixorel2001Doc.h"
+#include "CSongTagCache.h"
 #include "CTextCase.h"
 #include "CTitleTemplate.h"
 #include "media/Id3v1Tag.h"
@@ -83,14 +84,21 @@ std::string CMediaWalkerModel::FieldValue(const MediaWalkerSong& song, Level lev
 
 void CMediaWalkerModel::TakeSnapshot(const CMixorel2001Doc& doc) {
     m_songs.clear();
-    std::lock_guard<std::recursive_timed_mutex> lock(doc.GetMutex());
-    const int count = doc.GetCount();
-    m_songs.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const CSong* song = doc.GetSongAt(i);
-        if (song != nullptr && !song->IsRegion()) {
-            m_songs.push_back({song->GetTag(), song->GetId(), song->GetLocation()});
+    {
+        std::lock_guard<std::recursive_timed_mutex> lock(doc.GetMutex());
+        const int count = doc.GetCount();
+        m_songs.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const CSong* song = doc.GetSongAt(i);
+            if (song != nullptr && !song->IsRegion()) {
+                m_songs.push_back({song->GetTag(), song->GetId(), song->GetLocation()});
+            }
         }
+    }
+    // Songs whose files keep their own tags (FLAC, Ogg, ...) take them from the tag
+    // cache, outside the document lock since a file not yet seen is read.
+    for (MediaWalkerSong& song : m_songs) {
+        song.tag = CSongTagCache::Shared().BlockFor(song.tag, song.strLocation);
     }
 }
 
@@ -102,7 +110,7 @@ bool CMediaWalkerModel::RefreshSong(const CMixorel2001Doc& doc, const std::strin
     }
     for (MediaWalkerSong& copy : m_songs) {
         if (copy.strId == id) {
-            copy.tag = song->GetTag();
+            copy.tag = CSongTagCache::Shared().BlockFor(*song);
             copy.strLocation = song->GetLocation();
         }
     }

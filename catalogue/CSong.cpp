@@ -3,6 +3,7 @@
 #include "CArchiveReader.h"
 #include "CArchiveWriter.h"
 #include "CFileFacts.h"
+#include "CSongTagCache.h"
 #include "CTextCase.h"
 #include "CTitleTemplate.h"
 #include "media/GenreTable.h"
@@ -10,6 +11,7 @@
 #include "media/Id3v2Fields.h"
 #include "media/Id3v2File.h"
 #include "media/SongFileReader.h"
+#include "media/TagLibFile.h"
 #include "media/TextCodec.h"
 
 #include <algorithm>
@@ -167,26 +169,54 @@ void CSong::SetReserved(std::int32_t first, std::int32_t second) {
 }
 
 void CSong::SetTagFromFrames(const Id3v2Fields& fields) {
-    m_tag.fill(0);
-    m_tag[0] = 'T';
-    m_tag[1] = 'A';
-    m_tag[2] = 'G';
-    const auto put = [this](std::size_t offset, std::string_view utf8, std::size_t length) {
+    m_tag = TagBlockFromFields(fields);
+}
+
+CSong::TagBlock CSong::TagBlockFromFields(const Id3v2Fields& fields) {
+    TagBlock block{};
+    block[0] = 'T';
+    block[1] = 'A';
+    block[2] = 'G';
+    const auto put = [&block](std::size_t offset, std::string_view utf8, std::size_t length) {
         const std::string latin1 = TextCodec::Utf8ToLatin1(utf8);
-        std::copy_n(latin1.begin(), std::min(length, latin1.size()), m_tag.begin() + offset);
+        std::copy_n(latin1.begin(), std::min(length, latin1.size()), block.begin() + offset);
     };
     put(kTitleAt, fields.title, kFieldLength);
     put(kArtistAt, fields.artist, kFieldLength);
     put(kAlbumAt, fields.album, kFieldLength);
     put(kYearAt, fields.year, kYearLength);
     put(kCommentAt, fields.comment, kFieldLength);
-    m_tag[kZeroAt] = 0;
-    m_tag[kTrackAt] = TrackNumber(fields.track);
-    m_tag[kGenreAt] = GenreNumber(fields.genre);
+    block[kZeroAt] = 0;
+    block[kTrackAt] = TrackNumber(fields.track);
+    block[kGenreAt] = GenreNumber(fields.genre);
+    return block;
+}
+
+void CSong::ProcessFromTagLib(const SongFileFacts& facts) {
+    const TagLibFacts& t = facts.tagLib;
+    if (t.result != TagLibFacts::kRead || t.durationMs <= 0) {
+        SetInfo(0, 0, 0, 0);
+    } else {
+        // The record knows a duration only as size / (bit rate / 8): the size is made
+        // the audio bytes that bit rate gives over the playing time.
+        std::int64_t bitsPerSecond = static_cast<std::int64_t>(t.bitrateKbps) * 1000;
+        if (bitsPerSecond < 8) {
+            bitsPerSecond = facts.fileSize * 8000 / t.durationMs;
+        }
+        bitsPerSecond = std::clamp<std::int64_t>(bitsPerSecond, 8, 0x7FFFFFFF) / 8 * 8;
+        const std::int64_t size =
+            std::clamp<std::int64_t>(t.durationMs * (bitsPerSecond / 8) / 1000, 0, 0xFFFFFFFF);
+        SetInfo(static_cast<std::uint32_t>(size), static_cast<std::int32_t>(bitsPerSecond),
+                t.sampleRate, t.channels == 1 ? 3 : 0);
+    }
+    SetTag(nullptr);
+    CSongTagCache::Shared().Store(m_strPath, t.hasTag ? TagBlockFromFields(t.fields) : TagBlock{});
 }
 
 void CSong::ProcessFromFacts(const SongFileFacts& facts, std::string_view titleTemplate) {
-    if (facts.mpegResult == MpegFileInfo::kRead) {
+    if (facts.fromTagLib) {
+        ProcessFromTagLib(facts);
+    } else if (facts.mpegResult == MpegFileInfo::kRead) {
         const std::int64_t audio = std::clamp<std::int64_t>(facts.info.AudioSize(), 0, 0xFFFFFFFF);
         SetInfo(static_cast<std::uint32_t>(audio), facts.info.BitRate() * 1000,
                 facts.info.SamplingRate(), facts.info.ChannelMode());
@@ -203,9 +233,16 @@ void CSong::ProcessFromFacts(const SongFileFacts& facts, std::string_view titleT
     if (facts.hasFileFacts) {
         fileFacts.Set(static_cast<std::uint64_t>(facts.fileSize), facts.createdSeconds);
     }
-    UpdatePath(path, titleTemplate, false,
-               facts.id3v2Result == Id3v2::kRead ? &facts.fields : nullptr,
-               facts.hasFileFacts ? &fileFacts : nullptr);
+    const Id3v2Fields* fields = nullptr;
+    if (facts.fromTagLib) {
+        fields = facts.tagLib.hasTag ? &facts.tagLib.fields : nullptr;
+    } else if (facts.id3v2Result == Id3v2::kRead) {
+        fields = &facts.fields;
+    }
+    UpdatePath(path, titleTemplate, false, fields, facts.hasFileFacts ? &fileFacts : nullptr);
+    if (facts.fromTagLib) {
+        SetTag(nullptr); // the title template filled it from the file's own tags
+    }
 }
 
 std::uint32_t CSong::GetDuration() const {
@@ -230,6 +267,10 @@ std::string CSong::GetFormatText() const {
         return {};
     }
     char buffer[32];
+    if (const char* lossless = TagLibFile::LosslessName(m_strPath, m_nBitrate)) {
+        std::snprintf(buffer, sizeof(buffer), "%s %d", lossless, m_nSampleRate / 1000);
+        return buffer;
+    }
     std::snprintf(buffer, sizeof(buffer), "%d - %d", m_nBitrate / 1000, m_nSampleRate / 1000);
     return buffer;
 }
@@ -258,6 +299,13 @@ std::string CSong::GetFileName(bool withoutExtension) const {
 std::string CSong::MakeTitle(const std::string& path, std::string_view titleTemplate) {
     if (CTitleTemplate::Classify(titleTemplate) != CTitleTemplate::kTags) {
         return MakeTitleWith(path, titleTemplate, nullptr);
+    }
+    if (TagLibFile::OwnsExtension(path)) {
+        const TagLibFacts facts = TagLibFile::Read(path);
+        std::string title =
+            MakeTitleWith(path, titleTemplate, facts.hasTag ? &facts.fields : nullptr);
+        SetTag(nullptr);
+        return title;
     }
     Id3v2Fields fields;
     const bool read = Id3v2::ReadTag(path, fields) == Id3v2::kRead;

@@ -64,18 +64,23 @@ public:
     void SetTag(std::nullptr_t);
     // The ID3v1 block from ID3v2 texts (UTF-8, stored as Latin-1, '?' outside).
     void SetTagFromFrames(const Id3v2Fields& fields);
+    static TagBlock TagBlockFromFields(const Id3v2Fields& fields);
     // The processing step for one read of the song's file, the one rule for every caller:
     // audio facts (the size is the audio data, the file less its tags) or, when no frame
     // was found, no audio facts and the file's size (0 for a missing file), the ID3v1
     // block, the info flag, then as SetPath with the template (using the ID3v2 texts
     // already read). The document still runs its own bookkeeping (queue, totals).
+    // A file TagLib read (FLAC, Ogg, ...) keeps an empty ID3v1 block: its tags go to the
+    // shared tag cache, and its size and bit rate are set so that the duration comes out
+    // as the file's playing time.
     void ProcessFromFacts(const SongFileFacts& facts, std::string_view titleTemplate);
 
     // Seconds of audio: size / (bit rate / 8); 0 without info or with a bit rate below 8.
     std::uint32_t GetDuration() const;
     // "m:ss" (minutes not wrapped into hours); empty without info or bit rate.
     std::string GetDurationText() const;
-    // "kbit/s - kHz", as "128 - 44"; empty without info.
+    // "kbit/s - kHz", as "128 - 44"; for a lossless file (FLAC, WAV PCM, ...) its format
+    // and kHz, as "FLAC 44"; empty without info.
     std::string GetFormatText() const;
     // The title; for a region with a start time and the flag, followed by that time.
     std::string GetTitleWithDate(bool withDate) const;
@@ -137,6 +142,7 @@ private:
     std::string MakeTitleWith(const std::string& path, std::string_view titleTemplate,
                               const Id3v2Fields* fields);
     std::string ReplaceFromBlock(std::string text) const;
+    void ProcessFromTagLib(const SongFileFacts& facts);
 
     std::string m_strId;
     std::string m_strTitle;

@@ -1,12 +1,14 @@
 #include "CTagEditorData.h"
 
 #include "CDateTime.h"
+#include "CSongTagCache.h"
 
 #include "media/GenreTable.h"
 #include "media/Id3v1Tag.h"
 #include "media/Id3v2File.h"
 #include "media/MpegFileInfo.h"
 #include "media/PosixFile.h"
+#include "media/TagLibFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -91,6 +93,9 @@ bool CTagEditorData::Load(const std::string& path) {
     struct stat info {};
     m_nSizeKb = ::stat(path.c_str(), &info) == 0 ? info.st_size / 1024 : 0;
 
+    if (TagLibFile::OwnsExtension(path)) {
+        return LoadOwnTags(path);
+    }
     Id3v2Fields fields;
     if (Id3v2::ReadTag(path, fields) == Id3v2::kRead) {
         m_bHasV2 = true;
@@ -111,7 +116,7 @@ bool CTagEditorData::Load(const std::string& path) {
 
     MpegFileInfo mpeg;
     if (mpeg.Read(path) != MpegFileInfo::kRead) {
-        return false;
+        return TagLibFile::KnowsExtension(path) && LoadOwnTags(path);
     }
     if (mpeg.hasId3v1) {
         m_bHasV1 = true;
@@ -127,6 +132,34 @@ bool CTagEditorData::Load(const std::string& path) {
     }
     m_bLoadedV1 = m_bHasV1;
     m_bLoadedV2 = m_bHasV2;
+    m_loadedV1 = m_v1;
+    m_loadedV2 = m_v2;
+    return true;
+}
+
+bool CTagEditorData::LoadOwnTags(const std::string& path) {
+    Id3v2Fields fields;
+    if (!TagLibFile::ReadAllFields(path, fields)) {
+        return false;
+    }
+    m_bOwnTags = true;
+    m_bHasV1 = false;
+    m_bHasV2 = true;
+    m_v2 = {fields.title,
+            fields.artist,
+            fields.album,
+            fields.comment,
+            fields.composer,
+            fields.originalArtist,
+            fields.copyright,
+            fields.url,
+            fields.encodedBy,
+            Number(fields.year),
+            GenreShown(fields.genre),
+            fields.track.empty() ? -1 : Number(fields.track),
+            TrackTotal(fields.track)};
+    m_bLoadedV1 = false;
+    m_bLoadedV2 = true;
     m_loadedV1 = m_v1;
     m_loadedV2 = m_v2;
     return true;
@@ -209,15 +242,15 @@ bool CTagEditorData::Save() const {
         return false;
     }
     const Changes changes = Compare(Loaded(), *this);
+    if (m_bOwnTags) {
+        return SaveOwnTags(changes);
+    }
     const bool v2 = SaveV2(changes);
     const bool v1 = SaveV1(changes);
     return v2 && v1;
 }
 
-bool CTagEditorData::SaveV2(const Changes& changes) const {
-    if (!m_bHasV2) {
-        return !changes.hasV2 || Id3v2::BlankTag(m_strPath) == Id3v2::kBlanked;
-    }
+unsigned CTagEditorData::ChangedFieldBits(const Changes& changes) {
     // In the order of Changes::v2.
     static constexpr unsigned kBits[12] = {
         Id3v2Fields::kTitle,     Id3v2Fields::kArtist,   Id3v2Fields::kAlbum,
@@ -228,7 +261,27 @@ bool CTagEditorData::SaveV2(const Changes& changes) const {
     for (int i = 0; i < 12; ++i) {
         which |= changes.v2[i] ? kBits[i] : 0;
     }
+    return which;
+}
+
+bool CTagEditorData::SaveV2(const Changes& changes) const {
+    if (!m_bHasV2) {
+        return !changes.hasV2 || Id3v2::BlankTag(m_strPath) == Id3v2::kBlanked;
+    }
+    const unsigned which = ChangedFieldBits(changes);
     return which == 0 || Id3v2::WriteChangedFields(ToFields(), which, m_strPath) == Id3v2::kWritten;
+}
+
+// The file's own tag (FLAC, Ogg, ...) takes the changed fields of the second group; it has
+// no ID3v1 tag, and turning the group off removes nothing.
+bool CTagEditorData::SaveOwnTags(const Changes& changes) const {
+    const unsigned which = m_bHasV2 ? ChangedFieldBits(changes) : 0;
+    if (which == 0) {
+        return true;
+    }
+    const int result = TagLibFile::WriteChangedFields(m_strPath, ToFields(), which);
+    CSongTagCache::Shared().Forget(m_strPath);
+    return result == TagLibFile::kWritten || result == TagLibFile::kNothing;
 }
 
 bool CTagEditorData::SaveV1(const Changes& changes) const {

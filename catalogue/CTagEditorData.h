@@ -53,7 +53,9 @@ public:
     static int GenreIndexFor(const std::string& text);
 
     // Reads both tags; false (with kOpenFailedText to show) when the file has no MPEG
-    // frame. An empty path loads nothing and answers true.
+    // frame. An empty path loads nothing and answers true. A FLAC, Ogg, Opus, M4A or WMA
+    // file (or a WAV file without MPEG audio) loads its own tag into the ID3v2 group and
+    // has no ID3v1 group; a save writes the changed fields back into that tag.
     bool Load(const std::string& path);
     // Empty when the values are within their limits (or as the file held them), else the
     // validation message.
@@ -89,6 +91,11 @@ private:
     CTagEditorData Loaded() const;
     bool SaveV2(const Changes& changes) const;
     bool SaveV1(const Changes& changes) const;
+    bool LoadOwnTags(const std::string& path);
+    bool SaveOwnTags(const Changes& changes) const;
+    static unsigned ChangedFieldBits(const Changes& changes);
+
+    bool m_bOwnTags = false;
 
     bool m_bLoadedV1 = false;
     bool m_bLoadedV2 = false;

@@ -2,6 +2,7 @@
 
 #include "GenreTable.h"
 #include "MpegFileInfo.h"
+#include "TagLibFile.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,11 +37,68 @@ std::string CAutoTagger::FinishedText(long count) {
     return text;
 }
 
+// A file with its own tags (FLAC, Ogg, ...): the same fields, written into that tag.
+bool CAutoTagger::TagOwnFormat(const std::string& path, FilenamePattern& pattern,
+                               const Defaults& defaults) {
+    Id3v2Fields present;
+    if (!TagLibFile::ReadAllFields(path, present)) {
+        return false;
+    }
+    const bool hasTag = !(present.title.empty() && present.artist.empty() &&
+                          present.album.empty() && present.comment.empty() &&
+                          present.year.empty() && present.track.empty() && present.genre.empty());
+    if (defaults.bDontOverwrite && hasTag) {
+        return false;
+    }
+    pattern.Parse(path);
+    Id3v2Fields fields;
+    unsigned which = 0;
+    const struct {
+        const char* key;
+        const std::string& fallback;
+        std::string Id3v2Fields::*member;
+        unsigned field;
+    } texts[] = {{"title", defaults.strTitle, &Id3v2Fields::title, Id3v2Fields::kTitle},
+                 {"artist", defaults.strArtist, &Id3v2Fields::artist, Id3v2Fields::kArtist},
+                 {"album", defaults.strAlbum, &Id3v2Fields::album, Id3v2Fields::kAlbum},
+                 {"comment", defaults.strComment, &Id3v2Fields::comment, Id3v2Fields::kComment}};
+    for (const auto& text : texts) {
+        const std::string value = Given(pattern.Lookup(text.key), text.fallback);
+        if (!value.empty()) {
+            fields.*text.member = value;
+            which |= text.field;
+        }
+    }
+    const int year = NumberGiven(pattern.Lookup("year"), defaults.nYear);
+    if (year > 0) {
+        fields.year = std::to_string(year);
+        which |= Id3v2Fields::kYear;
+    }
+    const int track = NumberGiven(pattern.Lookup("track"), defaults.nTrack);
+    if (track >= 0) {
+        fields.track = std::to_string(track);
+        which |= Id3v2Fields::kTrack;
+    }
+    const std::string genre =
+        Given(pattern.Lookup("genre"), std::string(GenreName(defaults.strGenre)));
+    const std::uint8_t genreIndex =
+        genre.empty() ? GenreTable::kNone : GenreTable::IndexByPrefix(genre);
+    if (genreIndex != GenreTable::kNone) {
+        fields.genre = GenreTable::Name(genreIndex);
+        which |= Id3v2Fields::kGenre;
+    }
+    const int result = TagLibFile::WriteChangedFields(path, fields, which);
+    return result == TagLibFile::kWritten || result == TagLibFile::kNothing;
+}
+
 bool CAutoTagger::TagFile(const std::string& path, FilenamePattern& pattern,
                           const Defaults& defaults) {
+    if (TagLibFile::OwnsExtension(path)) {
+        return TagOwnFormat(path, pattern, defaults);
+    }
     MpegFileInfo info;
     if (info.Read(path) != MpegFileInfo::kRead) {
-        return false;
+        return TagLibFile::KnowsExtension(path) && TagOwnFormat(path, pattern, defaults);
     }
     if (defaults.bDontOverwrite && info.hasId3v1) {
         return false;

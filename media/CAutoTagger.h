@@ -27,11 +27,17 @@ public:
     static constexpr const char* kNoCriteriaText =
         "No criteria specified. Please specify the criteria.";
 
-    // True when the file was tagged. A file without an MPEG frame, one that keeps its tag
+    // True when the file was tagged. A FLAC, Ogg, Opus, M4A or WMA file (or a WAV file
+    // without MPEG audio) gets the same fields in its own tag. A file without an MPEG frame
+    // or such a tag, one that keeps its tag
     // under "Don't overwrite", or one that cannot be written is left as it was.
     static bool TagFile(const std::string& path, FilenamePattern& pattern,
                         const Defaults& defaults);
     // A genre in the dialog's list form without its "(n)" prefix; other texts as they are.
     static std::string_view GenreName(std::string_view listForm);
     static std::string FinishedText(long count);
+
+private:
+    static bool TagOwnFormat(const std::string& path, FilenamePattern& pattern,
+                             const Defaults& defaults);
 };

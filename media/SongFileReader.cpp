@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,6 +34,12 @@ SongFileFacts SongFileReader::ReadIn(int folderFd, const char* name, const std::
     }
     facts.hasFileFacts = true;
     facts.fileSize = size;
+    if (TagLibFile::OwnsExtension(path)) {
+        facts.info.fileSize = size;
+        facts.fromTagLib = true;
+        facts.tagLib = TagLibFile::ReadFrom(file, size, path.c_str());
+        return facts;
+    }
     // The head is read into a buffer each thread keeps, so reading a file neither
     // allocates nor clears one; nothing read from it outlives this call.
     thread_local std::vector<std::uint8_t> headBuffer(static_cast<std::size_t>(kHeadBytes));
@@ -59,6 +66,13 @@ SongFileFacts SongFileReader::ReadIn(int folderFd, const char* name, const std::
     facts.mpegResult = facts.info.ReadFrom(file, size, head);
     if (facts.info.tailIsTag) {
         facts.hasId3v1 = facts.id3v1.Parse(facts.info.rawTag);
+    }
+    if (facts.mpegResult != MpegFileInfo::kRead && TagLibFile::KnowsExtension(path)) {
+        TagLibFacts other = TagLibFile::ReadFrom(file, size, path.c_str());
+        if (other.result == TagLibFacts::kRead) {
+            facts.fromTagLib = true;
+            facts.tagLib = std::move(other);
+        }
     }
     return facts;
 }

@@ -3,6 +3,7 @@
 #include "Id3v1Tag.h"
 #include "Id3v2Fields.h"
 #include "MpegFileInfo.h"
+#include "TagLibFile.h"
 
 #include <string>
 
@@ -22,6 +23,11 @@ struct SongFileFacts {
     bool hasFileFacts = false;
     std::int64_t fileSize = 0;
     std::int64_t createdSeconds = 0;
+    // A file of another format (FLAC, Ogg, Opus, M4A, WMA, or a WAV file without MPEG
+    // audio) read by TagLib: its facts are in tagLib, and the MPEG and ID3 members above
+    // stay empty except info.fileName and info.fileSize.
+    bool fromTagLib = false;
+    TagLibFacts tagLib;
 };
 
 class SongFileReader {

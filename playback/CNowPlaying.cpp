@@ -2,6 +2,7 @@
 
 #include "CPlayer.h"
 #include "catalogue/CPlayedSongs.h"
+#include "catalogue/CSongTagCache.h"
 #include "media/Id3v1Tag.h"
 
 namespace {
@@ -39,7 +40,7 @@ CNowPlaying CNowPlaying::Read(CPlayer& player, bool looping) {
         now.strPath = song.GetLocation();
         now.strTitle = song.GetTitle();
         Id3v1Tag tag;
-        if (tag.Parse(song.GetTag())) {
+        if (tag.Parse(CSongTagCache::Shared().BlockFor(song))) {
             now.strArtist = Shown(tag.DisplayArtist());
             now.strAlbum = Shown(tag.DisplayAlbum());
             if (const std::string title = Shown(tag.DisplayTitle()); !title.empty()) {

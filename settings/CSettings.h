@@ -12,7 +12,8 @@
 // changes fields and saves the whole record. Keys, sections and defaults are those of
 // SettingsKeys.h.
 //
-// A fresh record holds the defaults, except that its extension list is "mp3;mp2;wav;wma"
+// A fresh record holds the defaults, except that its extension list begins
+// "mp3;mp2;wav;wma" (then "flac;ogg;oga;opus;m4a" as the default list)
 // and its Winamp path is empty. Flags are written as 1 when they hold 1, as 0 otherwise;
 // every other field is written as it is.
 class CSettings {

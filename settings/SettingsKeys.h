@@ -143,9 +143,9 @@ inline constexpr int kSysColourWindowText = 8;
 inline constexpr int kSysColourButtonHighlight = 20;
 
 inline constexpr std::int32_t kEmptyLastProject = 1;
-inline constexpr std::string_view kFileExtensions = "mp3;mp2;wma;wav";
+inline constexpr std::string_view kFileExtensions = "mp3;mp2;wma;wav;flac;ogg;oga;opus;m4a";
 // A record that was never loaded holds this order instead.
-inline constexpr std::string_view kFreshFileExtensions = "mp3;mp2;wav;wma";
+inline constexpr std::string_view kFreshFileExtensions = "mp3;mp2;wav;wma;flac;ogg;oga;opus;m4a";
 inline constexpr std::int32_t kLoadLastUsed = 1;
 inline constexpr std::int32_t kMaximizeChild = 1;
 inline constexpr std::int32_t kStartWinamp = 1;

@@ -2,6 +2,7 @@
 
 #include "cli/CsvWriter.h"
 #include "media/GenreTable.h"
+#include "media/Id3v2File.h"
 #include "media/SongFileReader.h"
 
 #include <algorithm>
@@ -68,10 +69,55 @@ void WriteTagColumns(CsvWriter& csv, const SongFileFacts& facts) {
     }
 }
 
+// The MPEG channel mode column for a channel count: one channel is mono (3), any other
+// count stereo (0).
+int ChannelModeFor(int channels) {
+    return channels == 1 ? 3 : 0;
+}
+
+// Seconds with their milliseconds, as "183.042".
+void DurationField(CsvWriter& csv, std::int64_t milliseconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(milliseconds / 1000),
+                  static_cast<long long>(milliseconds % 1000));
+    csv.Field(std::string_view(text));
+}
+
+// The row of a file TagLib read: the same columns, without the MPEG-only facts (vbr 0,
+// no Xing frames, no ID3 tags); the duration to the millisecond.
+void WriteTagLibRow(CsvWriter& csv, const std::string& path, const SongFileFacts& facts) {
+    const TagLibFacts& t = facts.tagLib;
+    csv.Field(path);
+    csv.Field(t.result);
+    csv.Field(t.bitrateKbps);
+    csv.Field(t.sampleRate);
+    csv.Field(ChannelModeFor(t.channels));
+    csv.Field(0);
+    csv.Field(-1);
+    csv.Field(facts.fileSize);
+    csv.Field(facts.fileSize);
+    DurationField(csv, t.durationMs);
+    csv.Field(0);
+    csv.Field(Id3v2::kNoHeader);
+    const Id3v2Fields& f = t.fields;
+    csv.Field(f.title);
+    csv.Field(f.artist);
+    csv.Field(f.album);
+    csv.PositiveOrEmpty(LeadingNumber(f.year));
+    csv.PositiveOrEmpty(LeadingNumber(f.track));
+    csv.Field(GenreTable::NameForText(f.genre));
+    csv.Field(f.comment);
+    csv.EndRow();
+}
+
 // One file's row; name is the file's entry in the folder open as folderFd, or its path
 // with AT_FDCWD.
 void WriteRow(CsvWriter& csv, int folderFd, const char* name, const std::string& path) {
     const SongFileFacts facts = SongFileReader::ReadIn(folderFd, name, path);
+    if (facts.fromTagLib) {
+        WriteTagLibRow(csv, path, facts);
+        return;
+    }
     const MpegFileInfo& info = facts.info;
     const bool read = facts.mpegResult == MpegFileInfo::kRead;
     const int bitrateKbps = read ? info.BitRate() : 0;

@@ -156,7 +156,7 @@ TEST_F(QtSettingsStoreTest, SettingsRecordRoundTripsThroughTheFile) {
     CSettings loaded(fresh);
     loaded.Load();
     EXPECT_EQ(std::tuple(loaded.m_nMixSeconds, loaded.m_crLoopBk, loaded.m_strFileExtensions),
-              std::tuple(8, 0x00010203u, "mp3;mp2;wma;wav"));
+              std::tuple(8, 0x00010203u, "mp3;mp2;wma;wav;flac;ogg;oga;opus;m4a"));
 }
 
 } // namespace

@@ -66,7 +66,8 @@ std::string ProgramFolderFromEnv() {
 // colour provider MarkedColours (colour 1 is 0x10042 = 65602, colour 20 is 0x140042 =
 // 1310786), up to the log path.
 const std::string kSavedDefaults =
-    "[global] emptylastproject=1 fileextensions=mp3;mp2;wma;wav loadlastused=1 maximizechild=1 "
+    "[global] emptylastproject=1 fileextensions=mp3;mp2;wma;wav;flac;ogg;oga;opus;m4a "
+    "loadlastused=1 maximizechild=1 "
     "startwinamp=1 newfileatstart=1 minimizetotray=0 usewinamp=0 autosaveonexit=0 "
     "rearrangeonnew=0 closewinamp=1\n"
     "[winamp] winamppath=\n"
@@ -103,7 +104,7 @@ protected:
 TEST_F(CSettingsTest, EmptyStoreLoadsEveryDefaultAndSavesInSectionOrder) {
     CSettings settings(m_store);
     // Before a load the record differs in the order of its extension list.
-    EXPECT_EQ(settings.m_strFileExtensions, "mp3;mp2;wav;wma");
+    EXPECT_EQ(settings.m_strFileExtensions, "mp3;mp2;wav;wma;flac;ogg;oga;opus;m4a");
     ASSERT_TRUE(settings.Load());
     EXPECT_TRUE(CSettings::IsFirstRun(m_store)); // until the first save
     ASSERT_TRUE(settings.Save());
@@ -180,7 +181,7 @@ TEST_F(CSettingsTest, HasFileExtensionIsACaseBlindSubstringTest) {
     for (const char* found : {"mp3", "MP3", "p3", "3;m"}) {
         EXPECT_TRUE(settings.HasFileExtension(found)) << found;
     }
-    for (const char* missing : {"", "ogg", "mp3;mp2;wma;wav;"}) {
+    for (const char* missing : {"", "aiff", "mp3;mp2;wma;wav;flac;ogg;oga;opus;m4a;"}) {
         EXPECT_FALSE(settings.HasFileExtension(missing)) << missing;
     }
 

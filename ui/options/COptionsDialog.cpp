@@ -195,7 +195,7 @@ QWidget* COptionsDialog::MakeGlobal() {
     (v.m_bUseWinamp == 1 ? winamp : internal)->setChecked(true);
     layout->addWidget(winamp);
     layout->addWidget(internal);
-    layout->addWidget(Note("Separate values with ';' E.g. mp3;mp2;wma;wav"));
+    layout->addWidget(Note("Separate values with ';' E.g. mp3;mp2;wma;wav;flac;ogg;opus;m4a"));
     m_pExtensions = new QLineEdit(Text(v.m_strFileExtensions));
     layout->addWidget(m_pExtensions);
     layout->addStretch();

@@ -1,6 +1,7 @@
 #include "ui/playlist/CPlaylistViewRules.h"
 
 #include "catalogue/CSong.h"
+#include "catalogue/CSongTagCache.h"
 #include "media/Id3v1Tag.h"
 
 #include <algorithm>
@@ -216,8 +217,12 @@ int CPlaylistViewRules::TypeAhead(const std::function<std::string(int)>& titleAt
 
 std::string CPlaylistViewRules::SongTooltip(const CSong& song) {
     Id3v1Tag tag;
-    if (song.IsRegion() || !tag.Parse(std::span<const std::uint8_t, Id3v1Tag::kSize>(
-                               song.GetTag().data(), Id3v1Tag::kSize))) {
+    if (song.IsRegion()) {
+        return song.GetTitle();
+    }
+    // A file with its own tags (FLAC, Ogg, ...) shows them from the tag cache.
+    const CSong::TagBlock block = CSongTagCache::Shared().BlockFor(song);
+    if (!tag.Parse(block)) {
         return song.GetTitle();
     }
     const int track = tag.Version() > 1.05f ? tag.Track() : -1;
