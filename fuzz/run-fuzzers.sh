@@ -13,7 +13,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini fuzz_song_clipboard
-        fuzz_m3u fuzz_album_file fuzz_locations fuzz_filename_pattern)
+        fuzz_m3u fuzz_album_file fuzz_locations fuzz_filename_pattern fuzz_taglib_reader)
 fi
 jobs=${MIXOREL_FUZZ_JOBS:-1}
 
@@ -182,6 +182,23 @@ save("fuzz_locations", "empty.dat", struct.pack("<i", 0))
 save("fuzz_filename_pattern", "track-artist-title", b"{TRACK}-{ARTIST}-{TITLE}\0/music/07-Band-Song.mp3")
 save("fuzz_filename_pattern", "brackets", b"{ARTIST} ({ALBUM}) {YEAR}\0Band (Live) 1999.mp2")
 PY
+# Short files of the formats TagLib reads, each behind the byte that picks its name (see
+# fuzz_taglib_reader.cpp), when ffmpeg is at hand.
+mkdir -p "$work/seeds/fuzz_taglib_reader"
+if command -v ffmpeg >/dev/null; then
+    index=0
+    for codec in "flac flac" "ogg libvorbis" "oga flac" "opus libopus" "m4a aac" "wav pcm_u8"; do
+        set -- $codec
+        ffmpeg -v error -y -f lavfi -i sine=f=440:d=0.2:r=8000 -c:a "$2" -metadata title=Seed \
+            -metadata artist=Fuzz "$work/seeds/seed.$1" || true
+        if [ -f "$work/seeds/seed.$1" ]; then
+            selector=$(printf '%02x' "$index")
+            { printf "\x$selector"; cat "$work/seeds/seed.$1"; } >"$work/seeds/fuzz_taglib_reader/$1"
+            rm -f "$work/seeds/seed.$1"
+        fi
+        index=$((index + 1))
+    done
+fi
 mkdir -p "$work/seeds/fuzz_mix_ini"
 cp resources/mix.ini "$work/seeds/fuzz_mix_ini/mix.ini"
 printf 'Tabs\tand, commas\n1,2 3\t4,,1000\r\n12abc, -5 0\n' > "$work/seeds/fuzz_mix_ini/odd.ini"

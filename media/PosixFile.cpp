@@ -76,16 +76,20 @@ std::int64_t PosixFile::Size() const {
     return static_cast<std::int64_t>(info.st_size);
 }
 
-bool PosixFile::SizeAndCreated(std::int64_t& size, std::int64_t& createdSeconds) const {
+bool PosixFile::SizeAndCreated(std::int64_t& size, std::int64_t& createdSeconds,
+                               bool* isFolder) const {
     if (m_fd < 0) {
         return false;
     }
     struct statx info {};
-    const unsigned int wanted = STATX_SIZE | STATX_BTIME | STATX_MTIME;
+    const unsigned int wanted = STATX_TYPE | STATX_SIZE | STATX_BTIME | STATX_MTIME;
     if (::statx(m_fd, "", AT_EMPTY_PATH, wanted, &info) == 0) {
         size = static_cast<std::int64_t>(info.stx_size);
         const bool haveBirth = (info.stx_mask & STATX_BTIME) != 0;
         createdSeconds = haveBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
+        if (isFolder != nullptr) {
+            *isFolder = S_ISDIR(info.stx_mode);
+        }
         return true;
     }
     struct stat plain {};
@@ -94,6 +98,9 @@ bool PosixFile::SizeAndCreated(std::int64_t& size, std::int64_t& createdSeconds)
     }
     size = static_cast<std::int64_t>(plain.st_size);
     createdSeconds = plain.st_mtime;
+    if (isFolder != nullptr) {
+        *isFolder = S_ISDIR(plain.st_mode);
+    }
     return true;
 }
 

@@ -37,7 +37,9 @@ public:
     std::int64_t Size() const;
     // The length and the creation time (birth time where the file system keeps it, else
     // the modification time) in seconds since 1970, from one call; false on an error.
-    bool SizeAndCreated(std::int64_t& size, std::int64_t& createdSeconds) const;
+    // isFolder, when given, tells whether the descriptor is a folder's.
+    bool SizeAndCreated(std::int64_t& size, std::int64_t& createdSeconds,
+                        bool* isFolder = nullptr) const;
 
     // Reads up to buffer.size() bytes at offset; answers the count read (short only at
     // the end of the file) or -1 on an error.

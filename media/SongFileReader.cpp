@@ -20,15 +20,22 @@ SongFileFacts SongFileReader::Read(const std::string& path) {
 }
 
 SongFileFacts SongFileReader::ReadIn(int folderFd, const char* name, const std::string& path) {
-    SongFileFacts facts;
-    facts.info.fileName = path;
     PosixFile file;
     if (!file.OpenReadIn(folderFd, name)) {
+        SongFileFacts facts;
+        facts.info.fileName = path;
         facts.id3v2Result = Id3v2::kCannotOpen;
         return facts;
     }
+    return ReadOpen(file, path);
+}
+
+SongFileFacts SongFileReader::ReadOpen(const PosixFile& file, const std::string& path) {
+    SongFileFacts facts;
+    facts.info.fileName = path;
     std::int64_t size = 0;
-    if (!file.SizeAndCreated(size, facts.createdSeconds) || size < 0) {
+    if (!file.SizeAndCreated(size, facts.createdSeconds, &facts.isFolder) || size < 0 ||
+        facts.isFolder) {
         facts.id3v2Result = Id3v2::kCannotOpen;
         return facts;
     }

@@ -7,6 +7,8 @@
 
 #include <string>
 
+class PosixFile;
+
 // Everything the program reads from one music file, in one pass over it: the frame
 // reader's facts, the ID3v2 fields and the ID3v1 tag. The head of the file is read once
 // and serves the ID3v2 parser, the frame scan and (for small files) the ID3v1 tail.
@@ -28,6 +30,8 @@ struct SongFileFacts {
     // stay empty except info.fileName and info.fileSize.
     bool fromTagLib = false;
     TagLibFacts tagLib;
+    // ReadOpen was given a folder.
+    bool isFolder = false;
 };
 
 class SongFileReader {
@@ -36,4 +40,7 @@ public:
     // The same for the entry name of the folder open as folderFd (AT_FDCWD: name is a
     // path); path, the folder's path with the name, is what info.fileName records.
     static SongFileFacts ReadIn(int folderFd, const char* name, const std::string& path);
+    // The same on a file the caller opened for reading. A folder is not read: its facts
+    // say isFolder, and the caller may walk it.
+    static SongFileFacts ReadOpen(const PosixFile& file, const std::string& path);
 };

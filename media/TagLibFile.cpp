@@ -208,6 +208,12 @@ TagLibFacts FromFileRef(const TagLib::FileRef& ref, std::string_view name) {
         facts.channels = std::max(audio->channels(), 0);
     }
     ReadTags(file, facts);
+    // Some readers take any bytes for their format (a RIFF reader reads zeros): without an
+    // audio stream or a tag the file is no such file.
+    if (facts.sampleRate == 0 && !facts.hasTag) {
+        facts = TagLibFacts();
+        facts.result = TagLibFacts::kDamaged;
+    }
     return facts;
 }
 
@@ -419,12 +425,11 @@ bool ReadAllFields(const std::string& path, Id3v2Fields& fields) {
         return false;
     }
     DescriptorStream stream(source, source.Size(), path.c_str());
-    const TagLib::FileRef ref(&stream, false);
-    if (ref.isNull()) {
+    const TagLib::FileRef ref(&stream, true);
+    const TagLibFacts facts = FromFileRef(ref, path);
+    if (facts.result != TagLibFacts::kRead) {
         return false;
     }
-    TagLibFacts facts;
-    ReadTags(ref.file(), facts);
     fields = facts.fields;
     const TagLib::PropertyMap map = ref.file()->properties();
     for (const PropertyField& field : kPropertyFields) {

@@ -3,6 +3,7 @@
 #include "cli/CsvWriter.h"
 #include "media/GenreTable.h"
 #include "media/Id3v2File.h"
+#include "media/PosixFile.h"
 #include "media/SongFileReader.h"
 
 #include <algorithm>
@@ -112,8 +113,13 @@ void WriteTagLibRow(CsvWriter& csv, const std::string& path, const SongFileFacts
 
 // One file's row; name is the file's entry in the folder open as folderFd, or its path
 // with AT_FDCWD.
+void WriteFacts(CsvWriter& csv, const std::string& path, const SongFileFacts& facts);
+
 void WriteRow(CsvWriter& csv, int folderFd, const char* name, const std::string& path) {
-    const SongFileFacts facts = SongFileReader::ReadIn(folderFd, name, path);
+    WriteFacts(csv, path, SongFileReader::ReadIn(folderFd, name, path));
+}
+
+void WriteFacts(CsvWriter& csv, const std::string& path, const SongFileFacts& facts) {
     if (facts.fromTagLib) {
         WriteTagLibRow(csv, path, facts);
         return;
@@ -196,6 +202,19 @@ int RunInfoCommand(const std::vector<std::string>& args) {
     std::fputs(kHeader, stdout);
     CsvWriter csv(stdout);
     for (const std::string& path : args) {
+        // The argument is opened at once: the descriptor's facts tell a folder from a
+        // file, so a file costs no lookup of its path beyond the open.
+        PosixFile file;
+        if (file.OpenRead(path)) {
+            const SongFileFacts facts = SongFileReader::ReadOpen(file, path);
+            file.Close();
+            if (facts.isFolder) {
+                WalkFolder(csv, path);
+            } else {
+                WriteFacts(csv, path, facts);
+            }
+            continue;
+        }
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) {
             csv.Flush();

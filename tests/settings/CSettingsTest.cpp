@@ -178,12 +178,18 @@ TEST_F(CSettingsTest, DefaultLogPathFollowsTheProgramFolderAtEachLoad) {
 TEST_F(CSettingsTest, HasFileExtensionIsACaseBlindSubstringTest) {
     CSettings settings(m_store);
     settings.Load();
-    for (const char* found : {"mp3", "MP3", "p3", "3;m"}) {
+    for (const char* found : {"mp3", "MP3", "p3", "3;m", "flac", "opus", "m4a", "oga"}) {
         EXPECT_TRUE(settings.HasFileExtension(found)) << found;
     }
     for (const char* missing : {"", "aiff", "mp3;mp2;wma;wav;flac;ogg;oga;opus;m4a;"}) {
         EXPECT_FALSE(settings.HasFileExtension(missing)) << missing;
     }
+
+    // A list the user stored stays as it is: no new format joins it.
+    m_store.WriteProfileString("global", "fileextensions", "mp3;wav");
+    settings.Load();
+    EXPECT_EQ(settings.m_strFileExtensions, "mp3;wav");
+    EXPECT_FALSE(settings.HasFileExtension("flac"));
 
     settings.m_strFileExtensions = "MP3;FLAC";
     EXPECT_TRUE(settings.HasFileExtension("mp3"));
