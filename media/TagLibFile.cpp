@@ -10,8 +10,8 @@
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
 #include <taglib/mp4file.h>
-#include <taglib/mp4tag.h>
 #include <taglib/mp4properties.h>
+#include <taglib/mp4tag.h>
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/tag.h>
@@ -32,6 +32,7 @@
 #include <limits>
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -52,11 +53,12 @@ void SilenceTagLib() {
 }
 
 // A read-only TagLib stream over a descriptor, read at the stream's own offset with
-// pread: no buffered stream and no second open of the file.
+// pread through a small window: TagLib reads headers a few bytes at a time, and each of
+// those would otherwise be a system call. No buffered stream and no second open.
 class DescriptorStream : public TagLib::IOStream {
 public:
     DescriptorStream(const PosixFile& file, std::int64_t size, const char* name)
-        : m_file(file), m_size(size), m_name(name) {}
+        : m_file(file), m_size(std::max<std::int64_t>(size, 0)), m_name(name) {}
 
     TagLib::FileName name() const override { return m_name.c_str(); }
     TagLib::ByteVector readBlock(unsigned long length) override {
@@ -66,15 +68,21 @@ public:
         if (wanted == 0) {
             return {};
         }
-        TagLib::ByteVector block(static_cast<unsigned int>(wanted), '\0');
-        const std::int64_t got = m_file.ReadAt(
-            m_position,
-            std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(block.data()), wanted));
-        if (got <= 0) {
+        if (wanted >= kWindow) {
+            return ReadDirect(wanted);
+        }
+        if (m_position < m_windowAt || m_position + static_cast<std::int64_t>(wanted) >
+                                           m_windowAt + static_cast<std::int64_t>(m_windowLength)) {
+            FillWindow();
+        }
+        const std::size_t from = static_cast<std::size_t>(m_position - m_windowAt);
+        const std::size_t count = std::min(wanted, m_windowLength - std::min(from, m_windowLength));
+        if (count == 0) {
             return {};
         }
-        block.resize(static_cast<unsigned int>(got));
-        m_position += got;
+        TagLib::ByteVector block(reinterpret_cast<const char*>(m_window.data() + from),
+                                 static_cast<unsigned int>(count));
+        m_position += static_cast<std::int64_t>(count);
         return block;
     }
     void writeBlock(const TagLib::ByteVector&) override {}
@@ -92,10 +100,39 @@ public:
     void truncate(long) override {}
 
 private:
+    static constexpr std::size_t kWindow = 16 * 1024;
+
+    TagLib::ByteVector ReadDirect(std::size_t wanted) {
+        TagLib::ByteVector block(static_cast<unsigned int>(wanted), '\0');
+        const std::int64_t got = m_file.ReadAt(
+            m_position,
+            std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(block.data()), wanted));
+        if (got <= 0) {
+            return {};
+        }
+        block.resize(static_cast<unsigned int>(got));
+        m_position += got;
+        return block;
+    }
+
+    void FillWindow() {
+        // Never past the end: a short read would be followed by one more that finds it.
+        m_window.resize(kWindow);
+        m_windowAt = m_position;
+        const auto length = static_cast<std::size_t>(std::min<std::int64_t>(
+            static_cast<std::int64_t>(kWindow), std::max<std::int64_t>(m_size - m_position, 0)));
+        const std::int64_t got =
+            m_file.ReadAt(m_position, std::span<std::uint8_t>(m_window.data(), length));
+        m_windowLength = got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+
     const PosixFile& m_file;
     std::int64_t m_size;
     std::int64_t m_position = 0;
     std::string m_name;
+    std::vector<std::uint8_t> m_window;
+    std::int64_t m_windowAt = 0;
+    std::size_t m_windowLength = 0;
 };
 
 char Lower(char c) {
