@@ -4,6 +4,7 @@
 #include "media/Id3v1Tag.h"
 #include "media/Id3v2File.h"
 #include "media/SongFileReader.h"
+#include "media/TagLibFile.h"
 
 #include <charconv>
 #include <cstdio>
@@ -228,6 +229,28 @@ int WriteId3v1(const TagOptions& o, const TagValues& v, const SongFileFacts& fac
                                    : "writing the ID3v1 tag failed (missing or read-only?)");
 }
 
+// A FLAC, Ogg, Opus, M4A or WMA file (or a WAV file without MPEG audio): the given
+// fields go into its own tag; it has no ID3 tags to remove or blank.
+int WriteOwnTag(const TagOptions& o) {
+    if (o.v1Only || o.removeV1 || o.blankV2) {
+        return Fail(o.path, "this file keeps its own tags, not ID3: --v1-only, --remove-v1 and "
+                            "--blank-v2 do not apply");
+    }
+    Id3v2Fields fields;
+    fields.title = o.title.value_or("");
+    fields.artist = o.artist.value_or("");
+    fields.album = o.album.value_or("");
+    fields.comment = o.comment.value_or("");
+    fields.genre = o.genre.value_or("");
+    fields.year = o.year.value_or(0) > 0 ? std::to_string(*o.year) : std::string();
+    fields.track = o.track.value_or(0) > 0 ? std::to_string(*o.track) : std::string();
+    const int result = TagLibFile::WriteChangedFields(o.path, fields, GivenFields(o, false));
+    if (result == TagLibFile::kWritten || result == TagLibFile::kNothing) {
+        return 0;
+    }
+    return Fail(o.path, "writing the file's tags failed (read-only or damaged?)");
+}
+
 } // namespace
 
 int RunTagCommand(const std::vector<std::string>& args) {
@@ -238,6 +261,9 @@ int RunTagCommand(const std::vector<std::string>& args) {
         return 2;
     }
     const SongFileFacts facts = SongFileReader::Read(options.path);
+    if (facts.fromTagLib) {
+        return WriteOwnTag(options);
+    }
     if (facts.id3v2Result == Id3v2::kCannotOpen) {
         return Fail(options.path, "the file cannot be opened");
     }

@@ -34,6 +34,10 @@ protected:
             "lame --quiet -b 32 --resample 11.025 " + wav + " " + d + "/mpeg25.mp3",
             ff + "-c:a mp2 -b:a 192k " + d + "/layer2.mp2",
             ff + "-c:a wmav2 -b:a 128k " + d + "/sub/song.wma",
+            ff +
+                "-c:a flac -metadata title=Flac -metadata artist=Band -metadata date=2001 "
+                "-metadata track=2/9 -metadata genre=Jazz " +
+                d + "/sub/song.flac",
             "printf 'not music' > " + d + "/notes.txt",
         };
         for (const std::string& command : commands) {
@@ -65,11 +69,12 @@ TEST_F(CliInfoTest, FolderListingMatchesNamingEachFile) {
     // subfolders walked in place, hidden folders and non-music files included.
     const std::string byFolder = Cli("info " + ShellQuote(Music()));
     ASSERT_EQ(byFolder.substr(0, byFolder.find('\n')), kHeader);
-    EXPECT_EQ(ParseInfo(byFolder).size(), 8u);
+    EXPECT_EQ(ParseInfo(byFolder).size(), 9u);
     // A path that cannot be read is reported in the status and does not stop the listing.
     std::string paths = " /no/such/file";
-    for (const char* name : {"cbr.mp3", "layer2.mp2", "mpeg25.mp3", "notes.txt",
-                             "sub/.hidden/mpeg2.mp3", "sub/song.wma", "sub/vbr.mp3", "tone.wav"}) {
+    for (const char* name :
+         {"cbr.mp3", "layer2.mp2", "mpeg25.mp3", "notes.txt", "sub/.hidden/mpeg2.mp3",
+          "sub/song.flac", "sub/song.wma", "sub/vbr.mp3", "tone.wav"}) {
         paths += " " + ShellQuote(Music() + "/" + name);
     }
     EXPECT_EQ(byFolder, Cli("info" + paths, 1));
@@ -98,12 +103,19 @@ TEST_F(CliInfoTest, EachKindOfFile) {
     for (const char* name : {"cbr.mp3", "vbr.mp3", "mpeg2.mp3", "layer2.mp2"}) {
         EXPECT_NEAR(std::stol(rows[name]["duration_s"]), 6, 1) << name;
     }
-    // Files without frames.
-    for (const char* name : {"tone.wav", "song.wma", "notes.txt"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(Columns(rows[name], "result bitrate_kbps xing_frames duration_s"), "4|0|-1|0");
-        EXPECT_EQ(rows[name]["audio_size"], rows[name]["file_size"]);
+    // Files of other formats: the same columns, the duration to the millisecond, no ID3.
+    EXPECT_EQ(Columns(rows["song.flac"], "result sample_rate channel_mode vbr xing_frames "
+                                         "has_id3v1 title artist year track genre"),
+              "0|44100|0|0|-1|0|Flac|Band|2001|2|Jazz");
+    EXPECT_EQ(Columns(rows["tone.wav"], "result bitrate_kbps sample_rate duration_s title"),
+              "0|2822|44100|6.000|");
+    EXPECT_EQ(Columns(rows["song.wma"], "result bitrate_kbps sample_rate"), "0|128|44100");
+    for (const char* name : {"song.flac", "song.wma"}) {
+        EXPECT_NEAR(std::stod(rows[name]["duration_s"]), 6.0, 0.05) << name;
     }
+    // A file no reader knows.
+    EXPECT_EQ(Columns(rows["notes.txt"], "result bitrate_kbps xing_frames duration_s"), "4|0|-1|0");
+    EXPECT_EQ(rows["notes.txt"]["audio_size"], rows["notes.txt"]["file_size"]);
 }
 
 } // namespace
