@@ -63,8 +63,10 @@ public:
     TagLib::FileName name() const override { return m_name.c_str(); }
     TagLib::ByteVector readBlock(unsigned long length) override {
         const std::int64_t left = std::max<std::int64_t>(m_size - m_position, 0);
-        const auto wanted = static_cast<std::size_t>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(length), left));
+        // Compared unsigned: a damaged header may ask for nearly 2^64 bytes, which as a
+        // signed number would be negative.
+        const std::size_t wanted =
+            std::min<std::uint64_t>(length, static_cast<std::uint64_t>(left));
         if (wanted == 0) {
             return {};
         }

@@ -1,11 +1,13 @@
 // Inputs that once made a fuzz target fail, kept as files under tests/data.
 #include "media/Id3v2File.h"
 #include "media/MpegFileInfo.h"
+#include "media/TagLibFile.h"
 
 #include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -47,6 +49,18 @@ TEST(FuzzRegressionTest, EmptyingFieldsAV22TagLacksLeavesItsOwnFramesAlone) {
                                         Id3v2Fields::kAllFields & ~Id3v2Fields::kTitle, path),
               Id3v2::kWritten);
     EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST(FuzzRegressionTest, AHeaderAskingForAlmostTwoToTheSixtyFourBytesReadsNothing) {
+    // A damaged MusePack header under a .flac name made TagLib ask the descriptor stream
+    // for 2^64 - 3 bytes, which was taken as a signed count: 4 GiB were allocated.
+    struct rusage before {};
+    ::getrusage(RUSAGE_SELF, &before);
+    const TagLibFacts facts = TagLibFile::Read(Data("taglib-mpc-overlong-read.flac"));
+    EXPECT_NE(facts.result, TagLibFacts::kRead);
+    struct rusage after {};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "KiB more at the peak";
 }
 
 } // namespace

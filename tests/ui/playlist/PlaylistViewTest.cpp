@@ -1,9 +1,11 @@
 #include "ShellFixture.h"
 #include "ui/playlist/CPlaylistViewRules.h"
 
+#include "media/SongFileReader.h"
 #include "platform/mci/MciContext.h"
 #include "playback/CPlayer.h"
 #include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
 #include "support/TestFiles.h"
 #ifdef MIXOREL_HAVE_GST
 #include "platform/gst/CGstMciContextFactory.h"
@@ -400,4 +402,23 @@ TEST_F(PlaylistViewTest, SongTooltipShowsTheLinesTextAtMostSixHundredPixelsWide)
     QToolTip::hideText();
 }
 
+// A FLAC file keeps its tags in Vorbis comments: the record's ID3v1 block stays empty and
+// the tooltip shows them from the tag cache, the "Info" column its format.
+TEST(PlaylistViewRulesTest, TooltipShowsTheOwnTagsOfAFlacFile) {
+    TempDir dir;
+    const std::string path = dir.File("tune.flac");
+    if (TestFiles::Run("ffmpeg -v error -f lavfi -i sine=f=440:d=2 -metadata title=Blue "
+                       "-metadata artist=Band -metadata album=Night -metadata date=1999 '" +
+                       path + "'") != 0) {
+        GTEST_SKIP() << "ffmpeg missing";
+    }
+    CSong song;
+    song.SetPathText(path);
+    song.ProcessFromFacts(SongFileReader::Read(path), "%3 - %4");
+    EXPECT_EQ(song.GetFormatText(), "FLAC 44");
+    const std::string tip = Rules::SongTooltip(song);
+    for (const char* line : {"Artist:  Band", "Album: Night", "Song:   Blue", "Year:   1999"}) {
+        EXPECT_NE(tip.find(line), std::string::npos) << line << " in " << tip;
+    }
+}
 } // namespace
