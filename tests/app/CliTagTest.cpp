@@ -57,6 +57,24 @@ TEST_F(CliTagTest, WritesBothOrOneTagAndRemovesThem) {
     EXPECT_EQ(Columns(Info(song), "id3v2_result has_id3v1 title result"), "4|0||0");
 }
 
+// A FLAC file gets the given fields in its own Vorbis comments, the rest kept; it has no
+// ID3 tags to touch.
+TEST_F(CliTagTest, WritesAFlacFilesOwnTag) {
+    if (!TestFiles::HaveTool("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    const std::string song = File("tune.flac");
+    ASSERT_EQ(TestFiles::Run("ffmpeg -v error -f lavfi -i sine=d=1 -metadata title=Old "
+                             "-metadata artist=Band -metadata date=1999 " +
+                             ShellQuote(song)),
+              0);
+    ASSERT_EQ(Tag(song, "--title 'Nëw' --track 4"), 0);
+    EXPECT_EQ(Columns(Info(song), "result has_id3v1 title artist year track"),
+              "0|0|Nëw|Band|1999|4");
+    EXPECT_NE(Tag(song, "--remove-v1"), 0);
+    EXPECT_EQ(Columns(Info(song), "title artist"), "Nëw|Band");
+}
+
 TEST_F(CliTagTest, Failures) {
     NewSong("c.mp3");
     ASSERT_EQ(::chmod(NewSong("ro.mp3").c_str(), 0444), 0);
