@@ -131,15 +131,20 @@ TEST_F(MusicImporterTest, FolderWithSubfolders) {
     fs::create_directory_symlink(Music("sub"), Music("sub/deep/back"));
     fs::create_symlink(Music("gone.mp3"), Music("broken.mp3"));
     fs::create_symlink(Music("sub/c.wav"), Music("linked.wav"));
+    for (const char* name :
+         {"sub/deep/e.flac", "sub/f.Opus", "sub/g.m4a", "sub/h.ogg", "sub/i.oga", "sub/j.aiff"}) {
+        Touch(std::string("music/") + name);
+    }
     m_ui.m_folders.push_back(m_dir.File("music"));
     EXPECT_TRUE(m_importer.OnImportFolderWithSubfolders());
+    // The default list takes FLAC, Ogg, Opus and M4A beside MP3 (not AIFF).
     EXPECT_EQ(Names(), (Texts{".hidden.mp3", "a.mp3", "b.MP3", "broken.mp3", "c.wav", "d.mp2",
-                              "linked.wav"}));
+                              "e.flac", "f.Opus", "g.m4a", "h.ogg", "i.oga", "linked.wav"}));
     // The title is the file name (in title case) until the processing thread reads the tags.
     EXPECT_EQ(std::ranges::count(Titles(m_doc), "A.mp3"), 1);
     // An empty playlist is not asked about erasing.
     EXPECT_TRUE(m_prompt.m_questions.empty());
-    EXPECT_EQ(m_prompt.m_messages, Texts{"7 file(s) imported in 0 second(s)"});
+    EXPECT_EQ(m_prompt.m_messages, Texts{"12 file(s) imported in 0 second(s)"});
     EXPECT_EQ(std::tuple(m_importer.GetLastImportFolder(), m_importer.IsLastImportKnown(),
                          m_importer.IsLastImportRecursive()),
               std::tuple(Music(), true, true));
@@ -150,7 +155,7 @@ TEST_F(MusicImporterTest, FolderWithSubfolders) {
     EXPECT_EQ(std::pair(m_ui.m_log.m_destroyed, m_ui.m_log.m_folders.size()), std::pair(1, 5ul));
     EXPECT_EQ(std::tuple(CMusicImporter::IsImportRunning(), m_doc.IsModified(),
                          m_doc.GetProcessingQueue().size()),
-              std::tuple(false, true, 7u));
+              std::tuple(false, true, 12u));
     // A folder that is gone by the time of the scan imports nothing.
     long count = 0;
     IUserPrompt::DuplicateAnswer answer = IUserPrompt::kNone;
