@@ -9,12 +9,16 @@
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CSongTagCache.h"
 #include "catalogue/CTagEditorData.h"
+#include "media/CAutoTagger.h"
+#include "media/FilenamePattern.h"
 #include "media/Id3v1Tag.h"
 #include "media/SongFileReader.h"
+#include "media/TagLibFile.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,6 +87,26 @@ TEST_F(OwnTagSongTest, TheTagEditorWritesTheChangedFieldIntoTheFilesOwnTag) {
     EXPECT_EQ(std::tuple(again.m_v2.strTitle, again.m_v2.strArtist, again.m_v2.strAlbum,
                          again.m_v2.nYear, again.m_v2.nTrack, again.m_v2.strGenre),
               std::tuple("Blue Moon", "The Band", "Day", 1999, 4, "Jazz"));
+}
+
+TEST_F(OwnTagSongTest, TheAutoTaggerWritesWhatTheNameGivesIntoTheFilesOwnTag) {
+    const std::string named = m_dir.File("New Artist-New Title.flac");
+    ASSERT_EQ(std::rename(m_path.c_str(), named.c_str()), 0);
+    FilenamePattern pattern;
+    ASSERT_TRUE(pattern.SetCriteria("{ARTIST}-{TITLE}"));
+    CAutoTagger::Defaults chosen;
+    chosen.strGenre = "(8)Jazz";
+    ASSERT_TRUE(CAutoTagger::TagFile(named, pattern, chosen));
+    Id3v2Fields fields;
+    ASSERT_TRUE(TagLibFile::ReadAllFields(named, fields));
+    EXPECT_EQ(std::tuple(fields.artist, fields.title, fields.album, fields.year, fields.genre),
+              std::tuple("New Artist", "New Title", "Night", "1999", "Jazz"));
+
+    // "Don't overwrite" leaves a file that has tags alone.
+    chosen.bDontOverwrite = true;
+    const auto before = ReadAll(named);
+    EXPECT_FALSE(CAutoTagger::TagFile(named, pattern, chosen));
+    EXPECT_EQ(ReadAll(named), before);
 }
 
 } // namespace
