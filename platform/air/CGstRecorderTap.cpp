@@ -112,7 +112,10 @@ std::unique_ptr<CGstTapPipeline> CGstRecorderTap::OpenFile(std::string& path, st
         return nullptr;
     }
     path = NewFilePath();
+    // Unbuffered: what was encoded is in the file (the system's cache) at once, so a crash
+    // of the program loses only what the encoder still holds.
     g_object_set(pipeline->Element("out"), "location", path.c_str(), nullptr);
+    gst_util_set_object_arg(G_OBJECT(pipeline->Element("out")), "buffer-mode", "unbuffered");
     if (!pipeline->Play()) {
         error = "cannot write " + path;
         return nullptr;

@@ -5,6 +5,7 @@
 
 #include <gst/gst.h>
 
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -59,6 +60,9 @@ std::string CGstStreamTap::Tail(const CBroadcastSettings& settings) {
 }
 
 bool CGstStreamTap::Start(std::string& error) {
+    // libshout writes to its socket without MSG_NOSIGNAL: a server that goes away would
+    // kill the whole program with SIGPIPE instead of failing the write.
+    std::signal(SIGPIPE, SIG_IGN);
     if (!m_pipeline.Build(Tail(m_settings), error)) {
         return false;
     }

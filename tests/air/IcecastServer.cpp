@@ -2,6 +2,7 @@
 
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -89,7 +90,10 @@ void IcecastServer::WriteConfig() const {
     }
     config << "</security>\n</icecast>\n";
     if (root) {
+        // The server writes its logs as "nobody": its folder is opened to it, and the
+        // test's folder above it to passing through.
         ::chmod(m_strFolder.c_str(), 0777);
+        ::chmod(std::filesystem::path(m_strFolder).parent_path().c_str(), 0755);
     }
 }
 
@@ -139,10 +143,24 @@ void StreamListener::Stop() {
     KillAndReap(m_pid);
 }
 
-int StreamListener::Connections() const {
-    int n = 0;
-    while (std::filesystem::exists(m_strPrefix + std::to_string(n + 1) + ".body")) {
-        ++n;
+// Attempts that found no stream (the server away) leave no file.
+std::vector<std::string> StreamListener::Captures() const {
+    std::vector<std::pair<int, std::string>> found;
+    const std::filesystem::path prefix(m_strPrefix);
+    const std::string stem = prefix.filename().string();
+    for (const auto& entry : std::filesystem::directory_iterator(prefix.parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(stem) && name.ends_with(".body")) {
+            const std::string digits = name.substr(stem.size(), name.size() - stem.size() - 5);
+            if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos) {
+                found.emplace_back(std::stoi(digits), m_strPrefix + digits);
+            }
+        }
     }
-    return n;
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> captures;
+    for (auto& [index, path] : found) {
+        captures.push_back(std::move(path));
+    }
+    return captures;
 }

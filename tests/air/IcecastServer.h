@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // A real Icecast 2 server for a test: a generated configuration on 127.0.0.1 with its own
 // port and passwords in a folder of its own, run as a plain child process. Icecast will
@@ -45,7 +46,8 @@ public:
     StreamListener(std::string url, std::string prefix);
     ~StreamListener();
     void Stop();
-    int Connections() const;
+    // The captures in connection order, each the path without ".head" or ".body".
+    std::vector<std::string> Captures() const;
 
 private:
     std::string m_strPrefix;
