@@ -3,6 +3,9 @@
 
 #include "ui/shell/CMainFrame.h"
 
+#include "ui/air/CBroadcastController.h"
+#include "ui/options/COptionsDialog.h"
+
 #include "catalogue/CMixorel2001Doc.h"
 #include "playback/CScheduleListThread.h"
 #include "settings/CSharedSettings.h"
@@ -62,6 +65,9 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
+    m_pBroadcast = new CBroadcastController(*this, *m_services.pStore, *m_services.pPrompt, [this] {
+        ShowOptions(COptionsDialog::kBroadcastPage);
+    });
     BuildTray();
     std::vector<std::uint8_t> state;
     if (m_services.pStore->GetProfileBinary(kBarStateSection, "state", state)) {
