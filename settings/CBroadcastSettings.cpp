@@ -42,7 +42,7 @@ bool CBroadcastSettings::Load(ISettingsStore& store) {
     m_nPort = InRange(readInt(Keys::kBroadcastPort, fresh.m_nPort), 1, 65535, fresh.m_nPort);
     m_strMount = ReadText(store, Keys::kBroadcastMount, fresh.m_strMount);
     if (!m_strMount.starts_with('/')) {
-        m_strMount.insert(0, "/");
+        m_strMount = "/" + m_strMount;
     }
     m_strUser = ReadText(store, Keys::kBroadcastUser, fresh.m_strUser);
     m_strStreamName = ReadText(store, Keys::kBroadcastStreamName, fresh.m_strStreamName);

@@ -91,7 +91,7 @@ std::string CBroadcastPage::Save(bool& ok) {
     m_settings.m_nPort = m_pPort->value();
     m_settings.m_strMount = m_pMount->text().trimmed().toStdString();
     if (m_settings.m_strMount.empty() || m_settings.m_strMount.front() != '/') {
-        m_settings.m_strMount.insert(0, "/");
+        m_settings.m_strMount = "/" + m_settings.m_strMount;
     }
     m_settings.m_strUser = m_pUser->text().trimmed().toStdString();
     m_settings.m_strStreamName = m_pName->text().toStdString();

@@ -3,15 +3,16 @@
 
 #include "ui/shell/CMainFrame.h"
 
-#include "ui/air/CBroadcastController.h"
-#include "ui/options/COptionsDialog.h"
-
 #include "catalogue/CMixorel2001Doc.h"
 #include "playback/CScheduleListThread.h"
 #include "settings/CSharedSettings.h"
 #include "settings/CWindowPlacementSettings.h"
 #include "settings/ProgramFolder.h"
+#include "ui/air/CBroadcastController.h"
+#include "ui/air/CBroadcastController.h"
 #include "ui/bar/CViewSelectDlgBar.h"
+#include "ui/options/COptionsDialog.h"
+#include "ui/options/COptionsDialog.h"
 #include "ui/playlist/CSeekPanel.h"
 #include "ui/prompts/CQtImportUi.h"
 #include "ui/prompts/CSessionPrompt.h"
