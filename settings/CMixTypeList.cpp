@@ -4,6 +4,9 @@
 #include "DefaultMixIni.h"
 #include "ProgramFolder.h"
 
+#include <cmath>
+#include <numbers>
+
 CMixTypeList& CMixTypeList::Shared() {
     static CMixTypeList list;
     return list;
@@ -30,6 +33,9 @@ bool CMixTypeList::ReadMixTypesFrom(const std::string& path, bool bForce) {
     const bool fromFile = CMixIniReader::ReadFile(path, types) == CMixIniReader::kRead;
     if (!fromFile) {
         types = CMixIniReader::Parse(GetDefaultMixIni());
+    }
+    for (MixType& type : GetBuiltInMixTypes()) {
+        types.push_back(std::move(type));
     }
     std::lock_guard lock(m_mutex);
     m_types = std::move(types);
@@ -108,4 +114,20 @@ MixType CMixTypeList::GetLinearFade() {
         fade.m_aFadeOut.push_back(1000 - i * kStep);
     }
     return fade;
+}
+
+std::vector<MixType> CMixTypeList::GetBuiltInMixTypes() {
+    constexpr int kSteps = 20;
+    MixType equalPower{"Equal power", {}, {}};
+    MixType radio{"Radio (next at full volume)", {1000}, {}};
+    for (int step = 1; step <= kSteps; ++step) {
+        // Sine in, cosine out: the powers of the two always add up to one.
+        const double angle = std::numbers::pi / 2.0 * step / kSteps;
+        equalPower.m_aFadeIn.push_back(
+            static_cast<std::int32_t>(std::lround(1000 * std::sin(angle))));
+        equalPower.m_aFadeOut.push_back(
+            static_cast<std::int32_t>(std::lround(1000 * std::cos(angle))));
+        radio.m_aFadeOut.push_back(1000 - 1000 * step / kSteps);
+    }
+    return {equalPower, radio};
 }
