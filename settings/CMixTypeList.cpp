@@ -4,6 +4,7 @@
 #include "DefaultMixIni.h"
 #include "ProgramFolder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -34,8 +35,14 @@ bool CMixTypeList::ReadMixTypesFrom(const std::string& path, bool bForce) {
     if (!fromFile) {
         types = CMixIniReader::Parse(GetDefaultMixIni());
     }
+    // The program's own come after, unless the file already has one of that name.
     for (MixType& type : GetBuiltInMixTypes()) {
-        types.push_back(std::move(type));
+        const bool named = std::any_of(types.begin(), types.end(), [&](const MixType& known) {
+            return known.m_strName == type.m_strName;
+        });
+        if (!named) {
+            types.push_back(std::move(type));
+        }
     }
     std::lock_guard lock(m_mutex);
     m_types = std::move(types);

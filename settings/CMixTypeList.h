@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-// The mix types of "mix.ini" in file order, then the program's own (GetBuiltInMixTypes);
-// an entry's position is its mix-type index, the value of the setting "mixtype".
+// The mix types of "mix.ini" in file order, then those of the program's own
+// (GetBuiltInMixTypes) whose names the file does not use; an entry's position is its
+// mix-type index, the value of the setting "mixtype".
 //
 // When the file cannot be read, the list holds the mix types of the built-in copy of
 // mix.ini (first the linear fade), so a fade always has a curve. Every operation may be

@@ -152,9 +152,9 @@ template <typename Visitor> void CSettings::VisitFields(Visitor& v) {
 
     v.Int(Keys::kSectionInternal, Keys::kMixSeconds, m_nMixSeconds, Defaults::kMixSeconds);
     v.Flag(Keys::kSectionInternal, Keys::kUseMixer, m_bUseMixer, Defaults::kUseMixer);
-    v.Flag(Keys::kSectionInternal, Keys::kFitFades, m_bFitFades, Defaults::kFitFades);
     v.Int(Keys::kSectionInternal, Keys::kMixSpeed, m_nMixSpeed, Defaults::kMixSpeed);
     v.Int(Keys::kSectionInternal, Keys::kMixType, m_nMixType, Defaults::kMixType);
+    v.Flag(Keys::kSectionInternal, Keys::kFitFades, m_bFitFades, Defaults::kFitFades);
 
     v.Int(Keys::kSectionMisc, Keys::kAutoShowPlayNext, m_nAutoShowPlayNext,
           Defaults::kAutoShowPlayNext);

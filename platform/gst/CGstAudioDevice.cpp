@@ -175,7 +175,7 @@ std::uint32_t CGstAudioDevice::Build(const std::string& uri) {
                                         CGstMixEngine::kChannels, "rate", G_TYPE_INT,
                                         CGstMixEngine::kRate, nullptr);
     g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", kAheadBuffers, "drop", FALSE,
-                 "emit-signals", FALSE, "wait-on-eos", FALSE, nullptr);
+                 "emit-signals", FALSE, nullptr);
     gst_caps_unref(caps);
     g_object_set(decoder, "uri", uri.c_str(), nullptr);
     g_signal_connect(decoder, "pad-added", G_CALLBACK(&LinkAudioPad), convert);

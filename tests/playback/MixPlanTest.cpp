@@ -95,7 +95,7 @@ const SPlanCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, MixPlanTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(MixPlanTest, MixPointOfTheOldSongAlone) {
     EXPECT_EQ(CMixPlan::MixPointOf(8000, {}, 2000), 6000);
