@@ -26,3 +26,11 @@ std::string CFadeCurve::Command(const std::string& alias, std::int64_t startMs,
     }
     return command;
 }
+
+std::string CFadeCurve::FadeOutCommand(const std::string& alias, std::int64_t startMs,
+                                       std::int64_t lengthMs,
+                                       const std::vector<std::int32_t>& table) {
+    std::string command = Command(alias, startMs, lengthMs, table, 1000, 1000, 0);
+    command.insert(command.find(" curve") + 6, " scaled");
+    return command;
+}

@@ -16,4 +16,8 @@ public:
                                std::int64_t lengthMs, const std::vector<std::int32_t>& table,
                                std::int32_t fromLevel, std::int32_t scale = 1000,
                                std::int32_t endLevel = -1);
+    // A fade-out from the level the song has at startMs: the table as shares of it.
+    static std::string FadeOutCommand(const std::string& alias, std::int64_t startMs,
+                                      std::int64_t lengthMs,
+                                      const std::vector<std::int32_t>& table);
 };

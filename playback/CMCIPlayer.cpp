@@ -512,10 +512,9 @@ void CMCIPlayer::FittedMix(const std::string& path, const std::shared_ptr<CMCITh
     SendCommand("play mpeg from " + std::to_string(plan.nNewFromMs) + " at " + std::to_string(at) +
                     " notify",
                 reply, pNew);
-    const std::int32_t level = std::clamp(pOld->GetLevel(), 0, 1000);
     if (plan.nFadeOutMs > 0) {
-        SendCommand(CFadeCurve::Command("mpeg", at, plan.nFadeOutMs, out, level, level), reply,
-                    pOld, true);
+        SendCommand(CFadeCurve::FadeOutCommand("mpeg", at, plan.nFadeOutMs, out), reply, pOld,
+                    true);
     }
     SendCommand("stop mpeg at " + std::to_string(end), reply, pOld, true);
     SendCommand("endwhenstopped mpeg", reply, pOld, true);
@@ -535,9 +534,7 @@ void CMCIPlayer::FittedFadeOut(const std::shared_ptr<CMCIThread>& pWorker, std::
     }
     std::vector<std::int32_t> out;
     m_environment.MixTypes().GetFadeOutOrLinear(GetMixType(), out);
-    const std::int32_t level = std::clamp(pWorker->GetLevel(), 0, 1000);
-    SendCommand(CFadeCurve::Command("mpeg", clock, lengthMs, out, level, level, 0), reply, pWorker,
-                true);
+    SendCommand(CFadeCurve::FadeOutCommand("mpeg", clock, lengthMs, out), reply, pWorker, true);
     SendCommand("stop mpeg at " + std::to_string(clock + lengthMs), reply, pWorker, true);
 }
 

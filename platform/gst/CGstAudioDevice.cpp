@@ -374,7 +374,7 @@ void CGstAudioDevice::SetTrimDb(double dB) {
     }
 }
 
-bool CGstAudioDevice::SetGainCurve(const std::vector<SGainPoint>& points) {
+bool CGstAudioDevice::SetGainCurve(const std::vector<SGainPoint>& points, bool bScaled) {
     if (!m_pBranch) {
         return false;
     }
@@ -384,8 +384,8 @@ bool CGstAudioDevice::SetGainCurve(const std::vector<SGainPoint>& points) {
         frames.push_back(
             {CGstMixEngine::MsToFrames(point.nAtMs), std::clamp(point.dGain, 0.0, 1.0)});
     }
-    m_pBranch->SetCurve(frames.data(), frames.size(), Engine().ClockFrames());
-    if (!points.empty()) {
+    m_pBranch->SetCurve(frames.data(), frames.size(), Engine().ClockFrames(), bScaled);
+    if (!points.empty() && !bScaled) {
         m_dGain = points.back().dGain;
     }
     return true;

@@ -60,7 +60,7 @@ public:
     std::int64_t EngineTimeOfPositionMs(std::int64_t atMs) override;
     std::uint32_t PlayAt(std::int64_t fromMs, std::int64_t toMs, std::int64_t atMs) override;
     std::uint32_t StopAt(std::int64_t atMs) override;
-    bool SetGainCurve(const std::vector<SGainPoint>& points) override;
+    bool SetGainCurve(const std::vector<SGainPoint>& points, bool bScaled) override;
     bool OutputWaiting() override;
 
 private:

@@ -228,19 +228,22 @@ void CGstMixBranch::SetTrim(double linear) {
     m_dTrim = linear;
 }
 
-void CGstMixBranch::SetCurve(const SPoint* points, std::size_t count, std::int64_t now) {
+void CGstMixBranch::SetCurve(const SPoint* points, std::size_t count, std::int64_t now,
+                             bool bScaled) {
     std::lock_guard lock(m_mutex);
     const double current = CurveAtLocked(now);
+    const double scale =
+        bScaled && count > 0 ? CurveAtLocked(std::max(now, points[0].nFrame)) : 1.0;
     std::size_t n = 0;
     if (count == 0 || points[0].nFrame > now) {
         m_points[n++] = {now, current};
     }
     for (std::size_t i = 0; i < count && n < kMaxPoints; ++i) {
         if (n > 0 && points[i].nFrame <= m_points[n - 1].nFrame) {
-            m_points[n - 1].dGain = points[i].dGain; // same moment: the later level wins
+            m_points[n - 1].dGain = points[i].dGain * scale; // same moment: the later wins
             continue;
         }
-        m_points[n++] = points[i];
+        m_points[n++] = {points[i].nFrame, points[i].dGain * scale};
     }
     m_nPoints = n;
     m_dBefore = m_points[0].dGain;

@@ -56,7 +56,9 @@ public:
     void EndSeek(std::int64_t positionFrame);
     void SetTrim(double linear);
     // A curve from now on: when the first point lies ahead, the gain at now holds until it.
-    void SetCurve(const SPoint* points, std::size_t count, std::int64_t now);
+    // bScaled: every level is a share of the gain the old curve has at the first point
+    // (a fade-out from wherever a fade-in has got to).
+    void SetCurve(const SPoint* points, std::size_t count, std::int64_t now, bool bScaled = false);
     // A glide from the gain at now to gain over glideFrames.
     void GlideTo(double gain, std::int64_t now, std::int64_t glideFrames);
 

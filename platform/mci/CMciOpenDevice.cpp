@@ -231,9 +231,11 @@ std::uint32_t CMciOpenDevice::SetTrim(CMciCommand& command) {
     return MciError::kNone;
 }
 
-// setaudio ALIAS curve T1:L1 T2:L2 ...: the gain along engine time (ms), levels 0 to
-// 1000, straight lines between the points.
+// setaudio ALIAS curve [scaled] T1:L1 T2:L2 ...: the gain along engine time (ms), levels
+// 0 to 1000, straight lines between the points; "scaled": levels are shares of the gain
+// the song has at T1.
 std::uint32_t CMciOpenDevice::SetCurve(CMciCommand& command) {
+    const bool scaled = command.TakeFlag("scaled");
     std::vector<IAudioDevice::SGainPoint> points;
     std::vector<std::int64_t> fields;
     for (std::string word = command.TakeNext(); !word.empty(); word = command.TakeNext()) {
@@ -251,7 +253,8 @@ std::uint32_t CMciOpenDevice::SetCurve(CMciCommand& command) {
     if (points.empty()) {
         return MciError::kMissingParameter;
     }
-    return m_pDevice->SetGainCurve(points) ? MciError::kNone : MciError::kUnsupportedFunction;
+    return m_pDevice->SetGainCurve(points, scaled) ? MciError::kNone
+                                                   : MciError::kUnsupportedFunction;
 }
 
 std::uint32_t CMciOpenDevice::SetAudio(CMciCommand& command) {

@@ -67,12 +67,15 @@ public:
     virtual std::uint32_t StopAt(std::int64_t /*atMs*/) { return Stop(); }
     // The gain (0..1) as a curve of engine times: linear between the points, the last
     // level held after them; the gain at the moment of the call holds until the first.
-    // False when the device cannot follow a curve.
+    // bScaled: the levels are shares of the gain at the first point (a fade-out from
+    // wherever the gain stands). False when the device cannot follow a curve.
     struct SGainPoint {
         std::int64_t nAtMs = 0;
         double dGain = 0;
     };
-    virtual bool SetGainCurve(const std::vector<SGainPoint>& /*points*/) { return false; }
+    virtual bool SetGainCurve(const std::vector<SGainPoint>& /*points*/, bool /*bScaled*/) {
+        return false;
+    }
     // True while the engine waits for its sound output to come back.
     virtual bool OutputWaiting() { return false; }
 };

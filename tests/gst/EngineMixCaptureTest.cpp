@@ -129,12 +129,12 @@ TEST_F(EngineMixCaptureTest, StartsOnTheMixPointJingleWholeNoGapNoClickEqualPowe
     ASSERT_GE(b, 0);
     const double secondStart = TimeOf(b) - SineFadeTime(0.1, 1.5);
     const long again = FirstCrossing(first440, Index(secondStart + 1.0), full440 * 0.1, false);
-    ASSERT_GE(again, 0);
     const double againStart = TimeOf(again) - SineFadeTime(0.1, kMixSeconds);
     const std::string heard = "first " + std::to_string(firstStart) + " s, jingle " +
                               std::to_string(jingleStart) + " s, second " +
                               std::to_string(secondStart) + " s, first again " +
                               std::to_string(againStart) + " s";
+    ASSERT_GE(again, 0) << heard;
     EXPECT_NEAR(jingleStart - firstStart, kJingleAt, kTolerance) << heard;
     EXPECT_NEAR(secondStart - jingleStart, kSecondAt, kTolerance) << heard;
     EXPECT_NEAR(againStart - secondStart, kFirstAgainAt, kTolerance) << heard;

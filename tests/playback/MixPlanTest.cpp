@@ -112,6 +112,8 @@ TEST(FadeCurveTest, StretchesTheTableOverTheFade) {
     EXPECT_EQ(CFadeCurve::Command("mpeg", 0, 1000, {500, 0}, 800, 800),
               "setaudio mpeg curve 0:800 500:400 1000:0");
     EXPECT_EQ(CFadeCurve::Command("mpeg", 40, 0, {}, 1000), "setaudio mpeg curve 40:1000");
+    EXPECT_EQ(CFadeCurve::FadeOutCommand("mpeg", 0, 1000, {500, 0}),
+              "setaudio mpeg curve scaled 0:1000 500:500 1000:0 1000:0");
 }
 
 } // namespace
