@@ -86,6 +86,8 @@ void CGstMixEngine::RemoveTap(const std::shared_ptr<IMixTap>& pTap) {
 }
 
 bool CGstMixEngine::Register(CGstMixBranch* pBranch) {
+    bool rebuild = false;
+    const int builds = m_nBuilds.load();
     {
         std::lock_guard lock(m_branchMutex);
         if (m_nBranches >= kMaxBranches) {
@@ -96,10 +98,18 @@ bool CGstMixEngine::Register(CGstMixBranch* pBranch) {
         if (sink != m_strWantedSink) {
             m_strWantedSink = sink;
             m_bRebuild.store(true);
+            rebuild = true;
         }
     }
-    std::lock_guard wake(m_wakeMutex);
-    m_wake.notify_all();
+    {
+        std::lock_guard wake(m_wakeMutex);
+        m_wake.notify_all();
+    }
+    // Another sink: the song's first block must go to the new output, not the old one.
+    const auto limit = std::chrono::steady_clock::now() + kRebuildWait;
+    while (rebuild && m_nBuilds.load() == builds && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     return true;
 }
 
@@ -173,6 +183,7 @@ bool CGstMixEngine::Idle() {
 }
 
 bool CGstMixEngine::BuildOutput() {
+    ++m_nBuilds;
     std::string sink;
     {
         std::lock_guard lock(m_branchMutex);

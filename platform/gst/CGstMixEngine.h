@@ -43,6 +43,8 @@ public:
     static constexpr std::chrono::milliseconds kRetry{700};
     // The output is let go after this long with no branch and no tap.
     static constexpr std::chrono::milliseconds kIdleLinger{1500};
+    // How long a registration waits for the output it asked to be built anew.
+    static constexpr std::chrono::milliseconds kRebuildWait{1000};
 
     // The engine, started on first use (never destroyed). Any thread.
     static CGstMixEngine& Instance();
@@ -95,6 +97,8 @@ private:
     std::atomic<std::int64_t> m_nClock{0};
     std::atomic<bool> m_bWaiting{false};
     std::atomic<bool> m_bRebuild{false};
+    // Outputs built (or tried) so far.
+    std::atomic<int> m_nBuilds{0};
 
     // Mixer thread only.
     GstElement* m_pOutput = nullptr;

@@ -12,7 +12,7 @@ constexpr std::size_t kWindow = 101;
 
 // Plays a 440 Hz tone through the mixing engine into a raw mono file in real time, so
 // the test can see when and how each volume change lands in the samples. Stream time 0
-// is the file's first sample.
+// is the song's first sound in the file.
 class GstVolumeRampTest : public GstContextFixture {
 protected:
     void SetUp() override {
@@ -38,6 +38,10 @@ protected:
         for (std::size_t i = 0; i < levels.size(); ++i) {
             levels[i] = std::abs(static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
         }
+        // The engine's output runs before the song starts: time 0 is the song's first sound.
+        const auto first =
+            std::find_if(levels.begin(), levels.end(), [](int v) { return v > 100; });
+        levels.erase(levels.begin(), first);
         m_envelope.assign(levels.size(), 0);
         for (std::size_t i = kWindow; i < levels.size(); ++i) {
             m_envelope[i] = *std::max_element(&levels[i - kWindow], &levels[i]);
