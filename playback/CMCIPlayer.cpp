@@ -320,8 +320,23 @@ bool CMCIPlayer::SendOpen(const std::string& path, const std::shared_ptr<CMCIThr
                        reply, pWorker);
 }
 
+// The song's fixed play gain, when the cue source knows one; sent before the play and
+// never changed while the song plays.
+void CMCIPlayer::SendTrim(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker) {
+    const std::shared_ptr<ISongCueSource> source = GetSongCueSource();
+    if (!source || CCdTrackPath::IsCdTrack(path)) {
+        return;
+    }
+    if (const std::optional<double> gain = source->PlayGainDbOf(path)) {
+        std::string reply;
+        SendCommand("setaudio mpeg trim to " + std::to_string(std::lround(*gain * 100)), reply,
+                    pWorker);
+    }
+}
+
 void CMCIPlayer::SendPlainStart(const std::string& path,
                                 const std::shared_ptr<CMCIThread>& pWorker) {
+    SendTrim(path, pWorker);
     if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
         SendAll({"Set mpeg time format TMSF", PlayTrackCommand(track)}, pWorker);
@@ -337,6 +352,7 @@ void CMCIPlayer::SendPlainStart(const std::string& path,
 
 void CMCIPlayer::SendSilentStart(const std::string& path,
                                  const std::shared_ptr<CMCIThread>& pWorker) {
+    SendTrim(path, pWorker);
     if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
         SendAll({"Set mpeg time format TMSF", "setaudio mpeg left volume to 0",
@@ -441,12 +457,7 @@ bool CMCIPlayer::FittedStart(const std::string& path) {
     }
     std::string reply;
     SendCommand("set mpeg time format ms wait", reply, fresh);
-    if (const std::shared_ptr<ISongCueSource> source = GetSongCueSource()) {
-        if (const std::optional<double> gain = source->PlayGainDbOf(path)) {
-            SendCommand("setaudio mpeg trim to " + std::to_string(std::lround(*gain * 100)), reply,
-                        fresh);
-        }
-    }
+    SendTrim(path, fresh);
     const bool oldPlaying = previous && previous->IsAlive() &&
                             SendCommand("status mpeg mode", reply, previous, true) &&
                             reply == "playing";

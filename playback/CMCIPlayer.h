@@ -106,6 +106,7 @@ private:
     // The rest of a start after the open: at full volume, or silent for a fade-in.
     void SendPlainStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     void SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    void SendTrim(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     // Sends each command in turn, ignoring the results.
     void SendAll(const std::vector<std::string>& commands,
                  const std::shared_ptr<CMCIThread>& pWorker);
