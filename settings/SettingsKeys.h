@@ -58,6 +58,7 @@ inline constexpr std::string_view kMixSeconds = "mixseconds";
 inline constexpr std::string_view kUseMixer = "usemixer";
 inline constexpr std::string_view kMixSpeed = "mixspeed";
 inline constexpr std::string_view kMixType = "mixtype";
+inline constexpr std::string_view kFitFades = "fitfades";
 // "misc"
 inline constexpr std::string_view kAutoShowPlayNext = "autoshowplaynext";
 inline constexpr std::string_view kAutoShowPlayNextOnSkip = "autoshowplaynextonskip";
@@ -195,6 +196,7 @@ inline constexpr std::int32_t kMixSeconds = 5;
 inline constexpr std::int32_t kUseMixer = 1;
 inline constexpr std::int32_t kMixSpeed = 10;
 inline constexpr std::int32_t kMixType = 0;
+inline constexpr std::int32_t kFitFades = 1;
 inline constexpr std::int32_t kAutoShowPlayNext = 0;
 inline constexpr std::int32_t kAutoShowPlayNextOnSkip = 0;
 inline constexpr std::int32_t kShowAlertAfterSetNext = 1;
