@@ -5,6 +5,7 @@
 #include "StreamAnalysis.h"
 #include "platform/air/CGstLevelTap.h"
 #include "playback/CAirStatus.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
@@ -69,10 +70,24 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return files;
 }
 
-// Every run follows the one before in the loop's order 0, 1, 2, 0...
-bool InLoopOrder(const std::vector<StreamAnalysis::Run>& runs) {
-    for (std::size_t i = 1; i < runs.size(); ++i) {
-        if (runs[i].nTone != (runs[i - 1].nTone + 1) % 3) {
+// The tones of the runs; silence (-1) only at the very start or end (before the first
+// song sounds, after the last fades out), a gap anywhere else.
+std::vector<int> Tones(const std::vector<StreamAnalysis::Run>& runs) {
+    std::vector<int> tones;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const bool edge = i == 0 || i + 1 == runs.size();
+        if (runs[i].nTone >= 0 || !edge) {
+            tones.push_back(runs[i].nTone);
+        }
+    }
+    return tones;
+}
+
+// Every tone follows the one before in the loop's order 0, 1, 2, 0... (a gap, -1, breaks
+// the order).
+bool InLoopOrder(const std::vector<int>& tones) {
+    for (std::size_t i = 1; i < tones.size(); ++i) {
+        if (tones[i - 1] < 0 || tones[i] != (tones[i - 1] + 1) % 3) {
             return false;
         }
     }
@@ -101,28 +116,46 @@ bool WaitForSource(const IcecastServer& server, const std::string& mount,
 
 } // namespace
 
-// Three tones looped for 36 s, streamed as MP3 and recorded; the server is stopped 10 s
-// in and started again 2 s later.
-TEST(BroadcastTest, ListenerHearsTonesInOrderWithTitlesAndTheStreamRejoinsARestartedServer) {
-    if (!HaveTools()) {
-        GTEST_SKIP() << "icecast2, curl or ffmpeg missing";
+// `mixorel-cli loop --stream --record`: three tones of 4 s, mixed over 1 s, looped for
+// 36 s, streamed as MP3 and recorded as Ogg Vorbis; the server is stopped 10 s in and
+// started again 2 s later.
+TEST(BroadcastTest, LoopStreamsTonesInOrderWithTitlesRejoinsARestartedServerAndRecordsAll) {
+    if (!HaveTools() || !TestFiles::HaveTool("lame")) {
+        GTEST_SKIP() << "icecast2, curl, lame or ffmpeg missing";
     }
     TempDir dir;
     const std::string serverDir = dir.File("server");
     const std::string recordDir = dir.File("shows");
     fs::create_directories(serverDir);
+    std::string create = std::string(MIXOREL_CLI) + " playlist create " +
+                         TestFiles::ShellQuote(dir.File("list.qmx"));
+    const char* const names[] = {"A", "B", "C"};
+    for (std::size_t i = 0; i < kToneHz.size(); ++i) {
+        const std::string song = dir.File(std::string("tone") + names[i] + ".mp3");
+        ASSERT_TRUE(TestFiles::WriteSineMp3(song, 4, static_cast<int>(kToneHz[i]),
+                                            std::string("--scale 0.5 --ta Test --tt 'Tone ") +
+                                                names[i] + "'"));
+        create += " " + TestFiles::ShellQuote(song);
+    }
+    ASSERT_EQ(TestFiles::Run(create + " > /dev/null"), 0);
+    fs::create_directories(dir.File("config/Mixorel"));
+    std::ofstream(dir.File("config/Mixorel/Mixorel.ini"))
+        << "[internal]\nmixseconds=1\nmixspeed=20\nusemixer=1\n";
+
     IcecastServer server(serverDir);
     ASSERT_TRUE(server.Start()) << ReadText(serverDir + "/icecast.out");
     const std::string mount = "/live.mp3";
-    const std::string url = "icecast://source:" + std::string(IcecastServer::kSourcePassword) +
-                            "@127.0.0.1:" + std::to_string(server.Port()) + mount;
-
+    const std::string url = "icecast://source@127.0.0.1:" + std::to_string(server.Port()) + mount;
     const auto started = std::chrono::steady_clock::now();
-    const pid_t feeder =
-        StartFeeder("--stream " + url + " --record " + TestFiles::ShellQuote(recordDir) +
-                        " --repeat 4 440:3:'Tone A' 660:3:'Tone B' 880:3:'Tone C'",
-                    dir.File("feeder.out"));
-    ASSERT_TRUE(WaitForSource(server, mount, 5s)) << ReadText(dir.File("feeder.out"));
+    ChildProcess loop;
+    ASSERT_TRUE(loop.Start(
+        {MIXOREL_CLI, "loop", "--stream", url, "--record", recordDir, dir.File("list.qmx")},
+        dir.File("loop.out"),
+        {{"MIXOREL_AUDIO_SINK", "fakesink sync=true"},
+         {"MIXOREL_STREAM_PASSWORD", IcecastServer::kSourcePassword},
+         {"XDG_CONFIG_HOME", dir.File("config")},
+         {"MIXOREL_HOME", dir.File("home")}}));
+    ASSERT_TRUE(WaitForSource(server, mount, 5s)) << ReadText(dir.File("loop.out"));
     StreamListener listener(server.Url(mount), dir.File("heard"));
 
     std::this_thread::sleep_until(started + 10s);
@@ -130,21 +163,22 @@ TEST(BroadcastTest, ListenerHearsTonesInOrderWithTitlesAndTheStreamRejoinsAResta
     std::this_thread::sleep_for(2s);
     ASSERT_TRUE(server.Start());
     const auto restarted = std::chrono::steady_clock::now();
-    ASSERT_TRUE(WaitForSource(server, mount, 10s)) << ReadText(dir.File("feeder.out"));
+    ASSERT_TRUE(WaitForSource(server, mount, 10s)) << ReadText(dir.File("loop.out"));
     const auto rejoinSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - restarted).count();
     EXPECT_LT(rejoinSeconds, 10.0);
 
-    EXPECT_EQ(WaitExit(feeder), 0);
+    std::this_thread::sleep_until(started + 36s);
+    EXPECT_TRUE(loop.Stop(SIGINT, 20000ms)) << "the loop did not stop on SIGINT";
     const double runSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     listener.Stop();
-    const std::string said = ReadText(dir.File("feeder.out"));
-    EXPECT_NE(said.find("status: On air 0:00:0"), std::string::npos) << said;
-    EXPECT_NE(said.find("status: Stream lost; trying again in"), std::string::npos) << said;
+    const std::string said = ReadText(dir.File("loop.out"));
+    EXPECT_NE(said.find("mixorel-cli: On air 0:00:0"), std::string::npos) << said;
+    EXPECT_NE(said.find("mixorel-cli: Stream lost; trying again in"), std::string::npos) << said;
 
     // What the listener heard: the tones in the loop's order within each connection, and
-    // the titles changing with them.
+    // the titles (as the title template makes them) changing with them.
     std::size_t heardRuns = 0;
     std::size_t titleChanges = 0;
     for (const std::string& heard : listener.Captures()) {
@@ -157,13 +191,14 @@ TEST(BroadcastTest, ListenerHearsTonesInOrderWithTitlesAndTheStreamRejoinsAResta
             StreamAnalysis::Runs(StreamAnalysis::ToneTrack(StreamAnalysis::DecodeMono(audio, kRate),
                                                            kRate, kToneHz, kWindowMs),
                                  4);
-        EXPECT_TRUE(InLoopOrder(runs)) << heard << ": " << Describe(runs);
+        EXPECT_TRUE(InLoopOrder(Tones(runs))) << heard << ": " << Describe(runs);
         heardRuns += runs.size();
         std::string last;
         for (const auto& title : capture.titles) {
             if (title.strTitle.empty() || title.strTitle == last) {
                 continue;
             }
+            EXPECT_TRUE(title.strTitle.starts_with("Test - Tone ")) << title.strTitle;
             if (!last.empty()) {
                 const char before = last.back();
                 EXPECT_EQ(title.strTitle.back(), before == 'C' ? 'A' : before + 1)
@@ -173,24 +208,21 @@ TEST(BroadcastTest, ListenerHearsTonesInOrderWithTitlesAndTheStreamRejoinsAResta
             last = title.strTitle;
         }
     }
-    EXPECT_GE(heardRuns, 8U);
-    EXPECT_GE(titleChanges, 5U);
+    EXPECT_GE(heardRuns, 6U);
+    EXPECT_GE(titleChanges, 4U);
 
     // The recording went on through the server's absence: one file of the whole run, the
-    // twelve tones each whole, no gap.
+    // tones in order with no silence between them.
     const auto files = FilesIn(recordDir);
     ASSERT_EQ(files.size(), 1U);
-    EXPECT_NEAR(StreamAnalysis::ProbeSeconds(files[0]), 36.0, 1.0);
-    EXPECT_LT(36.0, runSeconds + 1.0);
+    EXPECT_NEAR(StreamAnalysis::ProbeSeconds(files[0]), runSeconds, 1.0);
     const auto track = StreamAnalysis::ToneTrack(StreamAnalysis::DecodeMono(files[0], kRate), kRate,
                                                  kToneHz, kWindowMs);
     const auto runs = StreamAnalysis::Runs(track, 1);
-    ASSERT_EQ(runs.size(), 12U) << Describe(runs);
-    EXPECT_TRUE(InLoopOrder(runs)) << Describe(runs);
-    EXPECT_EQ(runs.front().nTone, 0);
-    for (const auto& run : runs) {
-        EXPECT_NEAR(run.nWindows * kWindowMs, 3000, 100) << Describe(runs);
-    }
+    const auto tones = Tones(runs);
+    EXPECT_TRUE(InLoopOrder(tones)) << Describe(runs);
+    EXPECT_GE(tones.size(), 10U) << Describe(runs);
+    EXPECT_EQ(tones.front(), 0);
 }
 
 // A wrong password: the status says so, the message comes once, the recording goes on.

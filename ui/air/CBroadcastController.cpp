@@ -36,7 +36,6 @@ CBroadcastController::CBroadcastController(QMainWindow& window, ISettingsStore& 
     window.statusBar()->addPermanentWidget(m_pPane);
     m_level = std::make_shared<CGstLevelTap>();
     if (m_level->Start()) {
-        MixTapHook::Attach(m_level);
         auto* meter = new CLevelMeter(m_level, &window);
         meter->setObjectName(QStringLiteral("LevelMeter"));
         window.statusBar()->addPermanentWidget(meter);
@@ -49,7 +48,7 @@ CBroadcastController::CBroadcastController(QMainWindow& window, ISettingsStore& 
 
 CBroadcastController::~CBroadcastController() {
     Stop();
-    if (m_level) {
+    if (m_bLevelAttached) {
         MixTapHook::Detach(m_level);
     }
 }
@@ -154,6 +153,12 @@ void CBroadcastController::Stop() {
 // is told once.
 void CBroadcastController::Refresh() {
     const CPlayedSongs& played = CPlayedSongs::Shared();
+    // The meter listens from the first song on (a tap keeps the engine's output open, so
+    // not before anything has played).
+    if (!m_bLevelAttached && (played.GetCount() > 0 || IsOnAir())) {
+        MixTapHook::Attach(m_level);
+        m_bLevelAttached = true;
+    }
     if (played.GetCount() != m_nPlayed) {
         m_nPlayed = played.GetCount();
         if (IsOnAir()) {

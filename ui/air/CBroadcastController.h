@@ -51,4 +51,5 @@ private:
     QLabel* m_pPane = nullptr;
     QTimer* m_pTimer = nullptr;
     std::size_t m_nPlayed = 0;
+    bool m_bLevelAttached = false;
 };
