@@ -16,6 +16,7 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kWatchPeriod = 100ms;
 // How long shout2send waits for the server before it gives up on an attempt.
 constexpr int kNetworkTimeoutMs = 5000;
+constexpr auto kTitleRetry = 3s;
 
 // libshout's words for a 401 from the server, found in the error's debug text.
 bool IsPasswordRefused(GstMessage* fault) {
@@ -168,7 +169,8 @@ void CGstStreamTap::Run() {
     }
 }
 
-// Called without the lock; the admin call may take a moment.
+// Called without the lock; the admin call may take a moment. A server that refuses the
+// call is asked again at most every few seconds.
 void CGstStreamTap::SendTitleIfNew() {
     std::string title;
     {
@@ -178,6 +180,12 @@ void CGstStreamTap::SendTitleIfNew() {
         }
         title = m_strTitle;
     }
+    const auto now = Clock::now();
+    if (title == m_strTriedTitle && now < m_nextTitleTry) {
+        return;
+    }
+    m_strTriedTitle = title;
+    m_nextTitleTry = now + kTitleRetry;
     if (CIcecastTitle::Send(m_settings.m_strHost, m_settings.m_nPort, m_settings.m_strMount,
                             m_settings.m_strUser, m_settings.m_strPassword, title)) {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -60,4 +60,7 @@ private:
     std::string m_strTitle;
     std::string m_strSentTitle;
     std::thread m_thread;
+    // The tap's thread only: the title last tried and when it may be tried again.
+    std::string m_strTriedTitle;
+    std::chrono::steady_clock::time_point m_nextTitleTry;
 };
