@@ -254,6 +254,42 @@ TEST(BroadcastTest, RefusedPasswordIsToldOnceAndTheRecordingGoesOn) {
     EXPECT_NEAR(StreamAnalysis::ProbeSeconds(files[0]), 7.0, 1.0);
 }
 
+// Ogg Vorbis listeners get the title as a new comment header, which Icecast writes into
+// the stream when the title call comes.
+TEST(BroadcastTest, OggVorbisStreamCarriesTheTitlesInOrder) {
+    if (!HaveTools()) {
+        GTEST_SKIP() << "icecast2, curl or ffmpeg missing";
+    }
+    TempDir dir;
+    fs::create_directories(dir.File("server"));
+    IcecastServer server(dir.File("server"));
+    ASSERT_TRUE(server.Start());
+    const std::string mount = "/live.ogg";
+    const std::string url = "icecast://source:" + std::string(IcecastServer::kSourcePassword) +
+                            "@127.0.0.1:" + std::to_string(server.Port()) + mount;
+    const pid_t feeder = StartFeeder("--stream " + url +
+                                         " --stream-format vorbis 440:3:'Tone A' "
+                                         "660:3:'Tone B' 880:3:'Tone C'",
+                                     dir.File("feeder.out"));
+    ASSERT_TRUE(WaitForSource(server, mount, 5s)) << ReadText(dir.File("feeder.out"));
+    StreamListener listener(server.Url(mount), dir.File("heard"));
+    EXPECT_EQ(WaitExit(feeder), 0);
+    listener.Stop();
+    const auto captures = listener.Captures();
+    ASSERT_FALSE(captures.empty());
+    const std::string heard = ReadText(captures.front() + ".body");
+    const std::size_t b = heard.find("title=Tone B");
+    const std::size_t c = heard.find("title=Tone C");
+    EXPECT_NE(b, std::string::npos);
+    EXPECT_NE(c, std::string::npos);
+    EXPECT_LT(b, c);
+    const auto runs = StreamAnalysis::Runs(
+        StreamAnalysis::ToneTrack(StreamAnalysis::DecodeMono(captures.front() + ".body", kRate),
+                                  kRate, kToneHz, kWindowMs),
+        4);
+    EXPECT_TRUE(InLoopOrder(Tones(runs))) << Describe(runs);
+}
+
 // A recording cut off by the death of its process still plays up to about the cut.
 class RecordingCutOffTest : public ::testing::TestWithParam<const char*> {};
 
