@@ -5,7 +5,8 @@
 #include "MixTapHook.h"
 #include "catalogue/MusicFolder.h"
 
-CAirStation::CAirStation(const CBroadcastSettings& settings) : m_settings(settings) {}
+CAirStation::CAirStation(const CBroadcastSettings& settings, bool fromEngine)
+    : m_settings(settings), m_bFromEngine(fromEngine) {}
 
 CAirStation::~CAirStation() {
     Stop();
@@ -33,7 +34,9 @@ bool CAirStation::Start(std::string& error) {
             return false;
         }
         m_recorder = recorder;
-        MixTapHook::Attach(m_recorder);
+        if (m_bFromEngine) {
+            MixTapHook::Attach(m_recorder);
+        }
     }
     if (m_settings.m_bStream) {
         auto stream = std::make_shared<CGstStreamTap>(m_settings);
@@ -42,7 +45,9 @@ bool CAirStation::Start(std::string& error) {
             return false;
         }
         m_stream = stream;
-        MixTapHook::Attach(m_stream);
+        if (m_bFromEngine) {
+            MixTapHook::Attach(m_stream);
+        }
     }
     m_start = std::chrono::steady_clock::now();
     m_bStarted = true;

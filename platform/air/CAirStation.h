@@ -14,7 +14,9 @@ class IMixTap;
 // between Start and Stop. The recording folder defaults to the user's music folder.
 class CAirStation final : public IAirStation {
 public:
-    explicit CAirStation(const CBroadcastSettings& settings);
+    // fromEngine: the taps hook into the mixing engine; false when the caller feeds them
+    // itself (through StreamTap and RecorderTap), as a stand-in for the engine.
+    explicit CAirStation(const CBroadcastSettings& settings, bool fromEngine = true);
     ~CAirStation() override;
 
     bool Start(std::string& error) override;
@@ -30,6 +32,7 @@ public:
 
 private:
     const CBroadcastSettings m_settings;
+    const bool m_bFromEngine;
     std::shared_ptr<CGstStreamTap> m_stream;
     std::shared_ptr<CGstRecorderTap> m_recorder;
     std::chrono::steady_clock::time_point m_start;

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnStop);
     std::signal(SIGTERM, OnStop);
-    CAirStation station(settings);
+    CAirStation station(settings, false);
     std::string error;
     // Neither stream nor recording: the feeder alone, a baseline for the benchmark.
     const bool air = settings.m_bStream || settings.m_bRecord;
