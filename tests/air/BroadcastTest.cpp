@@ -4,7 +4,9 @@
 #include "IcecastServer.h"
 #include "StreamAnalysis.h"
 #include "platform/air/CGstLevelTap.h"
+#include "platform/air/CGstRecorderTap.h"
 #include "playback/CAirStatus.h"
+#include "settings/CBroadcastSettings.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
@@ -317,6 +319,41 @@ TEST_P(RecordingCutOffTest, FileOfAKilledRecorderPlaysToNearTheCut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RecordingCutOffTest, ::testing::Values("ogg", "flac", "mp3"));
+
+// A new file each "hour" (a second here): the files follow one another with every sample
+// in exactly one of them.
+TEST(BroadcastTest, RecorderSplitsIntoFilesThatTogetherHoldTheWholeMix) {
+    if (!HaveTools()) {
+        GTEST_SKIP() << "ffmpeg missing";
+    }
+    TempDir dir;
+    CGstRecorderTap recorder(dir.File("shows"), CBroadcastSettings::kRecordFlac,
+                             CBroadcastSettings::kSplitHour);
+    recorder.SetSplitFrames(48000);
+    std::string error;
+    ASSERT_TRUE(recorder.Start(error)) << error;
+    constexpr std::size_t kFrames = 480;
+    std::vector<float> block(kFrames * 2);
+    double phase = 0;
+    for (int n = 0; n < 350; ++n) { // 3.5 s of the mix at about ten times real time
+        for (std::size_t f = 0; f < kFrames; ++f) {
+            block[2 * f] = block[2 * f + 1] = static_cast<float>(0.5 * std::sin(phase));
+            phase += 2 * std::numbers::pi * 440 / 48000;
+        }
+        recorder.OnMixBlock(block.data(), kFrames);
+        std::this_thread::sleep_for(1ms);
+    }
+    recorder.Stop();
+    const auto files = FilesIn(dir.File("shows"));
+    ASSERT_EQ(files.size(), 4U);
+    std::size_t samples = 0;
+    for (const std::string& file : files) {
+        const auto decoded = StreamAnalysis::DecodeMono(file, 48000);
+        EXPECT_GT(decoded.size(), 0U) << file;
+        samples += decoded.size();
+    }
+    EXPECT_EQ(samples, 350U * kFrames);
+}
 
 // A sine of amplitude 0.5 reads -6 dB peak and -9 dB RMS, 20 readings a second.
 TEST(BroadcastTest, LevelTapReadsPeakAndRmsTwentyTimesASecond) {
