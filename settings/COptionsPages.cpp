@@ -82,6 +82,7 @@ void COptionsPages::CopyPage(Page page, CSettings& record) const {
         record.m_nMixSeconds = v.m_nMixSeconds;
         record.m_nMixSpeed = v.m_nMixSpeed;
         record.m_nMixType = m_nMixTypeSelection;
+        record.m_bFitFades = v.m_bFitFades;
         break;
     case kList:
         record.m_nCloseRandomized = v.m_nCloseRandomized;

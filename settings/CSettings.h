@@ -85,6 +85,7 @@ public:
     Flag m_bUseMixer{};
     std::int32_t m_nMixSpeed{};
     std::int32_t m_nMixType{};
+    Flag m_bFitFades{};
     // "misc"
     std::int32_t m_nAutoShowPlayNext{};
     std::int32_t m_nAutoShowPlayNextOnSkip{};

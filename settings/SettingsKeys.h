@@ -58,6 +58,7 @@ inline constexpr std::string_view kMixSeconds = "mixseconds";
 inline constexpr std::string_view kUseMixer = "usemixer";
 inline constexpr std::string_view kMixSpeed = "mixspeed";
 inline constexpr std::string_view kMixType = "mixtype";
+inline constexpr std::string_view kFitFades = "fitfades";
 // "misc"
 inline constexpr std::string_view kAutoShowPlayNext = "autoshowplaynext";
 inline constexpr std::string_view kAutoShowPlayNextOnSkip = "autoshowplaynextonskip";
@@ -121,6 +122,23 @@ inline constexpr std::string_view kBarSizeVertCY = "sizeVertCY";
 inline constexpr std::string_view kBarSizeFloatCX = "sizeFloatCX";
 inline constexpr std::string_view kBarSizeFloatCY = "sizeFloatCY";
 
+// Broadcasting: the Icecast server, the stream's encoder and the show's recording. The
+// source password is kept in the desktop's keyring, never here.
+inline constexpr std::string_view kSectionBroadcast = "broadcast";
+inline constexpr std::string_view kBroadcastHost = "host";
+inline constexpr std::string_view kBroadcastPort = "port";
+inline constexpr std::string_view kBroadcastMount = "mount";
+inline constexpr std::string_view kBroadcastUser = "user";
+inline constexpr std::string_view kBroadcastStreamName = "streamname";
+inline constexpr std::string_view kBroadcastGenre = "genre";
+inline constexpr std::string_view kBroadcastFormat = "format";
+inline constexpr std::string_view kBroadcastBitrate = "bitrate";
+inline constexpr std::string_view kBroadcastStream = "stream";
+inline constexpr std::string_view kBroadcastRecord = "record";
+inline constexpr std::string_view kBroadcastRecordFormat = "recordformat";
+inline constexpr std::string_view kBroadcastRecordSplit = "recordsplit";
+inline constexpr std::string_view kBroadcastRecordFolder = "recordfolder";
+
 // Custom colours of the colour picker buttons (byte blocks).
 inline constexpr std::string_view kSectionColorData = "ColorData";
 inline constexpr std::string_view kColorTable = "ColorTable";
@@ -178,6 +196,7 @@ inline constexpr std::int32_t kMixSeconds = 5;
 inline constexpr std::int32_t kUseMixer = 1;
 inline constexpr std::int32_t kMixSpeed = 10;
 inline constexpr std::int32_t kMixType = 0;
+inline constexpr std::int32_t kFitFades = 1;
 inline constexpr std::int32_t kAutoShowPlayNext = 0;
 inline constexpr std::int32_t kAutoShowPlayNextOnSkip = 0;
 inline constexpr std::int32_t kShowAlertAfterSetNext = 1;
@@ -200,6 +219,21 @@ inline constexpr std::int32_t kPositionFlags = 0;
 // Saved regions' colours.
 inline constexpr int kRegionTextSysColour = kSysColourWindowText;
 inline constexpr int kRegionBackSysColour = kSysColourWindow;
+
+// Broadcasting.
+inline constexpr std::string_view kBroadcastHost = "localhost";
+inline constexpr std::int32_t kBroadcastPort = 8000;
+inline constexpr std::string_view kBroadcastMount = "/mixorel";
+inline constexpr std::string_view kBroadcastUser = "source";
+inline constexpr std::string_view kBroadcastStreamName = "Mixorel";
+inline constexpr std::string_view kBroadcastGenre = "";
+inline constexpr std::int32_t kBroadcastFormat = 0;    // MP3
+inline constexpr std::int32_t kBroadcastBitrate = 128; // kbit/s
+inline constexpr std::int32_t kBroadcastStream = 1;
+inline constexpr std::int32_t kBroadcastRecord = 0;
+inline constexpr std::int32_t kBroadcastRecordFormat = 0;      // Ogg Vorbis
+inline constexpr std::int32_t kBroadcastRecordSplit = 0;       // one file per hour
+inline constexpr std::string_view kBroadcastRecordFolder = ""; // the music folder
 
 // Column layout: the value of a "Col%d"/"Size%d" that is not stored.
 inline constexpr std::int32_t kColumnNotStored = -1;

@@ -13,6 +13,9 @@ packages=(
     libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base
     gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
     gstreamer1.0-pulseaudio gstreamer1.0-tools pulseaudio pulseaudio-utils libpulse-dev
+    # on the air: the Icecast stream (shout2send is in plugins-good), the password keyring,
+    # and a real Icecast server with curl as its listener for the broadcast tests
+    qtkeychain-qt6-dev icecast2 curl
     # tests and their tools: generated audio, a second tag reader for interoperability
     googletest libgtest-dev libgmock-dev sox lame ffmpeg python3 python3-mutagen poppler-utils
     # the remote-player back end's tests: a private session bus and a real MPRIS player

@@ -2,6 +2,7 @@
 
 #include "settings/CMixTypeList.h"
 #include "settings/ProgramFolder.h"
+#include "ui/options/CBroadcastPage.h"
 #include "ui/prompts/IShellPrompt.h"
 
 #include <QButtonGroup>
@@ -96,13 +97,17 @@ COptionsDialog::COptionsDialog(IShellPrompt& prompt, ISettingsStore& store,
                           MakeMisc(), MakeOnairix(), MakeWelcome()}) {
         m_pStack->addWidget(page);
     }
+    m_pTree->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("Broadcast")}));
+    m_pBroadcast = new CBroadcastPage(store);
+    m_pStack->addWidget(m_pBroadcast);
     ShowPage(COptionsPages::kPageCount);
     // The page follows the selection, not the current item: a tree taking the focus makes
     // its first item current without choosing it, and the welcome text stays until then.
     connect(m_pTree, &QTreeWidget::itemSelectionChanged, this, [this] {
         const QList<QTreeWidgetItem*> chosen = m_pTree->selectedItems();
-        ShowPage(chosen.isEmpty() ? COptionsPages::kPageCount
-                                  : m_pTree->indexOfTopLevelItem(chosen.front()));
+        const int index = chosen.isEmpty() ? COptionsPages::kPageCount
+                                           : m_pTree->indexOfTopLevelItem(chosen.front());
+        ShowPage(index == COptionsPages::kPageCount ? kBroadcastPage : index);
     });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -121,7 +126,7 @@ COptionsDialog::COptionsDialog(IShellPrompt& prompt, ISettingsStore& store,
 }
 
 void COptionsDialog::ShowPage(int page) {
-    m_pStack->setCurrentIndex(std::clamp(page, 0, static_cast<int>(COptionsPages::kPageCount)));
+    m_pStack->setCurrentIndex(std::clamp(page, 0, kBroadcastPage));
 }
 
 QCheckBox* COptionsDialog::AddCheck(QWidget* page, const char* text, std::int32_t* value) {
@@ -239,7 +244,7 @@ QWidget* COptionsDialog::MakeWinamp() {
 void COptionsDialog::EnableMixer(bool on) {
     for (QWidget* control :
          {static_cast<QWidget*>(m_pMixSeconds), static_cast<QWidget*>(m_pMixSpeed),
-          static_cast<QWidget*>(m_pMixType)}) {
+          static_cast<QWidget*>(m_pMixType), static_cast<QWidget*>(m_pFitFades)}) {
         control->setEnabled(on);
     }
 }
@@ -268,6 +273,8 @@ QWidget* COptionsDialog::MakeInternal() {
     m_pMixType->setCurrentIndex(m_pages.m_nMixTypeSelection);
     form->addRow(QStringLiteral("Mix &type"), m_pMixType);
     layout->addLayout(form);
+    m_pFitFades = AddCheck(page, "&Fit the fades to the overlap", &v.m_bFitFades);
+    layout->addWidget(m_pFitFades);
     auto* edit =
         new QLabel(QStringLiteral("<a href=\"mix\">Click here to edit the mixer data</a>"));
     connect(edit, &QLabel::linkActivated, this, [this] {
@@ -466,7 +473,16 @@ bool COptionsDialog::Apply() {
     }
     const COptionsPages::SaveResult result = m_pages.Save();
     if (result.bSaved) {
-        return true;
+        bool stored = true;
+        const std::string note = m_pBroadcast->Save(stored);
+        if (!note.empty()) {
+            m_prompt.Ask(note, IShellPrompt::kOk, IShellPrompt::kIconInformation);
+        }
+        if (!stored) {
+            m_prompt.Ask("The settings could not be stored.", IShellPrompt::kOk,
+                         IShellPrompt::kIconExclamation);
+        }
+        return stored;
     }
     ShowPage(result.failedPage);
     m_pTree->setCurrentItem(m_pTree->topLevelItem(result.failedPage));

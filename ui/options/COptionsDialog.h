@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 
+class CBroadcastPage;
 class IShellPrompt;
 class QAbstractButton;
 class QButtonGroup;
@@ -29,8 +30,9 @@ public:
                    std::function<bool()> likeCurrentList, QWidget* parent = nullptr);
 
     COptionsPages& Pages() { return m_pages; }
-    // Shows a page (kPageCount: the welcome text).
+    // Shows a page (kPageCount: the welcome text; kBroadcastPage: Broadcast).
     void ShowPage(int page);
+    static constexpr int kBroadcastPage = COptionsPages::kPageCount + 1;
     // OK: the restart notice when the player changed, then the pages saved in their
     // order; false (the dialog stays) when a page failed.
     bool Apply();
@@ -66,6 +68,7 @@ private:
     QLineEdit* m_pExtensions = nullptr;
     QComboBox* m_pRemotePlayer = nullptr;
     QCheckBox* m_pUseMixer = nullptr;
+    QCheckBox* m_pFitFades = nullptr;
     QSpinBox* m_pMixSeconds = nullptr;
     QSpinBox* m_pMixSpeed = nullptr;
     QComboBox* m_pMixType = nullptr;
@@ -76,4 +79,7 @@ private:
     QSpinBox* m_pFontSize = nullptr;
     QComboBox* m_pIcons = nullptr;
     QLineEdit* m_pLogPath = nullptr;
+    // The Broadcast page, beyond the pages of COptionsPages: the tree's last item, the
+    // stack's last page (after the welcome text).
+    CBroadcastPage* m_pBroadcast = nullptr;
 };

@@ -8,7 +8,9 @@
 #include "settings/CSharedSettings.h"
 #include "settings/CWindowPlacementSettings.h"
 #include "settings/ProgramFolder.h"
+#include "ui/air/CBroadcastController.h"
 #include "ui/bar/CViewSelectDlgBar.h"
+#include "ui/options/COptionsDialog.h"
 #include "ui/playlist/CSeekPanel.h"
 #include "ui/prompts/CQtImportUi.h"
 #include "ui/prompts/CSessionPrompt.h"
@@ -62,6 +64,9 @@ CMainFrame::CMainFrame(const Services& services) : m_services(services), m_album
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
+    m_pBroadcast = new CBroadcastController(*this, *m_services.pStore, *m_services.pPrompt, [this] {
+        ShowOptions(COptionsDialog::kBroadcastPage);
+    });
     BuildTray();
     std::vector<std::uint8_t> state;
     if (m_services.pStore->GetProfileBinary(kBarStateSection, "state", state)) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+class CBroadcastController;
 class CChildFrame;
 class CPlayer;
 class CMediaWalkerWnd;
@@ -233,7 +234,8 @@ private:
     // The bar's entries follow the playlists' states and titles.
     void SyncPlaylistsBar();
     void TogglePlaylistsBar();
-    void ShowOptions();
+    // Options, at the page given (-1: the welcome text).
+    void ShowOptions(int page = -1);
     // "&Like current list": the active list's column order and widths for new lists.
     bool StoreColumnLayout();
     void PrintActive(bool preview);
@@ -286,6 +288,7 @@ private:
     std::map<const CMixorel2001Doc*, QPointer<CMediaWalkerWnd>> m_walkers;
     QTimer* m_pTrayTimer = nullptr;
     QTimer* m_pIdleTimer = nullptr;
+    CBroadcastController* m_pBroadcast = nullptr;
     std::vector<std::pair<QAction*, std::function<bool()>>> m_enablers;
     QAction* m_pShutdownAtEnd = nullptr;
     int m_nNewCount = 0;

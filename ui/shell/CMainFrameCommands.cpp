@@ -92,9 +92,12 @@ bool CMainFrame::StoreColumnLayout() {
     return frame->StoreColumns(*m_services.pStore);
 }
 
-void CMainFrame::ShowOptions() {
+void CMainFrame::ShowOptions(int page) {
     COptionsDialog dialog(
         *m_services.pPrompt, *m_services.pStore, [this] { return StoreColumnLayout(); }, this);
+    if (page >= 0) {
+        dialog.ShowPage(page);
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
