@@ -509,6 +509,15 @@ void CMCIPlayer::FittedMix(const std::string& path, const std::shared_ptr<CMCITh
     if (at < 0) {
         at = AskNumber("status mpeg clock", pNew);
     }
+    std::string reply;
+    if (at < 0) {
+        // A device without an engine: the workers' step fader mixes.
+        SendCommand("fadekill mpeg", reply, pOld, true);
+        RememberFading(pOld);
+        SendSilentStart(path, pNew);
+        SendCommand("fadein mpeg", reply, pNew);
+        return;
+    }
     const std::int64_t end = at + (plan.nOldEndMs - plan.nStartAtOldMs);
     std::vector<std::int32_t> in;
     std::vector<std::int32_t> out;
@@ -516,7 +525,6 @@ void CMCIPlayer::FittedMix(const std::string& path, const std::shared_ptr<CMCITh
     m_environment.MixTypes().GetFadeOutOrLinear(GetMixType(), out);
     const bool full =
         plan.bNewAtFullVolume || plan.nFadeInMs <= 0 || in.empty() || in.front() >= 1000;
-    std::string reply;
     SendCommand(full ? CFadeCurve::Command("mpeg", at, 0, {}, 1000)
                      : CFadeCurve::Command("mpeg", at, plan.nFadeInMs, in, 0, 1000, 1000),
                 reply, pNew);
