@@ -23,7 +23,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <numbers>
 #include <sys/resource.h>
+#include <utility>
 
 namespace {
 
@@ -182,6 +184,28 @@ PlaybackEnvironment Environment() {
     return environment;
 }
 
+// The level of a tone over windows of 10 ms, one every millisecond (Goertzel, Hann): a
+// window's value belongs to its centre, so a step in level shows within a millisecond.
+std::vector<double> ToneLevelsEveryMs(const std::vector<float>& samples, double frequency) {
+    const std::size_t window = kRate / 100;
+    const std::size_t hop = kRate / 1000;
+    const double coefficient = 2.0 * std::cos(2.0 * std::numbers::pi * frequency / kRate);
+    std::vector<double> levels;
+    for (std::size_t at = 0; at + window <= samples.size(); at += hop) {
+        double s1 = 0, s2 = 0, weights = 0;
+        for (std::size_t i = 0; i < window; ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) /
+                                                  static_cast<double>(window - 1));
+            weights += w;
+            const double s0 = w * samples[at + i] + coefficient * s1 - s2;
+            s2 = std::exchange(s1, s0);
+        }
+        const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+        levels.push_back(2.0 * std::sqrt(std::max(power, 0.0)) / weights);
+    }
+    return levels;
+}
+
 // Start errors (ms) of the transitions of one run.
 std::vector<double> StartErrors(const std::string& songA, const std::string& songB) {
     auto tap = std::make_shared<CRecordingTap>(60);
@@ -208,12 +232,12 @@ std::vector<double> StartErrors(const std::string& songA, const std::string& son
     std::vector<double> errors;
     std::vector<double> starts;
     for (const double tone : {440.0, 660.0}) {
-        const auto levels = AudioAnalysis::ToneLevels(mix, kRate, tone);
+        const auto levels = ToneLevelsEveryMs(mix, tone);
         const double full = AudioAnalysis::Max(levels, 0, levels.size());
-        std::size_t quiet = 50;
+        std::size_t quiet = 500;
         for (std::size_t i = 0; i < levels.size(); ++i) {
-            if (levels[i] >= full / 2 && quiet >= 50) {
-                starts.push_back(static_cast<double>(i) * 0.01 + 0.025);
+            if (levels[i] >= full / 2 && quiet >= 500) {
+                starts.push_back(static_cast<double>(i) * 0.001 + 0.005);
             }
             quiet = levels[i] < full / 2 ? quiet + 1 : 0;
         }

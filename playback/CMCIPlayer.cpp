@@ -213,7 +213,7 @@ bool CMCIPlayer::IsCdTrack() const {
 }
 
 bool CMCIPlayer::Play(const std::string& path, std::int32_t) {
-    m_bStopPending.store(false);
+    const bool skip = m_bStopPending.exchange(false);
     std::string previous;
     {
         std::lock_guard lock(m_stateMutex);
@@ -225,7 +225,7 @@ bool CMCIPlayer::Play(const std::string& path, std::int32_t) {
         m_strFadingPath = previous;
     }
     if (IsMixEnabled() && GetFitFades() && !CCdTrackPath::IsCdTrack(path)) {
-        started = FittedStart(path);
+        started = FittedStart(path, skip);
     } else {
         started = IsMixEnabled() ? MixedStart(path) : PlainStart(path);
     }
@@ -437,7 +437,7 @@ bool CMCIPlayer::WithinFittedMix(const std::shared_ptr<CMCIThread>& pWorker) {
 // The new song opens in a worker of its own; the engine starts it at the mix point in
 // engine time and fades both songs by their curves; the old worker ends once its song
 // has stopped. With nothing playing the song starts at once after a short ramp.
-bool CMCIPlayer::FittedStart(const std::string& path) {
+bool CMCIPlayer::FittedStart(const std::string& path, bool bSkip) {
     std::unique_lock lock(m_playerLock, std::defer_lock);
     if (!lock.try_lock_for(m_environment.lockTimeout)) {
         return false;
@@ -468,7 +468,7 @@ bool CMCIPlayer::FittedStart(const std::string& path) {
         }
         FittedFirstStart(path, fresh);
     } else {
-        FittedMix(path, previous, fresh);
+        FittedMix(path, previous, fresh, bSkip);
     }
     fresh->SetLevel(1000);
     return true;
@@ -491,7 +491,7 @@ void CMCIPlayer::FittedFirstStart(const std::string& path,
 }
 
 void CMCIPlayer::FittedMix(const std::string& path, const std::shared_ptr<CMCIThread>& pOld,
-                           const std::shared_ptr<CMCIThread>& pNew) {
+                           const std::shared_ptr<CMCIThread>& pNew, bool bNow) {
     CMixPlan::SInput input;
     input.nOldLengthMs = AskNumber("status mpeg length", pOld);
     input.nOldPositionMs = std::max<std::int64_t>(0, AskNumber("status mpeg position", pOld));
@@ -504,10 +504,23 @@ void CMCIPlayer::FittedMix(const std::string& path, const std::shared_ptr<CMCITh
     input.nNewLengthMs = AskNumber("status mpeg length", pNew);
     input.newCue = CuePointsOf(path);
     input.nMixMs = std::max<std::int64_t>(0, GetMixSeconds()) * 1000;
+    // The loop starts the next song a lead ahead of its mix point; a start long before
+    // it (a skip, a song chosen by hand) mixes in now.
+    input.bNow = bNow || CMixPlan::Make(input).nStartAtOldMs - input.nOldPositionMs >
+                             kMixLeadMs + kLateStartSlackMs;
     const CMixPlan plan = CMixPlan::Make(input);
     std::int64_t at = AskNumber("status mpeg clock at " + std::to_string(plan.nStartAtOldMs), pOld);
     if (at < 0) {
         at = AskNumber("status mpeg clock", pNew);
+    }
+    std::string reply;
+    if (at < 0) {
+        // A device without an engine: the workers' step fader mixes.
+        SendCommand("fadekill mpeg", reply, pOld, true);
+        RememberFading(pOld);
+        SendSilentStart(path, pNew);
+        SendCommand("fadein mpeg", reply, pNew);
+        return;
     }
     const std::int64_t end = at + (plan.nOldEndMs - plan.nStartAtOldMs);
     std::vector<std::int32_t> in;
@@ -516,7 +529,6 @@ void CMCIPlayer::FittedMix(const std::string& path, const std::shared_ptr<CMCITh
     m_environment.MixTypes().GetFadeOutOrLinear(GetMixType(), out);
     const bool full =
         plan.bNewAtFullVolume || plan.nFadeInMs <= 0 || in.empty() || in.front() >= 1000;
-    std::string reply;
     SendCommand(full ? CFadeCurve::Command("mpeg", at, 0, {}, 1000)
                      : CFadeCurve::Command("mpeg", at, plan.nFadeInMs, in, 0, 1000, 1000),
                 reply, pNew);

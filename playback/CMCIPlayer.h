@@ -39,6 +39,8 @@ public:
     static constexpr std::int64_t kMixLeadMs = 800;
     // With fitted fades, Stop fades out over this long; FadeStop over the mix time.
     static constexpr std::int64_t kStopFadeMs = 1000;
+    // A start more than the lead and this much before its mix point mixes in at once.
+    static constexpr std::int64_t kLateStartSlackMs = 1000;
 
     // Shows a text of the string table to the user (number and text).
     using MessageSink = std::function<void(int nId, std::string_view text)>;
@@ -88,10 +90,10 @@ public:
 private:
     bool MixedStart(const std::string& path);
     // Fitted fades: the engine places the new song at its mix point and fades by curves.
-    bool FittedStart(const std::string& path);
+    bool FittedStart(const std::string& path, bool bSkip);
     void FittedFirstStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     void FittedMix(const std::string& path, const std::shared_ptr<CMCIThread>& pOld,
-                   const std::shared_ptr<CMCIThread>& pNew);
+                   const std::shared_ptr<CMCIThread>& pNew, bool bNow);
     void FittedFadeOut(const std::shared_ptr<CMCIThread>& pWorker, std::int64_t lengthMs);
     void FadeOutAll(std::int64_t lengthMs);
     bool WithinFittedMix(const std::shared_ptr<CMCIThread>& pWorker);

@@ -42,9 +42,9 @@ CMixPlan CMixPlan::Make(const SInput& input) {
         plan.bNewAtFullVolume = true;
     }
     plan.nStartAtOldMs = oldEnd - overlap;
-    if (plan.nStartAtOldMs < input.nOldPositionMs) {
-        // Past the mix point already (a skip): the mix starts now and keeps its length
-        // where the old song allows it.
+    if (input.bNow || plan.nStartAtOldMs < input.nOldPositionMs) {
+        // Asked for now, or past the mix point already: the mix starts now and keeps its
+        // length where the old song allows it.
         plan.nStartAtOldMs = input.nOldPositionMs;
         oldEnd = std::min(oldEnd, input.nOldPositionMs + overlap);
         overlap = std::max<std::int64_t>(0, oldEnd - plan.nStartAtOldMs);

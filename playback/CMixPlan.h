@@ -29,6 +29,8 @@ public:
         std::int64_t nNewLengthMs = -1;
         std::optional<SongCuePoints> newCue;
         std::int64_t nMixMs = 0;
+        // The mix starts where the old song is now (a skip, a song started by hand).
+        bool bNow = false;
     };
 
     // The old song's position at which the new one starts (never before its position).

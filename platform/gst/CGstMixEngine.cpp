@@ -17,10 +17,10 @@ constexpr const char* kSourceName = "mixorel-mix";
 constexpr std::size_t kBlockBytes =
     CGstMixEngine::kBlockFrames * CGstMixEngine::kChannels * sizeof(float);
 // The output queue holds this many blocks; with the sink's own small buffer it paces the
-// mixer, so a block mixed now is heard about 100 ms later.
-constexpr std::size_t kQueuedBlocks = 4;
+// mixer, so a block mixed now is heard about 150 ms later (room for a busy machine).
+constexpr std::size_t kQueuedBlocks = 6;
 // An audio sink's ring buffer, in microseconds: small, so little is mixed ahead.
-constexpr gint64 kSinkBufferUs = 60000;
+constexpr gint64 kSinkBufferUs = 100000;
 constexpr gint64 kSinkPeriodUs = 10000;
 // A queue that does not move for this long is an output that has died quietly.
 constexpr milliseconds kStallLimit{2000};

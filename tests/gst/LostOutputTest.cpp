@@ -64,6 +64,7 @@ TEST_F(LostOutputTest, TheLoopWaitsForTheServerAndPlaysOnFromTheSongThatPlayed) 
     ASSERT_GE(heard, 0) << "nothing heard after the server came back";
     const double heardAt = recordingStarts + static_cast<double>(heard) * 0.01;
     EXPECT_LT(heardAt, 5.0) << "heard " << heardAt << " s after the server came back";
+    RecordProperty("heard_after_return_ms", static_cast<int>(heardAt * 1000));
     EXPECT_LT(Max(after660, 0, static_cast<std::size_t>(heard) + 100), 0.05)
         << "the next song played instead of the held one";
     std::ifstream output(m_dir.File("loop.out"));

@@ -72,3 +72,19 @@ TEST_F(FittedStartTest, FirstStartRampsMixedStartUsesTheCuePointsAndThePlayGain)
 }
 
 } // namespace
+
+namespace {
+
+// While the engine waits for its sound output, that is what the player says.
+TEST_F(FittedStartTest, StatusTextSaysTheOutputIsAwaited) {
+    CMCIPlayer& player = ConnectedPlayer();
+    m_pDevice->SetReply("status mpeg output", "waiting");
+    std::string text;
+    ASSERT_TRUE(player.GetStatusText(text));
+    EXPECT_EQ(text, "Waiting for the sound output");
+    m_pDevice->SetReply("status mpeg output", "ready");
+    ASSERT_TRUE(player.GetStatusText(text));
+    EXPECT_EQ(text, "Stopped");
+}
+
+} // namespace

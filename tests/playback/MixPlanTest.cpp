@@ -82,7 +82,8 @@ const SPlanCase kCases[] = {
      false,
      0,
      178000},
-    // A skip past the mix point mixes from where the old song is.
+    // A skip mixes from where the old song is, as does a start past the mix point.
+    {"Now", {180000, 60000, {}, 200000, {}, 5000, true}, 60000, 5000, 5000, 5000, false, 0, 65000},
     {"PastTheMixPoint",
      {180000, 178000, {}, 200000, {}, 5000},
      178000,
