@@ -58,6 +58,11 @@ inline constexpr std::string_view kMixSeconds = "mixseconds";
 inline constexpr std::string_view kUseMixer = "usemixer";
 inline constexpr std::string_view kMixSpeed = "mixspeed";
 inline constexpr std::string_view kMixType = "mixtype";
+// Mix at the songs' analysed cue points instead of "mixseconds" before the file's end.
+inline constexpr std::string_view kAutoMixPoints = "automixpoints";
+// Play every song at the same loudness, "targetlufs" (-23 to -14 LUFS).
+inline constexpr std::string_view kNormalize = "normalize";
+inline constexpr std::string_view kTargetLufs = "targetlufs";
 // "misc"
 inline constexpr std::string_view kAutoShowPlayNext = "autoshowplaynext";
 inline constexpr std::string_view kAutoShowPlayNextOnSkip = "autoshowplaynextonskip";
@@ -178,6 +183,11 @@ inline constexpr std::int32_t kMixSeconds = 5;
 inline constexpr std::int32_t kUseMixer = 1;
 inline constexpr std::int32_t kMixSpeed = 10;
 inline constexpr std::int32_t kMixType = 0;
+inline constexpr std::int32_t kAutoMixPoints = 1;
+inline constexpr std::int32_t kNormalize = 1;
+inline constexpr std::int32_t kTargetLufs = -18;
+inline constexpr std::int32_t kTargetLufsLowest = -23;
+inline constexpr std::int32_t kTargetLufsHighest = -14;
 inline constexpr std::int32_t kAutoShowPlayNext = 0;
 inline constexpr std::int32_t kAutoShowPlayNextOnSkip = 0;
 inline constexpr std::int32_t kShowAlertAfterSetNext = 1;
