@@ -111,8 +111,8 @@ bool CLoudnessCache::Open(const std::string& path) {
 }
 
 bool CLoudnessCache::OpenAt(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
         return false;
     }
     sqlite3_busy_timeout(m_db, 2000);
@@ -233,8 +233,8 @@ std::optional<SongAnalysis> CLoudnessCache::ByFingerprint(const std::string& fin
     return found;
 }
 
-void CLoudnessCache::RememberPath(const std::string& path, std::int64_t size,
-                                  std::int64_t mtimeNs, const std::string& fingerprint) {
+void CLoudnessCache::RememberPath(const std::string& path, std::int64_t size, std::int64_t mtimeNs,
+                                  const std::string& fingerprint) {
     if (m_storePath == nullptr) {
         return;
     }
@@ -256,7 +256,8 @@ void CLoudnessCache::Store(const std::string& path, std::int64_t size, std::int6
     }
     sqlite3_stmt* s = m_storeAnalysis;
     sqlite3_reset(s);
-    sqlite3_bind_text(s, 1, fingerprint.data(), static_cast<int>(fingerprint.size()), SQLITE_STATIC);
+    sqlite3_bind_text(s, 1, fingerprint.data(), static_cast<int>(fingerprint.size()),
+                      SQLITE_STATIC);
     sqlite3_bind_int(s, 2, static_cast<int>(a.eStatus));
     BindLevel(s, 3, a.dIntegratedLufs);
     sqlite3_bind_double(s, 4, a.dLoudnessRangeLu);

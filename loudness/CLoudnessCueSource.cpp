@@ -5,6 +5,7 @@
 #include "loudness/GainRule.h"
 #include "media/ReplayGain.h"
 #include "settings/CSettings.h"
+#include "settings/SettingsKeys.h"
 
 #include <algorithm>
 

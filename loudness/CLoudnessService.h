@@ -22,8 +22,7 @@ class CLoudnessService {
 public:
     // targetLufs is asked before each song (it decides whether the true peak is needed).
     CLoudnessService(std::shared_ptr<CLoudnessCache> pCache,
-                     std::shared_ptr<IAudioAnalyser> pAnalyser,
-                     std::function<double()> targetLufs);
+                     std::shared_ptr<IAudioAnalyser> pAnalyser, std::function<double()> targetLufs);
     ~CLoudnessService();
     CLoudnessService(const CLoudnessService&) = delete;
     CLoudnessService& operator=(const CLoudnessService&) = delete;

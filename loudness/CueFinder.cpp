@@ -125,7 +125,9 @@ SongCuePoints FitOverlap(const CueTimes& times, double mixSeconds) {
     const double overlap =
         std::clamp(times.dCueOutSeconds - times.dStartNextSeconds, shortest, longest);
     const double startNext = std::max(times.dCueInSeconds, times.dCueOutSeconds - overlap);
-    const auto ms = [](double seconds) { return static_cast<std::int64_t>(std::llround(seconds * 1000.0)); };
+    const auto ms = [](double seconds) {
+        return static_cast<std::int64_t>(std::llround(seconds * 1000.0));
+    };
     SongCuePoints points;
     points.nCueInMs = ms(times.dCueInSeconds);
     points.nStartNextMs = ms(startNext);

@@ -38,7 +38,8 @@ Result AnalyseAndStore(IAudioAnalyser& analyser, CLoudnessCache& cache, const st
     auto outcome = analyser.Analyse(path, false, stop, measurement);
     // The true peak costs a second pass; only a song that would be raised needs it.
     if (outcome == IAudioAnalyser::Outcome::kMeasured &&
-        std::isfinite(measurement.dIntegratedLufs) && targetLufs - measurement.dIntegratedLufs > 0) {
+        std::isfinite(measurement.dIntegratedLufs) &&
+        targetLufs - measurement.dIntegratedLufs > 0) {
         LoudnessMeasurement peaks;
         outcome = analyser.Analyse(path, true, stop, peaks);
         if (outcome == IAudioAnalyser::Outcome::kMeasured) {

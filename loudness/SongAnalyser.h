@@ -26,7 +26,6 @@ enum class Result {
 // file did not change meanwhile and stores the result. The result is in analysis when
 // kStored.
 Result AnalyseAndStore(IAudioAnalyser& analyser, CLoudnessCache& cache, const std::string& path,
-                       double targetLufs, const std::atomic<bool>& stop,
-                       SongAnalysis& analysis);
+                       double targetLufs, const std::atomic<bool>& stop, SongAnalysis& analysis);
 
 } // namespace SongAnalyser

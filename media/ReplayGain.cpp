@@ -22,8 +22,8 @@ constexpr std::int64_t kLargestTag = 16 * 1024 * 1024;
 // User text frame: encoding(1) description terminator value. The description and the
 // value are both in the frame's encoding; the terminator is one zero byte (encodings 0
 // and 3) or two at an even offset from the text's start (1 and 2).
-std::optional<std::pair<std::string, std::string>> DecodeUserText(
-    std::span<const std::uint8_t> content) {
+std::optional<std::pair<std::string, std::string>>
+DecodeUserText(std::span<const std::uint8_t> content) {
     if (content.empty()) {
         return std::nullopt;
     }

@@ -46,10 +46,9 @@ std::string COptionsPages::Validate(Page page) const {
     };
     switch (page) {
     case kInternal: {
-        for (const auto& [value, range] :
-             {std::pair{m_values.m_nMixSeconds, kMixSecondsRange},
-              std::pair{m_values.m_nMixSpeed, kMixSpeedRange},
-              std::pair{m_values.m_nTargetLufs, kTargetLufsRange}}) {
+        for (const auto& [value, range] : {std::pair{m_values.m_nMixSeconds, kMixSecondsRange},
+                                           std::pair{m_values.m_nMixSpeed, kMixSpeedRange},
+                                           std::pair{m_values.m_nTargetLufs, kTargetLufsRange}}) {
             if (std::string text = check(value, range); !text.empty()) {
                 return text;
             }

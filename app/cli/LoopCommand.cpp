@@ -9,6 +9,7 @@
 #include "catalogue/CMixorel2001Doc.h"
 #include "catalogue/CPlaylistFile.h"
 #include "cli/GstBackendLoader.h"
+#include "cli/LoudnessSetup.h"
 #include "cli/SettingsStoreLoader.h"
 #include "playback/ApplyPlayerSettings.h"
 #include "playback/CMCIPlayer.h"
@@ -179,6 +180,14 @@ int Loop(const LoopOptions& options, CSharedSettings& settings) {
                      options.nFrom);
         return 1;
     }
+    std::vector<std::string> songs;
+    for (int i = 0; i < doc.GetCount(); ++i) {
+        const CSong* song = doc.GetSongAt((options.nFrom + i) % doc.GetCount());
+        if (song != nullptr && !song->IsRegion()) {
+            songs.push_back(song->GetPath());
+        }
+    }
+    const LoudnessSetup loudness(songs);
     CMCIPlayer player;
     ApplyPlayerSettings(player, settings.Get());
     if (options.bNoMix) {
