@@ -33,11 +33,11 @@ std::uint64_t Hash(std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-std::string OfEdges(std::int64_t size, std::span<const std::uint8_t> head,
-                    std::span<const std::uint8_t> tail) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%" PRId64 "-%016" PRIx64 "-%016" PRIx64, size, Hash(head),
-                  Hash(tail));
+std::string OfBlocks(std::int64_t size, std::span<const std::uint8_t> head,
+                     std::span<const std::uint8_t> middle, std::span<const std::uint8_t> tail) {
+    char text[80];
+    std::snprintf(text, sizeof text, "%" PRId64 "-%016" PRIx64 "-%016" PRIx64 "-%016" PRIx64,
+                  size, Hash(head), Hash(middle), Hash(tail));
     return text;
 }
 
@@ -62,13 +62,14 @@ std::optional<std::string> OfFile(const std::string& path) {
     }
     const auto edge = static_cast<std::int64_t>(kEdgeBytes);
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min(size, edge)));
+    std::vector<std::uint8_t> middle(head.size());
     std::vector<std::uint8_t> tail(head.size());
-    if (file.ReadAt(0, head) != static_cast<std::int64_t>(head.size()) ||
-        file.ReadAt(size - static_cast<std::int64_t>(tail.size()), tail) !=
-            static_cast<std::int64_t>(tail.size())) {
+    const auto length = static_cast<std::int64_t>(head.size());
+    if (file.ReadAt(0, head) != length || file.ReadAt((size - length) / 2, middle) != length ||
+        file.ReadAt(size - length, tail) != length) {
         return std::nullopt;
     }
-    return OfEdges(size, head, tail);
+    return OfBlocks(size, head, middle, tail);
 }
 
 } // namespace ContentFingerprint
