@@ -1,5 +1,8 @@
 #include "CPlaylistColumns.h"
 
+#include <memory>
+#include <mutex>
+
 namespace {
 
 struct ColumnFacts {
@@ -13,7 +16,18 @@ constexpr std::array<ColumnFacts, CPlaylistColumns::kCount> kColumns{{
     {"Duration", 74, true},
     {"Info", 73, true},
     {"Date/time", 0, false},
+    {"Loudness", 0, true},
 }};
+
+std::mutex& LoudnessMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<const CPlaylistColumns::LoudnessText>& LoudnessSource() {
+    static std::shared_ptr<const CPlaylistColumns::LoudnessText> source;
+    return source;
+}
 
 bool IsColumn(int column) {
     return column >= 0 && column < CPlaylistColumns::kCount;
@@ -49,7 +63,24 @@ std::string CPlaylistColumns::CellText(const CSong& song, int column) {
         return song.HasInfo() ? song.GetFormatText() : std::string();
     case kDateTime:
         return song.GetFileDate().Format();
+    case kLoudness: {
+        if (song.IsRegion()) {
+            return {};
+        }
+        std::shared_ptr<const LoudnessText> text;
+        {
+            std::lock_guard lock(LoudnessMutex());
+            text = LoudnessSource();
+        }
+        return text && *text ? (*text)(song.GetPath()) : std::string();
+    }
     default:
         return {};
     }
+}
+
+void CPlaylistColumns::SetLoudnessText(LoudnessText text) {
+    auto shared = std::make_shared<const LoudnessText>(std::move(text));
+    std::lock_guard lock(LoudnessMutex());
+    LoudnessSource() = std::move(shared);
 }

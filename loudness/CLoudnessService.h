@@ -30,8 +30,8 @@ public:
     void Start(int workers = 1);
     void Stop();
 
-    void Add(const std::vector<std::string>& paths, CAnalysisQueue::Priority priority) {
-        m_queue.Add(paths, priority);
+    void Add(std::vector<std::string> paths, CAnalysisQueue::Priority priority) {
+        m_queue.Add(std::move(paths), priority);
     }
     CAnalysisQueue::Progress GetProgress() const { return m_queue.GetProgress(); }
     CLoudnessCache& Cache() { return *m_pCache; }

@@ -36,8 +36,8 @@ std::uint64_t Hash(std::span<const std::uint8_t> bytes) {
 std::string OfBlocks(std::int64_t size, std::span<const std::uint8_t> head,
                      std::span<const std::uint8_t> middle, std::span<const std::uint8_t> tail) {
     char text[80];
-    std::snprintf(text, sizeof text, "%" PRId64 "-%016" PRIx64 "-%016" PRIx64 "-%016" PRIx64,
-                  size, Hash(head), Hash(middle), Hash(tail));
+    std::snprintf(text, sizeof text, "%" PRId64 "-%016" PRIx64 "-%016" PRIx64 "-%016" PRIx64, size,
+                  Hash(head), Hash(middle), Hash(tail));
     return text;
 }
 

@@ -63,6 +63,8 @@ inline constexpr std::string_view kAutoMixPoints = "automixpoints";
 // Play every song at the same loudness, "targetlufs" (-23 to -14 LUFS).
 inline constexpr std::string_view kNormalize = "normalize";
 inline constexpr std::string_view kTargetLufs = "targetlufs";
+// The number of background analysis workers (1, or 2 on request); not on a page.
+inline constexpr std::string_view kAnalysisWorkers = "analysisworkers";
 // "misc"
 inline constexpr std::string_view kAutoShowPlayNext = "autoshowplaynext";
 inline constexpr std::string_view kAutoShowPlayNextOnSkip = "autoshowplaynextonskip";
@@ -188,6 +190,7 @@ inline constexpr std::int32_t kNormalize = 1;
 inline constexpr std::int32_t kTargetLufs = -18;
 inline constexpr std::int32_t kTargetLufsLowest = -23;
 inline constexpr std::int32_t kTargetLufsHighest = -14;
+inline constexpr std::int32_t kAnalysisWorkers = 1;
 inline constexpr std::int32_t kAutoShowPlayNext = 0;
 inline constexpr std::int32_t kAutoShowPlayNextOnSkip = 0;
 inline constexpr std::int32_t kShowAlertAfterSetNext = 1;
