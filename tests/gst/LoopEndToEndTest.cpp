@@ -50,6 +50,7 @@ TEST_F(LoopEndToEndTest, SongsSoundInLoopOrderAndCrossFadeAtTheMixPoint) {
     std::map<std::string, std::string> environment = m_sink.ClientEnvironment();
     environment["MIXOREL_AUDIO_SINK"] = "pulsesink";
     environment["XDG_CONFIG_HOME"] = m_dir.File("config");
+    environment["XDG_CACHE_HOME"] = m_dir.File("cache");
     environment["MIXOREL_HOME"] = m_dir.File("home");
     ChildProcess loop;
     ASSERT_TRUE(loop.Start({MIXOREL_CLI, "loop", m_dir.File("list.qmx")}, m_dir.File("loop.out"),
