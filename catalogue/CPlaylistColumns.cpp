@@ -1,5 +1,8 @@
 #include "CPlaylistColumns.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 
@@ -24,9 +27,40 @@ std::mutex& LoudnessMutex() {
     return mutex;
 }
 
-std::shared_ptr<const CPlaylistColumns::LoudnessText>& LoudnessSource() {
-    static std::shared_ptr<const CPlaylistColumns::LoudnessText> source;
+std::shared_ptr<const CPlaylistColumns::AnalysisSource>& Source() {
+    static std::shared_ptr<const CPlaylistColumns::AnalysisSource> source;
     return source;
+}
+
+std::optional<CPlaylistColumns::AnalysedFacts> AnalysedFactsOf(const CSong& song) {
+    std::shared_ptr<const CPlaylistColumns::AnalysisSource> source;
+    {
+        std::lock_guard lock(LoudnessMutex());
+        source = Source();
+    }
+    return source && *source ? (*source)(song.GetPath()) : std::nullopt;
+}
+
+// The header's duration unless the decoded one differs from it by more than 3 % (and
+// 2 s): then the header lies.
+std::string DurationText(const CSong& song) {
+    const std::string header = song.GetDurationText();
+    if (header.empty()) {
+        return header;
+    }
+    const auto facts = AnalysedFactsOf(song);
+    if (!facts || !facts->durationSeconds) {
+        return header;
+    }
+    const double decoded = *facts->durationSeconds;
+    const double estimate = song.GetDuration();
+    if (std::abs(decoded - estimate) <= std::max(2.0, 0.03 * decoded)) {
+        return header;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%u:%02u", *facts->durationSeconds / 60,
+                  *facts->durationSeconds % 60);
+    return text;
 }
 
 bool IsColumn(int column) {
@@ -55,7 +89,7 @@ std::string CPlaylistColumns::CellText(const CSong& song, int column) {
         if (song.IsRegion()) {
             return kRegionText;
         }
-        return song.HasInfo() ? song.GetDurationText() : std::string();
+        return song.HasInfo() ? DurationText(song) : std::string();
     case kInfo:
         if (song.IsRegion()) {
             return kRegionText;
@@ -67,20 +101,16 @@ std::string CPlaylistColumns::CellText(const CSong& song, int column) {
         if (song.IsRegion()) {
             return {};
         }
-        std::shared_ptr<const LoudnessText> text;
-        {
-            std::lock_guard lock(LoudnessMutex());
-            text = LoudnessSource();
-        }
-        return text && *text ? (*text)(song.GetPath()) : std::string();
+        const auto facts = AnalysedFactsOf(song);
+        return facts ? facts->strLoudness : std::string();
     }
     default:
         return {};
     }
 }
 
-void CPlaylistColumns::SetLoudnessText(LoudnessText text) {
-    auto shared = std::make_shared<const LoudnessText>(std::move(text));
+void CPlaylistColumns::SetAnalysisSource(AnalysisSource source) {
+    auto shared = std::make_shared<const AnalysisSource>(std::move(source));
     std::lock_guard lock(LoudnessMutex());
-    LoudnessSource() = std::move(shared);
+    Source() = std::move(shared);
 }

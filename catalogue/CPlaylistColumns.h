@@ -3,7 +3,9 @@
 #include "CSong.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 // The columns of a playlist as the list shows and prints them: headings, default widths,
@@ -22,9 +24,16 @@ public:
     // The text of a cell; empty for a column that does not exist.
     static std::string CellText(const CSong& song, int column);
 
-    // The "Loudness" column's text for a song's path comes from the song analysis, which
-    // the catalogue does not know: the program installs it at start-up (an empty function
-    // leaves the column empty). Called from the threads that draw or print lists.
-    using LoudnessText = std::function<std::string(const std::string& path)>;
-    static void SetLoudnessText(LoudnessText text);
+    // What the song analysis knows of a file, which the catalogue does not: the
+    // "Loudness" column's text, and the duration measured by decoding, which the
+    // "Duration" column shows where the frame header's estimate is plainly wrong (VBR
+    // files without a Xing header).
+    struct AnalysedFacts {
+        std::string strLoudness;
+        std::optional<std::uint32_t> durationSeconds;
+    };
+    // The program installs the source at start-up (an empty function: nothing known).
+    // Called from the threads that draw or print lists.
+    using AnalysisSource = std::function<std::optional<AnalysedFacts>(const std::string& path)>;
+    static void SetAnalysisSource(AnalysisSource source);
 };

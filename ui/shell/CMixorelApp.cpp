@@ -26,6 +26,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 CMixorelApp::CMixorelApp(Options options) : QObject(nullptr), m_options(std::move(options)) {}
@@ -182,14 +183,25 @@ void CMixorelApp::StartLoudness() {
                                                 SettingsDefaults::kAnalysisWorkers));
     }
     SetSongCueSource(std::make_shared<CLoudnessCueSource>(cache, *store, m_pLoudness.get()));
-    CPlaylistColumns::SetLoudnessText([cache, target](const std::string& path) {
-        return LoudnessLabel(cache->Lookup(path, /*mayHash=*/false), target());
-    });
+    CPlaylistColumns::SetAnalysisSource(
+        [cache, target](const std::string& path) -> std::optional<CPlaylistColumns::AnalysedFacts> {
+            const auto analysis = cache->Lookup(path, /*mayHash=*/false);
+            if (!analysis) {
+                return std::nullopt;
+            }
+            CPlaylistColumns::AnalysedFacts facts;
+            facts.strLoudness = LoudnessLabel(analysis, target());
+            if (analysis->IsAnalysed() && analysis->dDurationSeconds > 0) {
+                facts.durationSeconds =
+                    static_cast<std::uint32_t>(std::lround(analysis->dDurationSeconds));
+            }
+            return facts;
+        });
 }
 
 // The worker ends within 200 ms; the cue source and the column's text go with it.
 void CMixorelApp::StopLoudness() {
-    CPlaylistColumns::SetLoudnessText({});
+    CPlaylistColumns::SetAnalysisSource({});
     SetSongCueSource(nullptr);
     if (m_pLoudness != nullptr) {
         m_pLoudness->Stop();
