@@ -8,4 +8,5 @@ void ApplyPlayerSettings(CPlayer& player, const CSettings& settings) {
     player.SetMixSeconds(settings.m_nMixSeconds);
     player.SetMixSpeed(settings.m_nMixSpeed);
     player.SetMixType(settings.m_nMixType);
+    player.SetFitFades(settings.m_bFitFades == 1);
 }

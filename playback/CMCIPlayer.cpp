@@ -1,11 +1,16 @@
 #include "CMCIPlayer.h"
 
 #include "CCdTrackPath.h"
+#include "CMixPlan.h"
+#include "ISongCueSource.h"
 #include "PlayerStrings.h"
 #include "platform/mci/MciContext.h"
 
+#include "CFadeCurve.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -67,7 +72,8 @@ bool CMCIPlayer::SendCommand(std::string_view command, std::string& reply,
     if (!worker) {
         return false;
     }
-    if (worker->IsBusy() && !bForce) {
+    // With fitted fades the engine fades; a worker is never too busy to serve at once.
+    if (worker->IsBusy() && !bForce && !GetFitFades()) {
         return false;
     }
     std::unique_lock lock(m_playerLock, std::defer_lock);
@@ -213,7 +219,16 @@ bool CMCIPlayer::Play(const std::string& path, std::int32_t) {
         std::lock_guard lock(m_stateMutex);
         previous = std::exchange(m_strPath, path);
     }
-    const bool started = IsMixEnabled() ? MixedStart(path) : PlainStart(path);
+    bool started = false;
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_strFadingPath = previous;
+    }
+    if (IsMixEnabled() && GetFitFades() && !CCdTrackPath::IsCdTrack(path)) {
+        started = FittedStart(path);
+    } else {
+        started = IsMixEnabled() ? MixedStart(path) : PlainStart(path);
+    }
     if (!started) {
         // The song that plays on is still the current one.
         std::lock_guard lock(m_stateMutex);
@@ -305,8 +320,23 @@ bool CMCIPlayer::SendOpen(const std::string& path, const std::shared_ptr<CMCIThr
                        reply, pWorker);
 }
 
+// The song's fixed play gain, when the cue source knows one; sent before the play and
+// never changed while the song plays.
+void CMCIPlayer::SendTrim(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker) {
+    const std::shared_ptr<ISongCueSource> source = GetSongCueSource();
+    if (!source || CCdTrackPath::IsCdTrack(path)) {
+        return;
+    }
+    if (const std::optional<double> gain = source->PlayGainDbOf(path)) {
+        std::string reply;
+        SendCommand("setaudio mpeg trim to " + std::to_string(std::lround(*gain * 100)), reply,
+                    pWorker);
+    }
+}
+
 void CMCIPlayer::SendPlainStart(const std::string& path,
                                 const std::shared_ptr<CMCIThread>& pWorker) {
+    SendTrim(path, pWorker);
     if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
         SendAll({"Set mpeg time format TMSF", PlayTrackCommand(track)}, pWorker);
@@ -322,6 +352,7 @@ void CMCIPlayer::SendPlainStart(const std::string& path,
 
 void CMCIPlayer::SendSilentStart(const std::string& path,
                                  const std::shared_ptr<CMCIThread>& pWorker) {
+    SendTrim(path, pWorker);
     if (CCdTrackPath::IsCdTrack(path)) {
         const long track = CCdTrackPath::TrackNumber(path);
         SendAll({"Set mpeg time format TMSF", "setaudio mpeg left volume to 0",
@@ -376,10 +407,175 @@ bool CMCIPlayer::MixedStart(const std::string& path) {
     return true;
 }
 
+// ---- fitted fades (the mixing engine fades) --------------------------------------------
+
+// A number the worker answers; -1 when it answered none.
+std::int64_t CMCIPlayer::AskNumber(const std::string& command,
+                                   const std::shared_ptr<CMCIThread>& pWorker) {
+    std::string reply;
+    if (!SendCommand(command, reply, pWorker, true) || reply.empty()) {
+        return -1;
+    }
+    return std::atoll(reply.c_str());
+}
+
+std::optional<SongCuePoints> CMCIPlayer::CuePointsOf(const std::string& path) {
+    const std::shared_ptr<ISongCueSource> source = GetSongCueSource();
+    return source ? source->CuePointsOf(path) : std::nullopt;
+}
+
+// Within the mix a little ahead of the mix point, so the next song is opened and placed
+// at its mix point before it comes.
+bool CMCIPlayer::WithinFittedMix(const std::shared_ptr<CMCIThread>& pWorker) {
+    const std::int64_t length = AskNumber("status mpeg length", pWorker);
+    const std::int64_t position = AskNumber("status mpeg position", pWorker);
+    const std::int64_t mixPoint =
+        CMixPlan::MixPointOf(length, CuePointsOf(CurrentPath()), GetMixSeconds() * 1000LL);
+    return length > 0 && mixPoint >= 0 && position >= mixPoint - kMixLeadMs;
+}
+
+// The new song opens in a worker of its own; the engine starts it at the mix point in
+// engine time and fades both songs by their curves; the old worker ends once its song
+// has stopped. With nothing playing the song starts at once after a short ramp.
+bool CMCIPlayer::FittedStart(const std::string& path) {
+    std::unique_lock lock(m_playerLock, std::defer_lock);
+    if (!lock.try_lock_for(m_environment.lockTimeout)) {
+        return false;
+    }
+    std::shared_ptr<CMCIThread> fresh = CMCIThread::Create(m_environment);
+    if (!fresh) {
+        return false;
+    }
+    if (!SendOpen(path, fresh)) {
+        EndWorkerOf(fresh);
+        return false;
+    }
+    std::shared_ptr<CMCIThread> previous;
+    {
+        std::lock_guard stateLock(m_stateMutex);
+        previous = std::exchange(m_pWorker, fresh);
+    }
+    std::string reply;
+    SendCommand("set mpeg time format ms wait", reply, fresh);
+    SendTrim(path, fresh);
+    const bool oldPlaying = previous && previous->IsAlive() &&
+                            SendCommand("status mpeg mode", reply, previous, true) &&
+                            reply == "playing";
+    if (!oldPlaying) {
+        if (previous && previous->IsAlive()) {
+            previous->PostQuit(); // its end stops and frees what it still holds
+            RememberFading(previous);
+        }
+        FittedFirstStart(path, fresh);
+    } else {
+        FittedMix(path, previous, fresh);
+    }
+    fresh->SetLevel(1000);
+    return true;
+}
+
+void CMCIPlayer::FittedFirstStart(const std::string& path,
+                                  const std::shared_ptr<CMCIThread>& pWorker) {
+    const std::optional<SongCuePoints> cue = CuePointsOf(path);
+    const std::string from = std::to_string(cue ? cue->nCueInMs : 0);
+    const std::int64_t clock = AskNumber("status mpeg clock", pWorker);
+    std::string reply;
+    if (clock < 0) {
+        SendCommand("play mpeg from " + from + " notify", reply, pWorker);
+        return;
+    }
+    SendCommand(CFadeCurve::Command("mpeg", clock, CMixPlan::kFirstStartRampMs, {1000}, 0), reply,
+                pWorker);
+    SendCommand("play mpeg from " + from + " at " + std::to_string(clock) + " notify", reply,
+                pWorker);
+}
+
+void CMCIPlayer::FittedMix(const std::string& path, const std::shared_ptr<CMCIThread>& pOld,
+                           const std::shared_ptr<CMCIThread>& pNew) {
+    CMixPlan::SInput input;
+    input.nOldLengthMs = AskNumber("status mpeg length", pOld);
+    input.nOldPositionMs = std::max<std::int64_t>(0, AskNumber("status mpeg position", pOld));
+    std::string oldPath;
+    {
+        std::lock_guard lock(m_stateMutex);
+        oldPath = m_strFadingPath;
+    }
+    input.oldCue = CuePointsOf(oldPath);
+    input.nNewLengthMs = AskNumber("status mpeg length", pNew);
+    input.newCue = CuePointsOf(path);
+    input.nMixMs = std::max<std::int64_t>(0, GetMixSeconds()) * 1000;
+    const CMixPlan plan = CMixPlan::Make(input);
+    std::int64_t at = AskNumber("status mpeg clock at " + std::to_string(plan.nStartAtOldMs), pOld);
+    if (at < 0) {
+        at = AskNumber("status mpeg clock", pNew);
+    }
+    const std::int64_t end = at + (plan.nOldEndMs - plan.nStartAtOldMs);
+    std::vector<std::int32_t> in;
+    std::vector<std::int32_t> out;
+    m_environment.MixTypes().GetFadeInOrLinear(GetMixType(), in);
+    m_environment.MixTypes().GetFadeOutOrLinear(GetMixType(), out);
+    const bool full =
+        plan.bNewAtFullVolume || plan.nFadeInMs <= 0 || in.empty() || in.front() >= 1000;
+    std::string reply;
+    SendCommand(full ? CFadeCurve::Command("mpeg", at, 0, {}, 1000)
+                     : CFadeCurve::Command("mpeg", at, plan.nFadeInMs, in, 0, 1000, 1000),
+                reply, pNew);
+    SendCommand("play mpeg from " + std::to_string(plan.nNewFromMs) + " at " + std::to_string(at) +
+                    " notify",
+                reply, pNew);
+    if (plan.nFadeOutMs > 0) {
+        SendCommand(CFadeCurve::FadeOutCommand("mpeg", at, plan.nFadeOutMs, out), reply, pOld,
+                    true);
+    }
+    SendCommand("stop mpeg at " + std::to_string(end), reply, pOld, true);
+    SendCommand("endwhenstopped mpeg", reply, pOld, true);
+    RememberFading(pOld);
+}
+
+// The worker's song fades out by the mix type's table over lengthMs and then stops.
+void CMCIPlayer::FittedFadeOut(const std::shared_ptr<CMCIThread>& pWorker, std::int64_t lengthMs) {
+    if (!pWorker || !pWorker->IsAlive()) {
+        return;
+    }
+    const std::int64_t clock = AskNumber("status mpeg clock", pWorker);
+    std::string reply;
+    if (clock < 0 || lengthMs <= 0) {
+        SendCommand("stop mpeg wait", reply, pWorker, true);
+        return;
+    }
+    std::vector<std::int32_t> out;
+    m_environment.MixTypes().GetFadeOutOrLinear(GetMixType(), out);
+    SendCommand(CFadeCurve::FadeOutCommand("mpeg", clock, lengthMs, out), reply, pWorker, true);
+    SendCommand("stop mpeg at " + std::to_string(clock + lengthMs), reply, pWorker, true);
+}
+
+// Stop: the current song and those still fading out all go within lengthMs.
+void CMCIPlayer::FadeOutAll(std::int64_t lengthMs) {
+    std::vector<std::shared_ptr<CMCIThread>> workers;
+    {
+        std::lock_guard lock(m_stateMutex);
+        for (const std::weak_ptr<CMCIThread>& weak : m_fadingWorkers) {
+            if (std::shared_ptr<CMCIThread> worker = weak.lock()) {
+                workers.push_back(std::move(worker));
+            }
+        }
+        if (m_pWorker) {
+            workers.push_back(m_pWorker);
+        }
+    }
+    for (const std::shared_ptr<CMCIThread>& worker : workers) {
+        FittedFadeOut(worker, lengthMs);
+    }
+}
+
 // ---- stopping ------------------------------------------------------------------------
 
 bool CMCIPlayer::Stop(std::int32_t) {
     if (!IsActive(true)) {
+        return true;
+    }
+    if (IsMixEnabled() && GetFitFades() && !IsCdTrack()) {
+        FadeOutAll(kStopFadeMs);
         return true;
     }
     if (IsMixEnabled()) {
@@ -393,6 +589,10 @@ bool CMCIPlayer::Stop(std::int32_t) {
 
 bool CMCIPlayer::FadeStop(std::int32_t) {
     if (!IsActive(true)) {
+        return true;
+    }
+    if (GetFitFades() && !IsCdTrack()) {
+        FittedFadeOut(CurrentWorker(), std::max<std::int64_t>(0, GetMixSeconds()) * 1000);
         return true;
     }
     std::string reply;
@@ -483,7 +683,11 @@ std::int32_t CMCIPlayer::GetMode(bool bRaw, std::int32_t) {
             if (m_bStopPending.load()) {
                 return kModeStopped;
             }
-            if (IsMixEnabled()) {
+            if (IsMixEnabled() && GetFitFades() && !IsCdTrack()) {
+                if (WithinFittedMix(worker)) {
+                    return kModeStopped; // the next song starts soon at its mix point
+                }
+            } else if (IsMixEnabled()) {
                 std::int32_t position = 0;
                 std::int32_t length = 0;
                 GetPosition(position);
@@ -578,6 +782,11 @@ bool CMCIPlayer::GetTitle(std::string& title) {
 }
 
 bool CMCIPlayer::GetStatusText(std::string& text) {
+    std::string reply;
+    if (IsWorkerAlive() && SendCommand("status mpeg output", reply) && reply == "waiting") {
+        text = PlayerStrings::kWaitingForOutput;
+        return true;
+    }
     return ComposeStatusText(text);
 }
 

@@ -20,17 +20,26 @@
 #include "CMCIThread.h"
 #include "CPlayer.h"
 #include "CRecursiveTimedMutex.h"
+#include "ISongCueSource.h"
 #include "PlaybackEnvironment.h"
 
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class CMCIPlayer : public CPlayer {
 public:
+    // With fitted fades: "within the mix" turns this long before the mix point, so the
+    // next song is open and placed before its mix point comes (longer than the loop
+    // driver's poll period and a start's open time).
+    static constexpr std::int64_t kMixLeadMs = 800;
+    // With fitted fades, Stop fades out over this long; FadeStop over the mix time.
+    static constexpr std::int64_t kStopFadeMs = 1000;
+
     // Shows a text of the string table to the user (number and text).
     using MessageSink = std::function<void(int nId, std::string_view text)>;
 
@@ -78,6 +87,16 @@ public:
 
 private:
     bool MixedStart(const std::string& path);
+    // Fitted fades: the engine places the new song at its mix point and fades by curves.
+    bool FittedStart(const std::string& path);
+    void FittedFirstStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    void FittedMix(const std::string& path, const std::shared_ptr<CMCIThread>& pOld,
+                   const std::shared_ptr<CMCIThread>& pNew);
+    void FittedFadeOut(const std::shared_ptr<CMCIThread>& pWorker, std::int64_t lengthMs);
+    void FadeOutAll(std::int64_t lengthMs);
+    bool WithinFittedMix(const std::shared_ptr<CMCIThread>& pWorker);
+    std::int64_t AskNumber(const std::string& command, const std::shared_ptr<CMCIThread>& pWorker);
+    static std::optional<SongCuePoints> CuePointsOf(const std::string& path);
     bool PlainStart(const std::string& path);
     std::shared_ptr<CMCIThread> OpenBeside(const std::string& path,
                                            const std::shared_ptr<CMCIThread>& pOld);
@@ -87,6 +106,7 @@ private:
     // The rest of a start after the open: at full volume, or silent for a fade-in.
     void SendPlainStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     void SendSilentStart(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
+    void SendTrim(const std::string& path, const std::shared_ptr<CMCIThread>& pWorker);
     // Sends each command in turn, ignoring the results.
     void SendAll(const std::vector<std::string>& commands,
                  const std::shared_ptr<CMCIThread>& pWorker);
@@ -107,6 +127,8 @@ private:
     PlaybackEnvironment m_environment;
     mutable std::mutex m_stateMutex;
     std::string m_strPath;
+    // The song that played before the last start (whose cue points the mix uses).
+    std::string m_strFadingPath;
     std::shared_ptr<CMCIThread> m_pWorker;
     std::vector<std::weak_ptr<CMCIThread>> m_fadingWorkers;
     MessageSink m_messageSink;

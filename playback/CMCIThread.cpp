@@ -17,6 +17,8 @@ constexpr std::size_t kReplyCapacity = 1023;
 constexpr milliseconds kStartWait{5000};
 // While an exchange is open at the end, the worker looks again after this long.
 constexpr milliseconds kEndLook{500};
+// A worker waiting for its song to stop looks this often.
+constexpr milliseconds kStoppedLook{50};
 
 std::mutex& LiveMutex() {
     static std::mutex mutex;
@@ -263,6 +265,9 @@ CMCIThread::RampEnd CMCIThread::OnMciCommand(std::uint64_t nSerial) {
         Answer(nSerial, "fadingout", 0, true);
         end = FadeOut(RampAlias(lower), lower.starts_with("fadekill"));
         m_bBusy.store(false);
+    } else if (lower.starts_with("endwhenstopped")) {
+        Answer(nSerial, "", 0, false);
+        end = EndWhenStopped(RampAlias(lower));
     } else if (lower.starts_with("fadein")) {
         Answer(nSerial, "fadingin", 0, true);
         std::uint64_t nFadeOut = 0;
@@ -412,4 +417,22 @@ CMCIThread::RampEnd CMCIThread::FadeOut(const std::string& alias, bool bClose) {
         m_queue.PostQuit();
     }
     return RampEnd::kDone;
+}
+
+// The engine fades and stops the song by itself; the worker serves commands meanwhile
+// at once and ends (which closes the device) when the song has stopped.
+CMCIThread::RampEnd CMCIThread::EndWhenStopped(const std::string& alias) {
+    for (;;) {
+        std::string mode;
+        if (m_pContext->SendString("status " + alias + " mode", mode) != 0 || mode == "stopped") {
+            return RampEnd::kQuit;
+        }
+        ThreadMessage message;
+        if (m_queue.GetFor(message, kStoppedLook)) {
+            if (message.nId == CMessageQueue::kQuit) {
+                return RampEnd::kQuit;
+            }
+            ServeInRamp(message, nullptr);
+        }
+    }
 }

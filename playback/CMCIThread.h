@@ -103,6 +103,8 @@ private:
     // nFadeOut: the exchange of a fade-out taken out of the queue that ended the ramp.
     RampEnd FadeIn(const std::string& alias, std::uint64_t& nFadeOut);
     RampEnd FadeOut(const std::string& alias, bool bClose);
+    // "endwhenstopped ALIAS": serves commands until the song has stopped, then kQuit.
+    RampEnd EndWhenStopped(const std::string& alias);
     // Serves one message taken out during a ramp; bClose (fade-out only) is raised by a
     // "fadekill" that arrives while the song already fades out.
     void ServeInRamp(const ThreadMessage& message, bool* pbClose);

@@ -35,6 +35,10 @@ public:
     virtual void SetMixSpeed(std::int32_t nSpeed);
     virtual void SetMixType(std::int32_t nType);
     virtual std::int32_t GetMixType() const;
+    // Fades fitted to the overlap and rendered by the mixing engine (not in the slot
+    // order; a back end without an engine ignores it).
+    void SetFitFades(bool bFit) { m_bFitFades.store(bFit); }
+    bool GetFitFades() const { return m_bFitFades.load(); }
     virtual bool Stop(std::int32_t nIgnored = kIgnored) = 0;
     virtual bool FadeStop(std::int32_t nIgnored = kIgnored) = 0;
     virtual bool FadeStopWait(std::int32_t nIgnored = kIgnored) = 0;
@@ -79,5 +83,6 @@ protected:
     std::atomic<std::int32_t> m_nMixSeconds{20};
     std::atomic<std::int32_t> m_nMixSpeed{10};
     std::atomic<std::int32_t> m_nMixType{0};
+    std::atomic<bool> m_bFitFades{false};
     std::atomic<std::int32_t> m_nRefCount{0};
 };

@@ -18,5 +18,7 @@ inline constexpr int kIdsPaused = 161;
 inline constexpr std::string_view kPaused = "Paused";
 inline constexpr int kIdsStopped = 165;
 inline constexpr std::string_view kStopped = "Stopped";
+// While the sound output is gone and the engine waits for it (no string-table number).
+inline constexpr std::string_view kWaitingForOutput = "Waiting for the sound output";
 
 } // namespace PlayerStrings

@@ -4,6 +4,10 @@
 #include "DefaultMixIni.h"
 #include "ProgramFolder.h"
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
 CMixTypeList& CMixTypeList::Shared() {
     static CMixTypeList list;
     return list;
@@ -30,6 +34,15 @@ bool CMixTypeList::ReadMixTypesFrom(const std::string& path, bool bForce) {
     const bool fromFile = CMixIniReader::ReadFile(path, types) == CMixIniReader::kRead;
     if (!fromFile) {
         types = CMixIniReader::Parse(GetDefaultMixIni());
+    }
+    // The program's own come after, unless the file already has one of that name.
+    for (MixType& type : GetBuiltInMixTypes()) {
+        const bool named = std::any_of(types.begin(), types.end(), [&](const MixType& known) {
+            return known.m_strName == type.m_strName;
+        });
+        if (!named) {
+            types.push_back(std::move(type));
+        }
     }
     std::lock_guard lock(m_mutex);
     m_types = std::move(types);
@@ -108,4 +121,20 @@ MixType CMixTypeList::GetLinearFade() {
         fade.m_aFadeOut.push_back(1000 - i * kStep);
     }
     return fade;
+}
+
+std::vector<MixType> CMixTypeList::GetBuiltInMixTypes() {
+    constexpr int kSteps = 20;
+    MixType equalPower{"Equal power", {}, {}};
+    MixType radio{"Radio (next at full volume)", {1000}, {}};
+    for (int step = 1; step <= kSteps; ++step) {
+        // Sine in, cosine out: the powers of the two always add up to one.
+        const double angle = std::numbers::pi / 2.0 * step / kSteps;
+        equalPower.m_aFadeIn.push_back(
+            static_cast<std::int32_t>(std::lround(1000 * std::sin(angle))));
+        equalPower.m_aFadeOut.push_back(
+            static_cast<std::int32_t>(std::lround(1000 * std::cos(angle))));
+        radio.m_aFadeOut.push_back(1000 - 1000 * step / kSteps);
+    }
+    return {equalPower, radio};
 }

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-// The mix types of "mix.ini" in file order; an entry's position is its mix-type index,
-// the value of the setting "mixtype".
+// The mix types of "mix.ini" in file order, then those of the program's own
+// (GetBuiltInMixTypes) whose names the file does not use; an entry's position is its
+// mix-type index, the value of the setting "mixtype".
 //
 // When the file cannot be read, the list holds the mix types of the built-in copy of
 // mix.ini (first the linear fade), so a fade always has a curve. Every operation may be
@@ -44,6 +45,9 @@ public:
 
     // The fallback fade: 20 steps each way, in 50, 100, ..., 1000 and out 950, 900, ..., 0.
     static MixType GetLinearFade();
+    // The mix types the program adds after those of mix.ini: "Equal power" (sine in,
+    // cosine out) and "Radio (next at full volume)" (in at once, linear out).
+    static std::vector<MixType> GetBuiltInMixTypes();
 
 private:
     mutable std::mutex m_mutex;

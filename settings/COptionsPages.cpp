@@ -89,6 +89,7 @@ void COptionsPages::CopyPage(Page page, CSettings& record) const {
         record.m_nMixSeconds = v.m_nMixSeconds;
         record.m_nMixSpeed = v.m_nMixSpeed;
         record.m_nMixType = m_nMixTypeSelection;
+        record.m_bFitFades = v.m_bFitFades;
         record.m_bAutoMixPoints = v.m_bAutoMixPoints;
         record.m_bNormalize = v.m_bNormalize;
         record.m_nTargetLufs = v.m_nTargetLufs;

@@ -154,6 +154,7 @@ template <typename Visitor> void CSettings::VisitFields(Visitor& v) {
     v.Flag(Keys::kSectionInternal, Keys::kUseMixer, m_bUseMixer, Defaults::kUseMixer);
     v.Int(Keys::kSectionInternal, Keys::kMixSpeed, m_nMixSpeed, Defaults::kMixSpeed);
     v.Int(Keys::kSectionInternal, Keys::kMixType, m_nMixType, Defaults::kMixType);
+    v.Flag(Keys::kSectionInternal, Keys::kFitFades, m_bFitFades, Defaults::kFitFades);
     v.Flag(Keys::kSectionInternal, Keys::kAutoMixPoints, m_bAutoMixPoints,
            Defaults::kAutoMixPoints);
     v.Flag(Keys::kSectionInternal, Keys::kNormalize, m_bNormalize, Defaults::kNormalize);

@@ -84,6 +84,7 @@ public:
     Flag m_bUseMixer{};
     std::int32_t m_nMixSpeed{};
     std::int32_t m_nMixType{};
+    Flag m_bFitFades{};
     Flag m_bAutoMixPoints{};
     Flag m_bNormalize{};
     std::int32_t m_nTargetLufs{};

@@ -58,6 +58,7 @@ inline constexpr std::string_view kMixSeconds = "mixseconds";
 inline constexpr std::string_view kUseMixer = "usemixer";
 inline constexpr std::string_view kMixSpeed = "mixspeed";
 inline constexpr std::string_view kMixType = "mixtype";
+inline constexpr std::string_view kFitFades = "fitfades";
 // Mix at the songs' analysed cue points instead of "mixseconds" before the file's end.
 inline constexpr std::string_view kAutoMixPoints = "automixpoints";
 // Play every song at the same loudness, "targetlufs" (-23 to -14 LUFS).
@@ -185,6 +186,7 @@ inline constexpr std::int32_t kMixSeconds = 5;
 inline constexpr std::int32_t kUseMixer = 1;
 inline constexpr std::int32_t kMixSpeed = 10;
 inline constexpr std::int32_t kMixType = 0;
+inline constexpr std::int32_t kFitFades = 1;
 inline constexpr std::int32_t kAutoMixPoints = 1;
 inline constexpr std::int32_t kNormalize = 1;
 inline constexpr std::int32_t kTargetLufs = -18;

@@ -1,42 +1,67 @@
 #include "platform/gst/CGstAudioDevice.h"
 
-#include <chrono>
-#include <thread>
-
+#include "platform/gst/CGstMixBranch.h"
+#include "platform/gst/CGstMixEngine.h"
 #include "platform/gst/GstRuntime.h"
 #include "platform/mci/MciErrors.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <system_error>
+#include <thread>
 
 namespace {
 
-// playbin's "flags": audio, with its volume done in software (so the sink's own volume,
-// PulseAudio's stream volume, is never touched); no video, no subtitles.
-constexpr unsigned kPlayFlagAudio = 1u << 1;
-constexpr unsigned kPlayFlagSoftVolume = 1u << 4;
-constexpr const char* kGainName = "mixorel-gain";
 constexpr std::int64_t kNsPerMs = 1'000'000;
+// The decoder works this many buffers ahead of the mixer.
+constexpr guint kAheadBuffers = 16;
+// How long a pause or stop waits for the branch to close its envelope.
+constexpr auto kHaltWait = std::chrono::milliseconds(60);
 
-// Streaming threads: keep only what the owner thread polls for. A dropped message is
-// ours to unref; each one holds a reference to the element that posted it, so a message
-// left alive keeps the whole pipeline (and its file and sink) alive.
-GstBusSyncReply KeepEndAndErrors(GstBus*, GstMessage* message, gpointer) {
-    const GstMessageType type = GST_MESSAGE_TYPE(message);
-    if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR) {
+// Streaming threads: keep only errors for the owner thread. A dropped message is ours
+// to unref; each one holds a reference to the element that posted it.
+GstBusSyncReply KeepErrors(GstBus*, GstMessage* message, gpointer) {
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         return GST_BUS_PASS;
     }
     gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
-GstBin* AsBin(GstElement* element) {
-    return reinterpret_cast<GstBin*>(element);
+// Streaming thread of the decoder: its first audio pad goes to the converter.
+void LinkAudioPad(GstElement*, GstPad* pad, gpointer data) {
+    GstPad* sink = gst_element_get_static_pad(static_cast<GstElement*>(data), "sink");
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (caps == nullptr) {
+        caps = gst_pad_query_caps(pad, nullptr);
+    }
+    const GstStructure* structure =
+        caps != nullptr && gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    if (structure != nullptr && g_str_has_prefix(gst_structure_get_name(structure), "audio/") &&
+        !gst_pad_is_linked(sink)) {
+        gst_pad_link(pad, sink);
+    }
+    if (caps != nullptr) {
+        gst_caps_unref(caps);
+    }
+    gst_object_unref(sink);
+}
+
+CGstMixEngine& Engine() {
+    return CGstMixEngine::Instance();
+}
+
+std::int64_t Frames(std::int64_t ms) {
+    return ms < 0 ? -1 : CGstMixEngine::MsToFrames(ms);
 }
 
 } // namespace
+
+CGstAudioDevice::CGstAudioDevice() = default;
 
 CGstAudioDevice::~CGstAudioDevice() {
     Close();
@@ -93,7 +118,7 @@ std::int64_t CGstAudioDevice::CdTrackLengthMs(int track) {
     if (track == m_nTrack && m_pPipeline != nullptr) {
         return DurationMs();
     }
-    // Another track: look at it in a pipeline of its own that plays nothing.
+    // Another track: look at it in a device of its own that plays nothing.
     CGstAudioDevice probe;
     probe.m_bCdDrive = true;
     if (probe.OpenCdTrack(track) != MciError::kNone) {
@@ -104,58 +129,63 @@ std::int64_t CGstAudioDevice::CdTrackLengthMs(int track) {
 
 std::uint32_t CGstAudioDevice::Load(const std::string& uri, bool cd) {
     m_bCd = cd;
-    const std::uint32_t built = Build(uri);
-    if (built != MciError::kNone) {
-        ReleasePipeline();
-        return built;
+    std::uint32_t error = Build(uri);
+    if (error == MciError::kNone) {
+        // Prerolled: the first samples wait in the appsink. Playing lets the decoder work
+        // ahead until the appsink is full.
+        if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+            error = GstRuntime::TakeError(m_pPipeline, m_bCd, MciError::kDriverError);
+        } else {
+            error = WaitForState(kOpenTimeoutMs);
+        }
     }
-    const std::uint32_t error = Preroll(kOpenTimeoutMs);
+    if (error == MciError::kNone &&
+        gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        error = GstRuntime::TakeError(m_pPipeline, m_bCd, MciError::kDriverError);
+    }
+    if (error == MciError::kNone) {
+        m_bRegistered = Engine().Register(m_pBranch.get());
+        error = m_bRegistered ? MciError::kNone : MciError::kDriverError;
+    }
     if (error != MciError::kNone) {
         ReleasePipeline();
-        return error;
     }
-    return MciError::kNone;
+    return error;
 }
 
 std::uint32_t CGstAudioDevice::Build(const std::string& uri) {
-    m_pPipeline = gst_element_factory_make("playbin", nullptr);
-    if (m_pPipeline == nullptr) {
-        return MciError::kDriverError;
-    }
-    gst_object_ref_sink(m_pPipeline);
-    const std::string description =
-        std::string("volume name=") + kGainName + " ! " + GstRuntime::SinkDescription();
-    GError* error = nullptr;
-    GstElement* sink = gst_parse_bin_from_description(description.c_str(), TRUE, &error);
-    if (error != nullptr) {
-        g_error_free(error);
-        if (sink != nullptr) {
-            gst_object_unref(sink);
+    m_pPipeline = gst_pipeline_new(nullptr);
+    GstElement* decoder = gst_element_factory_make("uridecodebin", nullptr);
+    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    GstElement* sink = gst_element_factory_make("appsink", nullptr);
+    if (m_pPipeline == nullptr || decoder == nullptr || convert == nullptr || resample == nullptr ||
+        sink == nullptr) {
+        for (GstElement* element : {decoder, convert, resample, sink}) {
+            if (element != nullptr) {
+                gst_object_unref(gst_object_ref_sink(element));
+            }
         }
         return MciError::kDriverError;
     }
-    GstElement* volume = gst_bin_get_by_name(AsBin(sink), kGainName);
-    const bool attached = volume != nullptr && m_ramp.Attach(volume);
-    if (volume != nullptr) {
-        gst_object_unref(volume);
-    }
-    g_object_set(m_pPipeline, "uri", uri.c_str(), "audio-sink", sink, "flags",
-                 kPlayFlagAudio | kPlayFlagSoftVolume, "volume", 1.0, nullptr);
-    if (!attached) {
+    gst_object_ref_sink(m_pPipeline);
+    gst_bin_add_many(GST_BIN(m_pPipeline), decoder, convert, resample, sink, nullptr);
+    GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "F32LE", "layout",
+                                        G_TYPE_STRING, "interleaved", "channels", G_TYPE_INT,
+                                        CGstMixEngine::kChannels, "rate", G_TYPE_INT,
+                                        CGstMixEngine::kRate, nullptr);
+    g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", kAheadBuffers, "drop", FALSE,
+                 "emit-signals", FALSE, nullptr);
+    gst_caps_unref(caps);
+    g_object_set(decoder, "uri", uri.c_str(), nullptr);
+    g_signal_connect(decoder, "pad-added", G_CALLBACK(&LinkAudioPad), convert);
+    if (!gst_element_link_many(convert, resample, sink, nullptr)) {
         return MciError::kDriverError;
     }
+    m_pBranch = std::make_unique<CGstMixBranch>(GST_APP_SINK(sink));
     m_pBus = gst_element_get_bus(m_pPipeline);
-    gst_bus_set_sync_handler(m_pBus, &KeepEndAndErrors, nullptr, nullptr);
+    gst_bus_set_sync_handler(m_pBus, &KeepErrors, nullptr, nullptr);
     return MciError::kNone;
-}
-
-std::uint32_t CGstAudioDevice::Preroll(std::int64_t timeoutMs) {
-    m_bStarted = false;
-    m_eMode = EAudioMode::kStopped;
-    if (gst_element_set_state(m_pPipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
-        return GstRuntime::TakeError(m_pPipeline, m_bCd, MciError::kDriverError);
-    }
-    return WaitForState(timeoutMs);
 }
 
 std::uint32_t CGstAudioDevice::WaitForState(std::int64_t timeoutMs) {
@@ -174,144 +204,142 @@ std::uint32_t CGstAudioDevice::WaitForState(std::int64_t timeoutMs) {
 }
 
 std::uint32_t CGstAudioDevice::Play(std::int64_t fromMs, std::int64_t toMs) {
+    return Start(fromMs, toMs, -1);
+}
+
+std::uint32_t CGstAudioDevice::PlayAt(std::int64_t fromMs, std::int64_t toMs, std::int64_t atMs) {
+    return Start(fromMs, toMs, Frames(atMs));
+}
+
+// A play mid-song without "from" only moves the end; otherwise the decoder seeks when it
+// does not already stand where the play begins.
+std::uint32_t CGstAudioDevice::Start(std::int64_t fromMs, std::int64_t toMs, std::int64_t atFrame) {
     if (m_pPipeline == nullptr) {
         return MciError::kDeviceNotReady;
     }
-    PollBus();
+    Poll();
     const std::int64_t length = DurationMs();
     if (length > 0 && (fromMs > length || toMs > length)) {
         return MciError::kOutOfRange;
     }
-    const bool midSong =
-        m_bStarted && (m_eMode == EAudioMode::kPlaying || m_eMode == EAudioMode::kPaused);
-    std::uint32_t error = MciError::kNone;
-    if (!midSong) {
-        const std::int64_t start = fromMs >= 0 ? fromMs : (m_bEnded ? 0 : m_nHeldPositionMs);
-        // Preroll again just before playing: a sink held prerolled for a while would
-        // start late by as long as it was held.
-        gst_element_set_state(m_pPipeline, GST_STATE_READY);
-        m_ramp.SetNow(m_ramp.Gain());
-        m_ramp.ForgetProcessed();
-        error = Preroll(kStateTimeoutMs);
-        if (error == MciError::kNone && (start > 0 || toMs >= 0)) {
-            error = Seek(start, toMs);
+    const bool midSong = m_eMode == EAudioMode::kPlaying || m_eMode == EAudioMode::kPaused;
+    if (midSong && fromMs < 0) {
+        m_pBranch->SetToFrame(Frames(toMs));
+        if (m_eMode == EAudioMode::kPaused) {
+            m_pBranch->Start(atFrame, Frames(toMs), Engine().ClockFrames());
         }
-    } else if (fromMs >= 0 || toMs >= 0 || m_nToMs >= 0) {
-        error = Seek(fromMs, toMs);
+    } else {
+        const std::int64_t held = PositionMs();
+        const std::int64_t start = fromMs >= 0 ? fromMs : (m_bEnded ? 0 : held);
+        if (midSong) {
+            HaltNow(false);
+        }
+        if (m_bEnded || start != held) {
+            const std::uint32_t error = Seek(start);
+            if (error != MciError::kNone) {
+                return Release(error);
+            }
+        }
+        m_pBranch->Start(atFrame, Frames(toMs), Engine().ClockFrames());
     }
-    if (error == MciError::kNone &&
-        gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        error = GstRuntime::TakeError(m_pPipeline, m_bCd, MciError::kDriverError);
-    }
-    if (error != MciError::kNone) {
-        return Release(error);
-    }
-    m_bStarted = true;
     m_eMode = EAudioMode::kPlaying;
     m_bEnded = false;
     m_nToMs = toMs;
     return MciError::kNone;
 }
 
-std::uint32_t CGstAudioDevice::Seek(std::int64_t fromMs, std::int64_t toMs) {
+std::uint32_t CGstAudioDevice::Seek(std::int64_t fromMs) {
+    m_pBranch->BeginSeek();
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    const gboolean done = gst_element_seek(m_pPipeline, 1.0, GST_FORMAT_TIME, flags,
-                                           fromMs >= 0 ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
-                                           fromMs >= 0 ? fromMs * kNsPerMs : 0, GST_SEEK_TYPE_SET,
-                                           toMs >= 0 ? toMs * kNsPerMs : -1);
-    m_ramp.ForgetProcessed();
-    if (!done) {
-        return MciError::kOutOfRange;
-    }
-    return WaitForState(kStateTimeoutMs);
+    const gboolean done =
+        gst_element_seek(m_pPipeline, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                         fromMs * kNsPerMs, GST_SEEK_TYPE_NONE, -1);
+    const std::uint32_t error = done ? WaitForState(kStateTimeoutMs) : MciError::kOutOfRange;
+    m_pBranch->EndSeek(Frames(fromMs));
+    return error;
 }
 
-// Volume steps are heard a little after they are sent (they glide ahead of the playing
-// position). Before the sound is cut, let the planned curve play out, so a stop right
-// after a step to silence does not chop audio that is still loud: that would click.
-void CGstAudioDevice::WaitForGlide() {
-    const std::int64_t end = m_ramp.CurveEndNs();
-    if (m_pPipeline == nullptr || m_eMode != EAudioMode::kPlaying || end < 0) {
-        return;
+void CGstAudioDevice::HaltNow(bool bPause) {
+    m_pBranch->Halt(bPause, Engine().ClockFrames());
+    const auto deadline = std::chrono::steady_clock::now() + kHaltWait;
+    while (m_pBranch->State() == CGstMixBranch::EState::kPlaying &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kGlideWaitMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const std::int64_t position = QueryPositionNs();
-        if (position < 0 || position >= end || m_bEnded) {
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The engine holds while its output is lost: the branch halts without its envelope.
+    if (m_pBranch->State() == CGstMixBranch::EState::kPlaying) {
+        m_pBranch->ForceHalt(bPause);
     }
 }
 
 std::uint32_t CGstAudioDevice::Pause() {
-    PollBus();
+    Poll();
     if (m_pPipeline == nullptr || m_eMode != EAudioMode::kPlaying) {
         return MciError::kNone;
     }
-    WaitForGlide();
-    gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
-    const std::uint32_t error = WaitForState(kStateTimeoutMs);
-    if (error != MciError::kNone) {
-        return Release(error);
-    }
+    HaltNow(true);
     m_eMode = EAudioMode::kPaused;
     return MciError::kNone;
 }
 
 std::uint32_t CGstAudioDevice::Resume() {
-    PollBus();
+    Poll();
     if (m_pPipeline == nullptr || m_eMode != EAudioMode::kPaused) {
         return MciError::kNone;
     }
-    if (gst_element_set_state(m_pPipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        return Release(GstRuntime::TakeError(m_pPipeline, m_bCd, MciError::kDriverError));
-    }
+    m_pBranch->Start(-1, Frames(m_nToMs), Engine().ClockFrames());
     m_eMode = EAudioMode::kPlaying;
     return MciError::kNone;
 }
 
 std::uint32_t CGstAudioDevice::Stop() {
-    PollBus();
+    Poll();
     if (m_pPipeline == nullptr || m_eMode == EAudioMode::kStopped) {
         return MciError::kNone;
     }
-    WaitForGlide();
-    const std::int64_t position = QueryPositionNs();
-    if (position >= 0) {
-        m_nHeldPositionMs = position / kNsPerMs;
-    }
-    gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
+    HaltNow(false);
     m_eMode = EAudioMode::kStopped;
     m_bEnded = false;
-    const std::uint32_t error = WaitForState(kStateTimeoutMs);
-    return error == MciError::kNone ? error : Release(error);
+    return MciError::kNone;
+}
+
+std::uint32_t CGstAudioDevice::StopAt(std::int64_t atMs) {
+    Poll();
+    if (m_pPipeline == nullptr || m_eMode == EAudioMode::kStopped) {
+        return MciError::kNone;
+    }
+    if (m_eMode == EAudioMode::kPaused) {
+        return Stop();
+    }
+    m_pBranch->Halt(false, std::max(Frames(atMs), Engine().ClockFrames()));
+    return MciError::kNone;
 }
 
 void CGstAudioDevice::Close() {
-    WaitForGlide();
+    if (m_pPipeline != nullptr && m_eMode == EAudioMode::kPlaying) {
+        HaltNow(false);
+    }
     ReleasePipeline();
     m_bCdDrive = false;
     m_nTrack = 0;
 }
 
-// An error while playing: the pipeline lets go of everything; a later play starts it
-// up again from scratch.
+// An error while playing: the branch goes silent and the device holds nothing; a later
+// open starts again from scratch.
 std::uint32_t CGstAudioDevice::Release(std::uint32_t error) {
-    if (m_pPipeline != nullptr) {
-        gst_element_set_state(m_pPipeline, GST_STATE_NULL);
-    }
-    m_bStarted = false;
-    m_eMode = EAudioMode::kStopped;
+    ReleasePipeline();
     return error;
 }
 
 void CGstAudioDevice::ReleasePipeline() {
+    if (m_bRegistered) {
+        Engine().Unregister(m_pBranch.get());
+        m_bRegistered = false;
+    }
     if (m_pPipeline != nullptr) {
         gst_element_set_state(m_pPipeline, GST_STATE_NULL);
     }
-    m_ramp.Detach();
+    m_pBranch.reset();
     if (m_pBus != nullptr) {
         gst_bus_set_sync_handler(m_pBus, nullptr, nullptr, nullptr);
         gst_object_unref(m_pBus);
@@ -321,24 +349,67 @@ void CGstAudioDevice::ReleasePipeline() {
         gst_object_unref(m_pPipeline);
         m_pPipeline = nullptr;
     }
-    m_bStarted = false;
     m_eMode = EAudioMode::kStopped;
     m_bEnded = false;
     m_nToMs = -1;
-    m_nHeldPositionMs = 0;
 }
 
 void CGstAudioDevice::SetGain(double gain) {
-    const std::int64_t position = m_eMode == EAudioMode::kStopped ? -1 : QueryPositionNs();
-    if (position >= 0) {
-        m_ramp.GlideTo(gain, position);
+    m_dGain = std::clamp(gain, 0.0, 1.0);
+    if (!m_pBranch) {
+        return;
+    }
+    const std::int64_t now = Engine().ClockFrames();
+    if (m_eMode == EAudioMode::kPlaying) {
+        m_pBranch->GlideTo(m_dGain, now, CGstMixEngine::MsToFrames(kGlideMs));
     } else {
-        m_ramp.SetNow(gain);
+        const CGstMixBranch::SPoint point{now, m_dGain};
+        m_pBranch->SetCurve(&point, 1, now);
     }
 }
 
+void CGstAudioDevice::SetTrimDb(double dB) {
+    if (m_pBranch) {
+        m_pBranch->SetTrim(std::pow(10.0, std::clamp(dB, -60.0, 24.0) / 20.0));
+    }
+}
+
+bool CGstAudioDevice::SetGainCurve(const std::vector<SGainPoint>& points, bool bScaled) {
+    if (!m_pBranch) {
+        return false;
+    }
+    std::vector<CGstMixBranch::SPoint> frames;
+    frames.reserve(points.size());
+    for (const SGainPoint& point : points) {
+        frames.push_back(
+            {CGstMixEngine::MsToFrames(point.nAtMs), std::clamp(point.dGain, 0.0, 1.0)});
+    }
+    m_pBranch->SetCurve(frames.data(), frames.size(), Engine().ClockFrames(), bScaled);
+    if (!points.empty() && !bScaled) {
+        m_dGain = points.back().dGain;
+    }
+    return true;
+}
+
+std::int64_t CGstAudioDevice::EngineClockMs() {
+    return CGstMixEngine::FramesToMs(Engine().ClockFrames());
+}
+
+std::int64_t CGstAudioDevice::EngineTimeOfPositionMs(std::int64_t atMs) {
+    Poll();
+    if (!m_pBranch || m_eMode != EAudioMode::kPlaying) {
+        return -1;
+    }
+    const std::int64_t frame = m_pBranch->EngineFrameOf(Frames(atMs));
+    return frame < 0 ? -1 : CGstMixEngine::FramesToMs(frame);
+}
+
+bool CGstAudioDevice::OutputWaiting() {
+    return Engine().OutputWaiting();
+}
+
 EAudioMode CGstAudioDevice::Mode() {
-    PollBus();
+    Poll();
     return m_eMode;
 }
 
@@ -352,53 +423,41 @@ std::int64_t CGstAudioDevice::DurationMs() {
 }
 
 std::int64_t CGstAudioDevice::PositionMs() {
-    PollBus();
-    if (m_eMode == EAudioMode::kStopped) {
-        return m_nHeldPositionMs;
-    }
-    const std::int64_t position = QueryPositionNs();
-    return position >= 0 ? position / kNsPerMs : m_nHeldPositionMs;
+    Poll();
+    return m_pBranch ? CGstMixEngine::FramesToMs(m_pBranch->PositionFrame()) : 0;
 }
 
 bool CGstAudioDevice::ReachedEnd() {
-    PollBus();
+    Poll();
     return m_bEnded;
 }
 
-std::int64_t CGstAudioDevice::QueryPositionNs() {
-    gint64 position = -1;
-    if (m_pPipeline == nullptr ||
-        !gst_element_query_position(m_pPipeline, GST_FORMAT_TIME, &position)) {
-        return -1;
-    }
-    return position;
-}
-
-// Takes the end of stream and errors the streaming threads left on the bus.
-void CGstAudioDevice::PollBus() {
+void CGstAudioDevice::Poll() {
     if (m_pBus == nullptr) {
         return;
     }
-    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
-    while (GstMessage* message = gst_bus_pop_filtered(m_pBus, types)) {
-        const bool isError = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+    if (GstMessage* message = gst_bus_pop_filtered(m_pBus, GST_MESSAGE_ERROR)) {
         gst_message_unref(message);
-        if (!m_bStarted) {
-            continue;
+        // A decoder that fails leaves the mix; the song reads as stopped.
+        if (m_pBranch) {
+            HaltNow(false);
         }
-        const std::int64_t position = QueryPositionNs();
-        if (position >= 0) {
-            m_nHeldPositionMs = position / kNsPerMs;
-        }
-        if (isError) {
-            Release(MciError::kDriverError);
-            continue;
-        }
-        if (m_nToMs < 0) {
-            m_nHeldPositionMs = std::max(m_nHeldPositionMs, DurationMs());
-        }
-        m_bEnded = m_nToMs < 0;
         m_eMode = EAudioMode::kStopped;
-        gst_element_set_state(m_pPipeline, GST_STATE_PAUSED);
+        m_bEnded = false;
+        return;
+    }
+    if (m_eMode != EAudioMode::kPlaying) {
+        return;
+    }
+    const CGstMixBranch::EState state = m_pBranch->State();
+    if (state == CGstMixBranch::EState::kEnded) {
+        m_eMode = EAudioMode::kStopped;
+        m_bEnded = m_nToMs < 0;
+    } else if (state == CGstMixBranch::EState::kStopped) {
+        m_eMode = EAudioMode::kStopped;
+    } else if (state == CGstMixBranch::EState::kPlaying &&
+               m_pBranch->StarvedFrames() > CGstMixEngine::MsToFrames(kStallLimitMs)) {
+        HaltNow(false); // a stream that stalls
+        m_eMode = EAudioMode::kStopped;
     }
 }

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr int kMaxVolume = 1000;
+// A trim beyond 60 dB either way is a mistake, not a gain.
+constexpr std::int64_t kMaxTrimHundredths = 6000;
 constexpr std::int64_t kCdFramesPerSecond = 75;
 
 const char* ModeText(EAudioMode mode) {
@@ -79,7 +81,7 @@ std::uint32_t CMciOpenDevice::Carry(CMciCommand& command, std::string& reply) {
     } else if (verb == "resume") {
         error = m_pDevice->Resume();
     } else if (verb == "stop") {
-        error = m_pDevice->Stop();
+        error = StopVerb(command);
     } else if (verb == "set") {
         error = Set(command);
     } else if (verb == "setaudio") {
@@ -99,11 +101,15 @@ std::uint32_t CMciOpenDevice::Carry(CMciCommand& command, std::string& reply) {
 std::uint32_t CMciOpenDevice::Play(CMciCommand& command) {
     std::string fromText;
     std::string toText;
+    std::string atText;
     const bool hasFrom = command.TakeValue("from", fromText);
     const bool hasTo = command.TakeValue("to", toText);
+    const bool hasAt = command.TakeValue("at", atText);
     STime from;
     STime to;
-    if ((hasFrom && !ParseTime(fromText, from)) || (hasTo && !ParseTime(toText, to))) {
+    std::int64_t atMs = -1;
+    if ((hasFrom && !ParseTime(fromText, from)) || (hasTo && !ParseTime(toText, to)) ||
+        (hasAt && !CMciCommand::ParseNumber(atText, atMs))) {
         return MciError::kBadInteger;
     }
     if (command.HasRest()) {
@@ -115,7 +121,9 @@ std::uint32_t CMciOpenDevice::Play(CMciCommand& command) {
     if (hasFrom && hasTo && to.nOffsetMs < from.nOffsetMs) {
         return MciError::kOutOfRange;
     }
-    return m_pDevice->Play(hasFrom ? from.nOffsetMs : -1, hasTo ? to.nOffsetMs : -1);
+    const std::int64_t fromMs = hasFrom ? from.nOffsetMs : -1;
+    const std::int64_t toMs = hasTo ? to.nOffsetMs : -1;
+    return hasAt ? m_pDevice->PlayAt(fromMs, toMs, atMs) : m_pDevice->Play(fromMs, toMs);
 }
 
 // One track plays at a time: "from 3 to 4" plays track 3 to its end; a "to" inside the
@@ -192,7 +200,70 @@ std::uint32_t CMciOpenDevice::Set(CMciCommand& command) {
     return MciError::kNone;
 }
 
+// stop ALIAS [at T]: T in engine time (ms), for a device that plays through an engine.
+std::uint32_t CMciOpenDevice::StopVerb(CMciCommand& command) {
+    std::string atText;
+    if (!command.TakeValue("at", atText)) {
+        return m_pDevice->Stop();
+    }
+    std::int64_t atMs = 0;
+    if (!CMciCommand::ParseNumber(atText, atMs)) {
+        return MciError::kBadInteger;
+    }
+    return m_pDevice->StopAt(atMs);
+}
+
+// setaudio ALIAS trim to N: a fixed gain of N hundredths of a dB (signed).
+std::uint32_t CMciOpenDevice::SetTrim(CMciCommand& command) {
+    std::string text = command.TakeNext();
+    const bool negative = !text.empty() && text[0] == '-';
+    std::int64_t hundredths = 0;
+    if (!CMciCommand::ParseNumber(negative ? text.substr(1) : text, hundredths)) {
+        return MciError::kBadInteger;
+    }
+    if (hundredths > kMaxTrimHundredths) {
+        return MciError::kOutOfRange;
+    }
+    if (command.HasRest()) {
+        return MciError::kUnrecognizedKeyword;
+    }
+    m_pDevice->SetTrimDb((negative ? -1.0 : 1.0) * static_cast<double>(hundredths) / 100.0);
+    return MciError::kNone;
+}
+
+// setaudio ALIAS curve [scaled] T1:L1 T2:L2 ...: the gain along engine time (ms), levels
+// 0 to 1000, straight lines between the points; "scaled": levels are shares of the gain
+// the song has at T1.
+std::uint32_t CMciOpenDevice::SetCurve(CMciCommand& command) {
+    const bool scaled = command.TakeFlag("scaled");
+    std::vector<IAudioDevice::SGainPoint> points;
+    std::vector<std::int64_t> fields;
+    for (std::string word = command.TakeNext(); !word.empty(); word = command.TakeNext()) {
+        if (CMciCommand::SameWord(word, "wait")) {
+            continue;
+        }
+        if (!SplitFields(word, fields) || fields.size() != 2) {
+            return MciError::kBadInteger;
+        }
+        if (fields[1] > kMaxVolume) {
+            return MciError::kOutOfRange;
+        }
+        points.push_back({fields[0], static_cast<double>(fields[1]) / kMaxVolume});
+    }
+    if (points.empty()) {
+        return MciError::kMissingParameter;
+    }
+    return m_pDevice->SetGainCurve(points, scaled) ? MciError::kNone
+                                                   : MciError::kUnsupportedFunction;
+}
+
 std::uint32_t CMciOpenDevice::SetAudio(CMciCommand& command) {
+    if (command.TakeWords({"trim", "to"})) {
+        return SetTrim(command);
+    }
+    if (command.TakeFlag("curve")) {
+        return SetCurve(command);
+    }
     const bool left = command.TakeFlag("left");
     const bool right = command.TakeFlag("right");
     command.TakeFlag("all");
@@ -234,6 +305,10 @@ std::uint32_t CMciOpenDevice::Status(CMciCommand& command, std::string& reply) {
         reply = m_eTimeFormat == ETimeFormat::kTmsf ? "tmsf" : "milliseconds";
     } else if (command.TakeFlag("ready")) {
         reply = "true";
+    } else if (command.TakeFlag("clock")) {
+        return StatusClock(command, reply);
+    } else if (command.TakeFlag("output")) {
+        reply = m_pDevice->OutputWaiting() ? "waiting" : "ready";
     } else if (command.TakeWords({"current", "track"})) {
         if (!m_bCd) {
             return MciError::kUnsupportedFunction;
@@ -242,6 +317,27 @@ std::uint32_t CMciOpenDevice::Status(CMciCommand& command, std::string& reply) {
     } else {
         return command.HasRest() ? MciError::kUnrecognizedKeyword : MciError::kMissingParameter;
     }
+    return MciError::kNone;
+}
+
+// status ALIAS clock: the engine time (ms) of the next sample mixed; "clock at X": the
+// engine time at which the playing song reaches X of its own time.
+std::uint32_t CMciOpenDevice::StatusClock(CMciCommand& command, std::string& reply) {
+    std::string atText;
+    std::int64_t ms = 0;
+    if (command.TakeValue("at", atText)) {
+        std::int64_t atMs = 0;
+        if (!CMciCommand::ParseNumber(atText, atMs)) {
+            return MciError::kBadInteger;
+        }
+        ms = m_pDevice->EngineTimeOfPositionMs(atMs);
+    } else {
+        ms = m_pDevice->EngineClockMs();
+    }
+    if (ms < 0) {
+        return MciError::kUnsupportedFunction;
+    }
+    reply = std::to_string(ms);
     return MciError::kNone;
 }
 

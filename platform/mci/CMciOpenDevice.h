@@ -39,7 +39,11 @@ private:
     std::uint32_t Play(CMciCommand& command);
     std::uint32_t PlayCd(bool hasFrom, const STime& from, bool hasTo, const STime& to);
     std::uint32_t Set(CMciCommand& command);
+    std::uint32_t StopVerb(CMciCommand& command);
     std::uint32_t SetAudio(CMciCommand& command);
+    std::uint32_t SetTrim(CMciCommand& command);
+    std::uint32_t SetCurve(CMciCommand& command);
+    std::uint32_t StatusClock(CMciCommand& command, std::string& reply);
     std::uint32_t Status(CMciCommand& command, std::string& reply);
     std::uint32_t StatusLength(CMciCommand& command, std::string& reply);
     std::uint32_t StatusPosition(std::string& reply);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // What a device is doing, as "status ... mode" reports it.
 enum class EAudioMode { kStopped, kPlaying, kPaused };
@@ -46,6 +47,37 @@ public:
     virtual bool ReachedEnd() = 0;
     // "info ... product".
     virtual std::string ProductName() const = 0;
+
+    // ---- devices that play through a mixing engine ------------------------------------
+    // Engine time is the engine's running count of mixed samples, in ms. The defaults
+    // describe a device without an engine: it has no engine time and plays at once.
+
+    // A fixed gain in dB applied before the gain curve; set before playing.
+    virtual void SetTrimDb(double /*dB*/) {}
+    // The engine time of the next sample to be mixed; -1 without an engine.
+    virtual std::int64_t EngineClockMs() { return -1; }
+    // The engine time at which the playing song reaches atMs of its own time; -1 when it
+    // is not playing or there is no engine.
+    virtual std::int64_t EngineTimeOfPositionMs(std::int64_t /*atMs*/) { return -1; }
+    // Play, with the first sample placed at engine time atMs (in the past: at once).
+    virtual std::uint32_t PlayAt(std::int64_t fromMs, std::int64_t toMs, std::int64_t /*atMs*/) {
+        return Play(fromMs, toMs);
+    }
+    // Stops at engine time atMs (in the past: at once).
+    virtual std::uint32_t StopAt(std::int64_t /*atMs*/) { return Stop(); }
+    // The gain (0..1) as a curve of engine times: linear between the points, the last
+    // level held after them; the gain at the moment of the call holds until the first.
+    // bScaled: the levels are shares of the gain at the first point (a fade-out from
+    // wherever the gain stands). False when the device cannot follow a curve.
+    struct SGainPoint {
+        std::int64_t nAtMs = 0;
+        double dGain = 0;
+    };
+    virtual bool SetGainCurve(const std::vector<SGainPoint>& /*points*/, bool /*bScaled*/) {
+        return false;
+    }
+    // True while the engine waits for its sound output to come back.
+    virtual bool OutputWaiting() { return false; }
 };
 
 // Makes a fresh device for each "open".

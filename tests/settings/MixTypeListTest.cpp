@@ -15,6 +15,8 @@
 namespace {
 
 using Steps = std::vector<std::int32_t>;
+// The program's own mix types, after those of the file.
+const int kOwn = static_cast<int>(CMixTypeList::GetBuiltInMixTypes().size());
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -37,8 +39,10 @@ TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInType
     // A missing file gives the built-in types, the linear fade first.
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     ASSERT_TRUE(m_list.IsBuiltIn());
+    // The shipped file has an "Equal power" of its own: only the radio mix is added.
     EXPECT_EQ(static_cast<std::size_t>(m_list.GetCount()),
-              CMixIniReader::Parse(GetDefaultMixIni()).size());
+              CMixIniReader::Parse(GetDefaultMixIni()).size() + 1);
+    EXPECT_EQ(m_list.GetName(m_list.GetCount() - 1), "Radio (next at full volume)");
     Steps in, out, linearIn, linearOut; // twenty steps of 50 each way
     for (std::int32_t i = 1; i <= 20; ++i) {
         linearIn.push_back(50 * i);
@@ -52,14 +56,16 @@ TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInType
     WriteAll(Path(), Bytes("One\n1000\n0\n"));
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     EXPECT_FALSE(m_list.IsBuiltIn());
-    EXPECT_EQ(m_list.GetCount(), 1);
+    EXPECT_EQ(m_list.GetCount(), 1 + kOwn);
     EXPECT_EQ(m_list.GetName(0), "One");
+    EXPECT_EQ(m_list.GetName(1), "Equal power");
+    EXPECT_EQ(m_list.GetName(2), "Radio (next at full volume)");
     // A file once read is not read again unless forced.
     WriteAll(Path(), Bytes("One\n1000\n0\nTwo\n1000\n0\n"));
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
-    EXPECT_EQ(m_list.GetCount(), 1);
+    EXPECT_EQ(m_list.GetCount(), 1 + kOwn);
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path(), true));
-    EXPECT_EQ(m_list.GetCount(), 2);
+    EXPECT_EQ(m_list.GetCount(), 2 + kOwn);
     EXPECT_EQ(m_list.GetName(1), "Two");
     // A forced read of a vanished file falls back.
     std::filesystem::remove(Path());
@@ -69,13 +75,14 @@ TEST_F(MixTypeListTest, FileIsReadOnceUnlessForcedOrItAppearsAfterTheBuiltInType
 }
 
 TEST_F(MixTypeListTest, InvalidIndexAnswersEmptyAndFalseAndGetFadeReplacesTheSteps) {
-    // An empty file gives no types, not the built-in ones.
+    // An empty file gives no types of its own, not the built-in ones of mix.ini.
     WriteAll(Path(), {});
     ASSERT_TRUE(m_list.ReadMixTypesFrom(Path()));
     EXPECT_FALSE(m_list.IsBuiltIn());
-    EXPECT_FALSE(m_list.IsValidIndex(0));
+    EXPECT_EQ(m_list.GetCount(), kOwn);
+    EXPECT_FALSE(m_list.IsValidIndex(kOwn));
     Steps steps{42};
-    m_list.GetFadeOutOrLinear(0, steps);
+    m_list.GetFadeOutOrLinear(kOwn, steps);
     EXPECT_EQ(steps, CMixTypeList::GetLinearFade().m_aFadeOut);
 
     m_list.SetMixTypes({MixType{"A", {300, 1000}, {600, 0}}});
@@ -111,8 +118,13 @@ TEST_F(MixTypeListTest, ReadsTheProgramFolderFileAShippedCopyOfWellFormedCurves)
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes.back(), '\n');
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 0);
-    const auto types = CMixIniReader::Parse(bytes);
+    auto types = CMixIniReader::Parse(bytes);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), static_cast<long>(3 * types.size()));
+    const std::size_t fileTypes = types.size();
+    // The program's own types are held to the same rules.
+    for (MixType& type : CMixTypeList::GetBuiltInMixTypes()) {
+        types.push_back(std::move(type));
+    }
     ASSERT_GE(types.size(), 6u);
     EXPECT_EQ(types[0].m_aFadeIn, CMixTypeList::GetLinearFade().m_aFadeIn);
     EXPECT_EQ(types[0].m_aFadeOut, CMixTypeList::GetLinearFade().m_aFadeOut);
@@ -134,7 +146,9 @@ TEST_F(MixTypeListTest, ReadsTheProgramFolderFileAShippedCopyOfWellFormedCurves)
             EXPECT_LE(type.m_aFadeOut[i], i == 0 ? 999 : type.m_aFadeOut[i - 1]);
             EXPECT_GE(type.m_aFadeOut[i], 0);
         }
-        names.push_back(type.m_strName);
+        if (names.size() < fileTypes) {
+            names.push_back(type.m_strName);
+        }
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());

@@ -239,7 +239,7 @@ QWidget* COptionsDialog::MakeWinamp() {
 void COptionsDialog::EnableMixer(bool on) {
     for (QWidget* control :
          {static_cast<QWidget*>(m_pMixSeconds), static_cast<QWidget*>(m_pMixSpeed),
-          static_cast<QWidget*>(m_pMixType)}) {
+          static_cast<QWidget*>(m_pMixType), static_cast<QWidget*>(m_pFitFades)}) {
         control->setEnabled(on);
     }
 }
@@ -292,6 +292,8 @@ QWidget* COptionsDialog::MakeInternal() {
     m_pMixType->setCurrentIndex(m_pages.m_nMixTypeSelection);
     form->addRow(QStringLiteral("Mix &type"), m_pMixType);
     layout->addLayout(form);
+    m_pFitFades = AddCheck(page, "&Fit the fades to the overlap", &v.m_bFitFades);
+    layout->addWidget(m_pFitFades);
     auto* edit =
         new QLabel(QStringLiteral("<a href=\"mix\">Click here to edit the mixer data</a>"));
     connect(edit, &QLabel::linkActivated, this, [this] {

@@ -68,6 +68,7 @@ private:
     QLineEdit* m_pExtensions = nullptr;
     QComboBox* m_pRemotePlayer = nullptr;
     QCheckBox* m_pUseMixer = nullptr;
+    QCheckBox* m_pFitFades = nullptr;
     QSpinBox* m_pMixSeconds = nullptr;
     QSpinBox* m_pMixSpeed = nullptr;
     QComboBox* m_pMixType = nullptr;
