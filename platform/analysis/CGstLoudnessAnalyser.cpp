@@ -81,15 +81,17 @@ Pipeline Build(const std::string& path, GstAppSink*& sink) {
     return pipeline;
 }
 
+// Empties the pipeline's bus (tags and state changes pile up over a long song) and
+// tells whether an error was among its messages.
 bool HasError(GstElement* pipeline) {
     GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-    gst_object_unref(bus);
-    if (message != nullptr) {
+    bool error = false;
+    while (GstMessage* message = gst_bus_pop(bus)) {
+        error = error || GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
         gst_message_unref(message);
-        return true;
     }
-    return false;
+    gst_object_unref(bus);
+    return error;
 }
 
 } // namespace
@@ -108,13 +110,17 @@ IAudioAnalyser::Outcome CGstLoudnessAnalyser::Analyse(const std::string& path, b
     }
     std::unique_ptr<CEbur128Meter> meter;
     auto lastProgress = Clock::now();
-    while (!stop.load()) {
+    bool error = false;
+    for (unsigned pulls = 0; !stop.load(); ++pulls) {
         GstSample* sample = gst_app_sink_try_pull_sample(sink, kPullTimeout);
+        if (sample == nullptr || pulls % 256 == 0) {
+            error = HasError(pipeline.get()) || error;
+        }
         if (sample == nullptr) {
             if (gst_app_sink_is_eos(sink)) {
                 break;
             }
-            if (HasError(pipeline.get()) || Clock::now() - lastProgress > kStallLimit) {
+            if (error || Clock::now() - lastProgress > kStallLimit) {
                 return Outcome::kUnreadable;
             }
             continue;
@@ -146,7 +152,7 @@ IAudioAnalyser::Outcome CGstLoudnessAnalyser::Analyse(const std::string& path, b
     if (stop.load()) {
         return Outcome::kStopped;
     }
-    if (!meter || meter->FrameCount() == 0 || HasError(pipeline.get())) {
+    if (!meter || meter->FrameCount() == 0 || HasError(pipeline.get()) || error) {
         return Outcome::kUnreadable;
     }
     meter->Finish(measurement);
