@@ -20,6 +20,7 @@
 #include "settings/SettingsKeys.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -264,6 +265,8 @@ TEST_F(LoudnessCaptureTest, NoDeadAirEvenLoudnessStartsOnTheCuePoints) {
         const double cueIn = static_cast<double>(cues[i].nCueInMs) / 1000.0;
         const double planned =
             starts[i] + static_cast<double>(plans[i].nStartAtOldMs) / 1000.0 - cueIn;
+        std::printf("%-9s -> start %+5.0f ms off its plan\n", shapes[i].name,
+                    (starts[i + 1] - planned) * 1000.0);
         EXPECT_NEAR(starts[i + 1], planned, kStartTolerance)
             << shapes[i].name << " into " << shapes[(i + 1) % shapes.size()].name << "; " << heard;
     }
@@ -280,6 +283,8 @@ TEST_F(LoudnessCaptureTest, NoDeadAirEvenLoudnessStartsOnTheCuePoints) {
             starts[i] + static_cast<double>(plans[i].nStartAtOldMs) / 1000.0 - cueIn - 0.2;
         const double measured = IntegratedLufs(sound, alone, until);
         const double expected = analyses[i].dIntegratedLufs + gains[i];
+        std::printf("%-9s %6.1f LUFS alone (file %6.1f LUFS, gain %+5.1f dB)\n", shapes[i].name,
+                    measured, analyses[i].dIntegratedLufs, gains[i]);
         EXPECT_NEAR(gains[i], kTargetLufs - analyses[i].dIntegratedLufs, 1e-9)
             << shapes[i].name << ": no peak cap here";
         EXPECT_NEAR(measured, expected, 1.0)
