@@ -42,29 +42,22 @@ std::optional<CPlaylistColumns::AnalysedFacts> AnalysedFactsOf(const CSong& song
 }
 
 // The header's duration unless the decoded one differs from it by more than 3 % (and
-// 2 s): then the header lies.
+// 2 s): then the header lies. A file without an MPEG header (WAV) shows the decoded one.
 std::string DurationText(const CSong& song) {
     const std::string header = song.GetDurationText();
-    if (header.empty()) {
-        return header;
-    }
     const auto facts = AnalysedFactsOf(song);
     if (!facts || !facts->durationSeconds) {
         return header;
     }
     const double decoded = *facts->durationSeconds;
     const double estimate = song.GetDuration();
-    if (std::abs(decoded - estimate) <= std::max(2.0, 0.03 * decoded)) {
+    if (!header.empty() && std::abs(decoded - estimate) <= std::max(2.0, 0.03 * decoded)) {
         return header;
     }
     char text[32];
     std::snprintf(text, sizeof text, "%u:%02u", *facts->durationSeconds / 60,
                   *facts->durationSeconds % 60);
     return text;
-}
-
-bool IsColumn(int column) {
-    return column >= 0 && column < CPlaylistColumns::kCount;
 }
 
 } // namespace
