@@ -60,6 +60,10 @@ std::string DurationText(const CSong& song) {
     return text;
 }
 
+bool IsColumn(int column) {
+    return column >= 0 && column < CPlaylistColumns::kCount;
+}
+
 } // namespace
 
 const char* CPlaylistColumns::Heading(int column) {
