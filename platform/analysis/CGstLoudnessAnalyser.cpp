@@ -73,7 +73,18 @@ Pipeline Build(const std::string& path, GstAppSink*& sink) {
     g_object_set(appsink, "caps", caps, "sync", FALSE, "max-buffers", 8, "drop", FALSE, nullptr);
     gst_caps_unref(caps);
     gst_bin_add_many(GST_BIN(pipeline.get()), source, decoder, converter, appsink, nullptr);
-    if (!gst_element_link(source, decoder) || !gst_element_link(converter, appsink)) {
+    // Decoders hand out small buffers (1152 frames for MP3); joined into 100 ms ones they
+    // cost the two threads far fewer hand-overs. Without the element the analysis works
+    // all the same, a little slower.
+    GstElement* joiner = gst_element_factory_make("audiobuffersplit", nullptr);
+    if (joiner != nullptr) {
+        g_object_set(joiner, "output-buffer-duration", 1, 10, nullptr);
+        gst_bin_add(GST_BIN(pipeline.get()), joiner);
+    }
+    const bool linked = joiner != nullptr
+                            ? gst_element_link_many(converter, joiner, appsink, nullptr)
+                            : gst_element_link(converter, appsink);
+    if (!gst_element_link(source, decoder) || !linked) {
         return nullptr;
     }
     g_signal_connect(decoder, "pad-added", G_CALLBACK(OnPadAdded), converter);
