@@ -55,6 +55,8 @@ struct Shape {
     // the song's body there.
     double dOnsetSeconds;
     double dOnsetLevel;
+    // Where the body (full level) begins.
+    double dBodySeconds;
 };
 
 double LengthOf(const Shape& shape) {
@@ -148,20 +150,28 @@ TEST_F(LoudnessCaptureTest, NoDeadAirEvenLoudnessStartsOnTheCuePoints) {
           {Piece::kTone, 8.0, loud},
           {Piece::kSilence, 0.5}},
          1.5,
-         1.0 / 18},
-        {"fade", 440, {{Piece::kTone, 9.0, quiet}, {Piece::kFadingTone, 4.0, quiet}}, 0.0, 1.0},
+         1.0 / 18,
+         4.5},
+        {"fade",
+         440,
+         {{Piece::kTone, 9.0, quiet}, {Piece::kFadingTone, 4.0, quiet}},
+         0.0,
+         1.0,
+         0.0},
         {"applause",
          550,
          {{Piece::kTone, 8.0, loud}, {Piece::kNoise, 6.0, loud / 6}, {Piece::kSilence, 0.3}},
          0.0,
-         1.0},
-        {"cold", 660, {{Piece::kTone, 8.0, quiet}, {Piece::kSilence, 2.0}}, 0.0, 1.0},
-        {"jingle", 880, {{Piece::kTone, 3.0, loud}}, 0.0, 1.0},
+         1.0,
+         0.0},
+        {"cold", 660, {{Piece::kTone, 8.0, quiet}, {Piece::kSilence, 2.0}}, 0.0, 1.0, 0.0},
+        {"jingle", 880, {{Piece::kTone, 3.0, loud}}, 0.0, 1.0, 0.0},
         {"lead",
          990,
          {{Piece::kSilence, 3.0}, {Piece::kTone, 8.0, quiet}, {Piece::kSilence, 3.0}},
          3.0,
-         1.0},
+         1.0,
+         3.0},
     };
     std::vector<std::string> paths;
     for (const Shape& shape : shapes) {
@@ -252,12 +262,14 @@ TEST_F(LoudnessCaptureTest, NoDeadAirEvenLoudnessStartsOnTheCuePoints) {
         const double top = Max(levels, from, levels.size());
         ASSERT_GT(top, 0.01) << shape.name << " not heard";
         full.push_back(top);
-        const long onset = FirstCrossing(levels, from, top * shape.dOnsetLevel * 0.3, false);
+        // The first song ramps up from nothing over 0.3 s: it is timed by its body's
+        // sharp start instead of its first sound.
+        const double at = n == 0 ? shape.dBodySeconds : shape.dOnsetSeconds;
+        const double level = n == 0 ? 0.5 : shape.dOnsetLevel * 0.3;
+        const long onset = FirstCrossing(levels, from, top * level, false);
         ASSERT_GE(onset, 0) << shape.name;
         const double cueIn = static_cast<double>(cues[n % shapes.size()].nCueInMs) / 1000.0;
-        // The first song ramps up from nothing over 0.3 s: 30 % after 90 ms.
-        const double ramp = n == 0 ? 0.09 : 0.0;
-        starts.push_back(TimeOf(onset) - ramp - (shape.dOnsetSeconds - cueIn));
+        starts.push_back(TimeOf(onset) - (at - cueIn));
         heard += std::string(shape.name) + " " + std::to_string(starts.back()) + " s; ";
         from = Index(starts.back() + 1.0);
     }
