@@ -2,6 +2,7 @@
 //  - analysis speed in times real time per core (audio seconds / CPU seconds of the whole
 //    process, GStreamer's threads included) on a 60 s MP3 and the same as WAV;
 //  - cache lookups per second over 100,000 known songs (stat + one indexed query each);
+//  - how long a stop waits for the worker in the middle of a long song;
 //  - opening a 100,000-song playlist to its first screen painted with a warm cache, with
 //    the Loudness column shown and hidden (the view's budget is 300 ms).
 //
@@ -10,6 +11,7 @@
 // Needs sox and lame. MIXOREL_BENCH_SONGS sets the number of songs (default 100000).
 #include "catalogue/CPlaylistFile.h"
 #include "loudness/CLoudnessCache.h"
+#include "loudness/CLoudnessService.h"
 #include "loudness/ContentFingerprint.h"
 #include "platform/analysis/CGstLoudnessAnalyser.h"
 #include "settings/CMemorySettingsStore.h"
@@ -29,6 +31,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -89,6 +92,25 @@ void AnalysisSpeed(const char* what, const std::string& path, double seconds) {
         speed.push_back(seconds / (CpuSeconds() - before));
     }
     Report(what, speed, "x");
+}
+
+// How long the program's close waits for the worker: a 10-minute song is being analysed
+// when the service is stopped.
+void StopLatency(const std::string& longSong, const std::string& folder) {
+    std::vector<double> waits;
+    for (int run = 0; run < 3; ++run) {
+        auto cache = std::make_shared<CLoudnessCache>();
+        cache->Open(folder + "/stop-" + std::to_string(run) + ".sqlite");
+        CLoudnessService service(cache, std::make_shared<CGstLoudnessAnalyser>(),
+                                 [] { return -18.0; });
+        service.Add({longSong}, CAnalysisQueue::kRest);
+        service.Start(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        const auto start = Clock::now();
+        service.Stop();
+        waits.push_back(Ms(start));
+    }
+    Report("worker stop during a 10-minute song", waits, "ms");
 }
 
 std::vector<std::string> MakeSongs(const std::string& folder, std::size_t songs) {
@@ -185,6 +207,10 @@ int main(int argc, char* argv[]) {
     }
     AnalysisSpeed("analysis, 60 s MP3 192 kbit/s (x real time)", mp3, 60.0);
     AnalysisSpeed("analysis, 60 s WAV 44.1 kHz (x real time)", wav, 60.0);
+    const std::string tenMinutes = (folder / "long.wav").string();
+    if (std::system(("sox '" + wav + "' '" + tenMinutes + "' repeat 9").c_str()) == 0) {
+        StopLatency(tenMinutes, folder.string());
+    }
 
     std::printf("%zu songs\n", songs);
     const auto paths = MakeSongs((folder / "music").string(), songs);
