@@ -27,6 +27,9 @@ public:
             }
             return Outcome::kStopped;
         }
+        if (path.ends_with("changing.wav")) {
+            WriteAll(path, std::vector<std::uint8_t>(120, 9)); // rewritten meanwhile
+        }
         if (path.ends_with("bad.wav")) {
             return Outcome::kUnreadable;
         }
@@ -110,6 +113,27 @@ TEST(LoudnessServiceTest, StopEndsTheWorkerInTheMiddleOfASong) {
     service.Stop();
     EXPECT_FALSE(cache->Lookup(endless).has_value());
     EXPECT_EQ(service.GetProgress().nDone, 0);
+}
+
+// A file rewritten while it is analysed is not stored: its result would belong to bytes
+// that are gone. It counts as not done, to be asked for again.
+TEST(LoudnessServiceTest, FileChangedDuringTheAnalysisIsNotStored) {
+    TempDir dir;
+    const std::string changing = dir.File("changing.wav");
+    const std::string steady = dir.File("steady.wav");
+    WriteAll(changing, std::vector<std::uint8_t>(100, 8));
+    WriteAll(steady, std::vector<std::uint8_t>(100, 10));
+    auto cache = std::make_shared<CLoudnessCache>();
+    ASSERT_TRUE(cache->Open(dir.File("cache.sqlite")));
+    auto analyser = std::make_shared<FakeAnalyser>();
+    CLoudnessService service(cache, analyser, [] { return -18.0; });
+    service.Add({changing, steady}, CAnalysisQueue::kRest);
+    service.Start(1);
+    ASSERT_TRUE(WaitUntil([&] { return service.GetProgress().nDone == 1; }));
+    service.Stop();
+    EXPECT_FALSE(cache->Lookup(changing).has_value());
+    EXPECT_TRUE(cache->Lookup(steady).has_value());
+    EXPECT_EQ(analyser->Order(), (std::vector<std::string>{"changing.wav", "steady.wav"}));
 }
 
 } // namespace
