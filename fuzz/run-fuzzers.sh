@@ -13,7 +13,8 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_mpeg_frames fuzz_id3v1 fuzz_id3v2 fuzz_playlist_file fuzz_mix_ini fuzz_song_clipboard
-        fuzz_m3u fuzz_album_file fuzz_locations fuzz_filename_pattern fuzz_taglib_reader)
+        fuzz_m3u fuzz_album_file fuzz_locations fuzz_filename_pattern fuzz_taglib_reader
+        fuzz_replaygain)
 fi
 jobs=${MIXOREL_FUZZ_JOBS:-1}
 
@@ -117,6 +118,10 @@ first = xing_first(mp3[:417], 32, 8, len(mp3))
 xing = first + mp3[417:]
 
 save("fuzz_mpeg_frames", "plain.mp3", mp3 + id3v1("Plain"))
+for enc, name in ((0, "latin"), (1, "utf16"), (3, "utf8")):
+    txxx = text_frame("TXXX", "REPLAYGAIN_TRACK_GAIN\0-7.41 dB", enc)
+    save("fuzz_replaygain", name, tag(3, text_frame("TIT2", "Title") + txxx))
+save("fuzz_replaygain", "v22", tag(2, text_frame("TXX", "replaygain_track_gain\0+2 dB", 0, 2)))
 save("fuzz_mpeg_frames", "mono48.mp3", mp3_48)
 save("fuzz_mpeg_frames", "mpeg2.mp3", mpeg2 + id3v1("Two", 0))
 save("fuzz_mpeg_frames", "layer2.mp2", layer2)

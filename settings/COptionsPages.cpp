@@ -1,6 +1,7 @@
 #include "COptionsPages.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -45,8 +46,14 @@ std::string COptionsPages::Validate(Page page) const {
     };
     switch (page) {
     case kInternal: {
-        const std::string seconds = check(m_values.m_nMixSeconds, kMixSecondsRange);
-        return seconds.empty() ? check(m_values.m_nMixSpeed, kMixSpeedRange) : seconds;
+        for (const auto& [value, range] : {std::pair{m_values.m_nMixSeconds, kMixSecondsRange},
+                                           std::pair{m_values.m_nMixSpeed, kMixSpeedRange},
+                                           std::pair{m_values.m_nTargetLufs, kTargetLufsRange}}) {
+            if (std::string text = check(value, range); !text.empty()) {
+                return text;
+            }
+        }
+        return {};
     }
     case kList: {
         const std::string down = check(m_values.m_nFastMoveDown, kFastMoveRange);
@@ -83,6 +90,9 @@ void COptionsPages::CopyPage(Page page, CSettings& record) const {
         record.m_nMixSpeed = v.m_nMixSpeed;
         record.m_nMixType = m_nMixTypeSelection;
         record.m_bFitFades = v.m_bFitFades;
+        record.m_bAutoMixPoints = v.m_bAutoMixPoints;
+        record.m_bNormalize = v.m_bNormalize;
+        record.m_nTargetLufs = v.m_nTargetLufs;
         break;
     case kList:
         record.m_nCloseRandomized = v.m_nCloseRandomized;

@@ -38,6 +38,7 @@ public:
     };
     static constexpr Range kMixSecondsRange{0, 6000};
     static constexpr Range kMixSpeedRange{1, 20};
+    static constexpr Range kTargetLufsRange{-23, -14};
     static constexpr Range kFastMoveRange{1, 1000};
     static constexpr Range kFontPointsRange{2, 900};
 

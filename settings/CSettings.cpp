@@ -155,6 +155,10 @@ template <typename Visitor> void CSettings::VisitFields(Visitor& v) {
     v.Int(Keys::kSectionInternal, Keys::kMixSpeed, m_nMixSpeed, Defaults::kMixSpeed);
     v.Int(Keys::kSectionInternal, Keys::kMixType, m_nMixType, Defaults::kMixType);
     v.Flag(Keys::kSectionInternal, Keys::kFitFades, m_bFitFades, Defaults::kFitFades);
+    v.Flag(Keys::kSectionInternal, Keys::kAutoMixPoints, m_bAutoMixPoints,
+           Defaults::kAutoMixPoints);
+    v.Flag(Keys::kSectionInternal, Keys::kNormalize, m_bNormalize, Defaults::kNormalize);
+    v.Int(Keys::kSectionInternal, Keys::kTargetLufs, m_nTargetLufs, Defaults::kTargetLufs);
 
     v.Int(Keys::kSectionMisc, Keys::kAutoShowPlayNext, m_nAutoShowPlayNext,
           Defaults::kAutoShowPlayNext);

@@ -86,6 +86,9 @@ public:
     std::int32_t m_nMixSpeed{};
     std::int32_t m_nMixType{};
     Flag m_bFitFades{};
+    Flag m_bAutoMixPoints{};
+    Flag m_bNormalize{};
+    std::int32_t m_nTargetLufs{};
     // "misc"
     std::int32_t m_nAutoShowPlayNext{};
     std::int32_t m_nAutoShowPlayNextOnSkip{};

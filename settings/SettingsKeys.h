@@ -59,6 +59,13 @@ inline constexpr std::string_view kUseMixer = "usemixer";
 inline constexpr std::string_view kMixSpeed = "mixspeed";
 inline constexpr std::string_view kMixType = "mixtype";
 inline constexpr std::string_view kFitFades = "fitfades";
+// Mix at the songs' analysed cue points instead of "mixseconds" before the file's end.
+inline constexpr std::string_view kAutoMixPoints = "automixpoints";
+// Play every song at the same loudness, "targetlufs" (-23 to -14 LUFS).
+inline constexpr std::string_view kNormalize = "normalize";
+inline constexpr std::string_view kTargetLufs = "targetlufs";
+// The number of background analysis workers (1, or 2 on request); not on a page.
+inline constexpr std::string_view kAnalysisWorkers = "analysisworkers";
 // "misc"
 inline constexpr std::string_view kAutoShowPlayNext = "autoshowplaynext";
 inline constexpr std::string_view kAutoShowPlayNextOnSkip = "autoshowplaynextonskip";
@@ -197,6 +204,12 @@ inline constexpr std::int32_t kUseMixer = 1;
 inline constexpr std::int32_t kMixSpeed = 10;
 inline constexpr std::int32_t kMixType = 0;
 inline constexpr std::int32_t kFitFades = 1;
+inline constexpr std::int32_t kAutoMixPoints = 1;
+inline constexpr std::int32_t kNormalize = 1;
+inline constexpr std::int32_t kTargetLufs = -18;
+inline constexpr std::int32_t kTargetLufsLowest = -23;
+inline constexpr std::int32_t kTargetLufsHighest = -14;
+inline constexpr std::int32_t kAnalysisWorkers = 1;
 inline constexpr std::int32_t kAutoShowPlayNext = 0;
 inline constexpr std::int32_t kAutoShowPlayNextOnSkip = 0;
 inline constexpr std::int32_t kShowAlertAfterSetNext = 1;

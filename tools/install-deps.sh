@@ -24,6 +24,8 @@ packages=(
     xvfb xdotool x11-utils imagemagick fonts-dejavu-core
     # a browser that shows the HTML song list headless
     chromium
+    # loudness analysis and its cache
+    libebur128-dev libsqlite3-dev gstreamer1.0-plugins-bad
     # benchmarks (TagLib only as the comparison) and fuzzing
     libbenchmark-dev libtag1-dev hyperfine clang libclang-rt-14-dev
     # the install test: desktop entry, MIME database and manual pages

@@ -11,6 +11,7 @@
 #include "catalogue/CPlaylistFile.h"
 #include "cli/AirLoader.h"
 #include "cli/GstBackendLoader.h"
+#include "cli/LoudnessSetup.h"
 #include "cli/SettingsStoreLoader.h"
 #include "platform/air/IAirStation.h"
 #include "playback/ApplyPlayerSettings.h"
@@ -284,6 +285,14 @@ int Loop(const LoopOptions& options, CSharedSettings& settings, IAirStation* sta
                      options.nFrom);
         return 1;
     }
+    std::vector<std::string> songs;
+    for (int i = 0; i < doc.GetCount(); ++i) {
+        const CSong* song = doc.GetSongAt((options.nFrom + i) % doc.GetCount());
+        if (song != nullptr && !song->IsRegion()) {
+            songs.push_back(song->GetPath());
+        }
+    }
+    const LoudnessSetup loudness(songs);
     CMCIPlayer player;
     ApplyPlayerSettings(player, settings.Get());
     if (options.bNoMix) {

@@ -7,6 +7,7 @@
 #include "cli/PlayCommand.h"
 
 #include "cli/GstBackendLoader.h"
+#include "cli/LoudnessSetup.h"
 #include "cli/MprisLinkLoader.h"
 #include "cli/SettingsStoreLoader.h"
 #include "playback/ApplyPlayerSettings.h"
@@ -267,6 +268,7 @@ int RunPlayCommand(const std::vector<std::string>& args) {
         return 1;
     }
     InstallSignalHandlers();
+    const LoudnessSetup loudness(options.files);
     CMCIPlayer player;
     ApplyOptions(player, options);
     if (!player.Connect(-1, true)) {

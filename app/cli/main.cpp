@@ -1,6 +1,7 @@
 // mixorel-cli: the headless companion of Mixorel, for inspecting and tagging music
 // files from a shell or a script.
 #include "cli/AlbumCommand.h"
+#include "cli/AnalyseCommand.h"
 #include "cli/AutotagCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LoopCommand.h"
@@ -48,6 +49,8 @@ constexpr const char* kUsage =
     "                    play the files one after another, mixed as the loop mixes them\n"
     "  play --remote FILE...\n"
     "                    the same through a remote MPRIS player (mpv, VLC, ...)\n"
+    "  analyse FILE... [--json]\n"
+    "                    loudness, true peak, cue points and play gain of songs, as CSV or JSON\n"
     "  loop [--from N] [--no-mix] [--schedule] [--log FILE] PLAYLIST.qmx\n"
     "                    loop a playlist as the Loop command does, until Ctrl+C\n";
 
@@ -77,6 +80,9 @@ int main(int argc, char** argv) {
     }
     if (command == "album") {
         return RunAlbumCommand(args);
+    }
+    if (command == "analyse") {
+        return RunAnalyseCommand(args);
     }
     if (command == "play") {
         return RunPlayCommand(args);

@@ -1,4 +1,5 @@
 // `mixorel`: the desktop program.
+#include "platform/analysis/CGstLoudnessAnalyser.h"
 #include "platform/gst/CGstMciContextFactory.h"
 #include "ui/shell/CInstanceLink.h"
 #include "ui/shell/CMixorelApp.h"
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
     SetMciContextFactory(std::make_shared<CGstMciContextFactory>());
     CMixorelApp::Options options;
     options.instanceName = name;
+    options.pAnalyser = std::make_shared<CGstLoudnessAnalyser>();
     CMixorelApp app(std::move(options));
     if (!app.InitInstance(files)) {
         return 1;

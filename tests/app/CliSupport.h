@@ -129,8 +129,9 @@ protected:
     }
 
     TempDir m_dir;
-    const ScopedEnvironment m_env{
-        {{"XDG_CONFIG_HOME", m_dir.File("config")}, {"MIXOREL_HOME", m_dir.File("home")}}};
+    const ScopedEnvironment m_env{{{"XDG_CONFIG_HOME", m_dir.File("config")},
+                                   {"XDG_CACHE_HOME", m_dir.File("cache")},
+                                   {"MIXOREL_HOME", m_dir.File("home")}}};
 };
 
 // Real files played through the GStreamer back end into a fake sink that keeps time.

@@ -76,7 +76,8 @@ const std::string kSavedDefaults =
     "[colors] nexttoplayfg=16777215 nexttoplaybk=8421376 loopfg=0 loopbk=15793151 schedulefg=0 "
     "schedulebk=10529711 nexttoschedulefg=1310786 nexttoschedulebk=65602\n"
     "[fonts] listofplaylistsicon=1 listviewfontname=Microsoft Sans Serif listviewfontsize=90\n"
-    "[internal] mixseconds=5 usemixer=1 mixspeed=10 mixtype=0 fitfades=1\n"
+    "[internal] mixseconds=5 usemixer=1 mixspeed=10 mixtype=0 fitfades=1 automixpoints=1 "
+    "normalize=1 targetlufs=-18\n"
     "[misc] autoshowplaynext=0 autoshowplaynextonskip=0 showalertaftersetnext=1 "
     "noplaylisttooltips=0 stoploopatend=0 askshutdownpc=1 notifysongstart=0\n"
     "[onairix] keeponairixlog=0 logpath=";

@@ -17,6 +17,7 @@ public:
         ::setenv("MIXOREL_HOME", m_pHome->File("program").c_str(), 1);
         ::setenv("XDG_DATA_HOME", m_pHome->File("data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", m_pHome->File("config").c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", m_pHome->File("cache").c_str(), 1);
     }
     void TearDown() override { m_pHome.reset(); }
 

@@ -249,6 +249,30 @@ void COptionsDialog::EnableMixer(bool on) {
     }
 }
 
+// The settings of the song analysis: cue points and loudness.
+void COptionsDialog::AddLoudness(QWidget* page, QVBoxLayout* layout) {
+    CSettings& v = m_pages.Values();
+    layout->addWidget(AddCheck(page, "Mix at the songs' &cue points", &v.m_bAutoMixPoints));
+    layout->addWidget(Note("Every song is analysed once, in the background. The next song then "
+                           "starts where the playing song's music fades, from the moment its "
+                           "own music begins (silent intros and tails are skipped); the seconds "
+                           "of Start mix become the longest overlap. A song not analysed yet "
+                           "mixes as above."));
+    m_pNormalize = AddCheck(page, "&Normalize loudness", &v.m_bNormalize);
+    layout->addWidget(m_pNormalize);
+    auto* form = new QFormLayout;
+    m_pTargetLufs = AddNumber(v.m_nTargetLufs, COptionsPages::kTargetLufsRange);
+    m_pTargetLufs->setSuffix(QStringLiteral(" LUFS  (-23 to -14)"));
+    form->addRow(QStringLiteral("Target &loudness"), m_pTargetLufs);
+    layout->addLayout(form);
+    layout->addWidget(Note("Each song plays at the target loudness with a gain fixed before it "
+                           "starts: at most +12 dB, and never so loud that its peaks pass "
+                           "-1 dBTP. A song not analysed yet plays with its ReplayGain, else "
+                           "6 dB lower. The music files are never changed."));
+    connect(m_pNormalize, &QCheckBox::toggled, m_pTargetLufs, &QWidget::setEnabled);
+    m_pTargetLufs->setEnabled(m_pNormalize->isChecked());
+}
+
 void COptionsDialog::OpenInEditor(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
@@ -288,6 +312,7 @@ QWidget* COptionsDialog::MakeInternal() {
                            "song fill fade in."));
     layout->addWidget(Note("Re-enter progam settings to use new mixer data. Make a backup "
                            "before altering the mix.ini. Check help for more info."));
+    AddLoudness(page, layout);
     layout->addStretch();
     connect(m_pUseMixer, &QCheckBox::toggled, this, &COptionsDialog::EnableMixer);
     EnableMixer(m_pUseMixer->isChecked());
@@ -451,6 +476,7 @@ void COptionsDialog::ReadControls() {
     v.m_nMixSeconds = m_pMixSeconds->value();
     v.m_nMixSpeed = m_pMixSpeed->value();
     m_pages.m_nMixTypeSelection = m_pMixType->currentIndex();
+    v.m_nTargetLufs = m_pTargetLufs->value();
     if (m_pRandomized->checkedId() > 0) {
         v.m_nCloseRandomized = m_pRandomized->checkedId();
     }

@@ -15,6 +15,7 @@ class QFontComboBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QVBoxLayout;
 class QStackedWidget;
 class QTreeWidget;
 
@@ -50,6 +51,7 @@ private:
     QWidget* MakeOnairix();
     QCheckBox* AddCheck(QWidget* page, const char* text, std::int32_t* value);
     QSpinBox* AddNumber(int value, COptionsPages::Range range);
+    void AddLoudness(QWidget* page, QVBoxLayout* layout);
     QPushButton* AddColour(std::uint32_t* value);
     void PaintColour(QPushButton* button, std::uint32_t value);
     void ReadControls();
@@ -72,6 +74,8 @@ private:
     QSpinBox* m_pMixSeconds = nullptr;
     QSpinBox* m_pMixSpeed = nullptr;
     QComboBox* m_pMixType = nullptr;
+    QCheckBox* m_pNormalize = nullptr;
+    QSpinBox* m_pTargetLufs = nullptr;
     QSpinBox* m_pFastDown = nullptr;
     QSpinBox* m_pFastUp = nullptr;
     QLineEdit* m_pTitleTemplate = nullptr;

@@ -20,6 +20,8 @@
 
 class CBroadcastController;
 class CChildFrame;
+class CLoudnessService;
+class CMixorel2001Doc;
 class CPlayer;
 class CMediaWalkerWnd;
 class CMprisServer;
@@ -76,6 +78,8 @@ public:
         ISongClipboard* pClipboard = nullptr;
         // Powers the computer off; null: the request is ignored.
         IShutdownRequest* pPowerOff = nullptr;
+        // The background song analysis; null: none (the analysis pane stays empty).
+        CLoudnessService* pLoudness = nullptr;
     };
 
     explicit CMainFrame(const Services& services);
@@ -225,6 +229,8 @@ private:
     void PrintSetup();
     QPrinter& GetPrinter();
     void BuildStatusBar();
+    void BuildAnalysisPane();
+    void FeedAnalysis();
     void BuildTray();
     void BuildPanels();
     void BuildPlaylistsBar();
@@ -279,6 +285,10 @@ private:
     std::unique_ptr<QPrinter> m_pPrinter;
     QSystemTrayIcon* m_pTray = nullptr;
     QLabel* m_pIdlePane = nullptr;
+    // "Analysing 1,234 of 20,000" while songs wait for their analysis.
+    QLabel* m_pAnalysisPane = nullptr;
+    // The line count of each open playlist when its songs were last queued for analysis.
+    std::map<const CMixorel2001Doc*, int> m_analysedCounts;
     CSeekPanel* m_pSeek = nullptr;
     CFindPanel* m_pFind = nullptr;
     CRegionsPanel* m_pRegionsPanel = nullptr;

@@ -23,6 +23,7 @@ void CMainFrame::BuildStatusBar() {
     m_pIdlePane->setMinimumWidth(60);
     m_pIdlePane->setAlignment(Qt::AlignCenter);
     m_pIdlePane->installEventFilter(this);
+    BuildAnalysisPane();
     statusBar()->addPermanentWidget(m_pIdlePane);
 }
 
@@ -33,6 +34,7 @@ void CMainFrame::OnIdleTimer() {
     }
     m_pIdlePane->setText(looping ? QStringLiteral("Looping") : QStringLiteral("Idle"));
     SyncPlaylistsBar();
+    FeedAnalysis();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -2,6 +2,10 @@
 
 #include "catalogue/CAlbumFile.h"
 #include "catalogue/CPlayedSongs.h"
+#include "catalogue/CPlaylistColumns.h"
+#include "loudness/CLoudnessCueSource.h"
+#include "loudness/CLoudnessService.h"
+#include "loudness/LoudnessLabel.h"
 #include "platform/CLogindShutdown.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtSongClipboard.h"
@@ -10,6 +14,7 @@
 #include "settings/CRecentAlbumSettings.h"
 #include "settings/CSettings.h"
 #include "settings/CSharedSettings.h"
+#include "settings/SettingsKeys.h"
 #include "ui/prompts/CQtPrompt.h"
 #include "ui/prompts/CSessionPrompt.h"
 #include "ui/shell/CInstanceLink.h"
@@ -20,11 +25,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 CMixorelApp::CMixorelApp(Options options) : QObject(nullptr), m_options(std::move(options)) {}
 
 CMixorelApp::~CMixorelApp() {
+    StopLoudness();
     m_pFrame.reset();
     m_pPlayers.reset();
 }
@@ -54,8 +62,10 @@ bool CMixorelApp::InitInstance(const QStringList& files) {
         m_pPowerOff = std::make_unique<CLogindShutdown>();
         powerOff = m_pPowerOff.get();
     }
+    StartLoudness();
     // The main window (it reads locations.dat).
     CMainFrame::Services services;
+    services.pLoudness = m_pLoudness.get();
     services.pPrompt = m_pPrompt.get();
     services.pStore = m_pStore;
     services.pSettings = m_pSettings.get();
@@ -154,7 +164,52 @@ void CMixorelApp::AskFirstRun() {
     }
 }
 
+// The song analysis: the cache, the player's cue source, the list's "Loudness" column and
+// the background worker (one; two when "analysisworkers" says 2).
+void CMixorelApp::StartLoudness() {
+    auto cache = std::make_shared<CLoudnessCache>();
+    cache->Open(CLoudnessCache::DefaultPath());
+    ISettingsStore* store = m_pStore;
+    const auto target = [store] {
+        CSettings settings(*store);
+        settings.Load();
+        return std::clamp<double>(settings.m_nTargetLufs, SettingsDefaults::kTargetLufsLowest,
+                                  SettingsDefaults::kTargetLufsHighest);
+    };
+    if (m_options.pAnalyser != nullptr) {
+        m_pLoudness = std::make_unique<CLoudnessService>(cache, m_options.pAnalyser, target);
+        m_pLoudness->Start(store->GetProfileInt(SettingsKeys::kSectionInternal,
+                                                SettingsKeys::kAnalysisWorkers,
+                                                SettingsDefaults::kAnalysisWorkers));
+    }
+    SetSongCueSource(std::make_shared<CLoudnessCueSource>(cache, *store, m_pLoudness.get()));
+    CPlaylistColumns::SetAnalysisSource(
+        [cache, target](const std::string& path) -> std::optional<CPlaylistColumns::AnalysedFacts> {
+            const auto analysis = cache->Lookup(path, /*mayHash=*/false);
+            if (!analysis) {
+                return std::nullopt;
+            }
+            CPlaylistColumns::AnalysedFacts facts;
+            facts.strLoudness = LoudnessLabel(analysis, target());
+            if (analysis->IsAnalysed() && analysis->dDurationSeconds > 0) {
+                facts.durationSeconds =
+                    static_cast<std::uint32_t>(std::lround(analysis->dDurationSeconds));
+            }
+            return facts;
+        });
+}
+
+// The worker ends within 200 ms; the cue source and the column's text go with it.
+void CMixorelApp::StopLoudness() {
+    CPlaylistColumns::SetAnalysisSource({});
+    SetSongCueSource(nullptr);
+    if (m_pLoudness != nullptr) {
+        m_pLoudness->Stop();
+    }
+}
+
 int CMixorelApp::ExitInstance() {
+    StopLoudness();
     if (QGuiApplication::instance() != nullptr) {
         QGuiApplication::clipboard()->clear();
     }

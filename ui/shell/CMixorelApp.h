@@ -7,6 +7,8 @@
 #include <vector>
 
 class CInstanceLink;
+class CLoudnessService;
+class IAudioAnalyser;
 class CMainFrame;
 class CPlayerHub;
 class CQtPrompt;
@@ -43,6 +45,9 @@ public:
         QString instanceName;
         // SIGTERM and SIGINT keep the work and close.
         bool bHandleSignals = true;
+        // Decodes and measures songs for the background analysis; null: songs are not
+        // analysed (the cache is still read).
+        std::shared_ptr<IAudioAnalyser> pAnalyser;
     };
 
     explicit CMixorelApp(Options options);
@@ -63,6 +68,8 @@ private:
     void OpenCommandLine(const QStringList& files);
     void ReopenAlbum();
     void AskFirstRun();
+    void StartLoudness();
+    void StopLoudness();
 
     Options m_options;
     std::unique_ptr<CQtPrompt> m_pQtPrompt;
@@ -71,6 +78,7 @@ private:
     std::unique_ptr<IShutdownRequest> m_pPowerOff;
     std::unique_ptr<CSharedSettings> m_pSettings;
     std::unique_ptr<CPlayerHub> m_pPlayers;
+    std::unique_ptr<CLoudnessService> m_pLoudness;
     std::unique_ptr<CMainFrame> m_pFrame;
     CInstanceLink* m_pLink = nullptr;
     CSignalCloser* m_pSignals = nullptr;
