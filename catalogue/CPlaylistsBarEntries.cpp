@@ -98,6 +98,14 @@ void CPlaylistsBarEntries::Select(int index) {
     m_nSelected = index >= 0 && index < GetCount() ? index : -1;
 }
 
+void CPlaylistsBarEntries::SelectActive(int index) {
+    Select(index);
+    m_nLastActivated = m_nSelected;
+    m_nTickIndex = m_nSelected;
+    m_pTickView =
+        m_nSelected >= 0 ? m_entries[static_cast<std::size_t>(m_nSelected)].pView : nullptr;
+}
+
 int CPlaylistsBarEntries::NextIndex(bool forward) const {
     const int count = GetCount();
     if (count == 0) {

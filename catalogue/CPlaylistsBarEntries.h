@@ -63,6 +63,10 @@ public:
 
     // ---- Selection and activation ----
     void Select(int index);
+    // Selects the entry of the window that has just become active elsewhere (a click in
+    // the window, the Window menu): activating it from the bar would do nothing, and
+    // stepping away from it and back must activate again.
+    void SelectActive(int index);
     int GetSelected() const { return m_nSelected; }
     // The entry after (or before) the selected one, wrapping; -1 for an empty bar.
     int NextIndex(bool forward) const;

@@ -3,6 +3,7 @@
 #include "Id3v2FrameCodec.h"
 #include "Id3v2Tag.h"
 #include "PosixFile.h"
+#include "TagLibFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -111,6 +112,14 @@ std::optional<double> TrackGainDbFromId3v2(std::span<const std::uint8_t> tagByte
 }
 
 std::optional<double> TrackGainDbOf(const std::string& path) {
+    // FLAC, Ogg, Opus, M4A and the rest keep the gain in their own tags; a WAV file may
+    // carry it in RIFF INFO or in an ID3v2 chunk, so it tries both.
+    if (TagLibFile::KnowsExtension(path)) {
+        if (std::optional<double> gain = TagLibFile::TrackGainDb(path);
+            gain || TagLibFile::OwnsExtension(path)) {
+            return gain;
+        }
+    }
     PosixFile file;
     std::uint8_t header[Id3v2Tag::kHeaderLength];
     if (!file.OpenRead(path) ||

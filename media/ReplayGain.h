@@ -6,12 +6,12 @@
 #include <string>
 
 // The ReplayGain track gain a song's tags carry: the ID3v2 user text frame (TXXX, 2.2
-// TXX) described "REPLAYGAIN_TRACK_GAIN", whose value reads like "-7.41 dB". Other
-// formats' tags join here by the file's extension.
+// TXX) described "REPLAYGAIN_TRACK_GAIN", whose value reads like "-7.41 dB"; for FLAC,
+// Ogg, Opus, M4A and the other formats TagLib reads, their own tags (TagLibFile).
 namespace ReplayGain {
 
-// The gain in dB from the ID3v2 tag at the start of path; nothing when the file has no
-// such frame or its value is not a number.
+// The gain in dB from the file's own tags (by its extension) or the ID3v2 tag at its start; nothing
+// when the file has no such frame or its value is not a number.
 std::optional<double> TrackGainDbOf(const std::string& path);
 
 // The same from a whole ID3v2 tag held in memory (from its header on).

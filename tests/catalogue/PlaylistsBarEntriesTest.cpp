@@ -74,6 +74,13 @@ TEST(PlaylistsBarEntriesTest, SelectionActivationAndDrops) {
     EXPECT_EQ(bar.Activate(), nullptr) << "the index activated last is not activated again";
     EXPECT_EQ(bar.Tick(), nullptr) << "already active";
 
+    // A window activated elsewhere (a click into it): stepping on from it activates the
+    // next entry, even the one the bar itself activated last.
+    bar.SelectActive(2);
+    EXPECT_EQ(bar.Tick(), nullptr) << "already active";
+    bar.Select(bar.NextIndex(false));
+    EXPECT_EQ(bar.Activate(), &b);
+
     // After a removal the last activated index stands for the next playlist.
     bar.RemoveEntry(&b);
     bar.Select(1);

@@ -6,6 +6,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/Id3v2Bytes.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -128,5 +129,25 @@ INSTANTIATE_TEST_SUITE_P(
         GainCase{"unreadable tag value", UserText("REPLAYGAIN_TRACK_GAIN", "loud"), std::nullopt,
                  -6.0}),
     CaseName);
+
+// A FLAC file keeps its gain in its own Vorbis comment, which the rule reads as well.
+TEST(PlayGainTest, AFlacFilesOwnReplayGainIsUsedUntilItIsAnalysed) {
+    if (!TestFiles::HaveTool("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    TempDir dir;
+    const std::string song = dir.File("song.flac");
+    ASSERT_EQ(TestFiles::Run("ffmpeg -v error -f lavfi -i sine=f=440:d=1 -metadata "
+                             "REPLAYGAIN_TRACK_GAIN='-3.25 dB' " +
+                             TestFiles::ShellQuote(song)),
+              0);
+    auto cache = std::make_shared<CLoudnessCache>();
+    ASSERT_TRUE(cache->Open(dir.File("cache.sqlite")));
+    CMemorySettingsStore store;
+    CLoudnessCueSource source(cache, store);
+    const auto gain = source.PlayGainDbOf(song);
+    ASSERT_TRUE(gain.has_value());
+    EXPECT_NEAR(*gain, -3.25, 1e-9);
+}
 
 } // namespace

@@ -120,7 +120,7 @@ bool CViewSelectDlgBar::SelectEntry(const void* view) {
         return false;
     }
     m_bUpdating = true;
-    m_entries.Select(index);
+    m_entries.SelectActive(index);
     m_pList->setCurrentRow(index);
     m_pList->scrollToItem(m_pList->item(index));
     m_bUpdating = false;
