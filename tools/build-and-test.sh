@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 cmake --preset tsan
-cmake --build --preset tsan --target playback_tests mci_tests settings_tests catalogue_tests
+cmake --build --preset tsan --target playback_tests mci_tests settings_tests catalogue_tests engine_tests loudness_tests
 ctest --preset tsan -j2 --output-on-failure -E _NOT_BUILT
 unset TSAN_OPTIONS
 
