@@ -176,9 +176,11 @@ TEST_F(LoopDriverTest, NextBringsTheNewNextSongIntoViewOnce) {
     Load(m_doc, Songs(4));
     ScrollRecorder view;
     m_doc.AddView(&view);
+    // Asked before the loop starts: asking while it runs would race the driver's steps
+    // after a start, which a test cannot see from outside.
+    m_doc.ShowNextAfterNextStart();
     ASSERT_TRUE(m_doc.StartLoopAt(0, 1));
     ASSERT_TRUE(WaitFor([&] { return player.Count() >= 1; }));
-    m_doc.ShowNextAfterNextStart();
     player.Skip();
     ASSERT_TRUE(WaitFor([&] { return player.Count() >= 2; }));
     player.Skip();
@@ -186,7 +188,8 @@ TEST_F(LoopDriverTest, NextBringsTheNewNextSongIntoViewOnce) {
     m_doc.StopLoop();
     m_doc.RemoveView(&view);
     m_doc.SetPlayerLink(&m_player);
-    EXPECT_EQ(view.Lines(), std::vector<int>{2}) << "s2 started, s3 is next";
+    EXPECT_EQ(view.Lines(), std::vector<int>{1})
+        << "s1 started, s2 is next; later starts leave the view";
 }
 
 TEST_F(LoopDriverTest, RemovePlayedShrinksTheListUntilOnlyHeadersRemain) {
