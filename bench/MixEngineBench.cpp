@@ -11,6 +11,7 @@
 //   arrives).
 // Needs sox, pulseaudio, pactl and parec.
 #include "gst/AudioAnalysis.h"
+#include "gst/GstTestSupport.h"
 #include "platform/gst/CGstMciContextFactory.h"
 #include "platform/gst/CGstMixEngine.h"
 #include "playback/CMCIPlayer.h"
@@ -171,19 +172,6 @@ private:
     std::vector<std::pair<Clock::time_point, std::vector<float>>> m_chunks;
 };
 
-PlaybackEnvironment Environment() {
-    auto mixTypes = std::make_shared<CMixTypeList>();
-    std::vector<MixType> types = {CMixTypeList::GetLinearFade()};
-    for (MixType& type : CMixTypeList::GetBuiltInMixTypes()) {
-        types.push_back(std::move(type));
-    }
-    mixTypes->SetMixTypes(types);
-    PlaybackEnvironment environment;
-    environment.pFactory = std::make_shared<CGstMciContextFactory>();
-    environment.pMixTypes = mixTypes;
-    return environment;
-}
-
 // The level of a tone over windows of 10 ms, one every millisecond (Goertzel, Hann): a
 // window's value belongs to its centre, so a step in level shows within a millisecond.
 std::vector<double> ToneLevelsEveryMs(const std::vector<float>& samples, double frequency) {
@@ -209,7 +197,7 @@ std::vector<double> ToneLevelsEveryMs(const std::vector<float>& samples, double 
 // Start errors (ms) of the transitions of one run.
 std::vector<double> StartErrors(const std::string& songA, const std::string& songB) {
     auto tap = std::make_shared<CRecordingTap>(60);
-    CMCIPlayer player(Environment());
+    CMCIPlayer player(BuiltInMixEnvironment());
     player.Connect(0, true);
     player.SetMixEnabled(true);
     player.SetMixSeconds(1);
@@ -280,7 +268,7 @@ double CpuPerHourOfMixing(const std::string& songA, const std::string& songB) {
 }
 
 double LatencyMs(CPulseMonitor& monitor, const std::string& song) {
-    CMCIPlayer player(Environment());
+    CMCIPlayer player(BuiltInMixEnvironment());
     player.Connect(0, true);
     const auto start = Clock::now();
     player.Play(song);

@@ -6,6 +6,7 @@
 // first 50 ms and be heard whole, nothing may fall silent and nothing may click, and the
 // two songs of a mix must sum to the level of one.
 #include "AudioAnalysis.h"
+#include "GstTestSupport.h"
 #include "PulseNullSink.h"
 
 #include <cmath>
@@ -79,15 +80,7 @@ TEST_F(EngineMixCaptureTest, StartsOnTheMixPointJingleWholeNoGapNoClickEqualPowe
     const std::string first = Song("first.wav", 8.0, 440);
     const std::string jingle = Song("jingle.wav", 3.0, 660);
     const std::string second = Song("second.wav", 6.0, 990);
-    auto mixTypes = std::make_shared<CMixTypeList>();
-    std::vector<MixType> types = {CMixTypeList::GetLinearFade()};
-    for (MixType& type : CMixTypeList::GetBuiltInMixTypes()) {
-        types.push_back(std::move(type));
-    }
-    mixTypes->SetMixTypes(types);
-    PlaybackEnvironment environment;
-    environment.pFactory = std::make_shared<CGstMciContextFactory>();
-    environment.pMixTypes = mixTypes;
+    const PlaybackEnvironment environment = BuiltInMixEnvironment();
     {
         CMCIPlayer player(environment);
         player.Connect(0, true);

@@ -22,6 +22,21 @@
 
 using namespace std::chrono_literals;
 
+// The real GStreamer device with the program's own mix types after the plain linear fade
+// (index 1 "Equal power", 2 "Radio (next at full volume)"), whatever mix.ini holds.
+inline PlaybackEnvironment BuiltInMixEnvironment() {
+    auto mixTypes = std::make_shared<CMixTypeList>();
+    std::vector<MixType> types = {CMixTypeList::GetLinearFade()};
+    for (MixType& type : CMixTypeList::GetBuiltInMixTypes()) {
+        types.push_back(std::move(type));
+    }
+    mixTypes->SetMixTypes(types);
+    PlaybackEnvironment environment;
+    environment.pFactory = std::make_shared<CGstMciContextFactory>();
+    environment.pMixTypes = mixTypes;
+    return environment;
+}
+
 // Asks until the condition holds or the time is up; true when it held.
 inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit,
                     std::chrono::milliseconds period = 10ms) {

@@ -219,15 +219,7 @@ TEST_F(LoudnessCaptureTest, NoDeadAirEvenLoudnessStartsOnTheCuePoints) {
 
     // "Radio (next at full volume)": each new song is heard at once, so its first sound
     // marks its start.
-    auto mixTypes = std::make_shared<CMixTypeList>();
-    std::vector<MixType> types = {CMixTypeList::GetLinearFade()};
-    for (MixType& type : CMixTypeList::GetBuiltInMixTypes()) {
-        types.push_back(std::move(type));
-    }
-    mixTypes->SetMixTypes(types);
-    PlaybackEnvironment environment;
-    environment.pFactory = std::make_shared<CGstMciContextFactory>();
-    environment.pMixTypes = mixTypes;
+    const PlaybackEnvironment environment = BuiltInMixEnvironment();
     {
         CMCIPlayer player(environment);
         player.Connect(0, true);
