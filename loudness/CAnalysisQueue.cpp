@@ -9,7 +9,10 @@ constexpr std::size_t kSortInStep = 1000;
 void CAnalysisQueue::Add(std::vector<std::string> paths, Priority priority) {
     {
         std::lock_guard lock(m_mutex);
-        if (priority == kRest) {
+        // A long list waits in the inbox, so adding it costs the caller nothing; a short
+        // one is sorted in at once, so its songs are counted once in the progress even
+        // when some of them come again as more urgent.
+        if (priority == kRest && (!m_inbox.empty() || paths.size() > kSortInStep)) {
             m_nInboxCount += static_cast<std::int64_t>(paths.size());
             m_inbox.push_back(std::move(paths));
         } else {

@@ -76,6 +76,7 @@ TEST(LoudnessServiceTest, NextSongsFirstThenInViewThenTheRestEachOnce) {
         service.Add({paths[0], paths[1], paths[2], paths[3], paths[4]}, CAnalysisQueue::kRest);
         service.Add({paths[4], paths[0]}, CAnalysisQueue::kInView);
         service.Add({paths[5], paths[4]}, CAnalysisQueue::kNextInLoop);
+        EXPECT_EQ(service.GetProgress().nTotal, 6) << "each song counts once from the start";
         service.Start(1);
         ASSERT_TRUE(WaitUntil([&] { return service.GetProgress().nDone == 6; }));
         EXPECT_EQ(service.GetProgress().nTotal, 6);
