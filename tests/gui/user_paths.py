@@ -31,7 +31,7 @@ import time
 import traceback
 
 SKIP = 77
-TOOLS = ("Xvfb", "xdotool", "dbus-run-session", "sox")
+TOOLS = ("Xvfb", "xdotool", "dbus-run-session", "sox", "ffprobe")
 
 # ---- Layout ---------------------------------------------------------------------------
 # The main window is placed at 0,0 with the size below (no window manager runs, so there
@@ -576,6 +576,36 @@ def started(log):
 def focus_main(run):
     run.xdotool("windowfocus", "--sync", run.main_window)
     time.sleep(0.2)
+
+
+@case
+def broadcast_key_records_the_show(run):
+    # Recording only (no stream, so no password is asked): Ctrl+Shift+B goes on air while
+    # the loop plays and off again; the show's file holds the time in between.
+    folder = run.folder("shows")
+    run.settings("[broadcast]\nstream=0\nrecord=1\nrecordformat=0\nrecordsplit=1\n"
+                 "recordfolder=%s\n" % folder)
+    log = keep_play_log(run)
+    songs = run.songs(3, seconds=20)
+    run.start(run.playlist("show.qmx", songs))
+    focus_main(run)
+    run.key("F10")
+    wait_for("the first song to start", lambda: started(log)[:1] == [songs[0]])
+    focus_main(run)
+    run.key("ctrl+shift+b")
+    wait_for("the show's file", lambda: os.listdir(folder))
+    time.sleep(4)
+    focus_main(run)
+    run.key("ctrl+shift+b")
+    time.sleep(1)
+    shows = os.listdir(folder)
+    check(len(shows) == 1 and shows[0].startswith("Mixorel ") and shows[0].endswith(".ogg"),
+          "one show file named by date and time: %s" % shows)
+    probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format=duration",
+                            "-of", "csv=p=0", os.path.join(folder, shows[0])],
+                           capture_output=True, text=True)
+    seconds = float(probe.stdout.strip() or 0)
+    check(3.0 <= seconds <= 7.0, "the show holds the time on air: %.2f s" % seconds)
 
 
 @case
