@@ -66,6 +66,23 @@ std::string FileDateText(const std::string& path) {
     return CDateTime::FormatUserDefault(fields);
 }
 
+// The editor's ID3v2 group as a tag's fields show it.
+CTagEditorData::V2 V2Of(const Id3v2Fields& fields) {
+    return {fields.title,
+            fields.artist,
+            fields.album,
+            fields.comment,
+            fields.composer,
+            fields.originalArtist,
+            fields.copyright,
+            fields.url,
+            fields.encodedBy,
+            Number(fields.year),
+            GenreShown(fields.genre),
+            fields.track.empty() ? -1 : Number(fields.track),
+            TrackTotal(fields.track)};
+}
+
 } // namespace
 
 const std::vector<std::string>& CTagEditorData::GenreNames() {
@@ -99,19 +116,7 @@ bool CTagEditorData::Load(const std::string& path) {
     Id3v2Fields fields;
     if (Id3v2::ReadTag(path, fields) == Id3v2::kRead) {
         m_bHasV2 = true;
-        m_v2 = {fields.title,
-                fields.artist,
-                fields.album,
-                fields.comment,
-                fields.composer,
-                fields.originalArtist,
-                fields.copyright,
-                fields.url,
-                fields.encodedBy,
-                Number(fields.year),
-                GenreShown(fields.genre),
-                fields.track.empty() ? -1 : Number(fields.track),
-                TrackTotal(fields.track)};
+        m_v2 = V2Of(fields);
     }
 
     MpegFileInfo mpeg;
@@ -145,19 +150,7 @@ bool CTagEditorData::LoadOwnTags(const std::string& path) {
     m_bOwnTags = true;
     m_bHasV1 = false;
     m_bHasV2 = true;
-    m_v2 = {fields.title,
-            fields.artist,
-            fields.album,
-            fields.comment,
-            fields.composer,
-            fields.originalArtist,
-            fields.copyright,
-            fields.url,
-            fields.encodedBy,
-            Number(fields.year),
-            GenreShown(fields.genre),
-            fields.track.empty() ? -1 : Number(fields.track),
-            TrackTotal(fields.track)};
+    m_v2 = V2Of(fields);
     m_bLoadedV1 = false;
     m_bLoadedV2 = true;
     m_loadedV1 = m_v1;
