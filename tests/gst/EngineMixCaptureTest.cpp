@@ -55,10 +55,7 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        for (const auto& [name, value] : m_sink.ClientEnvironment()) {
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-        ::setenv("MIXOREL_AUDIO_SINK", "pulsesink", 1);
+        PlayHereThroughTheSink();
     }
     std::string Song(const std::string& name, double seconds, int tone) {
         const std::string path = m_dir.File(name);

@@ -90,10 +90,7 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        for (const auto& [name, value] : m_sink.ClientEnvironment()) {
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-        ::setenv("MIXOREL_AUDIO_SINK", "pulsesink", 1);
+        PlayHereThroughTheSink();
     }
     void TearDown() override {
         SetSongCueSource(nullptr);

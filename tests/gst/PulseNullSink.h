@@ -9,6 +9,7 @@
 
 #include "support/ChildProcess.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
@@ -147,6 +148,13 @@ protected:
         ASSERT_TRUE(m_sink.Start(m_dir.File("pulse"), error)) << error;
     }
     void TearDown() override { EXPECT_TRUE(m_sink.Stop()) << "a child would not stop"; }
+    // Makes this process's own players play through the null sink (pulsesink).
+    void PlayHereThroughTheSink() {
+        for (const auto& [name, value] : m_sink.ClientEnvironment()) {
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+        ::setenv("MIXOREL_AUDIO_SINK", "pulsesink", 1);
+    }
 
     TempDir m_dir;
     PulseNullSink m_sink;
