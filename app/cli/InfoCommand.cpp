@@ -44,16 +44,20 @@ std::int64_t DurationSeconds(std::int64_t audioSize, std::int64_t bitsPerSecond)
     return audioSize / (bitsPerSecond / 8);
 }
 
+// Title, artist, album, year, track, genre and comment of a tag's fields.
+void WriteFieldColumns(CsvWriter& csv, const Id3v2Fields& f) {
+    csv.Field(f.title);
+    csv.Field(f.artist);
+    csv.Field(f.album);
+    csv.PositiveOrEmpty(LeadingNumber(f.year));
+    csv.PositiveOrEmpty(LeadingNumber(f.track));
+    csv.Field(GenreTable::NameForText(f.genre));
+    csv.Field(f.comment);
+}
+
 void WriteTagColumns(CsvWriter& csv, const SongFileFacts& facts) {
     if (facts.id3v2Result == 0) {
-        const Id3v2Fields& f = facts.fields;
-        csv.Field(f.title);
-        csv.Field(f.artist);
-        csv.Field(f.album);
-        csv.PositiveOrEmpty(LeadingNumber(f.year));
-        csv.PositiveOrEmpty(LeadingNumber(f.track));
-        csv.Field(GenreTable::NameForText(f.genre));
-        csv.Field(f.comment);
+        WriteFieldColumns(csv, facts.fields);
     } else if (facts.hasId3v1) {
         const Id3v1Tag& t = facts.id3v1;
         csv.Field(t.Title());
@@ -100,14 +104,7 @@ void WriteTagLibRow(CsvWriter& csv, const std::string& path, const SongFileFacts
     DurationField(csv, t.durationMs);
     csv.Field(0);
     csv.Field(Id3v2::kNoHeader);
-    const Id3v2Fields& f = t.fields;
-    csv.Field(f.title);
-    csv.Field(f.artist);
-    csv.Field(f.album);
-    csv.PositiveOrEmpty(LeadingNumber(f.year));
-    csv.PositiveOrEmpty(LeadingNumber(f.track));
-    csv.Field(GenreTable::NameForText(f.genre));
-    csv.Field(f.comment);
+    WriteFieldColumns(csv, t.fields);
     csv.EndRow();
 }
 

@@ -65,12 +65,6 @@ protected:
         EXPECT_EQ(TestFiles::Run(command), 0) << command;
         return path;
     }
-    // Polls the player as the loop driver does and starts the next song when it says so.
-    static bool StartWhenWithinMix(CMCIPlayer& player, const std::string& next) {
-        const bool turned =
-            WaitFor([&] { return player.GetMode(false) == CPlayer::kModeStopped; }, 15s, 100ms);
-        return turned && player.Play(next);
-    }
 };
 
 TEST_F(EngineMixCaptureTest, StartsOnTheMixPointJingleWholeNoGapNoClickEqualPowerSum) {
@@ -88,7 +82,7 @@ TEST_F(EngineMixCaptureTest, StartsOnTheMixPointJingleWholeNoGapNoClickEqualPowe
         ASSERT_TRUE(player.Play(first));
         std::this_thread::sleep_for(250ms);
         for (const std::string& next : {jingle, second, first}) {
-            ASSERT_TRUE(StartWhenWithinMix(player, next)) << next;
+            ASSERT_TRUE(StartWhenWithinMix(player, next, 15s)) << next;
             std::this_thread::sleep_for(250ms);
         }
         std::this_thread::sleep_for(1500ms);

@@ -22,21 +22,6 @@
 
 using namespace std::chrono_literals;
 
-// The real GStreamer device with the program's own mix types after the plain linear fade
-// (index 1 "Equal power", 2 "Radio (next at full volume)"), whatever mix.ini holds.
-inline PlaybackEnvironment BuiltInMixEnvironment() {
-    auto mixTypes = std::make_shared<CMixTypeList>();
-    std::vector<MixType> types = {CMixTypeList::GetLinearFade()};
-    for (MixType& type : CMixTypeList::GetBuiltInMixTypes()) {
-        types.push_back(std::move(type));
-    }
-    mixTypes->SetMixTypes(types);
-    PlaybackEnvironment environment;
-    environment.pFactory = std::make_shared<CGstMciContextFactory>();
-    environment.pMixTypes = mixTypes;
-    return environment;
-}
-
 // Asks until the condition holds or the time is up; true when it held.
 inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit,
                     std::chrono::milliseconds period = 10ms) {
@@ -116,6 +101,27 @@ inline void ConfigureMix(CMCIPlayer& player, bool bMix, std::int32_t nSeconds) {
     player.SetMixSeconds(nSeconds);
     player.SetMixSpeed(20); // 50 ms steps
     player.SetMixType(0);
+}
+
+// Polls the player as the loop driver does and starts the next song when it says the
+// playing one is within its mix; false when that did not come within limit.
+inline bool StartWhenWithinMix(CMCIPlayer& player, const std::string& next,
+                               std::chrono::milliseconds limit) {
+    const bool turned =
+        WaitFor([&] { return player.GetMode(false) == CPlayer::kModeStopped; }, limit, 100ms);
+    return turned && player.Play(next);
+}
+
+// The real GStreamer device with the program's own mix types after the plain linear fade
+// (index 1 "Equal power", 2 "Radio (next at full volume)"), whatever mix.ini holds.
+inline PlaybackEnvironment BuiltInMixEnvironment() {
+    PlaybackEnvironment environment = MixingEnvironment(std::make_shared<CGstMciContextFactory>());
+    std::vector<MixType> types = {CMixTypeList::GetLinearFade()};
+    for (MixType& type : CMixTypeList::GetBuiltInMixTypes()) {
+        types.push_back(std::move(type));
+    }
+    environment.pMixTypes->SetMixTypes(types);
+    return environment;
 }
 
 // A GStreamer context playing into a sink that keeps real time without a sound card.

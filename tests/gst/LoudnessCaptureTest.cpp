@@ -129,11 +129,6 @@ protected:
         EXPECT_EQ(TestFiles::Run("sox" + parts + " " + TestFiles::ShellQuote(path)), 0);
         return path;
     }
-    static bool StartWhenWithinMix(CMCIPlayer& player, const std::string& next) {
-        const bool turned =
-            WaitFor([&] { return player.GetMode(false) == CPlayer::kModeStopped; }, 30s, 100ms);
-        return turned && player.Play(next);
-    }
 };
 
 TEST_F(LoudnessCaptureTest, NoDeadAirEvenLoudnessStartsOnTheCuePoints) {
@@ -227,7 +222,7 @@ TEST_F(LoudnessCaptureTest, NoDeadAirEvenLoudnessStartsOnTheCuePoints) {
         ASSERT_TRUE(player.Play(paths[0]));
         std::this_thread::sleep_for(250ms);
         for (std::size_t i = 1; i <= paths.size(); ++i) {
-            ASSERT_TRUE(StartWhenWithinMix(player, paths[i % paths.size()])) << i;
+            ASSERT_TRUE(StartWhenWithinMix(player, paths[i % paths.size()], 30s)) << i;
             std::this_thread::sleep_for(250ms);
         }
         std::this_thread::sleep_for(6s);
