@@ -43,15 +43,8 @@ TEST_F(LoopEndToEndTest, SongsSoundInLoopOrderAndCrossFadeAtTheMixPoint) {
         create += " " + ShellQuote(song);
     }
     ASSERT_EQ(TestFiles::Run(create + " > /dev/null"), 0);
-    std::filesystem::create_directories(m_dir.File("config/Mixorel"));
-    std::ofstream(m_dir.File("config/Mixorel/Mixorel.ini"))
-        << "[internal]\nmixseconds=1\nmixspeed=20\nusemixer=1\nautomixpoints=0\nnormalize=0\n";
-
-    std::map<std::string, std::string> environment = m_sink.ClientEnvironment();
-    environment["MIXOREL_AUDIO_SINK"] = "pulsesink";
-    environment["XDG_CONFIG_HOME"] = m_dir.File("config");
-    environment["XDG_CACHE_HOME"] = m_dir.File("cache");
-    environment["MIXOREL_HOME"] = m_dir.File("home");
+    const std::map<std::string, std::string> environment =
+        CliEnvironment("mixseconds=1\nmixspeed=20\nusemixer=1\nautomixpoints=0\nnormalize=0\n");
     ChildProcess loop;
     ASSERT_TRUE(loop.Start({MIXOREL_CLI, "loop", m_dir.File("list.qmx")}, m_dir.File("loop.out"),
                            environment));

@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -154,6 +156,20 @@ protected:
             ::setenv(name.c_str(), value.c_str(), 1);
         }
         ::setenv("MIXOREL_AUDIO_SINK", "pulsesink", 1);
+    }
+
+    // The environment of a mixorel-cli child that plays through the sink, with its own
+    // settings (the lines of section "internal" given), cache and home in the test folder.
+    std::map<std::string, std::string> CliEnvironment(const std::string& internalSettings) {
+        std::filesystem::create_directories(m_dir.File("config/Mixorel"));
+        std::ofstream(m_dir.File("config/Mixorel/Mixorel.ini")) << "[internal]\n"
+                                                                << internalSettings;
+        std::map<std::string, std::string> environment = m_sink.ClientEnvironment();
+        environment["MIXOREL_AUDIO_SINK"] = "pulsesink";
+        environment["XDG_CONFIG_HOME"] = m_dir.File("config");
+        environment["XDG_CACHE_HOME"] = m_dir.File("cache");
+        environment["MIXOREL_HOME"] = m_dir.File("home");
+        return environment;
     }
 
     TempDir m_dir;
